@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class Dialogs;
+
+// The open-file dialog component: settings in, FileName out, as the common
+// dialog keeps them.
+class CommonDialog {
+public:
+    static constexpr int AllowMultiSelect = 0x200;
+    static constexpr int Explorer = 0x80000;
+
+    explicit CommonDialog(Dialogs &dialogs) : dialogs_(dialogs) {}
+
+    QString FileName;
+    QString Filter;        // "description|pattern"
+    int Flags = 0;
+    int MaxFileSize = 260; // characters
+    // How many of the last picked names fitted in MaxFileSize; set when the
+    // dialog raises BufferTooSmall.
+    int FilesThatFit = 0;
+
+    // Modal; returns when the user closes the dialog.
+    void ShowOpen();
+
+    QString FilterDescription() const;
+    QString FilterPattern() const;
+
+    // The selection as the dialog hands it back: one full path alone, or the
+    // folder and each name, NUL-separated. Raises BufferTooSmall (leaving
+    // FileName empty and FilesThatFit set) when it is MaxFileSize or longer.
+    void StoreSelection(const QStringList &fullPaths);
+
+private:
+    Dialogs &dialogs_;
+};

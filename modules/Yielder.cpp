@@ -1,0 +1,25 @@
+#include "modules/Yielder.h"
+
+#include <QCoreApplication>
+
+EventLoopYielder::EventLoopYielder(std::function<bool()> stopRequested)
+    : stopRequested_(std::move(stopRequested))
+{
+    sinceLast_.start();
+}
+
+void EventLoopYielder::Yield()
+{
+    if (sinceLast_.elapsed() >= IntervalMs)
+        YieldNow();
+}
+
+void EventLoopYielder::YieldNow()
+{
+    if (stopRequested_ && stopRequested_())
+        throw Interrupted{};
+    QCoreApplication::processEvents();
+    sinceLast_.restart();
+    if (stopRequested_ && stopRequested_())
+        throw Interrupted{};
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <functional>
+
+// Thrown out of a yield point when the window has gone away: the command that
+// yielded unwinds at once, and the process ends behind it.
+struct Interrupted {};
+
+// A yield point lets the window process its waiting events in the middle of a
+// long command. The engine calls out through this; it never touches widgets.
+class Yielder {
+public:
+    virtual ~Yielder() = default;
+    // Throttled: cheap enough to call after every row, file or chunk.
+    virtual void Yield() = 0;
+    // Unthrottled: before a modal box and when a command ends.
+    virtual void YieldNow() = 0;
+};
+
+// For callers without a window (tests, a command-line front end).
+class NoYield final : public Yielder {
+public:
+    void Yield() override {}
+    void YieldNow() override {}
+};
+
+// Processes the event loop at most every ~10 ms, so the window stays live
+// without slowing the work a hundredfold. Throws Interrupted once stopRequested
+// answers true.
+class EventLoopYielder final : public Yielder {
+public:
+    explicit EventLoopYielder(std::function<bool()> stopRequested);
+    void Yield() override;
+    void YieldNow() override;
+
+    static constexpr qint64 IntervalMs = 10;
+
+private:
+    std::function<bool()> stopRequested_;
+    QElapsedTimer sinceLast_;
+};

@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QString>
+
+// Creates every missing folder of the path, the last one included. True when
+// the whole path exists afterwards; false on failure, never an exception.
+bool EnsurePathExists(const QString &folder);

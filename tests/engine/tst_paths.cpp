@@ -1,0 +1,69 @@
+#include "modules/RunTimeError.h"
+#include "modules/modMain.h"
+#include "modules/registry.h"
+#include "TempTree.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTest>
+
+class PathsTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void lastAndFolderPart_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("last");
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("file in folder") << "/Mail/Inbox/0001.eml" << "0001.eml" << "/Mail/Inbox/";
+        QTest::newRow("folder without separator") << "/Export/Mail/Inbox" << "Inbox" << "/Export/Mail/";
+        QTest::newRow("folder with separator") << "/Export/Mail/Inbox/" << "" << "/Export/Mail/Inbox/";
+        QTest::newRow("bare name") << "readme.txt" << "readme.txt" << "";
+        QTest::newRow("file in root") << "/0001.eml" << "0001.eml" << "/";
+        QTest::newRow("root") << "/" << "" << "/";
+        QTest::newRow("two separators") << "/a//" << "" << "/a//";
+        QTest::newRow("backslash is no separator") << "/a/b\\c" << "b\\c" << "/a/";
+    }
+    void lastAndFolderPart()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, last);
+        QFETCH(QString, folder);
+        QCOMPARE(GetLastPathPart(path), last);
+        QCOMPARE(GetFolderPart(path), folder);
+    }
+
+    void emptyPathIsSubscriptOutOfRange()
+    {
+        for (auto part : {&GetLastPathPart, &GetFolderPart}) {
+            try {
+                part(QString());
+                QFAIL("no error raised");
+            } catch (const RunTimeError &error) {
+                QCOMPARE(error.Number(), ErrorNumber::SubscriptOutOfRange);
+            }
+        }
+    }
+
+    void ensurePathExistsCreatesTheWholeTree()
+    {
+        TempTree tree;
+        const QString target = tree.path(QStringLiteral("Export/Mail/Inbox"));
+        QVERIFY(EnsurePathExists(target));
+        QVERIFY(QFileInfo(target).isDir());
+        QVERIFY(EnsurePathExists(target + QLatin1Char('/')));  // exists already: still true
+    }
+
+    void ensurePathExistsFailsWithoutRaising()
+    {
+        TempTree tree;
+        const QString file = tree.file(QStringLiteral("Mail"), "not a folder");
+        QVERIFY(!EnsurePathExists(file + QStringLiteral("/Inbox")));
+        QVERIFY(!EnsurePathExists(file));
+        QVERIFY(!EnsurePathExists(QString()));
+        QVERIFY(!EnsurePathExists(QStringLiteral("/proc/no-such-folder/x")));
+    }
+};
+
+QTEST_GUILESS_MAIN(PathsTest)
+#include "tst_paths.moc"

@@ -1,0 +1,42 @@
+#include "ScriptedDialogs.h"
+
+#include "modules/CommonDialog.h"
+#include "modules/RunTimeError.h"
+
+int ScriptedDialogs::MsgBox(const QString &prompt, int style, const QString &title)
+{
+    boxes.append({prompt, style, title});
+    if (onMsgBox)
+        onMsgBox(boxes.last());
+    if (!msgBoxAnswers.isEmpty())
+        return msgBoxAnswers.dequeue();
+    return (style & 0xF) == 4 ? MsgBoxResult::Yes : MsgBoxResult::Ok;
+}
+
+void ScriptedDialogs::ShowOpen(CommonDialog &dialog)
+{
+    ++openDialogsShown;
+    lastFilter = dialog.Filter;
+    lastFlags = dialog.Flags;
+    lastMaxFileSize = dialog.MaxFileSize;
+    dialog.FileName.clear();
+    if (openAnswers.isEmpty())
+        return;
+    const OpenAnswer answer = openAnswers.dequeue();
+    if (answer.errorNumber != 0) {
+        dialog.FilesThatFit = answer.filesThatFit;
+        throw RunTimeError(answer.errorNumber, QStringLiteral("Scripted failure"));
+    }
+    dialog.FileName = answer.fileName;
+}
+
+QString ScriptedDialogs::PickFolder(QWidget *, const QString &prompt)
+{
+    folderPrompts.append(prompt);
+    return folderAnswers.isEmpty() ? QString() : folderAnswers.dequeue();
+}
+
+void ScriptedDialogs::OpenUrl(const QString &target)
+{
+    openedUrls.append(target);
+}
