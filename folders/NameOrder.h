@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QStringView>
+
+// The order in which a folder's entries are visited: letter case ignored, runs
+// of digits compared as numbers ("2.eml" before "10.eml"). Names equal under
+// that rule fall back to a plain comparison, so the order never depends on
+// how the file system happened to list them.
+int CompareNames(QStringView a, QStringView b);
+
+inline bool NameLess(QStringView a, QStringView b)
+{
+    return CompareNames(a, b) < 0;
+}

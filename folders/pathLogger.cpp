@@ -1,0 +1,151 @@
+#include "folders/pathLogger.h"
+
+#include "folders/CheckedCount.h"
+#include "modules/Yielder.h"
+
+namespace {
+
+QString Key(qint32 number)
+{
+    return QLatin1Char('K') + QString::number(number);
+}
+
+template <typename T>
+std::shared_ptr<Collection<T>> &OnDemand(std::shared_ptr<Collection<T>> &field)
+{
+    if (!field)
+        field = std::make_shared<Collection<T>>();
+    return field;
+}
+
+} // namespace
+
+pathLogger::pathLogger(Yielder &yielder)
+    : yielder_(yielder)
+{
+}
+
+void pathLogger::PathLogInit()
+{
+    fileSystem_ = CreateFileSystem();
+    yielder_.Yield();
+    fullFileNamesOnly_ = true;
+    fileNames_.reset();
+    pathPointers_.reset();
+    pathNames_.reset();
+    fullFileNames_.reset();
+    skippedFolders_.reset();
+}
+
+void pathLogger::LogPath(const QString &startFolder)
+{
+    if (!RequireFileSystem().FolderExists(startFolder))
+        return;
+    yielder_.Yield();
+    qint32 position = 1;
+    qint32 knownFolders = 1;
+    fileCounter_ = 1;
+    yielder_.Yield();
+    pathNames()->Add(EnsureTrailingBackslash(startFolder), QStringLiteral("K0"));
+    do {
+        VisitFolder(position, knownFolders);
+        yielder_.Yield();
+        position = CheckedIncrement(position);
+        yielder_.Yield();
+    } while (position <= knownFolders);
+}
+
+void pathLogger::VisitFolder(qint32 position, qint32 &knownFolders)
+{
+    yielder_.Yield();
+    const QString folder = pathNames()->Item(position);
+    // One listing serves both the subfolders and the files of the folder.
+    auto listing = std::make_shared<FolderListing>();
+    QString reason;
+    if (!RequireFileSystem().ListFolder(folder, *listing, reason)) {
+        skippedFolders()->Add({folder, reason});
+        return;
+    }
+    subFolderList_ = listing;
+    for (const QString &name : listing->subFolders) {
+        subFolderEntry_ = name;
+        knownFolders = CheckedIncrement(knownFolders);
+        pathNames()->Add(folder + name + QLatin1Char('/'), Key(knownFolders));
+        yielder_.Yield();
+    }
+    fileList_ = listing;
+    yielder_.Yield();
+    for (const QString &name : listing->files) {
+        fileEntry_ = name;
+        RecordFile(folder, name, position);
+    }
+}
+
+void pathLogger::RecordFile(const QString &folder, const QString &name, qint32 position)
+{
+    const QString key = Key(fileCounter_);
+    if (fullFileNamesOnly_) {
+        fullFileNames()->Add(folder + name, key);
+    } else {
+        fileNames()->Add(name, key);
+        fullFileNames()->Add(folder + name, key);
+        pathPointers()->Add(position, key);
+    }
+    fileCounter_ = CheckedIncrement(fileCounter_);
+    yielder_.Yield();
+}
+
+void pathLogger::Terminate()
+{
+    yielder_.Yield();
+    fileSystem_.reset();
+    fileList_.reset();
+    fileEntry_.clear();
+    subFolderList_.reset();
+    subFolderEntry_.clear();
+    fileNames_.reset();
+    pathNames_.reset();
+    pathPointers_.reset();
+    fullFileNames_.reset();
+    skippedFolders_.reset();
+}
+
+std::shared_ptr<Collection<QString>> pathLogger::fileNames()
+{
+    return OnDemand(fileNames_);
+}
+
+std::shared_ptr<Collection<QString>> pathLogger::pathNames()
+{
+    return OnDemand(pathNames_);
+}
+
+std::shared_ptr<Collection<qint32>> pathLogger::pathPointers()
+{
+    return OnDemand(pathPointers_);
+}
+
+std::shared_ptr<Collection<QString>> pathLogger::fullFileNames()
+{
+    return OnDemand(fullFileNames_);
+}
+
+std::shared_ptr<Collection<SkippedFolder>> pathLogger::skippedFolders()
+{
+    return OnDemand(skippedFolders_);
+}
+
+QString pathLogger::EnsureTrailingBackslash(const QString &path)
+{
+    if (path.endsWith(QLatin1Char('/')))
+        return path;
+    return path + QLatin1Char('/');
+}
+
+FileSystem &pathLogger::RequireFileSystem() const
+{
+    if (!fileSystem_)
+        throw RunTimeError(ErrorNumber::ObjectNotSet,
+                           QStringLiteral("Object variable or With block variable not set"));
+    return *fileSystem_;
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "folders/Collection.h"
+#include "folders/FileSystem.h"
+#include "folders/SkippedFolder.h"
+
+#include <QString>
+#include <memory>
+
+class Yielder;
+
+// Walks the whole tree below one folder, breadth first, and records every
+// folder and every file in keyed collections. Folders are keyed "K0" for the
+// start folder and "K2", "K3"... after it; files "K1", "K2"... in the order
+// recorded. The folder list is also the walk's queue. Folders that cannot be
+// listed are kept in skippedFolders() and the walk goes on without them.
+class pathLogger {
+public:
+    explicit pathLogger(Yielder &yielder);
+
+    void PathLogInit();
+    void LogPath(const QString &startFolder);
+    // After a walk that recorded N files: N + 1, the number the next file would get.
+    qint32 Count() const { return fileCounter_; }
+    void Terminate();
+
+    void setFullFileNamesOnly(bool value) { fullFileNamesOnly_ = value; }
+    bool fullFileNamesOnly() const { return fullFileNamesOnly_; }
+
+    std::shared_ptr<Collection<QString>> fileNames();
+    std::shared_ptr<Collection<QString>> pathNames();
+    std::shared_ptr<Collection<qint32>> pathPointers();
+    std::shared_ptr<Collection<QString>> fullFileNames();
+    std::shared_ptr<Collection<SkippedFolder>> skippedFolders();
+
+private:
+    static QString EnsureTrailingBackslash(const QString &path);
+    FileSystem &RequireFileSystem() const;
+    void VisitFolder(qint32 position, qint32 &knownFolders);
+    void RecordFile(const QString &folder, const QString &name, qint32 position);
+
+    Yielder &yielder_;
+
+    // Each field that a getter of the same name hands out ends in "_".
+    std::shared_ptr<FileSystem> fileSystem_;
+    std::shared_ptr<const FolderListing> fileList_;
+    QString fileEntry_;
+    std::shared_ptr<const FolderListing> subFolderList_;
+    QString subFolderEntry_;
+    qint32 fileCounter_ = 0;
+    std::shared_ptr<Collection<QString>> fileNames_;
+    std::shared_ptr<Collection<qint32>> pathPointers_;
+    std::shared_ptr<Collection<QString>> pathNames_;
+    std::shared_ptr<Collection<QString>> fullFileNames_;
+    bool fullFileNamesOnly_ = false;
+    std::shared_ptr<Collection<SkippedFolder>> skippedFolders_;
+};

@@ -1,0 +1,330 @@
+#include "folders/FileSystem.h"
+#include "folders/CheckedCount.h"
+#include "folders/NameOrder.h"
+#include "folders/PosixFileSystem.h"
+#include "folders/pathLogger.h"
+#include "modules/Yielder.h"
+#include "TempTree.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <functional>
+#include <map>
+#include <unistd.h>
+
+namespace {
+
+class CallbackYielder final : public Yielder {
+public:
+    std::function<void()> onYield;
+    void Yield() override { if (onYield) onYield(); }
+    void YieldNow() override { Yield(); }
+};
+
+// Listings given in the test, for trees that cannot be made on disk.
+class FakeFileSystem final : public FileSystem {
+public:
+    std::map<QString, FolderListing> folders;
+    std::map<QString, QString> failures;
+    bool FolderExists(const QString &path) override { return folders.count(path) || folders.count(path + '/'); }
+    bool ListFolder(const QString &path, FolderListing &listing, QString &reason) override
+    {
+        if (failures.count(path)) {
+            reason = failures.at(path);
+            return false;
+        }
+        listing = folders.at(path);
+        return true;
+    }
+};
+
+class FactoryOverride {
+public:
+    explicit FactoryOverride(std::shared_ptr<FileSystem> fs) { SetFileSystemFactory([fs] { return fs; }); }
+    ~FactoryOverride() { SetFileSystemFactory({}); }
+};
+
+template <typename T>
+QList<T> Entries(const std::shared_ptr<Collection<T>> &collection)
+{
+    return QList<T>(collection->begin(), collection->end());
+}
+
+QStringList Keys(const std::shared_ptr<Collection<QString>> &collection, const QStringList &candidates)
+{
+    QStringList held;
+    for (const QString &key : candidates)
+        if (collection->HasKey(key))
+            held << key;
+    return held;
+}
+
+int ErrorOf(const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const RunTimeError &error) {
+        return error.Number();
+    }
+    return 0;
+}
+
+// R: a, b, S1 (c, T empty), S2 (d) - created in an order unlike the walk's.
+QString MakeWorkedExample(TempTree &tree)
+{
+    tree.file("R/S2/d");
+    tree.folder("R/S1/T");
+    tree.file("R/b");
+    tree.file("R/S1/c");
+    tree.file("R/a");
+    return tree.path("R");
+}
+
+} // namespace
+
+class PathLoggerTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void workedExample()
+    {
+        TempTree tree;
+        const QString r = MakeWorkedExample(tree);
+        NoYield yield;
+        pathLogger walker(yield);
+        walker.PathLogInit();
+        walker.setFullFileNamesOnly(false);
+        walker.LogPath(r);
+
+        QCOMPARE(Entries(walker.pathNames()), QStringList({r + "/", r + "/S1/", r + "/S2/", r + "/S1/T/"}));
+        QCOMPARE(Keys(walker.pathNames(), {"K0", "K1", "K2", "K3", "K4", "K5"}), QStringList({"K0", "K2", "K3", "K4"}));
+        QCOMPARE(Entries(walker.fullFileNames()), QStringList({r + "/a", r + "/b", r + "/S1/c", r + "/S2/d"}));
+        QCOMPARE(Keys(walker.fullFileNames(), {"K0", "K1", "K4", "K5"}), QStringList({"K1", "K4"}));
+        QCOMPARE(Entries(walker.fileNames()), QStringList({"a", "b", "c", "d"}));
+        QCOMPARE(Entries(walker.pathPointers()), QList<qint32>({1, 1, 2, 3}));
+        QCOMPARE(walker.Count(), 5);
+    }
+
+    void startFolderWithOrWithoutSeparator_data()
+    {
+        QTest::addColumn<QString>("suffix");
+        QTest::newRow("without") << "";
+        QTest::newRow("with") << "/";
+    }
+    void startFolderWithOrWithoutSeparator()
+    {
+        QFETCH(QString, suffix);
+        TempTree tree;
+        const QString r = MakeWorkedExample(tree);
+        NoYield yield;
+        pathLogger walker(yield);
+        walker.PathLogInit();
+        walker.LogPath(r + suffix);
+        QCOMPARE(walker.pathNames()->Item(1), r + "/");
+        QCOMPARE(walker.pathNames()->Item(2), r + "/S1/");
+        QCOMPARE(walker.fullFileNames()->Item(1), r + "/a");
+        QCOMPARE(walker.fileNames()->Count(), 0);   // full names only after PathLogInit
+        QCOMPARE(walker.pathPointers()->Count(), 0);
+    }
+
+    void rootAsStartFolder()
+    {
+        auto fake = std::make_shared<FakeFileSystem>();
+        fake->folders["/"] = {{"home"}, {"x.eml"}};
+        fake->folders["/home/"] = {{}, {"y.eml"}};
+        FactoryOverride use(fake);
+        NoYield yield;
+        pathLogger walker(yield);
+        walker.PathLogInit();
+        walker.LogPath("/");
+        QCOMPARE(Entries(walker.pathNames()), QStringList({"/", "/home/"}));
+        QCOMPARE(Entries(walker.fullFileNames()), QStringList({"/x.eml", "/home/y.eml"}));
+    }
+
+    void emptyStartFolderCountsOne()
+    {
+        TempTree tree;
+        NoYield yield;
+        pathLogger walker(yield);
+        walker.PathLogInit();
+        walker.LogPath(tree.folder("empty"));
+        QCOMPARE(walker.pathNames()->Count(), 1);
+        QCOMPARE(walker.fullFileNames()->Count(), 0);
+        QCOMPARE(walker.Count(), 1);
+    }
+
+    void nothingRecordedWithoutAFolder_data()
+    {
+        QTest::addColumn<QString>("relative");
+        QTest::newRow("missing") << "missing";
+        QTest::newRow("a file") << "file.eml";
+        QTest::newRow("empty text") << "";
+    }
+    void nothingRecordedWithoutAFolder()
+    {
+        QFETCH(QString, relative);
+        TempTree tree;
+        tree.file("file.eml");
+        NoYield yield;
+        pathLogger walker(yield);
+        walker.PathLogInit();
+        walker.LogPath(relative.isEmpty() ? QString() : tree.path(relative));
+        QCOMPARE(walker.pathNames()->Count(), 0);
+        QCOMPARE(walker.fullFileNames()->Count(), 0);
+        QCOMPARE(walker.skippedFolders()->Count(), 0);
+        QCOMPARE(walker.Count(), 0);
+    }
+
+    void listingsSortedIgnoringCaseWithNumbersByValue()
+    {
+        TempTree tree;
+        for (const char *name : {"b.eml", "10.eml", "A.eml", "2.eml", "sub10/x", "Sub9/x"})
+            tree.file(name);
+        NoYield yield;
+        pathLogger walker(yield);
+        walker.PathLogInit();
+        walker.setFullFileNamesOnly(false);
+        walker.LogPath(tree.root());
+        QCOMPARE(Entries(walker.fileNames()), QStringList({"2.eml", "10.eml", "A.eml", "b.eml", "x", "x"}));
+        QCOMPARE(walker.pathNames()->Item(2), tree.path("Sub9/"));
+    }
+
+    void compareNames_data()
+    {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::newRow("numbers by value") << "2.eml" << "10.eml";
+        QTest::newRow("case ignored") << "apple" << "Banana";
+        QTest::newRow("number inside") << "msg9x" << "MSG10a";
+        QTest::newRow("prefix first") << "abc" << "abcd";
+        QTest::newRow("leading zeros tie") << "01" << "1";
+        QTest::newRow("case tie") << "A" << "a";
+        QTest::newRow("beyond 64 bits") << "99999999999999999999999" << "100000000000000000000000";
+        QTest::newRow("non-ASCII folded") << "éa" << "Éb";
+    }
+    void compareNames()
+    {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QVERIFY(CompareNames(a, b) < 0);
+        QVERIFY(CompareNames(b, a) > 0);
+        QCOMPARE(CompareNames(a, a), 0);
+    }
+
+    void secondLogPathWithoutInitFailsOnK0()
+    {
+        TempTree tree;
+        const QString r = MakeWorkedExample(tree);
+        NoYield yield;
+        pathLogger walker(yield);
+        walker.PathLogInit();
+        walker.LogPath(r);
+        QCOMPARE(ErrorOf([&] { walker.LogPath(r); }), ErrorNumber::DuplicateKey);
+        QCOMPARE(walker.pathNames()->Count(), 4);
+        QCOMPARE(walker.fullFileNames()->Count(), 4);
+    }
+
+    void walkNeedsPathLogInit()
+    {
+        TempTree tree;
+        NoYield yield;
+        pathLogger walker(yield);
+        QCOMPARE(ErrorOf([&] { walker.LogPath(tree.root()); }), ErrorNumber::ObjectNotSet);
+        walker.PathLogInit();
+        walker.Terminate();
+        QCOMPARE(ErrorOf([&] { walker.LogPath(tree.root()); }), ErrorNumber::ObjectNotSet);
+    }
+
+    void collectionsOutliveTheWalker()
+    {
+        TempTree tree;
+        const QString r = MakeWorkedExample(tree);
+        NoYield yield;
+        std::shared_ptr<Collection<QString>> takenBefore, takenAfter;
+        {
+            pathLogger walker(yield);
+            walker.PathLogInit();
+            takenBefore = walker.fullFileNames();
+            walker.LogPath(r);
+            takenAfter = walker.fullFileNames();
+            walker.Terminate();
+            QCOMPARE(walker.fullFileNames()->Count(), 0);
+        }
+        QCOMPARE(takenBefore, takenAfter);
+        QCOMPARE(takenAfter->Count(), 4);
+    }
+
+    void duplicateKeyAppendsNothing()
+    {
+        Collection<int> numbers;
+        numbers.Add(10, "K1");
+        numbers.Add(20);
+        QCOMPARE(ErrorOf([&] { numbers.Add(30, "K1"); }), ErrorNumber::DuplicateKey);
+        QCOMPARE(numbers.Count(), 2);
+        QCOMPARE(numbers.Item(2), 20);
+        QCOMPARE(ErrorOf([&] { numbers.Item(0); }), ErrorNumber::SubscriptOutOfRange);
+        QCOMPARE(ErrorOf([&] { numbers.Item(3); }), ErrorNumber::SubscriptOutOfRange);
+    }
+
+    void counterOverflowRaises()
+    {
+        QCOMPARE(CheckedIncrement(2147483646), 2147483647);
+        QCOMPARE(ErrorOf([] { CheckedIncrement(2147483647); }), ErrorNumber::Overflow);
+    }
+
+    void symbolicLinks()
+    {
+        TempTree tree;
+        tree.file("top/a.eml");
+        tree.file("top/sub/b.eml");
+        QVERIFY(QFile::link(tree.path("top"), tree.path("top/sub/loop")));
+        QVERIFY(QFile::link(tree.path("top/a.eml"), tree.path("top/sub/link.eml")));
+        NoYield yield;
+        pathLogger walker(yield);
+        walker.PathLogInit();
+        walker.LogPath(tree.path("top"));
+        QCOMPARE(Entries(walker.pathNames()), QStringList({tree.path("top/"), tree.path("top/sub/")}));
+        QCOMPARE(Entries(walker.fullFileNames()),
+                 QStringList({tree.path("top/a.eml"), tree.path("top/sub/b.eml"), tree.path("top/sub/link.eml")}));
+    }
+
+    void folderGoneAfterQueueingIsSkipped()
+    {
+        TempTree tree;
+        tree.file("R/a.eml");
+        tree.file("R/gone/lost.eml");
+        tree.file("R/kept/b.eml");
+        CallbackYielder yield;
+        pathLogger walker(yield);
+        yield.onYield = [&] {
+            if (walker.pathNames()->HasKey("K2"))
+                QDir(tree.path("R/gone")).removeRecursively();
+        };
+        walker.PathLogInit();
+        walker.LogPath(tree.path("R"));
+        QCOMPARE(Entries(walker.fullFileNames()), QStringList({tree.path("R/a.eml"), tree.path("R/kept/b.eml")}));
+        QCOMPARE(walker.skippedFolders()->Count(), 1);
+        QCOMPARE(walker.skippedFolders()->Item(1).path, tree.path("R/gone/"));
+        QCOMPARE(walker.skippedFolders()->Item(1).reason, QString::fromLocal8Bit(strerror(ENOENT)));
+    }
+
+    void unlistableFolderIsSkippedAndTheWalkGoesOn()
+    {
+        auto fake = std::make_shared<FakeFileSystem>();
+        fake->folders["/R/"] = {{"locked", "open"}, {"a.eml"}};
+        fake->failures["/R/locked/"] = "Permission denied";
+        fake->folders["/R/open/"] = {{}, {"b.eml"}};
+        FactoryOverride use(fake);
+        NoYield yield;
+        pathLogger walker(yield);
+        walker.PathLogInit();
+        walker.LogPath("/R");
+        QCOMPARE(Entries(walker.fullFileNames()), QStringList({"/R/a.eml", "/R/open/b.eml"}));
+        QCOMPARE(walker.skippedFolders()->Item(1).path, QString("/R/locked/"));
+        QCOMPARE(walker.skippedFolders()->Item(1).reason, QString("Permission denied"));
+        QCOMPARE(walker.Count(), 3);
+    }
+};
+
+QTEST_GUILESS_MAIN(PathLoggerTest)
+#include "tst_pathlogger.moc"
