@@ -1,0 +1,12 @@
+#pragma once
+
+#include "folders/Collection.h"
+#include "folders/SkippedFolder.h"
+
+#include <QString>
+
+// The text of the box that ends an add-folder command: the count, and below it
+// the folders that could not be read, the first MaxListed of them by name.
+QString AddFolderReport(int added, const Collection<SkippedFolder> &skipped);
+
+constexpr int MaxListedSkippedFolders = 20;
