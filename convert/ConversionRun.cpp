@@ -1,0 +1,117 @@
+#include "convert/ConversionRun.h"
+
+#include "convert/EmlMessage.h"
+#include "convert/MboxFile.h"
+#include "convert/MboxRecord.h"
+#include "convert/SourceFile.h"
+#include "modules/RunTimeError.h"
+#include "modules/Yielder.h"
+#include "modules/modMain.h"
+#include "modules/registry.h"
+
+#include <chrono>
+#include <future>
+
+namespace {
+
+// One entry; returns why it was not written, or empty text when it was.
+QString ConvertOne(const QString &sourcePath, const QString &destination, ConversionObserver &observer,
+                   Yielder &yielder, QStringList &mboxFiles)
+{
+    const OutputTarget target = OutputFor(sourcePath, destination);
+    if (!EnsurePathExists(target.folder))
+        return QStringLiteral("cannot create the folder ") + target.folder;
+    yielder.Yield();
+
+    SourceFile source = ReadSourceFile(sourcePath);
+    if (!source.ok())
+        return source.failure;
+    yielder.Yield();
+
+    EmlMessage header;
+    header.LoadFromBytes(source.bytes, source.modified);
+    QByteArray record = SeparatorLine(header.GetSender(), header.GetDate());
+    const qsizetype bodyLength = AppendBody(record, source.bytes, [&](qsizetype built) {
+        observer.BytesRead(built, source.size);
+        yielder.Yield();
+    });
+    if (source.size > 0)
+        observer.BytesRead(bodyLength, source.size);
+    record.append("\r\n");
+    source.bytes = QByteArray();  // free it before the write
+
+    const AppendOutcome outcome = AppendRecord(target.file, record);
+    if (!outcome.written)
+        return outcome.reason;
+    if (!mboxFiles.contains(target.file))
+        mboxFiles.append(target.file);
+    return {};
+}
+
+// fdatasync can take long on a busy disk: it runs beside the event loop.
+QList<ConversionFailure> FlushAll(const QStringList &mboxFiles, Yielder &yielder)
+{
+    auto flushing = std::async(std::launch::async, [mboxFiles] {
+        QList<ConversionFailure> failures;
+        for (const QString &file : mboxFiles)
+            if (const QString reason = FlushToDisk(file); !reason.isEmpty())
+                failures.append({file, reason});
+        return failures;
+    });
+    while (flushing.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready)
+        yielder.Yield();
+    return flushing.get();
+}
+
+} // namespace
+
+QString TrimSpaces(const QString &text)
+{
+    qsizetype first = 0, last = text.size();
+    while (first < last && text[first] == QLatin1Char(' '))
+        ++first;
+    while (last > first && text[last - 1] == QLatin1Char(' '))
+        --last;
+    return text.mid(first, last - first);
+}
+
+OutputTarget OutputFor(const QString &sourcePath, const QString &destination)
+{
+    QString sourceFolder = GetFolderPart(sourcePath);
+    if (sourceFolder.startsWith(QLatin1Char('/')))
+        sourceFolder.remove(0, 1);
+    QString folder = destination;
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    folder += sourceFolder;
+    const QString name = GetLastPathPart(folder.left(folder.size() - 1));
+    return {folder, folder + name + QStringLiteral(".mbox")};
+}
+
+ConversionResult ConvertMessages(const QStringList &paths, const QString &destination,
+                                 ConversionObserver &observer, Yielder &yielder)
+{
+    ConversionResult result;
+    result.total = int(paths.size());
+    for (int k = 0; k < result.total; ++k) {
+        yielder.Yield();
+        const QString sourcePath = TrimSpaces(paths[k]);
+        QString failure;
+        try {
+            failure = ConvertOne(sourcePath, destination, observer, yielder, result.mboxFiles);
+        } catch (const RunTimeError &error) {
+            failure = error.Text();
+        } catch (const std::bad_alloc &) {
+            failure = QStringLiteral("not enough memory to hold the message");
+        } catch (const std::exception &error) {
+            failure = QString::fromLocal8Bit(error.what());
+        }
+        if (failure.isEmpty())
+            ++result.written;
+        else
+            result.failures.append({sourcePath, failure});
+        observer.MessageDone(k + 1, result.total);
+    }
+    result.failures += FlushAll(result.mboxFiles, yielder);
+    return result;
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class Yielder;
+
+// What the window shows while a run goes on. Values are passed at yield
+// points, and exactly after every message.
+class ConversionObserver {
+public:
+    virtual ~ConversionObserver() = default;
+    // Body bytes built so far of the current message, and its file size.
+    // Not called for a zero-byte message.
+    virtual void BytesRead(qint64 bodyLength, qint64 fileSize) = 0;
+    // number is 1-based; called after every entry, written or not.
+    virtual void MessageDone(int number, int total) = 0;
+};
+
+struct ConversionFailure {
+    QString path;    // the message, or the mbox file that could not be flushed
+    QString reason;
+};
+
+struct ConversionResult {
+    int total = 0;
+    int written = 0;
+    QList<ConversionFailure> failures;
+    QStringList mboxFiles;  // every mbox file the run appended to, in first-use order
+    bool Succeeded() const { return total > 0 && written == total && failures.isEmpty(); }
+};
+
+// Appends every message to the mbox file of its folder below destination, in
+// list order, and then flushes each of those files to disk once. A failing
+// entry is recorded and the run goes on. Interrupted, thrown by a yield
+// point, passes through; the message being built then is not written.
+ConversionResult ConvertMessages(const QStringList &paths, const QString &destination,
+                                 ConversionObserver &observer, Yielder &yielder);
+
+// Where one message goes. Throws RunTimeError (SubscriptOutOfRange) when no
+// mbox name can be made from the path.
+struct OutputTarget {
+    QString folder;  // ends in "/"
+    QString file;    // folder + name + ".mbox"
+};
+OutputTarget OutputFor(const QString &sourcePath, const QString &destination);
+
+// Leading and trailing space characters removed, and no other white space.
+QString TrimSpaces(const QString &text);

@@ -1,0 +1,89 @@
+#include "convert/EmlMessage.h"
+
+#include "convert/EnvelopeLine.h"
+#include "convert/GMimeSupport.h"
+#include "convert/HeaderBlock.h"
+#include "convert/MailDate.h"
+#include "convert/SourceFile.h"
+
+#include <gmime/gmime.h>
+
+namespace {
+
+QString FirstMailbox(InternetAddressList *list)
+{
+    const int count = internet_address_list_length(list);
+    for (int i = 0; i < count; ++i) {
+        InternetAddress *address = internet_address_list_get_address(list, i);
+        if (INTERNET_ADDRESS_IS_MAILBOX(address)) {
+            const char *addr = internet_address_mailbox_get_addr(INTERNET_ADDRESS_MAILBOX(address));
+            if (addr && *addr)
+                return QString::fromUtf8(addr);
+        } else if (INTERNET_ADDRESS_IS_GROUP(address)) {
+            const QString member = FirstMailbox(internet_address_group_get_members(INTERNET_ADDRESS_GROUP(address)));
+            if (!member.isEmpty())
+                return member;
+        }
+    }
+    return {};
+}
+
+QString AddressIn(const QByteArray &fieldValue)
+{
+    if (fieldValue.trimmed().isEmpty())
+        return {};
+    EnsureGMimeInitialised();
+    InternetAddressList *list = internet_address_list_parse(nullptr, fieldValue.constData());
+    if (!list)
+        return {};
+    const QString address = FirstMailbox(list);
+    g_object_unref(list);
+    return address;
+}
+
+QString Readable(QString sender)
+{
+    for (QChar &c : sender)
+        if (c.isSpace() || c.category() == QChar::Other_Control || c.category() == QChar::Other_Format)
+            c = QLatin1Char('-');
+    return sender;
+}
+
+QDateTime ReceivedDate(const QByteArray &received)
+{
+    const qsizetype semicolon = received.lastIndexOf(';');
+    return semicolon < 0 ? QDateTime() : ParseMailDate(received.mid(semicolon + 1));
+}
+
+} // namespace
+
+bool EmlMessage::LoadEml(const QString &path)
+{
+    const SourceFile file = ReadSourceFile(path, HeaderBlock::HeaderScanLimit);
+    LoadFromBytes(file.ok() ? file.bytes : QByteArray(), file.modified);
+    return file.ok();
+}
+
+void EmlMessage::LoadFromBytes(const QByteArray &message, const QDateTime &modified)
+{
+    const HeaderBlock header(message);
+    const EnvelopeParts envelope = SplitEnvelopeLine(header.EnvelopeLine());
+
+    QString sender = AddressIn(header.First("From"));
+    if (sender.isEmpty())
+        sender = AddressIn(header.First("Sender"));
+    if (sender.isEmpty())
+        sender = AddressIn(header.First("Return-Path"));
+    if (sender.isEmpty() && envelope.sender != "<>")
+        sender = QString::fromUtf8(envelope.sender);
+    sender_ = sender.isEmpty() ? QString::fromLatin1(NoSender) : Readable(sender);
+
+    QDateTime date = ParseMailDate(header.First("Date"));
+    if (!date.isValid())
+        date = ReceivedDate(header.First("Received"));
+    if (!date.isValid())
+        date = ParseMailDate(envelope.date);
+    if (!date.isValid() && modified.isValid())
+        date = modified.toUTC();
+    date_ = date.isValid() ? date : QDateTime::fromSecsSinceEpoch(0, Qt::UTC);
+}

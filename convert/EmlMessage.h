@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+// The sender and date of one message, as its mbox separator line needs them.
+// Only the header block is read. Whatever is missing or unreadable is filled
+// in from the fallbacks, so GetDate and GetSender always answer.
+class EmlMessage {
+public:
+    static constexpr const char *NoSender = "MAILER-DAEMON";
+
+    // Reads the file's header block. False when the file could not be read
+    // (missing, not a regular file, no permission); the answers are then the
+    // fallbacks: "MAILER-DAEMON" and the file's modification time if known.
+    bool LoadEml(const QString &path);
+
+    // The same, for a message already in memory. modified (UTC) is the last
+    // fallback for the date.
+    void LoadFromBytes(const QByteArray &message, const QDateTime &modified);
+
+    // In UTC, to the second.
+    QDateTime GetDate() const { return date_; }
+    // A bare address with no spaces or control characters.
+    QString GetSender() const { return sender_; }
+
+private:
+    QString sender_ = QString::fromLatin1(NoSender);
+    QDateTime date_ = QDateTime::fromSecsSinceEpoch(0, Qt::UTC);
+};

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+// A message saved out of an mbox often still starts with its "From " envelope
+// line. The line ends at the first CR LF, CR or LF, whatever the file uses
+// elsewhere.
+struct EnvelopeLine {
+    QByteArrayView text;        // the line without its break; empty when there is none
+    qsizetype lengthWithBreak = 0;  // bytes to skip to reach the message itself
+    bool present() const { return lengthWithBreak > 0; }
+};
+
+EnvelopeLine FindEnvelopeLine(QByteArrayView message);
+
+// The sender and the date text of an envelope line, "From sender date...".
+struct EnvelopeParts {
+    QByteArray sender;
+    QByteArray date;
+};
+EnvelopeParts SplitEnvelopeLine(QByteArrayView line);

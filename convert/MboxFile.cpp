@@ -1,0 +1,89 @@
+#include "convert/MboxFile.h"
+
+#include <QFile>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QString SystemReason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() { if (fd_ >= 0) ::close(fd_); }
+    FileDescriptor(const FileDescriptor &) = delete;
+    FileDescriptor &operator=(const FileDescriptor &) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// Returns the errno of the failure, 0 when everything was written.
+int WriteAll(const FileIo &io, int fd, const QByteArray &data)
+{
+    const char *p = data.constData();
+    size_t left = size_t(data.size());
+    while (left > 0) {
+        const ssize_t done = io.write(fd, p, left);
+        if (done < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (done == 0)
+            return ENOSPC;
+        p += done;
+        left -= size_t(done);
+    }
+    return 0;
+}
+
+} // namespace
+
+FileIo FileIo::System()
+{
+    return {&::write, &::ftruncate};
+}
+
+AppendOutcome AppendRecord(const QString &mboxPath, const QByteArray &record, const FileIo &io)
+{
+    const QByteArray native = QFile::encodeName(mboxPath);
+    // O_NONBLOCK: a FIFO in the mbox's place must not stall the run.
+    FileDescriptor fd(::open(native.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666));
+    if (fd.get() < 0)
+        return {false, QStringLiteral("cannot open the mbox file: ") + SystemReason(errno)};
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0)
+        return {false, QStringLiteral("cannot open the mbox file: ") + SystemReason(errno)};
+    if (!S_ISREG(info.st_mode))
+        return {false, QStringLiteral("the mbox file is not a regular file")};
+    const off_t lengthBefore = info.st_size;
+
+    if (const int error = WriteAll(io, fd.get(), record)) {
+        QString reason = QStringLiteral("cannot write the mbox file: ") + SystemReason(error);
+        if (io.truncate(fd.get(), lengthBefore) != 0)
+            reason += QStringLiteral("; its end could not be cut back: ") + SystemReason(errno);
+        return {false, reason};
+    }
+    // Start the write-back now, so the flush at the end of a run is short.
+    ::sync_file_range(fd.get(), lengthBefore, off_t(record.size()), SYNC_FILE_RANGE_WRITE);
+    return {true, {}};
+}
+
+QString FlushToDisk(const QString &mboxPath)
+{
+    FileDescriptor fd(::open(QFile::encodeName(mboxPath).constData(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK));
+    if (fd.get() < 0)
+        return QStringLiteral("cannot open the mbox file to flush it: ") + SystemReason(errno);
+    if (::fdatasync(fd.get()) != 0)
+        return QStringLiteral("cannot flush the mbox file to disk: ") + SystemReason(errno);
+    return {};
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QDateTime>
+#include <QString>
+#include <functional>
+
+// The bytes of one mbox record: the "From " separator line, the message's
+// lines each ended by CR LF, and an empty closing line.
+
+// "ddd mmm dd hh:mm:ss yyyy" with English names; the weekday comes from the date.
+QByteArray FormatSeparatorDate(const QDateTime &date);
+
+// "From " + sender + " " + date + CR LF
+QByteArray SeparatorLine(const QString &sender, const QDateTime &date);
+
+// Called now and then while a large body is built, with the number of body
+// bytes written so far; it may throw to abandon the record.
+using BodyProgress = std::function<void(qsizetype bodyBytes)>;
+
+// Appends the message's lines to out. A line ends at CR or CR LF (a lone LF
+// stays inside its line); every line is written with CR LF after it, and a
+// file ending in a break gets no extra empty line. A leading "From " envelope
+// line is left out. A line beginning with ">"s then "From " gets one more ">"
+// in front, where a line begins at the start and after every CR, CR LF or LF.
+// Returns the number of bytes appended.
+qsizetype AppendBody(QByteArray &out, QByteArrayView message, const BodyProgress &progress = {});
+
+// Separator line, body and closing line in one buffer.
+QByteArray BuildRecord(const QString &sender, const QDateTime &date, QByteArrayView message);

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+// One message file read whole (or up to a limit) in binary. Only regular files
+// are read: a FIFO or a device named like a message is refused without ever
+// blocking on it.
+struct SourceFile {
+    QByteArray bytes;
+    qint64 size = 0;       // the size the file system gave when the file was opened
+    QDateTime modified;    // UTC; invalid when not even that could be learnt
+    QString failure;       // empty when the file was read
+    bool ok() const { return failure.isEmpty(); }
+};
+
+// limit < 0 reads to the end of the file.
+SourceFile ReadSourceFile(const QString &path, qint64 limit = -1);
