@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QProgressBar>
+
+// A progress bar that takes fractional values, as the overall bar is given
+// (k + 1) / N * 100 unrounded. A value outside the range leaves it as it was.
+class ProgressBar : public QProgressBar {
+    Q_OBJECT
+public:
+    explicit ProgressBar(QWidget *parent);
+
+    double Min() const { return min_; }
+    double Max() const { return max_; }
+    double Value() const { return value_; }
+    void SetRange(double min, double max);
+    // False (and nothing changes) when the value lies outside the range.
+    bool SetValue(double value);
+
+private:
+    static constexpr int Steps = 10000;
+    double min_ = 0;
+    double max_ = 100;
+    double value_ = 0;
+};

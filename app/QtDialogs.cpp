@@ -1,0 +1,72 @@
+#include "app/QtDialogs.h"
+
+#include "modules/CommonDialog.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace {
+QMessageBox::Icon IconOf(int style)
+{
+    switch (style & 0xF0) {
+    case 0x10: return QMessageBox::Critical;
+    case 0x20: return QMessageBox::Question;
+    case 0x30: return QMessageBox::Warning;
+    case 0x40: return QMessageBox::Information;
+    default: return QMessageBox::NoIcon;
+    }
+}
+
+QString QtFilter(const CommonDialog &dialog)
+{
+    const QString description = dialog.FilterDescription();
+    const QString pattern = dialog.FilterPattern();
+    if (pattern.isEmpty() || description.contains(QLatin1Char('(')))
+        return description;
+    return description + QStringLiteral(" (") + pattern + QLatin1Char(')');
+}
+}
+
+int QtDialogs::MsgBox(const QString &prompt, int style, const QString &title)
+{
+    QMessageBox box(IconOf(style), title, prompt, QMessageBox::NoButton, QApplication::activeWindow());
+    if ((style & 0xF) == 4) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes ? MsgBoxResult::Yes : MsgBoxResult::No;
+    }
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+    return MsgBoxResult::Ok;
+}
+
+void QtDialogs::ShowOpen(CommonDialog &dialog)
+{
+    const bool several = dialog.Flags & CommonDialog::AllowMultiSelect;
+    QStringList picked;
+    if (several) {
+        picked = QFileDialog::getOpenFileNames(QApplication::activeWindow(), QString(), QString(), QtFilter(dialog));
+    } else {
+        const QString one = QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), QString(), QtFilter(dialog));
+        if (!one.isEmpty())
+            picked.append(one);
+    }
+    dialog.StoreSelection(picked);
+}
+
+QString QtDialogs::PickFolder(QWidget *owner, const QString &prompt)
+{
+    QString folder = QFileDialog::getExistingDirectory(owner, prompt, QString(), QFileDialog::ShowDirsOnly);
+    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
+        folder.chop(1);
+    return folder;
+}
+
+void QtDialogs::OpenUrl(const QString &target)
+{
+    QDesktopServices::openUrl(QUrl::fromUserInput(target));
+}

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "modules/CommonDialog.h"
+#include "modules/Yielder.h"
+
+#include <QWidget>
+#include <memory>
+
+class Dialogs;
+class FilledShape;
+class FlexGrid;
+class ProgressBar;
+class QLabel;
+class QPushButton;
+
+// The program's one window. Its controls are the state the commands share;
+// each command is one click handler, and a long one yields to the event loop
+// so the window stays live.
+class frmStep1 final : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmStep1(Dialogs &dialogs, QWidget *parent = nullptr);
+    ~frmStep1() override;
+
+    // Controls, named as in the layout.
+    FilledShape *Shape2 = nullptr;
+    QLabel *lblTitle = nullptr;
+    QLabel *lblCopyright = nullptr;
+    CommonDialog cdlgFile;
+    QPushButton *cmdAdd = nullptr;
+    QPushButton *CmdAddFolder = nullptr;
+    QPushButton *cmdClear1 = nullptr;
+    QLabel *lblCount1 = nullptr;
+    FlexGrid *grdFiles1 = nullptr;
+    QLabel *Label4 = nullptr;
+    QLabel *Image1 = nullptr;
+    QLabel *LblProgessCurrent = nullptr;
+    QLabel *Label3 = nullptr;
+    ProgressBar *EmlProgress = nullptr;
+    QLabel *Label1 = nullptr;
+    QLabel *LblByteRead = nullptr;
+    QLabel *Label2 = nullptr;
+    ProgressBar *ProgressBar1 = nullptr;
+    QPushButton *CmdConvert2MBOX = nullptr;
+    FilledShape *Shape1 = nullptr;
+    QWidget *Picture3 = nullptr;
+    QPushButton *CmdHelp = nullptr;
+    QPushButton *cmdEnd = nullptr;
+
+    // The message list over the grid.
+    void ResetMessageList();
+    void AddMessagePath(const QString &path);
+    bool MessageListIsEmpty();
+    int MessageRowCount() const;
+    QString MessagePathAt(int row);
+
+    // Commands.
+    void cmdAdd_Click();
+    void CmdAddFolder_Click();
+    void cmdClear1_Click();
+    void CmdConvert2MBOX_Click();
+    void CmdHelp_Click();
+    void cmdEnd_Click();
+
+    // A modal box through the dialog seam; shows nothing once the window is closing.
+    int MsgBox(const QString &prompt, int style, const QString &title);
+    Dialogs &dialogs() { return dialogs_; }
+    // The window's yield point: throws Interrupted once the window has closed.
+    Yielder &yielder() { return *yielder_; }
+    bool Closing() const { return closing_; }
+
+    static QString ApplicationTitle();
+    static const char *const ProductPage;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void Form_Initialize();
+    void CreateControls();
+    void SetTabOrder();
+    void ConnectCommands();
+    void Form_Load();
+    void Form_Unload(int &cancel);
+
+    // Runs a command; a failure nothing else caught is shown, and the program goes on.
+    template <typename Command>
+    void RunCommand(Command command);
+    void ShowUncaughtFailure(int number, const QString &description);
+
+    Dialogs &dialogs_;
+    std::unique_ptr<Yielder> yielder_;
+    bool closing_ = false;
+    bool centred_ = false;
+};

@@ -1,0 +1,5 @@
+#include "app/frmStep1.h"
+
+void frmStep1::CmdConvert2MBOX_Click()
+{
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <vector>
+
+// The grid's cells, row after row in one vector: the grid is the list, with no
+// other array behind it, and a million rows stay cheap.
+class GridModel final : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit GridModel(QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+
+    int Rows() const { return rows_; }
+    int Cols() const { return cols_; }
+    void SetRows(int rows);
+    void SetCols(int cols);
+    const QString &Cell(int row, int col) const;
+    void SetCell(int row, int col, const QString &text);
+    // Erases every cell's text; the shape stays.
+    void ClearText();
+
+    QColor cellBackground{0xFF, 0xFF, 0xBF};
+
+private:
+    void Reshape(int rows, int cols);
+
+    int rows_ = 1;
+    int cols_ = 1;
+    std::vector<QString> cells_;
+};

@@ -1,0 +1,68 @@
+#include "app/frmStep1.h"
+
+#include "list/FlexGrid.h"
+
+#include <QLabel>
+
+namespace {
+constexpr int ListColumnWidthTwips = 15000;
+
+QString CountCaption(int rows)
+{
+    return QString::number(rows) + QStringLiteral(" files");
+}
+}
+
+void frmStep1::ResetMessageList()
+{
+    grdFiles1->SetRows(1);
+    grdFiles1->Clear();
+    lblCount1->setText(QStringLiteral("0 files"));
+}
+
+void frmStep1::AddMessagePath(const QString &path)
+{
+    const QString copy = path;
+    bool shaped = false;
+    if (grdFiles1->Rows() == 1) {
+        grdFiles1->SetRow(0);
+        grdFiles1->SetCol(0);
+        if (grdFiles1->Text().isEmpty()) {
+            // The empty list: its first path goes into row 0, no row is added.
+            grdFiles1->SetRows(1);
+            grdFiles1->SetCols(1);
+            grdFiles1->SetFixedRows(0);
+            yielder().Yield();
+            grdFiles1->SetRow(0);
+            grdFiles1->SetColWidth(0, ListColumnWidthTwips);
+            grdFiles1->SetCol(0);
+            shaped = true;
+        }
+    }
+    if (!shaped)
+        grdFiles1->SetRows(grdFiles1->Rows() + 1);
+    grdFiles1->SetRow(grdFiles1->Rows() - 1);
+    grdFiles1->SetCol(0);
+    grdFiles1->SetText(copy);
+    yielder().Yield();
+    lblCount1->setText(CountCaption(grdFiles1->Rows()));
+}
+
+bool frmStep1::MessageListIsEmpty()
+{
+    grdFiles1->SetRow(0);
+    grdFiles1->SetCol(0);
+    return grdFiles1->Text().isEmpty();
+}
+
+int frmStep1::MessageRowCount() const
+{
+    return grdFiles1->Rows();
+}
+
+QString frmStep1::MessagePathAt(int row)
+{
+    grdFiles1->SetRow(row);
+    grdFiles1->SetCol(0);
+    return grdFiles1->Text();
+}

@@ -1,0 +1,206 @@
+#include "WindowFixture.h"
+#include "app/FilledShape.h"
+#include "app/ProgressBar.h"
+#include "app/Twips.h"
+#include "list/FlexGrid.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+
+// The window as laid out at design time, checked control by control.
+class MainWindowTest : public QObject {
+    Q_OBJECT
+    WindowFixture fixture;
+
+private Q_SLOTS:
+    void init() { fixture.open(); }
+    void cleanup() { fixture.window.reset(); fixture.dialogs = ScriptedDialogs(); }
+
+    void geometryInTwips_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("twips");
+        const struct { const char *name; int left, top, width, height; } table[] = {
+            {"Shape2", -120, 0, 8415, 855},        {"lblTitle", 240, 120, 7695, 375},
+            {"lblCopyright", 240, 480, 6135, 255}, {"cmdAdd", 240, 960, 1815, 375},
+            {"CmdAddFolder", 2400, 960, 2775, 375}, {"cmdClear1", 6240, 960, 1695, 375},
+            {"lblCount1", 270, 1560, 7695, 255},   {"grdFiles1", 240, 1800, 7695, 1575},
+            {"Label4", 240, 3480, 2535, 255},      {"Image1", 240, 3720, 240, 240},
+            {"LblProgessCurrent", 600, 3720, 7335, 255}, {"Label3", 240, 3960, 1815, 255},
+            {"EmlProgress", 1920, 3960, 6015, 255}, {"Label1", 1920, 4250, 735, 255},
+            {"LblByteRead", 2640, 4250, 5295, 255}, {"Label2", 240, 4560, 1695, 255},
+            {"ProgressBar1", 1920, 4560, 6015, 255}, {"CmdConvert2MBOX", 2760, 5040, 2655, 435},
+            {"Shape1", -120, 5640, 8415, 855},     {"Picture3", 120, 5760, 7935, 495},
+            {"CmdHelp", 120, 5760, 1695, 375},     {"cmdEnd", 6600, 5760, 1335, 375},
+        };
+        for (const auto &row : table)
+            QTest::newRow(row.name) << QString::fromLatin1(row.name) << QRect(row.left, row.top, row.width, row.height);
+    }
+    void geometryInTwips()
+    {
+        QFETCH(QString, name);
+        QFETCH(QRect, twips);
+        auto *control = fixture.window->findChild<QWidget *>(name);
+        QVERIFY2(control, qPrintable(name));
+        const QPoint topLeft = control->mapTo(fixture.window.get(), QPoint(0, 0));
+        // Within the rounding of one pixel (15 twips).
+        QVERIFY(std::abs(topLeft.x() * 15 - twips.left()) < 15);
+        QVERIFY(std::abs(topLeft.y() * 15 - twips.top()) < 15);
+        QVERIFY(std::abs(control->width() * 15 - twips.width()) < 15);
+        QVERIFY(std::abs(control->height() * 15 - twips.height()) < 15);
+    }
+
+    void clientAreaAndCentring()
+    {
+        frmStep1 &w = *fixture.window;
+        QCOMPARE(w.size(), QSize(543, 418));  // 8145 x 6270 twips
+        QCOMPARE(w.windowTitle(), QStringLiteral("Quorvel"));
+        QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Quorvel"));
+        QCOMPARE(QCoreApplication::applicationVersion(), QStringLiteral("2.01"));
+        QVERIFY(!w.windowIcon().isNull());
+        const QPoint screenCentre = w.screen()->availableGeometry().center();
+        QVERIFY(std::abs(w.frameGeometry().center().x() - screenCentre.x()) <= 1);
+        QVERIFY(std::abs(w.frameGeometry().center().y() - screenCentre.y()) <= 1);
+    }
+
+    void bandsReachBothEdges()
+    {
+        frmStep1 &w = *fixture.window;
+        for (FilledShape *band : {w.Shape1, w.Shape2}) {
+            QVERIFY(band->geometry().left() <= 0);
+            QVERIFY(band->geometry().right() >= w.width() - 1);
+        }
+        QCOMPARE(w.Shape2->Fill(), QColor(0x00, 0x00, 0x80));
+        QCOMPARE(w.Shape1->Fill(), QColor(0xFF, 0xFF, 0xFF));
+        QCOMPARE(w.Shape1->Outline(), QColor(0xC0, 0xC0, 0xC0));
+        // Bands lie under everything else.
+        QCOMPARE(w.children().indexOf(w.Shape2), 0);
+        QCOMPARE(w.children().indexOf(w.Shape1), 1);
+    }
+
+    void startState_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("title") << "lblTitle" << "Quorvel";
+        QTest::newRow("count") << "lblCount1" << "0 files";
+        QTest::newRow("heading") << "Label4" << "Converting Messages...";
+        QTest::newRow("current") << "LblProgessCurrent" << "Message 0 (of 0)";
+        QTest::newRow("status") << "Label3" << "Message Status     :";
+        QTest::newRow("saving") << "Label1" << "Saving : ";
+        QTest::newRow("bytes") << "LblByteRead" << "<  Not Available >";
+        QTest::newRow("overall") << "Label2" << "Conversion Progress : ";
+        QTest::newRow("add") << "cmdAdd" << "Add EML File(s)...";
+        QTest::newRow("add folder") << "CmdAddFolder" << "Add Folder having EML File(s)...";
+        QTest::newRow("clear") << "cmdClear1" << "Clear File(s)...";
+        QTest::newRow("convert") << "CmdConvert2MBOX" << "Convert &Messages to MBOX File";
+        QTest::newRow("help") << "CmdHelp" << "&Help Manual";
+        QTest::newRow("exit") << "cmdEnd" << "E&xit";
+    }
+    void startState()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        QObject *control = fixture.window->findChild<QObject *>(name);
+        QVERIFY(control);
+        QCOMPARE(control->property("text").toString(), text);
+        if (auto *button = qobject_cast<QPushButton *>(control)) {
+            QCOMPARE(button->isEnabled(), name != QLatin1String("CmdConvert2MBOX"));
+            QVERIFY(!button->isDefault() || button->hasFocus());
+        }
+        if (auto *label = qobject_cast<QLabel *>(control)) {
+            // Every caption fits its design-time box.
+            const int advance = label->fontMetrics().horizontalAdvance(text.trimmed());
+            QVERIFY2(advance <= label->width(), qPrintable(name + QStringLiteral(" needs ") + QString::number(advance)));
+        }
+    }
+
+    void barsEmptyAndGridEmpty()
+    {
+        frmStep1 &w = *fixture.window;
+        for (ProgressBar *bar : {w.EmlProgress, w.ProgressBar1}) {
+            QCOMPARE(bar->Min(), 0.0);
+            QCOMPARE(bar->Max(), 100.0);
+            QCOMPARE(bar->Value(), 0.0);
+        }
+        QCOMPARE(w.grdFiles1->Rows(), 1);
+        QCOMPARE(w.grdFiles1->Cols(), 1);
+        QCOMPARE(w.grdFiles1->FixedRows(), 0);
+        QCOMPARE(w.grdFiles1->ColWidth(0), 15000);
+        QVERIFY(w.MessageListIsEmpty());
+    }
+
+    void coloursAndFonts()
+    {
+        frmStep1 &w = *fixture.window;
+        QCOMPARE(w.lblTitle->palette().color(QPalette::WindowText), QColor(Qt::white));
+        QCOMPARE(w.lblTitle->palette().color(QPalette::Window), QColor(0x00, 0x00, 0x80));
+        QVERIFY(w.lblTitle->autoFillBackground());
+        QVERIFY(w.lblTitle->font().bold());
+        QCOMPARE(w.lblTitle->font().pointSizeF(), 14.25);
+        QCOMPARE(w.Label3->palette().color(QPalette::WindowText), QColor(0x80, 0x00, 0x00));
+        QVERIFY(w.Label3->font().bold());
+        QCOMPARE(w.LblByteRead->palette().color(QPalette::WindowText), QColor(0x00, 0x00, 0xFF));
+        QVERIFY(!w.Label4->autoFillBackground());
+        QCOMPARE(w.cmdAdd->font().pointSizeF(), 8.25);
+        QCOMPARE(w.Picture3->palette().color(QPalette::Window), QColor(Qt::white));
+        QCOMPARE(w.grdFiles1->palette().color(QPalette::Highlight), QColor(0x00, 0x00, 0x80));
+        QCOMPARE(w.grdFiles1->Model()->cellBackground, QColor(0xFF, 0xFF, 0xBF));
+        QCOMPARE(w.Image1->pixmap().size(), QSize(16, 16));
+    }
+
+    void focusStartsOnAddAndTabFollowsTheTabIndices()
+    {
+        frmStep1 &w = *fixture.window;
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.cmdAdd));
+        w.CmdConvert2MBOX->setEnabled(true);
+        const QList<QWidget *> order = {w.cmdClear1, w.CmdAddFolder, w.grdFiles1, w.CmdConvert2MBOX,
+                                        w.cmdEnd, w.CmdHelp, w.cmdAdd};
+        for (QWidget *next : order) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), next);
+        }
+        // The disabled convert button is skipped.
+        w.CmdConvert2MBOX->setEnabled(false);
+        w.grdFiles1->setFocus();
+        QTest::keyClick(w.grdFiles1, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.cmdEnd));
+    }
+
+    void accessKeys()
+    {
+        frmStep1 &w = *fixture.window;
+        ScriptedDialogs &dialogs = fixture.dialogs;
+        QTest::keyClick(&w, Qt::Key_M, Qt::AltModifier);  // disabled: nothing
+        QVERIFY(dialogs.folderPrompts.isEmpty());
+        w.CmdConvert2MBOX->setEnabled(true);
+        QTest::keyClick(&w, Qt::Key_M, Qt::AltModifier);  // asks for the destination
+        QCOMPARE(dialogs.folderPrompts, QStringList{QStringLiteral("Choose Folder to Save...")});
+
+        QTest::keyClick(&w, Qt::Key_H, Qt::AltModifier);
+        QCOMPARE(dialogs.openedUrls.size(), 1);
+
+        dialogs.msgBoxAnswers.enqueue(MsgBoxResult::No);
+        QTest::keyClick(&w, Qt::Key_X, Qt::AltModifier);
+        QCOMPARE(dialogs.boxes.size(), 1);
+        QCOMPARE(dialogs.boxes.last().prompt, QStringLiteral("Are you sure you want to exit now?"));
+        QVERIFY(w.isVisible());
+    }
+
+    void enterClicksOnlyTheFocusedButton()
+    {
+        frmStep1 &w = *fixture.window;
+        w.CmdHelp->setFocus();
+        QTest::keyClick(w.CmdHelp, Qt::Key_Return);
+        QCOMPARE(fixture.dialogs.openedUrls.size(), 1);
+        QCOMPARE(fixture.dialogs.boxes.size(), 0);
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QVERIFY(w.isVisible());
+        QCOMPARE(fixture.dialogs.boxes.size(), 0);
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "tst_mainwindow.moc"
