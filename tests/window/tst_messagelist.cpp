@@ -1,0 +1,287 @@
+#include "WindowFixture.h"
+#include "list/FlexGrid.h"
+#include "modules/RunTimeError.h"
+#include "modules/registry.h"
+
+#include <QSignalSpy>
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+const QChar Nul(u'\0');
+
+QStringList Rows(frmStep1 &w)
+{
+    QStringList rows;
+    if (w.MessageListIsEmpty())
+        return rows;
+    for (int i = 0; i < w.MessageRowCount(); ++i)
+        rows << w.MessagePathAt(i);
+    return rows;
+}
+}
+
+// The message list, and the commands that fill it, empty it and end the program.
+class MessageListTest : public QObject {
+    Q_OBJECT
+    WindowFixture fixture;
+    frmStep1 *w = nullptr;
+    ScriptedDialogs *dialogs = nullptr;
+
+private Q_SLOTS:
+    void init()
+    {
+        fixture.dialogs = ScriptedDialogs();
+        w = &fixture.open();
+        dialogs = &fixture.dialogs;
+    }
+    void cleanup() { fixture.window.reset(); }
+
+    void firstAddGoesIntoRowZeroAndDuplicatesCount()
+    {
+        QVERIFY(w->MessageListIsEmpty());
+        w->AddMessagePath(QStringLiteral("/m/a.eml"));
+        QCOMPARE(w->MessageRowCount(), 1);
+        QCOMPARE(w->MessagePathAt(0), QStringLiteral("/m/a.eml"));
+        QCOMPARE(w->lblCount1->text(), QStringLiteral("1 files"));
+        QVERIFY(!w->MessageListIsEmpty());
+        w->AddMessagePath(QStringLiteral("/m/a.eml"));
+        QCOMPARE(Rows(*w), QStringList({"/m/a.eml", "/m/a.eml"}));
+        QCOMPARE(w->lblCount1->text(), QStringLiteral("2 files"));
+        QCOMPARE(w->grdFiles1->Row(), 1);  // the cursor ends on the new last row
+    }
+
+    void spacesAreKept()
+    {
+        w->AddMessagePath(QStringLiteral("  /m/a b.eml "));
+        QCOMPARE(w->MessagePathAt(0), QStringLiteral("  /m/a b.eml "));
+    }
+
+    void resetKeepsTheColumnWidth()
+    {
+        w->AddMessagePath(QStringLiteral("/m/a.eml"));
+        w->AddMessagePath(QStringLiteral("/m/b.eml"));
+        w->ResetMessageList();
+        QCOMPARE(w->grdFiles1->Rows(), 1);
+        QVERIFY(w->MessageListIsEmpty());
+        QCOMPARE(w->lblCount1->text(), QStringLiteral("0 files"));
+        QCOMPARE(w->grdFiles1->ColWidth(0), 15000);
+        w->AddMessagePath(QStringLiteral("/m/c.eml"));
+        QCOMPARE(Rows(*w), QStringList{"/m/c.eml"});
+    }
+
+    void addFiles_data()
+    {
+        QTest::addColumn<QString>("selection");
+        QTest::addColumn<QStringList>("rows");
+        QTest::newRow("one file") << "/mail/one.eml" << QStringList{"/mail/one.eml"};
+        QTest::newRow("three files") << QString("/mail%1b.eml%1a.eml%1c.eml").arg(Nul)
+                                     << QStringList{"/mail/b.eml", "/mail/a.eml", "/mail/c.eml"};
+        QTest::newRow("folder ends in separator") << QString("/mail/%1a.eml%1b.eml").arg(Nul)
+                                                  << QStringList{"/mail//a.eml", "/mail//b.eml"};
+        QTest::newRow("already ends in NUL") << QString("/mail/one.eml%1").arg(Nul) << QStringList{"/mail/one.eml"};
+        QTest::newRow("names with spaces") << QString("/my mail%1 a .eml").arg(Nul) << QStringList{"/my mail/ a .eml"};
+    }
+    void addFiles()
+    {
+        QFETCH(QString, selection);
+        QFETCH(QStringList, rows);
+        w->AddMessagePath(QStringLiteral("/old/list.eml"));
+        dialogs->openAnswers.enqueue({selection});
+        w->cmdAdd->click();
+        QCOMPARE(Rows(*w), rows);
+        QCOMPARE(w->lblCount1->text(), QString::number(rows.size()) + QStringLiteral(" files"));
+        QVERIFY(w->CmdConvert2MBOX->isEnabled());
+        QVERIFY(dialogs->boxes.isEmpty());
+        QCOMPARE(dialogs->lastFilter, QStringLiteral("Mac Mail Messages (*.eml)|*.eml"));
+        QCOMPARE(dialogs->lastFlags, 0x80200);
+        QCOMPARE(dialogs->lastMaxFileSize, 1000);
+    }
+
+    void cancelEmptiesTheListAndLeavesTheButton_data()
+    {
+        QTest::addColumn<bool>("enabledBefore");
+        QTest::newRow("enabled") << true;
+        QTest::newRow("disabled") << false;
+    }
+    void cancelEmptiesTheListAndLeavesTheButton()
+    {
+        QFETCH(bool, enabledBefore);
+        w->AddMessagePath(QStringLiteral("/m/a.eml"));
+        w->CmdConvert2MBOX->setEnabled(enabledBefore);
+        w->cmdAdd->click();  // no answer queued: cancelled
+        QCOMPARE(dialogs->openDialogsShown, 1);
+        QVERIFY(w->MessageListIsEmpty());
+        QCOMPARE(w->lblCount1->text(), QStringLiteral("0 files"));
+        QCOMPARE(w->CmdConvert2MBOX->isEnabled(), enabledBefore);
+        QVERIFY(dialogs->boxes.isEmpty());
+    }
+
+    void secondPressReplaces()
+    {
+        dialogs->openAnswers.enqueue({QString("/a%1x.eml%1y.eml").arg(Nul)});
+        dialogs->openAnswers.enqueue({QStringLiteral("/b/z.eml")});
+        w->cmdAdd->click();
+        w->cmdAdd->click();
+        QCOMPARE(Rows(*w), QStringList{"/b/z.eml"});
+    }
+
+    void dialogFailures_data()
+    {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("names overflow the buffer") << 20476 << "Please select only 7 files at a time";
+        QTest::newRow("any other failure") << 32755 << "32755:Scripted failure";
+    }
+    void dialogFailures()
+    {
+        QFETCH(int, number);
+        QFETCH(QString, text);
+        w->AddMessagePath(QStringLiteral("/m/a.eml"));
+        dialogs->openAnswers.enqueue({QString(), number, 7});
+        w->cmdAdd->click();
+        QCOMPARE(dialogs->boxes.size(), 1);
+        QCOMPARE(dialogs->boxes[0].prompt, text);
+        QCOMPARE(dialogs->boxes[0].style, 48);
+        QCOMPARE(dialogs->boxes[0].title, QStringLiteral("Quorvel"));
+        QVERIFY(w->MessageListIsEmpty());
+        QVERIFY(!w->CmdConvert2MBOX->isEnabled());
+    }
+
+    void commonDialogPacksTheSelection()
+    {
+        CommonDialog dialog(*dialogs);
+        dialog.MaxFileSize = 1000;
+        dialog.StoreSelection({QStringLiteral("/m/a.eml")});
+        QCOMPARE(dialog.FileName, QStringLiteral("/m/a.eml"));
+        dialog.StoreSelection({QStringLiteral("/m/a.eml"), QStringLiteral("/m/b.eml")});
+        QCOMPARE(dialog.FileName, QString("/m%1a.eml%1b.eml").arg(Nul));
+        dialog.StoreSelection({});
+        QVERIFY(dialog.FileName.isEmpty());
+
+        QStringList many;
+        for (int i = 0; i < 200; ++i)
+            many << QStringLiteral("/m/message-%1.eml").arg(i, 3, 10, QLatin1Char('0'));
+        try {
+            dialog.StoreSelection(many);
+            QFAIL("no overflow raised");
+        } catch (const RunTimeError &error) {
+            QCOMPARE(error.Number(), 20476);
+        }
+        QVERIFY(dialog.FileName.isEmpty());
+        // "/m" then 16 characters a name: 62 names fit below 1000 with the final NUL.
+        QCOMPARE(dialog.FilesThatFit, 62);
+    }
+
+    void clearOnEmptyListShowsNothing()
+    {
+        w->cmdClear1->click();
+        QVERIFY(dialogs->boxes.isEmpty());
+    }
+
+    void clearAnswers_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("emptied");
+        QTest::newRow("No keeps") << 7 << false;
+        QTest::newRow("Yes empties") << 6 << true;
+    }
+    void clearAnswers()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, emptied);
+        w->AddMessagePath(QStringLiteral("/m/a.eml"));
+        w->AddMessagePath(QStringLiteral("/m/b.eml"));
+        w->CmdConvert2MBOX->setEnabled(true);
+        dialogs->msgBoxAnswers.enqueue(answer);
+        w->cmdClear1->click();
+        QCOMPARE(dialogs->boxes.size(), 1);
+        QCOMPARE(dialogs->boxes[0].prompt, QStringLiteral("Do you want to clear all the files in the list\r\n Proceed?"));
+        QCOMPARE(dialogs->boxes[0].style, 36);
+        QCOMPARE(dialogs->boxes[0].title, QStringLiteral("Quorvel"));
+        QCOMPARE(w->MessageListIsEmpty(), emptied);
+        QCOMPARE(w->lblCount1->text(), emptied ? QStringLiteral("0 files") : QStringLiteral("2 files"));
+        QVERIFY(w->CmdConvert2MBOX->isEnabled());
+    }
+
+    void helpOpensTheProductPage()
+    {
+        w->CmdHelp->click();
+        QCOMPARE(dialogs->openedUrls, QStringList{QString::fromLatin1(frmStep1::ProductPage)});
+        QVERIFY(dialogs->boxes.isEmpty());
+    }
+
+    void shellOpenCallsOnlyForNonEmptyText()
+    {
+        ShellOpen(*dialogs, QString());
+        QVERIFY(dialogs->openedUrls.isEmpty());
+        ShellOpen(*dialogs, QStringLiteral(" "));
+        QCOMPARE(dialogs->openedUrls, QStringList{" "});
+    }
+
+    void exitNoKeepsEverything()
+    {
+        w->AddMessagePath(QStringLiteral("/m/a.eml"));
+        dialogs->msgBoxAnswers.enqueue(MsgBoxResult::No);
+        w->cmdEnd->click();
+        QCOMPARE(dialogs->boxes.size(), 1);
+        QCOMPARE(dialogs->boxes[0].prompt, QStringLiteral("Are you sure you want to exit now?"));
+        QCOMPARE(dialogs->boxes[0].style, 36);
+        QCOMPARE(dialogs->boxes[0].title, QStringLiteral("Quorvel"));
+        QVERIFY(w->isVisible());
+        QCOMPARE(Rows(*w), QStringList{"/m/a.eml"});
+        QCOMPARE(w->LblProgessCurrent->text(), QStringLiteral("Message 0 (of 0)"));
+    }
+
+    void exitYesCloses()
+    {
+        dialogs->msgBoxAnswers.enqueue(MsgBoxResult::Yes);
+        w->cmdEnd->click();
+        QVERIFY(!w->isVisible());
+        QVERIFY(w->Closing());
+    }
+
+    void windowManagerCloseAsksNothing()
+    {
+        w->AddMessagePath(QStringLiteral("/m/a.eml"));
+        QVERIFY(w->close());
+        QVERIFY(!w->isVisible());
+        QVERIFY(dialogs->boxes.isEmpty());
+    }
+
+    void closingWhileAddingStopsTheCommand()
+    {
+        QString selection = QStringLiteral("/mail");
+        const int picked = 200000;
+        for (int i = 0; i < picked; ++i)
+            selection += Nul + QStringLiteral("m%1.eml").arg(i);
+        dialogs->openAnswers.enqueue({selection});
+        QTimer::singleShot(0, w, [this] { w->close(); });
+        w->cmdAdd->click();
+        QVERIFY(!w->isVisible());
+        QVERIFY(w->MessageRowCount() < picked);
+        QVERIFY(dialogs->boxes.isEmpty());
+    }
+
+    void uncaughtFailureIsShownAndTheProgramGoesOn()
+    {
+        w->AddMessagePath(QStringLiteral("/m/a.eml"));
+        dialogs->onMsgBox = [](const ScriptedDialogs::Box &box) {
+            if (box.style == MsgBoxStyle::YesNoQuestion)
+                throw RunTimeError(5, QStringLiteral("Invalid procedure call or argument"));
+        };
+        w->cmdClear1->click();
+        QCOMPARE(dialogs->boxes.size(), 2);
+        QCOMPARE(dialogs->boxes[1].prompt, QStringLiteral("5:Invalid procedure call or argument"));
+        QCOMPARE(dialogs->boxes[1].style, 48);
+        QVERIFY(w->isVisible());
+        QCOMPARE(Rows(*w), QStringList{"/m/a.eml"});
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+    }
+};
+
+QTEST_MAIN(MessageListTest)
+#include "tst_messagelist.moc"
