@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Times adding a folder tree of N files (default 100000) through the real
+# window against `find TREE -iname '*.eml' | wc -l`. The tree is made once
+# under the build folder (BUILD_DIR, default build/) and kept for later runs.
+set -euo pipefail
+
+files="${1:-100000}"
+source_dir="$(cd "$(dirname "$0")/.." && pwd)"
+build_dir="${BUILD_DIR:-$source_dir/build}"
+
+if [ ! -f "$build_dir/CMakeCache.txt" ]; then
+    cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+fi
+cmake --build "$build_dir" --target walk_bench >/dev/null
+bench="$build_dir/bench/walk_bench"
+
+tree="$build_dir/bench-tree-$files"
+made_file="$tree.eml-count"
+if [ ! -f "$made_file" ]; then
+    rm -rf "$tree"
+    echo "making $files files under $tree ..." >&2
+    "$bench" make "$tree" "$files" > "$made_file.tmp"
+    mv "$made_file.tmp" "$made_file"
+fi
+made="$(cat "$made_file")"
+
+now() { date +%s.%N; }
+
+# Both runs read a warm cache.
+find "$tree" -iname '*.eml' | wc -l >/dev/null
+
+start="$(now)"
+found="$(find "$tree" -iname '*.eml' | wc -l)"
+find_s="$(echo "$(now) $start" | awk '{ printf "%.3f", $1 - $2 }')"
+
+result="$(QT_QPA_PLATFORM=offscreen "$bench" run "$tree")"
+value() { echo "$result" | tr ' ' '\n' | sed -n "s/^$1=//p"; }
+quorvel_s="$(value quorvel_s)"
+added="$(value added)"
+ratio="$(echo "$quorvel_s $find_s" | awk '{ printf "%.2f", ($2 > 0 ? $1 / $2 : 0) }')"
+
+if [ "$added" != "$made" ] || [ "$found" != "$made" ]; then
+    echo "mismatch: made=$made find=$found added=$added" >&2
+fi
+echo "walk files=$files find_s=$find_s quorvel_s=$quorvel_s ratio=$ratio added=$added max_stall_ms=$(value max_stall_ms) peak_rss_mb=$(value peak_rss_mb)"

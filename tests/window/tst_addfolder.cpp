@@ -1,0 +1,149 @@
+#include "app/frmStep1.h"
+#include "folders/FileSystem.h"
+#include "folders/PosixFileSystem.h"
+#include "ScriptedDialogs.h"
+#include "TempTree.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+// The real file system, but one folder cannot be listed.
+class OneLockedFolder final : public FileSystem {
+public:
+    explicit OneLockedFolder(QString locked) : locked_(std::move(locked)) {}
+    bool FolderExists(const QString &path) override { return real_.FolderExists(path); }
+    bool ListFolder(const QString &path, FolderListing &listing, QString &reason) override
+    {
+        if (path == locked_) {
+            reason = QStringLiteral("Permission denied");
+            return false;
+        }
+        return real_.ListFolder(path, listing, reason);
+    }
+
+private:
+    PosixFileSystem real_;
+    QString locked_;
+};
+
+QStringList Rows(frmStep1 &window)
+{
+    QStringList rows;
+    if (!window.MessageListIsEmpty())
+        for (int row = 0; row < window.MessageRowCount(); ++row)
+            rows << window.MessagePathAt(row);
+    return rows;
+}
+
+} // namespace
+
+class AddFolderTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void messageFilesAppendedInWalkOrder_data()
+    {
+        QTest::addColumn<QString>("separator");
+        QTest::newRow("picker gives no separator") << "";
+        QTest::newRow("picker gives a separator") << "/";
+    }
+    void messageFilesAppendedInWalkOrder()
+    {
+        QFETCH(QString, separator);
+        TempTree tree;
+        for (const char *name : {"sub/d.Eml", "c.txt", "B.EML", "a.eml", "e.eml.bak", "fml"})
+            tree.file(name);
+        ScriptedDialogs dialogs;
+        frmStep1 window(dialogs);
+        window.AddMessagePath("/earlier.eml");
+        dialogs.folderAnswers << tree.root() + separator;
+
+        window.CmdAddFolder->click();
+
+        QCOMPARE(dialogs.folderPrompts, QStringList({"Choose Source Folder..."}));
+        QCOMPARE(Rows(window), QStringList({"/earlier.eml", tree.path("a.eml"), tree.path("B.EML"), tree.path("sub/d.Eml")}));
+        QCOMPARE(dialogs.boxes.size(), 1);
+        QCOMPARE(dialogs.boxes[0].prompt, QString("3 Files Added to List."));
+        QCOMPARE(dialogs.boxes[0].style, 0);
+        QCOMPARE(dialogs.boxes[0].title, QString("Quorvel"));
+        QVERIFY(window.CmdConvert2MBOX->isEnabled());
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void noMessagesDisablesConvertAndKeepsTheList()
+    {
+        TempTree tree;
+        tree.file("notes.txt");
+        ScriptedDialogs dialogs;
+        frmStep1 window(dialogs);
+        window.AddMessagePath("/earlier.eml");
+        window.CmdConvert2MBOX->setEnabled(true);
+        dialogs.folderAnswers << tree.root();
+
+        window.CmdAddFolder->click();
+
+        QCOMPARE(Rows(window), QStringList({"/earlier.eml"}));
+        QVERIFY(!window.CmdConvert2MBOX->isEnabled());
+        QCOMPARE(dialogs.boxes.value(0).prompt, QString("0 Files Added to List."));
+    }
+
+    void sameFolderTwiceListsEachFileTwice()
+    {
+        TempTree tree;
+        tree.file("a.eml");
+        ScriptedDialogs dialogs;
+        frmStep1 window(dialogs);
+        dialogs.folderAnswers << tree.root() << tree.root();
+
+        window.CmdAddFolder->click();
+        window.CmdAddFolder->click();
+
+        QCOMPARE(Rows(window), QStringList({tree.path("a.eml"), tree.path("a.eml")}));
+        QCOMPARE(dialogs.boxes.value(1).prompt, QString("1 Files Added to List."));
+    }
+
+    void cancelChangesNothing()
+    {
+        ScriptedDialogs dialogs;
+        frmStep1 window(dialogs);
+        window.AddMessagePath("/earlier.eml");
+        window.CmdConvert2MBOX->setEnabled(true);
+
+        window.CmdAddFolder->click();
+
+        QCOMPARE(dialogs.folderPrompts.size(), 1);
+        QVERIFY(dialogs.boxes.isEmpty());
+        QCOMPARE(Rows(window), QStringList({"/earlier.eml"}));
+        QVERIFY(window.CmdConvert2MBOX->isEnabled());
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void unreadableFolderReportedWhileTheRestIsAdded()
+    {
+        TempTree tree;
+        tree.file("a.eml");
+        tree.file("locked/hidden.eml");
+        tree.file("open/b.eml");
+        const QString locked = tree.path("locked/");
+        SetFileSystemFactory([locked] { return std::make_shared<OneLockedFolder>(locked); });
+        ScriptedDialogs dialogs;
+        frmStep1 window(dialogs);
+        dialogs.folderAnswers << tree.root();
+
+        window.CmdAddFolder->click();
+        SetFileSystemFactory({});
+
+        QCOMPARE(Rows(window), QStringList({tree.path("a.eml"), tree.path("open/b.eml")}));
+        QCOMPARE(dialogs.boxes.size(), 1);
+        QCOMPARE(dialogs.boxes[0].style, 48);
+        const QStringList lines = dialogs.boxes[0].prompt.split('\n');
+        QCOMPARE(lines.first(), QString("2 Files Added to List."));
+        QVERIFY2(lines.last().contains(locked) && lines.last().contains("Permission denied"), qPrintable(lines.last()));
+        QVERIFY(window.CmdConvert2MBOX->isEnabled());
+    }
+};
+
+QTEST_MAIN(AddFolderTest)
+#include "tst_addfolder.moc"
