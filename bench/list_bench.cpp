@@ -1,0 +1,38 @@
+// Adds N paths to the message list of the real window and reports the time and
+// the peak memory: "list rows=N seconds=S peak_rss_mb=M".
+#include "../tests/support/ScriptedDialogs.h"
+#include "app/frmStep1.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <cstdio>
+#include <sys/resource.h>
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    const int rows = argc > 1 ? std::atoi(argv[1]) : 1000000;
+    ScriptedDialogs dialogs;
+    frmStep1 window(dialogs);
+    window.show();
+    QCoreApplication::processEvents();
+
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < rows; ++i)
+        window.AddMessagePath(QStringLiteral("/home/user/Mail/Archive/%1/folder-%2/message-%3.eml")
+                                  .arg(2000 + i % 25)
+                                  .arg(i / 1000)
+                                  .arg(i, 7, 10, QLatin1Char('0')));
+    QCoreApplication::processEvents();
+    const double seconds = double(clock.nsecsElapsed()) / 1e9;
+
+    if (window.MessageRowCount() != rows) {
+        std::fprintf(stderr, "list holds %d rows, not %d\n", window.MessageRowCount(), rows);
+        return 1;
+    }
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("list rows=%d seconds=%.2f peak_rss_mb=%.0f\n", rows, seconds, double(usage.ru_maxrss) / 1024.0);
+    return 0;
+}
