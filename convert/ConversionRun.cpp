@@ -15,12 +15,20 @@
 namespace {
 
 // One entry; returns why it was not written, or empty text when it was.
+struct RunState {
+    QStringList mboxFiles;
+    QString lastFolderMade;  // consecutive messages mostly share their folder
+};
+
 QString ConvertOne(const QString &sourcePath, const QString &destination, ConversionObserver &observer,
-                   Yielder &yielder, QStringList &mboxFiles)
+                   Yielder &yielder, RunState &run)
 {
     const OutputTarget target = OutputFor(sourcePath, destination);
-    if (!EnsurePathExists(target.folder))
-        return QStringLiteral("cannot create the folder ") + target.folder;
+    if (target.folder != run.lastFolderMade) {
+        if (!EnsurePathExists(target.folder))
+            return QStringLiteral("cannot create the folder ") + target.folder;
+        run.lastFolderMade = target.folder;
+    }
     yielder.Yield();
 
     SourceFile source = ReadSourceFile(sourcePath);
@@ -43,8 +51,10 @@ QString ConvertOne(const QString &sourcePath, const QString &destination, Conver
     const AppendOutcome outcome = AppendRecord(target.file, record);
     if (!outcome.written)
         return outcome.reason;
-    if (!mboxFiles.contains(target.file))
-        mboxFiles.append(target.file);
+    if (run.mboxFiles.isEmpty() || run.mboxFiles.last() != target.file) {
+        if (!run.mboxFiles.contains(target.file))
+            run.mboxFiles.append(target.file);
+    }
     return {};
 }
 
@@ -92,13 +102,14 @@ ConversionResult ConvertMessages(const QStringList &paths, const QString &destin
                                  ConversionObserver &observer, Yielder &yielder)
 {
     ConversionResult result;
+    RunState run;
     result.total = int(paths.size());
     for (int k = 0; k < result.total; ++k) {
         yielder.Yield();
         const QString sourcePath = TrimSpaces(paths[k]);
         QString failure;
         try {
-            failure = ConvertOne(sourcePath, destination, observer, yielder, result.mboxFiles);
+            failure = ConvertOne(sourcePath, destination, observer, yielder, run);
         } catch (const RunTimeError &error) {
             failure = error.Text();
         } catch (const std::bad_alloc &) {
@@ -112,6 +123,7 @@ ConversionResult ConvertMessages(const QStringList &paths, const QString &destin
             result.failures.append({sourcePath, failure});
         observer.MessageDone(k + 1, result.total);
     }
+    result.mboxFiles = run.mboxFiles;
     result.failures += FlushAll(result.mboxFiles, yielder);
     return result;
 }
