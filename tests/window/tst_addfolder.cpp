@@ -7,17 +7,22 @@
 #include <QApplication>
 #include <QPushButton>
 #include <QTest>
+#include <functional>
 
 namespace {
 
-// The real file system, but one folder cannot be listed.
-class OneLockedFolder final : public FileSystem {
+// The real file system, but one folder cannot be listed, and a hook runs
+// before each listing (as the user might act while the walk yields).
+class HookedFileSystem final : public FileSystem {
 public:
-    explicit OneLockedFolder(QString locked) : locked_(std::move(locked)) {}
+    QString locked;
+    std::function<void(const QString &)> beforeListing;
     bool FolderExists(const QString &path) override { return real_.FolderExists(path); }
     bool ListFolder(const QString &path, FolderListing &listing, QString &reason) override
     {
-        if (path == locked_) {
+        if (beforeListing)
+            beforeListing(path);
+        if (path == locked) {
             reason = QStringLiteral("Permission denied");
             return false;
         }
@@ -26,7 +31,12 @@ public:
 
 private:
     PosixFileSystem real_;
-    QString locked_;
+};
+
+class UseFileSystem {
+public:
+    explicit UseFileSystem(std::shared_ptr<FileSystem> fs) { SetFileSystemFactory([fs] { return fs; }); }
+    ~UseFileSystem() { SetFileSystemFactory({}); }
 };
 
 QStringList Rows(frmStep1 &window)
@@ -127,13 +137,14 @@ private Q_SLOTS:
         tree.file("locked/hidden.eml");
         tree.file("open/b.eml");
         const QString locked = tree.path("locked/");
-        SetFileSystemFactory([locked] { return std::make_shared<OneLockedFolder>(locked); });
+        auto fs = std::make_shared<HookedFileSystem>();
+        fs->locked = locked;
+        UseFileSystem use(fs);
         ScriptedDialogs dialogs;
         frmStep1 window(dialogs);
         dialogs.folderAnswers << tree.root();
 
         window.CmdAddFolder->click();
-        SetFileSystemFactory({});
 
         QCOMPARE(Rows(window), QStringList({tree.path("a.eml"), tree.path("open/b.eml")}));
         QCOMPARE(dialogs.boxes.size(), 1);
@@ -142,6 +153,47 @@ private Q_SLOTS:
         QCOMPARE(lines.first(), QString("2 Files Added to List."));
         QVERIFY2(lines.last().contains(locked) && lines.last().contains("Permission denied"), qPrintable(lines.last()));
         QVERIFY(window.CmdConvert2MBOX->isEnabled());
+    }
+
+    void secondClickDuringAWalkHasItsOwnWalker()
+    {
+        TempTree first, second;
+        first.file("one.eml");
+        second.file("two.eml");
+        auto fs = std::make_shared<HookedFileSystem>();
+        UseFileSystem use(fs);
+        ScriptedDialogs dialogs;
+        frmStep1 window(dialogs);
+        dialogs.folderAnswers << first.root() << second.root();
+        fs->beforeListing = [&](const QString &) {
+            fs->beforeListing = nullptr;
+            window.CmdAddFolder->click();
+        };
+
+        window.CmdAddFolder->click();
+
+        QCOMPARE(Rows(window), QStringList({second.path("two.eml"), first.path("one.eml")}));
+        QCOMPARE(dialogs.boxes.size(), 2);
+        QCOMPARE(dialogs.boxes[1].prompt, QString("1 Files Added to List."));
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void closingDuringAWalkEndsTheCommandWithThePointerRestored()
+    {
+        TempTree tree;
+        tree.file("a.eml");
+        auto fs = std::make_shared<HookedFileSystem>();
+        UseFileSystem use(fs);
+        ScriptedDialogs dialogs;
+        frmStep1 window(dialogs);
+        window.show();
+        dialogs.folderAnswers << tree.root();
+        fs->beforeListing = [&](const QString &) { window.close(); };
+
+        window.CmdAddFolder->click();
+
+        QVERIFY(dialogs.boxes.isEmpty());
+        QVERIFY(!QApplication::overrideCursor());
     }
 };
 
