@@ -31,7 +31,7 @@ QString ConvertOne(const QString &sourcePath, const QString &destination, Conver
     }
     yielder.Yield();
 
-    SourceFile source = ReadSourceFile(sourcePath);
+    SourceFile source = ReadSourceFile(sourcePath, -1, [&] { yielder.Yield(); });
     if (!source.ok())
         return source.failure;
     yielder.Yield();

@@ -9,6 +9,9 @@
 
 namespace {
 
+// A cold disk can take long over one large read; the window gets its turn between chunks.
+constexpr qint64 ReadChunk = 1024 * 1024;
+
 QString SystemReason(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));
@@ -33,7 +36,7 @@ QDateTime ModificationTime(const struct stat &info)
 
 } // namespace
 
-SourceFile ReadSourceFile(const QString &path, qint64 limit)
+SourceFile ReadSourceFile(const QString &path, qint64 limit, const std::function<void()> &betweenChunks)
 {
     SourceFile result;
     const QByteArray native = QFile::encodeName(path);
@@ -69,6 +72,9 @@ SourceFile ReadSourceFile(const QString &path, qint64 limit)
         qint64 room = inBuffer ? result.bytes.size() - filled : qint64(sizeof spill);
         if (limit >= 0)
             room = qMin(room, limit - filled);
+        room = qMin(room, ReadChunk);
+        if (filled > 0 && betweenChunks)
+            betweenChunks();
         const ssize_t got = ::read(fd.get(), target, size_t(room));
         if (got < 0) {
             if (errno == EINTR)

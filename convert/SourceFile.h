@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <functional>
 
 // One message file read whole (or up to a limit) in binary. Only regular files
 // are read: a FIFO or a device named like a message is refused without ever
@@ -15,5 +16,6 @@ struct SourceFile {
     bool ok() const { return failure.isEmpty(); }
 };
 
-// limit < 0 reads to the end of the file.
-SourceFile ReadSourceFile(const QString &path, qint64 limit = -1);
+// limit < 0 reads to the end of the file. betweenChunks runs between reads of
+// a large file (a yield point; it may throw to abandon the read).
+SourceFile ReadSourceFile(const QString &path, qint64 limit = -1, const std::function<void()> &betweenChunks = {});
