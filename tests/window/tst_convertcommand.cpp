@@ -1,0 +1,237 @@
+#include "TempTree.h"
+#include "WindowFixture.h"
+#include "app/ProgressBar.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QFileInfo>
+#include <QLocale>
+#include <QTimer>
+#include <sys/stat.h>
+
+namespace {
+QByteArray Message(int number, int bodyLines = 1)
+{
+    QByteArray text = "From: sender" + QByteArray::number(number) + "@example.org\r\nDate: Tue, 5 Mar 2024 14:07:09 +0000\r\n"
+                      "Subject: " + QByteArray::number(number) + "\r\n\r\n";
+    for (int i = 0; i < bodyLines; ++i)
+        text += "line " + QByteArray::number(i) + " of message " + QByteArray::number(number) + "\r\n";
+    return text;
+}
+
+int Records(const QByteArray &mbox)
+{
+    return int(mbox.count("\r\nFrom sender") + (mbox.startsWith("From sender") ? 1 : 0));
+}
+
+// Every distinct (label, bar) pair the window showed while a run went on.
+class ProgressWatcher : public QObject {
+public:
+    explicit ProgressWatcher(frmStep1 &window) : window_(window)
+    {
+        timer_.setInterval(0);
+        connect(&timer_, &QTimer::timeout, this, [this] {
+            const QPair<QString, double> now{window_.LblProgessCurrent->text(), window_.ProgressBar1->Value()};
+            if (seen.isEmpty() || seen.last() != now)
+                seen.append(now);
+            buttonDisabledMeanwhile = buttonDisabledMeanwhile || !window_.CmdConvert2MBOX->isEnabled();
+        });
+        timer_.start();
+    }
+    QList<QPair<QString, double>> seen;
+    bool buttonDisabledMeanwhile = false;
+
+private:
+    frmStep1 &window_;
+    QTimer timer_;
+};
+}
+
+// The convert command through the window, with scripted dialogs.
+class ConvertCommandTest : public QObject {
+    Q_OBJECT
+    WindowFixture fixture;
+    frmStep1 *w = nullptr;
+    ScriptedDialogs *dialogs = nullptr;
+
+    void convertTo(const QString &destination)
+    {
+        dialogs->folderAnswers.enqueue(destination);
+        w->CmdConvert2MBOX->setEnabled(true);
+        w->CmdConvert2MBOX->click();
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        fixture.dialogs = ScriptedDialogs();
+        w = &fixture.open();
+        dialogs = &fixture.dialogs;
+    }
+    void cleanup() { fixture.window.reset(); }
+
+    void cancelledDestinationChangesNothing()
+    {
+        w->AddMessagePath(QStringLiteral("/nowhere/a.eml"));
+        w->CmdConvert2MBOX->setEnabled(true);
+        w->CmdConvert2MBOX->click();
+        QCOMPARE(dialogs->folderPrompts, QStringList{QStringLiteral("Choose Folder to Save...")});
+        QVERIFY(dialogs->boxes.isEmpty());
+        QCOMPARE(w->LblProgessCurrent->text(), QStringLiteral("Message 0 (of 0)"));
+        QVERIFY(w->CmdConvert2MBOX->isEnabled());
+    }
+
+    void twoFoldersTwiceGiveTwoMboxesWithEveryMessageTwice()
+    {
+        TempTree source;
+        TempTree destination;
+        const QStringList paths = {source.file("Inbox/1.eml", Message(1)), source.file("Sent/2.eml", Message(2)),
+                                   source.file("Inbox/3.eml", Message(3))};
+        for (const QString &path : paths)
+            w->AddMessagePath(path);
+        convertTo(destination.root());
+        convertTo(destination.root() + QLatin1Char('/'));
+
+        const QString mirror = destination.root() + source.root();
+        const QByteArray inbox = TempTree::read(mirror + QStringLiteral("/Inbox/Inbox.mbox"));
+        const QByteArray sent = TempTree::read(mirror + QStringLiteral("/Sent/Sent.mbox"));
+        QCOMPARE(Records(inbox), 4);
+        QCOMPARE(Records(sent), 2);
+        const QByteArray first = "From sender1@example.org Tue Mar 05 14:07:09 2024\r\n" + Message(1) + "\r\n";
+        const QByteArray third = "From sender3@example.org Tue Mar 05 14:07:09 2024\r\n" + Message(3) + "\r\n";
+        QCOMPARE(inbox, first + third + first + third);
+
+        QCOMPARE(dialogs->boxes.size(), 2);
+        QCOMPARE(dialogs->boxes[0].prompt,
+                 QStringLiteral("Export Completed Successfully !\r\nYour data has been successfully exported to .mbox "
+                                "format (Compatible for Mac Mail, Entourage, Thunderbird, Evolution etc).\r\n"));
+        QCOMPARE(dialogs->boxes[0].style, 64);
+        QCOMPARE(dialogs->boxes[0].title, QStringLiteral("Quorvel"));
+        QCOMPARE(w->LblProgessCurrent->text(), QStringLiteral("Message 3 (of 3)"));
+        QCOMPARE(w->ProgressBar1->Value(), 100.0);
+        QVERIFY(w->CmdConvert2MBOX->isEnabled());
+        const int size = int(Message(3).size());
+        QCOMPARE(w->LblByteRead->text(), QStringLiteral("%1 Bytes out of %1 Total Bytes.").arg(size));
+        QCOMPARE(w->EmlProgress->Value(), 100.0);
+    }
+
+    void progressAfterTheFirstOfThree()
+    {
+        TempTree source;
+        TempTree destination;
+        // Big enough that the run yields while it reads the second one.
+        w->AddMessagePath(source.file("a/1.eml", Message(1)));
+        w->AddMessagePath(source.file("a/2.eml", Message(2, 600000)));
+        w->AddMessagePath(source.file("a/3.eml", Message(3)));
+        ProgressWatcher watcher(*w);
+        convertTo(destination.root());
+        QVERIFY(watcher.buttonDisabledMeanwhile);
+        bool sawFirst = false;
+        for (const auto &[label, value] : watcher.seen)
+            if (label == QLatin1String("Message 1 (of 3)")) {
+                sawFirst = true;
+                QCOMPARE(value, 100.0 / 3.0);
+            }
+        QVERIFY(sawFirst);
+        QCOMPARE(w->LblProgessCurrent->text(), QStringLiteral("Message 3 (of 3)"));
+    }
+
+    void sourceInTheRootAndTrimmedSpacesAndZeroBytes()
+    {
+        TempTree source;
+        TempTree destination;
+        w->AddMessagePath(QStringLiteral("  ") + source.file("box/full.eml", Message(1)) + QStringLiteral(" "));
+        const QString empty = source.file("box/empty.eml");
+        w->AddMessagePath(empty);
+        convertTo(destination.root());
+        const QByteArray mbox = TempTree::read(destination.root() + source.root() + QStringLiteral("/box/box.mbox"));
+        // The zero-byte message: no sender, no date but the file's own, and an empty body.
+        const QString modified = QLocale::c().toString(QFileInfo(empty).lastModified().toUTC(),
+                                                       QStringLiteral("ddd MMM dd hh:mm:ss yyyy"));
+        QCOMPARE(mbox, "From sender1@example.org Tue Mar 05 14:07:09 2024\r\n" + Message(1) + "\r\n"
+                           + "From MAILER-DAEMON " + modified.toLatin1() + "\r\n\r\n");
+        QCOMPARE(w->LblByteRead->text(), QStringLiteral("%1 Bytes out of %1 Total Bytes.").arg(Message(1).size()));
+        QCOMPARE(w->LblProgessCurrent->text(), QStringLiteral("Message 2 (of 2)"));
+        QCOMPARE(dialogs->boxes.last().style, 64);
+    }
+
+    void failingEntriesAreListedInAWarning()
+    {
+        TempTree source;
+        TempTree destination;
+        const QString fifo = source.path(QStringLiteral("x.eml"));
+        QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        const QString good = source.file("ok/1.eml", Message(1));
+        const QString gone = source.path(QStringLiteral("gone/2.eml"));
+        for (const QString &path : {fifo, good, gone})
+            w->AddMessagePath(path);
+        convertTo(destination.root());
+        QCOMPARE(dialogs->boxes.size(), 1);
+        const ScriptedDialogs::Box box = dialogs->boxes[0];
+        QCOMPARE(box.style, 48);
+        QCOMPARE(box.title, QStringLiteral("Quorvel"));
+        QVERIFY(!box.prompt.contains(QStringLiteral("Successfully")));
+        QVERIFY2(box.prompt.contains(QStringLiteral("1 of 3")), qPrintable(box.prompt));
+        QVERIFY(box.prompt.contains(fifo));
+        QVERIFY(box.prompt.contains(gone));
+        QVERIFY(!box.prompt.contains(good));
+        QVERIFY(w->CmdConvert2MBOX->isEnabled());
+    }
+
+    void emptyListSaysSoAtOnce()
+    {
+        TempTree destination;
+        convertTo(destination.root());
+        QCOMPARE(dialogs->boxes.size(), 1);
+        QVERIFY(dialogs->boxes[0].prompt.contains(QStringLiteral("nothing to convert")));
+        QVERIFY(w->CmdConvert2MBOX->isEnabled());
+        QCOMPARE(QDir(destination.root()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+    }
+
+    void clearingDuringTheRunChangesNothingConverted()
+    {
+        TempTree source;
+        TempTree destination;
+        w->AddMessagePath(source.file("a/1.eml", Message(1, 600000)));
+        w->AddMessagePath(source.file("a/2.eml", Message(2)));
+        dialogs->msgBoxAnswers.enqueue(MsgBoxResult::Yes);  // the clear question
+        // Clear once the run is reading its first message.
+        QTimer clearer;
+        clearer.setInterval(0);
+        connect(&clearer, &QTimer::timeout, w, [&] {
+            if (w->LblByteRead->text().contains(QStringLiteral("Bytes out of"))) {
+                clearer.stop();
+                w->cmdClear1->click();
+            }
+        });
+        clearer.start();
+        convertTo(destination.root());
+        QVERIFY(!clearer.isActive());
+        QVERIFY(w->MessageListIsEmpty());
+        const QByteArray mbox = TempTree::read(destination.root() + source.root() + QStringLiteral("/a/a.mbox"));
+        QCOMPARE(Records(mbox), 2);
+        QCOMPARE(dialogs->boxes.last().style, 64);
+    }
+
+    void closingDuringTheRunLeavesWholeRecordsOnly()
+    {
+        TempTree source;
+        TempTree destination;
+        for (int i = 0; i < 40; ++i)
+            w->AddMessagePath(source.file(QStringLiteral("a/%1.eml").arg(i), Message(i, 20000)));
+        QTimer::singleShot(0, w, [this] { w->close(); });
+        convertTo(destination.root());
+        QVERIFY(!w->isVisible());
+        QVERIFY(dialogs->boxes.isEmpty());
+        const QByteArray mbox = TempTree::read(destination.root() + source.root() + QStringLiteral("/a/a.mbox"));
+        const int records = Records(mbox);
+        QVERIFY(records < 40);
+        QByteArray whole;
+        for (int i = 0; i < records; ++i)
+            whole += "From sender" + QByteArray::number(i) + "@example.org Tue Mar 05 14:07:09 2024\r\n" + Message(i, 20000) + "\r\n";
+        QCOMPARE(mbox, whole);
+    }
+};
+
+QTEST_MAIN(ConvertCommandTest)
+#include "tst_convertcommand.moc"
