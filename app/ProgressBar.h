@@ -1,10 +1,12 @@
 #pragma once
 
-#include <QProgressBar>
+#include <QWidget>
 
 // A progress bar that takes fractional values, as the overall bar is given
 // (k + 1) / N * 100 unrounded. A value outside the range leaves it as it was.
-class ProgressBar : public QProgressBar {
+// It repaints with the next turn of the event loop, never inside SetValue:
+// QProgressBar repaints at once, which costs more than the conversion itself.
+class ProgressBar : public QWidget {
     Q_OBJECT
 public:
     explicit ProgressBar(QWidget *parent);
@@ -16,8 +18,15 @@ public:
     // False (and nothing changes) when the value lies outside the range.
     bool SetValue(double value);
 
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *) override;
+
 private:
     static constexpr int Steps = 10000;
+    int Step() const;
+
     double min_ = 0;
     double max_ = 100;
     double value_ = 0;

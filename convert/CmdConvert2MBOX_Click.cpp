@@ -11,12 +11,37 @@
 
 namespace {
 // Shows the run's progress in the window's bars and labels.
+// Byte counts arrive far more often than the window can show them: they are
+// shown when the window is about to process its events, and after each message.
 class WindowProgress final : public ConversionObserver {
 public:
     explicit WindowProgress(frmStep1 &window) : window_(window) {}
 
     void BytesRead(qint64 bodyLength, qint64 fileSize) override
     {
+        bodyLength_ = bodyLength;
+        fileSize_ = fileSize;
+        pending_ = true;
+        if (window_.yielder().Due())
+            ShowBytes();
+    }
+
+    void MessageDone(int number, int total) override
+    {
+        if (pending_)
+            ShowBytes();
+        window_.ProgressBar1->SetValue(double(number) / double(total) * 100.0);
+        window_.LblProgessCurrent->setText(QStringLiteral("Message ") + QString::number(number)
+                                           + QStringLiteral(" (of ") + QString::number(total)
+                                           + QLatin1Char(')'));
+    }
+
+private:
+    void ShowBytes()
+    {
+        pending_ = false;
+        const qint64 bodyLength = bodyLength_;
+        const qint64 fileSize = fileSize_;
         window_.LblByteRead->setText(QString::number(bodyLength) + QStringLiteral(" Bytes out of ")
                                      + QString::number(fileSize) + QStringLiteral(" Total Bytes."));
         // Halves go to the even neighbour; a value past 100 (the body grew by
@@ -25,16 +50,10 @@ public:
             window_.EmlProgress->SetValue(std::nearbyint(double(bodyLength) / double(fileSize) * 100.0));
     }
 
-    void MessageDone(int number, int total) override
-    {
-        window_.ProgressBar1->SetValue(double(number) / double(total) * 100.0);
-        window_.LblProgessCurrent->setText(QStringLiteral("Message ") + QString::number(number)
-                                           + QStringLiteral(" (of ") + QString::number(total)
-                                           + QLatin1Char(')'));
-    }
-
-private:
     frmStep1 &window_;
+    qint64 bodyLength_ = 0;
+    qint64 fileSize_ = 0;
+    bool pending_ = false;
 };
 
 // The convert button comes back on every way out of a run.

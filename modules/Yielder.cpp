@@ -8,9 +8,14 @@ EventLoopYielder::EventLoopYielder(std::function<bool()> stopRequested)
     sinceLast_.start();
 }
 
+bool EventLoopYielder::Due() const
+{
+    return sinceLast_.elapsed() >= IntervalMs;
+}
+
 void EventLoopYielder::Yield()
 {
-    if (sinceLast_.elapsed() >= IntervalMs)
+    if (Due())
         YieldNow();
 }
 

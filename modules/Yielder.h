@@ -16,6 +16,9 @@ public:
     virtual void Yield() = 0;
     // Unthrottled: before a modal box and when a command ends.
     virtual void YieldNow() = 0;
+    // True when the next Yield() will let the window process its events: the
+    // moment to bring what it shows up to date.
+    virtual bool Due() const { return true; }
 };
 
 // For callers without a window (tests, a command-line front end).
@@ -23,6 +26,7 @@ class NoYield final : public Yielder {
 public:
     void Yield() override {}
     void YieldNow() override {}
+    bool Due() const override { return false; }
 };
 
 // Processes the event loop at most every ~10 ms, so the window stays live
@@ -33,6 +37,7 @@ public:
     explicit EventLoopYielder(std::function<bool()> stopRequested);
     void Yield() override;
     void YieldNow() override;
+    bool Due() const override;
 
     static constexpr qint64 IntervalMs = 10;
 

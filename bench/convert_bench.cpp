@@ -1,0 +1,92 @@
+// Times the conversion run through the real window, offscreen, dialogs scripted.
+//   convert_bench make TREE N        makes the message tree, prints its size in bytes
+//   convert_bench run TREE DEST      prints quorvel_s=... max_stall_ms=... peak_rss_mb=... written=...
+
+#include "MessageTree.h"
+#include "StallMeter.h"
+#include "app/frmStep1.h"
+#include "modules/Dialogs.h"
+
+#include <QApplication>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTimer>
+#include <cstdio>
+#include <sys/resource.h>
+
+namespace {
+class BenchDialogs final : public Dialogs {
+public:
+    explicit BenchDialogs(QString destination) : destination_(std::move(destination)) {}
+    std::function<void(const QString &)> onBox;
+    int MsgBox(const QString &prompt, int, const QString &) override
+    {
+        if (onBox)
+            onBox(prompt);
+        return MsgBoxResult::Ok;
+    }
+    void ShowOpen(CommonDialog &) override {}
+    QString PickFolder(QWidget *, const QString &) override { return destination_; }
+    void OpenUrl(const QString &) override {}
+
+private:
+    QString destination_;
+};
+
+int Run(int argc, char *argv[], const QString &tree, const QString &destination)
+{
+    QApplication application(argc, argv);
+    BenchDialogs dialogs(destination);
+    frmStep1 window(dialogs);
+    window.show();
+
+    QStringList paths;
+    QDirIterator files(tree, {QStringLiteral("*.eml")}, QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext())
+        paths.append(files.next());
+    paths.sort();
+    for (const QString &path : paths)
+        window.AddMessagePath(path);
+
+    StallMeter stalls;
+    QElapsedTimer clock;
+    double seconds = -1;
+    bool success = false;
+    dialogs.onBox = [&](const QString &text) {
+        seconds = double(clock.nsecsElapsed()) / 1e9;
+        stalls.Stop();
+        success = text.startsWith(QStringLiteral("Export Completed Successfully !"));
+        if (!success)
+            std::fprintf(stderr, "%s\n", qPrintable(text));
+    };
+    // The first paint is start-up work, not the run's.
+    QTimer::singleShot(300, &window, [&] {
+        stalls.Start();
+        clock.start();
+        window.CmdConvert2MBOX->setEnabled(true);
+        window.CmdConvert2MBOX->click();
+        application.quit();
+    });
+    application.exec();
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("quorvel_s=%.3f max_stall_ms=%.1f peak_rss_mb=%.1f messages=%lld\n", seconds, stalls.LongestMs(),
+                double(usage.ru_maxrss) / 1024.0, static_cast<long long>(paths.size()));
+    return success ? 0 : 1;
+}
+}
+
+int main(int argc, char *argv[])
+{
+    const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    if (mode == QLatin1String("make") && argc == 4) {
+        const long long bytes = MakeMessageTree(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]));
+        std::printf("%lld\n", bytes);
+        return bytes < 0 ? 1 : 0;
+    }
+    if (mode == QLatin1String("run") && argc == 4)
+        return Run(argc, argv, QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    std::fprintf(stderr, "usage: convert_bench make TREE N | run TREE DEST\n");
+    return 2;
+}
