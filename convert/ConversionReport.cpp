@@ -21,7 +21,7 @@ QString ConversionReport(const ConversionResult &result)
     QString text = QStringLiteral("%1 of %2 messages were exported to .mbox format.")
                        .arg(result.written).arg(result.total) + crlf;
     if (!result.failures.isEmpty())
-        text += crlf + QStringLiteral("Not done:") + crlf;
+        text += crlf + QStringLiteral("Not exported:") + crlf;
     const qsizetype listed = qMin<qsizetype>(result.failures.size(), ListedFailures);
     for (qsizetype i = 0; i < listed; ++i)
         text += result.failures[i].path + QStringLiteral(": ") + result.failures[i].reason + crlf;

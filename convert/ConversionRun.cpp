@@ -14,6 +14,10 @@
 
 namespace {
 
+// A message is held in memory whole, and its record takes up to twice that:
+// past this size the run refuses it rather than risk running out of memory.
+constexpr qint64 MaxMessageSize = qint64(1) << 30;
+
 // One entry; returns why it was not written, or empty text when it was.
 struct RunState {
     QStringList mboxFiles;
@@ -31,7 +35,7 @@ QString ConvertOne(const QString &sourcePath, const QString &destination, Conver
     }
     yielder.Yield();
 
-    SourceFile source = ReadSourceFile(sourcePath, -1, [&] { yielder.Yield(); });
+    SourceFile source = ReadSourceFile(sourcePath, {.refuseAbove = MaxMessageSize, .betweenChunks = [&] { yielder.Yield(); }});
     if (!source.ok())
         return source.failure;
     yielder.Yield();

@@ -59,7 +59,7 @@ QDateTime ReceivedDate(const QByteArray &received)
 
 bool EmlMessage::LoadEml(const QString &path)
 {
-    const SourceFile file = ReadSourceFile(path, HeaderBlock::HeaderScanLimit);
+    const SourceFile file = ReadSourceFile(path, {.readAtMost = HeaderBlock::HeaderScanLimit});
     LoadFromBytes(file.ok() ? file.bytes : QByteArray(), file.modified);
     return file.ok();
 }

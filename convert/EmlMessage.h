@@ -13,7 +13,8 @@ public:
 
     // Reads the file's header block. False when the file could not be read
     // (missing, not a regular file, no permission); the answers are then the
-    // fallbacks: "MAILER-DAEMON" and the file's modification time if known.
+    // fallbacks: "MAILER-DAEMON" and the file's modification time if known,
+    // else the start of 1970.
     bool LoadEml(const QString &path);
 
     // The same, for a message already in memory. modified (UTC) is the last

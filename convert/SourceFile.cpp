@@ -36,8 +36,9 @@ QDateTime ModificationTime(const struct stat &info)
 
 } // namespace
 
-SourceFile ReadSourceFile(const QString &path, qint64 limit, const std::function<void()> &betweenChunks)
+SourceFile ReadSourceFile(const QString &path, const ReadRules &rules)
 {
+    const qint64 limit = rules.readAtMost;
     SourceFile result;
     const QByteArray native = QFile::encodeName(path);
     // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer.
@@ -61,6 +62,10 @@ SourceFile ReadSourceFile(const QString &path, qint64 limit, const std::function
         return result;
     }
     result.size = info.st_size;
+    if (rules.refuseAbove >= 0 && info.st_size > rules.refuseAbove) {
+        result.failure = QStringLiteral("is larger than %1 MiB, too large to convert").arg(rules.refuseAbove >> 20);
+        return result;
+    }
 
     const qint64 wanted = limit < 0 ? info.st_size : qMin<qint64>(limit, info.st_size);
     result.bytes.resize(wanted);
@@ -73,8 +78,8 @@ SourceFile ReadSourceFile(const QString &path, qint64 limit, const std::function
         if (limit >= 0)
             room = qMin(room, limit - filled);
         room = qMin(room, ReadChunk);
-        if (filled > 0 && betweenChunks)
-            betweenChunks();
+        if (filled > 0 && rules.betweenChunks)
+            rules.betweenChunks();
         const ssize_t got = ::read(fd.get(), target, size_t(room));
         if (got < 0) {
             if (errno == EINTR)

@@ -16,6 +16,12 @@ struct SourceFile {
     bool ok() const { return failure.isEmpty(); }
 };
 
-// limit < 0 reads to the end of the file. betweenChunks runs between reads of
-// a large file (a yield point; it may throw to abandon the read).
-SourceFile ReadSourceFile(const QString &path, qint64 limit = -1, const std::function<void()> &betweenChunks = {});
+struct ReadRules {
+    qint64 readAtMost = -1;   // the first bytes only; < 0 reads to the end
+    qint64 refuseAbove = -1;  // larger files fail unread; < 0 takes any size
+    // Runs between reads of a large file (a yield point; it may throw to
+    // abandon the read).
+    std::function<void()> betweenChunks;
+};
+
+SourceFile ReadSourceFile(const QString &path, const ReadRules &rules = {});
