@@ -6,13 +6,8 @@
 set -euo pipefail
 
 messages="${1:-20000}"
-source_dir="$(cd "$(dirname "$0")/.." && pwd)"
-build_dir="${BUILD_DIR:-$source_dir/build}"
-
-if [ ! -f "$build_dir/CMakeCache.txt" ]; then
-    cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-fi
-cmake --build "$build_dir" --target convert_bench >/dev/null
+source "$(dirname "$0")/common.sh"
+bench_build convert_bench
 bench="$build_dir/bench/convert_bench"
 
 tree="$build_dir/bench-messages-$messages"
@@ -25,8 +20,6 @@ fi
 mb="$(awk '{ printf "%.0f", $1 / 1048576 }' "$tree.bytes")"
 
 out="$build_dir/bench-out"
-now() { date +%s.%N; }
-seconds_since() { echo "$(now) $1" | awk '{ printf "%.3f", $1 - $2 }'; }
 
 # Warm the cache for both.
 find "$tree" -type f -name '*.eml' -exec cat {} + >/dev/null

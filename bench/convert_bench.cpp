@@ -3,6 +3,7 @@
 //   convert_bench run TREE DEST      prints quorvel_s=... max_stall_ms=... peak_rss_mb=... written=...
 
 #include "MessageTree.h"
+#include "BenchSupport.h"
 #include "StallMeter.h"
 #include "app/frmStep1.h"
 #include "modules/Dialogs.h"
@@ -16,23 +17,6 @@
 #include <sys/resource.h>
 
 namespace {
-class BenchDialogs final : public Dialogs {
-public:
-    explicit BenchDialogs(QString destination) : destination_(std::move(destination)) {}
-    std::function<void(const QString &)> onBox;
-    int MsgBox(const QString &prompt, int, const QString &) override
-    {
-        if (onBox)
-            onBox(prompt);
-        return MsgBoxResult::Ok;
-    }
-    void ShowOpen(CommonDialog &) override {}
-    QString PickFolder(QWidget *, const QString &) override { return destination_; }
-    void OpenUrl(const QString &) override {}
-
-private:
-    QString destination_;
-};
 
 int Run(int argc, char *argv[], const QString &tree, const QString &destination)
 {
@@ -69,10 +53,8 @@ int Run(int argc, char *argv[], const QString &tree, const QString &destination)
         application.quit();
     });
     application.exec();
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
     std::printf("quorvel_s=%.3f max_stall_ms=%.1f peak_rss_mb=%.1f messages=%lld\n", seconds, stalls.LongestMs(),
-                double(usage.ru_maxrss) / 1024.0, static_cast<long long>(paths.size()));
+                PeakRssMb(), static_cast<long long>(paths.size()));
     return success ? 0 : 1;
 }
 }

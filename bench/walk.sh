@@ -5,13 +5,8 @@
 set -euo pipefail
 
 files="${1:-100000}"
-source_dir="$(cd "$(dirname "$0")/.." && pwd)"
-build_dir="${BUILD_DIR:-$source_dir/build}"
-
-if [ ! -f "$build_dir/CMakeCache.txt" ]; then
-    cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-fi
-cmake --build "$build_dir" --target walk_bench >/dev/null
+source "$(dirname "$0")/common.sh"
+bench_build walk_bench
 bench="$build_dir/bench/walk_bench"
 
 tree="$build_dir/bench-tree-$files"
@@ -24,14 +19,12 @@ if [ ! -f "$made_file" ]; then
 fi
 made="$(cat "$made_file")"
 
-now() { date +%s.%N; }
-
 # Both runs read a warm cache.
 find "$tree" -iname '*.eml' | wc -l >/dev/null
 
 start="$(now)"
 found="$(find "$tree" -iname '*.eml' | wc -l)"
-find_s="$(echo "$(now) $start" | awk '{ printf "%.3f", $1 - $2 }')"
+find_s="$(seconds_since "$start")"
 
 result="$(QT_QPA_PLATFORM=offscreen "$bench" run "$tree")"
 value() { echo "$result" | tr ' ' '\n' | sed -n "s/^$1=//p"; }

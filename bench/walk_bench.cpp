@@ -4,6 +4,7 @@
 //   walk_bench run TREE      prints quorvel_s=... added=... max_stall_ms=... peak_rss_mb=...
 
 #include "BenchTree.h"
+#include "BenchSupport.h"
 #include "StallMeter.h"
 #include "app/frmStep1.h"
 #include "modules/Dialogs.h"
@@ -16,31 +17,6 @@
 #include <sys/resource.h>
 
 namespace {
-
-class BenchDialogs final : public Dialogs {
-public:
-    explicit BenchDialogs(QString folder) : folder_(std::move(folder)) {}
-    std::function<void(const QString &)> onBox;
-    int MsgBox(const QString &prompt, int, const QString &) override
-    {
-        if (onBox)
-            onBox(prompt);
-        return MsgBoxResult::Ok;
-    }
-    void ShowOpen(CommonDialog &) override {}
-    QString PickFolder(QWidget *, const QString &) override { return folder_; }
-    void OpenUrl(const QString &) override {}
-
-private:
-    QString folder_;
-};
-
-double PeakRssMb()
-{
-    rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;
-}
 
 int Run(int argc, char *argv[], const QString &tree)
 {
