@@ -266,6 +266,29 @@ private Q_SLOTS:
         QVERIFY(dialogs->boxes.isEmpty());
     }
 
+    void closingWhileBusyEndsTheEventLoop()
+    {
+        // As main() runs it: the event loop ends when the window closes, even
+        // though the close came from inside a command that was still yielding.
+        QString selection = QStringLiteral("/mail");
+        for (int i = 0; i < 200000; ++i)
+            selection += Nul + QStringLiteral("m%1.eml").arg(i);
+        dialogs->openAnswers.enqueue({selection});
+        bool commandReturned = false;
+        QTimer::singleShot(0, w, [&] {
+            QTimer::singleShot(0, w, [this] { w->close(); });
+            w->cmdAdd->click();
+            commandReturned = true;
+        });
+        QTimer watchdog;  // guards against a hang only
+        watchdog.setSingleShot(true);
+        connect(&watchdog, &QTimer::timeout, qApp, [] { QCoreApplication::exit(99); });
+        watchdog.start(60000);
+        QCOMPARE(QApplication::exec(), 0);
+        QVERIFY(commandReturned);
+        QVERIFY(w->MessageRowCount() < 200000);
+    }
+
     void uncaughtFailureIsShownAndTheProgramGoesOn()
     {
         w->AddMessagePath(QStringLiteral("/m/a.eml"));
