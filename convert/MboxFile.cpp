@@ -1,5 +1,7 @@
 #include "convert/MboxFile.h"
 
+#include "modules/FileDescriptor.h"
+
 #include <QFile>
 #include <cerrno>
 #include <cstring>
@@ -8,23 +10,6 @@
 #include <unistd.h>
 
 namespace {
-
-QString SystemReason(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() { if (fd_ >= 0) ::close(fd_); }
-    FileDescriptor(const FileDescriptor &) = delete;
-    FileDescriptor &operator=(const FileDescriptor &) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 // Returns the errno of the failure, 0 when everything was written.
 int WriteAll(const FileIo &io, int fd, const QByteArray &data)

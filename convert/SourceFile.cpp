@@ -1,5 +1,7 @@
 #include "convert/SourceFile.h"
 
+#include "modules/FileDescriptor.h"
+
 #include <QFile>
 #include <cerrno>
 #include <cstring>
@@ -11,23 +13,6 @@ namespace {
 
 // A cold disk can take long over one large read; the window gets its turn between chunks.
 constexpr qint64 ReadChunk = 1024 * 1024;
-
-QString SystemReason(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() { if (fd_ >= 0) ::close(fd_); }
-    FileDescriptor(const FileDescriptor &) = delete;
-    FileDescriptor &operator=(const FileDescriptor &) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 QDateTime ModificationTime(const struct stat &info)
 {

@@ -1,6 +1,7 @@
 #include "folders/PosixFileSystem.h"
 
 #include "folders/NameOrder.h"
+#include "modules/FileDescriptor.h"
 
 #include <QFile>
 #include <algorithm>
@@ -36,11 +37,6 @@ bool IsDotOrDotDot(const char *name)
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
-QString Reason(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
 void SortByName(std::vector<QString> &names)
 {
     std::sort(names.begin(), names.end(),
@@ -62,7 +58,7 @@ bool PosixFileSystem::ListFolder(const QString &path, FolderListing &listing, QS
     listing = {};
     DIR *folder = opendir(QFile::encodeName(path).constData());
     if (!folder) {
-        reason = Reason(errno);
+        reason = SystemReason(errno);
         return false;
     }
     const int folderFd = dirfd(folder);
@@ -86,7 +82,7 @@ bool PosixFileSystem::ListFolder(const QString &path, FolderListing &listing, QS
     closedir(folder);
     if (readError != 0) {
         listing = {};
-        reason = Reason(readError);
+        reason = SystemReason(readError);
         return false;
     }
     SortByName(listing.subFolders);
