@@ -3,10 +3,12 @@
 #include "ScriptedDialogs.h"
 #include "app/frmStep1.h"
 
+#include <QObject>
+#include <QStringList>
 #include <QTest>
 #include <memory>
 
-// A shown window over scripted dialogs, made anew for each test function.
+// A shown window over scripted dialogs.
 struct WindowFixture {
     ScriptedDialogs dialogs;
     std::unique_ptr<frmStep1> window;
@@ -20,4 +22,32 @@ struct WindowFixture {
             qWarning("window did not become active");
         return *window;
     }
+};
+
+// Every path in the message list, in order; none for the empty list.
+inline QStringList ListedPaths(frmStep1 &window)
+{
+    QStringList rows;
+    if (!window.MessageListIsEmpty())
+        for (int row = 0; row < window.MessageRowCount(); ++row)
+            rows << window.MessagePathAt(row);
+    return rows;
+}
+
+// Base of the window test suites: a new window and new dialogs for each test function.
+class WindowTest : public QObject {
+    Q_OBJECT
+protected:
+    WindowFixture fixture;
+    frmStep1 *w = nullptr;
+    ScriptedDialogs *dialogs = nullptr;
+
+private Q_SLOTS:
+    void init()
+    {
+        fixture.dialogs = ScriptedDialogs();
+        w = &fixture.open();
+        dialogs = &fixture.dialogs;
+    }
+    void cleanup() { fixture.window.reset(); }
 };

@@ -2,6 +2,7 @@
 #include "folders/FileSystem.h"
 #include "folders/PosixFileSystem.h"
 #include "ScriptedDialogs.h"
+#include "WindowFixture.h"
 #include "TempTree.h"
 
 #include <QApplication>
@@ -39,15 +40,6 @@ public:
     ~UseFileSystem() { SetFileSystemFactory({}); }
 };
 
-QStringList Rows(frmStep1 &window)
-{
-    QStringList rows;
-    if (!window.MessageListIsEmpty())
-        for (int row = 0; row < window.MessageRowCount(); ++row)
-            rows << window.MessagePathAt(row);
-    return rows;
-}
-
 } // namespace
 
 class AddFolderTest : public QObject {
@@ -73,7 +65,7 @@ private Q_SLOTS:
         window.CmdAddFolder->click();
 
         QCOMPARE(dialogs.folderPrompts, QStringList({"Choose Source Folder..."}));
-        QCOMPARE(Rows(window), QStringList({"/earlier.eml", tree.path("a.eml"), tree.path("B.EML"), tree.path("sub/d.Eml")}));
+        QCOMPARE(ListedPaths(window), QStringList({"/earlier.eml", tree.path("a.eml"), tree.path("B.EML"), tree.path("sub/d.Eml")}));
         QCOMPARE(dialogs.boxes.size(), 1);
         QCOMPARE(dialogs.boxes[0].prompt, QString("3 Files Added to List."));
         QCOMPARE(dialogs.boxes[0].style, 0);
@@ -94,7 +86,7 @@ private Q_SLOTS:
 
         window.CmdAddFolder->click();
 
-        QCOMPARE(Rows(window), QStringList({"/earlier.eml"}));
+        QCOMPARE(ListedPaths(window), QStringList({"/earlier.eml"}));
         QVERIFY(!window.CmdConvert2MBOX->isEnabled());
         QCOMPARE(dialogs.boxes.value(0).prompt, QString("0 Files Added to List."));
     }
@@ -110,7 +102,7 @@ private Q_SLOTS:
         window.CmdAddFolder->click();
         window.CmdAddFolder->click();
 
-        QCOMPARE(Rows(window), QStringList({tree.path("a.eml"), tree.path("a.eml")}));
+        QCOMPARE(ListedPaths(window), QStringList({tree.path("a.eml"), tree.path("a.eml")}));
         QCOMPARE(dialogs.boxes.value(1).prompt, QString("1 Files Added to List."));
     }
 
@@ -125,7 +117,7 @@ private Q_SLOTS:
 
         QCOMPARE(dialogs.folderPrompts.size(), 1);
         QVERIFY(dialogs.boxes.isEmpty());
-        QCOMPARE(Rows(window), QStringList({"/earlier.eml"}));
+        QCOMPARE(ListedPaths(window), QStringList({"/earlier.eml"}));
         QVERIFY(window.CmdConvert2MBOX->isEnabled());
         QVERIFY(!QApplication::overrideCursor());
     }
@@ -146,7 +138,7 @@ private Q_SLOTS:
 
         window.CmdAddFolder->click();
 
-        QCOMPARE(Rows(window), QStringList({tree.path("a.eml"), tree.path("open/b.eml")}));
+        QCOMPARE(ListedPaths(window), QStringList({tree.path("a.eml"), tree.path("open/b.eml")}));
         QCOMPARE(dialogs.boxes.size(), 1);
         QCOMPARE(dialogs.boxes[0].style, 48);
         const QStringList lines = dialogs.boxes[0].prompt.split('\n');
@@ -172,7 +164,7 @@ private Q_SLOTS:
 
         window.CmdAddFolder->click();
 
-        QCOMPARE(Rows(window), QStringList({second.path("two.eml"), first.path("one.eml")}));
+        QCOMPARE(ListedPaths(window), QStringList({second.path("two.eml"), first.path("one.eml")}));
         QCOMPARE(dialogs.boxes.size(), 2);
         QCOMPARE(dialogs.boxes[1].prompt, QString("1 Files Added to List."));
         QVERIFY(!QApplication::overrideCursor());

@@ -48,11 +48,8 @@ private:
 }
 
 // The convert command through the window, with scripted dialogs.
-class ConvertCommandTest : public QObject {
+class ConvertCommandTest : public WindowTest {
     Q_OBJECT
-    WindowFixture fixture;
-    frmStep1 *w = nullptr;
-    ScriptedDialogs *dialogs = nullptr;
 
     void convertTo(const QString &destination)
     {
@@ -62,14 +59,6 @@ class ConvertCommandTest : public QObject {
     }
 
 private Q_SLOTS:
-    void init()
-    {
-        fixture.dialogs = ScriptedDialogs();
-        w = &fixture.open();
-        dialogs = &fixture.dialogs;
-    }
-    void cleanup() { fixture.window.reset(); }
-
     void cancelledDestinationChangesNothing()
     {
         w->AddMessagePath(QStringLiteral("/nowhere/a.eml"));

@@ -10,14 +10,10 @@
 #include <QScreen>
 
 // The window as laid out at design time, checked control by control.
-class MainWindowTest : public QObject {
+class MainWindowTest : public WindowTest {
     Q_OBJECT
-    WindowFixture fixture;
 
 private Q_SLOTS:
-    void init() { fixture.open(); }
-    void cleanup() { fixture.window.reset(); fixture.dialogs = ScriptedDialogs(); }
-
     void geometryInTwips_data()
     {
         QTest::addColumn<QString>("name");

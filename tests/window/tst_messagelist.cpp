@@ -3,8 +3,6 @@
 #include "modules/RunTimeError.h"
 #include "modules/registry.h"
 
-#include <QSignalSpy>
-
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -12,34 +10,13 @@
 
 namespace {
 const QChar Nul(u'\0');
-
-QStringList Rows(frmStep1 &w)
-{
-    QStringList rows;
-    if (w.MessageListIsEmpty())
-        return rows;
-    for (int i = 0; i < w.MessageRowCount(); ++i)
-        rows << w.MessagePathAt(i);
-    return rows;
-}
 }
 
 // The message list, and the commands that fill it, empty it and end the program.
-class MessageListTest : public QObject {
+class MessageListTest : public WindowTest {
     Q_OBJECT
-    WindowFixture fixture;
-    frmStep1 *w = nullptr;
-    ScriptedDialogs *dialogs = nullptr;
 
 private Q_SLOTS:
-    void init()
-    {
-        fixture.dialogs = ScriptedDialogs();
-        w = &fixture.open();
-        dialogs = &fixture.dialogs;
-    }
-    void cleanup() { fixture.window.reset(); }
-
     void firstAddGoesIntoRowZeroAndDuplicatesCount()
     {
         QVERIFY(w->MessageListIsEmpty());
@@ -49,7 +26,7 @@ private Q_SLOTS:
         QCOMPARE(w->lblCount1->text(), QStringLiteral("1 files"));
         QVERIFY(!w->MessageListIsEmpty());
         w->AddMessagePath(QStringLiteral("/m/a.eml"));
-        QCOMPARE(Rows(*w), QStringList({"/m/a.eml", "/m/a.eml"}));
+        QCOMPARE(ListedPaths(*w), QStringList({"/m/a.eml", "/m/a.eml"}));
         QCOMPARE(w->lblCount1->text(), QStringLiteral("2 files"));
         QCOMPARE(w->grdFiles1->Row(), 1);  // the cursor ends on the new last row
     }
@@ -70,7 +47,7 @@ private Q_SLOTS:
         QCOMPARE(w->lblCount1->text(), QStringLiteral("0 files"));
         QCOMPARE(w->grdFiles1->ColWidth(0), 15000);
         w->AddMessagePath(QStringLiteral("/m/c.eml"));
-        QCOMPARE(Rows(*w), QStringList{"/m/c.eml"});
+        QCOMPARE(ListedPaths(*w), QStringList{"/m/c.eml"});
     }
 
     void addFiles_data()
@@ -92,7 +69,7 @@ private Q_SLOTS:
         w->AddMessagePath(QStringLiteral("/old/list.eml"));
         dialogs->openAnswers.enqueue({selection});
         w->cmdAdd->click();
-        QCOMPARE(Rows(*w), rows);
+        QCOMPARE(ListedPaths(*w), rows);
         QCOMPARE(w->lblCount1->text(), QString::number(rows.size()) + QStringLiteral(" files"));
         QVERIFY(w->CmdConvert2MBOX->isEnabled());
         QVERIFY(dialogs->boxes.isEmpty());
@@ -126,7 +103,7 @@ private Q_SLOTS:
         dialogs->openAnswers.enqueue({QStringLiteral("/b/z.eml")});
         w->cmdAdd->click();
         w->cmdAdd->click();
-        QCOMPARE(Rows(*w), QStringList{"/b/z.eml"});
+        QCOMPARE(ListedPaths(*w), QStringList{"/b/z.eml"});
     }
 
     void dialogFailures_data()
@@ -232,7 +209,7 @@ private Q_SLOTS:
         QCOMPARE(dialogs->boxes[0].style, 36);
         QCOMPARE(dialogs->boxes[0].title, QStringLiteral("Quorvel"));
         QVERIFY(w->isVisible());
-        QCOMPARE(Rows(*w), QStringList{"/m/a.eml"});
+        QCOMPARE(ListedPaths(*w), QStringList{"/m/a.eml"});
         QCOMPARE(w->LblProgessCurrent->text(), QStringLiteral("Message 0 (of 0)"));
     }
 
@@ -301,7 +278,7 @@ private Q_SLOTS:
         QCOMPARE(dialogs->boxes[1].prompt, QStringLiteral("5:Invalid procedure call or argument"));
         QCOMPARE(dialogs->boxes[1].style, 48);
         QVERIFY(w->isVisible());
-        QCOMPARE(Rows(*w), QStringList{"/m/a.eml"});
+        QCOMPARE(ListedPaths(*w), QStringList{"/m/a.eml"});
         QVERIFY(QApplication::overrideCursor() == nullptr);
     }
 };
