@@ -9,6 +9,7 @@
 #include "modules/modMain.h"
 #include "modules/registry.h"
 
+#include <QSet>
 #include <chrono>
 #include <future>
 
@@ -18,12 +19,13 @@ namespace {
 // past this size the run refuses it rather than risk running out of memory.
 constexpr qint64 MaxMessageSize = qint64(1) << 30;
 
-// One entry; returns why it was not written, or empty text when it was.
 struct RunState {
-    QStringList mboxFiles;
-    QString lastFolderMade;  // consecutive messages mostly share their folder
+    QStringList mboxFiles;       // in first-use order, for the flush at the end
+    QSet<QString> mboxFilesSeen;
+    QString lastFolderMade;      // consecutive messages mostly share their folder
 };
 
+// One entry; returns why it was not written, or empty text when it was.
 QString ConvertOne(const QString &sourcePath, const QString &destination, ConversionObserver &observer,
                    Yielder &yielder, RunState &run)
 {
@@ -55,9 +57,9 @@ QString ConvertOne(const QString &sourcePath, const QString &destination, Conver
     const AppendOutcome outcome = AppendRecord(target.file, record);
     if (!outcome.written)
         return outcome.reason;
-    if (run.mboxFiles.isEmpty() || run.mboxFiles.last() != target.file) {
-        if (!run.mboxFiles.contains(target.file))
-            run.mboxFiles.append(target.file);
+    if (!run.mboxFilesSeen.contains(target.file)) {
+        run.mboxFilesSeen.insert(target.file);
+        run.mboxFiles.append(target.file);
     }
     return {};
 }
