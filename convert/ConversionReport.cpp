@@ -2,6 +2,7 @@
 
 #include "convert/ConversionRun.h"
 #include "modules/Dialogs.h"
+#include "modules/FirstLines.h"
 
 namespace {
 constexpr int ListedFailures = 20;
@@ -20,14 +21,12 @@ QString ConversionReport(const ConversionResult &result)
 
     QString text = QStringLiteral("%1 of %2 messages were exported to .mbox format.")
                        .arg(result.written).arg(result.total) + crlf;
-    if (!result.failures.isEmpty())
-        text += crlf + QStringLiteral("Not exported:") + crlf;
-    const qsizetype listed = qMin<qsizetype>(result.failures.size(), ListedFailures);
-    for (qsizetype i = 0; i < listed; ++i)
-        text += result.failures[i].path + QStringLiteral(": ") + result.failures[i].reason + crlf;
-    if (result.failures.size() > listed)
-        text += QStringLiteral("\u2026 and %1 more").arg(result.failures.size() - listed) + crlf;
-    return text;
+    if (result.failures.isEmpty())
+        return text;
+    QStringList failures;
+    for (const ConversionFailure &failure : result.failures)
+        failures.append(failure.path + QStringLiteral(": ") + failure.reason);
+    return text + crlf + QStringLiteral("Not exported:") + crlf + FirstLines(failures, ListedFailures, crlf);
 }
 
 int ConversionReportStyle(const ConversionResult &result)

@@ -183,7 +183,7 @@ private Q_SLOTS:
             result.failures.append({QStringLiteral("/m/%1.eml").arg(i), QStringLiteral("gone")});
         const QString report = ConversionReport(result);
         QVERIFY(report.contains(QStringLiteral("/m/20.eml: gone")) && !report.contains(QStringLiteral("/m/21.eml")));
-        QVERIFY(report.contains(QStringLiteral("\u2026 and 5 more")));
+        QVERIFY(report.contains(QStringLiteral("... and 5 more.")));
         QVERIFY(!report.contains(QStringLiteral("Successfully")));
     }
 
