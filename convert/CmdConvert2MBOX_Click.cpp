@@ -10,9 +10,10 @@
 #include <cmath>
 
 namespace {
-// Shows the run's progress in the window's bars and labels.
-// Byte counts arrive far more often than the window can show them: they are
-// shown when the window is about to process its events, and after each message.
+// Shows the run's progress in the window's bars and labels. Figures arrive far
+// more often than anyone can read them: they are kept, and shown when the
+// window is about to process its events, and at the end of the run. What is
+// shown then is exact: the last message's final figures, or the current one's.
 class WindowProgress final : public ConversionObserver {
 public:
     explicit WindowProgress(frmStep1 &window) : window_(window) {}
@@ -21,39 +22,48 @@ public:
     {
         bodyLength_ = bodyLength;
         fileSize_ = fileSize;
-        pending_ = true;
+        bytesPending_ = true;
         if (window_.yielder().Due())
-            ShowBytes();
+            ShowPending();
     }
 
     void MessageDone(int number, int total) override
     {
-        if (pending_)
-            ShowBytes();
-        window_.ProgressBar1->SetValue(double(number) / double(total) * 100.0);
-        window_.LblProgessCurrent->setText(QStringLiteral("Message ") + QString::number(number)
-                                           + QStringLiteral(" (of ") + QString::number(total)
-                                           + QLatin1Char(')'));
+        number_ = number;
+        total_ = total;
+        messagePending_ = true;
+        if (window_.yielder().Due())
+            ShowPending();
+    }
+
+    void ShowPending()
+    {
+        if (bytesPending_) {
+            bytesPending_ = false;
+            window_.LblByteRead->setText(QString::number(bodyLength_) + QStringLiteral(" Bytes out of ")
+                                         + QString::number(fileSize_) + QStringLiteral(" Total Bytes."));
+            // Halves go to the even neighbour; a value past 100 (the body grew by
+            // its CR LF line ends) is refused by the bar.
+            if (fileSize_ > 0)
+                window_.EmlProgress->SetValue(std::nearbyint(double(bodyLength_) / double(fileSize_) * 100.0));
+        }
+        if (messagePending_) {
+            messagePending_ = false;
+            window_.ProgressBar1->SetValue(double(number_) / double(total_) * 100.0);
+            window_.LblProgessCurrent->setText(QStringLiteral("Message ") + QString::number(number_)
+                                               + QStringLiteral(" (of ") + QString::number(total_)
+                                               + QLatin1Char(')'));
+        }
     }
 
 private:
-    void ShowBytes()
-    {
-        pending_ = false;
-        const qint64 bodyLength = bodyLength_;
-        const qint64 fileSize = fileSize_;
-        window_.LblByteRead->setText(QString::number(bodyLength) + QStringLiteral(" Bytes out of ")
-                                     + QString::number(fileSize) + QStringLiteral(" Total Bytes."));
-        // Halves go to the even neighbour; a value past 100 (the body grew by
-        // its CR LF line ends) is refused by the bar.
-        if (fileSize > 0)
-            window_.EmlProgress->SetValue(std::nearbyint(double(bodyLength) / double(fileSize) * 100.0));
-    }
-
     frmStep1 &window_;
     qint64 bodyLength_ = 0;
     qint64 fileSize_ = 0;
-    bool pending_ = false;
+    bool bytesPending_ = false;
+    int number_ = 0;
+    int total_ = 0;
+    bool messagePending_ = false;
 };
 
 // The convert button comes back on every way out of a run.
@@ -96,7 +106,14 @@ void frmStep1::CmdConvert2MBOX_Click()
     }
 
     WindowProgress progress(*this);
-    const ConversionResult result = ConvertMessages(paths, destination, progress, yielder());
+    ConversionResult result;
+    try {
+        result = ConvertMessages(paths, destination, progress, yielder());
+    } catch (...) {
+        progress.ShowPending();
+        throw;
+    }
+    progress.ShowPending();
     yielder().YieldNow();
     MsgBox(ConversionReport(result), ConversionReportStyle(result), ApplicationTitle());
 }
