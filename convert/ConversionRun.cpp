@@ -54,7 +54,7 @@ QString ConvertOne(const QString &sourcePath, const QString &destination, Conver
     record.append("\r\n");
     source.bytes = QByteArray();  // free it before the write
 
-    const AppendOutcome outcome = AppendRecord(target.file, record);
+    const AppendOutcome outcome = AppendRecord(target.file, record, FileIo::System(), [&] { yielder.Yield(); });
     if (!outcome.written)
         return outcome.reason;
     if (!run.mboxFilesSeen.contains(target.file)) {

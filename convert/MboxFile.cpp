@@ -3,6 +3,7 @@
 #include "modules/FileDescriptor.h"
 
 #include <QFile>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -11,13 +12,19 @@
 
 namespace {
 
+// A large record goes out in pieces with the window's turn between them: one
+// write of several megabytes can hold the window for tens of milliseconds.
+constexpr size_t WriteChunk = 1024 * 1024;
+
 // Returns the errno of the failure, 0 when everything was written.
-int WriteAll(const FileIo &io, int fd, const QByteArray &data)
+int WriteAll(const FileIo &io, int fd, const QByteArray &data, const std::function<void()> &betweenChunks)
 {
     const char *p = data.constData();
     size_t left = size_t(data.size());
     while (left > 0) {
-        const ssize_t done = io.write(fd, p, left);
+        if (p != data.constData() && betweenChunks)
+            betweenChunks();
+        const ssize_t done = io.write(fd, p, std::min(left, WriteChunk));
         if (done < 0) {
             if (errno == EINTR)
                 continue;
@@ -50,7 +57,8 @@ FileIo FileIo::System()
     return {&::write, &::ftruncate};
 }
 
-AppendOutcome AppendRecord(const QString &mboxPath, const QByteArray &record, const FileIo &io)
+AppendOutcome AppendRecord(const QString &mboxPath, const QByteArray &record, const FileIo &io,
+                           const std::function<void()> &betweenChunks)
 {
     const QByteArray native = QFile::encodeName(mboxPath);
     // O_NONBLOCK: a FIFO in the mbox's place must not stall the run.
@@ -64,7 +72,15 @@ AppendOutcome AppendRecord(const QString &mboxPath, const QByteArray &record, co
         return {false, QStringLiteral("the mbox file is not a regular file")};
     const off_t lengthBefore = info.st_size;
 
-    if (const int error = WriteAll(io, fd.get(), record)) {
+    int error = 0;
+    try {
+        error = WriteAll(io, fd.get(), record, betweenChunks);
+    } catch (...) {
+        // Stopped between two pieces: the part already written goes again.
+        io.truncate(fd.get(), lengthBefore);
+        throw;
+    }
+    if (error) {
         QString reason = QStringLiteral("cannot write the mbox file: ") + SystemReason(error);
         if (io.truncate(fd.get(), lengthBefore) != 0)
             reason += QStringLiteral("; its end could not be cut back: ") + SystemReason(errno);

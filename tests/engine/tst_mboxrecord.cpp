@@ -1,5 +1,6 @@
 #include "convert/MboxFile.h"
 #include "convert/MboxRecord.h"
+#include "modules/Yielder.h"
 #include "TempTree.h"
 
 #include <QFile>
@@ -146,6 +147,31 @@ private Q_SLOTS:
         QCOMPARE(outcome.reason.contains(QStringLiteral("cut back")), cutBackFails);
         if (!cutBackFails)
             QCOMPARE(TempTree::read(mbox), earlier);
+    }
+
+    void largeRecordStoppedBetweenPiecesIsCutBack()
+    {
+        TempTree tree;
+        const QByteArray earlier = "From a Tue Mar 05 14:07:09 2024\r\nX: 1\r\n\r\n";
+        const QString mbox = tree.file(QStringLiteral("Inbox.mbox"), earlier);
+        const QByteArray large(3 * 1024 * 1024, 'r');
+        int pauses = 0;
+        bool stopped = false;
+        try {
+            AppendRecord(mbox, large, FileIo::System(), [&] {
+                if (++pauses == 2)
+                    throw Interrupted{};
+            });
+        } catch (const Interrupted &) {
+            stopped = true;
+        }
+        QVERIFY(stopped);
+        QCOMPARE(TempTree::read(mbox), earlier);
+
+        pauses = 0;
+        QVERIFY(AppendRecord(mbox, large, FileIo::System(), [&] { ++pauses; }).written);
+        QVERIFY(pauses >= 2);
+        QCOMPARE(TempTree::read(mbox), earlier + large);
     }
 
     void mboxNameOnSomethingElseThanAFile_data()
