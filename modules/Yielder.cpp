@@ -10,7 +10,7 @@ EventLoopYielder::EventLoopYielder(std::function<bool()> stopRequested)
 
 bool EventLoopYielder::Due() const
 {
-    return sinceLast_.elapsed() >= IntervalMs;
+    return sinceLast_.elapsed() >= intervalMs_;
 }
 
 void EventLoopYielder::Yield()

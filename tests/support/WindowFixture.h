@@ -42,6 +42,15 @@ protected:
     frmStep1 *w = nullptr;
     ScriptedDialogs *dialogs = nullptr;
 
+    // Every yield point lets the window run, so a test sees each step,
+    // whatever the machine's speed.
+    void YieldAtEveryPoint()
+    {
+        auto *yielder = dynamic_cast<EventLoopYielder *>(&w->yielder());
+        QVERIFY(yielder);
+        yielder->SetIntervalMs(0);
+    }
+
 private Q_SLOTS:
     void init()
     {
