@@ -19,11 +19,12 @@ int main(int argc, char *argv[])
 
     QElapsedTimer clock;
     clock.start();
+    // Paths made cheaply, so the figures are the list's own.
+    const QString root = QStringLiteral("/home/user/Mail/Archive/");
     for (int i = 0; i < rows; ++i)
-        window.AddMessagePath(QStringLiteral("/home/user/Mail/Archive/%1/folder-%2/message-%3.eml")
-                                  .arg(2000 + i % 25)
-                                  .arg(i / 1000)
-                                  .arg(i, 7, 10, QLatin1Char('0')));
+        window.AddMessagePath(root + QString::number(2000 + i % 25) + QStringLiteral("/folder-")
+                              + QString::number(i / 1000) + QStringLiteral("/message-") + QString::number(i)
+                              + QStringLiteral(".eml"));
     QCoreApplication::processEvents();
     const double seconds = double(clock.nsecsElapsed()) / 1e9;
 

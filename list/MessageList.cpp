@@ -22,7 +22,11 @@ void frmStep1::ResetMessageList()
 
 void frmStep1::AddMessagePath(const QString &path)
 {
-    const QString copy = path;
+    // A path built by concatenation carries spare room; a million rows of it
+    // would double the list's memory.
+    QString copy = path;
+    if (copy.capacity() > copy.size())
+        copy.squeeze();
     bool shaped = false;
     if (grdFiles1->Rows() == 1) {
         grdFiles1->SetRow(0);
