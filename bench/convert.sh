@@ -12,13 +12,8 @@ bench_build convert_bench
 bench="$build_dir/bench/convert_bench"
 
 tree="$build_dir/bench-messages-$messages"
-if [ ! -f "$tree.bytes" ]; then
-    rm -rf "$tree"
-    echo "making $messages messages under $tree ..." >&2
-    "$bench" make "$tree" "$messages" > "$tree.bytes.tmp"
-    mv "$tree.bytes.tmp" "$tree.bytes"
-fi
-mb="$(awk '{ printf "%.0f", $1 / 1048576 }' "$tree.bytes")"
+bytes="$(make_tree_once "$bench" "$tree" "$messages")"
+mb="$(echo "$bytes" | awk '{ printf "%.0f", $1 / 1048576 }')"
 
 out="$build_dir/bench-out"
 rounds="${ROUNDS:-3}"

@@ -10,14 +10,7 @@ bench_build walk_bench
 bench="$build_dir/bench/walk_bench"
 
 tree="$build_dir/bench-tree-$files"
-made_file="$tree.eml-count"
-if [ ! -f "$made_file" ]; then
-    rm -rf "$tree"
-    echo "making $files files under $tree ..." >&2
-    "$bench" make "$tree" "$files" > "$made_file.tmp"
-    mv "$made_file.tmp" "$made_file"
-fi
-made="$(cat "$made_file")"
+made="$(make_tree_once "$bench" "$tree" "$files")"
 
 # Both runs read a warm cache.
 find "$tree" -iname '*.eml' | wc -l >/dev/null
