@@ -1,18 +1,17 @@
 // Adds N paths to the message list of the real window and reports the time and
 // the peak memory: "list rows=N seconds=S peak_rss_mb=M".
-#include "../tests/support/ScriptedDialogs.h"
+#include "BenchSupport.h"
 #include "app/frmStep1.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <cstdio>
-#include <sys/resource.h>
 
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
     const int rows = argc > 1 ? std::atoi(argv[1]) : 1000000;
-    ScriptedDialogs dialogs;
+    BenchDialogs dialogs{QString()};
     frmStep1 window(dialogs);
     window.show();
     QCoreApplication::processEvents();
@@ -32,8 +31,6 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "list holds %d rows, not %d\n", window.MessageRowCount(), rows);
         return 1;
     }
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    std::printf("list rows=%d seconds=%.2f peak_rss_mb=%.0f\n", rows, seconds, double(usage.ru_maxrss) / 1024.0);
+    std::printf("list rows=%d seconds=%.2f peak_rss_mb=%.0f\n", rows, seconds, PeakRssMb());
     return 0;
 }
