@@ -1,8 +1,13 @@
 #pragma once
 
+#include "StallMeter.h"
 #include "modules/Dialogs.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPushButton>
 #include <QString>
+#include <QTimer>
 #include <functional>
 #include <sys/resource.h>
 
@@ -31,4 +36,35 @@ inline double PeakRssMb()
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+struct ClickTiming {
+    double seconds = -1;  // from the click to the command's box; -1 when no box came
+    double longestStallMs = 0;
+    QString boxText;
+};
+
+// Clicks the button once the window's first paint is over (fonts and glyph
+// caches are start-up work, not the command's), runs the event loop, and times
+// the command until it shows its box.
+inline ClickTiming TimeClickUntilBox(QApplication &application, BenchDialogs &dialogs, QPushButton *button)
+{
+    ClickTiming timing;
+    StallMeter stalls;
+    QElapsedTimer clock;
+    dialogs.onBox = [&](const QString &text) {
+        timing.seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+        stalls.Stop();
+        timing.boxText = text;
+    };
+    QTimer::singleShot(300, button, [&] {
+        stalls.Start();
+        clock.start();
+        button->setEnabled(true);
+        button->click();
+        application.quit();
+    });
+    application.exec();
+    timing.longestStallMs = stalls.LongestMs();
+    return timing;
 }

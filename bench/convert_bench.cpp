@@ -4,17 +4,12 @@
 
 #include "MessageTree.h"
 #include "BenchSupport.h"
-#include "StallMeter.h"
 #include "app/frmStep1.h"
-#include "modules/Dialogs.h"
 
 #include <QApplication>
 #include <QDirIterator>
-#include <QElapsedTimer>
 #include <QPushButton>
-#include <QTimer>
 #include <cstdio>
-#include <sys/resource.h>
 
 namespace {
 
@@ -33,28 +28,12 @@ int Run(int argc, char *argv[], const QString &tree, const QString &destination)
     for (const QString &path : paths)
         window.AddMessagePath(path);
 
-    StallMeter stalls;
-    QElapsedTimer clock;
-    double seconds = -1;
-    bool success = false;
-    dialogs.onBox = [&](const QString &text) {
-        seconds = double(clock.nsecsElapsed()) / 1e9;
-        stalls.Stop();
-        success = text.startsWith(QStringLiteral("Export Completed Successfully !"));
-        if (!success)
-            std::fprintf(stderr, "%s\n", qPrintable(text));
-    };
-    // The first paint is start-up work, not the run's.
-    QTimer::singleShot(300, &window, [&] {
-        stalls.Start();
-        clock.start();
-        window.CmdConvert2MBOX->setEnabled(true);
-        window.CmdConvert2MBOX->click();
-        application.quit();
-    });
-    application.exec();
-    std::printf("quorvel_s=%.3f max_stall_ms=%.1f peak_rss_mb=%.1f messages=%lld\n", seconds, stalls.LongestMs(),
-                PeakRssMb(), static_cast<long long>(paths.size()));
+    const ClickTiming timing = TimeClickUntilBox(application, dialogs, window.CmdConvert2MBOX);
+    const bool success = timing.boxText.startsWith(QStringLiteral("Export Completed Successfully !"));
+    if (!success)
+        std::fprintf(stderr, "%s\n", qPrintable(timing.boxText));
+    std::printf("quorvel_s=%.3f max_stall_ms=%.1f peak_rss_mb=%.1f messages=%lld\n", timing.seconds,
+                timing.longestStallMs, PeakRssMb(), static_cast<long long>(paths.size()));
     return success ? 0 : 1;
 }
 }

@@ -5,16 +5,11 @@
 
 #include "BenchTree.h"
 #include "BenchSupport.h"
-#include "StallMeter.h"
 #include "app/frmStep1.h"
-#include "modules/Dialogs.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QPushButton>
-#include <QTimer>
 #include <cstdio>
-#include <sys/resource.h>
 
 namespace {
 
@@ -25,25 +20,10 @@ int Run(int argc, char *argv[], const QString &tree)
     frmStep1 window(dialogs);
     window.show();
 
-    StallMeter stalls;
-    QElapsedTimer clock;
-    double seconds = -1;
-    long long added = -1;
-    dialogs.onBox = [&](const QString &text) {
-        seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
-        stalls.Stop();
-        added = text.section(QLatin1Char(' '), 0, 0).toLongLong();
-    };
-    // The first paint (fonts, glyph caches) is start-up work, not the command's.
-    QTimer::singleShot(300, &window, [&] {
-        stalls.Start();
-        clock.start();
-        window.CmdAddFolder->click();
-        application.quit();
-    });
-    application.exec();
-    std::printf("quorvel_s=%.3f added=%lld max_stall_ms=%.1f peak_rss_mb=%.1f rows=%d\n", seconds, added,
-                stalls.LongestMs(), PeakRssMb(), window.MessageRowCount());
+    const ClickTiming timing = TimeClickUntilBox(application, dialogs, window.CmdAddFolder);
+    const long long added = timing.seconds < 0 ? -1 : timing.boxText.section(QLatin1Char(' '), 0, 0).toLongLong();
+    std::printf("quorvel_s=%.3f added=%lld max_stall_ms=%.1f peak_rss_mb=%.1f rows=%d\n", timing.seconds, added,
+                timing.longestStallMs, PeakRssMb(), window.MessageRowCount());
     return added < 0 ? 1 : 0;
 }
 
