@@ -1,8 +1,8 @@
 #include "convert/MboxFile.h"
 
 #include "modules/FileDescriptor.h"
+#include "modules/FileNames.h"
 
-#include <QFile>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -60,7 +60,7 @@ FileIo FileIo::System()
 AppendOutcome AppendRecord(const QString &mboxPath, const QByteArray &record, const FileIo &io,
                            const std::function<void()> &betweenChunks)
 {
-    const QByteArray native = QFile::encodeName(mboxPath);
+    const QByteArray native = NativeName(mboxPath);
     // O_NONBLOCK: a FIFO in the mbox's place must not stall the run.
     FileDescriptor fd(::open(native.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666));
     if (fd.get() < 0)
@@ -92,7 +92,7 @@ AppendOutcome AppendRecord(const QString &mboxPath, const QByteArray &record, co
 
 QString FlushToDisk(const QString &mboxPath)
 {
-    FileDescriptor fd(::open(QFile::encodeName(mboxPath).constData(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK));
+    FileDescriptor fd(::open(NativeName(mboxPath).constData(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK));
     if (fd.get() < 0)
         return QStringLiteral("cannot open the mbox file to flush it: ") + SystemReason(errno);
     if (::fdatasync(fd.get()) != 0)

@@ -1,8 +1,8 @@
 #include "convert/SourceFile.h"
 
 #include "modules/FileDescriptor.h"
+#include "modules/FileNames.h"
 
-#include <QFile>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -25,7 +25,7 @@ SourceFile ReadSourceFile(const QString &path, const ReadRules &rules)
 {
     const qint64 limit = rules.readAtMost;
     SourceFile result;
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = NativeName(path);
     // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer.
     FileDescriptor fd(::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (fd.get() < 0) {

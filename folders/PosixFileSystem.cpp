@@ -2,8 +2,8 @@
 
 #include "folders/NameOrder.h"
 #include "modules/FileDescriptor.h"
+#include "modules/FileNames.h"
 
-#include <QFile>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -50,13 +50,13 @@ bool PosixFileSystem::FolderExists(const QString &path)
     if (path.isEmpty())
         return false;
     struct stat info {};
-    return stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
+    return stat(NativeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 bool PosixFileSystem::ListFolder(const QString &path, FolderListing &listing, QString &reason)
 {
     listing = {};
-    DIR *folder = opendir(QFile::encodeName(path).constData());
+    DIR *folder = opendir(NativeName(path).constData());
     if (!folder) {
         reason = SystemReason(errno);
         return false;
@@ -68,10 +68,10 @@ bool PosixFileSystem::ListFolder(const QString &path, FolderListing &listing, QS
             continue;
         switch (KindOf(folderFd, *entry)) {
         case EntryKind::Folder:
-            listing.subFolders.push_back(QFile::decodeName(entry->d_name));
+            listing.subFolders.push_back(NameFromNative(entry->d_name));
             break;
         case EntryKind::File:
-            listing.files.push_back(QFile::decodeName(entry->d_name));
+            listing.files.push_back(NameFromNative(entry->d_name));
             break;
         case EntryKind::Leave:
             break;

@@ -1,6 +1,7 @@
 #include "modules/modMain.h"
 
-#include <QFile>
+#include "modules/FileNames.h"
+
 #include <filesystem>
 #include <system_error>
 
@@ -8,7 +9,7 @@ bool EnsurePathExists(const QString &folder)
 {
     if (folder.isEmpty())
         return false;
-    const QByteArray native = QFile::encodeName(folder);
+    const QByteArray native = NativeName(folder);
     const std::filesystem::path path(native.toStdString());
     std::error_code error;
     std::filesystem::create_directories(path, error);
