@@ -3,6 +3,7 @@
 #include "convert/EmlMessage.h"
 #include "convert/MboxFile.h"
 #include "convert/MboxRecord.h"
+#include "convert/RunInProgress.h"
 #include "convert/SourceFile.h"
 #include "modules/RunTimeError.h"
 #include "modules/Yielder.h"
@@ -107,6 +108,7 @@ OutputTarget OutputFor(const QString &sourcePath, const QString &destination)
 ConversionResult ConvertMessages(const QStringList &paths, const QString &destination,
                                  ConversionObserver &observer, Yielder &yielder)
 {
+    const RunInProgress running;
     ConversionResult result;
     RunState run;
     result.total = int(paths.size());

@@ -23,11 +23,19 @@ struct ConversionFailure {
     QString reason;
 };
 
+// Something the run did besides converting, that the user must hear of (an
+// mbox repaired before the run appended to it).
+struct ConversionNote {
+    QString path;
+    QString text;
+};
+
 struct ConversionResult {
     int total = 0;
     int written = 0;
     QList<ConversionFailure> failures;
     QStringList mboxFiles;  // every mbox file the run appended to, in first-use order
+    QList<ConversionNote> notes;
     bool Succeeded() const { return total > 0 && written == total && failures.isEmpty(); }
 };
 

@@ -22,6 +22,7 @@ private:
 namespace ErrorNumber {
 constexpr int Overflow = 6;
 constexpr int SubscriptOutOfRange = 9;
+constexpr int AlreadyRunning = 10;
 constexpr int FileNotFound = 53;
 constexpr int PathFileAccess = 75;
 constexpr int PathNotFound = 76;

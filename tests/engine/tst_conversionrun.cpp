@@ -201,6 +201,31 @@ private Q_SLOTS:
         QCOMPARE(TempTree::read(MboxOf(dest, source.path(QStringLiteral("In")))), Record("a@x", "Tue", 5, "one"));
     }
 
+    void aRunStartedInsideAnotherIsRefused()
+    {
+        TempTree source, destination;
+        const QString first = source.file(QStringLiteral("In/1.eml"), Message("a@x.org", 1, "one"));
+        QString nestedFailure;
+        RecordingObserver observer;
+        observer.onBytes = [&] {
+            if (!nestedFailure.isEmpty())
+                return;
+            try {
+                Convert({first}, destination.root());
+                nestedFailure = QStringLiteral("none");
+            } catch (const RunTimeError &error) {
+                nestedFailure = error.Text();
+            }
+        };
+        const QString dest = destination.root() + QLatin1Char('/');
+        NoYield yielder;
+        const ConversionResult result = ConvertMessages({first}, dest, observer, yielder);
+        QCOMPARE(nestedFailure, QStringLiteral("10:A conversion is already running"));
+        QVERIFY(result.Succeeded());
+        QCOMPARE(TempTree::read(MboxOf(dest, source.path(QStringLiteral("In")))), Record("a@x.org", "Fri", 1, "one"));
+        QVERIFY(Convert({first}, dest).Succeeded());  // the guard is released
+    }
+
     void pythonMailboxReadsWhatWasWritten_data()
     {
         QTest::addColumn<bool>("generated");

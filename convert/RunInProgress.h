@@ -1,0 +1,29 @@
+#pragma once
+
+#include "modules/RunTimeError.h"
+
+// Held for the whole of a conversion run. The window yields in the middle of
+// a record, so a second run started from inside that yield would write its
+// records into the first one's half-written record: the engine refuses it
+// whatever the window's buttons say.
+class RunInProgress {
+public:
+    RunInProgress()
+    {
+        if (Running())
+            throw RunTimeError(ErrorNumber::AlreadyRunning, QStringLiteral("A conversion is already running"));
+        Running() = true;
+    }
+    ~RunInProgress() { Running() = false; }
+    RunInProgress(const RunInProgress &) = delete;
+    RunInProgress &operator=(const RunInProgress &) = delete;
+
+    static bool Active() { return Running(); }
+
+private:
+    static bool &Running()
+    {
+        static bool running = false;
+        return running;
+    }
+};
