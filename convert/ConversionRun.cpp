@@ -24,6 +24,8 @@ struct RunState {
     QStringList mboxFiles;       // in first-use order, for the flush at the end
     QSet<QString> mboxFilesSeen;
     QString lastFolderMade;      // consecutive messages mostly share their folder
+    QString lastMboxFile;        // the entry last written, for the observer
+    qint64 lastRecordBytes = 0;
 };
 
 // One entry; returns why it was not written, or empty text when it was.
@@ -58,6 +60,8 @@ QString ConvertOne(const QString &sourcePath, const QString &destination, Conver
     const AppendOutcome outcome = AppendRecord(target.file, record, FileIo::System(), [&] { yielder.Yield(); });
     if (!outcome.written)
         return outcome.reason;
+    run.lastMboxFile = target.file;
+    run.lastRecordBytes = record.size();
     if (!run.mboxFilesSeen.contains(target.file)) {
         run.mboxFilesSeen.insert(target.file);
         run.mboxFiles.append(target.file);
@@ -125,10 +129,13 @@ ConversionResult ConvertMessages(const QStringList &paths, const QString &destin
         } catch (const std::exception &error) {
             failure = QString::fromLocal8Bit(error.what());
         }
-        if (failure.isEmpty())
+        if (failure.isEmpty()) {
             ++result.written;
-        else
+            observer.MessageWritten(sourcePath, run.lastMboxFile, run.lastRecordBytes);
+        } else {
             result.failures.append({sourcePath, failure});
+            observer.MessageFailed(sourcePath, failure);
+        }
         observer.MessageDone(k + 1, result.total);
     }
     result.mboxFiles = run.mboxFiles;

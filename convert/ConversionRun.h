@@ -16,6 +16,14 @@ public:
     virtual void BytesRead(qint64 bodyLength, qint64 fileSize) = 0;
     // number is 1-based; called after every entry, written or not.
     virtual void MessageDone(int number, int total) = 0;
+    // What became of one entry, just before its MessageDone, for a front end
+    // that names every message (the window shows only the counts).
+    // recordBytes is what the mbox file grew by.
+    virtual void MessageWritten(const QString &source, const QString &mboxFile, qint64 recordBytes)
+    {
+        Q_UNUSED(source) Q_UNUSED(mboxFile) Q_UNUSED(recordBytes)
+    }
+    virtual void MessageFailed(const QString &source, const QString &reason) { Q_UNUSED(source) Q_UNUSED(reason) }
 };
 
 struct ConversionFailure {

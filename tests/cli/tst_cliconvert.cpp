@@ -1,0 +1,236 @@
+#include "CliRun.h"
+#include "convert/ConversionRun.h"
+#include "folders/MessagePath.h"
+#include "folders/pathLogger.h"
+#include "modules/FileNames.h"
+#include "modules/Yielder.h"
+#include "TempTree.h"
+
+#include <QDirIterator>
+#include <QTest>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray Message(int number, const QByteArray &body = "From the body\r\n")
+{
+    return "From: sender" + QByteArray::number(number) + "@example.org\r\nDate: " + QByteArray::number(1 + number % 28)
+         + " Mar 2024 10:00:00 +0000\r\nMessage-ID: <" + QByteArray::number(number) + "@example.org>\r\n\r\n" + body;
+}
+
+// Every file below root, by its path under root, with its bytes.
+QMap<QString, QByteArray> FilesBelow(const QString &root)
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files.insert(path.mid(root.size()), TempTree::read(path));
+    }
+    return files;
+}
+
+// What the window's add-folder command lists for the folder.
+QStringList WalkedMessages(const QString &folder)
+{
+    NoYield yielder;
+    pathLogger walker(yielder);
+    walker.PathLogInit();
+    walker.setFullFileNamesOnly(true);
+    walker.LogPath(folder + QLatin1Char('/'));
+    QStringList messages;
+    for (const QString &path : *walker.fullFileNames())
+        if (IsMessagePath(path))
+            messages.append(path);
+    walker.Terminate();
+    return messages;
+}
+
+// A mail tree: nested folders, names in mixed case, a file that is no message.
+void MakeMailTree(TempTree &tree)
+{
+    tree.file(QStringLiteral("Mail/Inbox/b.eml"), Message(1));
+    tree.file(QStringLiteral("Mail/Inbox/A.EML"), Message(2, "no final line end"));
+    tree.file(QStringLiteral("Mail/Inbox/notes.txt"), "not a message");
+    tree.file(QStringLiteral("Mail/Sent/1.eml"), Message(3, ">From quoted\nlone LF\r\n"));
+    tree.file(QStringLiteral("Mail/top.eml"), Message(4));
+}
+
+} // namespace
+
+class CliConvertTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    // Usage errors: one line and the hint on stderr, exit status 2, as GNU tools do.
+    void usageErrors_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("unknown option") << QStringList{QStringLiteral("--bogus"), QStringLiteral("a.eml"), QStringLiteral("-o"), QStringLiteral("out")};
+        QTest::newRow("no destination") << QStringList{QStringLiteral("a.eml")};
+        QTest::newRow("no source") << QStringList{QStringLiteral("-o"), QStringLiteral("out")};
+        QTest::newRow("option without its value") << QStringList{QStringLiteral("a.eml"), QStringLiteral("-o")};
+        QTest::newRow("bad line ends") << QStringList{QStringLiteral("--line-endings"), QStringLiteral("cr"), QStringLiteral("a.eml"), QStringLiteral("-o"), QStringLiteral("out")};
+        QTest::newRow("bad progress") << QStringList{QStringLiteral("--progress"), QStringLiteral("often"), QStringLiteral("a.eml"), QStringLiteral("-o"), QStringLiteral("out")};
+        QTest::newRow("single and destination") << QStringList{QStringLiteral("--single"), QStringLiteral("x.mbox"), QStringLiteral("a.eml"), QStringLiteral("-o"), QStringLiteral("out")};
+    }
+    void usageErrors()
+    {
+        QFETCH(QStringList, arguments);
+        TempTree tree;
+        const CliRun run = RunCli(arguments, tree.root());
+        QCOMPARE(run.exitCode, 2);
+        const QList<QByteArray> lines = run.err.trimmed().split('\n');
+        QCOMPARE(lines.size(), 2);
+        QVERIFY(lines[0].startsWith("quorvel-convert: "));
+        QCOMPARE(lines[1], QByteArray("Try 'quorvel-convert --help' for more information."));
+        QVERIFY(run.out.isEmpty());
+        QVERIFY(!QFile::exists(tree.path(QStringLiteral("out"))));
+    }
+
+    void helpAndVersion()
+    {
+        const CliRun help = RunCli({QStringLiteral("--help")});
+        QCOMPARE(help.exitCode, 0);
+        QVERIFY(help.out.startsWith("Usage: quorvel-convert [options] SOURCE... -o DEST\n"));
+        const CliRun version = RunCli({QStringLiteral("--version")});
+        QCOMPARE(version.exitCode, 0);
+        QCOMPARE(version.out, QByteArray("quorvel-convert " QUORVEL_VERSION "\n"));
+    }
+
+    // The command writes what the window's engine writes for the same list.
+    void sameBytesAsTheWindow_data()
+    {
+        QTest::addColumn<QStringList>("sources");   // below the tree
+        QTest::addColumn<QStringList>("messages");  // the list the window would convert; empty: walk sources[0]
+        QTest::newRow("folder") << QStringList{QStringLiteral("Mail")} << QStringList{};
+        QTest::newRow("files in the order given")
+            << QStringList{QStringLiteral("Mail/Sent/1.eml"), QStringLiteral("Mail/Inbox/b.eml"), QStringLiteral("Mail/Inbox/notes.txt")}
+            << QStringList{QStringLiteral("Mail/Sent/1.eml"), QStringLiteral("Mail/Inbox/b.eml"), QStringLiteral("Mail/Inbox/notes.txt")};
+        QTest::newRow("folder then file") << QStringList{QStringLiteral("Mail/Sent"), QStringLiteral("Mail/top.eml")}
+                                          << QStringList{QStringLiteral("Mail/Sent/1.eml"), QStringLiteral("Mail/top.eml")};
+    }
+    void sameBytesAsTheWindow()
+    {
+        QFETCH(QStringList, sources);
+        QFETCH(QStringList, messages);
+        TempTree tree;
+        MakeMailTree(tree);
+        QStringList paths;
+        for (const QString &message : messages)
+            paths.append(tree.path(message));
+        if (paths.isEmpty())
+            paths = WalkedMessages(tree.path(sources[0]));
+        QVERIFY(paths.size() >= 2);
+
+        NoYield yielder;
+        struct : ConversionObserver {
+            void BytesRead(qint64, qint64) override {}
+            void MessageDone(int, int) override {}
+        } observer;
+        const ConversionResult window = ConvertMessages(paths, tree.path(QStringLiteral("window")), observer, yielder);
+        QCOMPARE(window.written, paths.size());
+
+        QStringList arguments = sources;
+        arguments << QStringLiteral("-o") << QStringLiteral("cli");
+        const CliRun run = RunCli(arguments, tree.root());
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(FilesBelow(tree.path(QStringLiteral("cli"))), FilesBelow(tree.path(QStringLiteral("window"))));
+        QVERIFY(run.err.startsWith("converted " + QByteArray::number(paths.size()) + " of "
+                                   + QByteArray::number(paths.size()) + " messages into "));
+        QVERIFY(run.out.isEmpty());
+    }
+
+    // A failed message is named as cp names one, the others are written, exit status 1.
+    void failureNamedAndCounted()
+    {
+        TempTree tree;
+        MakeMailTree(tree);
+        const CliRun run = RunCli({QStringLiteral("missing.eml"), QStringLiteral("Mail/top.eml"), QStringLiteral("-o"), QStringLiteral("out")}, tree.root());
+        QCOMPARE(run.exitCode, 1);
+        const QList<QByteArray> lines = run.err.trimmed().split('\n');
+        QCOMPARE(lines.size(), 2);
+        QVERIFY(lines[0].startsWith("quorvel-convert: " + tree.path(QStringLiteral("missing.eml")).toUtf8() + ": "));
+        QVERIFY(lines[1].startsWith("converted 1 of 2 messages into 1 mbox file"));
+        QVERIFY(lines[1].endsWith("; 1 failed, see above"));
+    }
+
+    void dryRunWritesNothing()
+    {
+        TempTree tree;
+        MakeMailTree(tree);
+        const CliRun run = RunCli({QStringLiteral("--dry-run"), QStringLiteral("Mail"), QStringLiteral("-o"), QStringLiteral("out")}, tree.root());
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(!QFile::exists(tree.path(QStringLiteral("out"))));
+        const QList<QByteArray> lines = run.out.trimmed().split('\n');
+        QCOMPARE(lines.size(), 4);
+        // The walk is breadth first: the folder's own messages come before its subfolders'.
+        const QString mbox = tree.path(QStringLiteral("out")) + tree.path(QStringLiteral("Mail/Mail.mbox"));
+        QCOMPARE(lines[0], (tree.path(QStringLiteral("Mail/top.eml")) + QStringLiteral(" -> ") + mbox).toUtf8());
+    }
+
+    // Whatever --progress says, no progress line goes into a pipe.
+    void noProgressIntoAPipe_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::newRow("auto") << QStringLiteral("auto");
+        QTest::newRow("always") << QStringLiteral("always");
+    }
+    void noProgressIntoAPipe()
+    {
+        QFETCH(QString, mode);
+        TempTree tree;
+        MakeMailTree(tree);
+        const CliRun run = RunCli({QStringLiteral("--progress"), mode, QStringLiteral("Mail"), QStringLiteral("-o"), QStringLiteral("out")}, tree.root());
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(!run.err.contains('\r'));
+        QVERIFY(!run.err.contains('\033'));
+        QCOMPARE(run.err.count('\n'), 1);  // the summary only
+    }
+
+    // The report parses with Python's json, its totals agree with the mbox
+    // files, and a file name that is not UTF-8 comes back as its bytes.
+    void reportReadByPython()
+    {
+        TempTree tree;
+        MakeMailTree(tree);
+        const QString odd = NameFromNative(QByteArray(QFile::encodeName(tree.root())) + "/Mail/Odd/caf\xe9.eml");
+        QVERIFY(odd.contains(QChar(0xDCE9)));
+        {
+            const QByteArray native = NativeName(odd);
+            QVERIFY(QDir().mkpath(tree.path(QStringLiteral("Mail/Odd"))));
+            const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            QVERIFY(fd >= 0);
+            const QByteArray message = Message(5);
+            QCOMPARE(::write(fd, message.constData(), size_t(message.size())), ssize_t(message.size()));
+            ::close(fd);
+        }
+        const CliRun run = RunCli({QStringLiteral("Mail"), QStringLiteral("gone.eml"), QStringLiteral("-o"), QStringLiteral("out"),
+                                   QStringLiteral("--report"), QStringLiteral("report.json")}, tree.root());
+        QCOMPARE(run.exitCode, 1);
+
+        QProcess python;
+        python.setWorkingDirectory(tree.root());
+        python.start(QStringLiteral("python3"), {QStringLiteral("-c"), QStringLiteral(R"(
+import json, os, sys
+r = json.load(open('report.json', encoding='utf-8'))
+t = r['totals']
+assert (t['listed'], t['written'], t['skipped'], t['failed']) == (6, 5, 0, 1), t
+assert t['bytes'] == sum(m['bytes'] for m in r['mboxes']) == sum(os.path.getsize(m['path']) for m in r['mboxes'])
+assert sum(m['records'] for m in r['mboxes']) == 5
+assert [f['path'] for f in r['failures']] == [os.path.abspath('gone.eml')]
+odd = [m['path'] for m in r['mboxes'] if m['path'].endswith('Odd.mbox')]
+assert len(odd) == 1 and os.path.exists(os.fsencode(odd[0])), odd
+print('ok')
+)")});
+        QVERIFY(python.waitForFinished(60000));
+        ::unlink(NativeName(odd).constData());  // QTemporaryDir cannot remove a name that is not UTF-8
+        QCOMPARE(python.readAllStandardError(), QByteArray());
+        QCOMPARE(python.readAllStandardOutput(), QByteArray("ok\n"));
+    }
+};
+
+QTEST_GUILESS_MAIN(CliConvertTest)
+#include "tst_cliconvert.moc"
