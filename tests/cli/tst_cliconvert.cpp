@@ -7,6 +7,9 @@
 #include "TempTree.h"
 
 #include <QDirIterator>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTest>
 #include <csignal>
 #include <fcntl.h>
@@ -57,6 +60,24 @@ void MakeMailTree(TempTree &tree)
     tree.file(QStringLiteral("Mail/Inbox/notes.txt"), "not a message");
     tree.file(QStringLiteral("Mail/Sent/1.eml"), Message(3, ">From quoted\nlone LF\r\n"));
     tree.file(QStringLiteral("Mail/top.eml"), Message(4));
+}
+
+// Python's mailbox reads each mbox and finds one message per source, in
+// order, equal to the source after mboxrd unquoting (tests/engine/mboxrd_check.py).
+// Empty text when it does.
+QByteArray ReadBackWithPython(const QList<QPair<QString, QStringList>> &mboxes)
+{
+    QJsonArray entries;
+    for (const auto &[mbox, sources] : mboxes)
+        entries.append(QJsonObject{{QStringLiteral("mbox"), mbox}, {QStringLiteral("sources"), QJsonArray::fromStringList(sources)}});
+    QProcess python;
+    python.start(QStringLiteral("python3"), {QStringLiteral(QUORVEL_SOURCE_DIR "/tests/engine/mboxrd_check.py")});
+    python.write(QJsonDocument(entries).toJson());
+    python.closeWriteChannel();
+    if (!python.waitForFinished(60000))
+        return "python3 did not finish";
+    const QByteArray said = python.readAllStandardOutput() + python.readAllStandardError();
+    return python.exitCode() == 0 && said.isEmpty() ? QByteArray() : said + "(exit status " + QByteArray::number(python.exitCode()) + ")";
 }
 
 } // namespace
@@ -229,6 +250,39 @@ print('ok')
         ::unlink(NativeName(odd).constData());  // QTemporaryDir cannot remove a name that is not UTF-8
         QCOMPARE(python.readAllStandardError(), QByteArray());
         QCOMPARE(python.readAllStandardOutput(), QByteArray("ok\n"));
+    }
+
+    // SIGINT in the middle of a run: the records written so far stay whole
+    // and readable, the summary says so, exit status 130. The run is held
+    // mid-way by its verbose lines going into a small FIFO nobody reads yet.
+    void interruptedBySigint()
+    {
+        TempTree tree;
+        QStringList sources;
+        for (int k = 0; k < 200; ++k)
+            sources.append(tree.file(QStringLiteral("Mail/Inbox/message-%1.eml").arg(k, 3, 10, QLatin1Char('0')), Message(k)));
+        const QString fifo = tree.path(QStringLiteral("verbose.fifo"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        QVERIFY(reader >= 0);
+        ::fcntl(reader, F_SETPIPE_SZ, 4096);
+        QProcess process;
+        process.setWorkingDirectory(tree.root());
+        process.setStandardOutputFile(fifo);
+        process.start(CliPath(), {QStringLiteral("-v"), QStringLiteral("Mail"), QStringLiteral("-o"), QStringLiteral("out")});
+        const QString mbox = tree.path(QStringLiteral("out")) + tree.path(QStringLiteral("Mail/Inbox/Inbox.mbox"));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(mbox).size() > 0, 60000);
+        QCOMPARE(::kill(pid_t(process.processId()), SIGINT), 0);
+        char buffer[4096];
+        QTRY_VERIFY_WITH_TIMEOUT((::read(reader, buffer, sizeof buffer), process.state() == QProcess::NotRunning), 60000);
+        ::close(reader);
+        QCOMPARE(process.exitCode(), 130);
+
+        const QList<QByteArray> lines = process.readAllStandardError().trimmed().split('\n');
+        QVERIFY(lines.last().startsWith("stopped: converted "));
+        const int written = lines.last().split(' ').at(2).toInt();
+        QVERIFY2(written > 0 && written < sources.size(), lines.last());
+        QCOMPARE(ReadBackWithPython({{mbox, sources.mid(0, written)}}), QByteArray());
     }
 };
 
