@@ -57,14 +57,29 @@ void Convert(const SourceListing &listing, const CommandOptions &options, RunTal
              const QElapsedTimer &clock)
 {
     QStringList paths;
+    QList<ConversionEntry> entries;
     paths.reserve(listing.messages.size());
-    for (const ListedMessage &message : listing.messages)
+    entries.reserve(listing.messages.size());
+    for (const ListedMessage &message : listing.messages) {
+        // By default the engine applies the window's rule itself, failures and all.
+        QString mbox;
+        if (options.rule != TargetRule::Mirror) {
+            try {
+                mbox = MboxFor(message, options);
+            } catch (const RunTimeError &error) {
+                Fail(tally, console, RunTally::FailureKind::Message, message.path, error.Text());
+                continue;
+            }
+        }
         paths.append(message.path);
+        entries.append({message.path, mbox});
+    }
+    const ConversionRules rules{.destination = AbsolutePath(options.destination)};
 
     CommandObserver observer(paths, tally, console, options.verbose, clock);
     SignalYielder yielder([&observer] { observer.Tick(); });
     try {
-        const ConversionResult result = ConvertMessages(paths, AbsolutePath(options.destination), observer, yielder);
+        const ConversionResult result = ConvertEntries(entries, rules, observer, yielder);
         // The engine's list ends with the mbox files it could not flush.
         for (qsizetype k = tally.FailedMessages(); k < result.failures.size(); ++k)
             Fail(tally, console, RunTally::FailureKind::Mbox, result.failures[k].path, result.failures[k].reason);

@@ -29,10 +29,18 @@ struct RunState {
 };
 
 // One entry; returns why it was not written, or empty text when it was.
-QString ConvertOne(const QString &sourcePath, const QString &destination, ConversionObserver &observer,
+OutputTarget TargetOf(const ConversionEntry &entry, const ConversionRules &rules)
+{
+    if (entry.mboxFile.isEmpty())
+        return OutputFor(entry.source, rules.destination);
+    return {entry.mboxFile.left(entry.mboxFile.lastIndexOf(QLatin1Char('/')) + 1), entry.mboxFile};
+}
+
+QString ConvertOne(const ConversionEntry &entry, const ConversionRules &rules, ConversionObserver &observer,
                    Yielder &yielder, RunState &run)
 {
-    const OutputTarget target = OutputFor(sourcePath, destination);
+    const QString &sourcePath = entry.source;
+    const OutputTarget target = TargetOf(entry, rules);
     if (target.folder != run.lastFolderMade) {
         if (!EnsurePathExists(target.folder))
             return QStringLiteral("cannot create the folder ") + target.folder;
@@ -112,16 +120,26 @@ OutputTarget OutputFor(const QString &sourcePath, const QString &destination)
 ConversionResult ConvertMessages(const QStringList &paths, const QString &destination,
                                  ConversionObserver &observer, Yielder &yielder)
 {
+    QList<ConversionEntry> entries;
+    entries.reserve(paths.size());
+    for (const QString &path : paths)
+        entries.append({TrimSpaces(path), {}});
+    return ConvertEntries(entries, {.destination = destination}, observer, yielder);
+}
+
+ConversionResult ConvertEntries(const QList<ConversionEntry> &entries, const ConversionRules &rules,
+                                ConversionObserver &observer, Yielder &yielder)
+{
     const RunInProgress running;
     ConversionResult result;
     RunState run;
-    result.total = int(paths.size());
+    result.total = int(entries.size());
     for (int k = 0; k < result.total; ++k) {
         yielder.Yield();
-        const QString sourcePath = TrimSpaces(paths[k]);
+        const QString &sourcePath = entries[k].source;
         QString failure;
         try {
-            failure = ConvertOne(sourcePath, destination, observer, yielder, run);
+            failure = ConvertOne(entries[k], rules, observer, yielder, run);
         } catch (const RunTimeError &error) {
             failure = error.Text();
         } catch (const std::bad_alloc &) {

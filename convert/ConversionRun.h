@@ -38,6 +38,17 @@ struct ConversionNote {
     QString text;
 };
 
+// One message of a run and the mbox file it goes to.
+struct ConversionEntry {
+    QString source;
+    QString mboxFile;  // empty: the window's rule, OutputFor(source, destination)
+};
+
+// How a run writes. The defaults are the window's.
+struct ConversionRules {
+    QString destination;  // for the entries without an mbox file of their own
+};
+
 struct ConversionResult {
     int total = 0;
     int written = 0;
@@ -53,6 +64,12 @@ struct ConversionResult {
 // point, passes through; the message being built then is not written.
 ConversionResult ConvertMessages(const QStringList &paths, const QString &destination,
                                  ConversionObserver &observer, Yielder &yielder);
+
+// The same for entries that may name their mbox files, under the rules given.
+// Paths are taken as they are (ConvertMessages trims spaces, as the window's
+// list holds them).
+ConversionResult ConvertEntries(const QList<ConversionEntry> &entries, const ConversionRules &rules,
+                                ConversionObserver &observer, Yielder &yielder);
 
 // Where one message goes. Throws RunTimeError (SubscriptOutOfRange) when no
 // mbox name can be made from the path.

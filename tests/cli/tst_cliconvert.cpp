@@ -65,11 +65,12 @@ void MakeMailTree(TempTree &tree)
 // Python's mailbox reads each mbox and finds one message per source, in
 // order, equal to the source after mboxrd unquoting (tests/engine/mboxrd_check.py).
 // Empty text when it does.
-QByteArray ReadBackWithPython(const QList<QPair<QString, QStringList>> &mboxes)
+QByteArray ReadBackWithPython(const QList<QPair<QString, QStringList>> &mboxes, bool lf = false)
 {
     QJsonArray entries;
     for (const auto &[mbox, sources] : mboxes)
-        entries.append(QJsonObject{{QStringLiteral("mbox"), mbox}, {QStringLiteral("sources"), QJsonArray::fromStringList(sources)}});
+        entries.append(QJsonObject{{QStringLiteral("mbox"), mbox}, {QStringLiteral("sources"), QJsonArray::fromStringList(sources)},
+                                   {QStringLiteral("lf"), lf}});
     QProcess python;
     python.start(QStringLiteral("python3"), {QStringLiteral(QUORVEL_SOURCE_DIR "/tests/engine/mboxrd_check.py")});
     python.write(QJsonDocument(entries).toJson());
@@ -249,6 +250,50 @@ print('ok')
         QCOMPARE(python.readAllStandardOutput(), QByteArray("ok\n"));
     }
 
+    // The naming options and LF line ends, read back by Python's mailbox.
+    // Each expected mbox is "MBOX:SOURCE,SOURCE..." below the tree.
+    void namingAndLineEnds_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<bool>("lf");
+        QTest::newRow("relative folder") << QStringList{QStringLiteral("--relative"), QStringLiteral("Mail"), QStringLiteral("-o"), QStringLiteral("out")}
+                                         << QStringList{QStringLiteral("out/Mail/Mail.mbox:Mail/top.eml"),
+                                                        QStringLiteral("out/Mail/Inbox/Inbox.mbox:Mail/Inbox/A.EML,Mail/Inbox/b.eml"),
+                                                        QStringLiteral("out/Mail/Sent/Sent.mbox:Mail/Sent/1.eml")}
+                                         << false;
+        QTest::newRow("relative file") << QStringList{QStringLiteral("--relative"), QStringLiteral("Mail/Sent/1.eml"), QStringLiteral("-o"), QStringLiteral("out")}
+                                       << QStringList{QStringLiteral("out/Sent/Sent.mbox:Mail/Sent/1.eml")} << false;
+        QTest::newRow("single") << QStringList{QStringLiteral("--single"), QStringLiteral("all.mbox"), QStringLiteral("Mail/Sent"), QStringLiteral("Mail/top.eml")}
+                                << QStringList{QStringLiteral("all.mbox:Mail/Sent/1.eml,Mail/top.eml")} << false;
+    }
+    void namingAndLineEnds()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, expected);
+        QFETCH(bool, lf);
+        TempTree tree;
+        MakeMailTree(tree);
+        if (lf)
+            tree.file(QStringLiteral("Mail/lone-cr.eml"), "Subject: cr\r\rFrom a lone CR line\rend\n");
+        const CliRun run = RunCli(arguments, tree.root());
+        QCOMPARE(run.exitCode, 0);
+        QList<QPair<QString, QStringList>> mboxes;
+        qint64 bytes = 0;
+        for (const QString &entry : expected) {
+            QStringList sources;
+            for (const QString &source : entry.section(QLatin1Char(':'), 1).split(QLatin1Char(',')))
+                sources.append(tree.path(source));
+            QString mbox = tree.path(entry.section(QLatin1Char(':'), 0, 0));
+            mboxes.append({mbox, sources});
+            bytes += QFileInfo(mbox).size();
+        }
+        QCOMPARE(ReadBackWithPython(mboxes, lf), QByteArray());
+        QVERIFY(bytes > 0);
+        if (lf)
+            QVERIFY(!TempTree::read(mboxes[0].first).contains('\r'));
+    }
+
     // SIGINT in the middle of a run: the records written so far stay whole
     // and readable, the summary says so, exit status 130. The run is held
     // mid-way by its verbose lines going into a small FIFO nobody reads yet.
@@ -280,6 +325,7 @@ print('ok')
         const int written = lines.last().split(' ').at(2).toInt();
         QVERIFY2(written > 0 && written < sources.size(), lines.last());
         QCOMPARE(ReadBackWithPython({{mbox, sources.mid(0, written)}}), QByteArray());
+
     }
 };
 
