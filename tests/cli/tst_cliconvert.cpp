@@ -294,11 +294,20 @@ print('ok')
             QVERIFY(!TempTree::read(mboxes[0].first).contains('\r'));
     }
 
-    // SIGINT in the middle of a run: the records written so far stay whole
-    // and readable, the summary says so, exit status 130. The run is held
-    // mid-way by its verbose lines going into a small FIFO nobody reads yet.
-    void interruptedBySigint()
+    // A stop signal in the middle of a run: the records written so far stay
+    // whole and readable, the summary says so, exit status 130. The run is
+    // held mid-way by its verbose lines going into a small FIFO nobody reads yet.
+    void interruptedBySignal_data()
     {
+        QTest::addColumn<QList<int>>("signals");
+        QTest::newRow("SIGINT") << QList<int>{SIGINT};
+        QTest::newRow("SIGTERM") << QList<int>{SIGTERM};
+        QTest::newRow("SIGHUP") << QList<int>{SIGHUP};
+        QTest::newRow("Ctrl+C twice") << QList<int>{SIGINT, SIGINT};
+    }
+    void interruptedBySignal()
+    {
+        QFETCH(QList<int>, signals);
         TempTree tree;
         QStringList sources;
         for (int k = 0; k < 200; ++k)
@@ -314,7 +323,8 @@ print('ok')
         process.start(CliPath(), {QStringLiteral("-v"), QStringLiteral("Mail"), QStringLiteral("-o"), QStringLiteral("out")});
         const QString mbox = tree.path(QStringLiteral("out")) + tree.path(QStringLiteral("Mail/Inbox/Inbox.mbox"));
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(mbox).size() > 0, 60000);
-        QCOMPARE(::kill(pid_t(process.processId()), SIGINT), 0);
+        for (int signal : signals)
+            QCOMPARE(::kill(pid_t(process.processId()), signal), 0);
         char buffer[4096];
         QTRY_VERIFY_WITH_TIMEOUT((::read(reader, buffer, sizeof buffer), process.state() == QProcess::NotRunning), 60000);
         ::close(reader);
