@@ -1,5 +1,8 @@
 #include "folders/NameOrder.h"
 
+#include <algorithm>
+#include <string_view>
+
 namespace {
 
 bool IsDigit(char16_t c)
@@ -14,55 +17,70 @@ char32_t Folded(char16_t c)
     return QChar::toCaseFolded(char32_t(c));
 }
 
-qsizetype SkipZeros(QStringView s, qsizetype i)
+// A name's key: its letters case-folded, and each run of digits as a mark
+// ('0', which no other letter folds to), the number of its digits without
+// leading zeros, then those digits. Keys compare as plain sequences in the
+// order described for CompareNames: a number against a letter compares as any
+// of its digits would, and two numbers compare by length, then digit by digit.
+void AppendKey(QStringView name, std::u32string &key)
 {
-    while (i < s.size() && s[i] == u'0')
-        ++i;
-    return i;
-}
-
-qsizetype DigitsEnd(QStringView s, qsizetype i)
-{
-    while (i < s.size() && IsDigit(s[i].unicode()))
-        ++i;
-    return i;
-}
-
-// Compares the digit runs starting at i and j by value and moves both past them.
-int CompareNumbers(QStringView a, qsizetype &i, QStringView b, qsizetype &j)
-{
-    const qsizetype ai = SkipZeros(a, i), bj = SkipZeros(b, j);
-    const qsizetype ae = DigitsEnd(a, ai), be = DigitsEnd(b, bj);
-    i = ae;
-    j = be;
-    if (ae - ai != be - bj)
-        return ae - ai < be - bj ? -1 : 1;
-    for (qsizetype k = 0; k < ae - ai; ++k) {
-        if (a[ai + k] != b[bj + k])
-            return a[ai + k] < b[bj + k] ? -1 : 1;
+    const qsizetype size = name.size();
+    for (qsizetype i = 0; i < size;) {
+        const char16_t c = name[i].unicode();
+        if (!IsDigit(c)) {
+            key.push_back(Folded(c));
+            ++i;
+            continue;
+        }
+        while (i < size && name[i] == u'0')
+            ++i;
+        const qsizetype first = i;
+        while (i < size && IsDigit(name[i].unicode()))
+            ++i;
+        key.push_back(U'0');
+        key.push_back(char32_t(i - first));
+        for (qsizetype k = first; k < i; ++k)
+            key.push_back(name[k].unicode());
     }
-    return 0;
+}
+
+int Sign(int value)
+{
+    return (value > 0) - (value < 0);
 }
 
 } // namespace
 
 int CompareNames(QStringView a, QStringView b)
 {
-    qsizetype i = 0, j = 0;
-    while (i < a.size() && j < b.size()) {
-        const char16_t ca = a[i].unicode(), cb = b[j].unicode();
-        if (IsDigit(ca) && IsDigit(cb)) {
-            if (const int order = CompareNumbers(a, i, b, j))
-                return order;
-            continue;
-        }
-        const char32_t fa = Folded(ca), fb = Folded(cb);
-        if (fa != fb)
-            return fa < fb ? -1 : 1;
-        ++i;
-        ++j;
+    std::u32string keyA, keyB;
+    AppendKey(a, keyA);
+    AppendKey(b, keyB);
+    if (const int order = keyA.compare(keyB))
+        return Sign(order);
+    return Sign(a.compare(b));
+}
+
+std::vector<size_t> NameOrderOf(const std::vector<QString> &names)
+{
+    // All keys in one buffer: one allocation per folder, not one per name.
+    std::u32string keys;
+    std::vector<size_t> ends(names.size());
+    for (size_t k = 0; k < names.size(); ++k) {
+        AppendKey(names[k], keys);
+        ends[k] = keys.size();
     }
-    if (i < a.size() || j < b.size())
-        return i < a.size() ? 1 : -1;
-    return a.compare(b);
+    const auto keyOf = [&](size_t k) {
+        const size_t begin = k == 0 ? 0 : ends[k - 1];
+        return std::u32string_view(keys).substr(begin, ends[k] - begin);
+    };
+    std::vector<size_t> order(names.size());
+    for (size_t k = 0; k < order.size(); ++k)
+        order[k] = k;
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        if (const int byKey = keyOf(a).compare(keyOf(b)))
+            return byKey < 0;
+        return names[a] < names[b];
+    });
+    return order;
 }
