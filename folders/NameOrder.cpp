@@ -17,18 +17,26 @@ char32_t Folded(char16_t c)
     return QChar::toCaseFolded(char32_t(c));
 }
 
-// A name's key: its letters case-folded, and each run of digits as a mark
-// ('0', which no other letter folds to), the number of its digits without
-// leading zeros, then those digits. Keys compare as plain sequences in the
-// order described for CompareNames: a number against a letter compares as any
-// of its digits would, and two numbers compare by length, then digit by digit.
-void AppendKey(QStringView name, std::u32string &key)
+// A name's key, as bytes that compare with memcmp: each letter case-folded
+// (two bytes, high first), and each run of digits as a mark ('0', which no
+// other letter folds to), the count of its digits without leading zeros (four
+// bytes), then those digits. Keys compare in the order described for
+// CompareNames: a number against a letter compares as any of its digits
+// would, and two numbers by length, then digit by digit.
+void AppendKey(QStringView name, std::string &key)
 {
     const qsizetype size = name.size();
+    size_t at = key.size();
+    key.resize(at + 2 * size_t(size) + 6 * size_t((size + 1) / 2));  // the most a name can need
+    char *const out = key.data();
+    const auto put16 = [&](char32_t unit) {
+        out[at++] = char(unit >> 8);
+        out[at++] = char(unit);
+    };
     for (qsizetype i = 0; i < size;) {
         const char16_t c = name[i].unicode();
         if (!IsDigit(c)) {
-            key.push_back(Folded(c));
+            put16(Folded(c));
             ++i;
             continue;
         }
@@ -37,11 +45,14 @@ void AppendKey(QStringView name, std::u32string &key)
         const qsizetype first = i;
         while (i < size && IsDigit(name[i].unicode()))
             ++i;
-        key.push_back(U'0');
-        key.push_back(char32_t(i - first));
+        const auto digits = quint32(i - first);
+        put16(U'0');
+        for (int shift = 24; shift >= 0; shift -= 8)
+            out[at++] = char(digits >> shift);
         for (qsizetype k = first; k < i; ++k)
-            key.push_back(name[k].unicode());
+            out[at++] = char(name[k].unicode());
     }
+    key.resize(at);
 }
 
 int Sign(int value)
@@ -53,7 +64,7 @@ int Sign(int value)
 
 int CompareNames(QStringView a, QStringView b)
 {
-    std::u32string keyA, keyB;
+    std::string keyA, keyB;
     AppendKey(a, keyA);
     AppendKey(b, keyB);
     if (const int order = keyA.compare(keyB))
@@ -64,23 +75,26 @@ int CompareNames(QStringView a, QStringView b)
 std::vector<size_t> NameOrderOf(const std::vector<QString> &names)
 {
     // All keys in one buffer: one allocation per folder, not one per name.
-    std::u32string keys;
-    std::vector<size_t> ends(names.size());
-    for (size_t k = 0; k < names.size(); ++k) {
-        AppendKey(names[k], keys);
-        ends[k] = keys.size();
-    }
-    const auto keyOf = [&](size_t k) {
-        const size_t begin = k == 0 ? 0 : ends[k - 1];
-        return std::u32string_view(keys).substr(begin, ends[k] - begin);
+    struct Keyed {
+        size_t begin;
+        size_t length;
+        size_t name;
     };
+    std::string keys;
+    std::vector<Keyed> keyed(names.size());
+    for (size_t k = 0; k < names.size(); ++k) {
+        const size_t begin = keys.size();
+        AppendKey(names[k], keys);
+        keyed[k] = {begin, keys.size() - begin, k};
+    }
+    const std::string_view all(keys);
+    std::sort(keyed.begin(), keyed.end(), [&](const Keyed &a, const Keyed &b) {
+        if (const int byKey = all.substr(a.begin, a.length).compare(all.substr(b.begin, b.length)))
+            return byKey < 0;
+        return names[a.name] < names[b.name];
+    });
     std::vector<size_t> order(names.size());
     for (size_t k = 0; k < order.size(); ++k)
-        order[k] = k;
-    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        if (const int byKey = keyOf(a).compare(keyOf(b)))
-            return byKey < 0;
-        return names[a] < names[b];
-    });
+        order[k] = keyed[k].name;
     return order;
 }

@@ -3,11 +3,13 @@
 #include "folders/CheckedCount.h"
 #include "modules/Yielder.h"
 
+#include <algorithm>
+
 namespace {
 
-QString Key(qint32 number)
+NumberedKey Key(qint32 number)
 {
-    return QLatin1Char('K') + QString::number(number);
+    return {u'K', number};
 }
 
 template <typename T>
@@ -96,12 +98,15 @@ bool pathLogger::FirstVisit(const FolderIdentity &folder)
 
 void pathLogger::RecordFile(const QString &folder, const QString &name, qint32 position)
 {
-    const QString key = Key(fileCounter_);
+    const NumberedKey key = Key(fileCounter_);
+    // Made to its exact size: the path is kept, and copied into the list as it is.
+    QString path(folder.size() + name.size(), Qt::Uninitialized);
+    std::copy(name.cbegin(), name.cend(), std::copy(folder.cbegin(), folder.cend(), path.begin()));
     if (fullFileNamesOnly_) {
-        fullFileNames()->Add(folder + name, key);
+        fullFileNames()->Add(std::move(path), key);
     } else {
         fileNames()->Add(name, key);
-        fullFileNames()->Add(folder + name, key);
+        fullFileNames()->Add(std::move(path), key);
         pathPointers()->Add(position, key);
     }
     fileCounter_ = CheckedIncrement(fileCounter_);

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QStringList>
+#include <algorithm>
 #include <dirent.h>
 
 namespace {
@@ -69,6 +70,9 @@ QString NameFromNative(QByteArrayView bytes)
 {
     const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
     const auto *const end = p + bytes.size();
+    // Most names are ASCII throughout: one scan, one conversion.
+    if (std::all_of(p, end, [](unsigned char byte) { return byte < 0x80; }))
+        return QString::fromLatin1(bytes.data(), bytes.size());
     QString name;
     name.reserve(bytes.size());
     while (p < end) {

@@ -242,6 +242,43 @@ private Q_SLOTS:
         QCOMPARE(ErrorOf([&] { numbers.Item(3); }), ErrorNumber::SubscriptOutOfRange);
     }
 
+    void keysHeldOnce_data()
+    {
+        QTest::addColumn<QStringList>("keys");
+        QTest::addColumn<int>("refused");  // index of the first key refused, -1 for none
+        QTest::newRow("numbered in a run") << QStringList{"K1", "K2", "K3", "K2"} << 3;
+        QTest::newRow("leading zero is another key") << QStringList{"K1", "K01", "K1", "K01"} << 2;
+        QTest::newRow("other letter") << QStringList{"K1", "J1", "k1", "J1"} << 3;
+        QTest::newRow("beyond 32 bits is text") << QStringList{"K2147483647", "K2147483648", "K2147483648"} << 2;
+        QStringList scattered;  // more separate numbers than the collection keeps as runs
+        for (int n = 1; n <= 40; n += 3)
+            scattered << "K" + QString::number(n);
+        scattered << "K2" << "K37";
+        QTest::newRow("scattered numbers") << scattered << int(scattered.size()) - 1;
+    }
+    void keysHeldOnce()
+    {
+        QFETCH(QStringList, keys);
+        QFETCH(int, refused);
+        Collection<int> numbers;
+        for (int k = 0; k < keys.size(); ++k) {
+            const bool expectRefusal = k == refused;
+            QCOMPARE(numbers.HasKey(keys[k]), expectRefusal);
+            const int error = ErrorOf([&] {
+                if (k % 2)
+                    numbers.Add(k, keys[k]);
+                else if (const auto numbered = NumberedKey::From(keys[k]))
+                    numbers.Add(k, *numbered);
+                else
+                    numbers.Add(k, keys[k]);
+            });
+            QCOMPARE(error, expectRefusal ? int(ErrorNumber::DuplicateKey) : 0);
+            if (expectRefusal)
+                return;
+        }
+        QCOMPARE(refused, -1);
+    }
+
     void counterOverflowRaises()
     {
         QCOMPARE(CheckedIncrement(2147483646), 2147483647);
