@@ -5,7 +5,10 @@
 #include "WindowFixture.h"
 #include "TempTree.h"
 
+#include "list/FlexGrid.h"
+
 #include <QApplication>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <fcntl.h>
@@ -87,6 +90,8 @@ private Q_SLOTS:
 
         QCOMPARE(dialogs.folderPrompts, QStringList({"Choose Source Folder..."}));
         QCOMPARE(ListedPaths(window), QStringList({"/earlier.eml", tree.path("a.eml"), tree.path("B.EML"), tree.path("sub/d.Eml")}));
+        QCOMPARE(window.grdFiles1->model()->rowCount(), 4);
+        QCOMPARE(window.lblCount1->text(), QString("4 files"));
         QCOMPARE(dialogs.boxes.size(), 1);
         QCOMPARE(dialogs.boxes[0].prompt, QString("3 Files Added to List."));
         QCOMPARE(dialogs.boxes[0].style, 0);
