@@ -3,7 +3,7 @@
 #include "folders/CheckedCount.h"
 #include "modules/Yielder.h"
 
-#include <algorithm>
+#include <QStringBuilder>
 
 namespace {
 
@@ -99,9 +99,8 @@ bool pathLogger::FirstVisit(const FolderIdentity &folder)
 void pathLogger::RecordFile(const QString &folder, const QString &name, qint32 position)
 {
     const NumberedKey key = Key(fileCounter_);
-    // Made to its exact size: the path is kept, and copied into the list as it is.
-    QString path(folder.size() + name.size(), Qt::Uninitialized);
-    std::copy(name.cbegin(), name.cend(), std::copy(folder.cbegin(), folder.cend(), path.begin()));
+    // Made at its exact size: the path is kept, and copied into the list as it is.
+    QString path = folder % name;
     if (fullFileNamesOnly_) {
         fullFileNames()->Add(std::move(path), key);
     } else {
