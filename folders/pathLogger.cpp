@@ -3,8 +3,6 @@
 #include "folders/CheckedCount.h"
 #include "modules/Yielder.h"
 
-#include <QStringBuilder>
-
 namespace {
 
 NumberedKey Key(qint32 number)
@@ -99,8 +97,11 @@ bool pathLogger::FirstVisit(const FolderIdentity &folder)
 void pathLogger::RecordFile(const QString &folder, const QString &name, qint32 position)
 {
     const NumberedKey key = Key(fileCounter_);
-    // Made at its exact size: the path is kept, and copied into the list as it is.
-    QString path = folder % name;
+    // Made at its exact size (operator+ leaves room to grow): the path is
+    // kept, and goes into the list as it is.
+    QString path;
+    path.reserve(folder.size() + name.size());
+    path.append(folder).append(name);
     if (fullFileNamesOnly_) {
         fullFileNames()->Add(std::move(path), key);
     } else {
