@@ -17,8 +17,9 @@ char32_t Folded(char16_t c)
     return QChar::toCaseFolded(char32_t(c));
 }
 
-// A name's key, as bytes that compare with memcmp: each letter case-folded
-// (two bytes, high first), and each run of digits as a mark ('0', which no
+// A name's key, as bytes that compare with memcmp: each other UTF-16 unit
+// case-folded (two bytes, high first: folding a unit of the Basic Multilingual
+// Plane stays in it), and each run of digits as a mark ('0', which no
 // other letter folds to), the count of its digits without leading zeros (four
 // bytes), then those digits. Keys compare in the order described for
 // CompareNames: a number against a letter compares as any of its digits
