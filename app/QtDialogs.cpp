@@ -1,6 +1,7 @@
 #include "app/QtDialogs.h"
 
 #include "modules/CommonDialog.h"
+#include "modules/FileNames.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -55,6 +56,8 @@ void QtDialogs::ShowOpen(CommonDialog &dialog)
         if (!one.isEmpty())
             picked.append(one);
     }
+    for (QString &path : picked)
+        path = PathFromLossyName(path);
     dialog.StoreSelection(picked);
 }
 
@@ -63,7 +66,7 @@ QString QtDialogs::PickFolder(QWidget *owner, const QString &prompt)
     QString folder = QFileDialog::getExistingDirectory(owner, prompt, QString(), QFileDialog::ShowDirsOnly);
     while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
         folder.chop(1);
-    return folder;
+    return PathFromLossyName(folder);
 }
 
 void QtDialogs::OpenUrl(const QString &target)

@@ -28,12 +28,22 @@ QString FirstMailbox(InternetAddressList *list)
     return {};
 }
 
+// No real sender field comes near this; the first mailbox is all we use.
+constexpr qsizetype AddressTextLimit = 16 * 1024;
+
 QString AddressIn(const QByteArray &fieldValue)
 {
     if (fieldValue.trimmed().isEmpty())
         return {};
     EnsureGMimeInitialised();
-    InternetAddressList *list = internet_address_list_parse(nullptr, fieldValue.constData());
+    // Without this option GMime's parser takes time growing with the square
+    // of the field's length on bare names ("a,a,a,..."); with it, a bare
+    // name before a comma is a mailbox of its own, as the author wrote it.
+    GMimeParserOptions *options = g_mime_parser_options_new();
+    g_mime_parser_options_set_allow_addresses_without_domain(options, TRUE);
+    const QByteArray text = fieldValue.left(AddressTextLimit);
+    InternetAddressList *list = internet_address_list_parse(options, text.constData());
+    g_mime_parser_options_free(options);
     if (!list)
         return {};
     const QString address = FirstMailbox(list);
@@ -41,12 +51,23 @@ QString AddressIn(const QByteArray &fieldValue)
     return address;
 }
 
-QString Readable(QString sender)
+bool Invisible(char32_t codePoint)
 {
-    for (QChar &c : sender)
-        if (c.isSpace() || c.category() == QChar::Other_Control || c.category() == QChar::Other_Format)
-            c = QLatin1Char('-');
-    return sender;
+    const QChar::Category category = QChar::category(codePoint);
+    return QChar::isSpace(codePoint) || category == QChar::Other_Control || category == QChar::Other_Format;
+}
+
+QString Readable(const QString &sender)
+{
+    QString readable;
+    readable.reserve(sender.size());
+    for (const char32_t codePoint : sender.toUcs4()) {
+        if (Invisible(codePoint))
+            readable.append(QLatin1Char('-'));
+        else
+            readable.append(QString::fromUcs4(&codePoint, 1));
+    }
+    return readable;
 }
 
 QDateTime ReceivedDate(const QByteArray &received)

@@ -14,7 +14,9 @@ struct EnvelopeLine {
 
 EnvelopeLine FindEnvelopeLine(QByteArrayView message);
 
-// The sender and the date text of an envelope line, "From sender date...".
+// The sender and the date text of an envelope line, "From sender date...",
+// split at the first space or tab. A weekday straight after "From " means the
+// sender was left empty (as in "From  Fri Jul  8 12:08:34 2011").
 struct EnvelopeParts {
     QByteArray sender;
     QByteArray date;

@@ -43,8 +43,13 @@ HeaderBlock::HeaderBlock(QByteArrayView message)
         qsizetype colon = nameEnd;
         while (colon < line.size() && (line[colon] == ' ' || line[colon] == '\t'))
             ++colon;  // obsolete syntax: white space before the colon
-        if (nameEnd == 0 || colon >= line.size() || line[colon] != ':')
+        if (nameEnd == 0 || colon >= line.size() || line[colon] != ':') {
+            // Archived list mail can carry a second envelope line among its
+            // fields; mail readers step over it, and so do we.
+            if (FindEnvelopeLine(line).present())
+                continue;
             break;  // not a header line: the body has begun without an empty line
+        }
         fields_.append({line.first(nameEnd).toByteArray().toLower(), line.sliced(colon + 1).toByteArray()});
     }
 }

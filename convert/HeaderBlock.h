@@ -6,7 +6,8 @@
 
 // The header fields of a message, read from its start up to the first empty
 // line (lines may end in CR LF, LF or CR) and never past HeaderScanLimit bytes.
-// Continuation lines are unfolded into their field.
+// Continuation lines are unfolded into their field; "From " envelope lines
+// among the fields are stepped over.
 class HeaderBlock {
 public:
     static constexpr qsizetype HeaderScanLimit = 1024 * 1024;

@@ -151,26 +151,79 @@ QDateTime InRange(const QDateTime &utc)
     return utc;
 }
 
-// nullopt when the text is not in RFC 5322 form at all; an invalid date when
-// it is, but names a day or time that does not exist.
-std::optional<QDateTime> ParseRfc5322(const QByteArray &text)
+bool IsYear(const QByteArray &token)
 {
-    QList<QByteArray> tokens = Tokens(WithoutComments(text));
-    if (!tokens.isEmpty() && AllLetters(tokens.first()) && MonthNumber(tokens.first()) == 0)
-        tokens.removeFirst();  // the weekday, which is computed, never trusted
-    if (tokens.size() < 4 || tokens.size() > 5)
-        return std::nullopt;
-    const QByteArray &day = tokens[0], &month = tokens[1], &year = tokens[2];
+    return AllDigits(token) && token.size() >= 2;
+}
+
+// nullopt when the parts do not have the shape of a date at all; an invalid
+// date when they do, but name a day or time that does not exist.
+std::optional<QDateTime> Assemble(const QByteArray &day, const QByteArray &month, const QByteArray &year,
+                                  const QByteArray &time, const QByteArray *zone)
+{
     const int monthNumber = MonthNumber(month);
-    if (!AllDigits(day) || day.size() > 2 || monthNumber == 0 || !AllDigits(year) || year.size() < 2
-        || tokens[3].count(':') < 1)
+    if (!AllDigits(day) || day.size() > 2 || monthNumber == 0 || !IsYear(year) || time.count(':') < 1)
         return std::nullopt;
-    const std::optional<QTime> time = TimeOfDay(tokens[3]);
-    const std::optional<int> offset = tokens.size() == 5 ? ZoneOffsetSeconds(tokens[4]) : std::optional<int>(0);
+    const std::optional<QTime> timeOfDay = TimeOfDay(time);
+    const std::optional<int> offset = zone ? ZoneOffsetSeconds(*zone) : std::optional<int>(0);
     const QDate date(FullYear(year), monthNumber, day.toInt());
-    if (!time || !offset || !date.isValid())
+    if (!timeOfDay || !offset || !date.isValid())
         return QDateTime();
-    return InRange(QDateTime(date, *time, Qt::UTC).addSecs(-*offset));
+    return InRange(QDateTime(date, *timeOfDay, Qt::UTC).addSecs(-*offset));
+}
+
+// "5 Mar 2024 14:07:09 +0100", the weekday already dropped.
+std::optional<QDateTime> ParseRfc5322(const QList<QByteArray> &t)
+{
+    if (t.size() < 4 || t.size() > 5)
+        return std::nullopt;
+    return Assemble(t[0], t[1], t[2], t[3], t.size() == 5 ? &t[4] : nullptr);
+}
+
+// "Mar  5 14:07:09 2024", as ctime() and mbox separator lines write it (a
+// zone may stand before or after the year), the weekday already dropped.
+std::optional<QDateTime> ParseAsctime(const QList<QByteArray> &t)
+{
+    if (t.size() < 4 || t.size() > 5)
+        return std::nullopt;
+    if (t.size() == 4)
+        return Assemble(t[1], t[0], t[3], t[2], nullptr);
+    const bool zoneLast = IsYear(t[3]);
+    return Assemble(t[1], t[0], zoneLast ? t[3] : t[4], t[2], zoneLast ? &t[4] : &t[3]);
+}
+
+QList<QByteArray> WithoutWeekday(QList<QByteArray> tokens)
+{
+    if (!tokens.isEmpty() && AllLetters(tokens.first()) && MonthNumber(tokens.first()) == 0)
+        tokens.removeFirst();  // computed from the date, never trusted
+    return tokens;
+}
+
+// What real mail gets wrong: a weekday in another language or script, a zone
+// glued to the time ("11:36:12+0000"), a colon in the zone ("+05:30").
+QList<QByteArray> Loosened(const QList<QByteArray> &tokens)
+{
+    QList<QByteArray> out;
+    for (qsizetype i = 0; i < tokens.size(); ++i) {
+        const QByteArray &token = tokens[i];
+        const bool digitFirst = token[0] >= '0' && token[0] <= '9';
+        if (i == 0 && !digitFirst && MonthNumber(token) == 0)
+            continue;
+        if (digitFirst && token.contains(':')) {
+            qsizetype end = 0;
+            while (end < token.size() && ((token[end] >= '0' && token[end] <= '9') || token[end] == ':'))
+                ++end;
+            out.append(token.left(end));
+            if (end < token.size())
+                out.append(token.mid(end));
+        } else {
+            out.append(token);
+        }
+        QByteArray &last = out.last();
+        if (last.size() == 6 && (last[0] == '+' || last[0] == '-') && last[3] == ':')
+            last.remove(3, 1);
+    }
+    return out;
 }
 
 QDateTime ParseWithGMime(const QByteArray &text)
@@ -197,6 +250,19 @@ QDateTime ParseMailDate(const QByteArray &text)
     const QByteArray trimmed = text.trimmed();
     if (trimmed.isEmpty())
         return {};
-    const std::optional<QDateTime> strict = ParseRfc5322(trimmed);
-    return strict ? *strict : ParseWithGMime(trimmed);
+    const QList<QByteArray> tokens = WithoutWeekday(Tokens(WithoutComments(trimmed)));
+    // The strict forms first, then the same with the slips of real mail.
+    // GMime only sees text whose shape is none of these: it reads a zone
+    // glued to the time as midnight, and the year 0001 as 2001.
+    bool shaped = false;
+    for (const QList<QByteArray> &form : {tokens, Loosened(tokens)}) {
+        for (auto reading : {&ParseRfc5322, &ParseAsctime}) {
+            if (const std::optional<QDateTime> date = reading(form)) {
+                if (date->isValid())
+                    return *date;
+                shaped = true;
+            }
+        }
+    }
+    return shaped ? QDateTime() : ParseWithGMime(trimmed);
 }

@@ -47,8 +47,13 @@ private:
 
 QByteArray FormatSeparatorDate(const QDateTime &date)
 {
-    const QDate day = date.date();
-    const QTime time = date.time();
+    // The four-digit year has no room for others, and a date that is not
+    // there has no weekday: both get the start of 1970, as a message without
+    // any date does.
+    const bool writable = date.isValid() && date.date().year() >= 1 && date.date().year() <= 9999;
+    const QDateTime shown = writable ? date : QDateTime::fromSecsSinceEpoch(0, Qt::UTC);
+    const QDate day = shown.date();
+    const QTime time = shown.time();
     QByteArray text;
     text.reserve(24);
     text.append(DayNames[day.dayOfWeek() - 1]).append(' ');

@@ -9,7 +9,9 @@
 // The bytes of one mbox record: the "From " separator line, the message's
 // lines each ended by CR LF, and an empty closing line.
 
-// "ddd mmm dd hh:mm:ss yyyy" with English names; the weekday comes from the date.
+// "ddd mmm dd hh:mm:ss yyyy" with English names; the weekday comes from the
+// date. An invalid date, or one outside the years 1 to 9999, is written as the
+// start of 1970.
 QByteArray FormatSeparatorDate(const QDateTime &date);
 
 // "From " + sender + " " + date + CR LF

@@ -4,6 +4,7 @@
 #include "folders/AddFolderReport.h"
 #include "folders/MessagePath.h"
 #include "folders/pathLogger.h"
+#include "list/MessageListBatch.h"
 #include "modules/Dialogs.h"
 #include "modules/registry.h"
 
@@ -34,6 +35,7 @@ void frmStep1::CmdAddFolder_Click()
         }
         yielder().Yield();
         try {
+            MessageListBatch batch(*this);
             for (const QString &entry : *found) {
                 yielder().Yield();
                 if (!IsMessagePath(entry))

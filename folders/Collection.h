@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QString>
 #include <climits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,31 @@ inline size_t qHash(const CollectionKey &key, size_t seed)
 {
     return qHashBits(key.text.data(), key.text.size() * sizeof(char16_t), seed);
 }
+
+// A key made of one letter and a number written the plain way ("K12": no sign,
+// no leading zero), as walkers number their entries.
+struct NumberedKey {
+    char16_t letter;
+    qint32 number;
+    bool operator==(const NumberedKey &) const = default;
+
+    static std::optional<NumberedKey> From(const QString &key)
+    {
+        if (key.size() < 2 || key.size() > 11 || (key[1] == u'0' && key.size() > 2) || key[0].isDigit())
+            return std::nullopt;
+        qint64 number = 0;
+        for (qsizetype i = 1; i < key.size(); ++i) {
+            const char16_t c = key[i].unicode();
+            if (c < u'0' || c > u'9')
+                return std::nullopt;
+            number = number * 10 + (c - u'0');
+        }
+        if (number > INT_MAX)
+            return std::nullopt;
+        return NumberedKey{key[0].unicode(), qint32(number)};
+    }
+    QString Text() const { return QChar(letter) + QString::number(number); }
+};
 
 // An ordered list with 1-based positions whose entries may carry a text key.
 // A key already held is refused and nothing is appended. Walkers hand these out
@@ -48,27 +74,77 @@ public:
 
     void Add(T value, const QString &key)
     {
+        if (const auto numbered = NumberedKey::From(key)) {
+            Add(std::move(value), *numbered);
+            return;
+        }
         RefuseWhenFull();
         CollectionKey held(key);
         if (keys_.contains(held))
-            throw RunTimeError(ErrorNumber::DuplicateKey,
-                               QStringLiteral("This key is already associated with an element of this collection"));
+            RefuseDuplicate();
         keys_.insert(std::move(held), Count() + 1);
         items_.push_back(std::move(value));
     }
 
-    bool HasKey(const QString &key) const { return keys_.contains(CollectionKey(key)); }
+    // The same as Add(value, key.Text()), without making the text: a walk of a
+    // hundred thousand files numbers each one.
+    void Add(T value, NumberedKey key)
+    {
+        RefuseWhenFull();
+        if (HasKey(key))
+            RefuseDuplicate();
+        if (!runs_.empty() && runs_.back().letter == key.letter && runs_.back().end == key.number
+            && key.number < INT_MAX) {
+            ++runs_.back().end;
+        } else if (runs_.size() < MaxRuns && key.number < INT_MAX) {
+            runs_.push_back({key.letter, key.number, key.number + 1});
+        } else {
+            keys_.insert(CollectionKey(key.Text()), Count() + 1);
+        }
+        items_.push_back(std::move(value));
+    }
+
+    bool HasKey(const QString &key) const
+    {
+        if (const auto numbered = NumberedKey::From(key))
+            return HasKey(*numbered);
+        return keys_.contains(CollectionKey(key));
+    }
 
     const_iterator begin() const { return items_.begin(); }
     const_iterator end() const { return items_.end(); }
 
 private:
+    // Consecutive numbered keys, [first, end), held as ranges rather than one
+    // hashed text each; a few ranges at most, the rest go to the hash.
+    struct Run {
+        char16_t letter;
+        qint32 first;
+        qint32 end;
+    };
+    static constexpr size_t MaxRuns = 8;
+
+    bool HasKey(NumberedKey key) const
+    {
+        for (const Run &run : runs_)
+            if (run.letter == key.letter && key.number >= run.first && key.number < run.end)
+                return true;
+        return !keys_.isEmpty() && keys_.contains(CollectionKey(key.Text()));
+    }
+
     void RefuseWhenFull() const
     {
         if (items_.size() >= static_cast<size_t>(INT_MAX))
             throw RunTimeError(ErrorNumber::Overflow, QStringLiteral("Overflow"));
     }
 
+    [[noreturn]] static void RefuseDuplicate()
+    {
+        throw RunTimeError(ErrorNumber::DuplicateKey,
+                           QStringLiteral("This key is already associated with an element of this collection"));
+    }
+
     std::vector<T> items_;
+    std::vector<Run> runs_;
     QHash<CollectionKey, int> keys_;
 };

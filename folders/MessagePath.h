@@ -4,7 +4,8 @@
 
 // A message file is one whose path, lower-cased and stripped of surrounding
 // spaces, ends in ".eml". The whole path is tested, so a file named just
-// ".eml" counts too.
+// ".eml" counts too. Only ASCII letters lower-case to 'e', 'm' and 'l', so the
+// test folds ASCII alone and copies nothing.
 inline bool IsMessagePath(const QString &path)
 {
     qsizetype begin = 0, end = path.size();
@@ -12,6 +13,9 @@ inline bool IsMessagePath(const QString &path)
         ++begin;
     while (end > begin && path.at(end - 1) == QLatin1Char(' '))
         --end;
-    const qsizetype tail = qMin<qsizetype>(4, end - begin);
-    return path.mid(end - tail, tail).toLower() == QLatin1String(".eml");
+    if (end - begin < 4)
+        return false;
+    const auto lower = [&](qsizetype i) { return char16_t(path.at(i).unicode() | 0x20); };
+    return path.at(end - 4) == QLatin1Char('.') && lower(end - 3) == u'e' && lower(end - 2) == u'm'
+           && lower(end - 1) == u'l';
 }

@@ -1,5 +1,8 @@
 #include "folders/NameOrder.h"
 
+#include <algorithm>
+#include <string_view>
+
 namespace {
 
 bool IsDigit(char16_t c)
@@ -14,55 +17,85 @@ char32_t Folded(char16_t c)
     return QChar::toCaseFolded(char32_t(c));
 }
 
-qsizetype SkipZeros(QStringView s, qsizetype i)
+// A name's key, as bytes that compare with memcmp: each other UTF-16 unit
+// case-folded (two bytes, high first: folding a unit of the Basic Multilingual
+// Plane stays in it), and each run of digits as a mark ('0', which no
+// other letter folds to), the count of its digits without leading zeros (four
+// bytes), then those digits. Keys compare in the order described for
+// CompareNames: a number against a letter compares as any of its digits
+// would, and two numbers by length, then digit by digit.
+void AppendKey(QStringView name, std::string &key)
 {
-    while (i < s.size() && s[i] == u'0')
-        ++i;
-    return i;
-}
-
-qsizetype DigitsEnd(QStringView s, qsizetype i)
-{
-    while (i < s.size() && IsDigit(s[i].unicode()))
-        ++i;
-    return i;
-}
-
-// Compares the digit runs starting at i and j by value and moves both past them.
-int CompareNumbers(QStringView a, qsizetype &i, QStringView b, qsizetype &j)
-{
-    const qsizetype ai = SkipZeros(a, i), bj = SkipZeros(b, j);
-    const qsizetype ae = DigitsEnd(a, ai), be = DigitsEnd(b, bj);
-    i = ae;
-    j = be;
-    if (ae - ai != be - bj)
-        return ae - ai < be - bj ? -1 : 1;
-    for (qsizetype k = 0; k < ae - ai; ++k) {
-        if (a[ai + k] != b[bj + k])
-            return a[ai + k] < b[bj + k] ? -1 : 1;
+    const qsizetype size = name.size();
+    size_t at = key.size();
+    key.resize(at + 2 * size_t(size) + 6 * size_t((size + 1) / 2));  // the most a name can need
+    char *const out = key.data();
+    const auto put16 = [&](char32_t unit) {
+        out[at++] = char(unit >> 8);
+        out[at++] = char(unit);
+    };
+    for (qsizetype i = 0; i < size;) {
+        const char16_t c = name[i].unicode();
+        if (!IsDigit(c)) {
+            put16(Folded(c));
+            ++i;
+            continue;
+        }
+        while (i < size && name[i] == u'0')
+            ++i;
+        const qsizetype first = i;
+        while (i < size && IsDigit(name[i].unicode()))
+            ++i;
+        const auto digits = quint32(i - first);
+        put16(U'0');
+        for (int shift = 24; shift >= 0; shift -= 8)
+            out[at++] = char(digits >> shift);
+        for (qsizetype k = first; k < i; ++k)
+            out[at++] = char(name[k].unicode());
     }
-    return 0;
+    key.resize(at);
+}
+
+int Sign(int value)
+{
+    return (value > 0) - (value < 0);
 }
 
 } // namespace
 
 int CompareNames(QStringView a, QStringView b)
 {
-    qsizetype i = 0, j = 0;
-    while (i < a.size() && j < b.size()) {
-        const char16_t ca = a[i].unicode(), cb = b[j].unicode();
-        if (IsDigit(ca) && IsDigit(cb)) {
-            if (const int order = CompareNumbers(a, i, b, j))
-                return order;
-            continue;
-        }
-        const char32_t fa = Folded(ca), fb = Folded(cb);
-        if (fa != fb)
-            return fa < fb ? -1 : 1;
-        ++i;
-        ++j;
+    std::string keyA, keyB;
+    AppendKey(a, keyA);
+    AppendKey(b, keyB);
+    if (const int order = keyA.compare(keyB))
+        return Sign(order);
+    return Sign(a.compare(b));
+}
+
+std::vector<size_t> NameOrderOf(const std::vector<QString> &names)
+{
+    // All keys in one buffer: one allocation per folder, not one per name.
+    struct Keyed {
+        size_t begin;
+        size_t length;
+        size_t name;
+    };
+    std::string keys;
+    std::vector<Keyed> keyed(names.size());
+    for (size_t k = 0; k < names.size(); ++k) {
+        const size_t begin = keys.size();
+        AppendKey(names[k], keys);
+        keyed[k] = {begin, keys.size() - begin, k};
     }
-    if (i < a.size() || j < b.size())
-        return i < a.size() ? 1 : -1;
-    return a.compare(b);
+    const std::string_view all(keys);
+    std::sort(keyed.begin(), keyed.end(), [&](const Keyed &a, const Keyed &b) {
+        if (const int byKey = all.substr(a.begin, a.length).compare(all.substr(b.begin, b.length)))
+            return byKey < 0;
+        return names[a.name] < names[b.name];
+    });
+    std::vector<size_t> order(names.size());
+    for (size_t k = 0; k < order.size(); ++k)
+        order[k] = keyed[k].name;
+    return order;
 }

@@ -4,7 +4,6 @@
 #include "modules/FileDescriptor.h"
 #include "modules/FileNames.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -15,20 +14,29 @@ namespace {
 
 enum class EntryKind { Folder, File, Leave };
 
-EntryKind KindOf(int folderFd, const dirent &entry)
+FolderIdentity IdentityOf(const struct stat &info)
 {
-    unsigned char type = entry.d_type;
+    return {quint64(info.st_dev), quint64(info.st_ino)};
+}
+
+// Regular files need no system call; folders, links and entries of file
+// systems that do not fill d_type are looked up, following links.
+EntryKind KindOf(int folderFd, const dirent &entry, FolderIdentity &identity)
+{
+    const unsigned char type = entry.d_type;
+    if (type != DT_DIR && type != DT_LNK && type != DT_UNKNOWN)
+        return EntryKind::File;
     struct stat info {};
-    if (type == DT_UNKNOWN) {
-        // Some file systems do not fill d_type.
-        if (fstatat(folderFd, entry.d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
-            return EntryKind::Leave;  // gone since the listing was read
-        type = IFTODT(info.st_mode);
+    if (fstatat(folderFd, entry.d_name, &info, 0) == 0) {
+        if (!S_ISDIR(info.st_mode))
+            return EntryKind::File;
+        identity = IdentityOf(info);
+        return EntryKind::Folder;
     }
     if (type == DT_DIR)
-        return EntryKind::Folder;
-    if (type == DT_LNK && fstatat(folderFd, entry.d_name, &info, 0) == 0 && S_ISDIR(info.st_mode))
-        return EntryKind::Leave;
+        return EntryKind::Folder;  // listing it will say what is wrong
+    if (type == DT_UNKNOWN && fstatat(folderFd, entry.d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+        return EntryKind::Leave;  // gone since the listing was read
     return EntryKind::File;
 }
 
@@ -37,10 +45,14 @@ bool IsDotOrDotDot(const char *name)
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
-void SortByName(std::vector<QString> &names)
+template <typename T>
+std::vector<T> Reordered(std::vector<T> &items, const std::vector<size_t> &order)
 {
-    std::sort(names.begin(), names.end(),
-              [](const QString &a, const QString &b) { return NameLess(a, b); });
+    std::vector<T> sorted;
+    sorted.reserve(items.size());
+    for (const size_t k : order)
+        sorted.push_back(std::move(items[k]));
+    return sorted;
 }
 
 } // namespace
@@ -62,13 +74,18 @@ bool PosixFileSystem::ListFolder(const QString &path, FolderListing &listing, QS
         return false;
     }
     const int folderFd = dirfd(folder);
+    struct stat self {};
+    if (fstat(folderFd, &self) == 0)
+        listing.identity = IdentityOf(self);
     errno = 0;
     while (const dirent *entry = readdir(folder)) {
         if (IsDotOrDotDot(entry->d_name))
             continue;
-        switch (KindOf(folderFd, *entry)) {
+        FolderIdentity identity;
+        switch (KindOf(folderFd, *entry, identity)) {
         case EntryKind::Folder:
             listing.subFolders.push_back(NameFromNative(entry->d_name));
+            listing.subFolderIdentities.push_back(identity);
             break;
         case EntryKind::File:
             listing.files.push_back(NameFromNative(entry->d_name));
@@ -85,7 +102,9 @@ bool PosixFileSystem::ListFolder(const QString &path, FolderListing &listing, QS
         reason = SystemReason(readError);
         return false;
     }
-    SortByName(listing.subFolders);
-    SortByName(listing.files);
+    const std::vector<size_t> folderOrder = NameOrderOf(listing.subFolders);
+    listing.subFolders = Reordered(listing.subFolders, folderOrder);
+    listing.subFolderIdentities = Reordered(listing.subFolderIdentities, folderOrder);
+    listing.files = Reordered(listing.files, NameOrderOf(listing.files));
     return true;
 }

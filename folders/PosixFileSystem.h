@@ -2,9 +2,10 @@
 
 #include "folders/FileSystem.h"
 
-// The real file system, read with opendir/readdir. A symbolic link to a folder
-// is left out of the listing, so a link back to an ancestor cannot make a walk
-// endless; any other entry that is not a folder counts as a file.
+// The real file system, read with opendir/readdir. A symbolic link counts as
+// what it points to: a folder's identity is that of the folder reached, so a
+// walker can tell a link back to an ancestor. A link that points nowhere
+// counts as a file, so converting it later names the reason.
 class PosixFileSystem final : public FileSystem {
 public:
     bool FolderExists(const QString &path) override;

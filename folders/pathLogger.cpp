@@ -5,9 +5,9 @@
 
 namespace {
 
-QString Key(qint32 number)
+NumberedKey Key(qint32 number)
 {
-    return QLatin1Char('K') + QString::number(number);
+    return {u'K', number};
 }
 
 template <typename T>
@@ -47,6 +47,7 @@ void pathLogger::LogPath(const QString &startFolder)
     fileCounter_ = 1;
     yielder_.Yield();
     pathNames()->Add(EnsureTrailingBackslash(startFolder), QStringLiteral("K0"));
+    walkedFolders_.clear();
     do {
         VisitFolder(position, knownFolders);
         yielder_.Yield();
@@ -66,8 +67,13 @@ void pathLogger::VisitFolder(qint32 position, qint32 &knownFolders)
         skippedFolders()->Add({folder, reason});
         return;
     }
+    if (listing->identity)
+        FirstVisit(*listing->identity);
     subFolderList_ = listing;
-    for (const QString &name : listing->subFolders) {
+    for (size_t k = 0; k < listing->subFolders.size(); ++k) {
+        if (k < listing->subFolderIdentities.size() && !FirstVisit(listing->subFolderIdentities[k]))
+            continue;
+        const QString &name = listing->subFolders[k];
         subFolderEntry_ = name;
         knownFolders = CheckedIncrement(knownFolders);
         pathNames()->Add(folder + name + QLatin1Char('/'), Key(knownFolders));
@@ -81,14 +87,26 @@ void pathLogger::VisitFolder(qint32 position, qint32 &knownFolders)
     }
 }
 
+bool pathLogger::FirstVisit(const FolderIdentity &folder)
+{
+    if (folder == FolderIdentity{})
+        return true;
+    return walkedFolders_.insert({folder.device, folder.inode}).second;
+}
+
 void pathLogger::RecordFile(const QString &folder, const QString &name, qint32 position)
 {
-    const QString key = Key(fileCounter_);
+    const NumberedKey key = Key(fileCounter_);
+    // Made at its exact size (operator+ leaves room to grow): the path is
+    // kept, and goes into the list as it is.
+    QString path;
+    path.reserve(folder.size() + name.size());
+    path.append(folder).append(name);
     if (fullFileNamesOnly_) {
-        fullFileNames()->Add(folder + name, key);
+        fullFileNames()->Add(std::move(path), key);
     } else {
         fileNames()->Add(name, key);
-        fullFileNames()->Add(folder + name, key);
+        fullFileNames()->Add(std::move(path), key);
         pathPointers()->Add(position, key);
     }
     fileCounter_ = CheckedIncrement(fileCounter_);
@@ -108,6 +126,7 @@ void pathLogger::Terminate()
     pathPointers_.reset();
     fullFileNames_.reset();
     skippedFolders_.reset();
+    walkedFolders_.clear();
 }
 
 std::shared_ptr<Collection<QString>> pathLogger::fileNames()

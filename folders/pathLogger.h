@@ -6,6 +6,8 @@
 
 #include <QString>
 #include <memory>
+#include <set>
+#include <utility>
 
 class Yielder;
 
@@ -14,6 +16,9 @@ class Yielder;
 // start folder and "K2", "K3"... after it; files "K1", "K2"... in the order
 // recorded. The folder list is also the walk's queue. Folders that cannot be
 // listed are kept in skippedFolders() and the walk goes on without them.
+// Symbolic links to folders are followed, but each folder is walked once, by
+// the first way the walk reaches it: a link back to an ancestor ends there,
+// and no file is recorded twice.
 class pathLogger {
 public:
     explicit pathLogger(Yielder &yielder);
@@ -37,6 +42,8 @@ private:
     static QString EnsureTrailingBackslash(const QString &path);
     FileSystem &RequireFileSystem() const;
     void VisitFolder(qint32 position, qint32 &knownFolders);
+    // True the first time the walk reaches this folder; an unknown (zero) one always counts as new.
+    bool FirstVisit(const FolderIdentity &folder);
     void RecordFile(const QString &folder, const QString &name, qint32 position);
 
     Yielder &yielder_;
@@ -53,5 +60,6 @@ private:
     std::shared_ptr<Collection<QString>> pathNames_;
     std::shared_ptr<Collection<QString>> fullFileNames_;
     bool fullFileNamesOnly_ = false;
+    std::set<std::pair<quint64, quint64>> walkedFolders_;
     std::shared_ptr<Collection<SkippedFolder>> skippedFolders_;
 };

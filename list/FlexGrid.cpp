@@ -83,6 +83,7 @@ void FlexGrid::ShowCurrentCell()
     showPending_ = false;
     if (row_ >= Rows() || col_ >= Cols())
         return;
+    model_->ShowNewRows();
     showingCell_ = true;
     setCurrentIndex(model_->index(row_, col_));
     showingCell_ = false;

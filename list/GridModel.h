@@ -24,12 +24,23 @@ public:
     // Erases every cell's text; the shape stays.
     void ClearText();
 
+    // While held (the holds nest), rows added at the end of a one-column grid
+    // are kept without telling the views: one announcement for thousands of
+    // rows costs what one costs for a single row. ShowNewRows tells them;
+    // so does every other change, and releasing the last hold.
+    void HoldNewRows() { ++holds_; }
+    void ReleaseNewRows();
+    bool HoldingNewRows() const { return holds_ > 0; }
+    void ShowNewRows();
+
     QColor cellBackground{0xFF, 0xFF, 0xBF};
 
 private:
     void Reshape(int rows, int cols);
 
     int rows_ = 1;
+    int shownRows_ = 1;  // the rows the views know of
     int cols_ = 1;
+    int holds_ = 0;
     std::vector<QString> cells_;
 };

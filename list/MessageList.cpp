@@ -1,6 +1,7 @@
 #include "app/frmStep1.h"
 
 #include "list/FlexGrid.h"
+#include "list/MessageListBatch.h"
 
 #include <QLabel>
 
@@ -48,8 +49,12 @@ void frmStep1::AddMessagePath(const QString &path)
     grdFiles1->SetRow(grdFiles1->Rows() - 1);
     grdFiles1->SetCol(0);
     grdFiles1->SetText(copy);
+    const bool batched = grdFiles1->Model()->HoldingNewRows();
+    if (batched && yielder().Due())
+        ShowMessageCount(*this);
     yielder().Yield();
-    lblCount1->setText(CountCaption(grdFiles1->Rows()));
+    if (!batched)
+        lblCount1->setText(CountCaption(grdFiles1->Rows()));
 }
 
 bool frmStep1::MessageListIsEmpty()
@@ -69,4 +74,21 @@ QString frmStep1::MessagePathAt(int row)
     grdFiles1->SetRow(row);
     grdFiles1->SetCol(0);
     return grdFiles1->Text();
+}
+
+MessageListBatch::MessageListBatch(frmStep1 &window) : window_(window)
+{
+    window_.grdFiles1->Model()->HoldNewRows();
+}
+
+MessageListBatch::~MessageListBatch()
+{
+    window_.grdFiles1->Model()->ReleaseNewRows();
+    ShowMessageCount(window_);
+}
+
+void ShowMessageCount(frmStep1 &window)
+{
+    window.grdFiles1->Model()->ShowNewRows();
+    window.lblCount1->setText(CountCaption(window.grdFiles1->Rows()));
 }

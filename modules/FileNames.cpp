@@ -1,5 +1,10 @@
 #include "modules/FileNames.h"
 
+#include <QFile>
+#include <QStringList>
+#include <algorithm>
+#include <dirent.h>
+
 namespace {
 
 constexpr char16_t EscapeBase = 0xDC00;
@@ -42,12 +47,32 @@ qsizetype ValidSequence(const unsigned char *p, const unsigned char *end, char32
     return length;
 }
 
+// The one entry of folder whose name Qt reads as lossy, or lossy itself.
+QString EntryReadAs(const QString &folder, const QString &lossy)
+{
+    DIR *listing = opendir(NativeName(folder).constData());
+    if (!listing)
+        return lossy;
+    QString found;
+    int matches = 0;
+    while (const dirent *entry = readdir(listing)) {
+        // QFile::decodeName is the decoding the dialogs used.
+        if (QFile::decodeName(entry->d_name) == lossy && ++matches == 1)
+            found = NameFromNative(entry->d_name);
+    }
+    closedir(listing);
+    return matches == 1 ? found : lossy;
+}
+
 } // namespace
 
 QString NameFromNative(QByteArrayView bytes)
 {
     const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
     const auto *const end = p + bytes.size();
+    // Most names are ASCII throughout: one scan, one conversion.
+    if (std::all_of(p, end, [](unsigned char byte) { return byte < 0x80; }))
+        return QString::fromLatin1(bytes.data(), bytes.size());
     QString name;
     name.reserve(bytes.size());
     while (p < end) {
@@ -111,4 +136,19 @@ QByteArray NativeName(const QString &name)
         bytes.append(char(0x80 | (codePoint & 0x3F)));
     }
     return bytes;
+}
+
+QString PathFromLossyName(const QString &path)
+{
+    if (!path.startsWith(QLatin1Char('/')) || !path.contains(QChar::ReplacementCharacter))
+        return path;
+    const QStringList parts = path.split(QLatin1Char('/'));
+    QString real;
+    for (qsizetype k = 1; k < parts.size(); ++k) {
+        const QString &part = parts[k];
+        const QString folder = real.isEmpty() ? QStringLiteral("/") : real;
+        real += QLatin1Char('/');
+        real += part.contains(QChar::ReplacementCharacter) ? EntryReadAs(folder, part) : part;
+    }
+    return real;
 }

@@ -46,6 +46,19 @@ private Q_SLOTS:
         row("body without empty line ends the header", "Subject: x\r\nplain\r\nFrom: a@x.org\r\n", "MAILER-DAEMON", FileTime);
         row("control character in sender", "From a\x01" "b@x Fri Jul  8 12:08:34 2011\n\n", "a-b@x", Utc("2011-07-08T12:08:34"));
         row("quoted space in sender", "From: \"a b\"@x.org\r\n" + date + "\r\n\r\n", "\"a-b\"@x.org", utc);
+        row("invisible character outside the BMP", "From: a\xf3\xa0\x80\x81" "b@x.org\r\n" + date + "\r\n\r\n", "a-b@x.org", utc);
+        row("envelope line among the fields", "Received: from a by b\r\nFrom list@x.org Fri Jul  8 12:08:34 2011\r\n"
+            "From: j@x.org\r\n" + date + "\r\n\r\n", "j@x.org", utc);
+        row("empty envelope sender, as mutt reads it", "From  Fri Jul  8 12:08:34 2011\nSubject: x\n\n", "MAILER-DAEMON",
+            Utc("2011-07-08T12:08:34"));
+        row("TAB in the envelope line", "From e@x.org\tFri Jul  8 12:08:34 2011\n\n", "e@x.org", Utc("2011-07-08T12:08:34"));
+        row("envelope date before 1969", "From e@x.org Tue Jul 01 12:00:00 1968\n\n", "e@x.org", Utc("1968-07-01T12:00:00"));
+        row("envelope date in the year 1", "From e@x.org Mon Jan 01 01:02:03 0001\n\n", "e@x.org", Utc("0001-01-01T01:02:03"));
+        row("bare name before a broken address", "From: root,<\r\nSender: s@x.org\r\n" + date + "\r\n\r\n", "root", utc);
+        const QByteArray bareNames = QByteArray("a,").repeated(256 * 1024);
+        row("From: of bare names, 512 KiB", "From: " + bareNames + "\r\n" + date + "\r\n\r\n", "a", utc);
+        row("Sender: of bare names, 512 KiB", "From: <>\r\nSender: " + bareNames + "\r\n" + date + "\r\n\r\n", "a", utc);
+        row("Return-Path: of bare names, 512 KiB", "Return-Path: " + bareNames + "\r\n" + date + "\r\n\r\n", "a", utc);
 
         auto dated = [&](const char *name, const char *value, const char *expected) {
             row(name, "From: j@x.org\r\nDate: " + QByteArray(value) + "\r\n\r\n", "j@x.org", expected ? Utc(expected) : FileTime);
@@ -66,6 +79,8 @@ private Q_SLOTS:
         dated("negative half hours", "Thu, 13 Feb 1969 23:32:54 -0330", "1969-02-14T03:02:54");
         dated("leap second", "31 Dec 2016 23:59:60 +0000", "2016-12-31T23:59:59");
         dated("asctime form", "Fri Jul  8 12:08:34 2011", "2011-07-08T12:08:34");
+        dated("zone glued to the time, weekday in Portuguese", "qui, 14 Nov 2002 11:36:12+0000", "2002-11-14T11:36:12");
+        dated("zone with a colon", "5 Mar 2024 14:07:09 +05:30", "2024-03-05T08:37:09");
         dated("no such day", "29 Feb 2025 10:00:00 +0000", nullptr);
         dated("hour 25", "5 Mar 2024 25:07:09 +0000", nullptr);
         dated("year 10000", "5 Mar 10000 14:07:09 +0000", nullptr);

@@ -1,3 +1,4 @@
+#include "convert/MailDate.h"
 #include "convert/MboxFile.h"
 #include "convert/MboxRecord.h"
 #include "modules/Yielder.h"
@@ -48,6 +49,9 @@ private Q_SLOTS:
         QTest::newRow("leap day") << Utc("2000-02-29T23:59:59") << QByteArray("Tue Feb 29 23:59:59 2000");
         QTest::newRow("year 1") << Utc("0001-01-01T01:02:03") << QByteArray("Mon Jan 01 01:02:03 0001");
         QTest::newRow("year 9999") << Utc("9999-12-31T12:00:00") << QByteArray("Fri Dec 31 12:00:00 9999");
+        QTest::newRow("invalid: the start of 1970") << QDateTime() << QByteArray("Thu Jan 01 00:00:00 1970");
+        QTest::newRow("year 10000: the start of 1970") << QDateTime(QDate(10000, 1, 1), QTime(0, 0), Qt::UTC)
+                                                       << QByteArray("Thu Jan 01 00:00:00 1970");
     }
     void separatorDate()
     {
@@ -55,6 +59,14 @@ private Q_SLOTS:
         QFETCH(QByteArray, text);
         QCOMPARE(FormatSeparatorDate(date), text);
         QCOMPARE(SeparatorLine(QString(), date), "From  " + text + "\r\n");  // empty sender: two spaces
+    }
+
+    void separatorDateReadsBackInEveryYear()
+    {
+        for (int year = 1; year <= 9999; ++year) {
+            const QDateTime date(QDate(year, 7, 1), QTime(12, 0, 0), Qt::UTC);
+            QCOMPARE(ParseMailDate(FormatSeparatorDate(date)), date);
+        }
     }
 
     void body_data()

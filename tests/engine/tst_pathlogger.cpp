@@ -187,6 +187,7 @@ private Q_SLOTS:
         QVERIFY(CompareNames(a, b) < 0);
         QVERIFY(CompareNames(b, a) > 0);
         QCOMPARE(CompareNames(a, a), 0);
+        QCOMPARE(NameOrderOf({b, a, b}), std::vector<size_t>({1, 0, 2}));
     }
 
     void secondLogPathWithoutInitFailsOnK0()
@@ -241,23 +242,81 @@ private Q_SLOTS:
         QCOMPARE(ErrorOf([&] { numbers.Item(3); }), ErrorNumber::SubscriptOutOfRange);
     }
 
+    void keysHeldOnce_data()
+    {
+        QTest::addColumn<QStringList>("keys");
+        QTest::addColumn<int>("refused");  // index of the first key refused, -1 for none
+        QTest::newRow("numbered in a run") << QStringList{"K1", "K2", "K3", "K2"} << 3;
+        QTest::newRow("leading zero is another key") << QStringList{"K1", "K01", "K1", "K01"} << 2;
+        QTest::newRow("other letter") << QStringList{"K1", "J1", "k1", "J1"} << 3;
+        QTest::newRow("beyond 32 bits is text") << QStringList{"K2147483647", "K2147483648", "K2147483648"} << 2;
+        QStringList scattered;  // more separate numbers than the collection keeps as runs
+        for (int n = 1; n <= 40; n += 3)
+            scattered << "K" + QString::number(n);
+        scattered << "K2" << "K37";
+        QTest::newRow("scattered numbers") << scattered << int(scattered.size()) - 1;
+    }
+    void keysHeldOnce()
+    {
+        QFETCH(QStringList, keys);
+        QFETCH(int, refused);
+        Collection<int> numbers;
+        for (int k = 0; k < keys.size(); ++k) {
+            const bool expectRefusal = k == refused;
+            QCOMPARE(numbers.HasKey(keys[k]), expectRefusal);
+            const int error = ErrorOf([&] {
+                if (k % 2)
+                    numbers.Add(k, keys[k]);
+                else if (const auto numbered = NumberedKey::From(keys[k]))
+                    numbers.Add(k, *numbered);
+                else
+                    numbers.Add(k, keys[k]);
+            });
+            QCOMPARE(error, expectRefusal ? int(ErrorNumber::DuplicateKey) : 0);
+            if (expectRefusal)
+                return;
+        }
+        QCOMPARE(refused, -1);
+    }
+
     void counterOverflowRaises()
     {
         QCOMPARE(CheckedIncrement(2147483646), 2147483647);
         QCOMPARE(ErrorOf([] { CheckedIncrement(2147483647); }), ErrorNumber::Overflow);
     }
 
+    void symbolicLinks_data()
+    {
+        QTest::addColumn<QStringList>("links");  // "link -> target", both below the tree
+        QTest::addColumn<QStringList>("files");
+        const QString a = "top/a.eml", b = "top/sub/b.eml";
+        QTest::newRow("loop to an ancestor") << QStringList{"top/sub/loop -> top"} << QStringList{a, b};
+        QTest::newRow("folder outside the tree")
+            << QStringList{"top/Archive -> elsewhere"}
+            << QStringList{a, "top/Archive/x.eml", b, "top/Archive/deep/y.eml"};
+        QTest::newRow("loop inside a linked folder")
+            << QStringList{"top/Archive -> elsewhere", "elsewhere/deep/up -> elsewhere"}
+            << QStringList{a, "top/Archive/x.eml", b, "top/Archive/deep/y.eml"};
+        QTest::newRow("two links to one folder")
+            << QStringList{"top/one -> elsewhere", "top/two -> elsewhere"}
+            << QStringList{a, "top/one/x.eml", b, "top/one/deep/y.eml"};
+        QTest::newRow("first way reached wins") << QStringList{"top/alias -> top/sub"} << QStringList{a, "top/alias/b.eml"};
+        QTest::newRow("link to a file") << QStringList{"top/sub/link.eml -> top/a.eml"} << QStringList{a, b, "top/sub/link.eml"};
+        QTest::newRow("dangling link") << QStringList{"top/gone.eml -> missing"} << QStringList{a, "top/gone.eml", b};
+    }
     void symbolicLinks()
     {
+        QFETCH(QStringList, links);
+        QFETCH(QStringList, files);
         TempTree tree;
-        tree.file("top/a.eml");
-        tree.file("top/sub/b.eml");
-        QVERIFY(QFile::link(tree.path("top"), tree.path("top/sub/loop")));
-        QVERIFY(QFile::link(tree.path("top/a.eml"), tree.path("top/sub/link.eml")));
-        const auto walker = Walk(tree.path("top"));
-        QCOMPARE(Entries(walker->pathNames()), QStringList({tree.path("top/"), tree.path("top/sub/")}));
-        QCOMPARE(Entries(walker->fullFileNames()),
-                 QStringList({tree.path("top/a.eml"), tree.path("top/sub/b.eml"), tree.path("top/sub/link.eml")}));
+        for (const char *name : {"top/a.eml", "top/sub/b.eml", "elsewhere/x.eml", "elsewhere/deep/y.eml"})
+            tree.file(name);
+        for (const QString &link : links)
+            QVERIFY(QFile::link(tree.path(link.section(" -> ", 1)), tree.path(link.section(" -> ", 0, 0))));
+        QStringList expected;
+        for (const QString &file : files)
+            expected << tree.path(file);
+        QCOMPARE(Entries(Walk(tree.path("top"))->fullFileNames()), expected);
     }
 
     void folderGoneAfterQueueingIsSkipped()

@@ -5,10 +5,16 @@
 #include "WindowFixture.h"
 #include "TempTree.h"
 
+#include "list/FlexGrid.h"
+
 #include <QApplication>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <fcntl.h>
 #include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -33,6 +39,24 @@ public:
 private:
     PosixFileSystem real_;
 };
+
+QByteArray Native(const QString &asciiPath)
+{
+    return asciiPath.toLatin1();
+}
+
+// What a file under `native` holds, read with POSIX calls on the raw bytes.
+QByteArray ReadRaw(const QByteArray &native)
+{
+    QByteArray content;
+    const int fd = ::open(native.constData(), O_RDONLY);
+    char buffer[4096];
+    for (ssize_t got; fd >= 0 && (got = ::read(fd, buffer, sizeof buffer)) > 0;)
+        content.append(buffer, got);
+    if (fd >= 0)
+        ::close(fd);
+    return content;
+}
 
 class UseFileSystem {
 public:
@@ -66,6 +90,8 @@ private Q_SLOTS:
 
         QCOMPARE(dialogs.folderPrompts, QStringList({"Choose Source Folder..."}));
         QCOMPARE(ListedPaths(window), QStringList({"/earlier.eml", tree.path("a.eml"), tree.path("B.EML"), tree.path("sub/d.Eml")}));
+        QCOMPARE(window.grdFiles1->model()->rowCount(), 4);
+        QCOMPARE(window.lblCount1->text(), QString("4 files"));
         QCOMPARE(dialogs.boxes.size(), 1);
         QCOMPARE(dialogs.boxes[0].prompt, QString("3 Files Added to List."));
         QCOMPARE(dialogs.boxes[0].style, 0);
@@ -145,6 +171,28 @@ private Q_SLOTS:
         QCOMPARE(lines.first(), QString("2 Files Added to List."));
         QVERIFY2(lines.last().contains(locked) && lines.last().contains("Permission denied"), qPrintable(lines.last()));
         QVERIFY(window.CmdConvert2MBOX->isEnabled());
+    }
+
+    void namesThatAreNotUtf8ConvertEndToEnd()
+    {
+        TempTree source, destination;
+        const QByteArray folder = Native(source.root()) + "/dir\xFE";
+        QVERIFY(::mkdir(folder.constData(), 0755) == 0);
+        const QByteArray message = "From: ann@example.org\r\nSubject: Latin-1 name\r\n\r\nbody\r\n";
+        const int fd = ::open((folder + "/\xFF.eml").constData(), O_WRONLY | O_CREAT, 0644);
+        QVERIFY(fd >= 0 && ::write(fd, message.constData(), message.size()) == message.size() && ::close(fd) == 0);
+        ScriptedDialogs dialogs;
+        frmStep1 window(dialogs);
+        dialogs.folderAnswers << source.root() << destination.root();
+
+        window.CmdAddFolder->click();
+        window.CmdConvert2MBOX->click();
+
+        QCOMPARE(dialogs.boxes.value(0).prompt, QString("1 Files Added to List."));
+        const QByteArray mbox = Native(destination.root()) + folder + "/dir\xFE.mbox";
+        struct stat info {};
+        QVERIFY2(::stat(mbox.constData(), &info) == 0, qPrintable(dialogs.boxes.value(1).prompt));
+        QVERIFY(ReadRaw(mbox).contains("Subject: Latin-1 name"));
     }
 
     void secondClickDuringAWalkHasItsOwnWalker()

@@ -1,0 +1,40 @@
+// The envelope-line reader on any bytes: the line is the start of the
+// message up to its first break, and its parts are pieces of it.
+#include "FuzzCheck.h"
+#include "convert/EnvelopeLine.h"
+#include "convert/MailDate.h"
+
+#include <cstdint>
+
+namespace {
+bool HasBlank(QByteArrayView text)
+{
+    return text.contains(' ') || text.contains('\t');
+}
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArrayView message(reinterpret_cast<const char *>(data), qsizetype(size));
+    const EnvelopeLine line = FindEnvelopeLine(message);
+    if (!line.present()) {
+        Require(line.text.isEmpty(), "no text without a line");
+    } else {
+        Require(message.startsWith("From ") && message.startsWith(line.text), "the line starts the message");
+        Require(!line.text.contains('\r') && !line.text.contains('\n'), "no break inside the line");
+        const QByteArrayView lineBreak = message.sliced(line.text.size(), line.lengthWithBreak - line.text.size());
+        Require(lineBreak == "\r\n" || lineBreak == "\r" || lineBreak == "\n"
+                    || (lineBreak.isEmpty() && line.lengthWithBreak == message.size()),
+                "the line ends in one break or at the end");
+    }
+
+    const EnvelopeParts parts = SplitEnvelopeLine(line.present() ? line.text : message);
+    Require(!HasBlank(parts.sender), "a sender without blanks");
+    Require(parts.date == parts.date.trimmed(), "a date without surrounding white space");
+    const QByteArrayView whole = line.present() ? line.text : message;
+    const qsizetype senderAt = whole.indexOf(parts.sender);
+    Require(senderAt >= 0 && whole.indexOf(parts.date, senderAt + parts.sender.size()) >= 0,
+            "sender and date are pieces of the line, in that order");
+    ParseMailDate(parts.date);
+    return 0;
+}

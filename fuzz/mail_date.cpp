@@ -1,0 +1,19 @@
+// The date reader on any text: no usable date, or one in UTC that the
+// separator line can carry and that reads back from it.
+#include "FuzzCheck.h"
+#include "convert/MailDate.h"
+#include "convert/MboxRecord.h"
+
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QDateTime date = ParseMailDate(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
+    if (!date.isValid())
+        return 0;
+    Require(date.timeSpec() == Qt::UTC, "in UTC");
+    Require(date.date().year() >= 1 && date.date().year() <= 9999, "in the years 1 to 9999");
+    Require(date.time().msec() == 0, "to the second");
+    Require(ParseMailDate(FormatSeparatorDate(date)) == date, "the separator line's date reads back");
+    return 0;
+}
