@@ -1,5 +1,6 @@
 #include "app/frmStep1.h"
 
+#include "app/ConvertButtonState.h"
 #include "app/FilledShape.h"
 #include "app/Fonts.h"
 #include "app/ProgressBar.h"
@@ -186,7 +187,8 @@ void frmStep1::CreateControls()
 
     CmdConvert2MBOX = MakeButton(this, "CmdConvert2MBOX", QStringLiteral("Convert &Messages to MBOX File"),
                                  TwipsRect(2760, 5040, 2655, 435));
-    CmdConvert2MBOX->setEnabled(false);
+    convertButton_ = std::make_unique<ConvertButtonState>(CmdConvert2MBOX);
+    convertButton_->SetAvailable(false);
 
     Picture3 = new QWidget(this);
     Picture3->setObjectName(QStringLiteral("Picture3"));
@@ -252,6 +254,11 @@ void frmStep1::closeEvent(QCloseEvent *event)
     // A command still yielding stops at its next yield point; the process ends behind it.
     closing_ = true;
     event->accept();
+}
+
+void frmStep1::SetConvertAvailable(bool available)
+{
+    convertButton_->SetAvailable(available);
 }
 
 int frmStep1::MsgBox(const QString &prompt, int style, const QString &title)

@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <memory>
 
+class ConvertButtonState;
 class Dialogs;
 class FilledShape;
 class FlexGrid;
@@ -62,6 +63,10 @@ public:
     void CmdHelp_Click();
     void cmdEnd_Click();
 
+    // Whether the convert button is on, decided in one place: never while a run goes on.
+    void SetConvertAvailable(bool available);
+    ConvertButtonState &convertButton() { return *convertButton_; }
+
     // A modal box through the dialog seam; shows nothing once the window is closing.
     int MsgBox(const QString &prompt, int style, const QString &title);
     Dialogs &dialogs() { return dialogs_; }
@@ -91,6 +96,7 @@ private:
 
     Dialogs &dialogs_;
     std::unique_ptr<Yielder> yielder_;
+    std::unique_ptr<ConvertButtonState> convertButton_;
     bool closing_ = false;
     bool centred_ = false;
 };

@@ -2,6 +2,7 @@
 #include "WindowFixture.h"
 #include "app/ProgressBar.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QFileInfo>
@@ -202,6 +203,77 @@ private Q_SLOTS:
         QCOMPARE(Records(mbox), 2);
         QCOMPARE(dialogs->boxes.size(), 2);  // the clear question, then the report
         QCOMPARE(dialogs->boxes.last().style, 64);
+    }
+
+    // Anything can be clicked while a run yields: adding files or a folder
+    // must not turn the convert button back on, or a click on it would start a
+    // second run inside the first one's half-written record.
+    void addingDuringTheRunKeepsConvertOff()
+    {
+        TempTree source;
+        TempTree destination;
+        TempTree more;
+        const int count = 6;
+        for (int i = 0; i < count; ++i)
+            w->AddMessagePath(source.file(QStringLiteral("a/%1.eml").arg(i), Message(i, 2000)));
+        const QString added = more.file("b/extra.eml", Message(99));
+        dialogs->folderAnswers << destination.root() << more.root() << destination.root();
+        dialogs->openAnswers.enqueue({added});
+        YieldAtEveryPoint();
+        QList<bool> enabledMeanwhile;
+        QTimer meddler;
+        meddler.setInterval(0);
+        connect(&meddler, &QTimer::timeout, w, [&] {
+            if (w->LblProgessCurrent->text() != QLatin1String("Message 1 (of 6)"))
+                return;
+            meddler.stop();
+            w->CmdAddFolder->click();
+            enabledMeanwhile << w->CmdConvert2MBOX->isEnabled();
+            w->cmdAdd->click();
+            enabledMeanwhile << w->CmdConvert2MBOX->isEnabled();
+            w->CmdConvert2MBOX->click();
+        });
+        meddler.start();
+        w->CmdConvert2MBOX->setEnabled(true);
+        w->CmdConvert2MBOX->click();
+
+        QVERIFY(!meddler.isActive());
+        QCOMPARE(enabledMeanwhile, QList<bool>({false, false}));
+        QCOMPARE(dialogs->folderPrompts.size(), 2);  // one destination, one source folder
+        QByteArray whole;
+        for (int i = 0; i < count; ++i)
+            whole += "From sender" + QByteArray::number(i) + "@example.org Tue Mar 05 14:07:09 2024\r\n" + Message(i, 2000) + "\r\n";
+        QCOMPARE(TempTree::read(destination.root() + source.root() + QStringLiteral("/a/a.mbox")), whole);
+        QVERIFY(!QFileInfo::exists(destination.root() + more.root()));
+        QCOMPARE(dialogs->boxes.size(), 2);  // the folder's count, then the run's report
+        QCOMPARE(dialogs->boxes.last().style, 64);
+        QCOMPARE(ListedPaths(*w), QStringList({added}));
+        QVERIFY(w->CmdConvert2MBOX->isEnabled());
+    }
+
+    // The convert button is off while it runs, which moves the focus on to
+    // Exit; left there, pressing Return twice would quit.
+    void focusComesBackAfterTheRun_data()
+    {
+        QTest::addColumn<bool>("withMessages");
+        QTest::newRow("converted") << true;
+        QTest::newRow("nothing to convert") << false;
+    }
+    void focusComesBackAfterTheRun()
+    {
+        QFETCH(bool, withMessages);
+        TempTree source;
+        TempTree destination;
+        if (withMessages)
+            w->AddMessagePath(source.file("a/1.eml", Message(1)));
+        w->CmdConvert2MBOX->setEnabled(true);
+        w->CmdConvert2MBOX->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w->CmdConvert2MBOX));
+        dialogs->folderAnswers.enqueue(destination.root());
+        QTest::keyClick(w->CmdConvert2MBOX, Qt::Key_Return);
+        QTRY_COMPARE(dialogs->boxes.size(), 1);
+        QCOMPARE(w->focusWidget(), static_cast<QWidget *>(w->CmdConvert2MBOX));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w->CmdConvert2MBOX));
     }
 
     void closingDuringTheRunLeavesWholeRecordsOnly()
