@@ -261,10 +261,12 @@ void frmStep1::SetConvertAvailable(bool available)
     convertButton_->SetAvailable(available);
 }
 
-int frmStep1::MsgBox(const QString &prompt, int style, const QString &title)
+int frmStep1::MsgBox(const QString &prompt, int style, const QString &title, const QString &details)
 {
     if (closing_)
         return style == MsgBoxStyle::YesNoQuestion ? MsgBoxResult::No : MsgBoxResult::Ok;
+    if (!details.isEmpty())
+        return dialogs_.MsgBoxWithDetails(prompt, style, title, details);
     return dialogs_.MsgBox(prompt, style, title);
 }
 

@@ -7,6 +7,9 @@
 #include <memory>
 
 class ConvertButtonState;
+struct ConversionResult;
+struct SkippedFolder;
+template <typename T> class Collection;
 class Dialogs;
 class FilledShape;
 class FlexGrid;
@@ -68,7 +71,13 @@ public:
     ConvertButtonState &convertButton() { return *convertButton_; }
 
     // A modal box through the dialog seam; shows nothing once the window is closing.
-    int MsgBox(const QString &prompt, int style, const QString &title);
+    // Details, when given, hold the complete text behind the box's button.
+    int MsgBox(const QString &prompt, int style, const QString &title, const QString &details = QString());
+
+    // The boxes that end a command; a complete list that the box cannot hold
+    // goes into its details and into a report file it names.
+    void ShowConversionReport(const ConversionResult &result);
+    void ShowAddFolderReport(int added, const Collection<SkippedFolder> &skipped);
     Dialogs &dialogs() { return dialogs_; }
     // The window's yield point: throws Interrupted once the window has closed.
     Yielder &yielder() { return *yielder_; }

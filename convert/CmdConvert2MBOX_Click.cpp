@@ -2,7 +2,6 @@
 #include "app/FocusComesBack.h"
 #include "app/ProgressBar.h"
 #include "app/frmStep1.h"
-#include "convert/ConversionReport.h"
 #include "convert/ConversionRun.h"
 #include "modules/Dialogs.h"
 #include "modules/registry.h"
@@ -111,5 +110,5 @@ void frmStep1::CmdConvert2MBOX_Click()
     }
     progress.ShowPending();
     yielder().YieldNow();
-    MsgBox(ConversionReport(result), ConversionReportStyle(result), ApplicationTitle());
+    ShowConversionReport(result);
 }

@@ -52,6 +52,5 @@ void frmStep1::CmdAddFolder_Click()
     }
     SetConvertAvailable(added > 0);
     yielder().YieldNow();
-    MsgBox(AddFolderReport(added, *skipped),
-           skipped->Count() > 0 ? MsgBoxStyle::Exclamation : MsgBoxStyle::OkOnly, ApplicationTitle());
+    ShowAddFolderReport(added, *skipped);
 }

@@ -34,11 +34,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("skippedCount");
         QTest::addColumn<int>("lineCount");
         QTest::addColumn<QString>("lastLine");
-        QTest::newRow("none") << 0 << 1 << "7 Files Added to List.";
-        QTest::newRow("one") << 1 << 4 << "/f1/ (Permission denied)";
-        QTest::newRow("twenty") << 20 << 23 << "/f20/ (Permission denied)";
-        QTest::newRow("twenty-one") << 21 << 24 << "... and 1 more.";
-        QTest::newRow("many") << 125 << 24 << "... and 105 more.";
+        QTest::addColumn<QString>("lastLineOfDetails");
+        QTest::newRow("none") << 0 << 1 << "7 Files Added to List." << "";
+        QTest::newRow("one") << 1 << 4 << "/f1/ (Permission denied)" << "/f1/ (Permission denied)";
+        QTest::newRow("twenty") << 20 << 23 << "/f20/ (Permission denied)" << "/f20/ (Permission denied)";
+        QTest::newRow("twenty-one") << 21 << 24 << "... and 1 more." << "/f21/ (Permission denied)";
+        QTest::newRow("many") << 125 << 24 << "... and 105 more." << "/f125/ (Permission denied)";
     }
     void reportListsSkippedFolders()
     {
@@ -52,6 +53,19 @@ private Q_SLOTS:
         QCOMPARE(lines.first(), QString("7 Files Added to List."));
         QCOMPARE(lines.size(), lineCount);
         QCOMPARE(lines.last(), lastLine);
+
+        // The details name every folder, each once, and are empty when there is nothing to add.
+        QFETCH(QString, lastLineOfDetails);
+        const QString details = AddFolderReportDetails(7, skipped);
+        if (skippedCount == 0) {
+            QVERIFY(details.isEmpty());
+            return;
+        }
+        QVERIFY(details.endsWith('\n'));
+        const QStringList detailLines = details.chopped(1).split(QLatin1Char('\n'));
+        QCOMPARE(detailLines.mid(0, 3), lines.mid(0, 3));
+        QCOMPARE(detailLines.size(), 3 + skippedCount);
+        QCOMPARE(detailLines.last(), lastLineOfDetails);
     }
 };
 

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QFileInfo>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QTimer>
 #include <sys/stat.h>
 
@@ -166,6 +167,62 @@ private Q_SLOTS:
         QVERIFY(box.prompt.contains(gone));
         QVERIFY(!box.prompt.contains(good));
         QVERIFY(w->CmdConvert2MBOX->isEnabled());
+    }
+
+    // The box names the first failures only: the details and a report file
+    // hold every one, and a clean run leaves no report behind.
+    void completeReportInTheDetailsAndAFile_data()
+    {
+        QTest::addColumn<int>("missing");
+        QTest::addColumn<bool>("folderBlocked");
+        QTest::newRow("clean run") << 0 << false;
+        QTest::newRow("one failure") << 1 << false;
+        QTest::newRow("more than the box lists") << 25 << false;
+        QTest::newRow("report folder cannot be made") << 3 << true;
+    }
+    void completeReportInTheDetailsAndAFile()
+    {
+        QFETCH(int, missing);
+        QFETCH(bool, folderBlocked);
+        TempTree source;
+        TempTree destination;
+        QFile inTheWay(state->reportFolder());
+        if (folderBlocked)
+            QVERIFY(inTheWay.open(QIODevice::WriteOnly));
+        w->AddMessagePath(source.file("ok/1.eml", Message(1)));
+        QStringList gone;
+        for (int i = 0; i < missing; ++i) {
+            gone << source.path(QStringLiteral("gone/%1.eml").arg(i));
+            w->AddMessagePath(gone.last());
+        }
+        convertTo(destination.root());
+
+        QCOMPARE(dialogs->boxes.size(), 1);
+        const ScriptedDialogs::Box box = dialogs->boxes[0];
+        const QStringList detailLines = box.details.split(QLatin1Char('\n'));
+        for (const QString &path : gone)
+            QVERIFY2(detailLines.filter(QRegularExpression(QStringLiteral("^") + QRegularExpression::escape(path)
+                                                           + QStringLiteral(": \\S"))).size() == 1,
+                     qPrintable(path));
+        QVERIFY(!box.details.contains(QStringLiteral("more.")));
+        const QStringList reports = state->reports();
+        if (missing == 0) {
+            QVERIFY(box.details.isEmpty());
+            QVERIFY(reports.isEmpty());
+            return;
+        }
+        if (folderBlocked) {
+            QVERIFY(reports.isEmpty());
+            QVERIFY2(box.prompt.contains(QStringLiteral("could not be written")), qPrintable(box.prompt));
+            QCOMPARE(Records(TempTree::read(destination.root() + source.root() + QStringLiteral("/ok/ok.mbox"))), 1);
+            return;
+        }
+        QCOMPARE(reports.size(), 1);
+        QVERIFY2(QRegularExpression(QStringLiteral("^conversion-\\d{4}-\\d\\d-\\d\\dT\\d\\d-\\d\\d-\\d\\d\\.txt$"))
+                     .match(reports[0]).hasMatch(), qPrintable(reports[0]));
+        const QString reportPath = state->reportFolder() + QLatin1Char('/') + reports[0];
+        QCOMPARE(QString::fromUtf8(TempTree::read(reportPath)), box.details);
+        QVERIFY2(box.prompt.endsWith(reportPath + QStringLiteral("\r\n")), qPrintable(box.prompt));
     }
 
     void emptyListSaysSoAtOnce()
