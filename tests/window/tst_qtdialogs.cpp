@@ -1,8 +1,10 @@
 #include "app/QtDialogs.h"
+#include "app/ScreenFit.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -66,6 +68,87 @@ private Q_SLOTS:
         QVERIFY(seen);
         QCOMPARE(buttons, 1);
         QCOMPARE(iconKind, icon);
+    }
+
+    // Seen: a box of long skipped folders 1,262 px high on a 1,024 px screen,
+    // its button off-screen. Long lines are shortened in the box, whole in the details.
+    void longListFitsTheScreen_data()
+    {
+        QTest::addColumn<QString>("folderName");
+        QTest::newRow("names with spaces") << QStringLiteral("Archived mail from the old server ").repeated(12);
+        QTest::newRow("names without spaces") << QStringLiteral("ArchivedMailFromTheOldServer").repeated(12);
+    }
+    void longListFitsTheScreen()
+    {
+        QFETCH(QString, folderName);
+        QStringList lines{QStringLiteral("1 of 22 messages were exported to .mbox format."), QString(),
+                          QStringLiteral("Not exported:")};
+        for (int i = 1; i <= 20; ++i)
+            lines << QStringLiteral("/home/ann/%1/%2/%3.eml: No such file or directory").arg(folderName).arg(i).arg(i);
+        lines << QStringLiteral("... and 1 more.") << QString()
+              << QStringLiteral("The complete report is in /home/ann/.local/state/quorvel/conversion-2026-12-07T10-45-12.txt");
+        const QString details = lines.mid(3, 20).join(QLatin1Char('\n')) + QLatin1Char('\n');
+        QtDialogs dialogs;
+        QRect available, collapsed, expanded;
+        QString shownDetails;
+        Qt::TextInteractionFlags flags;
+        QTimer::singleShot(0, this, [&] {
+            QTRY_VERIFY(qobject_cast<QMessageBox *>(QApplication::activeModalWidget()));
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            available = box->screen()->availableGeometry();
+            QTRY_VERIFY(box->isVisible());
+            collapsed = box->frameGeometry();
+            shownDetails = box->detailedText();
+            flags = box->textInteractionFlags();
+            for (QAbstractButton *button : box->findChildren<QAbstractButton *>())
+                if (box->buttonRole(button) == QMessageBox::ActionRole)
+                    button->click();
+            expanded = box->frameGeometry();
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        QCOMPARE(dialogs.MsgBoxWithDetails(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"), 48,
+                                           QStringLiteral("Quorvel"), details), 1);
+        QVERIFY(!available.isEmpty());
+        QVERIFY2(collapsed.height() <= available.height() && collapsed.width() <= available.width(),
+                 qPrintable(QStringLiteral("%1x%2").arg(collapsed.width()).arg(collapsed.height())));
+        QVERIFY2(expanded.height() <= available.height() && expanded.width() <= available.width(),
+                 qPrintable(QStringLiteral("%1x%2").arg(expanded.width()).arg(expanded.height())));
+        QVERIFY(expanded.height() > collapsed.height());
+        QCOMPARE(shownDetails, details);
+        QVERIFY(flags & Qt::TextSelectableByMouse);
+    }
+
+    // A screen too small for the whole list keeps its head and the last line,
+    // which names the report file; every line fits the width.
+    void fitLines_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("maxLines");
+        QTest::addColumn<int>("shownLines");
+        QTest::newRow("fits") << 6 << 10 << 6;
+        QTest::newRow("too many lines") << 30 << 10 << 10;
+    }
+    void fitLines()
+    {
+        QFETCH(int, count);
+        QFETCH(int, maxLines);
+        QFETCH(int, shownLines);
+        QStringList lines;
+        for (int i = 1; i <= count; ++i)
+            lines << QStringLiteral("/start%1/").arg(i) + QStringLiteral("middle/").repeated(i * 10) + QStringLiteral("end.eml\r");
+        const QFontMetrics metrics(QApplication::font());
+        const int width = metrics.horizontalAdvance(QStringLiteral("x").repeated(40));
+        const QStringList fitted = FitLines(lines.join(QLatin1Char('\n')) + QLatin1Char('\n'), metrics, width, maxLines)
+                                       .split(QLatin1Char('\n'));
+        QCOMPARE(fitted.size(), shownLines + 1);
+        QVERIFY(fitted.last().isEmpty());
+        QVERIFY(fitted[shownLines - 1].startsWith(QStringLiteral("/start%1/").arg(count)));
+        for (int i = 0; i < shownLines; ++i) {
+            QVERIFY2(metrics.horizontalAdvance(fitted[i].chopped(fitted[i].endsWith(QLatin1Char('\r')) ? 1 : 0)) <= width,
+                     qPrintable(fitted[i]));
+            QVERIFY(fitted[i] == QString(QChar(0x2026)) || fitted[i].endsWith(QStringLiteral("end.eml\r")));
+        }
+        QVERIFY(fitted[0].startsWith(QStringLiteral("/start1/")));
     }
 };
 
