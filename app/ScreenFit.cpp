@@ -15,6 +15,28 @@ constexpr int BelowText = 260;
 constexpr int NarrowestText = 120;
 constexpr int FewestLines = 5;
 const QChar Ellipsis(0x2026);
+
+// "path: reason" and "path (reason)" keep their reason whole when it is short,
+// and the path gives way in its middle: its file name is what tells the lines apart.
+QString ShortenLine(const QString &line, const QFontMetrics &metrics, int maxWidth)
+{
+    if (metrics.horizontalAdvance(line) <= maxWidth)
+        return line;
+    const qsizetype nameStart = line.lastIndexOf(QLatin1Char('/'));
+    if (nameStart >= 0) {
+        qsizetype split = line.indexOf(QStringLiteral(": "), nameStart);
+        const qsizetype bracket = line.indexOf(QStringLiteral(" ("), nameStart);
+        if (split < 0 || (bracket >= 0 && bracket < split))
+            split = bracket;
+        if (split > 0) {
+            const QString reason = line.mid(split);
+            const int reasonWidth = metrics.horizontalAdvance(reason);
+            if (reasonWidth <= maxWidth / 2)
+                return metrics.elidedText(line.left(split), Qt::ElideMiddle, maxWidth - reasonWidth) + reason;
+        }
+    }
+    return metrics.elidedText(line, Qt::ElideMiddle, maxWidth);
+}
 }
 
 QString FitLines(const QString &text, const QFontMetrics &metrics, int maxWidth, int maxLines)
@@ -32,7 +54,7 @@ QString FitLines(const QString &text, const QFontMetrics &metrics, int maxWidth,
         const bool carriageReturn = line.endsWith(QLatin1Char('\r'));
         if (carriageReturn)
             line.chop(1);
-        line = metrics.elidedText(line, Qt::ElideMiddle, maxWidth);
+        line = ShortenLine(line, metrics, maxWidth);
         if (carriageReturn)
             line += QLatin1Char('\r');
     }

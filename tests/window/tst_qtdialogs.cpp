@@ -119,25 +119,29 @@ private Q_SLOTS:
     }
 
     // A screen too small for the whole list keeps its head and the last line,
-    // which names the report file; every line fits the width.
+    // which names the report file; every line fits the width, and keeps its
+    // file name and its reason.
     void fitLines_data()
     {
         QTest::addColumn<int>("count");
         QTest::addColumn<int>("maxLines");
         QTest::addColumn<int>("shownLines");
-        QTest::newRow("fits") << 6 << 10 << 6;
-        QTest::newRow("too many lines") << 30 << 10 << 10;
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("fits") << 6 << 10 << 6 << "";
+        QTest::newRow("too many lines") << 30 << 10 << 10 << "";
+        QTest::newRow("the reason stays whole") << 6 << 10 << 6 << ": No such file or directory";
     }
     void fitLines()
     {
         QFETCH(int, count);
         QFETCH(int, maxLines);
         QFETCH(int, shownLines);
+        QFETCH(QString, reason);
         QStringList lines;
         for (int i = 1; i <= count; ++i)
-            lines << QStringLiteral("/start%1/").arg(i) + QStringLiteral("middle/").repeated(i * 10) + QStringLiteral("end.eml\r");
+            lines << QStringLiteral("/start%1/").arg(i) + QStringLiteral("middle/").repeated(i * 10) + QStringLiteral("end.eml") + reason + QLatin1Char('\r');
         const QFontMetrics metrics(QApplication::font());
-        const int width = metrics.horizontalAdvance(QStringLiteral("x").repeated(40));
+        const int width = metrics.horizontalAdvance(QStringLiteral("x").repeated(80));
         const QStringList fitted = FitLines(lines.join(QLatin1Char('\n')) + QLatin1Char('\n'), metrics, width, maxLines)
                                        .split(QLatin1Char('\n'));
         QCOMPARE(fitted.size(), shownLines + 1);
@@ -146,7 +150,7 @@ private Q_SLOTS:
         for (int i = 0; i < shownLines; ++i) {
             QVERIFY2(metrics.horizontalAdvance(fitted[i].chopped(fitted[i].endsWith(QLatin1Char('\r')) ? 1 : 0)) <= width,
                      qPrintable(fitted[i]));
-            QVERIFY(fitted[i] == QString(QChar(0x2026)) || fitted[i].endsWith(QStringLiteral("end.eml\r")));
+            QVERIFY(fitted[i] == QString(QChar(0x2026)) || fitted[i].endsWith(QStringLiteral("end.eml") + reason + QLatin1Char('\r')));
         }
         QVERIFY(fitted[0].startsWith(QStringLiteral("/start1/")));
     }
