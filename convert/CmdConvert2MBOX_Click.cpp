@@ -66,7 +66,6 @@ private:
     int total_ = 0;
     bool messagePending_ = false;
 };
-
 }
 
 void frmStep1::CmdConvert2MBOX_Click()
@@ -79,9 +78,9 @@ void frmStep1::CmdConvert2MBOX_Click()
         return;
     if (!destination.endsWith(QLatin1Char('/')))
         destination += QLatin1Char('/');
-    yielder().YieldNow();
     const FocusComesBack focus(this);
     const ConvertButtonState::Run running(convertButton());
+    yielder().YieldNow();
     ProgressBar1->SetRange(0, 100);
     EmlProgress->SetRange(0, 100);
 
