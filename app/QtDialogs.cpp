@@ -1,5 +1,6 @@
 #include "app/QtDialogs.h"
 
+#include "app/ScreenFit.h"
 #include "modules/CommonDialog.h"
 #include "modules/FileNames.h"
 
@@ -7,6 +8,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QScreen>
 #include <QUrl>
 
 namespace {
@@ -33,7 +35,20 @@ QString QtFilter(const CommonDialog &dialog)
 
 int QtDialogs::MsgBox(const QString &prompt, int style, const QString &title)
 {
-    QMessageBox box(IconOf(style), title, prompt, QMessageBox::NoButton, QApplication::activeWindow());
+    return MsgBoxWithDetails(prompt, style, title, QString());
+}
+
+int QtDialogs::MsgBoxWithDetails(const QString &prompt, int style, const QString &title, const QString &details)
+{
+    QWidget *owner = QApplication::activeWindow();
+    QMessageBox box(IconOf(style), title, QString(), QMessageBox::NoButton, owner);
+    // A path with "<" in it is no markup.
+    box.setTextFormat(Qt::PlainText);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+    const QScreen *screen = owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
+    box.setText(screen ? FitMessageBoxText(prompt, QFontMetrics(box.font()), *screen) : prompt);
+    if (!details.isEmpty())
+        box.setDetailedText(details);
     if ((style & 0xF) == 4) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);

@@ -7,6 +7,8 @@
 class QtDialogs final : public Dialogs {
 public:
     int MsgBox(const QString &prompt, int style, const QString &title) override;
+    // Selectable text, shortened to fit the screen; the details keep it whole.
+    int MsgBoxWithDetails(const QString &prompt, int style, const QString &title, const QString &details) override;
     void ShowOpen(CommonDialog &dialog) override;
     QString PickFolder(QWidget *owner, const QString &prompt) override;
     void OpenUrl(const QString &target) override;

@@ -1,5 +1,6 @@
 #include "app/frmStep1.h"
 
+#include "app/ConvertButtonState.h"
 #include "app/FilledShape.h"
 #include "app/Fonts.h"
 #include "app/ProgressBar.h"
@@ -186,7 +187,8 @@ void frmStep1::CreateControls()
 
     CmdConvert2MBOX = MakeButton(this, "CmdConvert2MBOX", QStringLiteral("Convert &Messages to MBOX File"),
                                  TwipsRect(2760, 5040, 2655, 435));
-    CmdConvert2MBOX->setEnabled(false);
+    convertButton_ = std::make_unique<ConvertButtonState>(CmdConvert2MBOX);
+    convertButton_->SetAvailable(false);
 
     Picture3 = new QWidget(this);
     Picture3->setObjectName(QStringLiteral("Picture3"));
@@ -254,10 +256,17 @@ void frmStep1::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-int frmStep1::MsgBox(const QString &prompt, int style, const QString &title)
+void frmStep1::SetConvertAvailable(bool available)
+{
+    convertButton_->SetAvailable(available);
+}
+
+int frmStep1::MsgBox(const QString &prompt, int style, const QString &title, const QString &details)
 {
     if (closing_)
         return style == MsgBoxStyle::YesNoQuestion ? MsgBoxResult::No : MsgBoxResult::Ok;
+    if (!details.isEmpty())
+        return dialogs_.MsgBoxWithDetails(prompt, style, title, details);
     return dialogs_.MsgBox(prompt, style, title);
 }
 

@@ -6,6 +6,10 @@
 #include <QWidget>
 #include <memory>
 
+class ConvertButtonState;
+struct ConversionResult;
+struct SkippedFolder;
+template <typename T> class Collection;
 class Dialogs;
 class FilledShape;
 class FlexGrid;
@@ -62,8 +66,18 @@ public:
     void CmdHelp_Click();
     void cmdEnd_Click();
 
+    // Whether the convert button is on, decided in one place: never while a run goes on.
+    void SetConvertAvailable(bool available);
+    ConvertButtonState &convertButton() { return *convertButton_; }
+
     // A modal box through the dialog seam; shows nothing once the window is closing.
-    int MsgBox(const QString &prompt, int style, const QString &title);
+    // Details, when given, hold the complete text behind the box's button.
+    int MsgBox(const QString &prompt, int style, const QString &title, const QString &details = QString());
+
+    // The boxes that end a command; a complete list that the box cannot hold
+    // goes into its details and into a report file it names.
+    void ShowConversionReport(const ConversionResult &result);
+    void ShowAddFolderReport(int added, const Collection<SkippedFolder> &skipped);
     Dialogs &dialogs() { return dialogs_; }
     // The window's yield point: throws Interrupted once the window has closed.
     Yielder &yielder() { return *yielder_; }
@@ -91,6 +105,7 @@ private:
 
     Dialogs &dialogs_;
     std::unique_ptr<Yielder> yielder_;
+    std::unique_ptr<ConvertButtonState> convertButton_;
     bool closing_ = false;
     bool centred_ = false;
 };

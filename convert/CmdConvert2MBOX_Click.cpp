@@ -1,6 +1,7 @@
+#include "app/ConvertButtonState.h"
+#include "app/FocusComesBack.h"
 #include "app/ProgressBar.h"
 #include "app/frmStep1.h"
-#include "convert/ConversionReport.h"
 #include "convert/ConversionRun.h"
 #include "modules/Dialogs.h"
 #include "modules/registry.h"
@@ -65,28 +66,21 @@ private:
     int total_ = 0;
     bool messagePending_ = false;
 };
-
-// The convert button comes back on every way out of a run.
-class EnableOnExit {
-public:
-    explicit EnableOnExit(QPushButton *button) : button_(button) {}
-    ~EnableOnExit() { button_->setEnabled(true); }
-
-private:
-    QPushButton *button_;
-};
 }
 
 void frmStep1::CmdConvert2MBOX_Click()
 {
+    // The button is off during a run; this is for a click that got through anyway.
+    if (convertButton().RunActive())
+        return;
     QString destination = BrowseForFolder(dialogs_, this, QStringLiteral("Choose Folder to Save..."));
     if (destination.isEmpty())
         return;
     if (!destination.endsWith(QLatin1Char('/')))
         destination += QLatin1Char('/');
+    const FocusComesBack focus(this);
+    const ConvertButtonState::Run running(convertButton());
     yielder().YieldNow();
-    CmdConvert2MBOX->setEnabled(false);
-    EnableOnExit enableOnExit(CmdConvert2MBOX);
     ProgressBar1->SetRange(0, 100);
     EmlProgress->SetRange(0, 100);
 
@@ -115,5 +109,5 @@ void frmStep1::CmdConvert2MBOX_Click()
     }
     progress.ShowPending();
     yielder().YieldNow();
-    MsgBox(ConversionReport(result), ConversionReportStyle(result), ApplicationTitle());
+    ShowConversionReport(result);
 }

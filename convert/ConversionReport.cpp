@@ -4,29 +4,61 @@
 #include "modules/Dialogs.h"
 #include "modules/FirstLines.h"
 
+#include <limits>
+
 namespace {
 constexpr int ListedFailures = 20;
-}
+constexpr int ListedNotes = 20;
+constexpr qsizetype Everything = std::numeric_limits<qsizetype>::max();
+const QString Crlf = QStringLiteral("\r\n");
+const QString Lf = QStringLiteral("\n");
 
-QString ConversionReport(const ConversionResult &result)
+QString Outcome(const ConversionResult &result, qsizetype listed, const QString &lineEnd)
 {
-    const QString crlf = QStringLiteral("\r\n");
     if (result.Succeeded())
-        return QStringLiteral("Export Completed Successfully !") + crlf
+        return QStringLiteral("Export Completed Successfully !") + lineEnd
             + QStringLiteral("Your data has been successfully exported to .mbox format "
                              "(Compatible for Mac Mail, Entourage, Thunderbird, Evolution etc).")
-            + crlf;
+            + lineEnd;
     if (result.total == 0)
-        return QStringLiteral("There was nothing to convert: the list of messages is empty.") + crlf;
+        return QStringLiteral("There was nothing to convert: the list of messages is empty.") + lineEnd;
 
     QString text = QStringLiteral("%1 of %2 messages were exported to .mbox format.")
-                       .arg(result.written).arg(result.total) + crlf;
+                       .arg(result.written).arg(result.total) + lineEnd;
     if (result.failures.isEmpty())
         return text;
     QStringList failures;
     for (const ConversionFailure &failure : result.failures)
         failures.append(failure.path + QStringLiteral(": ") + failure.reason);
-    return text + crlf + QStringLiteral("Not exported:") + crlf + FirstLines(failures, ListedFailures, crlf);
+    return text + lineEnd + QStringLiteral("Not exported:") + lineEnd + FirstLines(failures, listed, lineEnd);
+}
+
+QString Notes(const ConversionResult &result, qsizetype listed, const QString &lineEnd)
+{
+    if (result.notes.isEmpty())
+        return {};
+    QStringList notes;
+    for (const ConversionNote &note : result.notes)
+        notes.append(note.path + QStringLiteral(": ") + note.text);
+    return lineEnd + QStringLiteral("Notes:") + lineEnd + FirstLines(notes, listed, lineEnd);
+}
+}
+
+QString ConversionReport(const ConversionResult &result)
+{
+    return Outcome(result, ListedFailures, Crlf);
+}
+
+QString ConversionReportNotes(const ConversionResult &result)
+{
+    return Notes(result, ListedNotes, Crlf);
+}
+
+QString ConversionReportDetails(const ConversionResult &result)
+{
+    if (result.failures.isEmpty() && result.notes.isEmpty())
+        return {};
+    return Outcome(result, Everything, Lf) + Notes(result, Everything, Lf);
 }
 
 int ConversionReportStyle(const ConversionResult &result)

@@ -2,7 +2,10 @@
 
 #include "modules/FirstLines.h"
 
-QString AddFolderReport(int added, const Collection<SkippedFolder> &skipped)
+#include <limits>
+
+namespace {
+QString Report(int added, const Collection<SkippedFolder> &skipped, qsizetype listed)
 {
     QString text = QString::number(added) + QStringLiteral(" Files Added to List.");
     if (skipped.Count() == 0)
@@ -11,7 +14,20 @@ QString AddFolderReport(int added, const Collection<SkippedFolder> &skipped)
     for (const SkippedFolder &folder : skipped)
         folders.append(folder.path + QStringLiteral(" (") + folder.reason + QLatin1Char(')'));
     text += QStringLiteral("\n\nThese folders could not be read and were skipped:\n");
-    text += FirstLines(folders, MaxListedSkippedFolders, QStringLiteral("\n"));
+    text += FirstLines(folders, listed, QStringLiteral("\n"));
     text.chop(1);
     return text;
+}
+}
+
+QString AddFolderReport(int added, const Collection<SkippedFolder> &skipped)
+{
+    return Report(added, skipped, MaxListedSkippedFolders);
+}
+
+QString AddFolderReportDetails(int added, const Collection<SkippedFolder> &skipped)
+{
+    if (skipped.Count() == 0)
+        return {};
+    return Report(added, skipped, std::numeric_limits<qsizetype>::max()) + QLatin1Char('\n');
 }

@@ -48,12 +48,11 @@ void frmStep1::CmdAddFolder_Click()
         } catch (...) {
             // The rows appended so far stay listed, and can be converted.
             if (added > 0)
-                CmdConvert2MBOX->setEnabled(true);
+                SetConvertAvailable(true);
             throw;
         }
     }
-    CmdConvert2MBOX->setEnabled(added > 0);
+    SetConvertAvailable(added > 0);
     yielder().YieldNow();
-    MsgBox(AddFolderReport(added, *skipped),
-           skipped->Count() > 0 ? MsgBoxStyle::Exclamation : MsgBoxStyle::OkOnly, ApplicationTitle());
+    ShowAddFolderReport(added, *skipped);
 }

@@ -3,8 +3,6 @@
 #include "modules/Dialogs.h"
 #include "modules/RunTimeError.h"
 
-#include <QPushButton>
-
 namespace {
 const QChar Nul(u'\0');
 constexpr int OpenFlags = CommonDialog::AllowMultiSelect | CommonDialog::Explorer;
@@ -28,7 +26,7 @@ void frmStep1::cmdAdd_Click()
         yielder().Yield();
         if (!selection.endsWith(Nul))
             selection += Nul;
-        CmdConvert2MBOX->setEnabled(true);
+        SetConvertAvailable(true);
 
         // Pieces: the folder, then each name; or one full path alone. The
         // piece after the final NUL is always empty and never used.

@@ -28,6 +28,15 @@ public:
     // A modal message box; returns the answer code (Ok, Yes or No).
     virtual int MsgBox(const QString &prompt, int style, const QString &title) = 0;
 
+    // The same box with more text behind a button: the complete list, where
+    // the box's own text names only the first lines. A seam with no room for
+    // details shows the box alone.
+    virtual int MsgBoxWithDetails(const QString &prompt, int style, const QString &title, const QString &details)
+    {
+        Q_UNUSED(details);
+        return MsgBox(prompt, style, title);
+    }
+
     // The open dialog: fills dialog.FileName as the common dialog does (one full
     // path, or the folder and each name separated by NUL; empty on cancel).
     // Names that do not fit in dialog.MaxFileSize raise BufferTooSmall.

@@ -34,11 +34,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("skippedCount");
         QTest::addColumn<int>("lineCount");
         QTest::addColumn<QString>("lastLine");
-        QTest::newRow("none") << 0 << 1 << "7 Files Added to List.";
-        QTest::newRow("one") << 1 << 4 << "/f1/ (Permission denied)";
-        QTest::newRow("twenty") << 20 << 23 << "/f20/ (Permission denied)";
-        QTest::newRow("twenty-one") << 21 << 24 << "... and 1 more.";
-        QTest::newRow("many") << 125 << 24 << "... and 105 more.";
+        QTest::addColumn<QString>("lastLineOfDetails");
+        QTest::newRow("none") << 0 << 1 << "7 Files Added to List." << "";
+        QTest::newRow("one") << 1 << 4 << "/f1/ (Permission denied)" << "/f1/ (Permission denied)";
+        QTest::newRow("twenty") << 20 << 23 << "/f20/ (Permission denied)" << "/f20/ (Permission denied)";
+        QTest::newRow("twenty-one") << 21 << 24 << "... and 1 more." << "/f21/ (Permission denied)";
+        QTest::newRow("many") << 125 << 24 << "... and 105 more." << "/f125/ (Permission denied)";
     }
     void reportListsSkippedFolders()
     {
@@ -52,6 +53,12 @@ private Q_SLOTS:
         QCOMPARE(lines.first(), QString("7 Files Added to List."));
         QCOMPARE(lines.size(), lineCount);
         QCOMPARE(lines.last(), lastLine);
+
+        // The details name every folder, and are empty when none was skipped.
+        QFETCH(QString, lastLineOfDetails);
+        const QStringList detailLines = AddFolderReportDetails(7, skipped).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(detailLines.size(), skippedCount > 0 ? 2 + skippedCount : 0);
+        QCOMPARE(detailLines.value(detailLines.size() - 1), lastLineOfDetails);
     }
 };
 

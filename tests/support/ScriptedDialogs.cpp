@@ -5,7 +5,12 @@
 
 int ScriptedDialogs::MsgBox(const QString &prompt, int style, const QString &title)
 {
-    boxes.append({prompt, style, title});
+    return MsgBoxWithDetails(prompt, style, title, QString());
+}
+
+int ScriptedDialogs::MsgBoxWithDetails(const QString &prompt, int style, const QString &title, const QString &details)
+{
+    boxes.append({prompt, style, title, details});
     if (onMsgBox)
         onMsgBox(boxes.last());
     if (!msgBoxAnswers.isEmpty())

@@ -17,6 +17,7 @@ public:
         QString prompt;
         int style = 0;
         QString title;
+        QString details;
     };
 
     // What one ShowOpen does: put text into FileName, or raise an error.
@@ -42,6 +43,7 @@ public:
     std::function<void(const Box &)> onMsgBox;
 
     int MsgBox(const QString &prompt, int style, const QString &title) override;
+    int MsgBoxWithDetails(const QString &prompt, int style, const QString &title, const QString &details) override;
     void ShowOpen(CommonDialog &dialog) override;
     QString PickFolder(QWidget *owner, const QString &prompt) override;
     void OpenUrl(const QString &target) override;

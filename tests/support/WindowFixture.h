@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ScriptedDialogs.h"
+#include "TemporaryStateFolder.h"
 #include "app/frmStep1.h"
 
 #include <QObject>
@@ -41,6 +42,7 @@ protected:
     WindowFixture fixture;
     frmStep1 *w = nullptr;
     ScriptedDialogs *dialogs = nullptr;
+    std::unique_ptr<TemporaryStateFolder> state;  // a new one for each test function
 
     // Every yield point lets the window run, so a test sees each step,
     // whatever the machine's speed.
@@ -54,9 +56,14 @@ protected:
 private Q_SLOTS:
     void init()
     {
+        state = std::make_unique<TemporaryStateFolder>();
         fixture.dialogs = ScriptedDialogs();
         w = &fixture.open();
         dialogs = &fixture.dialogs;
     }
-    void cleanup() { fixture.window.reset(); }
+    void cleanup()
+    {
+        fixture.window.reset();
+        state.reset();
+    }
 };

@@ -4,6 +4,7 @@
 #include "ScriptedDialogs.h"
 #include "WindowFixture.h"
 #include "TempTree.h"
+#include "TemporaryStateFolder.h"
 
 #include "list/FlexGrid.h"
 
@@ -158,6 +159,7 @@ private Q_SLOTS:
         auto fs = std::make_shared<HookedFileSystem>();
         fs->locked = locked;
         UseFileSystem use(fs);
+        TemporaryStateFolder state;
         ScriptedDialogs dialogs;
         frmStep1 window(dialogs);
         dialogs.folderAnswers << tree.root();
@@ -167,9 +169,16 @@ private Q_SLOTS:
         QCOMPARE(ListedPaths(window), QStringList({tree.path("a.eml"), tree.path("open/b.eml")}));
         QCOMPARE(dialogs.boxes.size(), 1);
         QCOMPARE(dialogs.boxes[0].style, 48);
+        const QString skippedLine = locked + " (Permission denied)";
         const QStringList lines = dialogs.boxes[0].prompt.split('\n');
         QCOMPARE(lines.first(), QString("2 Files Added to List."));
-        QVERIFY2(lines.last().contains(locked) && lines.last().contains("Permission denied"), qPrintable(lines.last()));
+        QVERIFY2(lines.contains(skippedLine), qPrintable(dialogs.boxes[0].prompt));
+        // The complete list: in the box's details, and in the report file the box names.
+        QVERIFY2(dialogs.boxes[0].details.split('\n').contains(skippedLine), qPrintable(dialogs.boxes[0].details));
+        QCOMPARE(state.reports().size(), 1);
+        const QString report = state.reportFolder() + "/" + state.reports().first();
+        QCOMPARE(QString::fromUtf8(TempTree::read(report)), dialogs.boxes[0].details);
+        QVERIFY2(lines.last().endsWith(report), qPrintable(lines.last()));
         QVERIFY(window.CmdConvert2MBOX->isEnabled());
     }
 

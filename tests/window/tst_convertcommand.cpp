@@ -2,6 +2,7 @@
 #include "WindowFixture.h"
 #include "app/ProgressBar.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QFileInfo>
@@ -167,6 +168,46 @@ private Q_SLOTS:
         QVERIFY(w->CmdConvert2MBOX->isEnabled());
     }
 
+    // The box names the first failures only: its details and a report file
+    // hold every one; a clean run leaves no report.
+    void completeReportInTheDetailsAndAFile_data()
+    {
+        QTest::addColumn<int>("missing");
+        QTest::addColumn<bool>("folderBlocked");
+        QTest::newRow("clean run") << 0 << false;
+        QTest::newRow("more than the box lists") << 25 << false;
+        QTest::newRow("report folder cannot be made") << 3 << true;
+    }
+    void completeReportInTheDetailsAndAFile()
+    {
+        QFETCH(int, missing);
+        QFETCH(bool, folderBlocked);
+        TempTree source, destination;
+        QFile inTheWay(state->reportFolder());
+        QVERIFY(!folderBlocked || inTheWay.open(QIODevice::WriteOnly));
+        w->AddMessagePath(source.file("ok/1.eml", Message(1)));
+        for (int i = 0; i < missing; ++i)
+            w->AddMessagePath(source.path(QStringLiteral("gone/%1.eml").arg(i)));
+        convertTo(destination.root());
+
+        const ScriptedDialogs::Box box = dialogs->boxes.value(0);
+        for (int i = 0; i < missing; ++i)
+            QVERIFY(box.details.contains(QStringLiteral("\n%1: ").arg(source.path(QStringLiteral("gone/%1.eml").arg(i)))));
+        const QStringList reports = state->reports();
+        QCOMPARE(reports.size(), missing > 0 && !folderBlocked ? 1 : 0);
+        QCOMPARE(box.details.isEmpty(), missing == 0);
+        if (folderBlocked)
+            QVERIFY2(box.prompt.contains(QStringLiteral("could not be written")), qPrintable(box.prompt));
+        if (reports.isEmpty())
+            return;
+        QVERIFY2(reports[0].startsWith(QStringLiteral("conversion-"))
+                     && QDateTime::fromString(reports[0].mid(11, 19), QStringLiteral("yyyy-MM-dd'T'HH-mm-ss")).isValid(),
+                 qPrintable(reports[0]));
+        const QString reportPath = state->reportFolder() + QLatin1Char('/') + reports[0];
+        QCOMPARE(QString::fromUtf8(TempTree::read(reportPath)), box.details);
+        QVERIFY2(box.prompt.endsWith(reportPath + QStringLiteral("\r\n")), qPrintable(box.prompt));
+    }
+
     void emptyListSaysSoAtOnce()
     {
         TempTree destination;
@@ -202,6 +243,68 @@ private Q_SLOTS:
         QCOMPARE(Records(mbox), 2);
         QCOMPARE(dialogs->boxes.size(), 2);  // the clear question, then the report
         QCOMPARE(dialogs->boxes.last().style, 64);
+    }
+
+    // Anything can be clicked while a run yields: adding files or a folder
+    // must not turn the convert button back on, or a click on it would start a
+    // second run inside the first one's half-written record.
+    void addingDuringTheRunKeepsConvertOff()
+    {
+        TempTree source, destination, more;
+        QByteArray whole;
+        for (int i = 0; i < 6; ++i) {
+            w->AddMessagePath(source.file(QStringLiteral("a/%1.eml").arg(i), Message(i, 2000)));
+            whole += "From sender" + QByteArray::number(i) + "@example.org Tue Mar 05 14:07:09 2024\r\n" + Message(i, 2000) + "\r\n";
+        }
+        const QString added = more.file("b/extra.eml", Message(99));
+        dialogs->folderAnswers << destination.root() << more.root() << destination.root();
+        dialogs->openAnswers.enqueue({added});
+        YieldAtEveryPoint();
+        QList<bool> enabledMeanwhile;
+        QTimer meddler;
+        meddler.setInterval(0);
+        connect(&meddler, &QTimer::timeout, w, [&] {
+            if (w->LblProgessCurrent->text() != QLatin1String("Message 1 (of 6)"))
+                return;
+            meddler.stop();
+            for (QPushButton *command : {w->CmdAddFolder, w->cmdAdd}) {
+                command->click();
+                enabledMeanwhile << w->CmdConvert2MBOX->isEnabled();
+            }
+            w->CmdConvert2MBOX->click();
+        });
+        meddler.start();
+        convertTo(destination.root());
+
+        QCOMPARE(enabledMeanwhile, QList<bool>({false, false}));
+        QCOMPARE(dialogs->folderPrompts.size(), 2);  // one destination, one source folder
+        QCOMPARE(TempTree::read(destination.root() + source.root() + QStringLiteral("/a/a.mbox")), whole);
+        QCOMPARE(dialogs->boxes.size(), 2);  // the folder's count, then the run's report
+        QCOMPARE(dialogs->boxes.last().style, 64);
+        QVERIFY(w->CmdConvert2MBOX->isEnabled());
+    }
+
+    // Disabled during the run, the convert button passed the focus on to Exit,
+    // where Return twice quits.
+    void focusComesBackAfterTheRun_data()
+    {
+        QTest::addColumn<bool>("withMessages");
+        QTest::newRow("converted") << true;
+        QTest::newRow("nothing to convert") << false;
+    }
+    void focusComesBackAfterTheRun()
+    {
+        QFETCH(bool, withMessages);
+        TempTree source, destination;
+        if (withMessages)
+            w->AddMessagePath(source.file("a/1.eml", Message(1)));
+        w->CmdConvert2MBOX->setEnabled(true);
+        w->CmdConvert2MBOX->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w->CmdConvert2MBOX));
+        dialogs->folderAnswers.enqueue(destination.root());
+        QTest::keyClick(w->CmdConvert2MBOX, Qt::Key_Return);
+        QCOMPARE(dialogs->boxes.size(), 1);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w->CmdConvert2MBOX));
     }
 
     void closingDuringTheRunLeavesWholeRecordsOnly()

@@ -1,8 +1,10 @@
 #include "app/QtDialogs.h"
+#include "app/ScreenFit.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -66,6 +68,76 @@ private Q_SLOTS:
         QVERIFY(seen);
         QCOMPARE(buttons, 1);
         QCOMPARE(iconKind, icon);
+    }
+
+    // Seen: a box of long skipped folders 1,262 px high on a 1,024 px screen,
+    // its button off-screen. Long lines are shortened in the box, whole in the details.
+    void longListFitsTheScreen_data()
+    {
+        QTest::addColumn<QString>("folderName");
+        QTest::newRow("names with spaces") << QStringLiteral("Archived mail from the old server ").repeated(12);
+        QTest::newRow("names without spaces") << QStringLiteral("ArchivedMailFromTheOldServer").repeated(12);
+    }
+    void longListFitsTheScreen()
+    {
+        QFETCH(QString, folderName);
+        QStringList lines{QStringLiteral("1 of 22 messages were exported to .mbox format."), QString(), QStringLiteral("Not exported:")};
+        for (int i = 1; i <= 20; ++i)
+            lines << QStringLiteral("/home/ann/%1/%2.eml: No such file or directory").arg(folderName).arg(i);
+        lines << QStringLiteral("... and 1 more.") << QString() << QStringLiteral("The complete report is in /home/ann/") + folderName;
+        const QString details = lines.mid(3, 20).join(QLatin1Char('\n'));
+        QtDialogs dialogs;
+        QRect available, collapsed, expanded;
+        QString shownDetails;
+        Qt::TextInteractionFlags flags;
+        QMessageBox *seen = nullptr;
+        QTimer::singleShot(0, this, [&] {
+            QTRY_VERIFY((seen = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) && seen->isVisible());
+            shownDetails = seen->detailedText();
+            flags = seen->textInteractionFlags();
+            available = seen->screen()->availableGeometry();
+            collapsed = seen->frameGeometry();
+            for (QAbstractButton *button : seen->buttons())
+                if (seen->buttonRole(button) == QMessageBox::ActionRole)
+                    button->click();  // opens the details
+            expanded = seen->frameGeometry();
+            QTest::keyClick(seen, Qt::Key_Return);
+        });
+        QCOMPARE(dialogs.MsgBoxWithDetails(lines.join(QStringLiteral("\r\n")), 48, QStringLiteral("Quorvel"), details), 1);
+        QCOMPARE(shownDetails, details);
+        QVERIFY(flags & Qt::TextSelectableByMouse);
+        QVERIFY(expanded.height() > collapsed.height());
+        for (const QRect &box : {collapsed, expanded})
+            QVERIFY2(box.height() <= available.height() && box.width() <= available.width(),
+                     qPrintable(QStringLiteral("%1x%2").arg(box.width()).arg(box.height())));
+    }
+
+    // A screen too small for the whole list keeps its head and the last line,
+    // which names the report file; a line keeps its file name and reason.
+    void fitLines_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("fits") << 6 << "";
+        QTest::newRow("too many lines") << 30 << "";
+        QTest::newRow("a reason") << 6 << ": No such file or directory";
+    }
+    void fitLines()
+    {
+        QFETCH(int, count);
+        QFETCH(QString, reason);
+        QStringList lines;
+        for (int i = 1; i <= count; ++i)
+            lines << QStringLiteral("/start%1/%2end.eml%3\r").arg(i).arg(QStringLiteral("middle/").repeated(10 * i), reason);
+        const QFontMetrics metrics(QApplication::font());
+        const int width = metrics.horizontalAdvance(QStringLiteral("x").repeated(80));
+        const QStringList fitted = FitLines(lines.join(QLatin1Char('\n')), metrics, width, 10).split(QLatin1Char('\n'));
+        QCOMPARE(fitted.size(), qMin(count, 10));
+        QVERIFY(fitted.first().startsWith(QStringLiteral("/start1/")) && fitted.last().startsWith(QStringLiteral("/start%1/").arg(count)));
+        for (const QString &line : fitted) {
+            QVERIFY2(metrics.horizontalAdvance(line.chopped(1)) <= width, qPrintable(line));
+            QVERIFY(line == QString(QChar(0x2026)) || line.endsWith(QStringLiteral("end.eml") + reason + QLatin1Char('\r')));
+        }
     }
 };
 

@@ -1,0 +1,98 @@
+#include "modules/ReportFile.h"
+
+#include "modules/FileDescriptor.h"
+#include "modules/FileNames.h"
+
+#include <QDir>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Two runs in the same second each get their own file.
+constexpr int MaxReportsPerSecond = 1000;
+
+// Each missing folder is made private, as the base directory specification asks.
+QString MakeFolders(const QString &folder)
+{
+    const QByteArray native = NativeName(folder);
+    for (qsizetype end = 1; end <= native.size(); ++end) {
+        if (end < native.size() && native[end] != '/')
+            continue;
+        const QByteArray part = native.left(end);
+        if (::mkdir(part.constData(), 0700) == 0 || errno == EEXIST)
+            continue;
+        return SystemReason(errno);
+    }
+    struct stat status {};
+    if (::stat(native.constData(), &status) != 0)
+        return SystemReason(errno);
+    return S_ISDIR(status.st_mode) ? QString() : SystemReason(ENOTDIR);
+}
+
+int WriteAll(int fd, const QByteArray &data)
+{
+    const char *p = data.constData();
+    qsizetype left = data.size();
+    while (left > 0) {
+        const ssize_t done = ::write(fd, p, size_t(left));
+        if (done < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        p += done;
+        left -= done;
+    }
+    return 0;
+}
+
+} // namespace
+
+QString ReportFolder()
+{
+    const QByteArray state = qgetenv("XDG_STATE_HOME");
+    // The specification: a relative path there is invalid and is ignored.
+    if (state.startsWith('/'))
+        return NameFromNative(state) + QStringLiteral("/quorvel");
+    const QByteArray home = qgetenv("HOME");
+    const QString base = home.startsWith('/') ? NameFromNative(home) : QDir::homePath();
+    return base + QStringLiteral("/.local/state/quorvel");
+}
+
+SavedReport SaveReport(const QString &kind, const QString &text, const QDateTime &when)
+{
+    const QString folder = ReportFolder();
+    if (const QString reason = MakeFolders(folder); !reason.isEmpty())
+        return {folder, reason};
+    const QString stem = folder + QLatin1Char('/') + kind + QLatin1Char('-')
+                         + when.toString(QStringLiteral("yyyy-MM-dd'T'HH-mm-ss"));
+    // The text's file names go back to their own bytes.
+    const QByteArray bytes = NativeName(text);
+    for (int n = 1; n <= MaxReportsPerSecond; ++n) {
+        const QString path = stem + (n == 1 ? QString() : QLatin1Char('-') + QString::number(n)) + QStringLiteral(".txt");
+        const QByteArray native = NativeName(path);
+        const FileDescriptor file(::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+        if (file.get() < 0) {
+            if (errno == EEXIST)
+                continue;
+            return {path, SystemReason(errno)};
+        }
+        if (const int error = WriteAll(file.get(), bytes); error != 0) {
+            ::unlink(native.constData());
+            return {path, SystemReason(error)};
+        }
+        return {path, {}};
+    }
+    return {stem + QStringLiteral(".txt"), SystemReason(EEXIST)};
+}
+
+QString SavedReportLine(const SavedReport &saved)
+{
+    if (saved.Saved())
+        return QStringLiteral("The complete report is in ") + saved.path;
+    return QStringLiteral("The complete report could not be written to ") + saved.path + QStringLiteral(": ")
+           + saved.failure;
+}

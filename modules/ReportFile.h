@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+// A command's complete report as a plain-text file, one per run, under the
+// user's state folder ($XDG_STATE_HOME/quorvel, by default
+// ~/.local/state/quorvel): a box shows only the first lines of a long list.
+struct SavedReport {
+    QString path;     // the file written, or the one that could not be
+    QString failure;  // empty when the file was written
+    bool Saved() const { return failure.isEmpty(); }
+};
+
+QString ReportFolder();
+
+// Writes text to "<kind>-<yyyy-MM-ddTHH-mm-ss>[-n].txt" in the report folder,
+// making the folder when needed; an existing report is never overwritten.
+// Never throws: a report that cannot be written says why.
+SavedReport SaveReport(const QString &kind, const QString &text,
+                       const QDateTime &when = QDateTime::currentDateTime());
+
+// The line a box adds to name the report file, or to say it could not be written.
+QString SavedReportLine(const SavedReport &saved);
