@@ -16,11 +16,10 @@ def expected(source, lf=False):
         end = re.search(rb'\r\n|\r|\n', source)
         source = b'' if end is None else source[end.end():]
     if lf:
-        # Every line end (CR LF, lone CR, LF) is one LF.
-        if not source:
-            return b'\n'
+        # Every line end (CR LF, lone CR, LF) is one LF; mailbox leaves out
+        # the empty line that closes an LF record.
         lines = re.sub(rb'\r\n?', b'\n', source)
-        return lines + (b'\n' if lines.endswith(b'\n') else b'\n\n')
+        return lines if not lines or lines.endswith(b'\n') else lines + b'\n'
     if not source:
         return b'\r\n'
     # Lines end at CR or CR LF and are written with CR LF; a lone LF stays.
