@@ -1,5 +1,7 @@
 #include "convert/MboxFile.h"
 
+#include "convert/AppendMarker.h"
+#include "convert/MboxTail.h"
 #include "modules/FileDescriptor.h"
 #include "modules/FileNames.h"
 
@@ -14,28 +16,29 @@ namespace {
 
 // A large record goes out in pieces with the window's turn between them: one
 // write of several megabytes can hold the window for tens of milliseconds.
-constexpr size_t WriteChunk = 1024 * 1024;
+constexpr qsizetype WriteChunk = 1024 * 1024;
 
-// Returns the errno of the failure, 0 when everything was written.
-int WriteAll(const FileIo &io, int fd, const QByteArray &data, const std::function<void()> &betweenChunks)
+struct WriteFailed {
+    int error;
+};
+
+// Throws WriteFailed.
+void WriteAll(const FileIo &io, int fd, QByteArrayView data)
 {
-    const char *p = data.constData();
+    const char *p = data.data();
     size_t left = size_t(data.size());
     while (left > 0) {
-        if (p != data.constData() && betweenChunks)
-            betweenChunks();
-        const ssize_t done = io.write(fd, p, std::min(left, WriteChunk));
+        const ssize_t done = io.write(fd, p, left);
         if (done < 0) {
             if (errno == EINTR)
                 continue;
-            return errno;
+            throw WriteFailed{errno};
         }
         if (done == 0)
-            return ENOSPC;
+            throw WriteFailed{ENOSPC};
         p += done;
         left -= size_t(done);
     }
-    return 0;
 }
 
 // Starts the write-back of every whole WriteBackSpan that this append
@@ -50,6 +53,32 @@ void StartWriteBack(int fd, off_t lengthBefore, off_t lengthAfter)
         ::sync_file_range(fd, from, to - from, SYNC_FILE_RANGE_WRITE);  // advice only: its failure changes nothing
 }
 
+QString OpenFailure(int error)
+{
+    return QStringLiteral("cannot open the mbox file: ") + SystemReason(error);
+}
+
+// Cuts off a record that an earlier append left torn, when the marker shows
+// it is there: the bytes at the marked length must be the record's start.
+// Returns why the cut failed, or empty text; a note tells what was cut.
+QString CutTornRecord(int fd, const FileIo &io, const AppendMarker::Found &marker, off_t &length, QStringList &notes)
+{
+    if (!marker.readable || marker.length >= length)
+        return {};
+    const qsizetype compared = qsizetype(qMin<qint64>(marker.recordStart.size(), length - marker.length));
+    QByteArray there(compared, Qt::Uninitialized);
+    if (::pread(fd, there.data(), size_t(compared), marker.length) != compared
+        || there != QByteArrayView(marker.recordStart).first(compared))
+        return {};
+    if (io.truncate(fd, marker.length) != 0)
+        return QStringLiteral("cannot cut off the record that an earlier run left unfinished at the end of the mbox file: ")
+               + SystemReason(errno);
+    notes << QStringLiteral("%1 bytes of a record that an earlier run left unfinished were cut off the end of the mbox file")
+                 .arg(length - marker.length);
+    length = marker.length;
+    return {};
+}
+
 } // namespace
 
 FileIo FileIo::System()
@@ -57,37 +86,97 @@ FileIo FileIo::System()
     return {&::write, &::ftruncate};
 }
 
+AppendOutcome AppendRecord(const QString &mboxPath, QByteArrayView recordStart, const RecordRest &rest,
+                           const AppendRules &rules)
+{
+    // O_NONBLOCK: a FIFO in the mbox's place must not stall the run.
+    FileDescriptor fd(::open(NativeName(mboxPath).constData(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666));
+    if (fd.get() < 0)
+        return {false, OpenFailure(errno), {}};
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0)
+        return {false, OpenFailure(errno), {}};
+    if (!S_ISREG(info.st_mode))
+        return {false, QStringLiteral("the mbox file is not a regular file"), {}};
+
+    const MboxLock lock(fd.get(), {rules.lockWait, rules.betweenChunks});
+    if (!lock.held())
+        return {false, lock.failure(), {}};
+    if (::fstat(fd.get(), &info) != 0)  // it may have grown while the lock was awaited
+        return {false, OpenFailure(errno), {}};
+    off_t lengthBefore = info.st_size;
+
+    AppendOutcome outcome;
+    const AppendMarker marker(mboxPath);
+    const AppendMarker::Found found = marker.Read();
+    if (found.present) {
+        outcome.reason = CutTornRecord(fd.get(), rules.io, found, lengthBefore, outcome.notes);
+        if (!outcome.reason.isEmpty())
+            return outcome;
+    }
+    const QByteArray fill = MissingRecordEnd(fd.get(), lengthBefore);
+    if (!fill.isEmpty())
+        outcome.notes << QStringLiteral("the mbox file did not end with a whole record: line ends were added before the new record");
+    const QByteArray head = fill + recordStart.first(qMin(recordStart.size(), AppendMarker::RecordStartKept)).toByteArray();
+    if (const QString failure = marker.Write(lengthBefore, head); !failure.isEmpty()) {
+        outcome.reason = QStringLiteral("cannot write the mbox file's side file: ") + failure;
+        return outcome;
+    }
+
+    // Every way out below leaves either the whole record, or the file cut
+    // back and no marker, or (the cut failed) the marker for the next append.
+    auto cutBack = [&]() -> bool {
+        if (rules.io.truncate(fd.get(), lengthBefore) != 0)
+            return false;
+        marker.Remove();
+        return true;
+    };
+    bool firstPiece = true;
+    OutputPieces out(WriteChunk, [&](QByteArrayView piece) {
+        if (!firstPiece && rules.betweenChunks)
+            rules.betweenChunks();
+        firstPiece = false;
+        WriteAll(rules.io, fd.get(), piece);
+    });
+    QString unfinished;
+    try {
+        out.Append(fill);
+        out.Append(recordStart);
+        unfinished = rest ? rest(out) : QString();
+        if (unfinished.isEmpty())
+            out.Flush();
+    } catch (const WriteFailed &failed) {
+        outcome.reason = QStringLiteral("cannot write the mbox file: ") + SystemReason(failed.error);
+        if (!cutBack())
+            outcome.reason += QStringLiteral("; its end could not be cut back: ") + SystemReason(errno);
+        return outcome;
+    } catch (...) {
+        // Stopped between two pieces: the part already written goes again.
+        cutBack();
+        throw;
+    }
+    if (!unfinished.isEmpty()) {
+        outcome.reason = unfinished;
+        if (!cutBack())
+            outcome.reason += QStringLiteral("; the end of the mbox file could not be cut back: ") + SystemReason(errno);
+        return outcome;
+    }
+    marker.Remove();
+    StartWriteBack(fd.get(), lengthBefore, lengthBefore + off_t(out.Total()));
+    outcome.written = true;
+    return outcome;
+}
+
 AppendOutcome AppendRecord(const QString &mboxPath, const QByteArray &record, const FileIo &io,
                            const std::function<void()> &betweenChunks)
 {
-    const QByteArray native = NativeName(mboxPath);
-    // O_NONBLOCK: a FIFO in the mbox's place must not stall the run.
-    FileDescriptor fd(::open(native.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666));
-    if (fd.get() < 0)
-        return {false, QStringLiteral("cannot open the mbox file: ") + SystemReason(errno)};
-    struct stat info {};
-    if (::fstat(fd.get(), &info) != 0)
-        return {false, QStringLiteral("cannot open the mbox file: ") + SystemReason(errno)};
-    if (!S_ISREG(info.st_mode))
-        return {false, QStringLiteral("the mbox file is not a regular file")};
-    const off_t lengthBefore = info.st_size;
-
-    int error = 0;
-    try {
-        error = WriteAll(io, fd.get(), record, betweenChunks);
-    } catch (...) {
-        // Stopped between two pieces: the part already written goes again.
-        io.truncate(fd.get(), lengthBefore);
-        throw;
-    }
-    if (error) {
-        QString reason = QStringLiteral("cannot write the mbox file: ") + SystemReason(error);
-        if (io.truncate(fd.get(), lengthBefore) != 0)
-            reason += QStringLiteral("; its end could not be cut back: ") + SystemReason(errno);
-        return {false, reason};
-    }
-    StartWriteBack(fd.get(), lengthBefore, lengthBefore + off_t(record.size()));
-    return {true, {}};
+    const qsizetype lineEnd = record.indexOf('\n');
+    const qsizetype startLength = lineEnd < 0 ? record.size() : qMin(lineEnd + 1, AppendMarker::RecordStartKept);
+    const QByteArrayView whole(record);
+    return AppendRecord(mboxPath, whole.first(startLength), [&](OutputPieces &out) {
+        out.Append(whole.sliced(startLength));
+        return QString();
+    }, {.io = io, .betweenChunks = betweenChunks});
 }
 
 QString FlushToDisk(const QString &mboxPath)

@@ -127,9 +127,10 @@ private Q_SLOTS:
         const QString dest = destination.root() + QLatin1Char('/');
         QVERIFY(ConvertMessages(list, dest, observer, yielder).Succeeded());
         QCOMPARE(observer.done, (QList<QPair<int, int>>{{1, 3}, {2, 3}, {3, 3}}));
-        // Nothing for the zero-byte message; the LF one is one line, widened by CR LF.
+        // Nothing for the zero-byte message; the LF one is one line, widened by CR LF, but
+        // the figure shown stays within the file.
         const qint64 first = Message("a@x", 5, "one").size();
-        QCOMPARE(observer.bytes, (QList<QPair<qint64, qint64>>{{first, first}, {lf.size() + 2, lf.size()}}));
+        QCOMPARE(observer.bytes, (QList<QPair<qint64, qint64>>{{first, first}, {lf.size(), lf.size()}}));
         QCOMPARE(TempTree::read(MboxOf(dest, source.path(QStringLiteral("In")))),
                  Record("a@x", "Tue", 5, "one") + "From MAILER-DAEMON Mon Jun 07 08:09:10 2021\r\n\r\n"
                  + "From a@x Tue Mar 05 10:00:00 2024\r\n" + lf + "\r\n\r\n");
@@ -146,9 +147,7 @@ private Q_SLOTS:
         const QString missing = source.path(QStringLiteral("In/missing.eml"));
         const QString blocked = source.file(QStringLiteral("Blocked/b.eml"), Message("b@x", 6, "two"));
         destination.file(source.path(QStringLiteral("Blocked")).mid(1), "a file where the folder must go");
-        QFile huge(source.file(QStringLiteral("In/huge.eml")));
-        QVERIFY(huge.resize((qint64(1) << 30) + 1));  // sparse: takes no room
-        const QStringList list{fifo, folder, QStringLiteral("   "), missing, good, blocked, huge.fileName()};
+        const QStringList list{fifo, folder, QStringLiteral("   "), missing, good, blocked};
 
         auto running = std::async(std::launch::async, [&] { return Convert(list, dest); });
         if (running.wait_for(std::chrono::seconds(60)) != std::future_status::ready) {
@@ -160,12 +159,12 @@ private Q_SLOTS:
         QStringList failed;
         for (const ConversionFailure &failure : result.failures)
             failed << failure.path + (failure.reason.isEmpty() ? QStringLiteral(" without reason") : QString());
-        QCOMPARE(failed, (QStringList{fifo, folder, QString(), missing, blocked, huge.fileName()}));
+        QCOMPARE(failed, (QStringList{fifo, folder, QString(), missing, blocked}));
         QCOMPARE(TempTree::read(MboxOf(dest, source.path(QStringLiteral("In")))), Record("a@x", "Tue", 5, "one"));
 
         QCOMPARE(ConversionReportStyle(result), MsgBoxStyle::Exclamation);
         const QString report = ConversionReport(result);
-        QVERIFY2(report.startsWith(QStringLiteral("1 of 7 messages")), qPrintable(report));
+        QVERIFY2(report.startsWith(QStringLiteral("1 of 6 messages")), qPrintable(report));
         for (const QString &path : {fifo, folder, missing, blocked})
             QVERIFY2(report.contains(path + QStringLiteral(": ")), qPrintable(path));
     }
@@ -195,7 +194,9 @@ private Q_SLOTS:
                                source.file(QStringLiteral("In/2.eml"), big)};
         RecordingObserver observer;
         StoppableYielder yielder;
-        observer.onBytes = [&] { yielder.stop = observer.bytes.last().first < big.size(); };  // midway through the big one
+        observer.onBytes = [&] {  // midway through the big one
+            yielder.stop = observer.bytes.last().second == big.size() && observer.bytes.last().first < big.size();
+        };
         const QString dest = destination.root() + QLatin1Char('/');
         QVERIFY_THROWS_EXCEPTION(Interrupted, ConvertMessages(list, dest, observer, yielder));
         QCOMPARE(TempTree::read(MboxOf(dest, source.path(QStringLiteral("In")))), Record("a@x", "Tue", 5, "one"));
