@@ -2,6 +2,7 @@
 
 #include "convert/BodyQuoter.h"
 #include "convert/EmlMessage.h"
+#include "convert/HeaderBlock.h"
 #include "convert/MboxFile.h"
 #include "convert/MboxRecord.h"
 #include "convert/MessageReader.h"
@@ -16,6 +17,8 @@
 #include <future>
 
 namespace {
+
+static_assert(MessageReader::PieceSize >= HeaderBlock::HeaderScanLimit, "the header block is read from the first piece");
 
 // Body bytes quoted between two looks at the window: a piece read from the
 // disk is quoted in slices, so the progress label moves within a piece too.
