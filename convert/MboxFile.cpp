@@ -41,9 +41,10 @@ void WriteAll(const FileIo &io, int fd, QByteArrayView data)
     }
 }
 
-// Starts the write-back of every whole WriteBackSpan that this append
+// Starts the write-back of every whole WriteBackSpan that this write
 // completed, so the flush at the end of a run is short. In spans rather than
-// per record: one call per small record would cost more than it saves.
+// per write: one call per small record would cost more than it saves, and one
+// call for a whole large record holds the window.
 void StartWriteBack(int fd, off_t lengthBefore, off_t lengthAfter)
 {
     constexpr off_t WriteBackSpan = 4 * 1024 * 1024;
@@ -132,11 +133,14 @@ AppendOutcome AppendRecord(const QString &mboxPath, QByteArrayView recordStart, 
         return true;
     };
     bool firstPiece = true;
+    off_t end = lengthBefore;
     OutputPieces out(WriteChunk, [&](QByteArrayView piece) {
         if (!firstPiece && rules.betweenChunks)
             rules.betweenChunks();
         firstPiece = false;
         WriteAll(rules.io, fd.get(), piece);
+        StartWriteBack(fd.get(), end, end + off_t(piece.size()));
+        end += off_t(piece.size());
     });
     QString unfinished;
     try {
@@ -162,7 +166,6 @@ AppendOutcome AppendRecord(const QString &mboxPath, QByteArrayView recordStart, 
         return outcome;
     }
     marker.Remove();
-    StartWriteBack(fd.get(), lengthBefore, lengthBefore + off_t(out.Total()));
     outcome.written = true;
     return outcome;
 }
