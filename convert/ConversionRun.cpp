@@ -20,9 +20,9 @@ namespace {
 
 static_assert(MessageReader::PieceSize >= HeaderBlock::HeaderScanLimit, "the header block is read from the first piece");
 
-// Body bytes quoted between two looks at the window: a piece read from the
-// disk is quoted in slices, so the progress label moves within a piece too.
-constexpr qsizetype QuoteSlice = 64 * 1024;
+// Bytes quoted between two looks at the window: the first piece, read whole
+// for the header block, is quoted in slices as small as the pieces after it.
+constexpr qsizetype QuoteSlice = MessageReader::StreamPieceSize;
 
 struct RunState {
     QStringList mboxFiles;       // in first-use order, for the flush at the end
@@ -74,7 +74,7 @@ QString ConvertOne(const QString &sourcePath, const QString &destination, Conver
             }
             report(quoter.BytesIn());
             yielder.Yield();
-            if (!reader.Next(run.piece))
+            if (!reader.Next(run.piece, MessageReader::StreamPieceSize))
                 return reader.failure();
         }
         quoter.Finish();

@@ -16,7 +16,7 @@ namespace {
 
 // A large record goes out in pieces with the window's turn between them: one
 // write of several megabytes can hold the window for tens of milliseconds.
-constexpr qsizetype WriteChunk = 1024 * 1024;
+constexpr qsizetype WriteChunk = 128 * 1024;
 
 struct WriteFailed {
     int error;

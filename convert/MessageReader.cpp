@@ -55,12 +55,12 @@ qint64 MessageReader::Read(char *target, qint64 room)
     }
 }
 
-bool MessageReader::Next(QByteArray &piece)
+bool MessageReader::Next(QByteArray &piece, qint64 atMost)
 {
-    piece.resize(PieceSize);
+    piece.resize(atMost);
     qint64 filled = 0;
-    while (filled < PieceSize) {
-        const qint64 got = Read(piece.data() + filled, PieceSize - filled);
+    while (filled < atMost) {
+        const qint64 got = Read(piece.data() + filled, atMost - filled);
         if (got < 0) {
             piece.clear();
             return false;

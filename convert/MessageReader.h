@@ -11,8 +11,11 @@
 // FIFO or a device named like a message is refused without ever blocking on it.
 class MessageReader {
 public:
-    // The piece a conversion reads at once; the header block fits in the first.
+    // The first piece a conversion reads: the header block fits in it.
     static constexpr qint64 PieceSize = 1024 * 1024;
+    // The pieces after it: reading, quoting and writing through a buffer that
+    // stays in the processor's cache costs a quarter of what a 1 MiB one does.
+    static constexpr qint64 StreamPieceSize = 128 * 1024;
 
     explicit MessageReader(const QString &path);
 
@@ -24,9 +27,9 @@ public:
     // Reads up to room bytes into target; 0 at the end of the file, -1 on a
     // read error (failure() then says why).
     qint64 Read(char *target, qint64 room);
-    // Fills piece with the next bytes, at most PieceSize; empty at the end.
+    // Fills piece with the next bytes, at most atMost; empty at the end.
     // False on a read error.
-    bool Next(QByteArray &piece);
+    bool Next(QByteArray &piece, qint64 atMost = PieceSize);
 
 private:
     FileDescriptor fd_;
