@@ -1,31 +1,31 @@
 #include "convert/BodyQuoter.h"
 
-#include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
 constexpr char FromSpace[] = "From ";
 constexpr int FromSpaceLength = 5;
 
-// memchr for one byte value, remembered until passed: the scan of a piece
-// stays one pass although two different bytes end a stretch.
-class NextByte {
-public:
-    NextByte(char byte, const char *end) : byte_(byte), end_(end) {}
-    const char *From(const char *p)
-    {
-        if (found_ < p) {
-            const void *hit = std::memchr(p, byte_, size_t(end_ - p));
-            found_ = hit ? static_cast<const char *>(hit) : end_;
-        }
-        return found_;
+// The first CR or LF from p on, or end.
+const char *FindBreak(const char *p, const char *const end)
+{
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+    while (end - p >= 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        const int hits = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)));
+        if (hits)
+            return p + __builtin_ctz(unsigned(hits));
+        p += 16;
     }
-
-private:
-    char byte_;
-    const char *end_;
-    const char *found_ = nullptr;
-};
+#endif
+    while (p < end && *p != '\r' && *p != '\n')
+        ++p;
+    return p;
+}
 
 } // namespace
 
@@ -92,15 +92,13 @@ void BodyQuoter::LeaveEnvelope(QByteArrayView heldBack)
     FeedLines(heldBack);
 }
 
-void BodyQuoter::ReleaseLineStart(bool quote)
+// The held first bytes of a line, from earlier pieces, go out.
+void BodyQuoter::ReleaseHeld(bool quote)
 {
     if (quote)
         out_.Append('>');
     out_.Repeat('>', quotesHeld_);
     out_.Append(FromSpace, fromMatched_);
-    atLineStart_ = false;
-    quotesHeld_ = 0;
-    fromMatched_ = 0;
 }
 
 void BodyQuoter::FeedLines(QByteArrayView piece)
@@ -110,14 +108,41 @@ void BodyQuoter::FeedLines(QByteArrayView piece)
     if (p == end)
         return;
     anyBody_ = true;
-    NextByte nextCr('\r', end), nextLf('\n', end);
+    const char *stretch = p;    // bytes from here to p go out as they came
+    const char *lineStart = p;  // where the line's first bytes begin in this piece
+    bool heldBefore = atLineStart_ && (quotesHeld_ > 0 || fromMatched_ > 0);
+    const qint64 quotesBefore = quotesHeld_;
+    const int fromBefore = fromMatched_;
+
+    // The line's start is decided: a ">" before it or not.
+    auto decide = [&](bool quote) {
+        if (quote || heldBefore) {
+            out_.Append(stretch, lineStart - stretch);
+            stretch = lineStart;
+            if (lineStart == piece.data()) {
+                quotesHeld_ = quotesBefore;
+                fromMatched_ = fromBefore;
+                ReleaseHeld(quote);
+            } else if (quote) {
+                out_.Append('>');
+            }
+        }
+        heldBefore = false;
+        atLineStart_ = false;
+        quotesHeld_ = 0;
+        fromMatched_ = 0;
+    };
+
     while (p < end) {
         if (afterCr_) {
             afterCr_ = false;
             if (*p == '\n') {
-                ++p;
+                lineStart = ++p;
                 continue;
             }
+            out_.Append(stretch, p - stretch);
+            out_.Append('\n');
+            stretch = p;
         }
         if (atLineStart_) {
             if (fromMatched_ == 0 && *p == '>') {
@@ -130,33 +155,25 @@ void BodyQuoter::FeedLines(QByteArrayView piece)
                 ++p;
                 endsWithCrBreak_ = false;
                 if (++fromMatched_ == FromSpaceLength)
-                    ReleaseLineStart(true);
+                    decide(true);
                 continue;
             }
-            ReleaseLineStart(false);
+            decide(false);
         }
-        const char *cr = nextCr.From(p);
-        const char *lf = nextLf.From(p);
-        const char *stop = cr < lf ? cr : lf;
+        const char *stop = FindBreak(p, end);
         if (stop > p) {
-            out_.Append(p, stop - p);
             endsWithCrBreak_ = false;
             p = stop;
         }
         if (p == end)
             break;
-        if (*p == '\r') {
-            out_.Append('\r');
-            out_.Append('\n');
-            afterCr_ = true;
-            endsWithCrBreak_ = true;
-        } else {
-            out_.Append('\n');
-            endsWithCrBreak_ = false;
-        }
-        ++p;
+        afterCr_ = *p == '\r';
+        endsWithCrBreak_ = afterCr_;
+        lineStart = ++p;
         atLineStart_ = true;
     }
+    // A line's first bytes at the end of the piece stay held.
+    out_.Append(stretch, (atLineStart_ ? lineStart : end) - stretch);
 }
 
 void BodyQuoter::Finish()
@@ -164,13 +181,17 @@ void BodyQuoter::Finish()
     if (envelope_ == Envelope::Matching)
         LeaveEnvelope(QByteArrayView(FromSpace, envelopeMatched_));
     // Any other unfinished envelope state means the whole message was its envelope line.
-    if (atLineStart_)
-        ReleaseLineStart(false);
+    if (afterCr_)
+        out_.Append('\n');
+    else if (atLineStart_)
+        ReleaseHeld(false);
     if (anyBody_ && !endsWithCrBreak_) {
         out_.Append('\r');
         out_.Append('\n');
     }
     envelope_ = Envelope::Done;
-    anyBody_ = false;
+    atLineStart_ = afterCr_ = anyBody_ = false;
+    quotesHeld_ = 0;
+    fromMatched_ = 0;
     endsWithCrBreak_ = true;
 }

@@ -31,7 +31,7 @@ private:
     QByteArrayView SkipEnvelope(QByteArrayView piece);
     void LeaveEnvelope(QByteArrayView heldBack);
     void FeedLines(QByteArrayView piece);
-    void ReleaseLineStart(bool quote);
+    void ReleaseHeld(bool quote);
 
     OutputPieces &out_;
     qint64 bytesIn_ = 0;
@@ -40,10 +40,14 @@ private:
     int envelopeMatched_ = 0;    // bytes of "From " seen at the start
     QByteArray envelopeSpaces_;  // between "From " and the first other byte; only a "From :" field keeps them
 
-    bool atLineStart_ = true;    // the line's first bytes are held until they are known to need a ">" or not
+    // Most bytes go out as they came, in long stretches; only a ">" before a
+    // "From " line and an LF after a lone CR are added. The first bytes of a
+    // line are held at the end of a piece until they are known to need the ">"
+    // or not; they can only be ">"s and the start of "From ", so counts keep them.
+    bool atLineStart_ = true;
     qint64 quotesHeld_ = 0;      // ">"s at the start of the line
     int fromMatched_ = 0;        // bytes of "From " after them
-    bool afterCr_ = false;       // an LF next belongs to the CR before it
+    bool afterCr_ = false;       // a CR went out; an LF next belongs to it
     bool anyBody_ = false;
     bool endsWithCrBreak_ = false;
 };

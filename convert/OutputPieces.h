@@ -26,6 +26,16 @@ public:
     }
     void Append(const char *data, qsizetype size)
     {
+        if (size >= piece_.size())
+            Flush();
+        while (size >= piece_.size()) {
+            // Handed on where it is: a stretch this long gains nothing from being gathered.
+            const qsizetype step = piece_.size();
+            total_ += step;
+            handOn_(QByteArrayView(data, step));
+            data += step;
+            size -= step;
+        }
         while (size > 0) {
             if (used_ == piece_.size())
                 Flush();
