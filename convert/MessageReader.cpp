@@ -44,10 +44,15 @@ qint64 MessageReader::Read(char *target, qint64 room)
 {
     if (!ok())
         return -1;
+    if (atEnd_)
+        return 0;
     for (;;) {
         const ssize_t got = ::read(fd_.get(), target, size_t(room));
-        if (got >= 0)
+        if (got >= 0) {
+            position_ += got;
+            atEnd_ = got < room && position_ >= size_;
             return got;
+        }
         if (errno != EINTR) {
             failure_ = QStringLiteral("cannot read the message: ") + SystemReason(errno);
             return -1;

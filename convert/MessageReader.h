@@ -36,4 +36,6 @@ private:
     QString failure_;
     qint64 size_ = 0;
     QDateTime modified_;
+    qint64 position_ = 0;
+    bool atEnd_ = false;  // a short read at or past the size: no need to ask again
 };
