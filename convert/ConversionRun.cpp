@@ -15,6 +15,7 @@
 #include <QSet>
 #include <chrono>
 #include <future>
+#include <optional>
 
 namespace {
 
@@ -29,6 +30,7 @@ struct RunState {
     QSet<QString> mboxFilesSeen;
     QString lastFolderMade;      // consecutive messages mostly share their folder
     QByteArray piece;            // kept from one message to the next: no allocation per message
+    std::optional<MboxAppender> appender;  // the mbox of the last message, mostly the next one's too
 };
 
 // One entry; returns why it was not written, or empty text when it was. The
@@ -61,7 +63,11 @@ QString ConvertOne(const QString &sourcePath, const QString &destination, Conver
         if (size > 0)
             observer.BytesRead(qMin(consumed, size), size);
     };
-    const AppendOutcome outcome = AppendRecord(target.file, separator, [&](OutputPieces &out) {
+    if (!run.appender || run.appender->path() != target.file) {
+        run.appender.reset();
+        run.appender.emplace(target.file, AppendRules{.betweenChunks = [&yielder] { yielder.Yield(); }});
+    }
+    const AppendOutcome outcome = run.appender->Append(separator, [&](OutputPieces &out) {
         BodyQuoter quoter(out);
         while (!run.piece.isEmpty()) {
             const QByteArrayView piece(run.piece);
@@ -80,7 +86,7 @@ QString ConvertOne(const QString &sourcePath, const QString &destination, Conver
         quoter.Finish();
         out.Append("\r\n");
         return QString();
-    }, {.betweenChunks = [&] { yielder.Yield(); }});
+    });
     for (const QString &note : outcome.notes)
         notes.append({target.file, note});
     if (!outcome.written)
@@ -158,6 +164,7 @@ ConversionResult ConvertMessages(const QStringList &paths, const QString &destin
             result.failures.append({sourcePath, failure});
         observer.MessageDone(k + 1, result.total);
     }
+    run.appender.reset();
     result.mboxFiles = run.mboxFiles;
     result.failures += FlushAll(result.mboxFiles, yielder);
     return result;

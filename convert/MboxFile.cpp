@@ -1,6 +1,5 @@
 #include "convert/MboxFile.h"
 
-#include "convert/AppendMarker.h"
 #include "convert/MboxTail.h"
 #include "modules/FileDescriptor.h"
 #include "modules/FileNames.h"
@@ -87,59 +86,100 @@ FileIo FileIo::System()
     return {&::write, &::ftruncate};
 }
 
-AppendOutcome AppendRecord(const QString &mboxPath, QByteArrayView recordStart, const RecordRest &rest,
-                           const AppendRules &rules)
+MboxAppender::MboxAppender(const QString &mboxPath, AppendRules rules)
+    : path_(mboxPath), rules_(std::move(rules)), marker_(mboxPath)
+{
+}
+
+MboxAppender::~MboxAppender()
+{
+    // The emptied marker goes, unless another program appends right now and may be using it.
+    if (fd_ >= 0) {
+        const MboxLock lock(fd_, {std::chrono::milliseconds(0), {}});
+        if (lock.held())
+            marker_.RemoveIfEmpty();
+    }
+    CloseMbox();
+}
+
+void MboxAppender::CloseMbox()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+}
+
+bool MboxAppender::OpenMbox(QString &failure)
 {
     // O_NONBLOCK: a FIFO in the mbox's place must not stall the run.
-    FileDescriptor fd(::open(NativeName(mboxPath).constData(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666));
-    if (fd.get() < 0)
-        return {false, OpenFailure(errno), {}};
+    fd_ = ::open(NativeName(path_).constData(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
+    if (fd_ < 0) {
+        failure = OpenFailure(errno);
+        return false;
+    }
     struct stat info {};
-    if (::fstat(fd.get(), &info) != 0)
-        return {false, OpenFailure(errno), {}};
-    if (!S_ISREG(info.st_mode))
-        return {false, QStringLiteral("the mbox file is not a regular file"), {}};
+    if (::fstat(fd_, &info) != 0)
+        failure = OpenFailure(errno);
+    else if (!S_ISREG(info.st_mode))
+        failure = QStringLiteral("the mbox file is not a regular file");
+    if (failure.isEmpty())
+        return true;
+    CloseMbox();
+    return false;
+}
 
-    const MboxLock lock(fd.get(), {rules.lockWait, rules.betweenChunks});
-    if (!lock.held())
-        return {false, lock.failure(), {}};
-    if (::fstat(fd.get(), &info) != 0)  // it may have grown while the lock was awaited
-        return {false, OpenFailure(errno), {}};
+AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest &rest)
+{
+    AppendOutcome outcome;
+    struct stat info {};
+    if (fd_ >= 0 && (::fstat(fd_, &info) != 0 || info.st_nlink == 0))
+        CloseMbox();  // removed since the last record: appending to it would lose the record
+    if (fd_ < 0 && !OpenMbox(outcome.reason))
+        return outcome;
+    const MboxLock lock(fd_, {rules_.lockWait, rules_.betweenChunks});
+    if (!lock.held()) {
+        outcome.reason = lock.failure();
+        return outcome;
+    }
+    if (::fstat(fd_, &info) != 0) {  // it may have grown while the lock was awaited
+        outcome.reason = OpenFailure(errno);
+        return outcome;
+    }
+    const int fd = fd_;
     off_t lengthBefore = info.st_size;
 
-    AppendOutcome outcome;
-    const AppendMarker marker(mboxPath);
-    const AppendMarker::Found found = marker.Read();
+    const AppendMarker::Found found = marker_.Read();
     if (found.present) {
-        outcome.reason = CutTornRecord(fd.get(), rules.io, found, lengthBefore, outcome.notes);
+        outcome.reason = CutTornRecord(fd, rules_.io, found, lengthBefore, outcome.notes);
         if (!outcome.reason.isEmpty())
             return outcome;
     }
-    const QByteArray fill = MissingRecordEnd(fd.get(), lengthBefore);
+    const QByteArray fill = MissingRecordEnd(fd, lengthBefore);
     if (!fill.isEmpty())
         outcome.notes << QStringLiteral("the mbox file did not end with a whole record: line ends were added before the new record");
     const QByteArray head = fill + recordStart.first(qMin(recordStart.size(), AppendMarker::RecordStartKept)).toByteArray();
-    if (const QString failure = marker.Write(lengthBefore, head); !failure.isEmpty()) {
+    if (const QString failure = marker_.Write(lengthBefore, head); !failure.isEmpty()) {
         outcome.reason = QStringLiteral("cannot write the mbox file's side file: ") + failure;
         return outcome;
     }
 
     // Every way out below leaves either the whole record, or the file cut
-    // back and no marker, or (the cut failed) the marker for the next append.
+    // back and the marker emptied, or (the cut failed) the marker for the
+    // next append.
     auto cutBack = [&]() -> bool {
-        if (rules.io.truncate(fd.get(), lengthBefore) != 0)
+        if (rules_.io.truncate(fd, lengthBefore) != 0)
             return false;
-        marker.Remove();
+        marker_.Clear();
         return true;
     };
     bool firstPiece = true;
     off_t end = lengthBefore;
     OutputPieces out(WriteChunk, [&](QByteArrayView piece) {
-        if (!firstPiece && rules.betweenChunks)
-            rules.betweenChunks();
+        if (!firstPiece && rules_.betweenChunks)
+            rules_.betweenChunks();
         firstPiece = false;
-        WriteAll(rules.io, fd.get(), piece);
-        StartWriteBack(fd.get(), end, end + off_t(piece.size()));
+        WriteAll(rules_.io, fd, piece);
+        StartWriteBack(fd, end, end + off_t(piece.size()));
         end += off_t(piece.size());
     });
     QString unfinished;
@@ -165,9 +205,16 @@ AppendOutcome AppendRecord(const QString &mboxPath, QByteArrayView recordStart, 
             outcome.reason += QStringLiteral("; the end of the mbox file could not be cut back: ") + SystemReason(errno);
         return outcome;
     }
-    marker.Remove();
+    marker_.Clear();
     outcome.written = true;
     return outcome;
+}
+
+AppendOutcome AppendRecord(const QString &mboxPath, QByteArrayView recordStart, const RecordRest &rest,
+                           const AppendRules &rules)
+{
+    MboxAppender appender(mboxPath, rules);
+    return appender.Append(recordStart, rest);
 }
 
 AppendOutcome AppendRecord(const QString &mboxPath, const QByteArray &record, const FileIo &io,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "convert/AppendMarker.h"
 #include "convert/MboxLock.h"
 #include "convert/OutputPieces.h"
 
@@ -35,12 +36,13 @@ struct AppendOutcome {
 // record cannot be finished (its message could not be read), or empty text.
 using RecordRest = std::function<QString(OutputPieces &out)>;
 
-// Appends one whole record to the mbox file, creating it when missing (mode
-// 0666 less the umask). Only regular files are written to.
+// Appends records to one mbox file, creating it when missing (mode 0666 less
+// the umask). Only regular files are written to. The file stays open from one
+// record to the next: a run appends many records to one mbox in a row.
 //
-// The mbox is locked for the append (see MboxLock); if the lock cannot be had
-// within rules.lockWait the record is not written. Before the record's first
-// byte, an AppendMarker records where it begins, and it is removed after the
+// The mbox is locked for each append (see MboxLock); if the lock cannot be had
+// within rules.lockWait the record is not written. Before a record's first
+// byte an AppendMarker records where it begins, and it is emptied after the
 // last: an append torn by a crash is cut off by the next append to that mbox,
 // which says so in its notes. An mbox that does not end with a whole record
 // (another program's, or torn without a marker) gets the line ends it lacks
@@ -50,6 +52,27 @@ using RecordRest = std::function<QString(OutputPieces &out)>;
 // rules.betweenChunks, the file is cut back to its length before the append,
 // so it never holds a torn record; if even that fails the reason says so and
 // the marker stays for the next append to finish the job.
+class MboxAppender {
+public:
+    MboxAppender(const QString &mboxPath, AppendRules rules);
+    ~MboxAppender();
+    MboxAppender(const MboxAppender &) = delete;
+    MboxAppender &operator=(const MboxAppender &) = delete;
+
+    AppendOutcome Append(QByteArrayView recordStart, const RecordRest &rest);
+    QString path() const { return path_; }
+
+private:
+    bool OpenMbox(QString &failure);
+    void CloseMbox();
+
+    QString path_;
+    AppendRules rules_;
+    int fd_ = -1;
+    AppendMarker marker_;
+};
+
+// One record through an MboxAppender of its own.
 AppendOutcome AppendRecord(const QString &mboxPath, QByteArrayView recordStart, const RecordRest &rest,
                            const AppendRules &rules);
 
