@@ -87,14 +87,16 @@ QString AppendMarker::Write(qint64 length, QByteArrayView recordStart)
     recordStart = recordStart.first(qMin(recordStart.size(), RecordStartKept));
     const QByteArray text = Tag.toByteArray() + QByteArray::number(length) + ' '
                             + QByteArray::number(recordStart.size()) + '\n' + recordStart.toByteArray();
+    struct stat info {};
+    if (fd_ >= 0 && (::fstat(fd_, &info) != 0 || info.st_nlink == 0))
+        Close();  // removed by another program since: made afresh
     if (fd_ < 0) {
         fd_ = ::open(native_.constData(), O_RDWR | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd_ < 0)
+        if (fd_ < 0 || ::fstat(fd_, &info) != 0)
             return SystemReason(errno);
     }
-    // Whatever it held (a marker torn, or a record cut off just now) goes first.
-    struct stat info {};
-    if (::fstat(fd_, &info) != 0 || (info.st_size > 0 && ::ftruncate(fd_, 0) != 0))
+    // Whatever it held (a marker torn, or one another program left) goes first.
+    if (info.st_size > 0 && ::ftruncate(fd_, 0) != 0)
         return SystemReason(errno);
     const ssize_t written = ::pwrite(fd_, text.constData(), size_t(text.size()), 0);
     if (written != text.size())

@@ -5,6 +5,7 @@
 #include "modules/FileNames.h"
 
 #include <algorithm>
+#include <optional>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -132,29 +133,40 @@ AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest 
 {
     AppendOutcome outcome;
     struct stat info {};
-    if (fd_ >= 0 && (::fstat(fd_, &info) != 0 || info.st_nlink == 0))
+    std::optional<MboxLock> lock;
+    for (;;) {
+        if (fd_ < 0 && !OpenMbox(outcome.reason))
+            return outcome;
+        lock.emplace(fd_, LockWait{rules_.lockWait, rules_.betweenChunks});
+        if (!lock->held()) {
+            outcome.reason = lock->failure();
+            return outcome;
+        }
+        if (::fstat(fd_, &info) != 0) {  // it may have grown while the lock was awaited
+            outcome.reason = OpenFailure(errno);
+            return outcome;
+        }
+        if (info.st_nlink > 0)
+            break;
+        lock.reset();
         CloseMbox();  // removed since the last record: appending to it would lose the record
-    if (fd_ < 0 && !OpenMbox(outcome.reason))
-        return outcome;
-    const MboxLock lock(fd_, {rules_.lockWait, rules_.betweenChunks});
-    if (!lock.held()) {
-        outcome.reason = lock.failure();
-        return outcome;
-    }
-    if (::fstat(fd_, &info) != 0) {  // it may have grown while the lock was awaited
-        outcome.reason = OpenFailure(errno);
-        return outcome;
     }
     const int fd = fd_;
     off_t lengthBefore = info.st_size;
+    const off_t wholeEndBefore = wholeEnd_;
 
-    const AppendMarker::Found found = marker_.Read();
-    if (found.present) {
-        outcome.reason = CutTornRecord(fd, rules_.io, found, lengthBefore, outcome.notes);
-        if (!outcome.reason.isEmpty())
-            return outcome;
+    // Unchanged since this appender's last record, which ended whole: nothing
+    // to look for. Anything another program did since shows in the length.
+    if (lengthBefore != wholeEnd_) {
+        const AppendMarker::Found found = marker_.Read();
+        if (found.present) {
+            outcome.reason = CutTornRecord(fd, rules_.io, found, lengthBefore, outcome.notes);
+            if (!outcome.reason.isEmpty())
+                return outcome;
+        }
     }
-    const QByteArray fill = MissingRecordEnd(fd, lengthBefore);
+    wholeEnd_ = -1;
+    const QByteArray fill = lengthBefore == wholeEndBefore ? QByteArray() : MissingRecordEnd(fd, lengthBefore);
     if (!fill.isEmpty())
         outcome.notes << QStringLiteral("the mbox file did not end with a whole record: line ends were added before the new record");
     const QByteArray head = fill + recordStart.first(qMin(recordStart.size(), AppendMarker::RecordStartKept)).toByteArray();
@@ -206,6 +218,7 @@ AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest 
         return outcome;
     }
     marker_.Clear();
+    wholeEnd_ = end;
     outcome.written = true;
     return outcome;
 }

@@ -69,6 +69,7 @@ private:
     QString path_;
     AppendRules rules_;
     int fd_ = -1;
+    off_t wholeEnd_ = -1;  // the length after this appender's last record
     AppendMarker marker_;
 };
 
