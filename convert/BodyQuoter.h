@@ -14,12 +14,20 @@
 // empty line. A leading "From " envelope line is left out. A line beginning
 // with ">"s then "From " gets one more ">" in front, where a line begins at the
 // start and after every CR, CR LF or LF.
+//
+//     QByteArray body;
+//     OutputPieces out(64 * 1024, [&](QByteArrayView piece) { body.append(piece); });
+//     BodyQuoter quoter(out);
+//     quoter.Feed(first); quoter.Feed(second); ...
+//     quoter.Finish();
+//     out.Flush();
 class BodyQuoter {
 public:
     explicit BodyQuoter(OutputPieces &out) : out_(out) {}
 
     void Feed(QByteArrayView piece);
-    // After the last piece: what was held back to decide on goes out.
+    // After the last piece: what was held back to decide on goes to out, which
+    // the caller then flushes.
     void Finish();
 
     // Message bytes fed so far.

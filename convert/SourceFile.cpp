@@ -13,10 +13,6 @@ SourceFile ReadSourceFile(const QString &path, const ReadRules &rules)
         result.failure = reader.failure();
         return result;
     }
-    if (rules.refuseAbove >= 0 && reader.size() > rules.refuseAbove) {
-        result.failure = QStringLiteral("is larger than %1 MiB, too large to convert").arg(rules.refuseAbove >> 20);
-        return result;
-    }
 
     const qint64 wanted = limit < 0 ? reader.size() : qMin<qint64>(limit, reader.size());
     result.bytes.resize(wanted);
