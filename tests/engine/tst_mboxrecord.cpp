@@ -1,3 +1,4 @@
+#include "convert/BodyQuoter.h"
 #include "convert/MboxFile.h"
 #include "convert/MboxRecord.h"
 #include "modules/Yielder.h"
@@ -156,6 +157,32 @@ private Q_SLOTS:
         QByteArray out("kept");
         QCOMPARE(AppendBody(out, message), body.size());
         QCOMPARE(out, "kept" + body);
+    }
+
+    // The same rows, fed to the quoter in two pieces cut at every byte, and
+    // one byte at a time: a message streamed from the disk is cut anywhere.
+    void bodyFedInPiecesCutAnywhere_data() { body_data(); }
+    void bodyFedInPiecesCutAnywhere()
+    {
+        QFETCH(QByteArray, message);
+        QFETCH(QByteArray, body);
+        auto quoted = [](const QList<QByteArrayView> &pieces) {
+            QByteArray out;
+            OutputPieces gathered(3, [&](QByteArrayView piece) { out.append(piece); });
+            BodyQuoter quoter(gathered);
+            for (QByteArrayView piece : pieces)
+                quoter.Feed(piece);
+            quoter.Finish();
+            gathered.Flush();
+            return out;
+        };
+        const QByteArrayView whole(message);
+        for (qsizetype cut = 0; cut <= whole.size(); ++cut)
+            QCOMPARE(quoted({whole.first(cut), whole.sliced(cut)}), body);
+        QList<QByteArrayView> bytes;
+        for (qsizetype at = 0; at < whole.size(); ++at)
+            bytes.append(whole.sliced(at, 1));
+        QCOMPARE(quoted(bytes), body);
     }
 
     void progressIsReportedWhileALargeBodyIsBuilt()
