@@ -24,7 +24,6 @@ fi
 mb="$(awk '{ printf "%.0f", $1 / 1048576 }' "$tree.made")"
 
 out="$build_dir/bench-huge-out"
-rounds="${ROUNDS:-3}"
 
 # Warm the cache for both, as far as it holds the file.
 cat "$message" >/dev/null
@@ -39,23 +38,5 @@ time_cat() {
     seconds_since "$start"
 }
 
-value() { echo "$2" | tr ' ' '\n' | sed -n "s/^$1=//p"; }
-median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
-
-cats=() quorvels=() stall=0 peak=0
-for round in $(seq "$rounds"); do
-    cats+=("$(time_cat)")
-    rm -rf "$out" && mkdir -p "$out/quorvel"
-    sync
-    result="$(QT_QPA_PLATFORM=offscreen "$bench" run "$tree" "$out/quorvel")"
-    quorvels+=("$(value quorvel_s "$result")")
-    stall="$(echo "$stall $(value max_stall_ms "$result")" | awk '{ print ($2 > $1 ? $2 : $1) }')"
-    peak="$(echo "$peak $(value peak_rss_mb "$result")" | awk '{ print ($2 > $1 ? $2 : $1) }')"
-    echo "round $round: cat_s=${cats[-1]} quorvel_s=${quorvels[-1]} max_stall_ms=$(value max_stall_ms "$result") peak_rss_mb=$(value peak_rss_mb "$result")" >&2
-done
-rm -rf "$out"
-
-cat_s="$(printf '%s\n' "${cats[@]}" | median)"
-quorvel_s="$(printf '%s\n' "${quorvels[@]}" | median)"
-ratio="$(echo "$quorvel_s $cat_s" | awk '{ printf "%.2f", ($2 > 0 ? $1 / $2 : 0) }')"
+alternate_rounds "$bench" "$tree" "$out"
 echo "huge mb=$mb cat_s=$cat_s quorvel_s=$quorvel_s ratio=$ratio max_stall_ms=$stall peak_rss_mb=$peak"
