@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <random>
 
 namespace {
@@ -83,4 +84,37 @@ long long MakeMessageTree(const QString &root, int messages)
         written += bytes.size();
     }
     return written;
+}
+
+long long MakeHugeMessage(const QString &path, int megabytes)
+{
+    QFile file(path);
+    if (!QDir().mkpath(QFileInfo(path).path()) || !file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return -1;
+    std::mt19937 random(20261207);
+    const QByteArray head = "From: Sender <sender@example.org>\r\nTo: reader@example.net\r\nSubject: Large attachment\r\n"
+                            "Date: 7 Dec 2026 10:00:00 +0100\r\nMIME-Version: 1.0\r\n"
+                            "Content-Type: multipart/mixed; boundary=\"b\"\r\n\r\n--b\r\nContent-Type: text/plain\r\n\r\n"
+                            + Text(random, 3000, "\r\n") + "--b\r\nContent-Type: application/octet-stream\r\n"
+                            "Content-Transfer-Encoding: base64\r\n\r\n";
+    const QByteArray tail = "--b--\r\n";
+    const long long target = (long long)megabytes << 20;
+    long long written = file.write(head);
+    // 57 raw bytes make one base64 line of 76 characters.
+    constexpr int LinesPerPiece = 8192;
+    QByteArray raw(57 * LinesPerPiece, Qt::Uninitialized);
+    while (written + (long long)tail.size() < target) {
+        for (char &c : raw)
+            c = char(random());
+        const QByteArray encoded = raw.toBase64();
+        QByteArray piece;
+        piece.reserve(LinesPerPiece * 78);
+        for (qsizetype at = 0; at < encoded.size() && written + piece.size() + 78 + tail.size() <= target; at += 76)
+            piece += encoded.mid(at, 76) + "\r\n";
+        if (piece.isEmpty() || file.write(piece) != piece.size())
+            break;
+        written += piece.size();
+    }
+    written += file.write(tail);
+    return file.error() == QFileDevice::NoError ? written : -1;
 }

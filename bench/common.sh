@@ -25,3 +25,30 @@ make_tree_once() {
     fi
     cat "$tree.made"
 }
+
+value() { echo "$2" | tr ' ' '\n' | sed -n "s/^$1=//p"; }
+median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
+larger() { echo "$1 $2" | awk '{ print ($2 > $1 ? $2 : $1) }'; }
+
+# alternate_rounds BENCH TREE OUT: the disk's state varies from one moment to
+# the next, so the caller's time_cat and BENCH's run of TREE into OUT/quorvel
+# are timed in ROUNDS (default 3) alternate rounds. Sets cat_s and quorvel_s
+# (medians), ratio, stall and peak (the worst), and result (the last run's line).
+alternate_rounds() {
+    local bench="$1" tree="$2" out="$3" round cats=() quorvels=()
+    stall=0 peak=0
+    for round in $(seq "${ROUNDS:-3}"); do
+        cats+=("$(time_cat)")
+        rm -rf "$out" && mkdir -p "$out/quorvel"
+        sync
+        result="$(QT_QPA_PLATFORM=offscreen "$bench" run "$tree" "$out/quorvel")"
+        quorvels+=("$(value quorvel_s "$result")")
+        stall="$(larger "$stall" "$(value max_stall_ms "$result")")"
+        peak="$(larger "$peak" "$(value peak_rss_mb "$result")")"
+        echo "round $round: cat_s=${cats[-1]} quorvel_s=${quorvels[-1]} max_stall_ms=$(value max_stall_ms "$result") peak_rss_mb=$(value peak_rss_mb "$result")" >&2
+    done
+    rm -rf "$out"
+    cat_s="$(printf '%s\n' "${cats[@]}" | median)"
+    quorvel_s="$(printf '%s\n' "${quorvels[@]}" | median)"
+    ratio="$(echo "$quorvel_s $cat_s" | awk '{ printf "%.2f", ($2 > 0 ? $1 / $2 : 0) }')"
+}

@@ -16,14 +16,11 @@ bytes="$(make_tree_once "$bench" "$tree" "$messages")"
 mb="$(echo "$bytes" | awk '{ printf "%.0f", $1 / 1048576 }')"
 
 out="$build_dir/bench-out"
-rounds="${ROUNDS:-3}"
 folders="$(find "$tree" -type f -name '*.eml' -printf '%h\n' | sort -u)"
 
 # Warm the cache for both.
 find "$tree" -type f -name '*.eml' -exec cat {} + >/dev/null
 
-# The disk's state varies from one moment to the next, so both are timed in
-# alternate rounds and the medians compared.
 time_cat() {
     rm -rf "$out" && mkdir -p "$out/cat"
     sync
@@ -37,24 +34,5 @@ time_cat() {
     seconds_since "$start"
 }
 
-value() { echo "$2" | tr ' ' '\n' | sed -n "s/^$1=//p"; }
-median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
-
-cats=() quorvels=() stall=0 peak=0 converted=0
-for round in $(seq "$rounds"); do
-    cats+=("$(time_cat)")
-    rm -rf "$out" && mkdir -p "$out/quorvel"
-    sync
-    result="$(QT_QPA_PLATFORM=offscreen "$bench" run "$tree" "$out/quorvel")"
-    quorvels+=("$(value quorvel_s "$result")")
-    stall="$(echo "$stall $(value max_stall_ms "$result")" | awk '{ print ($2 > $1 ? $2 : $1) }')"
-    peak="$(echo "$peak $(value peak_rss_mb "$result")" | awk '{ print ($2 > $1 ? $2 : $1) }')"
-    converted="$(value messages "$result")"
-    echo "round $round: cat_s=${cats[-1]} quorvel_s=${quorvels[-1]}" >&2
-done
-rm -rf "$out"
-
-cat_s="$(printf '%s\n' "${cats[@]}" | median)"
-quorvel_s="$(printf '%s\n' "${quorvels[@]}" | median)"
-ratio="$(echo "$quorvel_s $cat_s" | awk '{ printf "%.2f", ($2 > 0 ? $1 / $2 : 0) }')"
-echo "convert messages=$converted mb=$mb cat_s=$cat_s quorvel_s=$quorvel_s ratio=$ratio max_stall_ms=$stall peak_rss_mb=$peak"
+alternate_rounds "$bench" "$tree" "$out"
+echo "convert messages=$(value messages "$result") mb=$mb cat_s=$cat_s quorvel_s=$quorvel_s ratio=$ratio max_stall_ms=$stall peak_rss_mb=$peak"

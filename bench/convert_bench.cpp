@@ -1,5 +1,6 @@
 // Times the conversion run through the real window, offscreen, dialogs scripted.
 //   convert_bench make TREE N        makes the message tree, prints its size in bytes
+//   convert_bench make-huge FILE MB  makes one message of MB MiB, prints its size in bytes
 //   convert_bench run TREE DEST      prints quorvel_s=... max_stall_ms=... peak_rss_mb=... written=...
 
 #include "MessageTree.h"
@@ -46,8 +47,13 @@ int main(int argc, char *argv[])
         std::printf("%lld\n", bytes);
         return bytes < 0 ? 1 : 0;
     }
+    if (mode == QLatin1String("make-huge") && argc == 4) {
+        const long long bytes = MakeHugeMessage(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]));
+        std::printf("%lld\n", bytes);
+        return bytes < 0 ? 1 : 0;
+    }
     if (mode == QLatin1String("run") && argc == 4)
         return Run(argc, argv, QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
-    std::fprintf(stderr, "usage: convert_bench make TREE N | run TREE DEST\n");
+    std::fprintf(stderr, "usage: convert_bench make TREE N | make-huge FILE MB | run TREE DEST\n");
     return 2;
 }

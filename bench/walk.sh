@@ -20,12 +20,11 @@ found="$(find "$tree" -iname '*.eml' | wc -l)"
 find_s="$(seconds_since "$start")"
 
 result="$(QT_QPA_PLATFORM=offscreen "$bench" run "$tree")"
-value() { echo "$result" | tr ' ' '\n' | sed -n "s/^$1=//p"; }
-quorvel_s="$(value quorvel_s)"
-added="$(value added)"
+quorvel_s="$(value quorvel_s "$result")"
+added="$(value added "$result")"
 ratio="$(echo "$quorvel_s $find_s" | awk '{ printf "%.2f", ($2 > 0 ? $1 / $2 : 0) }')"
 
 if [ "$added" != "$made" ] || [ "$found" != "$made" ]; then
     echo "mismatch: made=$made find=$found added=$added" >&2
 fi
-echo "walk files=$files find_s=$find_s quorvel_s=$quorvel_s ratio=$ratio added=$added max_stall_ms=$(value max_stall_ms) peak_rss_mb=$(value peak_rss_mb)"
+echo "walk files=$files find_s=$find_s quorvel_s=$quorvel_s ratio=$ratio added=$added max_stall_ms=$(value max_stall_ms "$result") peak_rss_mb=$(value peak_rss_mb "$result")"

@@ -1,10 +1,12 @@
 #include "convert/ConversionRun.h"
 
+#include "convert/BodyQuoter.h"
 #include "convert/EmlMessage.h"
+#include "convert/HeaderBlock.h"
 #include "convert/MboxFile.h"
 #include "convert/MboxRecord.h"
+#include "convert/MessageReader.h"
 #include "convert/RunInProgress.h"
-#include "convert/SourceFile.h"
 #include "modules/RunTimeError.h"
 #include "modules/Yielder.h"
 #include "modules/modMain.h"
@@ -13,22 +15,26 @@
 #include <QSet>
 #include <chrono>
 #include <future>
+#include <optional>
 
 namespace {
 
-// A message is held in memory whole, and its record takes up to twice that:
-// past this size the run refuses it rather than risk running out of memory.
-constexpr qint64 MaxMessageSize = qint64(1) << 30;
+static_assert(MessageReader::PieceSize >= HeaderBlock::HeaderScanLimit, "the header block is read from the first piece");
+
+// Bytes quoted between two looks at the window: the first piece, read whole
+// for the header block, is quoted in slices as small as the pieces after it.
+constexpr qsizetype QuoteSlice = MessageReader::StreamPieceSize;
 
 struct RunState {
     QStringList mboxFiles;       // in first-use order, for the flush at the end
     QSet<QString> mboxFilesSeen;
     QString lastFolderMade;      // consecutive messages mostly share their folder
+    QByteArray piece;            // kept from one message to the next: no allocation per message
+    std::optional<MboxAppender> appender;  // the mbox of the last message, mostly the next one's too
     QString lastMboxFile;        // the entry last written, for the observer
     qint64 lastRecordBytes = 0;
 };
 
-// One entry; returns why it was not written, or empty text when it was.
 OutputTarget TargetOf(const ConversionEntry &entry, const ConversionRules &rules)
 {
     if (entry.mboxFile.isEmpty())
@@ -36,40 +42,67 @@ OutputTarget TargetOf(const ConversionEntry &entry, const ConversionRules &rules
     return {entry.mboxFile.left(entry.mboxFile.lastIndexOf(QLatin1Char('/')) + 1), entry.mboxFile};
 }
 
+// One entry; returns why it was not written, or empty text when it was. The
+// message is read, quoted and written piece by piece: memory stays bounded
+// whatever its size.
 QString ConvertOne(const ConversionEntry &entry, const ConversionRules &rules, ConversionObserver &observer,
-                   Yielder &yielder, RunState &run)
+                   Yielder &yielder, RunState &run, QList<ConversionNote> &notes)
 {
     const QString &sourcePath = entry.source;
     const OutputTarget target = TargetOf(entry, rules);
-    if (target.folder != run.lastFolderMade) {
-        if (!EnsurePathExists(target.folder))
-            return QStringLiteral("cannot create the folder ") + target.folder;
-        run.lastFolderMade = target.folder;
-    }
     yielder.Yield();
 
-    SourceFile source = ReadSourceFile(sourcePath, {.refuseAbove = MaxMessageSize, .betweenChunks = [&] { yielder.Yield(); }});
-    if (!source.ok())
-        return source.failure;
+    MessageReader reader(sourcePath);
+    if (!reader.ok() || !reader.Next(run.piece))
+        return reader.failure();
     yielder.Yield();
 
     EmlMessage header;
-    header.LoadFromBytes(source.bytes, source.modified);
-    QByteArray record = SeparatorLine(header.GetSender(), header.GetDate());
-    const qsizetype bodyLength = AppendBody(record, source.bytes, [&](qsizetype built) {
-        observer.BytesRead(built, source.size);
-        yielder.Yield();
-    });
-    if (source.size > 0)
-        observer.BytesRead(bodyLength, source.size);
-    record.append("\r\n");
-    source.bytes = QByteArray();  // free it before the write
+    header.LoadFromBytes(run.piece, reader.modified());
+    const QByteArray separator = SeparatorLine(header.GetSender(), header.GetDate());
 
-    const AppendOutcome outcome = AppendRecord(target.file, record, FileIo::System(), [&] { yielder.Yield(); });
+    // Made only now: a folder none of whose messages can be read stays unmade.
+    if (target.folder != run.lastFolderMade) {
+        if (const QString reason = CreatePath(target.folder); !reason.isEmpty())
+            return QStringLiteral("cannot create the folder ") + target.folder + QStringLiteral(": ") + reason;
+        run.lastFolderMade = target.folder;
+    }
+
+    const qint64 size = reader.size();
+    auto report = [&](qint64 consumed) {
+        if (size > 0)
+            observer.BytesRead(qMin(consumed, size), size);
+    };
+    if (!run.appender || run.appender->path() != target.file) {
+        run.appender.reset();
+        run.appender.emplace(target.file, AppendRules{.betweenChunks = [&yielder] { yielder.Yield(); }});
+    }
+    const AppendOutcome outcome = run.appender->Append(separator, [&](OutputPieces &out) {
+        BodyQuoter quoter(out);
+        while (!run.piece.isEmpty()) {
+            const QByteArrayView piece(run.piece);
+            for (qsizetype at = 0; at < piece.size(); at += QuoteSlice) {
+                if (at > 0) {
+                    report(quoter.BytesIn());
+                    yielder.Yield();
+                }
+                quoter.Feed(piece.sliced(at, qMin(QuoteSlice, piece.size() - at)));
+            }
+            report(quoter.BytesIn());
+            yielder.Yield();
+            if (!reader.Next(run.piece, MessageReader::StreamPieceSize))
+                return reader.failure();
+        }
+        quoter.Finish();
+        out.Append("\r\n");
+        return QString();
+    });
+    for (const QString &note : outcome.notes)
+        notes.append({target.file, note});
     if (!outcome.written)
         return outcome.reason;
     run.lastMboxFile = target.file;
-    run.lastRecordBytes = record.size();
+    run.lastRecordBytes = outcome.bytes;
     if (!run.mboxFilesSeen.contains(target.file)) {
         run.mboxFilesSeen.insert(target.file);
         run.mboxFiles.append(target.file);
@@ -139,7 +172,7 @@ ConversionResult ConvertEntries(const QList<ConversionEntry> &entries, const Con
         const QString &sourcePath = entries[k].source;
         QString failure;
         try {
-            failure = ConvertOne(entries[k], rules, observer, yielder, run);
+            failure = ConvertOne(entries[k], rules, observer, yielder, run, result.notes);
         } catch (const RunTimeError &error) {
             failure = error.Text();
         } catch (const std::bad_alloc &) {
@@ -156,6 +189,7 @@ ConversionResult ConvertEntries(const QList<ConversionEntry> &entries, const Con
         }
         observer.MessageDone(k + 1, result.total);
     }
+    run.appender.reset();
     result.mboxFiles = run.mboxFiles;
     result.failures += FlushAll(result.mboxFiles, yielder);
     return result;

@@ -11,8 +11,8 @@ class Yielder;
 class ConversionObserver {
 public:
     virtual ~ConversionObserver() = default;
-    // Body bytes built so far of the current message, and its file size.
-    // Not called for a zero-byte message.
+    // Bytes of the current message's file read so far, never more than its
+    // size, and its file size. Not called for a zero-byte message.
     virtual void BytesRead(qint64 bodyLength, qint64 fileSize) = 0;
     // number is 1-based; called after every entry, written or not.
     virtual void MessageDone(int number, int total) = 0;
@@ -59,9 +59,11 @@ struct ConversionResult {
 };
 
 // Appends every message to the mbox file of its folder below destination, in
-// list order, and then flushes each of those files to disk once. A failing
-// entry is recorded and the run goes on. Interrupted, thrown by a yield
-// point, passes through; the message being built then is not written.
+// list order, and then flushes each of those files to disk once. A message of
+// any size is streamed through a piece at a time. A failing entry is recorded
+// and the run goes on; repairs made to an mbox before appending to it are
+// noted. Interrupted, thrown by a yield point, passes through; the message
+// being written then is cut off its mbox again.
 ConversionResult ConvertMessages(const QStringList &paths, const QString &destination,
                                  ConversionObserver &observer, Yielder &yielder);
 

@@ -21,11 +21,7 @@ QByteArray SeparatorLine(const QString &sender, const QDateTime &date);
 // bytes written so far; it may throw to abandon the record.
 using BodyProgress = std::function<void(qsizetype bodyBytes)>;
 
-// Appends the message's lines to out. A line ends at CR or CR LF (a lone LF
-// stays inside its line); every line is written with CR LF after it, and a
-// file ending in a break gets no extra empty line. A leading "From " envelope
-// line is left out. A line beginning with ">"s then "From " gets one more ">"
-// in front, where a line begins at the start and after every CR, CR LF or LF.
+// Appends the message's lines to out, quoted as BodyQuoter does (which see).
 // Returns the number of bytes appended.
 qsizetype AppendBody(QByteArray &out, QByteArrayView message, const BodyProgress &progress = {});
 

@@ -18,7 +18,6 @@ struct SourceFile {
 
 struct ReadRules {
     qint64 readAtMost = -1;   // the first bytes only; < 0 reads to the end
-    qint64 refuseAbove = -1;  // larger files fail unread; < 0 takes any size
     // Runs between reads of a large file (a yield point; it may throw to
     // abandon the read).
     std::function<void()> betweenChunks;

@@ -1,8 +1,10 @@
 // The record builder on any message: after mboxrd unquoting (one '>' off
 // every line that is ">"s then "From ") the body is the message with its line
 // ends normalised as MboxRecord.h says, less a leading envelope line; and no
-// line but the separator starts with "From ".
+// line but the separator starts with "From ". Fed in pieces cut anywhere, the
+// body quoter gives the same bytes as for the whole message.
 #include "FuzzCheck.h"
+#include "convert/BodyQuoter.h"
 #include "convert/EnvelopeLine.h"
 #include "convert/MboxRecord.h"
 
@@ -53,6 +55,28 @@ QByteArray Unquoted(QByteArrayView body)
     return out;
 }
 
+// Piece lengths from 1 to 16 bytes, drawn from the message itself, so every
+// input cuts its own way and a finding replays the same.
+QByteArray FedInPieces(QByteArrayView message)
+{
+    QByteArray body;
+    OutputPieces out(7, [&](QByteArrayView piece) { body.append(piece); });
+    BodyQuoter quoter(out);
+    quint32 state = 2166136261u;
+    for (char c : message)
+        state = (state ^ quint8(c)) * 16777619u;
+    qsizetype at = 0;
+    while (at < message.size()) {
+        state = state * 1103515245u + 12345u;
+        const qsizetype length = qMin<qsizetype>(1 + (state >> 16) % 16, message.size() - at);
+        quoter.Feed(message.sliced(at, length));
+        at += length;
+    }
+    quoter.Finish();
+    out.Flush();
+    return body;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -71,5 +95,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArrayView body = QByteArrayView(record).sliced(separator.size(), record.size() - separator.size() - 2);
     Require(Unquoted(body) == Normalised(message.sliced(FindEnvelopeLine(message).lengthWithBreak)),
             "unquoted body is the normalised message");
+    Require(FedInPieces(message) == body, "the body is the same fed in pieces");
     return 0;
 }

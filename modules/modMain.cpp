@@ -1,19 +1,40 @@
 #include "modules/modMain.h"
 
+#include "modules/FileDescriptor.h"
 #include "modules/FileNames.h"
 
-#include <filesystem>
-#include <system_error>
+#include <cerrno>
+#include <sys/stat.h>
 
 bool EnsurePathExists(const QString &folder)
 {
+    return CreatePath(folder).isEmpty();
+}
+
+// As mkdir -p does it, so the reason is the one it would give: each folder
+// from the top, one that exists already passed over.
+QString CreatePath(const QString &folder)
+{
     if (folder.isEmpty())
-        return false;
+        return SystemReason(ENOENT);
     const QByteArray native = NativeName(folder);
-    const std::filesystem::path path(native.toStdString());
-    std::error_code error;
-    std::filesystem::create_directories(path, error);
-    if (error)
-        return false;
-    return std::filesystem::is_directory(path, error);
+    qsizetype end = native.startsWith('/') ? 1 : 0;
+    while (end < native.size()) {
+        end = native.indexOf('/', end);
+        if (end < 0)
+            end = native.size();
+        const QByteArray part = native.left(end);
+        while (end < native.size() && native[end] == '/')
+            ++end;
+        if (::mkdir(part.constData(), 0777) == 0)
+            continue;
+        const int error = errno;
+        struct stat info {};
+        if (error == EEXIST && ::stat(part.constData(), &info) == 0 && S_ISDIR(info.st_mode))
+            continue;
+        if (end < native.size() && error == EEXIST)
+            continue;  // the next folder's creation gives the reason
+        return SystemReason(error);
+    }
+    return {};
 }

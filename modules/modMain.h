@@ -5,3 +5,7 @@
 // Creates every missing folder of the path, the last one included. True when
 // the whole path exists afterwards; false on failure, never an exception.
 bool EnsurePathExists(const QString &folder);
+
+// The same, saying why not: empty text when the whole path exists afterwards,
+// else the system's reason.
+QString CreatePath(const QString &folder);

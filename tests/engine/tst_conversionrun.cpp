@@ -1,5 +1,10 @@
 #include "convert/ConversionReport.h"
+#include "convert/AppendMarker.h"
 #include "convert/ConversionRun.h"
+#include "convert/MboxFile.h"
+#include "convert/MboxRecord.h"
+#include "convert/MessageReader.h"
+#include "modules/FileDescriptor.h"
 #include "modules/Dialogs.h"
 #include "modules/RunTimeError.h"
 #include "modules/Yielder.h"
@@ -7,14 +12,17 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTest>
+#include <csignal>
 #include <fcntl.h>
 #include <future>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -127,9 +135,10 @@ private Q_SLOTS:
         const QString dest = destination.root() + QLatin1Char('/');
         QVERIFY(ConvertMessages(list, dest, observer, yielder).Succeeded());
         QCOMPARE(observer.done, (QList<QPair<int, int>>{{1, 3}, {2, 3}, {3, 3}}));
-        // Nothing for the zero-byte message; the LF one is one line, widened by CR LF.
+        // Nothing for the zero-byte message; the LF one is one line, widened by CR LF, but
+        // the figure shown stays within the file.
         const qint64 first = Message("a@x", 5, "one").size();
-        QCOMPARE(observer.bytes, (QList<QPair<qint64, qint64>>{{first, first}, {lf.size() + 2, lf.size()}}));
+        QCOMPARE(observer.bytes, (QList<QPair<qint64, qint64>>{{first, first}, {lf.size(), lf.size()}}));
         QCOMPARE(TempTree::read(MboxOf(dest, source.path(QStringLiteral("In")))),
                  Record("a@x", "Tue", 5, "one") + "From MAILER-DAEMON Mon Jun 07 08:09:10 2021\r\n\r\n"
                  + "From a@x Tue Mar 05 10:00:00 2024\r\n" + lf + "\r\n\r\n");
@@ -146,9 +155,8 @@ private Q_SLOTS:
         const QString missing = source.path(QStringLiteral("In/missing.eml"));
         const QString blocked = source.file(QStringLiteral("Blocked/b.eml"), Message("b@x", 6, "two"));
         destination.file(source.path(QStringLiteral("Blocked")).mid(1), "a file where the folder must go");
-        QFile huge(source.file(QStringLiteral("In/huge.eml")));
-        QVERIFY(huge.resize((qint64(1) << 30) + 1));  // sparse: takes no room
-        const QStringList list{fifo, folder, QStringLiteral("   "), missing, good, blocked, huge.fileName()};
+        const QString unread = source.path(QStringLiteral("Unread/gone.eml"));
+        const QStringList list{fifo, folder, QStringLiteral("   "), missing, good, blocked, unread};
 
         auto running = std::async(std::launch::async, [&] { return Convert(list, dest); });
         if (running.wait_for(std::chrono::seconds(60)) != std::future_status::ready) {
@@ -160,7 +168,10 @@ private Q_SLOTS:
         QStringList failed;
         for (const ConversionFailure &failure : result.failures)
             failed << failure.path + (failure.reason.isEmpty() ? QStringLiteral(" without reason") : QString());
-        QCOMPARE(failed, (QStringList{fifo, folder, QString(), missing, blocked, huge.fileName()}));
+        QCOMPARE(failed, (QStringList{fifo, folder, QString(), missing, blocked, unread}));
+        const QString blockedFolder = OutputFor(blocked, dest).folder;
+        QCOMPARE(result.failures[4].reason, QStringLiteral("cannot create the folder ") + blockedFolder + QStringLiteral(": ") + SystemReason(EEXIST));
+        QVERIFY2(!QFileInfo::exists(OutputFor(unread, dest).folder), "no folder is made for messages none of which was read");
         QCOMPARE(TempTree::read(MboxOf(dest, source.path(QStringLiteral("In")))), Record("a@x", "Tue", 5, "one"));
 
         QCOMPARE(ConversionReportStyle(result), MsgBoxStyle::Exclamation);
@@ -168,6 +179,142 @@ private Q_SLOTS:
         QVERIFY2(report.startsWith(QStringLiteral("1 of 7 messages")), qPrintable(report));
         for (const QString &path : {fifo, folder, missing, blocked})
             QVERIFY2(report.contains(path + QStringLiteral(": ")), qPrintable(path));
+    }
+
+    void messageLargerThanAPieceIsStreamedByteExact_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("cut");  // bytes of text before a piece boundary
+        QTest::addColumn<QByteArray>("quoted");
+        const QByteArray crlf = "\r\nFrom here\r\n", crlfQuoted = "\r\n>From here\r\n";
+        QTest::newRow("between CR and LF before From") << crlf << 1 << crlfQuoted;
+        QTest::newRow("line starts at the boundary") << crlf << 2 << crlfQuoted;
+        QTest::newRow("after F") << crlf << 3 << crlfQuoted;
+        QTest::newRow("before the space of From") << crlf << 6 << crlfQuoted;
+        QTest::newRow("lone CR, then From") << QByteArray("\rFrom here\r") << 1 << QByteArray("\r\n>From here\r\n");
+        QTest::newRow("lone LF, then From") << QByteArray("\nFrom here\n") << 1 << QByteArray("\n>From here\n");
+        QTest::newRow("inside the >s of a quoted From") << QByteArray("\r\n>>>From here\r\n") << 4 << QByteArray("\r\n>>>>From here\r\n");
+        QTest::newRow(">s, then no From") << QByteArray("\r\n>>Fro\r\n") << 4 << QByteArray("\r\n>>Fro\r\n");
+        QTest::newRow("CR CR LF around the boundary") << QByteArray("\r\r\nFrom here\r\n") << 2 << QByteArray("\r\n\r\n>From here\r\n");
+    }
+    void messageLargerThanAPieceIsStreamedByteExact()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(int, cut);
+        QFETCH(QByteArray, quoted);
+        QByteArray message = "From: s@x\r\nDate: 6 Mar 2024 10:00:00 +0000\r\n\r\n", expected = message;
+        for (qint64 boundary : {MessageReader::PieceSize, 2 * MessageReader::PieceSize, 3 * MessageReader::PieceSize}) {
+            const QByteArray filler = (QByteArray(62, 'x') + "\r\n").repeated((boundary - cut - message.size()) / 64)
+                                      + QByteArray((boundary - cut - message.size()) % 64, 'y');
+            message += filler + text;
+            expected += filler + quoted;
+        }
+        message += "end\r\n";
+        expected = "From s@x Wed Mar 06 10:00:00 2024\r\n" + expected + "end\r\n\r\n";
+
+        TempTree source, destination;
+        const QString path = source.file(QStringLiteral("In/big.eml"), message);
+        const QString dest = destination.root() + QLatin1Char('/');
+        const QString mbox = OutputFor(path, dest).file;
+        qint64 writtenBeforeTheEnd = -1;
+        RecordingObserver observer;
+        observer.onBytes = [&] {
+            if (writtenBeforeTheEnd < 0 && observer.bytes.last().first > MessageReader::PieceSize)
+                writtenBeforeTheEnd = QFileInfo(mbox).size();
+        };
+        NoYield yielder;
+        QVERIFY(ConvertMessages({path}, dest, observer, yielder).Succeeded());
+        QVERIFY2(writtenBeforeTheEnd > 0, "the record is written while the message is read, not held whole");
+        const QByteArray written = TempTree::read(mbox);
+        QCOMPARE(written.size(), expected.size());
+        QVERIFY(written == expected);
+        QVERIFY(written == BuildRecord(QStringLiteral("s@x"), QDateTime(QDate(2024, 3, 6), QTime(10, 0), Qt::UTC), message));
+    }
+
+    // What a crash, another program or an earlier run left at the end of an
+    // mbox: the next record must be a message of its own, and nothing that is
+    // not a torn record of ours is cut.
+    void mboxEndIsRepairedBeforeTheNextRecord_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<int>("markerAt");  // length named by the side file; -1: none, -2: a side file torn itself
+        QTest::addColumn<QByteArray>("repaired");
+        QTest::addColumn<QString>("note");
+        const QByteArray earlier = Record("a@x", "Tue", 5, "one");
+        const QByteArray torn = "From z@x Wed Mar 06 10:00:00 2024\r\nX: 1\r\n\r\nAAAA";
+        const QByteArray other = "From b@y Thu Mar 07 10:00:00 2024\r\nhi\r\n";
+        const QString cut = QStringLiteral("cut off"), ends = QStringLiteral("line ends were added");
+        QTest::newRow("torn record of ours") << earlier + torn << int(earlier.size()) << earlier << cut;
+        QTest::newRow("torn inside its separator line") << earlier + torn.left(9) << int(earlier.size()) << earlier << cut;
+        QTest::newRow("side file, no byte appended yet") << earlier << int(earlier.size()) << earlier << QString();
+        QTest::newRow("side file torn itself") << earlier << -2 << earlier << QString();
+        QTest::newRow("side file, another program's record there") << earlier + other << int(earlier.size()) << earlier + other + "\r\n" << ends;
+        QTest::newRow("side file past the end") << earlier << int(earlier.size()) + 100 << earlier << QString();
+        QTest::newRow("ends inside a line") << earlier + other + "hal" << -1 << earlier + other + "hal\r\n\r\n" << ends;
+        QTest::newRow("ends without its empty line, LF") << QByteArray("From b@y Thu Mar 07 10:00:00 2024\nhi\n") << -1
+                                                        << QByteArray("From b@y Thu Mar 07 10:00:00 2024\nhi\n\r\n") << ends;
+        QTest::newRow("torn between CR and LF") << earlier.chopped(1) << -1 << earlier << ends;
+        QTest::newRow("whole records of LF lines") << QByteArray("From b@y Thu Mar 07 10:00:00 2024\nhi\n\n") << -1
+                                                  << QByteArray("From b@y Thu Mar 07 10:00:00 2024\nhi\n\n") << QString();
+        QTest::newRow("empty file") << QByteArray() << -1 << QByteArray() << QString();
+    }
+    void mboxEndIsRepairedBeforeTheNextRecord()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(int, markerAt);
+        QFETCH(QByteArray, repaired);
+        QFETCH(QString, note);
+        TempTree source, destination;
+        const QString path = source.file(QStringLiteral("In/1.eml"), Message("c@x", 8, "new"));
+        const QString dest = destination.root() + QLatin1Char('/');
+        const QString mbox = OutputFor(path, dest).file;
+        destination.file(mbox.mid(dest.size()), before);
+        const QString marker = mbox.left(mbox.lastIndexOf(QLatin1Char('/')) + 1) + QStringLiteral(".In.mbox.append");
+        if (markerAt >= 0)
+            QVERIFY(AppendMarker(mbox).Write(markerAt, "From z@x Wed Mar 06 10:00:00 2024\r\n").isEmpty());
+        else if (markerAt == -2)
+            destination.file(marker.mid(dest.size()), "quorvel-append 12");
+
+        const ConversionResult result = Convert({path}, dest);
+        QVERIFY(result.Succeeded());
+        QCOMPARE(TempTree::read(mbox), repaired + Record("c@x", "Fri", 8, "new"));
+        QVERIFY(!QFileInfo::exists(marker));
+        QCOMPARE(result.notes.size(), note.isEmpty() ? 0 : 1);
+        if (!note.isEmpty()) {
+            QCOMPARE(result.notes[0].path, mbox);
+            QVERIFY2(result.notes[0].text.contains(note), qPrintable(result.notes[0].text));
+        }
+    }
+
+    void appendKilledMidwayIsCutOffByTheNextRun()
+    {
+        TempTree source, destination;
+        const QString path = source.file(QStringLiteral("In/1.eml"), Message("c@x", 8, "new"));
+        const QString dest = destination.root() + QLatin1Char('/');
+        const QString mbox = OutputFor(path, dest).file;
+        const QByteArray earlier = Record("a@x", "Tue", 5, "one");
+        destination.file(mbox.mid(dest.size()), earlier);
+
+        const pid_t child = ::fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            int pieces = 0;
+            AppendRecord(mbox, BuildRecord(QStringLiteral("k@x"), QDateTime::currentDateTimeUtc(), QByteArray(3 << 20, 'k')),
+                         FileIo::System(), [&] {
+                if (++pieces == 2)
+                    ::raise(SIGKILL);
+            });
+            ::_exit(0);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+        QVERIFY(QFileInfo(mbox).size() > earlier.size());
+
+        const ConversionResult result = Convert({path}, dest);
+        QVERIFY(result.Succeeded());
+        QCOMPARE(TempTree::read(mbox), earlier + Record("c@x", "Fri", 8, "new"));
+        QCOMPARE(result.notes.size(), 1);
     }
 
     void reportTexts()
@@ -195,7 +342,9 @@ private Q_SLOTS:
                                source.file(QStringLiteral("In/2.eml"), big)};
         RecordingObserver observer;
         StoppableYielder yielder;
-        observer.onBytes = [&] { yielder.stop = observer.bytes.last().first < big.size(); };  // midway through the big one
+        observer.onBytes = [&] {  // midway through the big one
+            yielder.stop = observer.bytes.last().second == big.size() && observer.bytes.last().first < big.size();
+        };
         const QString dest = destination.root() + QLatin1Char('/');
         QVERIFY_THROWS_EXCEPTION(Interrupted, ConvertMessages(list, dest, observer, yielder));
         QCOMPARE(TempTree::read(MboxOf(dest, source.path(QStringLiteral("In")))), Record("a@x", "Tue", 5, "one"));

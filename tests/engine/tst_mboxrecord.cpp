@@ -1,3 +1,4 @@
+#include "convert/BodyQuoter.h"
 #include "convert/MailDate.h"
 #include "convert/MboxFile.h"
 #include "convert/MboxRecord.h"
@@ -7,7 +8,9 @@
 #include <QFile>
 #include <QTest>
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -35,6 +38,67 @@ int Truncate(int fd, off_t length)
     errno = EIO;
     return -1;
 }
+// Holds a write lock on the whole of a file until released: through another
+// descriptor of this process, or in another process as mutt takes it.
+class LockHolder {
+public:
+    LockHolder(const QString &path, bool otherProcess)
+    {
+        if (!otherProcess) {
+            fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR);
+            struct flock lock = WholeFile();
+            held_ = fd_ >= 0 && ::fcntl(fd_, F_OFD_SETLK, &lock) == 0;
+            return;
+        }
+        int ready[2], release[2];
+        if (::pipe(ready) != 0 || ::pipe(release) != 0)
+            return;
+        child_ = ::fork();
+        if (child_ == 0) {
+            ::close(ready[0]);
+            ::close(release[1]);
+            const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR);
+            struct flock lock = WholeFile();
+            const char answer = fd >= 0 && ::fcntl(fd, F_SETLK, &lock) == 0 ? 'y' : 'n';
+            ::write(ready[1], &answer, 1);
+            char ignored;
+            ::read(release[0], &ignored, 1);  // returns once the parent closes its end
+            ::_exit(0);
+        }
+        ::close(ready[1]);
+        ::close(release[0]);
+        char answer = 'n';
+        held_ = child_ > 0 && ::read(ready[0], &answer, 1) == 1 && answer == 'y';
+        ::close(ready[0]);
+        release_ = release[1];
+    }
+    ~LockHolder() { Release(); }
+    bool held() const { return held_; }
+    void Release()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        if (release_ >= 0)
+            ::close(release_);
+        if (child_ > 0)
+            ::waitpid(child_, nullptr, 0);
+        fd_ = release_ = -1;
+        child_ = -1;
+        held_ = false;
+    }
+
+private:
+    static struct flock WholeFile()
+    {
+        struct flock lock {};
+        lock.l_type = F_WRLCK;
+        lock.l_whence = SEEK_SET;
+        return lock;
+    }
+    int fd_ = -1, release_ = -1;
+    pid_t child_ = -1;
+    bool held_ = false;
+};
 } // namespace
 
 class MboxRecordTest : public QObject {
@@ -105,6 +169,32 @@ private Q_SLOTS:
         QByteArray out("kept");
         QCOMPARE(AppendBody(out, message), body.size());
         QCOMPARE(out, "kept" + body);
+    }
+
+    // The same rows, fed to the quoter in two pieces cut at every byte, and
+    // one byte at a time: a message streamed from the disk is cut anywhere.
+    void bodyFedInPiecesCutAnywhere_data() { body_data(); }
+    void bodyFedInPiecesCutAnywhere()
+    {
+        QFETCH(QByteArray, message);
+        QFETCH(QByteArray, body);
+        auto quoted = [](const QList<QByteArrayView> &pieces) {
+            QByteArray out;
+            OutputPieces gathered(3, [&](QByteArrayView piece) { out.append(piece); });
+            BodyQuoter quoter(gathered);
+            for (QByteArrayView piece : pieces)
+                quoter.Feed(piece);
+            quoter.Finish();
+            gathered.Flush();
+            return out;
+        };
+        const QByteArrayView whole(message);
+        for (qsizetype cut = 0; cut <= whole.size(); ++cut)
+            QCOMPARE(quoted({whole.first(cut), whole.sliced(cut)}), body);
+        QList<QByteArrayView> bytes;
+        for (qsizetype at = 0; at < whole.size(); ++at)
+            bytes.append(whole.sliced(at, 1));
+        QCOMPARE(quoted(bytes), body);
     }
 
     void progressIsReportedWhileALargeBodyIsBuilt()
@@ -184,6 +274,48 @@ private Q_SLOTS:
         QVERIFY(AppendRecord(mbox, large, FileIo::System(), [&] { ++pauses; }).written);
         QVERIFY(pauses >= 2);
         QCOMPARE(TempTree::read(mbox), earlier + large);
+    }
+
+    void appendWaitsForTheMboxLock_data()
+    {
+        QTest::addColumn<bool>("otherProcess");
+        QTest::newRow("another descriptor of this process") << false;
+        QTest::newRow("another process, classic fcntl lock as mutt takes it") << true;
+    }
+    void appendWaitsForTheMboxLock()
+    {
+        QFETCH(bool, otherProcess);
+        TempTree tree;
+        const QByteArray earlier = "From a Tue Mar 05 14:07:09 2024\r\nX: 1\r\n\r\n";
+        const QByteArray record = "From b Wed Mar 06 14:07:09 2024\r\nX: 2\r\n\r\n";
+        const QString mbox = tree.file(QStringLiteral("Inbox.mbox"), earlier);
+        LockHolder holder(mbox, otherProcess);
+        QVERIFY(holder.held());
+        int tries = 0;
+        QByteArray seenWhileWaiting;
+        const AppendOutcome outcome = AppendRecord(mbox, record, FileIo::System(), [&] {
+            if (++tries == 3) {
+                seenWhileWaiting = TempTree::read(mbox);
+                holder.Release();
+            }
+        });
+        QVERIFY(outcome.written);
+        QCOMPARE(tries, 3);
+        QCOMPARE(seenWhileWaiting, earlier);
+        QCOMPARE(TempTree::read(mbox), earlier + record);
+    }
+
+    void lockNotHadInTimeFailsTheRecord()
+    {
+        TempTree tree;
+        const QByteArray earlier = "From a Tue Mar 05 14:07:09 2024\r\nX: 1\r\n\r\n";
+        const QString mbox = tree.file(QStringLiteral("Inbox.mbox"), earlier);
+        LockHolder holder(mbox, true);
+        QVERIFY(holder.held());
+        const AppendOutcome outcome = AppendRecord(mbox, "From b\r\n", {}, {.lockWait = std::chrono::milliseconds(0)});
+        QVERIFY(!outcome.written);
+        QCOMPARE(outcome.reason, QStringLiteral("the mbox file is locked by another program"));
+        QCOMPARE(TempTree::read(mbox), earlier);
     }
 
     void mboxNameOnSomethingElseThanAFile_data()

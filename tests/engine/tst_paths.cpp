@@ -1,3 +1,4 @@
+#include "modules/FileDescriptor.h"
 #include "modules/RunTimeError.h"
 #include "modules/modMain.h"
 #include "modules/registry.h"
@@ -6,6 +7,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTest>
+#include <cerrno>
+#include <unistd.h>
 
 class PathsTest : public QObject {
     Q_OBJECT
@@ -62,6 +65,29 @@ private Q_SLOTS:
         QVERIFY(!EnsurePathExists(file));
         QVERIFY(!EnsurePathExists(QString()));
         QVERIFY(!EnsurePathExists(QStringLiteral("/proc/no-such-folder/x")));
+    }
+
+    void createPathGivesTheSystemsReason_data()
+    {
+        QTest::addColumn<QString>("relative");
+        QTest::addColumn<int>("error");
+        QTest::newRow("a file in the way") << "Mail/Inbox" << ENOTDIR;
+        QTest::newRow("the file itself, as mkdir -p says") << "Mail" << EEXIST;
+        QTest::newRow("the file itself, with a separator") << "Mail/" << EEXIST;
+        QTest::newRow("below a folder that refuses new folders") << "locked/Inbox" << EACCES;
+        QTest::newRow("made") << "Export/Inbox" << 0;
+    }
+    void createPathGivesTheSystemsReason()
+    {
+        QFETCH(QString, relative);
+        QFETCH(int, error);
+        if (error == EACCES && ::geteuid() == 0)
+            QSKIP("root may write anywhere");
+        TempTree tree;
+        tree.file(QStringLiteral("Mail"), "not a folder");
+        QVERIFY(QFile::setPermissions(tree.folder(QStringLiteral("locked")), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        QCOMPARE(CreatePath(tree.path(relative)), error ? SystemReason(error) : QString());
+        QCOMPARE(EnsurePathExists(tree.path(relative)), error == 0);
     }
 };
 

@@ -1,0 +1,197 @@
+#include "convert/BodyQuoter.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+constexpr char FromSpace[] = "From ";
+constexpr int FromSpaceLength = 5;
+
+// The first CR or LF from p on, or end.
+const char *FindBreak(const char *p, const char *const end)
+{
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+    while (end - p >= 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        const int hits = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)));
+        if (hits)
+            return p + __builtin_ctz(unsigned(hits));
+        p += 16;
+    }
+#endif
+    while (p < end && *p != '\r' && *p != '\n')
+        ++p;
+    return p;
+}
+
+} // namespace
+
+void BodyQuoter::Feed(QByteArrayView piece)
+{
+    bytesIn_ += piece.size();
+    if (envelope_ != Envelope::Done)
+        piece = SkipEnvelope(piece);
+    FeedLines(piece);
+}
+
+// Returns what is left of the piece once the envelope line is decided on.
+QByteArrayView BodyQuoter::SkipEnvelope(QByteArrayView piece)
+{
+    qsizetype at = 0;
+    while (at < piece.size() && envelope_ != Envelope::Done) {
+        const char c = piece[at];
+        switch (envelope_) {
+        case Envelope::Matching:
+            if (c != FromSpace[envelopeMatched_]) {
+                LeaveEnvelope(QByteArrayView(FromSpace, envelopeMatched_));
+                return piece.sliced(at);
+            }
+            ++at;
+            if (++envelopeMatched_ == FromSpaceLength)
+                envelope_ = Envelope::Spaces;
+            break;
+        case Envelope::Spaces:
+            if (c == ' ' || c == '\t') {
+                envelopeSpaces_.append(c);
+                ++at;
+            } else if (c == ':') {
+                // "From :" is a header field in the obsolete syntax, not an envelope line.
+                LeaveEnvelope(QByteArrayView(FromSpace, FromSpaceLength));
+                LeaveEnvelope(envelopeSpaces_);
+                envelopeSpaces_ = QByteArray();
+                return piece.sliced(at);
+            } else {
+                envelopeSpaces_ = QByteArray();
+                envelope_ = Envelope::Skipping;
+            }
+            break;
+        case Envelope::Skipping:
+            while (at < piece.size() && piece[at] != '\r' && piece[at] != '\n')
+                ++at;
+            if (at < piece.size())
+                envelope_ = piece[at++] == '\r' ? Envelope::SkippingLf : Envelope::Done;
+            break;
+        case Envelope::SkippingLf:
+            if (c == '\n')
+                ++at;
+            envelope_ = Envelope::Done;
+            break;
+        case Envelope::Done:
+            break;
+        }
+    }
+    return piece.sliced(at);
+}
+
+void BodyQuoter::LeaveEnvelope(QByteArrayView heldBack)
+{
+    envelope_ = Envelope::Done;
+    FeedLines(heldBack);
+}
+
+// The held first bytes of a line, from earlier pieces, go out.
+void BodyQuoter::ReleaseHeld(bool quote)
+{
+    if (quote)
+        out_.Append('>');
+    out_.Repeat('>', quotesHeld_);
+    out_.Append(FromSpace, fromMatched_);
+}
+
+void BodyQuoter::FeedLines(QByteArrayView piece)
+{
+    const char *p = piece.data();
+    const char *const end = p + piece.size();
+    if (p == end)
+        return;
+    anyBody_ = true;
+    const char *stretch = p;    // bytes from here to p go out as they came
+    const char *lineStart = p;  // where the line's first bytes begin in this piece
+    bool heldBefore = atLineStart_ && (quotesHeld_ > 0 || fromMatched_ > 0);
+    const qint64 quotesBefore = quotesHeld_;
+    const int fromBefore = fromMatched_;
+
+    // The line's start is decided: a ">" before it or not.
+    auto decide = [&](bool quote) {
+        if (quote || heldBefore) {
+            out_.Append(stretch, lineStart - stretch);
+            stretch = lineStart;
+            if (lineStart == piece.data()) {
+                quotesHeld_ = quotesBefore;
+                fromMatched_ = fromBefore;
+                ReleaseHeld(quote);
+            } else if (quote) {
+                out_.Append('>');
+            }
+        }
+        heldBefore = false;
+        atLineStart_ = false;
+        quotesHeld_ = 0;
+        fromMatched_ = 0;
+    };
+
+    while (p < end) {
+        if (afterCr_) {
+            afterCr_ = false;
+            if (*p == '\n') {
+                lineStart = ++p;
+                continue;
+            }
+            out_.Append(stretch, p - stretch);
+            out_.Append('\n');
+            stretch = p;
+        }
+        if (atLineStart_) {
+            if (fromMatched_ == 0 && *p == '>') {
+                ++quotesHeld_;
+                ++p;
+                endsWithCrBreak_ = false;
+                continue;
+            }
+            if (*p == FromSpace[fromMatched_]) {
+                ++p;
+                endsWithCrBreak_ = false;
+                if (++fromMatched_ == FromSpaceLength)
+                    decide(true);
+                continue;
+            }
+            decide(false);
+        }
+        const char *stop = FindBreak(p, end);
+        if (stop > p) {
+            endsWithCrBreak_ = false;
+            p = stop;
+        }
+        if (p == end)
+            break;
+        afterCr_ = *p == '\r';
+        endsWithCrBreak_ = afterCr_;
+        lineStart = ++p;
+        atLineStart_ = true;
+    }
+    // A line's first bytes at the end of the piece stay held.
+    out_.Append(stretch, (atLineStart_ ? lineStart : end) - stretch);
+}
+
+void BodyQuoter::Finish()
+{
+    if (envelope_ == Envelope::Matching)
+        LeaveEnvelope(QByteArrayView(FromSpace, envelopeMatched_));
+    // Any other unfinished envelope state means the whole message was its envelope line.
+    if (afterCr_)
+        out_.Append('\n');
+    else if (atLineStart_)
+        ReleaseHeld(false);
+    if (anyBody_ && !endsWithCrBreak_) {
+        out_.Append('\r');
+        out_.Append('\n');
+    }
+    envelope_ = Envelope::Done;
+    atLineStart_ = afterCr_ = anyBody_ = false;
+    quotesHeld_ = 0;
+    fromMatched_ = 0;
+    endsWithCrBreak_ = true;
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "convert/OutputPieces.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+// The body of an mbox record, built from a message fed in pieces of any size:
+// the pieces may be cut anywhere, even between CR and LF or inside "From ",
+// and the output is the same byte for byte as for the whole message at once.
+//
+// A line ends at CR or CR LF (a lone LF stays inside its line); every line is
+// written with CR LF after it, and a message ending in a break gets no extra
+// empty line. A leading "From " envelope line is left out. A line beginning
+// with ">"s then "From " gets one more ">" in front, where a line begins at the
+// start and after every CR, CR LF or LF.
+//
+//     QByteArray body;
+//     OutputPieces out(64 * 1024, [&](QByteArrayView piece) { body.append(piece); });
+//     BodyQuoter quoter(out);
+//     quoter.Feed(first); quoter.Feed(second); ...
+//     quoter.Finish();
+//     out.Flush();
+class BodyQuoter {
+public:
+    explicit BodyQuoter(OutputPieces &out) : out_(out) {}
+
+    void Feed(QByteArrayView piece);
+    // After the last piece: what was held back to decide on goes to out, which
+    // the caller then flushes.
+    void Finish();
+
+    // Message bytes fed so far.
+    qint64 BytesIn() const { return bytesIn_; }
+
+private:
+    enum class Envelope { Matching, Spaces, Skipping, SkippingLf, Done };
+
+    QByteArrayView SkipEnvelope(QByteArrayView piece);
+    void LeaveEnvelope(QByteArrayView heldBack);
+    void FeedLines(QByteArrayView piece);
+    void ReleaseHeld(bool quote);
+
+    OutputPieces &out_;
+    qint64 bytesIn_ = 0;
+
+    Envelope envelope_ = Envelope::Matching;
+    int envelopeMatched_ = 0;    // bytes of "From " seen at the start
+    QByteArray envelopeSpaces_;  // between "From " and the first other byte; only a "From :" field keeps them
+
+    // Most bytes go out as they came, in long stretches; only a ">" before a
+    // "From " line and an LF after a lone CR are added. The first bytes of a
+    // line are held at the end of a piece until they are known to need the ">"
+    // or not; they can only be ">"s and the start of "From ", so counts keep them.
+    bool atLineStart_ = true;
+    qint64 quotesHeld_ = 0;      // ">"s at the start of the line
+    int fromMatched_ = 0;        // bytes of "From " after them
+    bool afterCr_ = false;       // a CR went out; an LF next belongs to it
+    bool anyBody_ = false;
+    bool endsWithCrBreak_ = false;
+};

@@ -1,0 +1,79 @@
+#include "convert/MessageReader.h"
+
+#include "modules/FileNames.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QDateTime ModificationTime(const struct stat &info)
+{
+    return QDateTime::fromSecsSinceEpoch(info.st_mtim.tv_sec, Qt::UTC);
+}
+
+} // namespace
+
+MessageReader::MessageReader(const QString &path)
+    // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer.
+    : fd_(::open(NativeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC))
+{
+    struct stat info {};
+    if (fd_.get() < 0) {
+        failure_ = QStringLiteral("cannot open the message: ") + SystemReason(errno);
+        if (::stat(NativeName(path).constData(), &info) == 0)
+            modified_ = ModificationTime(info);
+        return;
+    }
+    if (::fstat(fd_.get(), &info) != 0) {
+        failure_ = QStringLiteral("cannot open the message: ") + SystemReason(errno);
+        return;
+    }
+    modified_ = ModificationTime(info);
+    if (!S_ISREG(info.st_mode)) {
+        failure_ = S_ISDIR(info.st_mode) ? QStringLiteral("is a folder, not a message file")
+                                         : QStringLiteral("is not a regular file");
+        return;
+    }
+    size_ = info.st_size;
+}
+
+qint64 MessageReader::Read(char *target, qint64 room)
+{
+    if (!ok())
+        return -1;
+    if (atEnd_)
+        return 0;
+    for (;;) {
+        const ssize_t got = ::read(fd_.get(), target, size_t(room));
+        if (got >= 0) {
+            position_ += got;
+            atEnd_ = got < room && position_ >= size_;
+            return got;
+        }
+        if (errno != EINTR) {
+            failure_ = QStringLiteral("cannot read the message: ") + SystemReason(errno);
+            return -1;
+        }
+    }
+}
+
+bool MessageReader::Next(QByteArray &piece, qint64 atMost)
+{
+    piece.resize(atMost);
+    qint64 filled = 0;
+    while (filled < atMost) {
+        const qint64 got = Read(piece.data() + filled, atMost - filled);
+        if (got < 0) {
+            piece.clear();
+            return false;
+        }
+        if (got == 0)
+            break;
+        filled += got;
+    }
+    piece.resize(filled);
+    return true;
+}
