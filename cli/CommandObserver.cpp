@@ -41,6 +41,13 @@ void CommandObserver::MessageFailed(const QString &source, const QString &reason
     lastDrawMs_ = -1000;  // the line was cleared for it: draw it again at once
 }
 
+void CommandObserver::MessageSkipped(const QString &source, const QString &mboxFile)
+{
+    ++tally_.skipped;
+    if (verbose_)
+        console_.Out(source + QStringLiteral(" -- already in ") + mboxFile);
+}
+
 void CommandObserver::Tick()
 {
     if (!console_.HasStatusLine())

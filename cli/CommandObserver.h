@@ -20,6 +20,7 @@ public:
     void MessageDone(int number, int total) override;
     void MessageWritten(const QString &source, const QString &mboxFile, qint64 recordBytes) override;
     void MessageFailed(const QString &source, const QString &reason) override;
+    void MessageSkipped(const QString &source, const QString &mboxFile) override;
 
     // Redraws the progress line if the last drawing is old enough.
     void Tick();

@@ -74,7 +74,9 @@ void Convert(const SourceListing &listing, const CommandOptions &options, RunTal
         paths.append(message.path);
         entries.append({message.path, mbox});
     }
-    const ConversionRules rules{.destination = AbsolutePath(options.destination)};
+    const ConversionRules rules{.destination = AbsolutePath(options.destination),
+                                .lfLineEnds = options.lineEnds == LineEnds::Lf,
+                                .skipDuplicates = options.skipDuplicates};
 
     CommandObserver observer(paths, tally, console, options.verbose, clock);
     SignalYielder yielder([&observer] { observer.Tick(); });

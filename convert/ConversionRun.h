@@ -24,6 +24,7 @@ public:
         Q_UNUSED(source) Q_UNUSED(mboxFile) Q_UNUSED(recordBytes)
     }
     virtual void MessageFailed(const QString &source, const QString &reason) { Q_UNUSED(source) Q_UNUSED(reason) }
+    virtual void MessageSkipped(const QString &source, const QString &mboxFile) { Q_UNUSED(source) Q_UNUSED(mboxFile) }
 };
 
 struct ConversionFailure {
@@ -47,15 +48,23 @@ struct ConversionEntry {
 // How a run writes. The defaults are the window's.
 struct ConversionRules {
     QString destination;  // for the entries without an mbox file of their own
+    // Every line of a record ends with LF alone (CR LF and a lone CR become
+    // LF); the quoting is the same.
+    bool lfLineEnds = false;
+    // A message whose identity (see MessageIdentity) is already in its mbox,
+    // from an earlier run, this one or another program, is not appended; the
+    // mbox is looked at under its lock.
+    bool skipDuplicates = false;
 };
 
 struct ConversionResult {
     int total = 0;
     int written = 0;
+    int skipped = 0;  // already in their mbox files (ConversionRules::skipDuplicates)
     QList<ConversionFailure> failures;
     QStringList mboxFiles;  // every mbox file the run appended to, in first-use order
     QList<ConversionNote> notes;
-    bool Succeeded() const { return total > 0 && written == total && failures.isEmpty(); }
+    bool Succeeded() const { return total > 0 && written + skipped == total && failures.isEmpty(); }
 };
 
 // Appends every message to the mbox file of its folder below destination, in

@@ -19,6 +19,8 @@ public:
     void EndLine();
     // "id:" + the Message-ID, or "sha256:" + the hash's 32 bytes.
     QByteArray Finish();
+    // The header block is over and held a Message-ID: the rest changes nothing.
+    bool Known() const { return !inHeader_ && !messageId_.isEmpty(); }
     // Ready for the next message.
     void Reset();
 

@@ -266,6 +266,9 @@ print('ok')
                                        << QStringList{QStringLiteral("out/Sent/Sent.mbox:Mail/Sent/1.eml")} << false;
         QTest::newRow("single") << QStringList{QStringLiteral("--single"), QStringLiteral("all.mbox"), QStringLiteral("Mail/Sent"), QStringLiteral("Mail/top.eml")}
                                 << QStringList{QStringLiteral("all.mbox:Mail/Sent/1.eml,Mail/top.eml")} << false;
+        QTest::newRow("LF line ends") << QStringList{QStringLiteral("--line-endings"), QStringLiteral("lf"), QStringLiteral("--single"), QStringLiteral("lf.mbox"), QStringLiteral("Mail")}
+                                      << QStringList{QStringLiteral("lf.mbox:Mail/lone-cr.eml,Mail/top.eml,Mail/Inbox/A.EML,Mail/Inbox/b.eml,Mail/Sent/1.eml")}
+                                      << true;
     }
     void namingAndLineEnds()
     {
@@ -292,6 +295,60 @@ print('ok')
         QVERIFY(bytes > 0);
         if (lf)
             QVERIFY(!TempTree::read(mboxes[0].first).contains('\r'));
+    }
+
+    // --skip-duplicates: the same command twice appends nothing the second
+    // time; a copy under another name is skipped within one run too.
+    void skipDuplicates_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("alreadyThere");  // put into out/one.mbox by Python's mailbox first
+        QTest::addColumn<int>("listed");
+        QTest::addColumn<int>("firstWritten");
+        QTest::newRow("folders") << QStringList{QStringLiteral("Mail"), QStringLiteral("-o"), QStringLiteral("out")} << QStringList{} << 6 << 5;
+        QTest::newRow("copies into one mbox") << QStringList{QStringLiteral("--single"), QStringLiteral("out/one.mbox"), QStringLiteral("Mail"), QStringLiteral("Mail/top.eml")}
+                                              << QStringList{} << 7 << 5;
+        QTest::newRow("mbox written by Python's mailbox")
+            << QStringList{QStringLiteral("--single"), QStringLiteral("out/one.mbox"), QStringLiteral("Mail")}
+            << QStringList{QStringLiteral("Mail/top.eml"), QStringLiteral("Mail/Sent/2.eml")} << 6 << 3;
+    }
+    void skipDuplicates()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, alreadyThere);
+        QFETCH(int, listed);
+        QFETCH(int, firstWritten);
+        TempTree tree;
+        MakeMailTree(tree);
+        // Without a Message-ID, a message is known by its bytes, whatever its line ends.
+        tree.file(QStringLiteral("Mail/Sent/2.eml"), "Subject: no id\r\n\r\nFrom me\r\n");
+        tree.file(QStringLiteral("Mail/Sent/3.eml"), "Subject: no id\n\nFrom me\n");
+        if (!alreadyThere.isEmpty()) {
+            tree.folder(QStringLiteral("out"));
+            QProcess python;
+            python.setWorkingDirectory(tree.root());
+            python.start(QStringLiteral("python3"), QStringList{QStringLiteral("-c"), QStringLiteral(
+                "import mailbox, sys\n"
+                "box = mailbox.mbox('out/one.mbox')\n"
+                "for path in sys.argv[1:]:\n"
+                "    box.add(open(path, 'rb').read())\n"
+                "box.close()\n")} + alreadyThere);
+            QVERIFY(python.waitForFinished(60000));
+            QCOMPARE(python.exitCode(), 0);
+        }
+        arguments << QStringLiteral("--skip-duplicates") << QStringLiteral("--report") << QStringLiteral("report.json");
+        const auto totals = [&] {
+            const QJsonObject object = QJsonDocument::fromJson(TempTree::read(tree.path(QStringLiteral("report.json")))).object();
+            const QJsonObject totals = object.value(QStringLiteral("totals")).toObject();
+            return QPair<int, int>(totals.value(QStringLiteral("written")).toInt(-1), totals.value(QStringLiteral("skipped")).toInt(-1));
+        };
+        QCOMPARE(RunCli(arguments, tree.root()).exitCode, 0);
+        QCOMPARE(totals(), qMakePair(firstWritten, listed - firstWritten));
+        const QMap<QString, QByteArray> first = FilesBelow(tree.path(QStringLiteral("out")));
+        const CliRun again = RunCli(arguments, tree.root());
+        QCOMPARE(again.exitCode, 0);
+        QCOMPARE(totals(), qMakePair(0, listed));
+        QCOMPARE(FilesBelow(tree.path(QStringLiteral("out"))), first);
     }
 
     // A stop signal in the middle of a run: the records written so far stay
@@ -336,6 +393,9 @@ print('ok')
         QVERIFY2(written > 0 && written < sources.size(), lines.last());
         QCOMPARE(ReadBackWithPython({{mbox, sources.mid(0, written)}}), QByteArray());
 
+        const CliRun resumed = RunCli({QStringLiteral("--skip-duplicates"), QStringLiteral("Mail"), QStringLiteral("-o"), QStringLiteral("out")}, tree.root());
+        QCOMPARE(resumed.exitCode, 0);
+        QCOMPARE(ReadBackWithPython({{mbox, sources}}), QByteArray());
     }
 };
 
