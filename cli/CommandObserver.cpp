@@ -6,9 +6,9 @@ namespace {
 constexpr qint64 RedrawIntervalMs = 100;
 }
 
-CommandObserver::CommandObserver(const QStringList &paths, RunTally &tally, Console &console, bool verbose,
-                                 const QElapsedTimer &clock)
-    : paths_(paths), tally_(tally), console_(console), verbose_(verbose), clock_(clock)
+CommandObserver::CommandObserver(const QList<ConversionEntry> &entries, RunTally &tally, Console &console,
+                                 bool verbose, const QElapsedTimer &clock)
+    : entries_(entries), tally_(tally), console_(console), verbose_(verbose), clock_(clock)
 {
 }
 
@@ -63,10 +63,10 @@ void CommandObserver::Draw()
 {
     ProgressFigures figures;
     figures.done = done_;
-    figures.total = int(paths_.size());
+    figures.total = int(entries_.size());
     figures.bytes = tally_.bytes + currentBody_;
     figures.elapsedMs = clock_.elapsed();
-    if (done_ < paths_.size())
-        figures.current = paths_[done_];
+    if (done_ < entries_.size())
+        figures.current = entries_[done_].source;
     console_.Status(ProgressText(figures, console_.Width()));
 }

@@ -13,7 +13,7 @@
 // the progress line at most ten times a second.
 class CommandObserver final : public ConversionObserver {
 public:
-    CommandObserver(const QStringList &paths, RunTally &tally, Console &console, bool verbose,
+    CommandObserver(const QList<ConversionEntry> &entries, RunTally &tally, Console &console, bool verbose,
                     const QElapsedTimer &clock);
 
     void BytesRead(qint64 bodyLength, qint64 fileSize) override;
@@ -28,7 +28,7 @@ public:
 private:
     void Draw();
 
-    const QStringList &paths_;
+    const QList<ConversionEntry> &entries_;
     RunTally &tally_;
     Console &console_;
     bool verbose_;

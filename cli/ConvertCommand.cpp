@@ -56,9 +56,7 @@ void DryRun(const SourceListing &listing, const CommandOptions &options, RunTall
 void Convert(const SourceListing &listing, const CommandOptions &options, RunTally &tally, Console &console,
              const QElapsedTimer &clock)
 {
-    QStringList paths;
     QList<ConversionEntry> entries;
-    paths.reserve(listing.messages.size());
     entries.reserve(listing.messages.size());
     for (const ListedMessage &message : listing.messages) {
         // By default the engine applies the window's rule itself, failures and all.
@@ -71,14 +69,13 @@ void Convert(const SourceListing &listing, const CommandOptions &options, RunTal
                 continue;
             }
         }
-        paths.append(message.path);
         entries.append({message.path, mbox});
     }
     const ConversionRules rules{.destination = AbsolutePath(options.destination),
                                 .lfLineEnds = options.lineEnds == LineEnds::Lf,
                                 .skipDuplicates = options.skipDuplicates};
 
-    CommandObserver observer(paths, tally, console, options.verbose, clock);
+    CommandObserver observer(entries, tally, console, options.verbose, clock);
     SignalYielder yielder([&observer] { observer.Tick(); });
     try {
         const ConversionResult result = ConvertEntries(entries, rules, observer, yielder);

@@ -8,7 +8,7 @@ QString MboxFor(const ListedMessage &message, const CommandOptions &options)
     case TargetRule::Single:
         return AbsolutePath(options.singleFile);
     case TargetRule::Relative:
-        return OutputFor(QLatin1Char('/') + message.fromName, AbsolutePath(options.destination)).file;
+        return OutputFor(QLatin1Char('/') + message.FromName(), AbsolutePath(options.destination)).file;
     case TargetRule::Mirror:
         break;
     }

@@ -70,7 +70,7 @@ void WalkFolder(const QString &folder, SourceListing &listing, Yielder &yielder,
 {
     const QString start = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
     // The root has no name of its own: its messages start from the top.
-    const QString ownName = folder == QLatin1String("/") ? QString() : LastName(folder);
+    const qsizetype nameStart = folder == QLatin1String("/") ? 1 : start.size() - LastName(folder).size() - 1;
     CountingYielder walkYielder(yielder, counting, int(listing.messages.size()), listing.folders);
     pathLogger walker(walkYielder);
     walker.PathLogInit();
@@ -81,7 +81,7 @@ void WalkFolder(const QString &folder, SourceListing &listing, Yielder &yielder,
     for (const QString &path : *walker.fullFileNames()) {
         if (!IsMessagePath(path))
             continue;
-        listing.messages.append({path, ownName + QLatin1Char('/') + path.mid(start.size())});
+        listing.messages.append({path, nameStart});
     }
     for (const SkippedFolder &skipped : *walker.skippedFolders())
         listing.skippedFolders.append(skipped);
@@ -108,8 +108,9 @@ SourceListing ListSources(const QStringList &sources, Yielder &yielder, const Wa
         if (IsFolder(path)) {
             WalkFolder(path, listing, yielder, counting);
         } else {
-            const QString parent = path.section(QLatin1Char('/'), 0, -2);
-            listing.messages.append({path, LastName(parent) + QLatin1Char('/') + LastName(path)});
+            // A file's name is taken from its folder's name on.
+            const qsizetype folderEnd = path.lastIndexOf(QLatin1Char('/'));
+            listing.messages.append({path, folderEnd > 0 ? path.lastIndexOf(QLatin1Char('/'), folderEnd - 1) + 1 : 0});
         }
         yielder.Yield();
     }

@@ -9,8 +9,11 @@
 class Yielder;
 
 struct ListedMessage {
-    QString path;      // absolute, as walked (through links)
-    QString fromName;  // the path from the SOURCE folder's own name on (for --relative)
+    QString path;  // absolute, as walked (through links)
+    // Where the SOURCE folder's own name begins in path (for --relative); an
+    // offset rather than a second string, as a listing can hold millions.
+    qsizetype nameStart = 0;
+    QString FromName() const { return path.mid(nameStart); }
 };
 
 struct SourceListing {
