@@ -14,6 +14,9 @@ constexpr int BesideText = 100;
 constexpr int BelowText = 260;
 constexpr int NarrowestText = 120;
 constexpr int FewestLines = 5;
+// The last line names the report file: shortened, it would hide the very path
+// it is there to give. It may wrap over this many lines instead.
+constexpr int LastLineRows = 3;
 const QChar Ellipsis(0x2026);
 
 // "path: reason" and "path (reason)" keep their reason whole when it is short,
@@ -45,18 +48,33 @@ QString FitLines(const QString &text, const QFontMetrics &metrics, int maxWidth,
     const bool endsWithBreak = lines.size() > 1 && lines.last().isEmpty();
     if (endsWithBreak)
         lines.removeLast();
-    if (lines.size() > maxLines && maxLines >= 3) {
-        // The last line stays: it names where the complete list went.
-        const qsizetype head = maxLines - 2;
-        lines = lines.mid(0, head) + QStringList{QString(Ellipsis)} + lines.mid(lines.size() - 1);
-    }
+
+    // A path has no room to wrap and gives way in its middle; a sentence keeps
+    // every word (the program's own texts stay as they are) and wraps instead.
+    QList<int> rows;
     for (QString &line : lines) {
         const bool carriageReturn = line.endsWith(QLatin1Char('\r'));
         if (carriageReturn)
             line.chop(1);
-        line = ShortenLine(line, metrics, maxWidth);
+        const bool last = &line == &lines.last() && lines.size() > 1;
+        const int width = last ? LastLineRows * maxWidth : maxWidth;
+        if (line.contains(QLatin1Char('/')))
+            line = ShortenLine(line, metrics, width);
+        rows.append(qMax(1, (metrics.horizontalAdvance(line) + maxWidth - 1) / qMax(1, maxWidth)));
         if (carriageReturn)
             line += QLatin1Char('\r');
+    }
+
+    int total = 0;
+    for (int r : rows)
+        total += r;
+    if (total > maxLines && lines.size() >= 3) {
+        // The last line stays: it names where the complete list went.
+        int room = maxLines - rows.last() - 1;
+        qsizetype head = 0;
+        while (head < lines.size() - 1 && rows[head] <= room)
+            room -= rows[head++];
+        lines = lines.mid(0, qMax<qsizetype>(head, 1)) + QStringList{QString(Ellipsis)} + lines.mid(lines.size() - 1);
     }
     QString fitted = lines.join(QLatin1Char('\n'));
     if (endsWithBreak)

@@ -5,9 +5,11 @@
 class QFontMetrics;
 class QScreen;
 
-// A message box's text made to fit on the screen: each line longer than
-// maxWidth is shortened in its middle (a path keeps its start and its file
-// name), and past maxLines the lines in the middle give way to one "…" line.
+// A message box's text made to fit on the screen: each line holding a path
+// that is longer than maxWidth is shortened in its middle (keeping its start
+// and its file name); other lines are left to wrap. Past maxLines rows the
+// lines in the middle give way to one "…" line. The last line, which names the
+// report file, may take a few rows rather than lose its path.
 // The line ends are kept as they are.
 QString FitLines(const QString &text, const QFontMetrics &metrics, int maxWidth, int maxLines);
 
