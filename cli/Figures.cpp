@@ -46,15 +46,18 @@ QString ProgressText(const ProgressFigures &figures, int width)
         const qint64 left = figures.elapsedMs * (figures.total - figures.done) / figures.done / 1000;
         text += QStringLiteral("  %1 left").arg(DurationText(left));
     }
-    // One column kept free: a line that fills the last column wraps on some terminals.
-    const int room = width - 1 - int(text.size()) - 2;
+    // Three columns kept free: a line that fills the last column wraps on some
+    // terminals, and so does one that the terminal's "^C" echo runs past the
+    // end, which then leaves the line on the screen above the summary.
+    const int usable = width - 3;
+    const int room = usable - int(text.size()) - 2;
     if (room >= 8 && !figures.current.isEmpty()) {
         QString name = figures.current;
         if (name.size() > room)
             name = QStringLiteral("...") + name.right(room - 3);
         text += QStringLiteral("  ") + name;
     }
-    if (text.size() > width - 1)
-        text.truncate(qMax(0, width - 1));
+    if (text.size() > usable)
+        text.truncate(qMax(0, usable));
     return text;
 }
