@@ -108,6 +108,7 @@ void BodyQuoter::FeedLines(QByteArrayView piece)
     if (p == end)
         return;
     anyBody_ = true;
+    endsWithLf_ = end[-1] == '\n';
     const char *stretch = p;    // bytes from here to p go out as they came
     const char *lineStart = p;  // where the line's first bytes begin in this piece
     bool heldBefore = atLineStart_ && (quotesHeld_ > 0 || fromMatched_ > 0);
@@ -185,7 +186,7 @@ void BodyQuoter::Finish()
         out_.Append('\n');
     else if (atLineStart_)
         ReleaseHeld(false);
-    if (anyBody_ && !endsWithCrBreak_) {
+    if (anyBody_ && !endsWithCrBreak_ && !(lfEndsLines_ && endsWithLf_)) {
         out_.Append('\r');
         out_.Append('\n');
     }

@@ -24,6 +24,10 @@
 class BodyQuoter {
 public:
     explicit BodyQuoter(OutputPieces &out) : out_(out) {}
+    // For records whose line ends become LF alone (the CRs are taken out
+    // after the quoter): a lone LF ends a line too, so a message ending in
+    // one gets no extra line end either.
+    BodyQuoter(OutputPieces &out, bool lfEndsLines) : out_(out), lfEndsLines_(lfEndsLines) {}
 
     void Feed(QByteArrayView piece);
     // After the last piece: what was held back to decide on goes to out, which
@@ -58,4 +62,6 @@ private:
     bool afterCr_ = false;       // a CR went out; an LF next belongs to it
     bool anyBody_ = false;
     bool endsWithCrBreak_ = false;
+    bool lfEndsLines_ = false;
+    bool endsWithLf_ = false;
 };

@@ -1,6 +1,7 @@
 #include "convert/ConversionRun.h"
 
 #include "convert/BodyQuoter.h"
+#include "convert/DuplicateCheck.h"
 #include "convert/EmlMessage.h"
 #include "convert/HeaderBlock.h"
 #include "convert/MboxFile.h"
@@ -31,15 +32,43 @@ struct RunState {
     QString lastFolderMade;      // consecutive messages mostly share their folder
     QByteArray piece;            // kept from one message to the next: no allocation per message
     std::optional<MboxAppender> appender;  // the mbox of the last message, mostly the next one's too
+    QString lastMboxFile;        // the entry last done, for the observer
+    qint64 lastRecordBytes = 0;
+    bool lastSkipped = false;    // the entry last done was already in its mbox
+    KnownIdentities known;       // with skipDuplicates
 };
 
-// One entry; returns why it was not written, or empty text when it was. The
-// message is read, quoted and written piece by piece: memory stays bounded
-// whatever its size.
-QString ConvertOne(const QString &sourcePath, const QString &destination, ConversionObserver &observer,
+QByteArray WithLfEnd(QByteArray line)
+{
+    if (line.endsWith("\r\n"))
+        line.remove(line.size() - 2, 1);
+    return line;
+}
+
+void AppendWithoutCrs(OutputPieces &out, QByteArrayView piece)
+{
+    while (!piece.isEmpty()) {
+        const qsizetype cr = piece.indexOf('\r');
+        out.Append(piece.first(cr < 0 ? piece.size() : cr));
+        piece = cr < 0 ? QByteArrayView() : piece.sliced(cr + 1);
+    }
+}
+
+OutputTarget TargetOf(const ConversionEntry &entry, const ConversionRules &rules)
+{
+    if (entry.mboxFile.isEmpty())
+        return OutputFor(entry.source, rules.destination);
+    return {entry.mboxFile.left(entry.mboxFile.lastIndexOf(QLatin1Char('/')) + 1), entry.mboxFile};
+}
+
+// One entry; returns why it was not written, or empty text when it was (or
+// was skipped: run.lastSkipped). The message is read, quoted and written
+// piece by piece: memory stays bounded whatever its size.
+QString ConvertOne(const ConversionEntry &entry, const ConversionRules &rules, ConversionObserver &observer,
                    Yielder &yielder, RunState &run, QList<ConversionNote> &notes)
 {
-    const OutputTarget target = OutputFor(sourcePath, destination);
+    const QString &sourcePath = entry.source;
+    const OutputTarget target = TargetOf(entry, rules);
     yielder.Yield();
 
     MessageReader reader(sourcePath);
@@ -67,8 +96,20 @@ QString ConvertOne(const QString &sourcePath, const QString &destination, Conver
         run.appender.reset();
         run.appender.emplace(target.file, AppendRules{.betweenChunks = [&yielder] { yielder.Yield(); }});
     }
-    const AppendOutcome outcome = run.appender->Append(separator, [&](OutputPieces &out) {
-        BodyQuoter quoter(out);
+    QByteArray identity;
+    std::function<bool()> alreadyThere;
+    if (rules.skipDuplicates) {
+        identity = SourceIdentity(sourcePath, run.piece, reader.size(), [&] { yielder.Yield(); });
+        alreadyThere = [&] { return run.known.Contains(target.file, identity, [&] { yielder.Yield(); }); };
+    }
+    const AppendOutcome outcome = run.appender->Append(rules.lfLineEnds ? WithLfEnd(separator) : separator,
+                                                       [&](OutputPieces &out) {
+        // LF line ends: the quoter ends every line in CR LF and writes no other
+        // CR, so without the CRs each line ends in LF alone.
+        std::optional<OutputPieces> withoutCrs;
+        if (rules.lfLineEnds)
+            withoutCrs.emplace(QuoteSlice, [&out](QByteArrayView piece) { AppendWithoutCrs(out, piece); });
+        BodyQuoter quoter(withoutCrs ? *withoutCrs : out, rules.lfLineEnds);
         while (!run.piece.isEmpty()) {
             const QByteArrayView piece(run.piece);
             for (qsizetype at = 0; at < piece.size(); at += QuoteSlice) {
@@ -84,13 +125,22 @@ QString ConvertOne(const QString &sourcePath, const QString &destination, Conver
                 return reader.failure();
         }
         quoter.Finish();
-        out.Append("\r\n");
+        if (withoutCrs)
+            withoutCrs->Flush();
+        out.Append(rules.lfLineEnds ? QByteArrayView("\n") : QByteArrayView("\r\n"));
         return QString();
-    });
+    }, alreadyThere);
     for (const QString &note : outcome.notes)
         notes.append({target.file, note});
+    run.lastMboxFile = target.file;
+    run.lastSkipped = outcome.skipped;
+    if (outcome.skipped)
+        return {};
     if (!outcome.written)
         return outcome.reason;
+    run.lastRecordBytes = outcome.bytes;
+    if (rules.skipDuplicates)
+        run.known.Add(target.file, identity);
     if (!run.mboxFilesSeen.contains(target.file)) {
         run.mboxFilesSeen.insert(target.file);
         run.mboxFiles.append(target.file);
@@ -141,16 +191,27 @@ OutputTarget OutputFor(const QString &sourcePath, const QString &destination)
 ConversionResult ConvertMessages(const QStringList &paths, const QString &destination,
                                  ConversionObserver &observer, Yielder &yielder)
 {
+    QList<ConversionEntry> entries;
+    entries.reserve(paths.size());
+    for (const QString &path : paths)
+        entries.append({TrimSpaces(path), {}});
+    return ConvertEntries(entries, {.destination = destination}, observer, yielder);
+}
+
+ConversionResult ConvertEntries(const QList<ConversionEntry> &entries, const ConversionRules &rules,
+                                ConversionObserver &observer, Yielder &yielder)
+{
     const RunInProgress running;
     ConversionResult result;
     RunState run;
-    result.total = int(paths.size());
+    result.total = int(entries.size());
     for (int k = 0; k < result.total; ++k) {
         yielder.Yield();
-        const QString sourcePath = TrimSpaces(paths[k]);
+        const QString &sourcePath = entries[k].source;
         QString failure;
+        run.lastSkipped = false;
         try {
-            failure = ConvertOne(sourcePath, destination, observer, yielder, run, result.notes);
+            failure = ConvertOne(entries[k], rules, observer, yielder, run, result.notes);
         } catch (const RunTimeError &error) {
             failure = error.Text();
         } catch (const std::bad_alloc &) {
@@ -158,10 +219,16 @@ ConversionResult ConvertMessages(const QStringList &paths, const QString &destin
         } catch (const std::exception &error) {
             failure = QString::fromLocal8Bit(error.what());
         }
-        if (failure.isEmpty())
+        if (failure.isEmpty() && run.lastSkipped) {
+            ++result.skipped;
+            observer.MessageSkipped(sourcePath, run.lastMboxFile);
+        } else if (failure.isEmpty()) {
             ++result.written;
-        else
+            observer.MessageWritten(sourcePath, run.lastMboxFile, run.lastRecordBytes);
+        } else {
             result.failures.append({sourcePath, failure});
+            observer.MessageFailed(sourcePath, failure);
+        }
         observer.MessageDone(k + 1, result.total);
     }
     run.appender.reset();

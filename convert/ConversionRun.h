@@ -16,6 +16,15 @@ public:
     virtual void BytesRead(qint64 bodyLength, qint64 fileSize) = 0;
     // number is 1-based; called after every entry, written or not.
     virtual void MessageDone(int number, int total) = 0;
+    // What became of one entry, just before its MessageDone, for a front end
+    // that names every message (the window shows only the counts).
+    // recordBytes is what the mbox file grew by.
+    virtual void MessageWritten(const QString &source, const QString &mboxFile, qint64 recordBytes)
+    {
+        Q_UNUSED(source) Q_UNUSED(mboxFile) Q_UNUSED(recordBytes)
+    }
+    virtual void MessageFailed(const QString &source, const QString &reason) { Q_UNUSED(source) Q_UNUSED(reason) }
+    virtual void MessageSkipped(const QString &source, const QString &mboxFile) { Q_UNUSED(source) Q_UNUSED(mboxFile) }
 };
 
 struct ConversionFailure {
@@ -30,13 +39,32 @@ struct ConversionNote {
     QString text;
 };
 
+// One message of a run and the mbox file it goes to.
+struct ConversionEntry {
+    QString source;
+    QString mboxFile;  // empty: the window's rule, OutputFor(source, destination)
+};
+
+// How a run writes. The defaults are the window's.
+struct ConversionRules {
+    QString destination;  // for the entries without an mbox file of their own
+    // Every line of a record ends with LF alone (CR LF and a lone CR become
+    // LF); the quoting is the same.
+    bool lfLineEnds = false;
+    // A message whose identity (see MessageIdentity) is already in its mbox,
+    // from an earlier run, this one or another program, is not appended; the
+    // mbox is looked at under its lock.
+    bool skipDuplicates = false;
+};
+
 struct ConversionResult {
     int total = 0;
     int written = 0;
+    int skipped = 0;  // already in their mbox files (ConversionRules::skipDuplicates)
     QList<ConversionFailure> failures;
     QStringList mboxFiles;  // every mbox file the run appended to, in first-use order
     QList<ConversionNote> notes;
-    bool Succeeded() const { return total > 0 && written == total && failures.isEmpty(); }
+    bool Succeeded() const { return total > 0 && written + skipped == total && failures.isEmpty(); }
 };
 
 // Appends every message to the mbox file of its folder below destination, in
@@ -47,6 +75,12 @@ struct ConversionResult {
 // being written then is cut off its mbox again.
 ConversionResult ConvertMessages(const QStringList &paths, const QString &destination,
                                  ConversionObserver &observer, Yielder &yielder);
+
+// The same for entries that may name their mbox files, under the rules given.
+// Paths are taken as they are (ConvertMessages trims spaces, as the window's
+// list holds them).
+ConversionResult ConvertEntries(const QList<ConversionEntry> &entries, const ConversionRules &rules,
+                                ConversionObserver &observer, Yielder &yielder);
 
 // Where one message goes. Throws RunTimeError (SubscriptOutOfRange) when no
 // mbox name can be made from the path.

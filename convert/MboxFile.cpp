@@ -129,7 +129,8 @@ bool MboxAppender::OpenMbox(QString &failure)
     return false;
 }
 
-AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest &rest)
+AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest &rest,
+                                   const std::function<bool()> &alreadyThere)
 {
     AppendOutcome outcome;
     struct stat info {};
@@ -164,6 +165,10 @@ AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest 
             if (!outcome.reason.isEmpty())
                 return outcome;
         }
+    }
+    if (alreadyThere && alreadyThere()) {
+        outcome.skipped = true;
+        return outcome;
     }
     wholeEnd_ = -1;
     const QByteArray fill = lengthBefore == wholeEndBefore ? QByteArray() : MissingRecordEnd(fd, lengthBefore);
@@ -220,6 +225,7 @@ AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest 
     marker_.Clear();
     wholeEnd_ = end;
     outcome.written = true;
+    outcome.bytes = end - lengthBefore;
     return outcome;
 }
 

@@ -30,6 +30,8 @@ struct AppendOutcome {
     bool written = false;
     QString reason;     // why not, when not written
     QStringList notes;  // repairs made to the mbox file before the record, for the user
+    bool skipped = false;  // not written: alreadyThere said so
+    qint64 bytes = 0;      // what the file grew by, when written
 };
 
 // Writes the rest of a record, in as many pieces as it likes. Returns why the
@@ -59,7 +61,11 @@ public:
     MboxAppender(const MboxAppender &) = delete;
     MboxAppender &operator=(const MboxAppender &) = delete;
 
-    AppendOutcome Append(QByteArrayView recordStart, const RecordRest &rest);
+    // alreadyThere, when given, is asked once the lock is held and a torn
+    // record cut off, before anything is written: true leaves the record
+    // unwritten (skipped). It may throw.
+    AppendOutcome Append(QByteArrayView recordStart, const RecordRest &rest,
+                         const std::function<bool()> &alreadyThere = {});
     QString path() const { return path_; }
 
 private:

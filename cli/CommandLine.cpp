@@ -1,0 +1,150 @@
+#include "cli/CommandOptions.h"
+
+#include <QCommandLineParser>
+
+namespace {
+
+// Said after the options in --help; the manual page says the same at length.
+const char *const HelpNotes = R"(
+SOURCE is a .eml file (a file named here is taken as a message, whatever its
+name) or a folder, walked as the Quorvel window's add-folder command walks it:
+every file whose name ends in .eml (any letter case) below it, in name order,
+links to folders followed and each real folder walked once. Sources are
+converted in the order given.
+
+Output: one mbox per source folder, mirroring the folder's absolute path below
+DEST, byte for byte what the window writes for the same messages:
+  /home/ann/Mail/Inbox/1.eml  ->  DEST/home/ann/Mail/Inbox/Inbox.mbox
+Each record is a "From " separator line, the message with mboxrd quoting, and
+an empty line.
+
+Mail programs that read the output directly: mutt (and neomutt), Thunderbird's
+import of mbox files, Python's mailbox module, mblaze. Lines end in CR LF by
+default, as the window writes them; pick --line-endings lf when the mbox is
+read in place by a mail program on Linux (mutt, mblaze, Python's mailbox), which
+expects LF alone in a local mbox and would otherwise keep a CR on every line.
+
+Re-running: with --skip-duplicates a message already in its target mbox (the
+same Message-ID, or the same bytes when it has none) is not appended again.
+Running the same command again after an interruption, or after adding a few
+files, appends only what is missing.
+
+Progress is drawn on stderr only when it is a terminal, never into a pipe or a
+file. Failures are named on stderr, one per line, as "quorvel-convert: PATH:
+reason", followed by a summary line.
+
+Exit status: 0 every message written (or skipped as a duplicate); 1 a message
+failed or a folder could not be read; 2 usage error; 130 stopped by SIGINT,
+SIGTERM or SIGHUP (the record being written is cut back, what was written is
+flushed to disk).
+)";
+
+} // namespace
+
+ParsedCommand ParseCommandLine(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Converts .eml message files into mbox mailboxes."));
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
+    const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
+                                    QStringLiteral("Write the mbox files below DEST."), QStringLiteral("DEST"));
+    const QCommandLineOption relative(QStringLiteral("relative"),
+                                      QStringLiteral("Mirror each folder SOURCE from its own name, not from the root."));
+    const QCommandLineOption single(QStringLiteral("single"),
+                                    QStringLiteral("Every message into the one mbox FILE (no DEST needed)."),
+                                    QStringLiteral("FILE"));
+    const QCommandLineOption lineEndings(QStringLiteral("line-endings"),
+                                         QStringLiteral("End the lines of each record in crlf (default, as the window) or lf."),
+                                         QStringLiteral("crlf|lf"));
+    const QCommandLineOption skipDuplicates(QStringLiteral("skip-duplicates"),
+                                            QStringLiteral("Do not append a message already in its target mbox."));
+    const QCommandLineOption dryRun(QStringLiteral("dry-run"),
+                                    QStringLiteral("Print each message and the mbox it would go to; write nothing."));
+    const QCommandLineOption report(QStringLiteral("report"),
+                                    QStringLiteral("Write a JSON report of the run to FILE."), QStringLiteral("FILE"));
+    const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
+                                   QStringLiteral("Print failures only, no summary."));
+    const QCommandLineOption verbose({QStringLiteral("v"), QStringLiteral("verbose")},
+                                     QStringLiteral("Print one line per message on stdout."));
+    const QCommandLineOption progress(QStringLiteral("progress"),
+                                      QStringLiteral("Progress line on a terminal: auto (unless -q or -v), always, never."),
+                                      QStringLiteral("auto|always|never"));
+    const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Print the version and exit."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Print this help and exit."));
+    parser.addOptions({output, relative, single, lineEndings, skipDuplicates, dryRun, report, quiet, verbose,
+                       progress, version, help});
+    parser.addPositionalArgument(QStringLiteral("SOURCE"), QStringLiteral(".eml files and folders to convert."),
+                                 QStringLiteral("SOURCE... -o DEST"));
+
+    ParsedCommand parsed;
+    auto fail = [&](const QString &message) {
+        parsed.action = ParsedCommand::Action::UsageError;
+        parsed.text = message;
+        return parsed;
+    };
+    if (!parser.parse(arguments))
+        return fail(parser.errorText());
+    if (parser.isSet(help)) {
+        parsed.action = ParsedCommand::Action::ShowHelp;
+        // Qt names the program by the path it was started with; the help names it by its name.
+        QString text = parser.helpText();
+        const qsizetype afterName = text.indexOf(QLatin1String(" [options]"));
+        if (text.startsWith(QLatin1String("Usage: ")) && afterName > 0)
+            text.replace(7, afterName - 7, QStringLiteral("quorvel-convert"));
+        parsed.text = text + QString::fromUtf8(HelpNotes);
+        return parsed;
+    }
+    if (parser.isSet(version)) {
+        parsed.action = ParsedCommand::Action::ShowVersion;
+        parsed.text = QStringLiteral("quorvel-convert " QUORVEL_VERSION "\n");
+        return parsed;
+    }
+
+    CommandOptions &options = parsed.options;
+    options.sources = parser.positionalArguments();
+    options.destination = parser.value(output);
+    options.singleFile = parser.value(single);
+    options.reportFile = parser.value(report);
+    options.skipDuplicates = parser.isSet(skipDuplicates);
+    options.dryRun = parser.isSet(dryRun);
+    options.quiet = parser.isSet(quiet);
+    options.verbose = parser.isSet(verbose);
+
+    if (parser.isSet(lineEndings)) {
+        const QString value = parser.value(lineEndings);
+        if (value == QLatin1String("lf"))
+            options.lineEnds = LineEnds::Lf;
+        else if (value != QLatin1String("crlf"))
+            return fail(QStringLiteral("--line-endings takes crlf or lf, not '%1'").arg(value));
+    }
+    if (parser.isSet(progress)) {
+        const QString value = parser.value(progress);
+        if (value == QLatin1String("always"))
+            options.progress = ProgressMode::Always;
+        else if (value == QLatin1String("never"))
+            options.progress = ProgressMode::Never;
+        else if (value != QLatin1String("auto"))
+            return fail(QStringLiteral("--progress takes auto, always or never, not '%1'").arg(value));
+    }
+    if (parser.isSet(quiet) && parser.isSet(verbose))
+        return fail(QStringLiteral("--quiet and --verbose cannot be used together"));
+    if (options.sources.isEmpty())
+        return fail(QStringLiteral("missing SOURCE"));
+    if (parser.isSet(single)) {
+        if (parser.isSet(output))
+            return fail(QStringLiteral("--single and -o cannot be used together"));
+        if (parser.isSet(relative))
+            return fail(QStringLiteral("--single and --relative cannot be used together"));
+        if (options.singleFile.isEmpty())
+            return fail(QStringLiteral("--single needs a file name"));
+        options.rule = TargetRule::Single;
+    } else {
+        if (options.destination.isEmpty())
+            return fail(QStringLiteral("missing destination (-o DEST)"));
+        if (parser.isSet(relative))
+            options.rule = TargetRule::Relative;
+    }
+    if (parser.isSet(report) && options.reportFile.isEmpty())
+        return fail(QStringLiteral("--report needs a file name"));
+    return parsed;
+}

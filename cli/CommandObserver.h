@@ -1,0 +1,39 @@
+#pragma once
+
+#include "cli/Console.h"
+#include "cli/RunTally.h"
+#include "convert/ConversionRun.h"
+
+#include <QElapsedTimer>
+#include <QStringList>
+
+// The command's observer of a run: it keeps the tally (which survives an
+// interrupted run, unlike the engine's result), names each failure on
+// stderr as it happens, prints one line per message when verbose, and draws
+// the progress line at most ten times a second.
+class CommandObserver final : public ConversionObserver {
+public:
+    CommandObserver(const QList<ConversionEntry> &entries, RunTally &tally, Console &console, bool verbose,
+                    const QElapsedTimer &clock);
+
+    void BytesRead(qint64 bodyLength, qint64 fileSize) override;
+    void MessageDone(int number, int total) override;
+    void MessageWritten(const QString &source, const QString &mboxFile, qint64 recordBytes) override;
+    void MessageFailed(const QString &source, const QString &reason) override;
+    void MessageSkipped(const QString &source, const QString &mboxFile) override;
+
+    // Redraws the progress line if the last drawing is old enough.
+    void Tick();
+
+private:
+    void Draw();
+
+    const QList<ConversionEntry> &entries_;
+    RunTally &tally_;
+    Console &console_;
+    bool verbose_;
+    const QElapsedTimer &clock_;
+    qint64 lastDrawMs_ = -1000;
+    int done_ = 0;
+    qint64 currentBody_ = 0;  // built so far of the message under way
+};

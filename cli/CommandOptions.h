@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+enum class TargetRule {
+    Mirror,    // the source folder's absolute path below the destination, as the window does
+    Relative,  // from each folder source's own name
+    Single,    // every message into one mbox file
+};
+enum class LineEnds { CrLf, Lf };
+enum class ProgressMode { Auto, Always, Never };
+
+struct CommandOptions {
+    QStringList sources;      // in the order given
+    QString destination;      // -o; empty with --single
+    QString singleFile;
+    TargetRule rule = TargetRule::Mirror;
+    LineEnds lineEnds = LineEnds::CrLf;
+    ProgressMode progress = ProgressMode::Auto;
+    QString reportFile;
+    bool skipDuplicates = false;
+    bool dryRun = false;
+    bool quiet = false;
+    bool verbose = false;
+};
+
+struct ParsedCommand {
+    enum class Action { Run, ShowHelp, ShowVersion, UsageError };
+    Action action = Action::Run;
+    CommandOptions options;
+    QString text;  // the help, the version, or the usage error in one line
+};
+
+// arguments[0] is the program's name. Each argument is text made from the
+// system's bytes with NameFromNative, so any file name comes through whole.
+ParsedCommand ParseCommandLine(const QStringList &arguments);

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+// stdout and stderr of the command. On a terminal, stderr may also carry one
+// status line redrawn in place; every other line clears it first and it is
+// drawn again on the next Status. Text goes out as the system's bytes, so a
+// file name that is not UTF-8 is printed as it is on disk.
+class Console {
+public:
+    explicit Console(bool statusLine) : statusLine_(statusLine) {}
+    ~Console() { ClearStatus(); }
+    Console(const Console &) = delete;
+    Console &operator=(const Console &) = delete;
+
+    static bool ErrorIsTerminal();
+    bool HasStatusLine() const { return statusLine_; }
+    // Columns of the terminal stderr is on.
+    int Width() const;
+
+    void Status(const QString &text);
+    void ClearStatus();
+    void Error(const QString &line);
+    void Out(const QString &line);
+
+private:
+    bool statusLine_;
+    bool statusShown_ = false;
+};

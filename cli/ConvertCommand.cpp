@@ -1,0 +1,136 @@
+#include "cli/ConvertCommand.h"
+
+#include "cli/CommandObserver.h"
+#include "cli/Console.h"
+#include "cli/Figures.h"
+#include "cli/JsonReport.h"
+#include "cli/MboxTargets.h"
+#include "cli/RunTally.h"
+#include "cli/SourceList.h"
+#include "cli/StopSignals.h"
+#include "cli/Summary.h"
+#include "convert/ConversionRun.h"
+#include "convert/MboxFile.h"
+#include "modules/RunTimeError.h"
+
+#include <QElapsedTimer>
+#include <QSet>
+
+namespace {
+
+QString FoundText(int messages, int folders)
+{
+    return QStringLiteral("found %1 messages in %2 folders").arg(CountText(messages), CountText(folders));
+}
+
+bool WantsStatusLine(const CommandOptions &options)
+{
+    if (options.progress == ProgressMode::Never || !Console::ErrorIsTerminal())
+        return false;
+    return options.progress == ProgressMode::Always || !(options.quiet || options.verbose);
+}
+
+void Fail(RunTally &tally, Console &console, RunTally::FailureKind kind, const QString &path, const QString &reason)
+{
+    tally.Failed(kind, path, reason);
+    console.Error(QStringLiteral("quorvel-convert: ") + path + QStringLiteral(": ") + reason);
+}
+
+// Every message and its target, named on stdout; nothing is written.
+void DryRun(const SourceListing &listing, const CommandOptions &options, RunTally &tally, Console &console)
+{
+    QSet<QString> mboxFiles;
+    for (const ListedMessage &message : listing.messages) {
+        try {
+            const QString mbox = MboxFor(message, options);
+            mboxFiles.insert(mbox);
+            console.Out(message.path + QStringLiteral(" -> ") + mbox);
+        } catch (const RunTimeError &error) {
+            Fail(tally, console, RunTally::FailureKind::Message, message.path, error.Text());
+        }
+    }
+    if (!options.quiet)
+        console.Error(DryRunSummaryLine(tally, mboxFiles.size()));
+}
+
+void Convert(const SourceListing &listing, const CommandOptions &options, RunTally &tally, Console &console,
+             const QElapsedTimer &clock)
+{
+    QList<ConversionEntry> entries;
+    entries.reserve(listing.messages.size());
+    for (const ListedMessage &message : listing.messages) {
+        // By default the engine applies the window's rule itself, failures and all.
+        QString mbox;
+        if (options.rule != TargetRule::Mirror) {
+            try {
+                mbox = MboxFor(message, options);
+            } catch (const RunTimeError &error) {
+                Fail(tally, console, RunTally::FailureKind::Message, message.path, error.Text());
+                continue;
+            }
+        }
+        entries.append({message.path, mbox});
+    }
+    const ConversionRules rules{.destination = AbsolutePath(options.destination),
+                                .lfLineEnds = options.lineEnds == LineEnds::Lf,
+                                .skipDuplicates = options.skipDuplicates};
+
+    CommandObserver observer(entries, tally, console, options.verbose, clock);
+    SignalYielder yielder([&observer] { observer.Tick(); });
+    try {
+        const ConversionResult result = ConvertEntries(entries, rules, observer, yielder);
+        // The engine's list ends with the mbox files it could not flush.
+        for (qsizetype k = tally.FailedMessages(); k < result.failures.size(); ++k)
+            Fail(tally, console, RunTally::FailureKind::Mbox, result.failures[k].path, result.failures[k].reason);
+    } catch (const Interrupted &) {
+        tally.interrupted = true;
+        for (const RunTally::Mbox &mbox : tally.Mboxes())
+            if (const QString reason = FlushToDisk(mbox.path); !reason.isEmpty())
+                Fail(tally, console, RunTally::FailureKind::Mbox, mbox.path, reason);
+    }
+}
+
+} // namespace
+
+int RunConvertCommand(const CommandOptions &options)
+{
+    QElapsedTimer clock;
+    clock.start();
+    CatchStopSignals();
+    Console console(WantsStatusLine(options));
+    RunTally tally;
+
+    SourceListing listing;
+    try {
+        SignalYielder yielder;
+        listing = ListSources(options.sources, yielder,
+                              [&](int messages, int folders) { console.Status(FoundText(messages, folders)); });
+        if (listing.folders > 0 && (console.HasStatusLine() || options.verbose))
+            console.Error(FoundText(int(listing.messages.size()), listing.folders));
+    } catch (const Interrupted &) {
+        tally.interrupted = true;
+    }
+    for (const SkippedFolder &folder : listing.skippedFolders)
+        Fail(tally, console, RunTally::FailureKind::Folder, folder.path, folder.reason);
+    tally.listed = int(listing.messages.size());
+
+    if (!tally.interrupted) {
+        if (options.dryRun)
+            DryRun(listing, options, tally, console);
+        else
+            Convert(listing, options, tally, console, clock);
+    }
+    console.ClearStatus();
+
+    if (!options.reportFile.isEmpty() && !options.dryRun)
+        if (const QString reason = WriteJsonReport(options.reportFile, tally); !reason.isEmpty())
+            Fail(tally, console, RunTally::FailureKind::Mbox, options.reportFile, QStringLiteral("cannot write the report: ") + reason);
+    if (!options.quiet && !options.dryRun)
+        console.Error(SummaryLine(tally, clock.elapsed()));
+
+    if (tally.interrupted)
+        return ExitStopped;
+    if (options.dryRun)
+        return tally.Failures().isEmpty() ? ExitDone : ExitSomeFailed;
+    return tally.Clean() ? ExitDone : ExitSomeFailed;
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+// Sizes and times as the command prints them: "1.1 GB", "0:03", "12,345".
+QString SizeText(qint64 bytes);
+QString DurationText(qint64 seconds);
+QString CountText(qint64 count);
+
+// The progress line, at most width columns: messages done of total, MB
+// written, MB/s, elapsed and estimated time left, the current file's name
+// shortened at its start to fit.
+struct ProgressFigures {
+    int done = 0;
+    int total = 0;
+    qint64 bytes = 0;
+    qint64 elapsedMs = 0;
+    QString current;
+};
+QString ProgressText(const ProgressFigures &figures, int width);

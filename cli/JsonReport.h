@@ -1,0 +1,22 @@
+#pragma once
+
+#include "cli/RunTally.h"
+
+#include <QByteArray>
+
+// The run as JSON (UTF-8):
+//   {"totals": {"listed", "written", "skipped", "failed", "bytes"},
+//    "interrupted": bool,
+//    "mboxes": [{"path", "records", "bytes"}, ...],     records and bytes appended by this run
+//    "failures": [{"kind": "message"|"folder"|"mbox", "path", "reason"}, ...]}
+// "failed" counts the failed messages. A file name byte that is not part of
+// valid UTF-8 is written as the escape "\udcXX" (XX the byte in hex, 80 to
+// ff), Python's surrogateescape code for it: json.load gives the string back
+// and os.fsencode gives the name's bytes back.
+QByteArray JsonReport(const RunTally &tally);
+
+// JSON string literal of the text, quotes included.
+QByteArray JsonString(const QString &text);
+
+// Writes the report; empty text on success, else why not.
+QString WriteJsonReport(const QString &path, const RunTally &tally);

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QString>
+
+// What one run did, for the summary line and the JSON report.
+class RunTally {
+public:
+    enum class FailureKind { Message, Folder, Mbox };
+    struct Failure {
+        FailureKind kind;
+        QString path;
+        QString reason;
+    };
+    struct Mbox {
+        QString path;
+        qint64 records = 0;
+        qint64 bytes = 0;
+    };
+
+    int listed = 0;
+    int written = 0;
+    int skipped = 0;
+    qint64 bytes = 0;
+    bool interrupted = false;
+
+    void Written(const QString &mboxFile, qint64 recordBytes);
+    void Failed(FailureKind kind, const QString &path, const QString &reason) { failures_.append({kind, path, reason}); }
+
+    // In first-use order.
+    const QList<Mbox> &Mboxes() const { return mboxes_; }
+    const QList<Failure> &Failures() const { return failures_; }
+    int FailedMessages() const;
+    // Every message was written or skipped, and nothing else went wrong.
+    bool Clean() const { return failures_.isEmpty() && written + skipped == listed; }
+
+private:
+    QList<Mbox> mboxes_;
+    QHash<QString, qsizetype> mboxIndex_;
+    QList<Failure> failures_;
+};

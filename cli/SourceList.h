@@ -1,0 +1,35 @@
+#pragma once
+
+#include "folders/SkippedFolder.h"
+
+#include <QList>
+#include <QString>
+#include <functional>
+
+class Yielder;
+
+struct ListedMessage {
+    QString path;  // absolute, as walked (through links)
+    // Where the SOURCE folder's own name begins in path (for --relative); an
+    // offset rather than a second string, as a listing can hold millions.
+    qsizetype nameStart = 0;
+    QString FromName() const { return path.mid(nameStart); }
+};
+
+struct SourceListing {
+    QList<ListedMessage> messages;
+    QList<SkippedFolder> skippedFolders;
+    int folders = 0;  // folders walked
+};
+
+// Messages found so far, and folders walked so far.
+using WalkCount = std::function<void(int messages, int folders)>;
+
+// Every message of the sources, in the order given: a folder is walked as the
+// window's add-folder command walks it, anything else is taken as a message.
+// counting is called now and then during the walk.
+SourceListing ListSources(const QStringList &sources, Yielder &yielder, const WalkCount &counting);
+
+// The path made absolute against the current folder, "." and ".." resolved by
+// name: a ".." left in would put an mbox outside the destination.
+QString AbsolutePath(const QString &path);

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "cli/RunTally.h"
+
+// The closing line on stderr, e.g. "converted 2984 of 2986 messages into 19
+// mbox files (1.1 GB) in 3.2 s; 2 failed, see above".
+QString SummaryLine(const RunTally &tally, qint64 elapsedMs);
+
+// The dry run's closing line.
+QString DryRunSummaryLine(const RunTally &tally, qsizetype mboxFiles);

@@ -1,0 +1,33 @@
+#include "cli/CommandOptions.h"
+#include "cli/ConvertCommand.h"
+#include "modules/FileNames.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication application(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("quorvel-convert"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));
+
+    // Arguments are bytes: a file name that is not UTF-8 must reach open() unchanged.
+    QStringList arguments;
+    for (int k = 0; k < argc; ++k)
+        arguments.append(NameFromNative(argv[k]));
+
+    const ParsedCommand command = ParseCommandLine(arguments);
+    switch (command.action) {
+    case ParsedCommand::Action::ShowHelp:
+    case ParsedCommand::Action::ShowVersion:
+        std::fputs(command.text.toUtf8().constData(), stdout);
+        return ExitDone;
+    case ParsedCommand::Action::UsageError:
+        std::fprintf(stderr, "quorvel-convert: %s\nTry 'quorvel-convert --help' for more information.\n",
+                     NativeName(command.text).constData());
+        return ExitUsage;
+    case ParsedCommand::Action::Run:
+        break;
+    }
+    return RunConvertCommand(command.options);
+}

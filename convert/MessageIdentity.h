@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QCryptographicHash>
+#include <cstring>
+
+// What makes two copies of one message the same message, for skipping
+// duplicates. A message with a Message-ID field is that field's value (runs of
+// white space made one space). Any other is a SHA-256 of its text normalised:
+// every line end (CR LF, lone CR or LF) one LF, and the line ends at its end
+// dropped. A message read back from an mbox (separator line left out, mboxrd
+// quoting undone) so gives the identity of the .eml file it was written from,
+// whichever line ends the file and the mbox use.
+class MessageIdentity {
+public:
+    // Part of a line, without any CR or LF.
+    void Add(QByteArrayView text);
+    void EndLine();
+    // "id:" + the Message-ID, or "sha256:" + the hash's 32 bytes.
+    QByteArray Finish();
+    // The header block is over and held a Message-ID: the rest changes nothing.
+    bool Known() const { return !inHeader_ && !messageId_.isEmpty(); }
+    // Ready for the next message.
+    void Reset();
+
+private:
+    void EndField();
+
+    QCryptographicHash hash_{QCryptographicHash::Sha256};
+    qint64 pendingBreaks_ = 0;
+    bool inHeader_ = true;
+    qint64 headerBytes_ = 0;
+    qint64 lineLength_ = 0;
+    QByteArray line_;   // the header line being read
+    QByteArray field_;  // the header field being read, unfolded
+    QByteArray messageId_;
+};
+
+// Cuts text into lines at CR LF, lone CR and LF, across pieces: text(view)
+// gets each stretch of a line, end() each line end.
+class LineSplitter {
+public:
+    template <typename Text, typename End>
+    void Feed(QByteArrayView piece, Text &&text, End &&end)
+    {
+        const char *p = piece.data();
+        const char *const last = p + piece.size();
+        if (afterCr_ && p < last) {
+            afterCr_ = false;
+            if (*p == '\n')
+                ++p;
+        }
+        while (p < last) {
+            const void *lf = std::memchr(p, '\n', size_t(last - p));
+            const char *lineEnd = lf ? static_cast<const char *>(lf) : last;
+            const void *cr = std::memchr(p, '\r', size_t(lineEnd - p));
+            const char *stop = cr ? static_cast<const char *>(cr) : lineEnd;
+            if (stop > p)
+                text(QByteArrayView(p, stop - p));
+            if (stop == last)
+                return;
+            end();
+            p = stop + 1;
+            if (*stop == '\r') {
+                if (p == last)
+                    afterCr_ = true;
+                else if (*p == '\n')
+                    ++p;
+            }
+        }
+    }
+
+private:
+    bool afterCr_ = false;  // a CR ended the last piece: an LF first in the next belongs to it
+};
+
+// The identity of an .eml file's bytes. Its leading "From " envelope line,
+// which the mbox record leaves out, is left out here too.
+QByteArray IdentityOfMessage(QByteArrayView message);

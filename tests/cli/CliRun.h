@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcess>
+#include <QStringList>
+
+// One run of the real quorvel-convert, its output captured through pipes.
+struct CliRun {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+inline QString CliPath()
+{
+    return QStringLiteral(QUORVEL_BINARY_DIR "/cli/quorvel-convert");
+}
+
+inline CliRun RunCli(const QStringList &arguments, const QString &workingFolder = {})
+{
+    QProcess process;
+    if (!workingFolder.isEmpty())
+        process.setWorkingDirectory(workingFolder);
+    process.start(CliPath(), arguments);
+    process.waitForFinished(120000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
+            process.readAllStandardError()};
+}
