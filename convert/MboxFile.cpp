@@ -171,7 +171,7 @@ AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest 
         return outcome;
     }
     wholeEnd_ = -1;
-    const QByteArray fill = lengthBefore == wholeEndBefore ? QByteArray() : MissingRecordEnd(fd, lengthBefore);
+    const QByteArray fill = lengthBefore == wholeEndBefore ? QByteArray() : MissingRecordEnd(fd, lengthBefore, rules_.lfLineEnds);
     if (!fill.isEmpty())
         outcome.notes << QStringLiteral("the mbox file did not end with a whole record: line ends were added before the new record");
     const QByteArray head = fill + recordStart.first(qMin(recordStart.size(), AppendMarker::RecordStartKept)).toByteArray();

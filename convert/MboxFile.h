@@ -24,6 +24,9 @@ struct AppendRules {
     // Runs between two pieces written and between two tries for the lock (a
     // yield point; it may throw to abandon the record).
     std::function<void()> betweenChunks;
+    // The records' line ends: LF alone, or CR LF. Line ends added to finish an
+    // mbox another program left torn follow them.
+    bool lfLineEnds = false;
 };
 
 struct AppendOutcome {

@@ -2,7 +2,7 @@
 
 #include <unistd.h>
 
-QByteArray MissingRecordEnd(int fd, off_t length)
+QByteArray MissingRecordEnd(int fd, off_t length, bool lfLineEnds)
 {
     if (length <= 0)
         return {};
@@ -19,7 +19,8 @@ QByteArray MissingRecordEnd(int fd, off_t length)
     }
     if (end.endsWith("\n\n") || end.endsWith("\n\r\n"))
         return missing;
+    const QByteArray lineEnd = lfLineEnds ? "\n" : "\r\n";
     if (!end.endsWith('\n'))
-        return "\r\n\r\n";
-    return missing + "\r\n";
+        return lineEnd + lineEnd;
+    return missing + lineEnd;
 }

@@ -286,6 +286,22 @@ private Q_SLOTS:
         }
     }
 
+    void lfRecordsFinishATornMboxWithLf()
+    {
+        TempTree source, destination;
+        const QString path = source.file(QStringLiteral("In/1.eml"), Message("c@x", 8, "new"));
+        const QString dest = destination.root() + QLatin1Char('/');
+        const QString mbox = OutputFor(path, dest).file;
+        const QString fresh = dest + QStringLiteral("fresh.mbox");
+        RecordingObserver observer;
+        NoYield yielder;
+        QVERIFY(ConvertEntries({{path, fresh}}, {dest, true}, observer, yielder).Succeeded());
+        const QByteArray torn = "From b@y Thu Mar 07 10:00:00 2024\nhi\nhal";
+        destination.file(mbox.mid(dest.size()), torn);
+        QVERIFY(ConvertEntries({{path, {}}}, {dest, true}, observer, yielder).Succeeded());
+        QCOMPARE(TempTree::read(mbox), torn + "\n\n" + TempTree::read(fresh));
+    }
+
     void appendKilledMidwayIsCutOffByTheNextRun()
     {
         TempTree source, destination;
