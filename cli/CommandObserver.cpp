@@ -48,6 +48,12 @@ void CommandObserver::MessageSkipped(const QString &source, const QString &mboxF
         console_.Out(source + QStringLiteral(" -- already in ") + mboxFile);
 }
 
+void CommandObserver::MboxRepaired(const QString &mboxFile, const QString &text)
+{
+    tally_.Repaired(mboxFile, text);
+    console_.Error(QStringLiteral("quorvel-convert: ") + mboxFile + QStringLiteral(": ") + text);
+}
+
 void CommandObserver::Tick()
 {
     if (!console_.HasStatusLine())

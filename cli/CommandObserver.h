@@ -21,6 +21,7 @@ public:
     void MessageWritten(const QString &source, const QString &mboxFile, qint64 recordBytes) override;
     void MessageFailed(const QString &source, const QString &reason) override;
     void MessageSkipped(const QString &source, const QString &mboxFile) override;
+    void MboxRepaired(const QString &mboxFile, const QString &text) override;
 
     // Redraws the progress line if the last drawing is old enough.
     void Tick();

@@ -81,6 +81,13 @@ QByteArray JsonReport(const RunTally &tally)
              + ", \"reason\": " + JsonString(failure.reason) + "}";
         separator = ",\n    ";
     }
+    out += "],\n  \"repairs\": [";
+    separator = "\n    ";
+    for (const RunTally::Repair &repair : tally.Repairs()) {
+        out += separator;
+        out += "{\"path\": " + JsonString(repair.path) + ", \"what\": " + JsonString(repair.text) + "}";
+        separator = ",\n    ";
+    }
     out += "]\n}\n";
     return out;
 }

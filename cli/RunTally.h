@@ -27,10 +27,17 @@ public:
 
     void Written(const QString &mboxFile, qint64 recordBytes);
     void Failed(FailureKind kind, const QString &path, const QString &reason) { failures_.append({kind, path, reason}); }
+    // Not a failure: the run went on and appended behind the repair.
+    void Repaired(const QString &mboxFile, const QString &text) { repairs_.append({mboxFile, text}); }
 
     // In first-use order.
     const QList<Mbox> &Mboxes() const { return mboxes_; }
     const QList<Failure> &Failures() const { return failures_; }
+    struct Repair {
+        QString path;
+        QString text;
+    };
+    const QList<Repair> &Repairs() const { return repairs_; }
     int FailedMessages() const;
     // Every message was written or skipped, and nothing else went wrong.
     bool Clean() const { return failures_.isEmpty() && written + skipped == listed; }
@@ -39,4 +46,5 @@ private:
     QList<Mbox> mboxes_;
     QHash<QString, qsizetype> mboxIndex_;
     QList<Failure> failures_;
+    QList<Repair> repairs_;
 };

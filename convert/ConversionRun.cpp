@@ -130,8 +130,10 @@ QString ConvertOne(const ConversionEntry &entry, const ConversionRules &rules, C
         out.Append(rules.lfLineEnds ? QByteArrayView("\n") : QByteArrayView("\r\n"));
         return QString();
     }, alreadyThere);
-    for (const QString &note : outcome.notes)
+    for (const QString &note : outcome.notes) {
         notes.append({target.file, note});
+        observer.MboxRepaired(target.file, note);
+    }
     run.lastMboxFile = target.file;
     run.lastSkipped = outcome.skipped;
     if (outcome.skipped)

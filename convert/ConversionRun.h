@@ -25,6 +25,9 @@ public:
     }
     virtual void MessageFailed(const QString &source, const QString &reason) { Q_UNUSED(source) Q_UNUSED(reason) }
     virtual void MessageSkipped(const QString &source, const QString &mboxFile) { Q_UNUSED(source) Q_UNUSED(mboxFile) }
+    // A repair made to an mbox file before appending to it, as it happens: an
+    // interrupted run returns no result to find it in.
+    virtual void MboxRepaired(const QString &mboxFile, const QString &text) { Q_UNUSED(mboxFile) Q_UNUSED(text) }
 };
 
 struct ConversionFailure {

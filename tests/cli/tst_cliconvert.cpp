@@ -250,6 +250,24 @@ print('ok')
         QCOMPARE(python.readAllStandardOutput(), QByteArray("ok\n"));
     }
 
+    // An mbox another program left torn is mended before the record, and the
+    // mending is named on stderr and in the report, as a repair, not a failure.
+    void repairNamedOnStderrAndInTheReport()
+    {
+        TempTree tree;
+        MakeMailTree(tree);
+        const QString mbox = tree.file(QStringLiteral("all.mbox"), "From a@x Thu Mar 07 10:00:00 2024\nhal");
+        const CliRun run = RunCli({QStringLiteral("--single"), mbox, QStringLiteral("Mail/top.eml"),
+                                   QStringLiteral("--report"), QStringLiteral("report.json")}, tree.root());
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.err.contains("quorvel-convert: " + QFile::encodeName(mbox) + ": the mbox file did not end with a whole record"),
+                 run.err.constData());
+        const QJsonArray repairs = QJsonDocument::fromJson(TempTree::read(tree.path(QStringLiteral("report.json")))).object()
+                                       .value(QStringLiteral("repairs")).toArray();
+        QCOMPARE(repairs.size(), 1);
+        QCOMPARE(repairs[0].toObject().value(QStringLiteral("path")).toString(), mbox);
+    }
+
     // The naming options and LF line ends, read back by Python's mailbox.
     // Each expected mbox is "MBOX:SOURCE,SOURCE..." below the tree.
     void namingAndLineEnds_data()
