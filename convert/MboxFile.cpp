@@ -164,6 +164,9 @@ AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest 
             outcome.reason = CutTornRecord(fd, rules_.io, found, lengthBefore, outcome.notes);
             if (!outcome.reason.isEmpty())
                 return outcome;
+            // Judged: a marker left behind would be judged again against
+            // whatever is appended next, by us or by another program.
+            marker_.Clear();
         }
     }
     if (alreadyThere && alreadyThere()) {

@@ -286,6 +286,23 @@ private Q_SLOTS:
         }
     }
 
+    void tornRecordCutOffAlsoWhenTheMessageIsSkipped()
+    {
+        TempTree source, destination;
+        const QString path = source.file(QStringLiteral("In/1.eml"), Message("c@x", 8, "new"));
+        const QString dest = destination.root() + QLatin1Char('/');
+        const QString mbox = OutputFor(path, dest).file;
+        const QByteArray earlier = Record("c@x", "Fri", 8, "new");
+        destination.file(mbox.mid(dest.size()), earlier + "From z@x Wed Mar 06 10:00:00 2024\r\nX: 1");
+        QVERIFY(AppendMarker(mbox).Write(earlier.size(), "From z@x Wed Mar 06 10:00:00 2024\r\n").isEmpty());
+        RecordingObserver observer;
+        NoYield yielder;
+        const ConversionResult result = ConvertEntries({{path, {}}}, {dest, false, true}, observer, yielder);
+        QCOMPARE(result.skipped, 1);
+        QCOMPARE(TempTree::read(mbox), earlier);
+        QVERIFY(!QFileInfo::exists(mbox.left(mbox.lastIndexOf(QLatin1Char('/')) + 1) + QStringLiteral(".In.mbox.append")));
+    }
+
     void lfRecordsFinishATornMboxWithLf()
     {
         TempTree source, destination;
