@@ -33,21 +33,8 @@ fi
 
 out="$build_dir/bench-cli-out"
 rounds="${ROUNDS:-3}"
-folders="$(find "$tree" -type f -name '*.eml' -printf '%h\n' | sort -u)"
 find "$tree" -type f -name '*.eml' -exec cat {} + >/dev/null  # warm the cache for all
 
-time_cat() {
-    rm -rf "$out" && mkdir -p "$out/cat"
-    sync
-    local start
-    start="$(now)"
-    while IFS= read -r folder; do
-        target="$out/cat/$(echo "${folder#"$tree"/}" | tr / _).mbox"
-        find "$folder" -maxdepth 1 -type f -name '*.eml' -print0 | sort -z | xargs -0 cat > "$target"
-    done <<< "$folders"
-    sync "$out"/cat/*.mbox
-    seconds_since "$start"
-}
 
 # time_cli ARGS...: seconds; the peak RSS in KB goes to $out.rss.
 time_cli() {

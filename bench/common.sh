@@ -26,6 +26,23 @@ make_tree_once() {
     cat "$tree.made"
 }
 
+# time_cat: seconds to cat each folder's messages of $tree, in name order,
+# into one file per folder under $out/cat and sync them: what any converter
+# must at least do.
+time_cat() {
+    rm -rf "$out" && mkdir -p "$out/cat"
+    sync
+    local start folder folders
+    folders="$(find "$tree" -type f -name '*.eml' -printf '%h\n' | sort -u)"
+    start="$(now)"
+    while IFS= read -r folder; do
+        find "$folder" -maxdepth 1 -type f -name '*.eml' -print0 | sort -z \
+            | xargs -0 cat > "$out/cat/$(echo "${folder#"$tree"/}" | tr / _).mbox"
+    done <<< "$folders"
+    sync "$out"/cat/*.mbox
+    seconds_since "$start"
+}
+
 value() { echo "$2" | tr ' ' '\n' | sed -n "s/^$1=//p"; }
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
 larger() { echo "$1 $2" | awk '{ print ($2 > $1 ? $2 : $1) }'; }

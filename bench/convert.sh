@@ -16,23 +16,10 @@ bytes="$(make_tree_once "$bench" "$tree" "$messages")"
 mb="$(echo "$bytes" | awk '{ printf "%.0f", $1 / 1048576 }')"
 
 out="$build_dir/bench-out"
-folders="$(find "$tree" -type f -name '*.eml' -printf '%h\n' | sort -u)"
 
 # Warm the cache for both.
 find "$tree" -type f -name '*.eml' -exec cat {} + >/dev/null
 
-time_cat() {
-    rm -rf "$out" && mkdir -p "$out/cat"
-    sync
-    local start
-    start="$(now)"
-    while IFS= read -r folder; do
-        target="$out/cat/$(echo "${folder#"$tree"/}" | tr / _).mbox"
-        find "$folder" -maxdepth 1 -type f -name '*.eml' -print0 | sort -z | xargs -0 cat > "$target"
-    done <<< "$folders"
-    sync "$out"/cat/*.mbox
-    seconds_since "$start"
-}
 
 alternate_rounds "$bench" "$tree" "$out"
 echo "convert messages=$(value messages "$result") mb=$mb cat_s=$cat_s quorvel_s=$quorvel_s ratio=$ratio max_stall_ms=$stall peak_rss_mb=$peak"

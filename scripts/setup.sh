@@ -9,6 +9,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins libgmime-3.0-dev
     fonts-wine
     xvfb xauth imagemagick python3
+    time  # the benchmarks read peak memory through it
 )
 if [ "${QUORVEL_WITH_TESTS:-0}" = 1 ]; then
     packages+=(libpython3.11-testsuite clang libclang-rt-14-dev)
