@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QStringList>
+#include <optional>
+
+// The command line, read before any window exists: --help and --version are
+// answered on stdout and a wrong option on stderr, none of them needing a
+// display. Otherwise the paths to list, made absolute, in the order given.
+struct StartupArguments {
+    std::optional<int> exitNow;
+    QStringList paths;
+};
+
+StartupArguments ReadStartupArguments(int argc, char *argv[]);
