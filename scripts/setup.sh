@@ -11,7 +11,7 @@ packages=(
     xvfb xauth imagemagick python3
 )
 if [ "${QUORVEL_WITH_TESTS:-0}" = 1 ]; then
-    packages+=(libpython3.11-testsuite clang libclang-rt-14-dev)
+    packages+=(libpython3.11-testsuite clang libclang-rt-14-dev desktop-file-utils appstream)
 fi
 
 missing=()
