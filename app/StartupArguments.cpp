@@ -25,6 +25,23 @@ QString Absolute(const QString &path)
     return QDir::cleanPath(WorkingFolder() + QLatin1Char('/') + path);
 }
 
+// Qt's own options, which QApplication takes out of the command line later:
+// known here so that they are no error and their values are no paths.
+void AddQtOptions(QCommandLineParser &parser)
+{
+    for (const char *name : {"platform", "platformpluginpath", "platformtheme", "plugin", "display", "geometry",
+                             "qwindowgeometry", "qwindowicon", "qwindowtitle", "style", "stylesheet", "session"}) {
+        QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    for (const char *name : {"reverse", "widgetcount", "nograb", "dograb", "sync"}) {
+        QCommandLineOption option(QString::fromLatin1(name));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+}
+
 void Print(std::FILE *stream, const QString &text)
 {
     std::fputs(text.toLocal8Bit().constData(), stream);
@@ -42,6 +59,9 @@ StartupArguments ReadStartupArguments(int argc, char *argv[])
     int coreArgc = argc;
     const QCoreApplication core(coreArgc, argv);
     QCommandLineParser parser;
+    // As QApplication reads them: "-style fusion" is one option, not five letters.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    AddQtOptions(parser);
     parser.setApplicationDescription(
         QStringLiteral("Turns saved .eml message files into mbox mailboxes.\n"
                        "Each folder named is walked for .eml files as \"Add Folder\" walks it;\n"
@@ -68,6 +88,7 @@ StartupArguments ReadStartupArguments(int argc, char *argv[])
         result.exitNow = 0;
         return result;
     }
+    result.platformNamed = parser.isSet(QStringLiteral("platform"));
     for (const QString &path : parser.positionalArguments())
         result.paths.append(Absolute(path));
     return result;

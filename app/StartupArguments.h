@@ -9,6 +9,8 @@
 struct StartupArguments {
     std::optional<int> exitNow;
     QStringList paths;
+    // "-platform NAME" names where the window goes, as QT_QPA_PLATFORM does.
+    bool platformNamed = false;
 };
 
 StartupArguments ReadStartupArguments(int argc, char *argv[]);

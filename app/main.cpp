@@ -29,7 +29,7 @@ int main(int argc, char *argv[])
     const StartupArguments arguments = ReadStartupArguments(argc, argv);
     if (arguments.exitNow)
         return *arguments.exitNow;
-    if (!DisplayAvailable()) {
+    if (!arguments.platformNamed && !DisplayAvailable()) {
         std::fputs("quorvel: no display to open the window on (DISPLAY and WAYLAND_DISPLAY are unset)\n", stderr);
         return 2;
     }

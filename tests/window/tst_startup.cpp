@@ -57,6 +57,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("out");
         QTest::addColumn<QString>("err");
         QTest::newRow("--version") << QStringList{"--version"} << 0 << "quorvel " QUORVEL_VERSION "\n" << "";
+        QTest::newRow("Qt's own option and -v") << QStringList{"-style", "fusion", "-v"} << 0
+                                                << "quorvel " QUORVEL_VERSION "\n" << "";
         QTest::newRow("--help") << QStringList{"--help"} << 0 << "[PATH]..." << "";
         QTest::newRow("unknown option") << QStringList{"--frobnicate", "x.eml"} << 2 << ""
                                         << "quorvel: Unknown option 'frobnicate'.\nTry 'quorvel --help' for more information.\n";
