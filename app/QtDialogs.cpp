@@ -1,5 +1,6 @@
 #include "app/QtDialogs.h"
 
+#include "app/RememberedFolder.h"
 #include "app/ScreenFit.h"
 #include "modules/CommonDialog.h"
 #include "modules/FileNames.h"
@@ -7,6 +8,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QScreen>
 #include <QUrl>
@@ -63,25 +65,32 @@ int QtDialogs::MsgBoxWithDetails(const QString &prompt, int style, const QString
 void QtDialogs::ShowOpen(CommonDialog &dialog)
 {
     const bool several = dialog.Flags & CommonDialog::AllowMultiSelect;
+    const RememberedFolder remembered = RememberedFolder::Open();
+    const QString start = remembered.StartFolder();
     QStringList picked;
     if (several) {
-        picked = QFileDialog::getOpenFileNames(QApplication::activeWindow(), QString(), QString(), QtFilter(dialog));
+        picked = QFileDialog::getOpenFileNames(QApplication::activeWindow(), QString(), start, QtFilter(dialog));
     } else {
-        const QString one = QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), QString(), QtFilter(dialog));
+        const QString one = QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), start, QtFilter(dialog));
         if (!one.isEmpty())
             picked.append(one);
     }
     for (QString &path : picked)
         path = PathFromLossyName(path);
+    if (!picked.isEmpty())
+        remembered.Remember(QFileInfo(picked.first()).path());
     dialog.StoreSelection(picked);
 }
 
 QString QtDialogs::PickFolder(QWidget *owner, const QString &prompt)
 {
-    QString folder = QFileDialog::getExistingDirectory(owner, prompt, QString(), QFileDialog::ShowDirsOnly);
+    const RememberedFolder remembered = RememberedFolder::ForPicker(prompt);
+    QString folder = QFileDialog::getExistingDirectory(owner, prompt, remembered.StartFolder(), QFileDialog::ShowDirsOnly);
     while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
         folder.chop(1);
-    return PathFromLossyName(folder);
+    folder = PathFromLossyName(folder);
+    remembered.Remember(folder);
+    return folder;
 }
 
 void QtDialogs::OpenUrl(const QString &target)

@@ -1,5 +1,6 @@
 #include "app/frmStep1.h"
 
+#include "app/CommandUnderWay.h"
 #include "app/ConvertButtonState.h"
 #include "app/FilledShape.h"
 #include "app/Fonts.h"
@@ -227,6 +228,8 @@ void frmStep1::ConnectCommands()
 void frmStep1::Form_Load()
 {
     grdFiles1->SetColWidth(0, 15000);
+    // Files and folders from a file manager, dropped anywhere on the window.
+    setAcceptDrops(true);
 }
 
 void frmStep1::Form_Unload(int &cancel)
@@ -270,9 +273,9 @@ int frmStep1::MsgBox(const QString &prompt, int style, const QString &title, con
     return dialogs_.MsgBox(prompt, style, title);
 }
 
-template <typename Command>
-void frmStep1::RunCommand(Command command)
+void frmStep1::RunCommand(const std::function<void()> &command)
 {
+    const CommandUnderWay underWay(commandsRunning_);
     try {
         command();
     } catch (const Interrupted &) {

@@ -4,6 +4,7 @@
 #include "modules/Yielder.h"
 
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 class ConvertButtonState;
@@ -16,6 +17,7 @@ class FlexGrid;
 class ProgressBar;
 class QLabel;
 class QPushButton;
+class QUrl;
 
 // The program's one window. Its controls are the state the commands share;
 // each command is one click handler, and a long one yields to the event loop
@@ -66,6 +68,19 @@ public:
     void CmdHelp_Click();
     void cmdEnd_Click();
 
+    // What the add-folder command does once it has its folder: walks it,
+    // appends its messages, and ends with the count box. Also for folders
+    // named at start-up or dropped onto the list.
+    void AddFolder(QString folder);
+    // Start-up arguments: folders walked, files listed, in the order given;
+    // the paths that do not exist are named in one box afterwards.
+    void AddStartupPaths(const QStringList &paths);
+    // Local files and folders dropped onto the list: folders walked, .eml
+    // files appended, anything else named in a box.
+    void AddDroppedUrls(const QList<QUrl> &urls);
+    // Whether a command is running (it may be yielding): nothing is dropped then.
+    bool CommandRunning() const { return commandsRunning_ > 0; }
+
     // Whether the convert button is on, decided in one place: never while a run goes on.
     void SetConvertAvailable(bool available);
     ConvertButtonState &convertButton() { return *convertButton_; }
@@ -87,6 +102,9 @@ public:
     static const char *const ProductPage;
 
 protected:
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
@@ -99,13 +117,13 @@ private:
     void Form_Unload(int &cancel);
 
     // Runs a command; a failure nothing else caught is shown, and the program goes on.
-    template <typename Command>
-    void RunCommand(Command command);
+    void RunCommand(const std::function<void()> &command);
     void ShowUncaughtFailure(int number, const QString &description);
 
     Dialogs &dialogs_;
     std::unique_ptr<Yielder> yielder_;
     std::unique_ptr<ConvertButtonState> convertButton_;
+    int commandsRunning_ = 0;
     bool closing_ = false;
     bool centred_ = false;
 };

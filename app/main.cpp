@@ -1,8 +1,10 @@
 #include "app/QtDialogs.h"
+#include "app/StartupArguments.h"
 #include "app/frmStep1.h"
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 
@@ -18,7 +20,16 @@ bool DisplayAvailable()
 
 int main(int argc, char *argv[])
 {
-    if (!DisplayAvailable()) {
+    // The remembered folders are kept under these names.
+    QCoreApplication::setOrganizationName(QStringLiteral("quorvel"));
+    QCoreApplication::setOrganizationDomain(QStringLiteral("quorvel.example.org"));
+    QCoreApplication::setApplicationName(QStringLiteral("Quorvel"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));
+
+    const StartupArguments arguments = ReadStartupArguments(argc, argv);
+    if (arguments.exitNow)
+        return *arguments.exitNow;
+    if (!arguments.platformNamed && !DisplayAvailable()) {
         std::fputs("quorvel: no display to open the window on (DISPLAY and WAYLAND_DISPLAY are unset)\n", stderr);
         return 2;
     }
@@ -26,5 +37,7 @@ int main(int argc, char *argv[])
     QtDialogs dialogs;
     frmStep1 window(dialogs);
     window.show();
+    if (!arguments.paths.isEmpty())
+        QTimer::singleShot(0, &window, [&window, &arguments] { window.AddStartupPaths(arguments.paths); });
     return application.exec();
 }

@@ -15,6 +15,11 @@ void frmStep1::CmdAddFolder_Click()
     QString folder = BrowseForFolder(dialogs(), this, QStringLiteral("Choose Source Folder..."));
     if (folder.isEmpty())
         return;
+    AddFolder(folder);
+}
+
+void frmStep1::AddFolder(QString folder)
+{
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
 

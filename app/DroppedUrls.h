@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QList>
+#include <QStringList>
+#include <QUrl>
+
+// A drop's URLs sorted out: the local paths in the order dropped, and the
+// others (another computer's files, web pages), which cannot be listed.
+struct DroppedUrls {
+    QStringList localPaths;
+    QStringList remote;
+};
+
+DroppedUrls SortDroppedUrls(const QList<QUrl> &urls);

@@ -1,0 +1,78 @@
+#include "app/DroppedUrls.h"
+#include "app/PathKind.h"
+#include "app/PathListBox.h"
+#include "app/frmStep1.h"
+#include "folders/MessagePath.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QTimer>
+
+namespace {
+bool Droppable(const QMimeData *data)
+{
+    return data && data->hasUrls();
+}
+}
+
+void frmStep1::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!CommandRunning() && !closing_ && Droppable(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void frmStep1::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (!CommandRunning() && !closing_ && Droppable(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void frmStep1::dropEvent(QDropEvent *event)
+{
+    if (CommandRunning() || closing_ || !Droppable(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    // The file manager waits until the drop returns; the walk and its boxes
+    // come after that.
+    const QList<QUrl> urls = event->mimeData()->urls();
+    QTimer::singleShot(0, this, [this, urls] { AddDroppedUrls(urls); });
+}
+
+void frmStep1::AddDroppedUrls(const QList<QUrl> &urls)
+{
+    if (CommandRunning())
+        return;
+    RunCommand([&] {
+        const DroppedUrls dropped = SortDroppedUrls(urls);
+        QStringList others;
+        for (const QString &path : dropped.localPaths) {
+            if (KindOfPath(path) == PathKind::Folder)
+                AddFolder(path);
+            else if (IsMessagePath(path))
+                AddMessagePath(path);
+            else
+                others.append(path);
+        }
+        SetConvertAvailable(!MessageListIsEmpty());
+        if (!others.isEmpty())
+            ShowPathListBox(*this,
+                            QStringLiteral("Not added: ")
+                                + CountOf(others.size(), QStringLiteral("file that is not an .eml message"),
+                                          QStringLiteral("files that are not .eml messages")),
+                            others);
+        if (!dropped.remote.isEmpty())
+            ShowPathListBox(*this,
+                            QStringLiteral("Not added: ")
+                                + CountOf(dropped.remote.size(), QStringLiteral("item that is not on this computer"),
+                                          QStringLiteral("items that are not on this computer"))
+                                + QStringLiteral(". Only local files and folders can be dropped onto the list."),
+                            dropped.remote);
+    });
+}

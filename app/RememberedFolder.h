@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+// The folder a dialog was last left in, kept across sessions in the
+// program's settings under its own key.
+class RememberedFolder {
+public:
+    explicit RememberedFolder(const QString &dialog);
+
+    // Where the dialog opens: the folder last chosen in it, or the home
+    // folder when none was, or when that folder has gone since.
+    QString StartFolder() const;
+    void Remember(const QString &folder) const;
+
+    // The dialogs that remember, each its own folder.
+    static RememberedFolder Open();
+    // A folder picker is known by its prompt: the source and the destination
+    // pickers each keep theirs.
+    static RememberedFolder ForPicker(const QString &prompt);
+
+private:
+    QString key_;
+};

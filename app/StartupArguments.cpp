@@ -1,0 +1,95 @@
+#include "app/StartupArguments.h"
+
+#include "modules/FileNames.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <climits>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+// The working folder's real bytes: QDir::currentPath() would lose a name
+// that is not UTF-8.
+QString WorkingFolder()
+{
+    char buffer[PATH_MAX];
+    return ::getcwd(buffer, sizeof buffer) ? NameFromNative(buffer) : QDir::currentPath();
+}
+
+QString Absolute(const QString &path)
+{
+    if (path.startsWith(QLatin1Char('/')))
+        return QDir::cleanPath(path);
+    return QDir::cleanPath(WorkingFolder() + QLatin1Char('/') + path);
+}
+
+// Qt's own options, which QApplication takes out of the command line later:
+// known here so that they are no error and their values are no paths.
+void AddQtOptions(QCommandLineParser &parser)
+{
+    for (const char *name : {"platform", "platformpluginpath", "platformtheme", "plugin", "display", "geometry",
+                             "qwindowgeometry", "qwindowicon", "qwindowtitle", "style", "stylesheet", "session"}) {
+        QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    for (const char *name : {"reverse", "widgetcount", "nograb", "dograb", "sync"}) {
+        QCommandLineOption option(QString::fromLatin1(name));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+}
+
+void Print(std::FILE *stream, const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    std::fflush(stream);
+}
+}
+
+StartupArguments ReadStartupArguments(int argc, char *argv[])
+{
+    // Paths are bytes: decoded without loss, where QCoreApplication::arguments() would not.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(NameFromNative(argv[i]));
+
+    int coreArgc = argc;
+    const QCoreApplication core(coreArgc, argv);
+    QCommandLineParser parser;
+    // As QApplication reads them: "-style fusion" is one option, not five letters.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    AddQtOptions(parser);
+    parser.setApplicationDescription(
+        QStringLiteral("Turns saved .eml message files into mbox mailboxes.\n"
+                       "Each folder named is walked for .eml files as \"Add Folder\" walks it;\n"
+                       "each file named is listed as \"Add EML File(s)\" lists it."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("PATH"), QStringLiteral("A folder or .eml file to list in the window."),
+                                 QStringLiteral("[PATH]..."));
+
+    StartupArguments result;
+    if (!parser.parse(arguments)) {
+        Print(stderr, QStringLiteral("quorvel: ") + parser.errorText()
+                          + QStringLiteral("\nTry 'quorvel --help' for more information.\n"));
+        result.exitNow = 2;
+        return result;
+    }
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
+        Print(stdout, parser.helpText());
+        result.exitNow = 0;
+        return result;
+    }
+    if (parser.isSet(version)) {
+        Print(stdout, QStringLiteral("quorvel " QUORVEL_VERSION "\n"));
+        result.exitNow = 0;
+        return result;
+    }
+    result.platformNamed = parser.isSet(QStringLiteral("platform"));
+    for (const QString &path : parser.positionalArguments())
+        result.paths.append(Absolute(path));
+    return result;
+}

@@ -1,0 +1,123 @@
+#include "app/ConvertButtonState.h"
+#include "ScriptedDialogs.h"
+#include "TempTree.h"
+#include "WindowFixture.h"
+#include "list/FlexGrid.h"
+
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+// A name with "://" is a URL as it stands; any other is a file in the tree.
+QList<QUrl> Urls(const TempTree &tree, const QStringList &names)
+{
+    QList<QUrl> urls;
+    for (const QString &name : names)
+        urls << (name.contains(QStringLiteral("://")) ? QUrl(name) : QUrl::fromLocalFile(tree.path(name)));
+    return urls;
+}
+
+// A file manager's drag: enters over the grid, then drops there. Says whether the window took it.
+bool DragAndDrop(frmStep1 &window, const QList<QUrl> &urls)
+{
+    QMimeData data;
+    data.setUrls(urls);
+    QWidget *grid = window.grdFiles1->viewport();
+    const QPoint centre = grid->rect().center();
+    QDragEnterEvent enter(centre, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(grid, &enter);
+    QDropEvent drop(QPointF(centre), enter.dropAction(), &data, Qt::LeftButton, Qt::NoModifier);
+    if (enter.isAccepted())
+        QApplication::sendEvent(grid, &drop);
+    return enter.isAccepted() && drop.isAccepted();
+}
+}
+
+class DropTest : public WindowTest {
+    Q_OBJECT
+    TempTree tree;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        for (const char *name : {"mail/In/1.eml", "mail/In/2.EML", "mail/notes.txt", "a.eml", "b.txt", "C.Eml", "d.pdf"})
+            tree.file(QString::fromLatin1(name));
+    }
+
+    // The rows, count label and box the commands give; the last box names what was left out.
+    void dropAppends_data()
+    {
+        QTest::addColumn<QStringList>("dropped");
+        QTest::addColumn<QStringList>("listed");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QStringList>("named");
+        QTest::newRow("a folder, as Add Folder") << QStringList{"mail"} << QStringList{"mail/In/1.eml", "mail/In/2.EML"}
+                                                 << "2 Files Added to List." << QStringList{};
+        QTest::newRow("messages of any case and other files")
+            << QStringList{"b.txt", "C.Eml", "mail/In/2.EML", "d.pdf"} << QStringList{"C.Eml", "mail/In/2.EML"}
+            << "Not added: 2 files that are not .eml messages" << QStringList{"b.txt", "d.pdf"};
+        QTest::newRow("a remote URL") << QStringList{"https://example.org/9.eml", "a.eml"} << QStringList{"a.eml"}
+                                      << "Not added: 1 item that is not on this computer." << QStringList{};
+    }
+    void dropAppends()
+    {
+        QFETCH(QStringList, dropped);
+        QFETCH(QStringList, listed);
+        QFETCH(QString, box);
+        QFETCH(QStringList, named);
+        w->AddMessagePath(QStringLiteral("/earlier.eml"));
+
+        QVERIFY(DragAndDrop(*w, Urls(tree, dropped)));
+
+        QStringList expected{QStringLiteral("/earlier.eml")};
+        for (const QString &name : listed)
+            expected << tree.path(name);
+        QTRY_COMPARE(ListedPaths(*w), expected);
+        QTRY_VERIFY(!w->CommandRunning());
+        QCOMPARE(w->lblCount1->text(), QStringLiteral("%1 files").arg(expected.size()));
+        const QString last = dialogs->boxes.value(dialogs->boxes.size() - 1).prompt;
+        QVERIFY2(last.startsWith(box), qPrintable(last));
+        for (const QString &name : named)
+            QVERIFY2(last.contains(tree.path(name)), qPrintable(name));
+    }
+
+    void refusedWhileConverting_data()
+    {
+        QTest::addColumn<bool>("duringTheRun");
+        QTest::newRow("idle: taken") << false;
+        QTest::newRow("during a conversion: refused") << true;
+    }
+    void refusedWhileConverting()
+    {
+        QFETCH(bool, duringTheRun);
+        TempTree destination;
+        w->AddMessagePath(tree.path("mail/In/1.eml"));
+        w->AddMessagePath(tree.path("mail/In/2.EML"));
+        w->SetConvertAvailable(true);
+        YieldAtEveryPoint();
+        std::optional<bool> taken;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, w, [&] {
+            if (!taken && w->convertButton().RunActive() == duringTheRun)
+                taken = DragAndDrop(*w, Urls(tree, {"a.eml"}));
+        });
+        poll.start(0);
+        dialogs->folderAnswers << destination.root();
+        w->CmdConvert2MBOX->click();
+        QTRY_VERIFY(taken.has_value());
+
+        QCOMPARE(*taken, !duringTheRun);
+        QStringList expected{tree.path("mail/In/1.eml"), tree.path("mail/In/2.EML")};
+        if (!duringTheRun)
+            expected << tree.path("a.eml");
+        QTRY_COMPARE(ListedPaths(*w), expected);
+    }
+};
+
+QTEST_MAIN(DropTest)
+#include "tst_drop.moc"
