@@ -2,6 +2,7 @@
 
 #include "modules/FileDescriptor.h"
 #include "modules/FileNames.h"
+#include "modules/modMain.h"
 
 #include <QDir>
 #include <cerrno>
@@ -13,24 +14,6 @@ namespace {
 
 // Two runs in the same second each get their own file.
 constexpr int MaxReportsPerSecond = 1000;
-
-// Each missing folder is made private, as the base directory specification asks.
-QString MakeFolders(const QString &folder)
-{
-    const QByteArray native = NativeName(folder);
-    for (qsizetype end = 1; end <= native.size(); ++end) {
-        if (end < native.size() && native[end] != '/')
-            continue;
-        const QByteArray part = native.left(end);
-        if (::mkdir(part.constData(), 0700) == 0 || errno == EEXIST)
-            continue;
-        return SystemReason(errno);
-    }
-    struct stat status {};
-    if (::stat(native.constData(), &status) != 0)
-        return SystemReason(errno);
-    return S_ISDIR(status.st_mode) ? QString() : SystemReason(ENOTDIR);
-}
 
 int WriteAll(int fd, const QByteArray &data)
 {
@@ -54,7 +37,7 @@ int WriteAll(int fd, const QByteArray &data)
 QString ReportFolder()
 {
     const QByteArray state = qgetenv("XDG_STATE_HOME");
-    // The specification: a relative path there is invalid and is ignored.
+    // A relative XDG_STATE_HOME is taken for unset, as other programs take it.
     if (state.startsWith('/'))
         return NameFromNative(state) + QStringLiteral("/quorvel");
     const QByteArray home = qgetenv("HOME");
@@ -65,7 +48,7 @@ QString ReportFolder()
 SavedReport SaveReport(const QString &kind, const QString &text, const QDateTime &when)
 {
     const QString folder = ReportFolder();
-    if (const QString reason = MakeFolders(folder); !reason.isEmpty())
+    if (const QString reason = CreatePath(folder, 0700); !reason.isEmpty())
         return {folder, reason};
     const QString stem = folder + QLatin1Char('/') + kind + QLatin1Char('-')
                          + when.toString(QStringLiteral("yyyy-MM-dd'T'HH-mm-ss"));

@@ -13,7 +13,7 @@ bool EnsurePathExists(const QString &folder)
 
 // As mkdir -p does it, so the reason is the one it would give: each folder
 // from the top, one that exists already passed over.
-QString CreatePath(const QString &folder)
+QString CreatePath(const QString &folder, unsigned mode)
 {
     if (folder.isEmpty())
         return SystemReason(ENOENT);
@@ -26,7 +26,7 @@ QString CreatePath(const QString &folder)
         const QByteArray part = native.left(end);
         while (end < native.size() && native[end] == '/')
             ++end;
-        if (::mkdir(part.constData(), 0777) == 0)
+        if (::mkdir(part.constData(), mode_t(mode)) == 0)
             continue;
         const int error = errno;
         struct stat info {};

@@ -7,5 +7,6 @@
 bool EnsurePathExists(const QString &folder);
 
 // The same, saying why not: empty text when the whole path exists afterwards,
-// else the system's reason.
-QString CreatePath(const QString &folder);
+// else the system's reason. Folders it makes get mode (less the umask): 0700
+// keeps a user's reports private.
+QString CreatePath(const QString &folder, unsigned mode = 0777);
