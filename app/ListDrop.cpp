@@ -1,32 +1,27 @@
 #include "app/DroppedUrls.h"
-#include "app/PathKind.h"
 #include "app/PathListBox.h"
 #include "app/frmStep1.h"
 #include "folders/MessagePath.h"
+#include "modules/PathOnDisk.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QTimer>
 
-namespace {
-bool Droppable(const QMimeData *data)
+bool frmStep1::TakesDrop(const QMimeData *data) const
 {
-    return data && data->hasUrls();
-}
+    return !CommandRunning() && !closing_ && data && data->hasUrls();
 }
 
 void frmStep1::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (!CommandRunning() && !closing_ && Droppable(event->mimeData()))
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    dragMoveEvent(event);
 }
 
 void frmStep1::dragMoveEvent(QDragMoveEvent *event)
 {
-    if (!CommandRunning() && !closing_ && Droppable(event->mimeData()))
+    if (TakesDrop(event->mimeData()))
         event->acceptProposedAction();
     else
         event->ignore();
@@ -34,7 +29,7 @@ void frmStep1::dragMoveEvent(QDragMoveEvent *event)
 
 void frmStep1::dropEvent(QDropEvent *event)
 {
-    if (CommandRunning() || closing_ || !Droppable(event->mimeData())) {
+    if (!TakesDrop(event->mimeData())) {
         event->ignore();
         return;
     }

@@ -1,7 +1,7 @@
 #include "app/RememberedFolder.h"
 
-#include "app/PathKind.h"
 #include "modules/FileNames.h"
+#include "modules/PathOnDisk.h"
 
 #include <QDir>
 #include <QSettings>

@@ -1,30 +1,13 @@
 #include "app/StartupArguments.h"
 
 #include "modules/FileNames.h"
+#include "modules/PathOnDisk.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QDir>
-#include <climits>
 #include <cstdio>
-#include <unistd.h>
 
 namespace {
-// The working folder's real bytes: QDir::currentPath() would lose a name
-// that is not UTF-8.
-QString WorkingFolder()
-{
-    char buffer[PATH_MAX];
-    return ::getcwd(buffer, sizeof buffer) ? NameFromNative(buffer) : QDir::currentPath();
-}
-
-QString Absolute(const QString &path)
-{
-    if (path.startsWith(QLatin1Char('/')))
-        return QDir::cleanPath(path);
-    return QDir::cleanPath(WorkingFolder() + QLatin1Char('/') + path);
-}
-
 // Qt's own options, which QApplication takes out of the command line later:
 // known here so that they are no error and their values are no paths.
 void AddQtOptions(QCommandLineParser &parser)
@@ -90,6 +73,6 @@ StartupArguments ReadStartupArguments(int argc, char *argv[])
     }
     result.platformNamed = parser.isSet(QStringLiteral("platform"));
     for (const QString &path : parser.positionalArguments())
-        result.paths.append(Absolute(path));
+        result.paths.append(AbsolutePath(path));
     return result;
 }

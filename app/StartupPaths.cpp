@@ -1,6 +1,6 @@
-#include "app/PathKind.h"
 #include "app/PathListBox.h"
 #include "app/frmStep1.h"
+#include "modules/PathOnDisk.h"
 
 void frmStep1::AddStartupPaths(const QStringList &paths)
 {

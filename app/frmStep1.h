@@ -16,6 +16,7 @@ class FilledShape;
 class FlexGrid;
 class ProgressBar;
 class QLabel;
+class QMimeData;
 class QPushButton;
 class QUrl;
 
@@ -105,6 +106,8 @@ protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+    // Nothing is taken while a command runs or the window closes.
+    bool TakesDrop(const QMimeData *data) const;
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
 

@@ -1,4 +1,5 @@
 #include "cli/CommandOptions.h"
+#include "modules/PathOnDisk.h"
 
 #include <QCommandLineParser>
 
@@ -146,5 +147,10 @@ ParsedCommand ParseCommandLine(const QStringList &arguments)
     }
     if (parser.isSet(report) && options.reportFile.isEmpty())
         return fail(QStringLiteral("--report needs a file name"));
+    // Once here, not once a message.
+    if (!options.destination.isEmpty())
+        options.destination = AbsolutePath(options.destination);
+    if (!options.singleFile.isEmpty())
+        options.singleFile = AbsolutePath(options.singleFile);
     return parsed;
 }

@@ -71,7 +71,7 @@ void Convert(const SourceListing &listing, const CommandOptions &options, RunTal
         }
         entries.append({message.path, mbox});
     }
-    const ConversionRules rules{.destination = AbsolutePath(options.destination),
+    const ConversionRules rules{.destination = options.destination,
                                 .lfLineEnds = options.lineEnds == LineEnds::Lf,
                                 .skipDuplicates = options.skipDuplicates};
 

@@ -6,11 +6,11 @@ QString MboxFor(const ListedMessage &message, const CommandOptions &options)
 {
     switch (options.rule) {
     case TargetRule::Single:
-        return AbsolutePath(options.singleFile);
+        return options.singleFile;
     case TargetRule::Relative:
-        return OutputFor(QLatin1Char('/') + message.FromName(), AbsolutePath(options.destination)).file;
+        return OutputFor(QLatin1Char('/') + message.FromName(), options.destination).file;
     case TargetRule::Mirror:
         break;
     }
-    return OutputFor(message.path, AbsolutePath(options.destination)).file;
+    return OutputFor(message.path, options.destination).file;
 }

@@ -2,14 +2,10 @@
 
 #include "folders/MessagePath.h"
 #include "folders/pathLogger.h"
-#include "modules/FileNames.h"
+#include "modules/PathOnDisk.h"
 #include "modules/Yielder.h"
 
-#include <QDir>
 #include <QElapsedTimer>
-#include <climits>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -55,12 +51,6 @@ private:
     int messages_ = 0;
 };
 
-bool IsFolder(const QString &path)
-{
-    struct stat info {};
-    return ::stat(NativeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 QString LastName(const QString &path)
 {
     return path.section(QLatin1Char('/'), -1);
@@ -91,21 +81,12 @@ void WalkFolder(const QString &folder, SourceListing &listing, Yielder &yielder,
 
 } // namespace
 
-QString AbsolutePath(const QString &path)
-{
-    if (path.startsWith(QLatin1Char('/')))
-        return QDir::cleanPath(path);
-    char buffer[PATH_MAX];
-    const QString current = ::getcwd(buffer, sizeof buffer) ? NameFromNative(buffer) : QStringLiteral(".");
-    return QDir::cleanPath(current + QLatin1Char('/') + path);
-}
-
 SourceListing ListSources(const QStringList &sources, Yielder &yielder, const WalkCount &counting)
 {
     SourceListing listing;
     for (const QString &source : sources) {
         const QString path = AbsolutePath(source);
-        if (IsFolder(path)) {
+        if (KindOfPath(path) == PathKind::Folder) {
             WalkFolder(path, listing, yielder, counting);
         } else {
             // A file's name is taken from its folder's name on.

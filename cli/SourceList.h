@@ -30,6 +30,3 @@ using WalkCount = std::function<void(int messages, int folders)>;
 // counting is called now and then during the walk.
 SourceListing ListSources(const QStringList &sources, Yielder &yielder, const WalkCount &counting);
 
-// The path made absolute against the current folder, "." and ".." resolved by
-// name: a ".." left in would put an mbox outside the destination.
-QString AbsolutePath(const QString &path);
