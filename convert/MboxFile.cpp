@@ -25,20 +25,8 @@ struct WriteFailed {
 // Throws WriteFailed.
 void WriteAll(const FileIo &io, int fd, QByteArrayView data)
 {
-    const char *p = data.data();
-    size_t left = size_t(data.size());
-    while (left > 0) {
-        const ssize_t done = io.write(fd, p, left);
-        if (done < 0) {
-            if (errno == EINTR)
-                continue;
-            throw WriteFailed{errno};
-        }
-        if (done == 0)
-            throw WriteFailed{ENOSPC};
-        p += done;
-        left -= size_t(done);
-    }
+    if (const int error = WriteFully(fd, data, io.write))
+        throw WriteFailed{error};
 }
 
 // Starts the write-back of every whole WriteBackSpan that this write

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
+#include <cerrno>
 #include <cstring>
 #include <unistd.h>
 
@@ -25,4 +27,25 @@ private:
 inline QString SystemReason(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// Writes all of data, going on after an interrupted or short write. 0 when
+// done, else the errno of the failure (ENOSPC when a write stores nothing).
+// write is the system's unless a test injects a failing one.
+inline int WriteFully(int fd, QByteArrayView data, ssize_t (*write)(int, const void *, size_t) = &::write)
+{
+    const char *p = data.data();
+    size_t left = size_t(data.size());
+    while (left > 0) {
+        const ssize_t done = write(fd, p, left);
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done < 0)
+            return errno;
+        if (done == 0)
+            return ENOSPC;
+        p += done;
+        left -= size_t(done);
+    }
+    return 0;
 }

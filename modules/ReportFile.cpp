@@ -15,23 +15,6 @@ namespace {
 // Two runs in the same second each get their own file.
 constexpr int MaxReportsPerSecond = 1000;
 
-int WriteAll(int fd, const QByteArray &data)
-{
-    const char *p = data.constData();
-    qsizetype left = data.size();
-    while (left > 0) {
-        const ssize_t done = ::write(fd, p, size_t(left));
-        if (done < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        p += done;
-        left -= done;
-    }
-    return 0;
-}
-
 } // namespace
 
 QString ReportFolder()
@@ -63,7 +46,7 @@ SavedReport SaveReport(const QString &kind, const QString &text, const QDateTime
                 continue;
             return {path, SystemReason(errno)};
         }
-        if (const int error = WriteAll(file.get(), bytes); error != 0) {
+        if (const int error = WriteFully(file.get(), bytes); error != 0) {
             ::unlink(native.constData());
             return {path, SystemReason(error)};
         }
