@@ -4,7 +4,7 @@
 #include "convert/GMimeSupport.h"
 #include "convert/HeaderBlock.h"
 #include "convert/MailDate.h"
-#include "convert/SourceFile.h"
+#include "convert/MessageReader.h"
 
 #include <gmime/gmime.h>
 
@@ -80,9 +80,11 @@ QDateTime ReceivedDate(const QByteArray &received)
 
 bool EmlMessage::LoadEml(const QString &path)
 {
-    const SourceFile file = ReadSourceFile(path, {.readAtMost = HeaderBlock::HeaderScanLimit});
-    LoadFromBytes(file.ok() ? file.bytes : QByteArray(), file.modified);
-    return file.ok();
+    MessageReader reader(path);
+    QByteArray start;
+    const bool read = reader.ok() && reader.Next(start, HeaderBlock::HeaderScanLimit);
+    LoadFromBytes(read ? start : QByteArray(), reader.modified());
+    return read;
 }
 
 void EmlMessage::LoadFromBytes(const QByteArray &message, const QDateTime &modified)
