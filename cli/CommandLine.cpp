@@ -152,5 +152,7 @@ ParsedCommand ParseCommandLine(const QStringList &arguments)
         options.destination = AbsolutePath(options.destination);
     if (!options.singleFile.isEmpty())
         options.singleFile = AbsolutePath(options.singleFile);
+    if (!options.reportFile.isEmpty())
+        options.reportFile = AbsolutePath(options.reportFile);
     return parsed;
 }

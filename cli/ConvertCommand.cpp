@@ -2,6 +2,7 @@
 
 #include "cli/CommandObserver.h"
 #include "cli/Console.h"
+#include "cli/Destination.h"
 #include "cli/Figures.h"
 #include "cli/JsonReport.h"
 #include "cli/MboxTargets.h"
@@ -12,6 +13,7 @@
 #include "convert/ConversionRun.h"
 #include "convert/MboxFile.h"
 #include "modules/RunTimeError.h"
+#include "modules/ShownName.h"
 
 #include <QElapsedTimer>
 #include <QSet>
@@ -33,7 +35,7 @@ bool WantsStatusLine(const CommandOptions &options)
 void Fail(RunTally &tally, Console &console, RunTally::FailureKind kind, const QString &path, const QString &reason)
 {
     tally.Failed(kind, path, reason);
-    console.Error(QStringLiteral("quorvel-convert: ") + path + QStringLiteral(": ") + reason);
+    console.Error(QStringLiteral("quorvel-convert: ") + ShownName(path) + QStringLiteral(": ") + reason);
 }
 
 // Every message and its target, named on stdout; nothing is written.
@@ -44,7 +46,7 @@ void DryRun(const SourceListing &listing, const CommandOptions &options, RunTall
         try {
             const QString mbox = MboxFor(message, options);
             mboxFiles.insert(mbox);
-            console.Out(message.path + QStringLiteral(" -> ") + mbox);
+            console.Out(ShownName(message.path) + QStringLiteral(" -> ") + ShownName(mbox));
         } catch (const RunTimeError &error) {
             Fail(tally, console, RunTally::FailureKind::Message, message.path, error.Text());
         }
@@ -99,6 +101,12 @@ int RunConvertCommand(const CommandOptions &options)
     CatchStopSignals();
     Console console(WantsStatusLine(options));
     RunTally tally;
+    const auto refuse = [&console](const QString &problem) {
+        console.Error(QStringLiteral("quorvel-convert: ") + problem);
+        return ExitUsage;
+    };
+    if (const QString problem = DestinationProblem(options); !problem.isEmpty())
+        return refuse(problem);
 
     SourceListing listing;
     try {
@@ -113,6 +121,8 @@ int RunConvertCommand(const CommandOptions &options)
     for (const SkippedFolder &folder : listing.skippedFolders)
         Fail(tally, console, RunTally::FailureKind::Folder, folder.path, folder.reason);
     tally.listed = int(listing.messages.size());
+    if (const QString problem = ReportClash(options, listing); !problem.isEmpty())
+        return refuse(problem);
 
     if (!tally.interrupted) {
         if (options.dryRun)
