@@ -59,7 +59,12 @@ ParsedCommand ParseCommandLine(const QStringList &arguments)
                                          QStringLiteral("crlf|lf"));
     const QCommandLineOption skipDuplicates(QStringLiteral("skip-duplicates"),
                                             QStringLiteral("Do not append a message already in its target mbox."));
-    const QCommandLineOption dryRun(QStringLiteral("dry-run"),
+    const QCommandLineOption filesFrom(QStringLiteral("files-from"),
+                                       QStringLiteral("Convert the paths listed in LIST too, one a line (- reads standard input)."),
+                                       QStringLiteral("LIST"));
+    const QCommandLineOption nul(QStringLiteral("null"),
+                                 QStringLiteral("The paths in LIST are separated by NUL bytes (find -print0), not lines."));
+    const QCommandLineOption dryRun({QStringLiteral("n"), QStringLiteral("dry-run")},
                                     QStringLiteral("Print each message and the mbox it would go to; write nothing."));
     const QCommandLineOption report(QStringLiteral("report"),
                                     QStringLiteral("Write a JSON report of the run to FILE."), QStringLiteral("FILE"));
@@ -70,9 +75,9 @@ ParsedCommand ParseCommandLine(const QStringList &arguments)
     const QCommandLineOption progress(QStringLiteral("progress"),
                                       QStringLiteral("Progress line on a terminal: auto (unless -q or -v), always, never."),
                                       QStringLiteral("auto|always|never"));
-    const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Print the version and exit."));
+    const QCommandLineOption version({QStringLiteral("V"), QStringLiteral("version")}, QStringLiteral("Print the version and exit."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Print this help and exit."));
-    parser.addOptions({output, relative, single, lineEndings, skipDuplicates, dryRun, report, quiet, verbose,
+    parser.addOptions({output, relative, single, lineEndings, skipDuplicates, filesFrom, nul, dryRun, report, quiet, verbose,
                        progress, version, help});
     parser.addPositionalArgument(QStringLiteral("SOURCE"), QStringLiteral(".eml files and folders to convert."),
                                  QStringLiteral("SOURCE... -o DEST"));
@@ -103,6 +108,8 @@ ParsedCommand ParseCommandLine(const QStringList &arguments)
 
     CommandOptions &options = parsed.options;
     options.sources = parser.positionalArguments();
+    options.listFile = parser.value(filesFrom);
+    options.nulSeparated = parser.isSet(nul);
     options.destination = parser.value(output);
     options.singleFile = parser.value(single);
     options.reportFile = parser.value(report);
@@ -129,7 +136,11 @@ ParsedCommand ParseCommandLine(const QStringList &arguments)
     }
     if (parser.isSet(quiet) && parser.isSet(verbose))
         return fail(QStringLiteral("--quiet and --verbose cannot be used together"));
-    if (options.sources.isEmpty())
+    if (parser.isSet(filesFrom) && options.listFile.isEmpty())
+        return fail(QStringLiteral("--files-from needs a file name"));
+    if (options.nulSeparated && !parser.isSet(filesFrom))
+        return fail(QStringLiteral("--null needs --files-from"));
+    if (options.sources.isEmpty() && !parser.isSet(filesFrom))
         return fail(QStringLiteral("missing SOURCE"));
     if (parser.isSet(single)) {
         if (parser.isSet(output))

@@ -6,6 +6,7 @@
 #include "cli/Figures.h"
 #include "cli/JsonReport.h"
 #include "cli/MboxTargets.h"
+#include "cli/PathList.h"
 #include "cli/RunTally.h"
 #include "cli/SourceList.h"
 #include "cli/StopSignals.h"
@@ -94,8 +95,9 @@ void Convert(const SourceListing &listing, const CommandOptions &options, RunTal
 
 } // namespace
 
-int RunConvertCommand(const CommandOptions &options)
+int RunConvertCommand(const CommandOptions &given)
 {
+    CommandOptions options = given;
     QElapsedTimer clock;
     clock.start();
     CatchStopSignals();
@@ -105,6 +107,12 @@ int RunConvertCommand(const CommandOptions &options)
         console.Error(QStringLiteral("quorvel-convert: ") + problem);
         return ExitUsage;
     };
+    if (!options.listFile.isEmpty()) {
+        PathList list = ReadPathList(options.listFile, options.nulSeparated);
+        if (!list.problem.isEmpty())
+            return refuse(list.problem);
+        options.sources += std::move(list.paths);
+    }
     if (const QString problem = DestinationProblem(options); !problem.isEmpty())
         return refuse(problem);
 
