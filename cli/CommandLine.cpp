@@ -1,5 +1,6 @@
 #include "cli/CommandOptions.h"
 #include "modules/PathOnDisk.h"
+#include "modules/ShownName.h"
 
 #include <QCommandLineParser>
 
@@ -39,6 +40,28 @@ failed or a folder could not be read; 2 usage error; 130 stopped by SIGINT,
 SIGTERM or SIGHUP (the record being written is cut back, what was written is
 flushed to disk).
 )";
+
+// Qt names an unknown "-weird.eml" by its letters, one by one; the argument
+// itself says more, and one that looks like a file name most likely is one.
+QString UnknownOptionText(const QStringList &arguments, const QString &unknown)
+{
+    for (qsizetype k = 1; k < arguments.size(); ++k) {
+        const QString &argument = arguments[k];
+        if (argument == QLatin1String("--"))
+            break;
+        const bool isLong = argument.startsWith(QLatin1String("--"));
+        const bool holds = isLong ? argument.mid(2).section(QLatin1Char('='), 0, 0) == unknown
+                                  : argument.size() > 1 && argument.startsWith(QLatin1Char('-')) && unknown.size() == 1
+                                        && argument.mid(1).contains(unknown);
+        if (!holds)
+            continue;
+        QString text = QStringLiteral("unknown option '%1'").arg(ShownName(argument));
+        if (!isLong && (argument.contains(QLatin1Char('.')) || argument.contains(QLatin1Char('/'))))
+            text += QStringLiteral(" (to name a file that starts with '-', put -- before it)");
+        return text;
+    }
+    return QStringLiteral("unknown option '%1'").arg(ShownName(unknown));
+}
 
 } // namespace
 
@@ -88,8 +111,11 @@ ParsedCommand ParseCommandLine(const QStringList &arguments)
         parsed.text = message;
         return parsed;
     };
-    if (!parser.parse(arguments))
+    if (!parser.parse(arguments)) {
+        if (!parser.unknownOptionNames().isEmpty())
+            return fail(UnknownOptionText(arguments, parser.unknownOptionNames().first()));
         return fail(parser.errorText());
+    }
     if (parser.isSet(help)) {
         parsed.action = ParsedCommand::Action::ShowHelp;
         // Qt names the program by the path it was started with; the help names it by its name.
@@ -119,20 +145,20 @@ ParsedCommand ParseCommandLine(const QStringList &arguments)
     options.verbose = parser.isSet(verbose);
 
     if (parser.isSet(lineEndings)) {
-        const QString value = parser.value(lineEndings);
+        const QString value = parser.value(lineEndings).toLower();
         if (value == QLatin1String("lf"))
             options.lineEnds = LineEnds::Lf;
         else if (value != QLatin1String("crlf"))
-            return fail(QStringLiteral("--line-endings takes crlf or lf, not '%1'").arg(value));
+            return fail(QStringLiteral("--line-endings takes crlf or lf, not '%1'").arg(ShownName(parser.value(lineEndings))));
     }
     if (parser.isSet(progress)) {
-        const QString value = parser.value(progress);
+        const QString value = parser.value(progress).toLower();
         if (value == QLatin1String("always"))
             options.progress = ProgressMode::Always;
         else if (value == QLatin1String("never"))
             options.progress = ProgressMode::Never;
         else if (value != QLatin1String("auto"))
-            return fail(QStringLiteral("--progress takes auto, always or never, not '%1'").arg(value));
+            return fail(QStringLiteral("--progress takes auto, always or never, not '%1'").arg(ShownName(parser.value(progress))));
     }
     if (parser.isSet(quiet) && parser.isSet(verbose))
         return fail(QStringLiteral("--quiet and --verbose cannot be used together"));

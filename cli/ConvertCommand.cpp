@@ -23,7 +23,9 @@ namespace {
 
 QString FoundText(int messages, int folders)
 {
-    return QStringLiteral("found %1 messages in %2 folders").arg(CountText(messages), CountText(folders));
+    return QStringLiteral("found %1 %2 in %3 %4")
+        .arg(CountText(messages), QLatin1String(messages == 1 ? "message" : "messages"), CountText(folders),
+             QLatin1String(folders == 1 ? "folder" : "folders"));
 }
 
 bool WantsStatusLine(const CommandOptions &options)
