@@ -1,6 +1,7 @@
 #include "app/DroppedUrls.h"
 
 #include "modules/FileNames.h"
+#include "modules/ShownName.h"
 
 namespace {
 // A file manager writes a name that is not UTF-8 as its percent-escaped
@@ -22,9 +23,10 @@ DroppedUrls SortDroppedUrls(const QList<QUrl> &urls)
 {
     DroppedUrls sorted;
     for (const QUrl &url : urls) {
-        if (OnThisComputer(url) && !url.path().isEmpty())
-            sorted.localPaths.append(LocalPath(url));
-        else
+        if (OnThisComputer(url) && !url.path().isEmpty()) {
+            const QString path = LocalPath(url);
+            (HoldsNul(path) ? sorted.nulNames : sorted.localPaths).append(path);
+        } else
             sorted.remote.append(url.toDisplayString());
     }
     return sorted;
