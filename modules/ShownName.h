@@ -13,10 +13,3 @@
 // it is.
 QString ShownName(const QString &name);
 
-// A name with a NUL byte names no file: the system would read it only up to
-// the NUL, and open another file. It comes only from outside the system's
-// own calls (a list file, a dropped URL's %00).
-inline bool HoldsNul(const QString &name)
-{
-    return name.contains(QChar(0));
-}
