@@ -12,19 +12,24 @@ SOURCE is a .eml file (a file named here is taken as a message, whatever its
 name) or a folder, walked as the Quorvel window's add-folder command walks it:
 every file whose name ends in .eml (any letter case) below it, in name order,
 links to folders followed and each real folder walked once. Sources are
-converted in the order given.
+converted in the order given, then those of --files-from. A file whose name
+starts with '-' is named after --.
 
 Output: one mbox per source folder, mirroring the folder's absolute path below
 DEST, byte for byte what the window writes for the same messages:
   /home/ann/Mail/Inbox/1.eml  ->  DEST/home/ann/Mail/Inbox/Inbox.mbox
 Each record is a "From " separator line, the message with mboxrd quoting, and
-an empty line.
+an empty line. Every line of a record ends in CR LF by default (a bare LF or
+CR in the message also ends a line), or in LF alone with --line-endings lf.
 
-Mail programs that read the output directly: mutt (and neomutt), Thunderbird's
-import of mbox files, Python's mailbox module, mblaze. Lines end in CR LF by
-default, as the window writes them; pick --line-endings lf when the mbox is
-read in place by a mail program on Linux (mutt, mblaze, Python's mailbox), which
-expects LF alone in a local mbox and would otherwise keep a CR on every line.
+Reading the output: mutt -f FILE and Python's mailbox module read an mbox in
+place, Dovecot serves a folder of them (--relative --line-endings lf);
+Evolution (File > Import, a single file, mbox) and Apple Mail (File > Import
+Mailboxes, files in mbox format) import one. Thunderbird has no mbox import:
+copy an mbox written with --line-endings lf into the Mail/Local Folders/ of a
+closed profile, where it shows as a folder named as the file, or use the
+ImportExportTools NG add-on. Programs on Linux expect LF alone in a local mbox
+and would otherwise keep a CR on every line.
 
 Re-running: with --skip-duplicates a message already in its target mbox (the
 same Message-ID, or the same bytes when it has none) is not appended again.
@@ -33,12 +38,14 @@ files, appends only what is missing.
 
 Progress is drawn on stderr only when it is a terminal, never into a pipe or a
 file. Failures are named on stderr, one per line, as "quorvel-convert: PATH:
-reason", followed by a summary line.
+reason", followed by a summary line; control characters in names are shown as
+C escapes (\n, \e, \xHH), as ls -b shows them. Sizes are in KiB, MiB, GiB.
 
 Exit status: 0 every message written (or skipped as a duplicate); 1 a message
-failed or a folder could not be read; 2 usage error; 130 stopped by SIGINT,
-SIGTERM or SIGHUP (the record being written is cut back, what was written is
-flushed to disk).
+failed or a folder could not be read; 2 usage error, or a destination or
+report that cannot be written, found before anything is (nothing written); 130
+stopped by SIGINT, SIGTERM or SIGHUP (the record being written is cut back,
+what was written is flushed to disk).
 )";
 
 // Qt names an unknown "-weird.eml" by its letters, one by one; the argument
@@ -78,7 +85,7 @@ ParsedCommand ParseCommandLine(const QStringList &arguments)
                                     QStringLiteral("Every message into the one mbox FILE (no DEST needed)."),
                                     QStringLiteral("FILE"));
     const QCommandLineOption lineEndings(QStringLiteral("line-endings"),
-                                         QStringLiteral("End the lines of each record in crlf (default, as the window) or lf."),
+                                         QStringLiteral("End the lines of each record in crlf (default, as the window) or lf, any case."),
                                          QStringLiteral("crlf|lf"));
     const QCommandLineOption skipDuplicates(QStringLiteral("skip-duplicates"),
                                             QStringLiteral("Do not append a message already in its target mbox."));
