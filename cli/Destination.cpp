@@ -3,6 +3,7 @@
 #include "cli/MboxTargets.h"
 #include "modules/FileDescriptor.h"
 #include "modules/FileNames.h"
+#include "modules/PathOnDisk.h"
 #include "modules/RunTimeError.h"
 #include "modules/ShownName.h"
 
@@ -25,9 +26,15 @@ QString FolderOf(const QString &path)
 }
 
 // Trying is the one sure test: root passes access() on a read-only or a
-// virtual file system (/proc, /sys) where nothing can be made.
-QString CannotMakeIn(const QString &folder)
+// virtual file system (/proc, /sys) where nothing can be made. A dry run
+// leaves even the folder's time alone, and asks.
+QString CannotMakeIn(const QString &folder, bool dryRun)
 {
+    if (dryRun) {
+        if (::faccessat(AT_FDCWD, NativeName(folder).constData(), W_OK | X_OK, AT_EACCESS) != 0)
+            return Problem(folder, QStringLiteral("cannot write in this folder: ") + SystemReason(errno));
+        return {};
+    }
     QByteArray probe = NativeName(folder) + "/.quorvel-convert-XXXXXX";
     if (!::mkdtemp(probe.data()))
         return Problem(folder, QStringLiteral("cannot write in this folder: ") + SystemReason(errno));
@@ -36,7 +43,7 @@ QString CannotMakeIn(const QString &folder)
 }
 
 // path does not exist: the nearest folder above it that does must take new entries.
-QString CannotMakeBelow(const QString &path)
+QString CannotMakeBelow(const QString &path, bool dryRun)
 {
     QString folder = path;
     do {
@@ -45,7 +52,7 @@ QString CannotMakeBelow(const QString &path)
         if (::stat(NativeName(folder).constData(), &status) == 0) {
             if (!S_ISDIR(status.st_mode))
                 return Problem(folder, QStringLiteral("not a folder, so nothing can be made below it"));
-            return CannotMakeIn(folder);
+            return CannotMakeIn(folder, dryRun);
         }
         if (errno != ENOENT && errno != ENOTDIR)
             return Problem(folder, SystemReason(errno));
@@ -53,21 +60,21 @@ QString CannotMakeBelow(const QString &path)
     return {};
 }
 
-QString OutputFolderProblem(const QString &folder)
+QString OutputFolderProblem(const QString &folder, bool dryRun)
 {
     struct stat status {};
     if (::stat(NativeName(folder).constData(), &status) != 0)
-        return errno == ENOENT || errno == ENOTDIR ? CannotMakeBelow(folder) : Problem(folder, SystemReason(errno));
+        return errno == ENOENT || errno == ENOTDIR ? CannotMakeBelow(folder, dryRun) : Problem(folder, SystemReason(errno));
     if (!S_ISDIR(status.st_mode))
         return Problem(folder, QStringLiteral("not a folder (-o names the folder the mbox files go into)"));
-    return CannotMakeIn(folder);
+    return CannotMakeIn(folder, dryRun);
 }
 
-QString SingleFileProblem(const QString &file)
+QString SingleFileProblem(const QString &file, bool dryRun)
 {
     struct stat status {};
     if (::stat(NativeName(file).constData(), &status) != 0)
-        return errno == ENOENT || errno == ENOTDIR ? CannotMakeBelow(file) : Problem(file, SystemReason(errno));
+        return errno == ENOENT || errno == ENOTDIR ? CannotMakeBelow(file, dryRun) : Problem(file, SystemReason(errno));
     if (S_ISDIR(status.st_mode))
         return Problem(file, QStringLiteral("a folder, not an mbox file"));
     if (!S_ISREG(status.st_mode))
@@ -79,7 +86,7 @@ QString SingleFileProblem(const QString &file)
     return {};
 }
 
-QString ReportFileProblem(const QString &file)
+QString ReportFileProblem(const QString &file, bool dryRun)
 {
     struct stat status {};
     if (::stat(NativeName(file).constData(), &status) == 0) {
@@ -97,7 +104,7 @@ QString ReportFileProblem(const QString &file)
         return Problem(file, QStringLiteral("cannot write the report: ") + SystemReason(errno));
     if (!S_ISDIR(status.st_mode))
         return Problem(file, QStringLiteral("cannot write the report: ") + SystemReason(ENOTDIR));
-    return CannotMakeIn(folder);
+    return CannotMakeIn(folder, dryRun);
 }
 
 struct FileId {
@@ -119,13 +126,13 @@ FileId IdOf(const QString &path)
 QString DestinationProblem(const CommandOptions &options)
 {
     if (!options.destination.isEmpty())
-        if (QString problem = OutputFolderProblem(options.destination); !problem.isEmpty())
+        if (QString problem = OutputFolderProblem(options.destination, options.dryRun); !problem.isEmpty())
             return problem;
     if (!options.singleFile.isEmpty())
-        if (QString problem = SingleFileProblem(options.singleFile); !problem.isEmpty())
+        if (QString problem = SingleFileProblem(options.singleFile, options.dryRun); !problem.isEmpty())
             return problem;
     if (!options.reportFile.isEmpty())
-        return ReportFileProblem(options.reportFile);
+        return ReportFileProblem(options.reportFile, options.dryRun);
     return {};
 }
 
@@ -143,7 +150,12 @@ QString ReportClash(const CommandOptions &options, const SourceListing &listing)
         const FileId id = IdOf(path);
         return id.exists && id.device == reportId.device && id.inode == reportId.inode;
     };
+    if (!options.listFile.isEmpty() && options.listFile != QLatin1String("-") && same(AbsolutePath(options.listFile)))
+        return Problem(report, QStringLiteral("--report names the --files-from list; the report would overwrite it"));
+    // The single mbox is one even when nothing is listed: it may hold earlier runs.
     QSet<QString> mboxes;
+    if (!options.singleFile.isEmpty())
+        mboxes.insert(options.singleFile);
     for (const ListedMessage &message : listing.messages) {
         if (same(message.path))
             return Problem(report, QStringLiteral("--report names a message to convert; the report would overwrite it"));

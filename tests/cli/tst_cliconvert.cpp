@@ -450,6 +450,12 @@ print('ok')
                                                                << QStringLiteral("link.mbox");
         QTest::newRow("--report names a mirrored mbox") << QStringList{QStringLiteral("Mail"), QStringLiteral("-o"), QStringLiteral("out"), QStringLiteral("--report"), mirrored}
                                                         << mirrored;
+        QTest::newRow("--report names the single mbox, nothing listed")
+            << QStringList{QStringLiteral("Empty"), QStringLiteral("--single"), QStringLiteral("all.mbox"), QStringLiteral("--report"), QStringLiteral("all.mbox")}
+            << QStringLiteral("all.mbox");
+        QTest::newRow("--report names the list") << QStringList{QStringLiteral("--files-from"), QStringLiteral("list"), QStringLiteral("-o"), QStringLiteral("out"), QStringLiteral("--report"), QStringLiteral("list")}
+                                                 << QStringLiteral("list");
+        QTest::newRow("dry run: -o names a file") << QStringList{QStringLiteral("-n"), QStringLiteral("Mail"), QStringLiteral("-o"), QStringLiteral("afile")} << QStringLiteral("afile");
     }
     void refusedBeforeTheFirstMessage()
     {
@@ -458,6 +464,8 @@ print('ok')
         TempTree tree;
         MakeMailTree(tree);
         tree.file(QStringLiteral("afile"), "a file");
+        tree.file(QStringLiteral("list"), "Mail/top.eml\n");
+        tree.folder(QStringLiteral("Empty"));
         tree.file(QStringLiteral("all.mbox"), "From a@x Thu Mar 07 10:00:00 2024\nSubject: kept\n\nbody\n\n");
         QCOMPARE(::link(QFile::encodeName(tree.path(QStringLiteral("all.mbox"))).constData(),
                         QFile::encodeName(tree.path(QStringLiteral("link.mbox"))).constData()), 0);
