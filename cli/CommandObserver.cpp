@@ -38,7 +38,7 @@ void CommandObserver::MessageWritten(const QString &source, const QString &mboxF
 void CommandObserver::MessageFailed(const QString &source, const QString &reason)
 {
     tally_.Failed(RunTally::FailureKind::Message, source, reason);
-    console_.Error(QStringLiteral("quorvel-convert: ") + ShownName(source) + QStringLiteral(": ") + reason);
+    console_.Error(QStringLiteral("quorvel-convert: ") + ShownName(source) + QStringLiteral(": ") + ShownName(reason));
     lastDrawMs_ = -1000;  // the line was cleared for it: draw it again at once
 }
 
@@ -52,7 +52,7 @@ void CommandObserver::MessageSkipped(const QString &source, const QString &mboxF
 void CommandObserver::MboxRepaired(const QString &mboxFile, const QString &text)
 {
     tally_.Repaired(mboxFile, text);
-    console_.Error(QStringLiteral("quorvel-convert: ") + ShownName(mboxFile) + QStringLiteral(": ") + text);
+    console_.Error(QStringLiteral("quorvel-convert: ") + ShownName(mboxFile) + QStringLiteral(": ") + ShownName(text));
 }
 
 void CommandObserver::Tick()

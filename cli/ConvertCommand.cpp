@@ -38,7 +38,8 @@ bool WantsStatusLine(const CommandOptions &options)
 void Fail(RunTally &tally, Console &console, RunTally::FailureKind kind, const QString &path, const QString &reason)
 {
     tally.Failed(kind, path, reason);
-    console.Error(QStringLiteral("quorvel-convert: ") + ShownName(path) + QStringLiteral(": ") + reason);
+    // A reason may quote a name too (the folder that could not be made).
+    console.Error(QStringLiteral("quorvel-convert: ") + ShownName(path) + QStringLiteral(": ") + ShownName(reason));
 }
 
 // Every message and its target, named on stdout; nothing is written.

@@ -30,7 +30,7 @@ QString Outcome(const ConversionResult &result, qsizetype listed, const QString 
         return text;
     QStringList failures;
     for (const ConversionFailure &failure : result.failures)
-        failures.append(ShownName(failure.path) + QStringLiteral(": ") + failure.reason);
+        failures.append(ShownName(failure.path) + QStringLiteral(": ") + ShownName(failure.reason));
     return text + lineEnd + QStringLiteral("Not exported:") + lineEnd + FirstLines(failures, listed, lineEnd);
 }
 
@@ -40,7 +40,7 @@ QString Notes(const ConversionResult &result, qsizetype listed, const QString &l
         return {};
     QStringList notes;
     for (const ConversionNote &note : result.notes)
-        notes.append(ShownName(note.path) + QStringLiteral(": ") + note.text);
+        notes.append(ShownName(note.path) + QStringLiteral(": ") + ShownName(note.text));
     return lineEnd + QStringLiteral("Notes:") + lineEnd + FirstLines(notes, listed, lineEnd);
 }
 }

@@ -549,12 +549,17 @@ print('ok')
         TempTree tree;
         const QString forged = QStringLiteral("x\nquorvel-convert: 1.eml: converted fine\n\x1b]0;pwned\a.eml");
         tree.file(forged, Message(1));
-        const CliRun run = RunCli({QStringLiteral("-v"), forged, QStringLiteral("gone") + forged, QStringLiteral("-o"), QStringLiteral("out")}, tree.root());
+        // The reason names a folder too: the one that cannot be made where a file is.
+        const QString folder = QStringLiteral("d\n\x1b[2J");
+        tree.file(folder + QStringLiteral("/1.eml"), Message(2));
+        tree.file(QStringLiteral("out") + tree.path(folder), "in the way");
+        const CliRun run = RunCli({QStringLiteral("-v"), forged, QStringLiteral("gone") + forged, folder + QStringLiteral("/1.eml"),
+                                   QStringLiteral("-o"), QStringLiteral("out")}, tree.root());
         QCOMPARE(run.exitCode, 1);
         const QByteArray shown = "x\\nquorvel-convert: 1.eml: converted fine\\n\\e]0;pwned\\a.eml";
         QCOMPARE(run.out.count('\n'), 1);
         QVERIFY2(run.out.startsWith(QFile::encodeName(tree.root()) + '/' + shown + " -> "), run.out.constData());
-        QCOMPARE(run.err.count('\n'), 2);
+        QCOMPARE(run.err.count('\n'), 3);
         QVERIFY2(run.err.startsWith("quorvel-convert: " + QFile::encodeName(tree.root()) + "/gone" + shown + ": "), run.err.constData());
         QVERIFY(!(run.out + run.err).contains('\x1b'));
     }
