@@ -39,7 +39,7 @@ files, appends only what is missing.
 Progress is drawn on stderr only when it is a terminal, never into a pipe or a
 file. Failures are named on stderr, one per line, as "quorvel-convert: PATH:
 reason", followed by a summary line; control characters in names are shown as
-C escapes (\n, \e, \xHH), as ls -b shows them. Sizes are in KiB, MiB, GiB.
+C escapes (\n, \e, \xHH), in the manner of ls -b. Sizes are in KiB, MiB, GiB.
 
 Exit status: 0 every message written (or skipped as a duplicate); 1 a message
 failed or a folder could not be read; 2 usage error, or a destination or

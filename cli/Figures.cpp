@@ -6,7 +6,7 @@ QString SizeText(qint64 bytes)
 {
     static const char *const units[] = {"KiB", "MiB", "GiB", "TiB"};
     if (bytes < 1024)
-        return QString::number(bytes) + QStringLiteral(" bytes");
+        return QString::number(bytes) + (bytes == 1 ? QStringLiteral(" byte") : QStringLiteral(" bytes"));
     double value = double(bytes) / 1024.0;
     int unit = 0;
     while (value >= 1024.0 && unit < 3) {

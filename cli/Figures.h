@@ -9,8 +9,8 @@ QString CountText(qint64 count);
 // "1 folder", "2 folders", "12345 folders"
 QString CountOf(qint64 count, const char *one, const char *many);
 
-// The progress line, at most width columns: messages done of total, MB
-// written, MB/s, elapsed and estimated time left, the current file's name
+// The progress line, at most width columns: messages done of total, MiB
+// written, MiB/s, elapsed and estimated time left, the current file's name
 // shortened at its start to fit.
 struct ProgressFigures {
     int done = 0;
