@@ -98,9 +98,8 @@ void Convert(const SourceListing &listing, const CommandOptions &options, RunTal
 
 } // namespace
 
-int RunConvertCommand(const CommandOptions &given)
+int RunConvertCommand(CommandOptions options)
 {
-    CommandOptions options = given;
     QElapsedTimer clock;
     clock.start();
     CatchStopSignals();
@@ -129,11 +128,11 @@ int RunConvertCommand(const CommandOptions &given)
     } catch (const Interrupted &) {
         tally.interrupted = true;
     }
+    if (const QString problem = ReportClash(options, listing); !problem.isEmpty())
+        return refuse(problem);
     for (const SkippedFolder &folder : listing.skippedFolders)
         Fail(tally, console, RunTally::FailureKind::Folder, folder.path, folder.reason);
     tally.listed = int(listing.messages.size());
-    if (const QString problem = ReportClash(options, listing); !problem.isEmpty())
-        return refuse(problem);
 
     if (!tally.interrupted) {
         if (options.dryRun)
