@@ -35,18 +35,27 @@ QString Escape(char16_t unit)
 
 QString ShownName(const QString &name)
 {
-    qsizetype first = 0;
-    while (first < name.size() && !NeedsEscape(name[first].unicode()))
-        ++first;
-    if (first == name.size())
-        return name;
-    QString shown = name.left(first);
-    for (qsizetype i = first; i < name.size(); ++i) {
+    QString shown;
+    const qsizetype size = name.size();
+    for (qsizetype i = 0; i < size; ++i) {
         const char16_t unit = name[i].unicode();
-        if (NeedsEscape(unit))
-            shown += Escape(unit);
-        else
-            shown += name[i];
+        // The low half of a pair (U+1F480 ends in 0xDC80) is text, not a raw byte.
+        const bool pair = QChar::isHighSurrogate(unit) && i + 1 < size && QChar::isLowSurrogate(name[i + 1].unicode());
+        if (pair) {
+            if (!shown.isNull())
+                shown += QStringView(name).mid(i, 2);
+            ++i;
+            continue;
+        }
+        if (!NeedsEscape(unit)) {
+            if (!shown.isNull())
+                shown += name[i];
+            continue;
+        }
+        // Most names need nothing: copied only from the first escape on.
+        if (shown.isNull())
+            shown = name.left(i);
+        shown += Escape(unit);
     }
-    return shown;
+    return shown.isNull() ? name : shown;
 }

@@ -51,6 +51,7 @@ private Q_SLOTS:
         QTest::newRow("backslash, so an escape cannot be faked") << QStringLiteral("a\\nb") << QStringLiteral("a\\\\nb");
         QTest::newRow("C1 control (CSI)") << QStringLiteral("a\u009b2J") << QStringLiteral("a\\x9b2J");
         QTest::newRow("Unicode line separator") << QStringLiteral("a\u2028b") << QStringLiteral("a\\u2028b");
+        QTest::newRow("pair ending in 0xDC80 stays") << QStringLiteral("\U0001F480.eml") << QStringLiteral("\U0001F480.eml");
         QTest::newRow("accents stay") << QStringLiteral("café ü.eml") << QStringLiteral("café ü.eml");
         QTest::newRow("raw byte 0x9B (CSI in 8-bit terminals)") << NameFromNative("a\x9b" "b") << QStringLiteral("a\\x9bb");
         QTest::newRow("raw Latin-1 byte stays, as on disk") << NameFromNative("caf\xe9") << NameFromNative("caf\xe9");
