@@ -22,9 +22,10 @@ DroppedUrls SortDroppedUrls(const QList<QUrl> &urls)
 {
     DroppedUrls sorted;
     for (const QUrl &url : urls) {
-        if (OnThisComputer(url) && !url.path().isEmpty())
-            sorted.localPaths.append(LocalPath(url));
-        else
+        if (OnThisComputer(url) && !url.path().isEmpty()) {
+            const QString path = LocalPath(url);
+            (HoldsNul(path) ? sorted.nulNames : sorted.localPaths).append(path);
+        } else
             sorted.remote.append(url.toDisplayString());
     }
     return sorted;

@@ -9,6 +9,7 @@
 struct DroppedUrls {
     QStringList localPaths;
     QStringList remote;
+    QStringList nulNames;  // a %00 decodes to a NUL byte, which cuts the name short: they name no file
 };
 
 DroppedUrls SortDroppedUrls(const QList<QUrl> &urls);

@@ -62,6 +62,13 @@ void frmStep1::AddDroppedUrls(const QList<QUrl> &urls)
                                 + CountOf(others.size(), QStringLiteral("file that is not an .eml message"),
                                           QStringLiteral("files that are not .eml messages")),
                             others);
+        if (!dropped.nulNames.isEmpty())
+            ShowPathListBox(*this,
+                            QStringLiteral("Not added: ")
+                                + CountOf(dropped.nulNames.size(), QStringLiteral("name that holds a NUL byte"),
+                                          QStringLiteral("names that hold a NUL byte"))
+                                + QStringLiteral(", which no file name can."),
+                            dropped.nulNames);
         if (!dropped.remote.isEmpty())
             ShowPathListBox(*this,
                             QStringLiteral("Not added: ")

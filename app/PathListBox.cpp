@@ -3,12 +3,17 @@
 #include "app/frmStep1.h"
 #include "modules/Dialogs.h"
 #include "modules/FirstLines.h"
+#include "modules/ShownName.h"
 
 void ShowPathListBox(frmStep1 &window, const QString &heading, const QStringList &paths)
 {
     const QString lineEnd = QStringLiteral("\n");
-    const QString prompt = heading + lineEnd + lineEnd + FirstLines(paths, MaxListedPaths, lineEnd);
-    const QString details = paths.size() > MaxListedPaths ? paths.join(lineEnd) + lineEnd : QString();
+    QStringList shown;
+    shown.reserve(paths.size());
+    for (const QString &path : paths)
+        shown.append(ShownName(path));
+    const QString prompt = heading + lineEnd + lineEnd + FirstLines(shown, MaxListedPaths, lineEnd);
+    const QString details = paths.size() > MaxListedPaths ? shown.join(lineEnd) + lineEnd : QString();
     window.MsgBox(prompt.trimmed(), MsgBoxStyle::Exclamation, frmStep1::ApplicationTitle(), details);
 }
 

@@ -1,5 +1,6 @@
 #include "cli/CommandOptions.h"
 #include "modules/PathOnDisk.h"
+#include "modules/ShownName.h"
 
 #include <QCommandLineParser>
 
@@ -11,19 +12,24 @@ SOURCE is a .eml file (a file named here is taken as a message, whatever its
 name) or a folder, walked as the Quorvel window's add-folder command walks it:
 every file whose name ends in .eml (any letter case) below it, in name order,
 links to folders followed and each real folder walked once. Sources are
-converted in the order given.
+converted in the order given, then those of --files-from. A file whose name
+starts with '-' is named after --.
 
 Output: one mbox per source folder, mirroring the folder's absolute path below
 DEST, byte for byte what the window writes for the same messages:
   /home/ann/Mail/Inbox/1.eml  ->  DEST/home/ann/Mail/Inbox/Inbox.mbox
 Each record is a "From " separator line, the message with mboxrd quoting, and
-an empty line.
+an empty line. Every line of a record ends in CR LF by default (a bare LF or
+CR in the message also ends a line), or in LF alone with --line-endings lf.
 
-Mail programs that read the output directly: mutt (and neomutt), Thunderbird's
-import of mbox files, Python's mailbox module, mblaze. Lines end in CR LF by
-default, as the window writes them; pick --line-endings lf when the mbox is
-read in place by a mail program on Linux (mutt, mblaze, Python's mailbox), which
-expects LF alone in a local mbox and would otherwise keep a CR on every line.
+Reading the output: mutt -f FILE and Python's mailbox module read an mbox in
+place, Dovecot serves a folder of them (--relative --line-endings lf);
+Evolution (File > Import, a single file, mbox) and Apple Mail (File > Import
+Mailboxes, files in mbox format) import one. Thunderbird has no mbox import:
+copy an mbox written with --line-endings lf into the Mail/Local Folders/ of a
+closed profile, where it shows as a folder named as the file, or use the
+ImportExportTools NG add-on. Programs on Linux expect LF alone in a local mbox
+and would otherwise keep a CR on every line.
 
 Re-running: with --skip-duplicates a message already in its target mbox (the
 same Message-ID, or the same bytes when it has none) is not appended again.
@@ -32,13 +38,37 @@ files, appends only what is missing.
 
 Progress is drawn on stderr only when it is a terminal, never into a pipe or a
 file. Failures are named on stderr, one per line, as "quorvel-convert: PATH:
-reason", followed by a summary line.
+reason", followed by a summary line; control characters in names are shown as
+C escapes (\n, \e, \xHH), in the manner of ls -b. Sizes are in KiB, MiB, GiB.
 
 Exit status: 0 every message written (or skipped as a duplicate); 1 a message
-failed or a folder could not be read; 2 usage error; 130 stopped by SIGINT,
-SIGTERM or SIGHUP (the record being written is cut back, what was written is
-flushed to disk).
+failed or a folder could not be read; 2 usage error, or a destination or
+report that cannot be written, found before anything is (nothing written); 130
+stopped by SIGINT, SIGTERM or SIGHUP (the record being written is cut back,
+what was written is flushed to disk).
 )";
+
+// Qt names an unknown "-weird.eml" by its letters, one by one; the argument
+// itself says more, and one that looks like a file name most likely is one.
+QString UnknownOptionText(const QStringList &arguments, const QString &unknown)
+{
+    for (qsizetype k = 1; k < arguments.size(); ++k) {
+        const QString &argument = arguments[k];
+        if (argument == QLatin1String("--"))
+            break;
+        const bool isLong = argument.startsWith(QLatin1String("--"));
+        const bool holds = isLong ? argument.mid(2).section(QLatin1Char('='), 0, 0) == unknown
+                                  : argument.size() > 1 && argument.startsWith(QLatin1Char('-')) && unknown.size() == 1
+                                        && argument.mid(1).contains(unknown);
+        if (!holds)
+            continue;
+        QString text = QStringLiteral("unknown option '%1'").arg(ShownName(argument));
+        if (!isLong && (argument.contains(QLatin1Char('.')) || argument.contains(QLatin1Char('/'))))
+            text += QStringLiteral(" (to name a file that starts with '-', put -- before it)");
+        return text;
+    }
+    return QStringLiteral("unknown option '%1'").arg(ShownName(unknown));
+}
 
 } // namespace
 
@@ -55,11 +85,16 @@ ParsedCommand ParseCommandLine(const QStringList &arguments)
                                     QStringLiteral("Every message into the one mbox FILE (no DEST needed)."),
                                     QStringLiteral("FILE"));
     const QCommandLineOption lineEndings(QStringLiteral("line-endings"),
-                                         QStringLiteral("End the lines of each record in crlf (default, as the window) or lf."),
+                                         QStringLiteral("End the lines of each record in crlf (default, as the window) or lf, any case."),
                                          QStringLiteral("crlf|lf"));
     const QCommandLineOption skipDuplicates(QStringLiteral("skip-duplicates"),
                                             QStringLiteral("Do not append a message already in its target mbox."));
-    const QCommandLineOption dryRun(QStringLiteral("dry-run"),
+    const QCommandLineOption filesFrom(QStringLiteral("files-from"),
+                                       QStringLiteral("Convert the paths listed in LIST too, one a line (- reads standard input)."),
+                                       QStringLiteral("LIST"));
+    const QCommandLineOption nul(QStringLiteral("null"),
+                                 QStringLiteral("The paths in LIST are separated by NUL bytes (find -print0), not lines."));
+    const QCommandLineOption dryRun({QStringLiteral("n"), QStringLiteral("dry-run")},
                                     QStringLiteral("Print each message and the mbox it would go to; write nothing."));
     const QCommandLineOption report(QStringLiteral("report"),
                                     QStringLiteral("Write a JSON report of the run to FILE."), QStringLiteral("FILE"));
@@ -70,9 +105,9 @@ ParsedCommand ParseCommandLine(const QStringList &arguments)
     const QCommandLineOption progress(QStringLiteral("progress"),
                                       QStringLiteral("Progress line on a terminal: auto (unless -q or -v), always, never."),
                                       QStringLiteral("auto|always|never"));
-    const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Print the version and exit."));
+    const QCommandLineOption version({QStringLiteral("V"), QStringLiteral("version")}, QStringLiteral("Print the version and exit."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Print this help and exit."));
-    parser.addOptions({output, relative, single, lineEndings, skipDuplicates, dryRun, report, quiet, verbose,
+    parser.addOptions({output, relative, single, lineEndings, skipDuplicates, filesFrom, nul, dryRun, report, quiet, verbose,
                        progress, version, help});
     parser.addPositionalArgument(QStringLiteral("SOURCE"), QStringLiteral(".eml files and folders to convert."),
                                  QStringLiteral("SOURCE... -o DEST"));
@@ -83,8 +118,11 @@ ParsedCommand ParseCommandLine(const QStringList &arguments)
         parsed.text = message;
         return parsed;
     };
-    if (!parser.parse(arguments))
+    if (!parser.parse(arguments)) {
+        if (!parser.unknownOptionNames().isEmpty())
+            return fail(UnknownOptionText(arguments, parser.unknownOptionNames().first()));
         return fail(parser.errorText());
+    }
     if (parser.isSet(help)) {
         parsed.action = ParsedCommand::Action::ShowHelp;
         // Qt names the program by the path it was started with; the help names it by its name.
@@ -103,6 +141,8 @@ ParsedCommand ParseCommandLine(const QStringList &arguments)
 
     CommandOptions &options = parsed.options;
     options.sources = parser.positionalArguments();
+    options.listFile = parser.value(filesFrom);
+    options.nulSeparated = parser.isSet(nul);
     options.destination = parser.value(output);
     options.singleFile = parser.value(single);
     options.reportFile = parser.value(report);
@@ -112,24 +152,28 @@ ParsedCommand ParseCommandLine(const QStringList &arguments)
     options.verbose = parser.isSet(verbose);
 
     if (parser.isSet(lineEndings)) {
-        const QString value = parser.value(lineEndings);
+        const QString value = parser.value(lineEndings).toLower();
         if (value == QLatin1String("lf"))
             options.lineEnds = LineEnds::Lf;
         else if (value != QLatin1String("crlf"))
-            return fail(QStringLiteral("--line-endings takes crlf or lf, not '%1'").arg(value));
+            return fail(QStringLiteral("--line-endings takes crlf or lf, not '%1'").arg(ShownName(parser.value(lineEndings))));
     }
     if (parser.isSet(progress)) {
-        const QString value = parser.value(progress);
+        const QString value = parser.value(progress).toLower();
         if (value == QLatin1String("always"))
             options.progress = ProgressMode::Always;
         else if (value == QLatin1String("never"))
             options.progress = ProgressMode::Never;
         else if (value != QLatin1String("auto"))
-            return fail(QStringLiteral("--progress takes auto, always or never, not '%1'").arg(value));
+            return fail(QStringLiteral("--progress takes auto, always or never, not '%1'").arg(ShownName(parser.value(progress))));
     }
     if (parser.isSet(quiet) && parser.isSet(verbose))
         return fail(QStringLiteral("--quiet and --verbose cannot be used together"));
-    if (options.sources.isEmpty())
+    if (parser.isSet(filesFrom) && options.listFile.isEmpty())
+        return fail(QStringLiteral("--files-from needs a file name"));
+    if (options.nulSeparated && !parser.isSet(filesFrom))
+        return fail(QStringLiteral("--null needs --files-from"));
+    if (options.sources.isEmpty() && !parser.isSet(filesFrom))
         return fail(QStringLiteral("missing SOURCE"));
     if (parser.isSet(single)) {
         if (parser.isSet(output))
@@ -152,5 +196,7 @@ ParsedCommand ParseCommandLine(const QStringList &arguments)
         options.destination = AbsolutePath(options.destination);
     if (!options.singleFile.isEmpty())
         options.singleFile = AbsolutePath(options.singleFile);
+    if (!options.reportFile.isEmpty())
+        options.reportFile = AbsolutePath(options.reportFile);
     return parsed;
 }

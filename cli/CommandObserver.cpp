@@ -1,6 +1,7 @@
 #include "cli/CommandObserver.h"
 
 #include "cli/Figures.h"
+#include "modules/ShownName.h"
 
 namespace {
 constexpr qint64 RedrawIntervalMs = 100;
@@ -31,13 +32,13 @@ void CommandObserver::MessageWritten(const QString &source, const QString &mboxF
 {
     tally_.Written(mboxFile, recordBytes);
     if (verbose_)
-        console_.Out(source + QStringLiteral(" -> ") + mboxFile);
+        console_.Out(ShownName(source) + QStringLiteral(" -> ") + ShownName(mboxFile));
 }
 
 void CommandObserver::MessageFailed(const QString &source, const QString &reason)
 {
     tally_.Failed(RunTally::FailureKind::Message, source, reason);
-    console_.Error(QStringLiteral("quorvel-convert: ") + source + QStringLiteral(": ") + reason);
+    console_.Error(QStringLiteral("quorvel-convert: ") + ShownName(source) + QStringLiteral(": ") + ShownName(reason));
     lastDrawMs_ = -1000;  // the line was cleared for it: draw it again at once
 }
 
@@ -45,13 +46,13 @@ void CommandObserver::MessageSkipped(const QString &source, const QString &mboxF
 {
     ++tally_.skipped;
     if (verbose_)
-        console_.Out(source + QStringLiteral(" -- already in ") + mboxFile);
+        console_.Out(ShownName(source) + QStringLiteral(" -- already in ") + ShownName(mboxFile));
 }
 
 void CommandObserver::MboxRepaired(const QString &mboxFile, const QString &text)
 {
     tally_.Repaired(mboxFile, text);
-    console_.Error(QStringLiteral("quorvel-convert: ") + mboxFile + QStringLiteral(": ") + text);
+    console_.Error(QStringLiteral("quorvel-convert: ") + ShownName(mboxFile) + QStringLiteral(": ") + ShownName(text));
 }
 
 void CommandObserver::Tick()
@@ -73,6 +74,6 @@ void CommandObserver::Draw()
     figures.bytes = tally_.bytes + currentBody_;
     figures.elapsedMs = clock_.elapsed();
     if (done_ < entries_.size())
-        figures.current = entries_[done_].source;
+        figures.current = ShownName(entries_[done_].source);
     console_.Status(ProgressText(figures, console_.Width()));
 }

@@ -12,7 +12,9 @@ enum class LineEnds { CrLf, Lf };
 enum class ProgressMode { Auto, Always, Never };
 
 struct CommandOptions {
-    QStringList sources;      // in the order given
+    QStringList sources;      // in the order given, then those of the list file
+    QString listFile;         // --files-from; "-" is standard input
+    bool nulSeparated = false;
     QString destination;      // -o; empty with --single
     QString singleFile;
     TargetRule rule = TargetRule::Mirror;

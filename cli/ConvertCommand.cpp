@@ -2,9 +2,11 @@
 
 #include "cli/CommandObserver.h"
 #include "cli/Console.h"
+#include "cli/Destination.h"
 #include "cli/Figures.h"
 #include "cli/JsonReport.h"
 #include "cli/MboxTargets.h"
+#include "cli/PathList.h"
 #include "cli/RunTally.h"
 #include "cli/SourceList.h"
 #include "cli/StopSignals.h"
@@ -12,6 +14,7 @@
 #include "convert/ConversionRun.h"
 #include "convert/MboxFile.h"
 #include "modules/RunTimeError.h"
+#include "modules/ShownName.h"
 
 #include <QElapsedTimer>
 #include <QSet>
@@ -20,7 +23,9 @@ namespace {
 
 QString FoundText(int messages, int folders)
 {
-    return QStringLiteral("found %1 messages in %2 folders").arg(CountText(messages), CountText(folders));
+    return QStringLiteral("found %1 %2 in %3 %4")
+        .arg(CountText(messages), QLatin1String(messages == 1 ? "message" : "messages"), CountText(folders),
+             QLatin1String(folders == 1 ? "folder" : "folders"));
 }
 
 bool WantsStatusLine(const CommandOptions &options)
@@ -33,7 +38,8 @@ bool WantsStatusLine(const CommandOptions &options)
 void Fail(RunTally &tally, Console &console, RunTally::FailureKind kind, const QString &path, const QString &reason)
 {
     tally.Failed(kind, path, reason);
-    console.Error(QStringLiteral("quorvel-convert: ") + path + QStringLiteral(": ") + reason);
+    // A reason may quote a name too (the folder that could not be made).
+    console.Error(QStringLiteral("quorvel-convert: ") + ShownName(path) + QStringLiteral(": ") + ShownName(reason));
 }
 
 // Every message and its target, named on stdout; nothing is written.
@@ -44,7 +50,7 @@ void DryRun(const SourceListing &listing, const CommandOptions &options, RunTall
         try {
             const QString mbox = MboxFor(message, options);
             mboxFiles.insert(mbox);
-            console.Out(message.path + QStringLiteral(" -> ") + mbox);
+            console.Out(ShownName(message.path) + QStringLiteral(" -> ") + ShownName(mbox));
         } catch (const RunTimeError &error) {
             Fail(tally, console, RunTally::FailureKind::Message, message.path, error.Text());
         }
@@ -92,13 +98,25 @@ void Convert(const SourceListing &listing, const CommandOptions &options, RunTal
 
 } // namespace
 
-int RunConvertCommand(const CommandOptions &options)
+int RunConvertCommand(CommandOptions options)
 {
     QElapsedTimer clock;
     clock.start();
     CatchStopSignals();
     Console console(WantsStatusLine(options));
     RunTally tally;
+    const auto refuse = [&console](const QString &problem) {
+        console.Error(QStringLiteral("quorvel-convert: ") + problem);
+        return ExitUsage;
+    };
+    if (!options.listFile.isEmpty()) {
+        PathList list = ReadPathList(options.listFile, options.nulSeparated);
+        if (!list.problem.isEmpty())
+            return refuse(list.problem);
+        options.sources += std::move(list.paths);
+    }
+    if (const QString problem = DestinationProblem(options); !problem.isEmpty())
+        return refuse(problem);
 
     SourceListing listing;
     try {
@@ -110,6 +128,8 @@ int RunConvertCommand(const CommandOptions &options)
     } catch (const Interrupted &) {
         tally.interrupted = true;
     }
+    if (const QString problem = ReportClash(options, listing); !problem.isEmpty())
+        return refuse(problem);
     for (const SkippedFolder &folder : listing.skippedFolders)
         Fail(tally, console, RunTally::FailureKind::Folder, folder.path, folder.reason);
     tally.listed = int(listing.messages.size());

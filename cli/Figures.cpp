@@ -4,9 +4,9 @@
 
 QString SizeText(qint64 bytes)
 {
-    static const char *const units[] = {"KB", "MB", "GB", "TB"};
+    static const char *const units[] = {"KiB", "MiB", "GiB", "TiB"};
     if (bytes < 1024)
-        return QString::number(bytes) + QStringLiteral(" bytes");
+        return QString::number(bytes) + (bytes == 1 ? QStringLiteral(" byte") : QStringLiteral(" bytes"));
     double value = double(bytes) / 1024.0;
     int unit = 0;
     while (value >= 1024.0 && unit < 3) {
@@ -32,11 +32,16 @@ QString CountText(qint64 count)
     return english.toString(count);
 }
 
+QString CountOf(qint64 count, const char *one, const char *many)
+{
+    return QString::number(count) + QLatin1Char(' ') + QLatin1String(count == 1 ? one : many);
+}
+
 QString ProgressText(const ProgressFigures &figures, int width)
 {
     const double seconds = double(figures.elapsedMs) / 1000.0;
     const double megabytes = double(figures.bytes) / (1024.0 * 1024.0);
-    QString text = QStringLiteral("%1/%2  %3 MB  %4 MB/s  %5")
+    QString text = QStringLiteral("%1/%2  %3 MiB  %4 MiB/s  %5")
                        .arg(figures.done)
                        .arg(figures.total)
                        .arg(megabytes, 0, 'f', 1)

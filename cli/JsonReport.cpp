@@ -4,7 +4,10 @@
 #include "modules/FileNames.h"
 
 #include <cerrno>
-#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -94,14 +97,45 @@ QByteArray JsonReport(const RunTally &tally)
 
 QString WriteJsonReport(const QString &path, const RunTally &tally)
 {
-    const QByteArray native = NativeName(path);
-    FILE *stream = std::fopen(native.constData(), "wb");
-    if (!stream)
-        return SystemReason(errno);
     const QByteArray json = JsonReport(tally);
-    const bool written = std::fwrite(json.constData(), 1, size_t(json.size()), stream) == size_t(json.size());
-    const int error = errno;
-    if (std::fclose(stream) != 0 || !written)
-        return SystemReason(written ? errno : error);
+    QByteArray native = NativeName(path);
+    struct stat status {};
+    const bool exists = ::stat(native.constData(), &status) == 0;
+    if (exists && !S_ISREG(status.st_mode)) {
+        // A pipe or a terminal: nothing to replace.
+        const FileDescriptor stream(::open(native.constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC));
+        if (stream.get() < 0)
+            return SystemReason(errno);
+        const int error = WriteFully(stream.get(), json);
+        return error ? SystemReason(error) : QString();
+    }
+    // A link is followed, so the file it names gets the report, not the link.
+    if (exists) {
+        if (char *real = ::realpath(native.constData(), nullptr)) {
+            native = real;
+            std::free(real);
+        }
+    }
+    // Written whole beside its place, then renamed into it: a run that fails
+    // midway leaves the old report, never half of a new one.
+    const qsizetype slash = native.lastIndexOf('/');
+    QByteArray temporary = native.left(slash + 1) + '.' + native.mid(slash + 1) + ".XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0)
+        return SystemReason(errno);
+    const FileDescriptor stream(fd);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    int error = WriteFully(fd, json);
+    if (error == 0 && ::fchmod(fd, exists ? status.st_mode & 07777 : 0666 & ~mask) != 0)
+        error = errno;
+    if (error == 0 && ::fsync(fd) != 0)
+        error = errno;
+    if (error == 0 && ::rename(temporary.constData(), native.constData()) != 0)
+        error = errno;
+    if (error != 0) {
+        ::unlink(temporary.constData());
+        return SystemReason(error);
+    }
     return {};
 }

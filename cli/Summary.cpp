@@ -6,14 +6,14 @@ namespace {
 
 QString Files(qsizetype count)
 {
-    return QString::number(count) + (count == 1 ? QStringLiteral(" mbox file") : QStringLiteral(" mbox files"));
+    return CountOf(count, "mbox file", "mbox files");
 }
 
 QString Problems(const RunTally &tally)
 {
     QString line;
     if (tally.skipped > 0)
-        line += QStringLiteral("; %1 skipped as duplicates").arg(tally.skipped);
+        line += QStringLiteral("; %1 skipped as %2").arg(tally.skipped).arg(QLatin1String(tally.skipped == 1 ? "a duplicate" : "duplicates"));
     const int failedMessages = tally.FailedMessages();
     const qsizetype otherFailures = tally.Failures().size() - failedMessages;
     if (failedMessages > 0)
@@ -30,9 +30,9 @@ QString Problems(const RunTally &tally)
 QString SummaryLine(const RunTally &tally, qint64 elapsedMs)
 {
     QString line = tally.interrupted ? QStringLiteral("stopped: ") : QString();
-    line += QStringLiteral("converted %1 of %2 messages into %3 (%4) in %5 s")
+    line += QStringLiteral("converted %1 of %2 into %3 (%4) in %5 s")
                 .arg(tally.written)
-                .arg(tally.listed)
+                .arg(CountOf(tally.listed, "message", "messages"))
                 .arg(Files(tally.Mboxes().size()), SizeText(tally.bytes),
                      QString::number(double(elapsedMs) / 1000.0, 'f', 1));
     return line + Problems(tally);
@@ -40,6 +40,6 @@ QString SummaryLine(const RunTally &tally, qint64 elapsedMs)
 
 QString DryRunSummaryLine(const RunTally &tally, qsizetype mboxFiles)
 {
-    return QStringLiteral("would convert %1 messages into %2; nothing written").arg(tally.listed).arg(Files(mboxFiles))
+    return QStringLiteral("would convert %1 into %2; nothing written").arg(CountOf(tally.listed, "message", "messages"), Files(mboxFiles))
          + Problems(tally);
 }

@@ -3,7 +3,7 @@
 #include "cli/RunTally.h"
 
 // The closing line on stderr, e.g. "converted 2984 of 2986 messages into 19
-// mbox files (1.1 GB) in 3.2 s; 2 failed, see above".
+// mbox files (1.1 GiB) in 3.2 s; 2 failed, see above".
 QString SummaryLine(const RunTally &tally, qint64 elapsedMs);
 
 // The dry run's closing line.

@@ -3,6 +3,7 @@
 #include "convert/ConversionRun.h"
 #include "modules/Dialogs.h"
 #include "modules/FirstLines.h"
+#include "modules/ShownName.h"
 
 #include <limits>
 
@@ -29,7 +30,7 @@ QString Outcome(const ConversionResult &result, qsizetype listed, const QString 
         return text;
     QStringList failures;
     for (const ConversionFailure &failure : result.failures)
-        failures.append(failure.path + QStringLiteral(": ") + failure.reason);
+        failures.append(ShownName(failure.path) + QStringLiteral(": ") + ShownName(failure.reason));
     return text + lineEnd + QStringLiteral("Not exported:") + lineEnd + FirstLines(failures, listed, lineEnd);
 }
 
@@ -39,7 +40,7 @@ QString Notes(const ConversionResult &result, qsizetype listed, const QString &l
         return {};
     QStringList notes;
     for (const ConversionNote &note : result.notes)
-        notes.append(note.path + QStringLiteral(": ") + note.text);
+        notes.append(ShownName(note.path) + QStringLiteral(": ") + ShownName(note.text));
     return lineEnd + QStringLiteral("Notes:") + lineEnd + FirstLines(notes, listed, lineEnd);
 }
 }

@@ -18,9 +18,14 @@ QDateTime ModificationTime(const struct stat &info)
 
 MessageReader::MessageReader(const QString &path)
     // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer.
-    : fd_(::open(NativeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC))
+    : fd_(HoldsNul(path) ? -1 : ::open(NativeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC))
 {
     struct stat info {};
+    // The system would read the name only up to the NUL, and open another file.
+    if (HoldsNul(path)) {
+        failure_ = QStringLiteral("the name holds a NUL byte, which no file name can");
+        return;
+    }
     if (fd_.get() < 0) {
         failure_ = QStringLiteral("cannot open the message: ") + SystemReason(errno);
         if (::stat(NativeName(path).constData(), &info) == 0)

@@ -1,6 +1,7 @@
 #include "folders/AddFolderReport.h"
 
 #include "modules/FirstLines.h"
+#include "modules/ShownName.h"
 
 #include <limits>
 
@@ -12,7 +13,7 @@ QString Report(int added, const Collection<SkippedFolder> &skipped, qsizetype li
         return text;
     QStringList folders;
     for (const SkippedFolder &folder : skipped)
-        folders.append(folder.path + QStringLiteral(" (") + folder.reason + QLatin1Char(')'));
+        folders.append(ShownName(folder.path) + QStringLiteral(" (") + folder.reason + QLatin1Char(')'));
     text += QStringLiteral("\n\nThese folders could not be read and were skipped:\n");
     text += FirstLines(folders, listed, QStringLiteral("\n"));
     text.chop(1);

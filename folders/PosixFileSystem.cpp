@@ -59,7 +59,7 @@ std::vector<T> Reordered(std::vector<T> &items, const std::vector<size_t> &order
 
 bool PosixFileSystem::FolderExists(const QString &path)
 {
-    if (path.isEmpty())
+    if (path.isEmpty() || HoldsNul(path))
         return false;
     struct stat info {};
     return stat(NativeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
@@ -68,6 +68,10 @@ bool PosixFileSystem::FolderExists(const QString &path)
 bool PosixFileSystem::ListFolder(const QString &path, FolderListing &listing, QString &reason)
 {
     listing = {};
+    if (HoldsNul(path)) {
+        reason = QStringLiteral("the name holds a NUL byte, which no folder name can");
+        return false;
+    }
     DIR *folder = opendir(NativeName(path).constData());
     if (!folder) {
         reason = SystemReason(errno);

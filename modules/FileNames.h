@@ -14,6 +14,14 @@
 QString NameFromNative(QByteArrayView bytes);
 QByteArray NativeName(const QString &name);
 
+// A name with a NUL byte names no file: the system would read it only up to
+// the NUL, and open another file. It comes only from outside the system's
+// own calls (a list file, a dropped URL's %00).
+inline bool HoldsNul(const QString &name)
+{
+    return name.contains(QChar(0));
+}
+
 // Qt's file dialogs decode names with U+FFFD for each byte that is not UTF-8,
 // which names no file. This gives back the real path: each part of an
 // absolute path holding U+FFFD is looked up in its folder, listed with the

@@ -19,7 +19,7 @@ QString AbsolutePath(const QString &path)
 PathKind KindOfPath(const QString &path)
 {
     struct stat status {};
-    if (path.isEmpty() || ::stat(NativeName(path).constData(), &status) != 0)
+    if (path.isEmpty() || HoldsNul(path) || ::stat(NativeName(path).constData(), &status) != 0)
         return PathKind::Missing;
     return S_ISDIR(status.st_mode) ? PathKind::Folder : PathKind::File;
 }

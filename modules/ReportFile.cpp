@@ -2,6 +2,7 @@
 
 #include "modules/FileDescriptor.h"
 #include "modules/FileNames.h"
+#include "modules/ShownName.h"
 #include "modules/modMain.h"
 
 #include <QDir>
@@ -58,7 +59,7 @@ SavedReport SaveReport(const QString &kind, const QString &text, const QDateTime
 QString SavedReportLine(const SavedReport &saved)
 {
     if (saved.Saved())
-        return QStringLiteral("The complete report is in ") + saved.path;
-    return QStringLiteral("The complete report could not be written to ") + saved.path + QStringLiteral(": ")
+        return QStringLiteral("The complete report is in ") + ShownName(saved.path);
+    return QStringLiteral("The complete report could not be written to ") + ShownName(saved.path) + QStringLiteral(": ")
            + saved.failure;
 }

@@ -16,12 +16,14 @@ inline QString CliPath()
     return QStringLiteral(QUORVEL_BINARY_DIR "/cli/quorvel-convert");
 }
 
-inline CliRun RunCli(const QStringList &arguments, const QString &workingFolder = {})
+inline CliRun RunCli(const QStringList &arguments, const QString &workingFolder = {}, const QByteArray &input = {})
 {
     QProcess process;
     if (!workingFolder.isEmpty())
         process.setWorkingDirectory(workingFolder);
     process.start(CliPath(), arguments);
+    process.write(input);
+    process.closeWriteChannel();
     process.waitForFinished(120000);
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
             process.readAllStandardError()};

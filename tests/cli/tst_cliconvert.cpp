@@ -90,23 +90,32 @@ private Q_SLOTS:
     void usageErrors_data()
     {
         QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("unknown option") << QStringList{QStringLiteral("--bogus"), QStringLiteral("a.eml"), QStringLiteral("-o"), QStringLiteral("out")};
-        QTest::newRow("no destination") << QStringList{QStringLiteral("a.eml")};
-        QTest::newRow("no source") << QStringList{QStringLiteral("-o"), QStringLiteral("out")};
-        QTest::newRow("option without its value") << QStringList{QStringLiteral("a.eml"), QStringLiteral("-o")};
-        QTest::newRow("bad line ends") << QStringList{QStringLiteral("--line-endings"), QStringLiteral("cr"), QStringLiteral("a.eml"), QStringLiteral("-o"), QStringLiteral("out")};
-        QTest::newRow("bad progress") << QStringList{QStringLiteral("--progress"), QStringLiteral("often"), QStringLiteral("a.eml"), QStringLiteral("-o"), QStringLiteral("out")};
-        QTest::newRow("single and destination") << QStringList{QStringLiteral("--single"), QStringLiteral("x.mbox"), QStringLiteral("a.eml"), QStringLiteral("-o"), QStringLiteral("out")};
+        QTest::addColumn<QByteArray>("said");
+        QTest::newRow("unknown option") << QStringList{QStringLiteral("--bogus"), QStringLiteral("a.eml"), QStringLiteral("-o"), QStringLiteral("out")}
+                                        << QByteArray("unknown option '--bogus'\n");
+        QTest::newRow("file name taken for options")
+            << QStringList{QStringLiteral("-weird.eml"), QStringLiteral("-o"), QStringLiteral("out")}
+            << QByteArray("unknown option '-weird.eml' (to name a file that starts with '-', put -- before it)\n");
+        QTest::newRow("NUL separation without a list") << QStringList{QStringLiteral("--null"), QStringLiteral("a.eml"), QStringLiteral("-o"), QStringLiteral("out")}
+                                                       << QByteArray("--null needs --files-from\n");
+        QTest::newRow("no destination") << QStringList{QStringLiteral("a.eml")} << QByteArray();
+        QTest::newRow("no source") << QStringList{QStringLiteral("-o"), QStringLiteral("out")} << QByteArray();
+        QTest::newRow("option without its value") << QStringList{QStringLiteral("a.eml"), QStringLiteral("-o")} << QByteArray();
+        QTest::newRow("bad line ends") << QStringList{QStringLiteral("--line-endings"), QStringLiteral("cr"), QStringLiteral("a.eml"), QStringLiteral("-o"), QStringLiteral("out")} << QByteArray();
+        QTest::newRow("bad progress") << QStringList{QStringLiteral("--progress"), QStringLiteral("often"), QStringLiteral("a.eml"), QStringLiteral("-o"), QStringLiteral("out")} << QByteArray();
+        QTest::newRow("single and destination") << QStringList{QStringLiteral("--single"), QStringLiteral("x.mbox"), QStringLiteral("a.eml"), QStringLiteral("-o"), QStringLiteral("out")} << QByteArray();
     }
     void usageErrors()
     {
         QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, said);
         TempTree tree;
         const CliRun run = RunCli(arguments, tree.root());
         QCOMPARE(run.exitCode, 2);
         const QList<QByteArray> lines = run.err.trimmed().split('\n');
         QCOMPARE(lines.size(), 2);
         QVERIFY(lines[0].startsWith("quorvel-convert: "));
+        QVERIFY2(run.err.contains(": " + said), run.err.constData());
         QCOMPARE(lines[1], QByteArray("Try 'quorvel-convert --help' for more information."));
         QVERIFY(run.out.isEmpty());
         QVERIFY(!QFile::exists(tree.path(QStringLiteral("out"))));
@@ -414,6 +423,178 @@ print('ok')
         const CliRun resumed = RunCli({QStringLiteral("--skip-duplicates"), QStringLiteral("Mail"), QStringLiteral("-o"), QStringLiteral("out")}, tree.root());
         QCOMPARE(resumed.exitCode, 0);
         QCOMPARE(ReadBackWithPython({{mbox, sources}}), QByteArray());
+    }
+
+    // A run that cannot work says so in one line before the first message,
+    // exit status 2, and writes nothing. %ROOT% is the tree's root.
+    void refusedBeforeTheFirstMessage_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("named");  // the path the line names, below the tree unless absolute
+        const QString mirrored = QStringLiteral("out%ROOT%/Mail/Mail.mbox");
+        QTest::newRow("-o names a file") << QStringList{QStringLiteral("Mail"), QStringLiteral("-o"), QStringLiteral("afile")} << QStringLiteral("afile");
+        QTest::newRow("-o below a file") << QStringList{QStringLiteral("Mail"), QStringLiteral("-o"), QStringLiteral("afile/out")} << QStringLiteral("afile");
+        QTest::newRow("-o where nothing can be made") << QStringList{QStringLiteral("Mail"), QStringLiteral("-o"), QStringLiteral("/proc/quorvel-out")} << QStringLiteral("/proc");
+        QTest::newRow("--single names a folder") << QStringList{QStringLiteral("Mail"), QStringLiteral("--single"), QStringLiteral("Mail")} << QStringLiteral("Mail");
+        QTest::newRow("--single names a FIFO") << QStringList{QStringLiteral("Mail"), QStringLiteral("--single"), QStringLiteral("fifo")} << QStringLiteral("fifo");
+        QTest::newRow("--single names a device") << QStringList{QStringLiteral("Mail"), QStringLiteral("--single"), QStringLiteral("/dev/null")} << QStringLiteral("/dev/null");
+        QTest::newRow("--report below a file") << QStringList{QStringLiteral("Mail"), QStringLiteral("-o"), QStringLiteral("out"), QStringLiteral("--report"), QStringLiteral("afile/r.json")}
+                                               << QStringLiteral("afile/r.json");
+        QTest::newRow("--report names a folder") << QStringList{QStringLiteral("Mail"), QStringLiteral("-o"), QStringLiteral("out"), QStringLiteral("--report"), QStringLiteral("Mail")}
+                                                 << QStringLiteral("Mail");
+        QTest::newRow("--report names a message of a folder") << QStringList{QStringLiteral("--report"), QStringLiteral("Mail/top.eml"), QStringLiteral("Mail"), QStringLiteral("-o"), QStringLiteral("out")}
+                                                              << QStringLiteral("Mail/top.eml");
+        QTest::newRow("--report names the single mbox") << QStringList{QStringLiteral("Mail"), QStringLiteral("--single"), QStringLiteral("all.mbox"), QStringLiteral("--report"), QStringLiteral("all.mbox")}
+                                                        << QStringLiteral("all.mbox");
+        QTest::newRow("--report is a link to the single mbox") << QStringList{QStringLiteral("Mail"), QStringLiteral("--single"), QStringLiteral("all.mbox"), QStringLiteral("--report"), QStringLiteral("link.mbox")}
+                                                               << QStringLiteral("link.mbox");
+        QTest::newRow("--report names a mirrored mbox") << QStringList{QStringLiteral("Mail"), QStringLiteral("-o"), QStringLiteral("out"), QStringLiteral("--report"), mirrored}
+                                                        << mirrored;
+        QTest::newRow("--report names the single mbox, nothing listed")
+            << QStringList{QStringLiteral("Empty"), QStringLiteral("--single"), QStringLiteral("all.mbox"), QStringLiteral("--report"), QStringLiteral("all.mbox")}
+            << QStringLiteral("all.mbox");
+        QTest::newRow("--report names the list") << QStringList{QStringLiteral("--files-from"), QStringLiteral("list"), QStringLiteral("-o"), QStringLiteral("out"), QStringLiteral("--report"), QStringLiteral("list")}
+                                                 << QStringLiteral("list");
+        QTest::newRow("dry run: -o names a file") << QStringList{QStringLiteral("-n"), QStringLiteral("Mail"), QStringLiteral("-o"), QStringLiteral("afile")} << QStringLiteral("afile");
+    }
+    void refusedBeforeTheFirstMessage()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, named);
+        TempTree tree;
+        MakeMailTree(tree);
+        tree.file(QStringLiteral("afile"), "a file");
+        tree.file(QStringLiteral("list"), "Mail/top.eml\n");
+        tree.folder(QStringLiteral("Empty"));
+        tree.file(QStringLiteral("all.mbox"), "From a@x Thu Mar 07 10:00:00 2024\nSubject: kept\n\nbody\n\n");
+        QCOMPARE(::link(QFile::encodeName(tree.path(QStringLiteral("all.mbox"))).constData(),
+                        QFile::encodeName(tree.path(QStringLiteral("link.mbox"))).constData()), 0);
+        QCOMPARE(::mkfifo(QFile::encodeName(tree.path(QStringLiteral("fifo"))).constData(), 0600), 0);
+        tree.folder(QStringLiteral("out") + tree.path(QStringLiteral("Mail")));
+        for (QString &argument : arguments)
+            argument.replace(QStringLiteral("%ROOT%"), tree.root());
+        named.replace(QStringLiteral("%ROOT%"), tree.root());
+        const QMap<QString, QByteArray> before = FilesBelow(tree.root());
+
+        const CliRun run = RunCli(arguments, tree.root());
+        QCOMPARE(run.exitCode, 2);
+        QCOMPARE(run.err.count('\n'), 1);
+        const QString path = named.startsWith(QLatin1Char('/')) ? named : tree.path(named);
+        QVERIFY2(run.err.startsWith("quorvel-convert: " + QFile::encodeName(path) + ": "), run.err.constData());
+        QVERIFY(run.out.isEmpty());
+        QCOMPARE(FilesBelow(tree.root()), before);
+    }
+
+    // The report goes where it is asked even when that is no file: a pipe.
+    void reportIntoAPipe()
+    {
+        TempTree tree;
+        MakeMailTree(tree);
+        const CliRun run = RunCli({QStringLiteral("Mail/top.eml"), QStringLiteral("-o"), QStringLiteral("out"), QStringLiteral("-q"),
+                                   QStringLiteral("--report"), QStringLiteral("/dev/stdout")}, tree.root());
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(QJsonDocument::fromJson(run.out).object().value(QStringLiteral("totals")).toObject().value(QStringLiteral("written")).toInt(), 1);
+    }
+
+    // --files-from: a list of any length, of any names, as find -print0 writes it.
+    void filesFrom_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QByteArray>("separator");
+        QTest::addColumn<bool>("onStandardInput");
+        QTest::newRow("NUL-separated file") << QStringList{QStringLiteral("--null"), QStringLiteral("--files-from"), QStringLiteral("list")} << QByteArray(1, '\0') << false;
+        QTest::newRow("NUL-separated on standard input") << QStringList{QStringLiteral("--files-from"), QStringLiteral("-"), QStringLiteral("--null")} << QByteArray(1, '\0') << true;
+        QTest::newRow("one a line") << QStringList{QStringLiteral("--files-from"), QStringLiteral("list")} << QByteArray("\n") << false;
+    }
+    void filesFrom()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(QByteArray, separator);
+        QFETCH(bool, onStandardInput);
+        TempTree tree;
+        MakeMailTree(tree);
+        QStringList sources{tree.path(QStringLiteral("Mail/top.eml")), tree.path(QStringLiteral("Mail/Sent/1.eml"))};
+        if (separator != "\n")
+            sources.insert(1, tree.file(QStringLiteral("Mail/two\nlines.eml"), Message(5)));
+        QByteArray list;
+        for (const QString &source : sources)
+            list += QFile::encodeName(source) + separator;
+        list.insert(list.indexOf(separator) + 1, separator);  // an empty entry is passed over
+        if (!onStandardInput)
+            tree.file(QStringLiteral("list"), list);
+        const CliRun run = RunCli(QStringList{QStringLiteral("Mail/Inbox/b.eml"), QStringLiteral("--single"), QStringLiteral("all.mbox")} + options,
+                                  tree.root(), onStandardInput ? list : QByteArray());
+        QCOMPARE(run.exitCode, 0);
+        sources.prepend(tree.path(QStringLiteral("Mail/Inbox/b.eml")));
+        QCOMPARE(ReadBackWithPython({{tree.path(QStringLiteral("all.mbox")), sources}}), QByteArray());
+    }
+
+    // A NUL byte in a list of lines names no file: the list is refused whole.
+    void filesFromLineWithNul()
+    {
+        TempTree tree;
+        MakeMailTree(tree);
+        tree.file(QStringLiteral("list"), "Mail/top.eml\n/etc/passwd" + QByteArray(1, '\0') + ".eml\n");
+        const CliRun run = RunCli({QStringLiteral("--files-from"), QStringLiteral("list"), QStringLiteral("-o"), QStringLiteral("out")}, tree.root());
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY2(run.err.startsWith("quorvel-convert: list: line 2 holds a NUL byte"),
+                 run.err.constData());
+        QVERIFY(!QFile::exists(tree.path(QStringLiteral("out"))));
+    }
+
+    // A name cannot forge a line or drive the terminal: control characters
+    // are shown escaped on stdout and stderr.
+    void controlCharactersInNamesEscaped()
+    {
+        TempTree tree;
+        const QString forged = QStringLiteral("x\nquorvel-convert: 1.eml: converted fine\n\x1b]0;pwned\a.eml");
+        tree.file(forged, Message(1));
+        // The reason names a folder too: the one that cannot be made where a file is.
+        const QString folder = QStringLiteral("d\n\x1b[2J");
+        tree.file(folder + QStringLiteral("/1.eml"), Message(2));
+        tree.file(QStringLiteral("out") + tree.path(folder), "in the way");
+        const CliRun run = RunCli({QStringLiteral("-v"), forged, QStringLiteral("gone") + forged, folder + QStringLiteral("/1.eml"),
+                                   QStringLiteral("-o"), QStringLiteral("out")}, tree.root());
+        QCOMPARE(run.exitCode, 1);
+        const QByteArray shown = "x\\nquorvel-convert: 1.eml: converted fine\\n\\e]0;pwned\\a.eml";
+        QCOMPARE(run.out.count('\n'), 1);
+        QVERIFY2(run.out.startsWith(QFile::encodeName(tree.root()) + '/' + shown + " -> "), run.out.constData());
+        QCOMPARE(run.err.count('\n'), 3);
+        QVERIFY2(run.err.startsWith("quorvel-convert: " + QFile::encodeName(tree.root()) + "/gone" + shown + ": "), run.err.constData());
+        QVERIFY(!(run.out + run.err).contains('\x1b'));
+    }
+
+    // The shorter spellings and the counts and sizes of the closing lines.
+    void conventions_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("said");  // on stderr
+        QTest::newRow("-n is --dry-run") << QStringList{QStringLiteral("-n"), QStringLiteral("Mail/top.eml"), QStringLiteral("-o"), QStringLiteral("out")}
+                                         << QByteArray("would convert 1 message into 1 mbox file; nothing written\n");
+        QTest::newRow("-- before a name that starts with -") << QStringList{QStringLiteral("-o"), QStringLiteral("out"), QStringLiteral("--"), QStringLiteral("-weird.eml")}
+                                                              << QByteArray("converted 1 of 1 message into 1 mbox file (");
+        QTest::newRow("line ends in capitals") << QStringList{QStringLiteral("--line-endings"), QStringLiteral("LF"), QStringLiteral("Mail/top.eml"), QStringLiteral("-o"), QStringLiteral("out")}
+                                               << QByteArray("converted 1 of 1 message");
+        QTest::newRow("one folder") << QStringList{QStringLiteral("-v"), QStringLiteral("Mail/Sent"), QStringLiteral("-o"), QStringLiteral("out")}
+                                    << QByteArray("found 1 message in 1 folder\n");
+        QTest::newRow("one duplicate") << QStringList{QStringLiteral("--skip-duplicates"), QStringLiteral("Mail/top.eml"), QStringLiteral("Mail/top.eml"), QStringLiteral("--single"), QStringLiteral("a.mbox")}
+                                       << QByteArray("; 1 skipped as a duplicate\n");
+        QTest::newRow("KiB") << QStringList{QStringLiteral("big.eml"), QStringLiteral("-o"), QStringLiteral("out")} << QByteArray(" (3.0 KiB) in ");
+    }
+    void conventions()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, said);
+        TempTree tree;
+        MakeMailTree(tree);
+        tree.file(QStringLiteral("-weird.eml"), Message(5));
+        // 3 KiB to the byte with its separator line, the blank line after it and the record's CR LF line ends.
+        const QByteArray big = "Subject: big\r\n\r\n";
+        const qsizetype separator = QByteArray("From MAILER-DAEMON Thu Jan  1 00:00:00 1970\r\n").size() + 2;
+        tree.file(QStringLiteral("big.eml"), big + QByteArray(3072 - separator - big.size(), 'x'));
+        const CliRun run = RunCli(arguments, tree.root());
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.err.contains(said), run.err.constData());
     }
 };
 

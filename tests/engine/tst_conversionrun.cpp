@@ -72,6 +72,17 @@ ConversionResult Convert(const QStringList &paths, const QString &destination, R
 class ConversionRunTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // A NUL byte cuts the name short for the system: in.eml<NUL>.eml would open in.eml.
+    void nameWithNulOpensNothing()
+    {
+        TempTree source, destination;
+        const QString cut = source.file(QStringLiteral("in.eml"), "Subject: not this one\r\n\r\nbody\r\n");
+        const ConversionResult result = Convert({cut + QChar(0) + QStringLiteral(".eml")}, destination.root() + QLatin1Char('/'));
+        QCOMPARE(result.written, 0);
+        QCOMPARE(result.failures.size(), 1);
+        QVERIFY2(result.failures[0].reason.contains(QStringLiteral("NUL")), qPrintable(result.failures[0].reason));
+        QVERIFY(QDir(destination.root()).isEmpty());
+    }
     void outputFor_data()
     {
         QTest::addColumn<QString>("source");

@@ -63,6 +63,8 @@ private Q_SLOTS:
             << "Not added: 2 files that are not .eml messages" << QStringList{"b.txt", "d.pdf"};
         QTest::newRow("a remote URL") << QStringList{"https://example.org/9.eml", "a.eml"} << QStringList{"a.eml"}
                                       << "Not added: 1 item that is not on this computer." << QStringList{};
+        QTest::newRow("a %00 that would cut the name short") << QStringList{"file:///etc/passwd%00.eml"} << QStringList{}
+                                                             << "Not added: 1 name that holds a NUL byte" << QStringList{};
     }
     void dropAppends()
     {
@@ -77,6 +79,8 @@ private Q_SLOTS:
         QStringList expected{QStringLiteral("/earlier.eml")};
         for (const QString &name : listed)
             expected << tree.path(name);
+        // The drop is taken after it returns: wait for its box, as a drop may list nothing.
+        QTRY_VERIFY(!dialogs->boxes.isEmpty());
         QTRY_COMPARE(ListedPaths(*w), expected);
         QTRY_VERIFY(!w->CommandRunning());
         QCOMPARE(w->lblCount1->text(), QStringLiteral("%1 files").arg(expected.size()));

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "cli/CommandOptions.h"
+#include "cli/SourceList.h"
+
+// Checks made before the first message, so that a run that cannot work
+// writes nothing. Each returns one line, "PATH: reason", or empty text.
+
+// -o, --single and --report each name something that can be written: a
+// folder that exists or can be made, a regular file, a report's folder.
+QString DestinationProblem(const CommandOptions &options);
+
+// The report would overwrite a listed source or an mbox of the run (the same
+// path, or the same file through a link).
+QString ReportClash(const CommandOptions &options, const SourceListing &listing);
