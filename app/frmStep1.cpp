@@ -81,8 +81,6 @@ static void InitResources()
     Q_INIT_RESOURCE(resources);
 }
 
-const char *const frmStep1::ProductPage = "https://quorvel.example.org/";
-
 frmStep1::frmStep1(Dialogs &dialogs, QWidget *parent)
     : QWidget(parent), cdlgFile(dialogs), dialogs_(dialogs),
       yielder_(std::make_unique<EventLoopYielder>([this] { return closing_ || StopRequested(); }))

@@ -44,6 +44,7 @@ expected=(
     ./usr/share/icons/hicolor/scalable/apps/quorvel.svg
     ./usr/share/man/man1/quorvel.1.gz
     ./usr/share/doc/quorvel/copyright
+    ./usr/share/doc/quorvel/manual.html
     ./usr/share/doc/quorvel/changelog.gz
 )
 with_convert=0
