@@ -77,9 +77,10 @@ struct ConversionResult {
 // Appends every message to the mbox file of its folder below destination, in
 // list order, and then flushes each of those files to disk once. A message of
 // any size is streamed through a piece at a time. A failing entry is recorded
-// and the run goes on, unless the disk refused it (see stoppedBy); repairs made to an mbox before appending to it are
-// noted. Interrupted, thrown by a yield point, passes through; the message
-// being written then is cut off its mbox again.
+// and the run goes on, unless the disk refused it (see stoppedBy); repairs
+// made to an mbox before appending to it are noted. Interrupted, thrown by a
+// yield point, passes through; the message being written then is cut off its
+// mbox again.
 ConversionResult ConvertMessages(const QStringList &paths, const QString &destination,
                                  ConversionObserver &observer, Yielder &yielder);
 
