@@ -1,12 +1,21 @@
 #include "app/frmStep1.h"
 
+#include "app/Manual.h"
 #include "modules/Dialogs.h"
 #include "modules/registry.h"
 
+#include <QUrl>
+
 void frmStep1::CmdHelp_Click()
 {
-    const QString address = QString::fromLatin1(ProductPage);
-    ShellOpen(dialogs_, address);
+    const QString manual = ManualPath();
+    if (manual.isEmpty()) {
+        MsgBox(QStringLiteral("The manual was not found: it is installed as manual.html in the program's "
+                              "documents (/usr/share/doc/quorvel/ for the Debian package)."),
+               MsgBoxStyle::Exclamation, ApplicationTitle());
+        return;
+    }
+    ShellOpen(dialogs_, QUrl::fromLocalFile(manual).toString());
 }
 
 void frmStep1::cmdEnd_Click()

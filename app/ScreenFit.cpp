@@ -19,26 +19,53 @@ constexpr int FewestLines = 5;
 constexpr int LastLineRows = 3;
 const QChar Ellipsis(0x2026);
 
-// "path: reason" and "path (reason)" keep their reason whole when it is short,
-// and the path gives way in its middle: its file name is what tells the lines apart.
+// Where the path in a line ends: at ".eml" followed by its reason, else at
+// the first ": " or " (" after it. A reason may name a folder of its own.
+qsizetype PathEnd(const QString &line, qsizetype pathStart)
+{
+    qsizetype end = -1;
+    for (const QString &tail : {QStringLiteral(".eml: "), QStringLiteral(".eml (")}) {
+        const qsizetype at = line.indexOf(tail, pathStart, Qt::CaseInsensitive);
+        if (at >= 0 && (end < 0 || at + 4 < end))
+            end = at + 4;
+    }
+    if (end >= 0)
+        return end;
+    for (const QString &separator : {QStringLiteral(": "), QStringLiteral(" (")}) {
+        const qsizetype at = line.indexOf(separator, pathStart);
+        if (at >= 0 && (end < 0 || at < end))
+            end = at;
+    }
+    return end < 0 ? line.size() : end;
+}
+
+// "path: reason" and "path (reason)", after any words before the path: the
+// folder gives way in its middle; the file name, which tells the lines apart,
+// and the reason, which says what to do, stay whole. A reason too long for
+// the row wraps onto the next ones at its spaces.
 QString ShortenLine(const QString &line, const QFontMetrics &metrics, int maxWidth)
 {
     if (metrics.horizontalAdvance(line) <= maxWidth)
         return line;
-    const qsizetype nameStart = line.lastIndexOf(QLatin1Char('/'));
-    if (nameStart >= 0) {
-        qsizetype split = line.indexOf(QStringLiteral(": "), nameStart);
-        const qsizetype bracket = line.indexOf(QStringLiteral(" ("), nameStart);
-        if (split < 0 || (bracket >= 0 && bracket < split))
-            split = bracket;
-        if (split > 0) {
-            const QString reason = line.mid(split);
-            const int reasonWidth = metrics.horizontalAdvance(reason);
-            if (reasonWidth <= maxWidth / 2)
-                return metrics.elidedText(line.left(split), Qt::ElideMiddle, maxWidth - reasonWidth) + reason;
-        }
-    }
-    return metrics.elidedText(line, Qt::ElideMiddle, maxWidth);
+    const qsizetype pathStart = line.indexOf(QLatin1Char('/'));
+    const qsizetype pathEnd = PathEnd(line, pathStart);
+    const qsizetype nameStart = line.lastIndexOf(QLatin1Char('/'), pathEnd - 1) + 1;
+    const QString before = line.left(pathStart);
+    const QString folder = line.mid(pathStart, nameStart - pathStart);
+    QString name = line.mid(nameStart, pathEnd - nameStart);
+    const QString reason = line.mid(pathEnd);
+
+    const int aroundFolder = metrics.horizontalAdvance(before + name + reason);
+    if (aroundFolder + metrics.horizontalAdvance(QString(Ellipsis) + QLatin1Char('/')) <= maxWidth)
+        return before + metrics.elidedText(folder, Qt::ElideMiddle, maxWidth - metrics.horizontalAdvance(before + name + reason)) + name + reason;
+    // The reason goes on the next rows: the first holds the path up to the
+    // separator after it, for the wrap to break at the space that follows.
+    const QString separator = reason.startsWith(QLatin1Char(':')) ? QStringLiteral(":") : QString();
+    const int room = maxWidth - metrics.horizontalAdvance(before + separator);
+    const int nameRoom = room - metrics.horizontalAdvance(QString(Ellipsis) + QLatin1Char('/'));
+    if (metrics.horizontalAdvance(name) > nameRoom)
+        name = metrics.elidedText(name, Qt::ElideMiddle, nameRoom);
+    return before + metrics.elidedText(folder, Qt::ElideMiddle, room - metrics.horizontalAdvance(name)) + name + reason;
 }
 }
 

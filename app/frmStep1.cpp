@@ -9,6 +9,7 @@
 #include "list/FlexGrid.h"
 #include "modules/Dialogs.h"
 #include "modules/RunTimeError.h"
+#include "modules/StopSignals.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -80,11 +81,9 @@ static void InitResources()
     Q_INIT_RESOURCE(resources);
 }
 
-const char *const frmStep1::ProductPage = "https://quorvel.example.org/";
-
 frmStep1::frmStep1(Dialogs &dialogs, QWidget *parent)
     : QWidget(parent), cdlgFile(dialogs), dialogs_(dialogs),
-      yielder_(std::make_unique<EventLoopYielder>([this] { return closing_; }))
+      yielder_(std::make_unique<EventLoopYielder>([this] { return closing_ || StopRequested(); }))
 {
     Form_Initialize();
     CreateControls();

@@ -100,7 +100,6 @@ public:
     bool Closing() const { return closing_; }
 
     static QString ApplicationTitle();
-    static const char *const ProductPage;
 
 protected:
     void dragEnterEvent(QDragEnterEvent *event) override;

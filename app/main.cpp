@@ -1,6 +1,8 @@
 #include "app/QtDialogs.h"
 #include "app/StartupArguments.h"
+#include "app/StopSignalWatch.h"
 #include "app/frmStep1.h"
+#include "modules/StopSignals.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -34,10 +36,13 @@ int main(int argc, char *argv[])
         return 2;
     }
     QApplication application(argc, argv);
+    CloseWindowsOnStopSignals(&application);
     QtDialogs dialogs;
     frmStep1 window(dialogs);
     window.show();
     if (!arguments.paths.isEmpty())
         QTimer::singleShot(0, &window, [&window, &arguments] { window.AddStartupPaths(arguments.paths); });
-    return application.exec();
+    const int status = application.exec();
+    // As a shell reports a process a signal ended.
+    return StopRequested() ? 128 + StopSignal() : status;
 }

@@ -85,6 +85,8 @@ void Convert(const SourceListing &listing, const CommandOptions &options, RunTal
     SignalYielder yielder([&observer] { observer.Tick(); });
     try {
         const ConversionResult result = ConvertEntries(entries, rules, observer, yielder);
+        if (result.stoppedBy != 0)
+            console.Error(DiskStopLine(result.stoppedBy, result.notTried));
         // The engine's list ends with the mbox files it could not flush.
         for (qsizetype k = tally.FailedMessages(); k < result.failures.size(); ++k)
             Fail(tally, console, RunTally::FailureKind::Mbox, result.failures[k].path, result.failures[k].reason);

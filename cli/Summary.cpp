@@ -1,6 +1,9 @@
 #include "cli/Summary.h"
 
 #include "cli/Figures.h"
+#include "modules/FileDescriptor.h"
+
+#include <cerrno>
 
 namespace {
 
@@ -42,4 +45,13 @@ QString DryRunSummaryLine(const RunTally &tally, qsizetype mboxFiles)
 {
     return QStringLiteral("would convert %1 into %2; nothing written").arg(CountOf(tally.listed, "message", "messages"), Files(mboxFiles))
          + Problems(tally);
+}
+
+QString DiskStopLine(int error, int notTried)
+{
+    return QStringLiteral("quorvel-convert: stopped: %1; %2 messages not tried. %3, then run the same command "
+                          "again with --skip-duplicates to add them")
+        .arg(SystemReason(error).toLower())
+        .arg(notTried)
+        .arg(error == EROFS ? QStringLiteral("Make the destination writable") : QStringLiteral("Make room"));
 }

@@ -8,3 +8,7 @@ QString SummaryLine(const RunTally &tally, qint64 elapsedMs);
 
 // The dry run's closing line.
 QString DryRunSummaryLine(const RunTally &tally, qsizetype mboxFiles);
+
+// The one line for a run that a full disk or a read-only file system ended:
+// what stopped it, how many messages were not tried, and how to go on.
+QString DiskStopLine(int error, int notTried);

@@ -3,11 +3,13 @@
 #include "app/ProgressBar.h"
 #include "app/frmStep1.h"
 #include "convert/ConversionRun.h"
+#include "convert/MboxFile.h"
 #include "modules/Dialogs.h"
 #include "modules/registry.h"
 
 #include <QLabel>
 #include <QPushButton>
+#include <QSet>
 #include <cmath>
 
 namespace {
@@ -27,6 +29,14 @@ public:
         if (window_.yielder().Due())
             ShowPending();
     }
+
+    void MessageWritten(const QString &, const QString &mboxFile, qint64) override
+    {
+        mboxFiles_.insert(mboxFile);
+    }
+
+    // The mbox files written so far, for a run stopped before its own flush.
+    const QSet<QString> &mboxFiles() const { return mboxFiles_; }
 
     void MessageDone(int number, int total) override
     {
@@ -65,6 +75,7 @@ private:
     int number_ = 0;
     int total_ = 0;
     bool messagePending_ = false;
+    QSet<QString> mboxFiles_;
 };
 }
 
@@ -103,6 +114,11 @@ void frmStep1::CmdConvert2MBOX_Click()
     ConversionResult result;
     try {
         result = ConvertMessages(paths, destination, progress, yielder());
+    } catch (const Interrupted &) {
+        // The window is closing (Exit, a logout): what was written reaches the disk first.
+        for (const QString &file : progress.mboxFiles())
+            FlushToDisk(file);
+        throw;
     } catch (...) {
         progress.ShowPending();
         throw;

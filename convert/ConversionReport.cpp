@@ -5,6 +5,7 @@
 #include "modules/FirstLines.h"
 #include "modules/ShownName.h"
 
+#include <cerrno>
 #include <limits>
 
 namespace {
@@ -13,6 +14,18 @@ constexpr int ListedNotes = 20;
 constexpr qsizetype Everything = std::numeric_limits<qsizetype>::max();
 const QString Crlf = QStringLiteral("\r\n");
 const QString Lf = QStringLiteral("\n");
+
+QString StopSentence(const ConversionResult &result)
+{
+    const QString condition = result.stoppedBy == EROFS ? QStringLiteral("The destination is on a read-only file system")
+                            : result.stoppedBy == EDQUOT ? QStringLiteral("Your disk quota is used up")
+                                                         : QStringLiteral("The disk is full");
+    if (result.notTried == 0)
+        return condition + QLatin1Char('.');
+    return condition + QStringLiteral(": the conversion stopped, and the remaining %1 %2 not tried.")
+                           .arg(result.notTried)
+                           .arg(QLatin1String(result.notTried == 1 ? "message was" : "messages were"));
+}
 
 QString Outcome(const ConversionResult &result, qsizetype listed, const QString &lineEnd)
 {
@@ -26,6 +39,8 @@ QString Outcome(const ConversionResult &result, qsizetype listed, const QString 
 
     QString text = QStringLiteral("%1 of %2 messages were exported to .mbox format.")
                        .arg(result.written).arg(result.total) + lineEnd;
+    if (result.stoppedBy != 0)
+        text += StopSentence(result) + lineEnd;
     if (result.failures.isEmpty())
         return text;
     QStringList failures;

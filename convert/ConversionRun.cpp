@@ -14,6 +14,7 @@
 #include "modules/registry.h"
 
 #include <QSet>
+#include <cerrno>
 #include <chrono>
 #include <future>
 #include <optional>
@@ -36,7 +37,14 @@ struct RunState {
     qint64 lastRecordBytes = 0;
     bool lastSkipped = false;    // the entry last done was already in its mbox
     KnownIdentities known;       // with skipDuplicates
+    int lastError = 0;           // the errno behind the entry last done's failure, when known
 };
+
+// Every later message would fail the same way, each after trying its write.
+bool EndsTheRun(int error)
+{
+    return error == ENOSPC || error == EDQUOT || error == EROFS;
+}
 
 QByteArray WithLfEnd(QByteArray line)
 {
@@ -82,7 +90,7 @@ QString ConvertOne(const ConversionEntry &entry, const ConversionRules &rules, C
 
     // Made only now: a folder none of whose messages can be read stays unmade.
     if (target.folder != run.lastFolderMade) {
-        if (const QString reason = CreatePath(target.folder); !reason.isEmpty())
+        if (const QString reason = CreatePath(target.folder, 0777, &run.lastError); !reason.isEmpty())
             return QStringLiteral("cannot create the folder ") + target.folder + QStringLiteral(": ") + reason;
         run.lastFolderMade = target.folder;
     }
@@ -138,8 +146,10 @@ QString ConvertOne(const ConversionEntry &entry, const ConversionRules &rules, C
     run.lastSkipped = outcome.skipped;
     if (outcome.skipped)
         return {};
-    if (!outcome.written)
+    if (!outcome.written) {
+        run.lastError = outcome.error;
         return outcome.reason;
+    }
     run.lastRecordBytes = outcome.bytes;
     if (rules.skipDuplicates)
         run.known.Add(target.file, identity);
@@ -212,6 +222,7 @@ ConversionResult ConvertEntries(const QList<ConversionEntry> &entries, const Con
         const QString &sourcePath = entries[k].source;
         QString failure;
         run.lastSkipped = false;
+        run.lastError = 0;
         try {
             failure = ConvertOne(entries[k], rules, observer, yielder, run, result.notes);
         } catch (const RunTimeError &error) {
@@ -232,6 +243,11 @@ ConversionResult ConvertEntries(const QList<ConversionEntry> &entries, const Con
             observer.MessageFailed(sourcePath, failure);
         }
         observer.MessageDone(k + 1, result.total);
+        if (EndsTheRun(run.lastError)) {
+            result.stoppedBy = run.lastError;
+            result.notTried = result.total - (k + 1);
+            break;
+        }
     }
     run.appender.reset();
     result.mboxFiles = run.mboxFiles;

@@ -67,15 +67,20 @@ struct ConversionResult {
     QList<ConversionFailure> failures;
     QStringList mboxFiles;  // every mbox file the run appended to, in first-use order
     QList<ConversionNote> notes;
+    // A full disk (ENOSPC, EDQUOT) or a read-only file system (EROFS) ends the
+    // run at the entry that met it: its errno, and the entries after it, not tried.
+    int stoppedBy = 0;
+    int notTried = 0;
     bool Succeeded() const { return total > 0 && written + skipped == total && failures.isEmpty(); }
 };
 
 // Appends every message to the mbox file of its folder below destination, in
 // list order, and then flushes each of those files to disk once. A message of
 // any size is streamed through a piece at a time. A failing entry is recorded
-// and the run goes on; repairs made to an mbox before appending to it are
-// noted. Interrupted, thrown by a yield point, passes through; the message
-// being written then is cut off its mbox again.
+// and the run goes on, unless the disk refused it (see stoppedBy); repairs
+// made to an mbox before appending to it are noted. Interrupted, thrown by a
+// yield point, passes through; the message being written then is cut off its
+// mbox again.
 ConversionResult ConvertMessages(const QStringList &paths, const QString &destination,
                                  ConversionObserver &observer, Yielder &yielder);
 

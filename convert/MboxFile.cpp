@@ -68,6 +68,16 @@ QString CutTornRecord(int fd, const FileIo &io, const AppendMarker::Found &marke
     return {};
 }
 
+// The side file gives its failure in words only; a full or read-only disk
+// must still be told apart from any other failure.
+int ErrorNamed(const QString &reason)
+{
+    for (int error : {ENOSPC, EDQUOT, EROFS})
+        if (reason == SystemReason(error))
+            return error;
+    return 0;
+}
+
 } // namespace
 
 FileIo FileIo::System()
@@ -98,17 +108,18 @@ void MboxAppender::CloseMbox()
     fd_ = -1;
 }
 
-bool MboxAppender::OpenMbox(QString &failure)
+bool MboxAppender::OpenMbox(QString &failure, int &error)
 {
     // O_NONBLOCK: a FIFO in the mbox's place must not stall the run.
     fd_ = ::open(NativeName(path_).constData(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
     if (fd_ < 0) {
-        failure = OpenFailure(errno);
+        error = errno;
+        failure = OpenFailure(error);
         return false;
     }
     struct stat info {};
     if (::fstat(fd_, &info) != 0)
-        failure = OpenFailure(errno);
+        failure = OpenFailure(error = errno);
     else if (!S_ISREG(info.st_mode))
         failure = QStringLiteral("the mbox file is not a regular file");
     if (failure.isEmpty())
@@ -124,7 +135,7 @@ AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest 
     struct stat info {};
     std::optional<MboxLock> lock;
     for (;;) {
-        if (fd_ < 0 && !OpenMbox(outcome.reason))
+        if (fd_ < 0 && !OpenMbox(outcome.reason, outcome.error))
             return outcome;
         lock.emplace(fd_, LockWait{rules_.lockWait, rules_.betweenChunks});
         if (!lock->held()) {
@@ -132,7 +143,8 @@ AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest 
             return outcome;
         }
         if (::fstat(fd_, &info) != 0) {  // it may have grown while the lock was awaited
-            outcome.reason = OpenFailure(errno);
+            outcome.error = errno;
+            outcome.reason = OpenFailure(outcome.error);
             return outcome;
         }
         if (info.st_nlink > 0)
@@ -168,6 +180,7 @@ AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest 
     const QByteArray head = fill + recordStart.first(qMin(recordStart.size(), AppendMarker::RecordStartKept)).toByteArray();
     if (const QString failure = marker_.Write(lengthBefore, head); !failure.isEmpty()) {
         outcome.reason = QStringLiteral("cannot write the mbox file's side file: ") + failure;
+        outcome.error = ErrorNamed(failure);
         return outcome;
     }
 
@@ -198,6 +211,7 @@ AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest 
         if (unfinished.isEmpty())
             out.Flush();
     } catch (const WriteFailed &failed) {
+        outcome.error = failed.error;
         outcome.reason = QStringLiteral("cannot write the mbox file: ") + SystemReason(failed.error);
         if (!cutBack())
             outcome.reason += QStringLiteral("; its end could not be cut back: ") + SystemReason(errno);

@@ -35,6 +35,7 @@ struct AppendOutcome {
     QStringList notes;  // repairs made to the mbox file before the record, for the user
     bool skipped = false;  // not written: alreadyThere said so
     qint64 bytes = 0;      // what the file grew by, when written
+    int error = 0;         // the system's error behind reason, when there is one (ENOSPC, EROFS...)
 };
 
 // Writes the rest of a record, in as many pieces as it likes. Returns why the
@@ -72,7 +73,7 @@ public:
     QString path() const { return path_; }
 
 private:
-    bool OpenMbox(QString &failure);
+    bool OpenMbox(QString &failure, int &error);
     void CloseMbox();
 
     QString path_;

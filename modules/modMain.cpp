@@ -13,7 +13,7 @@ bool EnsurePathExists(const QString &folder)
 
 // As mkdir -p does it, so the reason is the one it would give: each folder
 // from the top, one that exists already passed over.
-QString CreatePath(const QString &folder, unsigned mode)
+QString CreatePath(const QString &folder, unsigned mode, int *errorOut)
 {
     if (folder.isEmpty())
         return SystemReason(ENOENT);
@@ -34,6 +34,8 @@ QString CreatePath(const QString &folder, unsigned mode)
             continue;
         if (end < native.size() && error == EEXIST)
             continue;  // the next folder's creation gives the reason
+        if (errorOut)
+            *errorOut = error;
         return SystemReason(error);
     }
     return {};

@@ -10,7 +10,7 @@ scripts/setup.sh
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
-tools=(dpkg-dev lintian desktop-file-utils appstream)
+tools=(dpkg-dev lintian desktop-file-utils appstream libglib2.0-bin xdg-utils)
 missing=()
 for package in "${tools[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
@@ -39,10 +39,12 @@ contents=$(dpkg-deb -c "$deb" | awk '{print $NF}')
 expected=(
     ./usr/bin/quorvel
     ./usr/share/applications/quorvel.desktop
+    ./usr/share/applications/x-quorvel-open.desktop
     ./usr/share/metainfo/org.example.quorvel.metainfo.xml
     ./usr/share/icons/hicolor/scalable/apps/quorvel.svg
     ./usr/share/man/man1/quorvel.1.gz
     ./usr/share/doc/quorvel/copyright
+    ./usr/share/doc/quorvel/manual.html
     ./usr/share/doc/quorvel/changelog.gz
 )
 with_convert=0
@@ -67,7 +69,8 @@ trap '$sudo apt-get -o DPkg::Lock::Timeout=600 purge -y quorvel' EXIT
 if [ "$with_convert" = 1 ]; then
     /usr/bin/quorvel-convert --version
 fi
-desktop-file-validate /usr/share/applications/quorvel.desktop
+desktop-file-validate /usr/share/applications/quorvel.desktop /usr/share/applications/x-quorvel-open.desktop
+packaging/check-mime-default.sh /usr/share/applications
 appstreamcli validate --no-net /usr/share/metainfo/org.example.quorvel.metainfo.xml
 man -l /usr/share/man/man1/quorvel.1.gz >/dev/null
 echo "check-deb: $deb built, installed, run and validated"

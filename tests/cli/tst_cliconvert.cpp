@@ -4,6 +4,7 @@
 #include "folders/pathLogger.h"
 #include "modules/FileNames.h"
 #include "modules/Yielder.h"
+#include "SmallDisk.h"
 #include "TempTree.h"
 
 #include <QDirIterator>
@@ -186,6 +187,31 @@ private Q_SLOTS:
         QVERIFY(lines[0].startsWith("quorvel-convert: " + tree.path(QStringLiteral("missing.eml")).toUtf8() + ": "));
         QVERIFY(lines[1].startsWith("converted 1 of 2 messages into 1 mbox file"));
         QVERIFY(lines[1].endsWith("; 1 failed, see above"));
+    }
+
+    // One line for the message that met the full disk, one for the stop; the
+    // command it names adds the rest once there is room.
+    void fullDiskStopsAndTheHintResumes()
+    {
+        SmallDisk disk("2m");
+        if (!disk.mounted())
+            QSKIP("no right to mount a tmpfs here");
+        TempTree tree;
+        for (int i = 1; i <= 40; ++i)
+            tree.file(QStringLiteral("In/%1.eml").arg(i), Message(i, QByteArray("0123456789abcdef\r\n").repeated(6000)));
+        const QStringList arguments{tree.path(QStringLiteral("In")), QStringLiteral("--single"),
+                                    disk.path() + QStringLiteral("/all.mbox")};
+        const CliRun full = RunCli(arguments);
+        QCOMPARE(full.exitCode, 1);
+        const QList<QByteArray> lines = full.err.trimmed().split('\n');
+        QCOMPARE(lines.size(), 3);
+        QVERIFY2(lines[0].endsWith(": No space left on device"), lines[0].constData());
+        QVERIFY2(lines[1].contains(" messages not tried") && lines[1].contains("--skip-duplicates"), lines[1].constData());
+
+        QVERIFY(disk.Grow("16m"));
+        const CliRun resumed = RunCli(QStringList(arguments) << QStringLiteral("--skip-duplicates"));
+        QCOMPARE(resumed.exitCode, 0);
+        QCOMPARE(TempTree::read(disk.path() + QStringLiteral("/all.mbox")).count("\r\nFrom "), 39);
     }
 
     void dryRunWritesNothing()

@@ -8,6 +8,7 @@
 #include "modules/Dialogs.h"
 #include "modules/RunTimeError.h"
 #include "modules/Yielder.h"
+#include "SmallDisk.h"
 #include "TempTree.h"
 
 #include <QDir>
@@ -392,6 +393,41 @@ private Q_SLOTS:
         const QString dest = destination.root() + QLatin1Char('/');
         QVERIFY_THROWS_EXCEPTION(Interrupted, ConvertMessages(list, dest, observer, yielder));
         QCOMPARE(TempTree::read(MboxOf(dest, source.path(QStringLiteral("In")))), Record("a@x", "Tue", 5, "one"));
+    }
+
+    void fullOrReadOnlyDiskEndsTheRun_data()
+    {
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<int>("error");
+        QTest::newRow("full disk") << false << ENOSPC;
+        QTest::newRow("read-only file system") << true << EROFS;
+    }
+
+    void fullOrReadOnlyDiskEndsTheRun()
+    {
+        QFETCH(bool, readOnly);
+        QFETCH(int, error);
+        const SmallDisk disk("2m", readOnly);
+        if (!disk.mounted())
+            QSKIP("no right to mount a tmpfs here");
+        TempTree source;
+        const QByteArray body = QByteArray("0123456789abcdef\r\n").repeated(6000);
+        QStringList list;
+        for (int i = 1; i <= 40; ++i)
+            list << source.file(QStringLiteral("In/%1.eml").arg(i), Message("a@x", 5, body));
+        const QString dest = disk.path() + QLatin1Char('/');
+
+        const ConversionResult result = Convert(list, dest);
+        QCOMPARE(result.stoppedBy, error);
+        QCOMPARE(result.written > 0, !readOnly);
+        QCOMPARE(result.failures.size(), 1);
+        QCOMPARE(result.failures[0].path, list[result.written]);
+        QCOMPARE(result.notTried, list.size() - result.written - 1);
+        const QString mbox = MboxOf(dest, source.path(QStringLiteral("In")));
+        if (!readOnly)
+            QCOMPARE(TempTree::read(mbox), Record("a@x", "Tue", 5, body).repeated(result.written));
+        QCOMPARE(QFileInfo(QFileInfo(mbox).path() + QStringLiteral("/.In.mbox.append")).size(), 0);
+        QVERIFY(ConversionReport(result).contains(QStringLiteral("remaining %1 messages were not tried").arg(result.notTried)));
     }
 
     void aRunStartedInsideAnotherIsRefused()

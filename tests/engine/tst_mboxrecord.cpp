@@ -246,6 +246,7 @@ private Q_SLOTS:
         const AppendOutcome outcome = AppendRecord(mbox, QByteArray(1000, 'r'), {&FailingWrite, &Truncate});
         QVERIFY(!outcome.written);
         QVERIFY2(outcome.reason.contains(QStringLiteral("No space left")), qPrintable(outcome.reason));
+        QCOMPARE(outcome.error, ENOSPC);
         QCOMPARE(outcome.reason.contains(QStringLiteral("cut back")), cutBackFails);
         if (!cutBackFails)
             QCOMPARE(TempTree::read(mbox), earlier);

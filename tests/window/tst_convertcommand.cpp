@@ -1,3 +1,4 @@
+#include "SmallDisk.h"
 #include "TempTree.h"
 #include "WindowFixture.h"
 #include "app/ProgressBar.h"
@@ -7,6 +8,7 @@
 #include <QPushButton>
 #include <QFileInfo>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QTimer>
 #include <sys/stat.h>
 
@@ -335,6 +337,23 @@ private Q_SLOTS:
         for (int i = 0; i < records; ++i)
             whole += "From sender" + QByteArray::number(i) + "@example.org Tue Mar 05 14:07:09 2024\r\n" + Message(i, 2000) + "\r\n";
         QCOMPARE(mbox, whole);
+    }
+
+    // One box, one failure and one sentence for the rest, not a line per message.
+    void fullDiskIsReportedOnce()
+    {
+        const SmallDisk disk("1m");
+        if (!disk.mounted())
+            QSKIP("no right to mount a tmpfs here");
+        TempTree source;
+        for (int i = 1; i <= 30; ++i)
+            w->AddMessagePath(source.file(QStringLiteral("In/%1.eml").arg(i), Message(i, 4000)));
+        convertTo(disk.path());
+        QCOMPARE(dialogs->boxes.size(), 1);
+        const QString box = dialogs->boxes[0].prompt;
+        QCOMPARE(box.count(QStringLiteral("No space left on device")), 1);
+        QCOMPARE(box.count(QStringLiteral("The disk is full")), 1);
+        QVERIFY2(box.contains(QRegularExpression(QStringLiteral("the remaining \\d+ messages were not tried"))), qPrintable(box));
     }
 };
 

@@ -4,9 +4,11 @@
 #include "modules/registry.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+#include <QUrl>
 
 namespace {
 const QChar Nul(u'\0');
@@ -184,11 +186,15 @@ private Q_SLOTS:
         QVERIFY(w->CmdConvert2MBOX->isEnabled());
     }
 
-    void helpOpensTheProductPage()
+    // The manual that ships with the program, as the browser is handed it.
+    void helpOpensTheManual()
     {
         w->CmdHelp->click();
-        QCOMPARE(dialogs->openedUrls, QStringList{QString::fromLatin1(frmStep1::ProductPage)});
         QVERIFY(dialogs->boxes.isEmpty());
+        QCOMPARE(dialogs->openedUrls.size(), 1);
+        const QUrl target = QUrl::fromUserInput(dialogs->openedUrls[0]);
+        QVERIFY2(target.isLocalFile() && QFileInfo(target.toLocalFile()).isFile(), qPrintable(dialogs->openedUrls[0]));
+        QVERIFY(target.toLocalFile().endsWith(QStringLiteral("/manual.html")));
     }
 
     void shellOpenCallsOnlyForNonEmptyText()

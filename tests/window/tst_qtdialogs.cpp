@@ -113,20 +113,26 @@ private Q_SLOTS:
     }
 
     // A screen too small for the whole list keeps its head and the last line,
-    // which names the report file; a line keeps its file name and reason.
+    // which names the report file; a line keeps its file name and its whole
+    // reason, and a reason too long for the row goes on to the next rows.
     void fitLines_data()
     {
         QTest::addColumn<int>("count");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("fits") << 6 << "";
-        QTest::newRow("too many lines") << 30 << "";
-        QTest::newRow("just too many") << 9 << "";
-        QTest::newRow("a reason") << 6 << ": No such file or directory";
+        QTest::addColumn<bool>("reasonWraps");
+        QTest::newRow("fits") << 6 << "" << false;
+        QTest::newRow("too many lines") << 30 << "" << false;
+        QTest::newRow("just too many") << 9 << "" << false;
+        QTest::newRow("a reason") << 6 << ": No such file or directory" << false;
+        QTest::newRow("a reason naming a folder") << 6 << ": cannot create the folder /a/b/: File exists" << false;
+        QTest::newRow("a reason longer than a row")
+            << 3 << QStringLiteral(": cannot open the message: No such file or directory.").repeated(3) << true;
     }
     void fitLines()
     {
         QFETCH(int, count);
         QFETCH(QString, reason);
+        QFETCH(bool, reasonWraps);
         QStringList lines;
         for (int i = 1; i <= count; ++i)
             lines << QStringLiteral("/start%1/%2end.eml%3\r").arg(i).arg(QStringLiteral("middle/").repeated(10 * i), reason);
@@ -139,8 +145,10 @@ private Q_SLOTS:
         if (count > 1)  // the report file's line takes the room of three rows rather than lose its path
             QVERIFY(metrics.horizontalAdvance(fitted.last().chopped(1)) > width);
         for (const QString &line : fitted) {
-            QVERIFY2(metrics.horizontalAdvance(line.chopped(1)) <= (&line == &fitted.last() ? 3 : 1) * width, qPrintable(line));
-            QVERIFY(line == QString(QChar(0x2026)) || line.endsWith(QStringLiteral("end.eml") + reason + QLatin1Char('\r')));
+            const bool last = &line == &fitted.last();
+            const QString firstRow = reasonWraps && !last ? line.chopped(1 + reason.size()) + QLatin1Char(':') : line.chopped(1);
+            QVERIFY2(metrics.horizontalAdvance(firstRow) <= (last ? 3 : 1) * width, qPrintable(line));
+            QVERIFY(line == QString(QChar(0x2026)) || line.endsWith(QStringLiteral("/end.eml") + reason + QLatin1Char('\r')));
         }
     }
 
