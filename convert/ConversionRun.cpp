@@ -7,12 +7,14 @@
 #include "convert/MboxFile.h"
 #include "convert/MboxRecord.h"
 #include "convert/MessageReader.h"
+#include "convert/OwnMboxes.h"
 #include "convert/RunInProgress.h"
 #include "modules/RunTimeError.h"
 #include "modules/Yielder.h"
 #include "modules/modMain.h"
 #include "modules/registry.h"
 
+#include <QHash>
 #include <QSet>
 #include <chrono>
 #include <future>
@@ -36,6 +38,8 @@ struct RunState {
     qint64 lastRecordBytes = 0;
     bool lastSkipped = false;    // the entry last done was already in its mbox
     KnownIdentities known;       // with skipDuplicates
+    OwnMboxes ownMboxes;
+    QHash<QString, QString> lockFailures;  // by mbox: its lock was waited for in vain
 };
 
 QByteArray WithLfEnd(QByteArray line)
@@ -70,6 +74,10 @@ QString ConvertOne(const ConversionEntry &entry, const ConversionRules &rules, C
     const QString &sourcePath = entry.source;
     const OutputTarget target = TargetOf(entry, rules);
     yielder.Yield();
+    if (run.ownMboxes.Holds(sourcePath))
+        return QStringLiteral("the file is an mbox file this run appends to; it is not read as a message");
+    if (const auto failed = run.lockFailures.constFind(target.file); failed != run.lockFailures.cend())
+        return *failed;
 
     MessageReader reader(sourcePath);
     if (!reader.ok() || !reader.Next(run.piece))
@@ -94,7 +102,9 @@ QString ConvertOne(const ConversionEntry &entry, const ConversionRules &rules, C
     };
     if (!run.appender || run.appender->path() != target.file) {
         run.appender.reset();
-        run.appender.emplace(target.file, AppendRules{.betweenChunks = [&yielder] { yielder.Yield(); }, .lfLineEnds = rules.lfLineEnds});
+        run.appender.emplace(target.file, AppendRules{.betweenChunks = [&yielder] { yielder.Yield(); },
+                                                      .lfLineEnds = rules.lfLineEnds,
+                                                      .followLink = entry.mboxNamedByUser});
     }
     QByteArray identity;
     std::function<bool()> alreadyThere;
@@ -138,6 +148,8 @@ QString ConvertOne(const ConversionEntry &entry, const ConversionRules &rules, C
     run.lastSkipped = outcome.skipped;
     if (outcome.skipped)
         return {};
+    if (outcome.lockFailed)
+        run.lockFailures.insert(target.file, outcome.reason);
     if (!outcome.written)
         return outcome.reason;
     run.lastRecordBytes = outcome.bytes;
@@ -207,6 +219,16 @@ ConversionResult ConvertEntries(const QList<ConversionEntry> &entries, const Con
     ConversionResult result;
     RunState run;
     result.total = int(entries.size());
+    QSet<QString> targets;
+    for (const ConversionEntry &entry : entries) {
+        try {
+            targets.insert(TargetOf(entry, rules).file);
+        } catch (const RunTimeError &) {
+            // failed again, and told, when its turn comes
+        }
+    }
+    for (const QString &target : std::as_const(targets))
+        run.ownMboxes.Add(target);
     for (int k = 0; k < result.total; ++k) {
         yielder.Yield();
         const QString &sourcePath = entries[k].source;

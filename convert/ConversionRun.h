@@ -46,6 +46,8 @@ struct ConversionNote {
 struct ConversionEntry {
     QString source;
     QString mboxFile;  // empty: the window's rule, OutputFor(source, destination)
+    // The user named mboxFile himself: a symbolic link there is followed.
+    bool mboxNamedByUser = false;
 };
 
 // How a run writes. The defaults are the window's.

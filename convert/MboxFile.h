@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 // The system calls an append goes through, so a test can make them fail.
@@ -27,6 +28,9 @@ struct AppendRules {
     // The records' line ends: LF alone, or CR LF. Line ends added to finish an
     // mbox another program left torn follow them.
     bool lfLineEnds = false;
+    // The mbox was named by the user: a symbolic link there is followed (and
+    // the notes name its target). Elsewhere a link there fails the append.
+    bool followLink = false;
 };
 
 struct AppendOutcome {
@@ -35,6 +39,7 @@ struct AppendOutcome {
     QStringList notes;  // repairs made to the mbox file before the record, for the user
     bool skipped = false;  // not written: alreadyThere said so
     qint64 bytes = 0;      // what the file grew by, when written
+    bool lockFailed = false;  // the reason is the lock's; it holds for the mbox's other records too
 };
 
 // Writes the rest of a record, in as many pieces as it likes. Returns why the
@@ -74,9 +79,12 @@ public:
 private:
     bool OpenMbox(QString &failure);
     void CloseMbox();
+    void JudgeMarker(off_t &length, const struct stat &mbox, AppendOutcome &outcome);
 
     QString path_;
     AppendRules rules_;
+    QString target_;  // path_, or the file a link there leads to (rules_.followLink)
+    QString lockFailure_;
     int fd_ = -1;
     off_t wholeEnd_ = -1;  // the length after this appender's last record
     AppendMarker marker_;
