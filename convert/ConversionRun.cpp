@@ -102,7 +102,8 @@ QString ConvertOne(const ConversionEntry &entry, const ConversionRules &rules, C
     };
     if (!run.appender || run.appender->path() != target.file) {
         run.appender.reset();
-        run.appender.emplace(target.file, AppendRules{.betweenChunks = [&yielder] { yielder.Yield(); },
+        run.appender.emplace(target.file, AppendRules{.lockWait = rules.lockWait,
+                                                      .betweenChunks = [&yielder] { yielder.Yield(); },
                                                       .lfLineEnds = rules.lfLineEnds,
                                                       .followLink = entry.mboxNamedByUser});
     }

@@ -47,16 +47,20 @@ struct AppendOutcome {
 using RecordRest = std::function<QString(OutputPieces &out)>;
 
 // Appends records to one mbox file, creating it when missing (mode 0666 less
-// the umask). Only regular files are written to. The file stays open from one
-// record to the next: a run appends many records to one mbox in a row.
+// the umask). Only regular files are written to, and a symbolic link in the
+// mbox's place is not followed unless rules.followLink. The file stays open
+// from one record to the next: a run appends many records to one mbox in a row.
 //
 // The mbox is locked for each append (see MboxLock); if the lock cannot be had
-// within rules.lockWait the record is not written. Before a record's first
-// byte an AppendMarker records where it begins, and it is emptied after the
-// last: an append torn by a crash is cut off by the next append to that mbox,
-// which says so in its notes. An mbox that does not end with a whole record
-// (another program's, or torn without a marker) gets the line ends it lacks
-// first, so the new record is always a message of its own.
+// within rules.lockWait the record is not written, nor, without a new wait,
+// any later one. An AppendMarker, written ahead of every piece, describes the
+// record being written, and it is emptied after the last piece. The next
+// append to that mbox cuts off a record torn by a crash only when the file's
+// end is exactly the start of that record (see JudgeTornRecord); a record
+// found whole is kept, and one with other mail after it is kept and named in
+// the notes, as is a side file that does not describe the file. An mbox that
+// does not end with a whole record gets the line ends it lacks first, so the
+// new record is always a message of its own.
 //
 // On a failed or short write, a failure of rest, or an exception from
 // rules.betweenChunks, the file is cut back to its length before the append,

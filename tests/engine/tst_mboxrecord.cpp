@@ -6,9 +6,13 @@
 #include "TempTree.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 #include <cerrno>
+#include <climits>
+#include <ctime>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -38,13 +42,23 @@ int Truncate(int fd, off_t length)
     errno = EIO;
     return -1;
 }
-// Holds a write lock on the whole of a file until released: through another
-// descriptor of this process, or in another process as mutt takes it.
+// Holds a lock on a file until released: a write lock on the whole of it
+// through another descriptor of this process, or in another process as mutt
+// takes it (fcntl) or procmail (flock), or a dot-lock file beside it.
+enum class LockKind { OwnDescriptor, Fcntl, Flock, DotLock };
 class LockHolder {
 public:
-    LockHolder(const QString &path, bool otherProcess)
+    LockHolder(const QString &path, bool otherProcess) : LockHolder(path, otherProcess ? LockKind::Fcntl : LockKind::OwnDescriptor) {}
+    LockHolder(const QString &path, LockKind kind)
     {
-        if (!otherProcess) {
+        if (kind == LockKind::DotLock) {
+            dotLock_ = QFile::encodeName(path) + ".lock";
+            const int fd = ::open(dotLock_.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+            held_ = fd >= 0 && ::write(fd, "1\n", 2) == 2;  // init: a process that is there
+            ::close(fd);
+            return;
+        }
+        if (kind == LockKind::OwnDescriptor) {
             fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR);
             struct flock lock = WholeFile();
             held_ = fd_ >= 0 && ::fcntl(fd_, F_OFD_SETLK, &lock) == 0;
@@ -59,7 +73,8 @@ public:
             ::close(release[1]);
             const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR);
             struct flock lock = WholeFile();
-            const char answer = fd >= 0 && ::fcntl(fd, F_SETLK, &lock) == 0 ? 'y' : 'n';
+            const bool taken = fd >= 0 && (kind == LockKind::Flock ? ::flock(fd, LOCK_EX | LOCK_NB) == 0 : ::fcntl(fd, F_SETLK, &lock) == 0);
+            const char answer = taken ? 'y' : 'n';
             ::write(ready[1], &answer, 1);
             char ignored;
             ::read(release[0], &ignored, 1);  // returns once the parent closes its end
@@ -76,6 +91,9 @@ public:
     bool held() const { return held_; }
     void Release()
     {
+        if (!dotLock_.isEmpty())
+            ::unlink(dotLock_.constData());
+        dotLock_.clear();
         if (fd_ >= 0)
             ::close(fd_);
         if (release_ >= 0)
@@ -97,9 +115,11 @@ private:
     }
     int fd_ = -1, release_ = -1;
     pid_t child_ = -1;
+    QByteArray dotLock_;
     bool held_ = false;
 };
 } // namespace
+Q_DECLARE_METATYPE(LockKind)
 
 class MboxRecordTest : public QObject {
     Q_OBJECT
@@ -278,18 +298,20 @@ private Q_SLOTS:
 
     void appendWaitsForTheMboxLock_data()
     {
-        QTest::addColumn<bool>("otherProcess");
-        QTest::newRow("another descriptor of this process") << false;
-        QTest::newRow("another process, classic fcntl lock as mutt takes it") << true;
+        QTest::addColumn<LockKind>("kind");
+        QTest::newRow("another descriptor of this process") << LockKind::OwnDescriptor;
+        QTest::newRow("another process, classic fcntl lock as mutt takes it") << LockKind::Fcntl;
+        QTest::newRow("another process, flock as procmail takes it") << LockKind::Flock;
+        QTest::newRow("dot-lock file of a live process") << LockKind::DotLock;
     }
     void appendWaitsForTheMboxLock()
     {
-        QFETCH(bool, otherProcess);
+        QFETCH(LockKind, kind);
         TempTree tree;
         const QByteArray earlier = "From a Tue Mar 05 14:07:09 2024\r\nX: 1\r\n\r\n";
         const QByteArray record = "From b Wed Mar 06 14:07:09 2024\r\nX: 2\r\n\r\n";
         const QString mbox = tree.file(QStringLiteral("Inbox.mbox"), earlier);
-        LockHolder holder(mbox, otherProcess);
+        LockHolder holder(mbox, kind);
         QVERIFY(holder.held());
         int tries = 0;
         QByteArray seenWhileWaiting;
@@ -316,6 +338,29 @@ private Q_SLOTS:
         QVERIFY(!outcome.written);
         QCOMPARE(outcome.reason, QStringLiteral("the mbox file is locked by another program"));
         QCOMPARE(TempTree::read(mbox), earlier);
+    }
+
+    // A dot-lock file a crashed program left: older than mail programs let
+    // one stand, or naming a process that is gone.
+    void staleDotLockIsBroken_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("ageSeconds");
+        QTest::newRow("older than five minutes") << QByteArray("1\n") << 6 * 60;
+        QTest::newRow("its process is gone") << QByteArray::number(qint64(INT_MAX - 7)) << 0;
+    }
+    void staleDotLockIsBroken()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(int, ageSeconds);
+        TempTree tree;
+        const QString mbox = tree.file(QStringLiteral("Inbox.mbox"), "");
+        const QString dotLock = tree.file(QStringLiteral("Inbox.mbox.lock"), text);
+        const struct timespec times[2] = {{::time(nullptr) - ageSeconds, 0}, {::time(nullptr) - ageSeconds, 0}};
+        QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(dotLock).constData(), times, 0), 0);
+        const AppendOutcome outcome = AppendRecord(mbox, "From b\r\n\r\n", {}, {.lockWait = std::chrono::seconds(10)});
+        QVERIFY2(outcome.written, qPrintable(outcome.reason));
+        QVERIFY(!QFileInfo::exists(dotLock));
     }
 
     void mboxNameOnSomethingElseThanAFile_data()
