@@ -104,16 +104,35 @@ MboxLock::MboxLock(int fd, const QByteArray &nativeMboxPath, const LockWait &wai
 
 MboxLock::Try MboxLock::TryDotLock()
 {
-    // O_EXCL makes the file and tells it was not there in one step, as mail
-    // programs take the lock on a local disk.
-    const int made = ::open(dotLock_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (made >= 0) {
-        const QByteArray pid = QByteArray::number(qint64(::getpid())) + '\n';
-        WriteFully(made, pid);
-        ::close(made);
-        dotLockHeld_ = true;
-        touched_ = std::chrono::steady_clock::now();
-        return Try::Taken;
+    const QByteArray pid = QByteArray::number(qint64(::getpid())) + '\n';
+    // Made whole before it gets its name, as liblockfile makes its own: a
+    // crash between making it and writing the process number would leave a
+    // lock no one could tell from a live one for minutes.
+    const QByteArray folder = dotLock_.left(dotLock_.lastIndexOf('/') + 1);
+    const int unnamed = ::open(folder.isEmpty() ? "." : folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
+    if (unnamed >= 0) {
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(unnamed);
+        const bool named = WriteFully(unnamed, pid) == 0
+                           && ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, dotLock_.constData(), AT_SYMLINK_FOLLOW) == 0;
+        const int error = errno;
+        ::close(unnamed);
+        if (named) {
+            dotLockHeld_ = true;
+            touched_ = std::chrono::steady_clock::now();
+            return Try::Taken;
+        }
+        errno = error;
+    } else {
+        // O_EXCL makes the file and tells it was not there in one step, on a
+        // file system without unnamed files.
+        const int made = ::open(dotLock_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (made >= 0) {
+            WriteFully(made, pid);
+            ::close(made);
+            dotLockHeld_ = true;
+            touched_ = std::chrono::steady_clock::now();
+            return Try::Taken;
+        }
     }
     if (errno == EEXIST) {
         struct stat info {};
