@@ -88,7 +88,7 @@ def main():
             points = [(calls, n) for calls, count in (('write', 14), ('pwrite64', 10), ('ftruncate', 4)) for n in range(1, count + 1)]
             for calls, n in points:
                 for foreign in (False, True):
-                    for second in (None, ('pwrite64', 2), ('write', 3)):
+                    for second in (None, ('pwrite64', 2) if n % 2 else ('write', 3)):
                         what = f'killed at {calls} {n}' + (', mail appended' if foreign else '') \
                                + (f', next run killed at {second[0]} {second[1]}' if second else '')
                         for leftover in (mbox, mbox + '.lock', os.path.join(folder, '.box.mbox.append')):
