@@ -156,8 +156,10 @@ QString AppendMarker::Write(const State &state, const struct stat &mbox)
     text.append(MarkerSize - text.size(), '\0');
 
     struct stat info {};
-    if (fd_ >= 0 && (::fstat(fd_, &info) != 0 || info.st_nlink == 0))
-        Close();  // removed by another program since: made afresh
+    // Removed by another program since: made afresh. Looked at once a record:
+    // a marker lost in the middle of one costs a cut, never a wrong one.
+    if (fd_ >= 0 && state.done == 0 && (::fstat(fd_, &info) != 0 || info.st_nlink == 0))
+        Close();
     if (fd_ < 0) {
         QString besideFailure;
         if (!Open(beside_, true, besideFailure)) {
