@@ -53,13 +53,15 @@ private Q_SLOTS:
     // goes, must not lead a write or a cut to the file outside.
     void plantedLinksAreNotFollowed_data()
     {
-        QTest::addColumn<bool>("mboxLink");
-        QTest::newRow("link in the mbox's place") << true;
-        QTest::newRow("link in the side file's place") << false;
+        QTest::addColumn<QString>("planted");
+        QTest::newRow("link in the mbox's place") << "mbox link";
+        QTest::newRow("link in the side file's place") << "side file link";
+        QTest::newRow("another user's side file") << "foreign side file";
     }
     void plantedLinksAreNotFollowed()
     {
-        QFETCH(bool, mboxLink);
+        QFETCH(QString, planted);
+        const bool mboxLink = planted == QLatin1String("mbox link");
         TempTree source, destination, outside;
         const QString path = source.file(QStringLiteral("In/1.eml"), Message("a@x", "one"));
         const QString dest = destination.root() + QLatin1Char('/');
@@ -70,7 +72,14 @@ private Q_SLOTS:
         if (mboxLink) {
             QVERIFY(QFile::link(target, mbox));
         } else {
-            QVERIFY(QFile::link(target, QFileInfo(mbox).path() + QStringLiteral("/.In.mbox.append")));
+            const QString side = QFileInfo(mbox).path() + QStringLiteral("/.In.mbox.append");
+            if (planted == QLatin1String("side file link")) {
+                QVERIFY(QFile::link(target, side));
+            } else {
+                destination.file(side.mid(dest.size()), precious);
+                if (::chown(QFile::encodeName(side).constData(), 65534, 65534) != 0)
+                    QSKIP("cannot give a file to another user here");
+            }
             destination.file(mbox.mid(dest.size()), "From z@x Wed Mar 06 10:00:00 2024\r\nX: 1");
         }
         const ConversionResult result = Run({{path, {}}}, {.destination = dest});
@@ -81,7 +90,10 @@ private Q_SLOTS:
         } else {
             QVERIFY(result.Succeeded());
             QVERIFY(TempTree::read(mbox).startsWith("From z@x Wed Mar 06 10:00:00 2024\r\nX: 1\r\n\r\nFrom a@x"));
-            QVERIFY(!result.notes.isEmpty() && result.notes[0].text.contains(QStringLiteral("symbolic link")));
+            QVERIFY(!result.notes.isEmpty());
+            QVERIFY2(result.notes[0].text.contains(planted == QLatin1String("side file link") ? QStringLiteral("symbolic link")
+                                                                                            : QStringLiteral("another user")),
+                     qPrintable(result.notes[0].text));
         }
     }
 
