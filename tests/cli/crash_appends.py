@@ -74,6 +74,8 @@ def check(mbox, sources, foreign, what):
         problems.append(f'{what}: the mail that was there before is damaged')
     if foreign and data.count(FOREIGN[:-1]) != 1:
         problems.append(f"{what}: the other program's message is not there once")
+    if not foreign and len(found) != 1 + len(sources):
+        problems.append(f'{what}: {len(found)} messages; a torn record was left behind')
     return problems
 
 

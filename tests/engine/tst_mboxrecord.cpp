@@ -2,6 +2,7 @@
 #include "convert/MailDate.h"
 #include "convert/MboxFile.h"
 #include "convert/MboxRecord.h"
+#include "convert/StreamHash.h"
 #include "modules/Yielder.h"
 #include "TempTree.h"
 
@@ -226,6 +227,34 @@ private Q_SLOTS:
         QVERIFY(reports.size() >= 3);
         QVERIFY(std::is_sorted(reports.begin(), reports.end()) && reports.last() < total);
         QCOMPARE(out, message + "\r\n");
+    }
+
+    // The side file's hash is taken a piece at a time as a record is written
+    // and again in other pieces when it is judged: both must be XXH64 of the
+    // whole (values from the reference xxHash library).
+    void hashFedInPiecesIsXxh64OfTheWhole_data()
+    {
+        QTest::addColumn<int>("length");
+        QTest::addColumn<int>("step");
+        QTest::addColumn<quint64>("expected");
+        QTest::newRow("nothing") << 0 << 1 << quint64(0xef46db3751d8e999ull);
+        QTest::newRow("31 bytes, one at a time") << 31 << 1 << quint64(0x4a74f3a1a39ad4a1ull);
+        QTest::newRow("33 bytes in pieces of 7") << 33 << 7 << quint64(0x62c9fd21ed857664ull);
+        QTest::newRow("1000 bytes in pieces of 13") << 1000 << 13 << quint64(0x99594f4828043d35ull);
+        QTest::newRow("1000 bytes whole") << 1000 << 1000 << quint64(0x99594f4828043d35ull);
+    }
+    void hashFedInPiecesIsXxh64OfTheWhole()
+    {
+        QFETCH(int, length);
+        QFETCH(int, step);
+        QFETCH(quint64, expected);
+        QByteArray bytes;
+        for (int k = 0; k < length; ++k)
+            bytes.append(char(k * 31 + 7));
+        StreamHash hash;
+        for (int at = 0; at < length; at += step)
+            hash.Feed(QByteArrayView(bytes).sliced(at, qMin(step, length - at)));
+        QCOMPARE(hash.Value(), expected);
     }
 
     void appendsBehindWhatTheFileHolds()
