@@ -221,9 +221,11 @@ ConversionResult ConvertEntries(const QList<ConversionEntry> &entries, const Con
     RunState run;
     result.total = int(entries.size());
     QSet<QString> targets;
-    for (const ConversionEntry &entry : entries) {
+    for (qsizetype k = 0; k < entries.size(); ++k) {
+        if (k % 1024 == 1023)
+            yielder.Yield();
         try {
-            targets.insert(TargetOf(entry, rules).file);
+            targets.insert(TargetOf(entries[k], rules).file);
         } catch (const RunTimeError &) {
             // failed again, and told, when its turn comes
         }

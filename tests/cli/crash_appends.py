@@ -10,6 +10,7 @@ whole set N times with the sources' sizes varied (default 1)."""
 import fcntl
 import mailbox
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -80,6 +81,9 @@ def check(mbox, sources, foreign, what):
 
 
 def main():
+    if shutil.which('strace') is None:
+        print('strace is not installed (scripts/setup.sh with QUORVEL_WITH_TESTS=1 installs it)')
+        sys.exit(77)
     rounds = int(os.environ.get('QUORVEL_CRASH_ROUNDS', '1'))
     runs = 0
     problems = []
