@@ -7,6 +7,8 @@
 #include "modules/FileNames.h"
 
 #include <algorithm>
+#include <chrono>
+#include <exception>
 #include <optional>
 #include <cerrno>
 #include <cstring>
@@ -19,6 +21,8 @@ namespace {
 // A large record goes out in pieces with the window's turn between them: one
 // write of several megabytes can hold the window for tens of milliseconds.
 constexpr qsizetype WriteChunk = 128 * 1024;
+
+constexpr auto LockLease = std::chrono::milliseconds(500);
 
 struct WriteFailed {
     int error;
@@ -85,7 +89,9 @@ FileIo FileIo::System()
 MboxAppender::~MboxAppender()
 {
     // The emptied marker goes, unless another program appends right now and may be using it.
-    if (fd_ >= 0) {
+    if (lock_) {
+        marker_.RemoveIfEmpty();
+    } else if (fd_ >= 0) {
         const MboxLock lock(fd_, NativeName(target_), {std::chrono::milliseconds(0), {}});
         if (lock.held())
             marker_.RemoveIfEmpty();
@@ -95,6 +101,7 @@ MboxAppender::~MboxAppender()
 
 void MboxAppender::CloseMbox()
 {
+    lock_.reset();
     if (fd_ >= 0)
         ::close(fd_);
     fd_ = -1;
@@ -170,8 +177,19 @@ AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest 
         outcome.lockFailed = true;
         return outcome;
     }
+    // The locks are kept from one record to the next for up to LockLease:
+    // taking them (a dot-lock file made and removed) costs more than a small
+    // record, and giving them up now and then lets other programs in.
+    struct LeaseEnd {
+        MboxAppender &appender;
+        ~LeaseEnd()
+        {
+            if (appender.lock_ && (std::uncaught_exceptions() > 0
+                                   || std::chrono::steady_clock::now() - appender.lockTaken_ >= LockLease))
+                appender.lock_.reset();
+        }
+    } leaseEnd{*this};
     struct stat info {};
-    std::optional<MboxLock> lock;
     for (;;) {
         if (fd_ < 0) {
             if (!OpenMbox(outcome.reason))
@@ -179,10 +197,14 @@ AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest 
             if (target_ != path_)
                 outcome.notes << QStringLiteral("the mbox file is a symbolic link to %1, which the messages were appended to").arg(target_);
         }
-        lock.emplace(fd_, NativeName(target_), LockWait{rules_.lockWait, rules_.betweenChunks});
-        if (!lock->held()) {
-            outcome.reason = lockFailure_ = lock->failure();
+        if (!lock_) {
+            lock_.emplace(fd_, NativeName(target_), LockWait{rules_.lockWait, rules_.betweenChunks});
+            lockTaken_ = std::chrono::steady_clock::now();
+        }
+        if (!lock_->held()) {
+            outcome.reason = lockFailure_ = lock_->failure();
             outcome.lockFailed = true;
+            lock_.reset();
             return outcome;
         }
         if (::fstat(fd_, &info) != 0) {  // it may have grown while the lock was awaited
@@ -191,7 +213,6 @@ AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest 
         }
         if (info.st_nlink > 0)
             break;
-        lock.reset();
         CloseMbox();  // removed since the last record: appending to it would lose the record
     }
     const int fd = fd_;
@@ -243,7 +264,7 @@ AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest 
         if (!firstPiece && rules_.betweenChunks)
             rules_.betweenChunks();
         firstPiece = false;
-        lock->KeepFresh();
+        lock_->KeepFresh();
         mark(piece);
         WriteAll(rules_.io, fd, piece);
         StartWriteBack(fd, lengthBefore + written, lengthBefore + written + off_t(piece.size()));

@@ -8,7 +8,9 @@
 #include <QByteArrayView>
 #include <QString>
 #include <QStringList>
+#include <chrono>
 #include <functional>
+#include <optional>
 #include <sys/stat.h>
 #include <sys/types.h>
 
@@ -51,7 +53,8 @@ using RecordRest = std::function<QString(OutputPieces &out)>;
 // mbox's place is not followed unless rules.followLink. The file stays open
 // from one record to the next: a run appends many records to one mbox in a row.
 //
-// The mbox is locked for each append (see MboxLock); if the lock cannot be had
+// The mbox is locked for each append (see MboxLock), and the locks are kept
+// for the next record for up to half a second; if the lock cannot be had
 // within rules.lockWait the record is not written, nor, without a new wait,
 // any later one. An AppendMarker, written ahead of every piece, describes the
 // record being written, and it is emptied after the last piece. The next
@@ -89,6 +92,8 @@ private:
     AppendRules rules_;
     QString target_;  // path_, or the file a link there leads to (rules_.followLink)
     QString lockFailure_;
+    std::optional<MboxLock> lock_;
+    std::chrono::steady_clock::time_point lockTaken_;
     int fd_ = -1;
     off_t wholeEnd_ = -1;  // the length after this appender's last record
     AppendMarker marker_;
