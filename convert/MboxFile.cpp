@@ -22,8 +22,6 @@ namespace {
 // write of several megabytes can hold the window for tens of milliseconds.
 constexpr qsizetype WriteChunk = 128 * 1024;
 
-constexpr auto LockLease = std::chrono::milliseconds(500);
-
 struct WriteFailed {
     int error;
 };
@@ -177,7 +175,7 @@ AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest 
         outcome.lockFailed = true;
         return outcome;
     }
-    // The locks are kept from one record to the next for up to LockLease:
+    // The locks are kept from one record to the next for up to lockLease:
     // taking them (a dot-lock file made and removed) costs more than a small
     // record, and giving them up now and then lets other programs in.
     struct LeaseEnd {
@@ -185,7 +183,7 @@ AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest 
         ~LeaseEnd()
         {
             if (appender.lock_ && (std::uncaught_exceptions() > 0
-                                   || std::chrono::steady_clock::now() - appender.lockTaken_ >= LockLease))
+                                   || std::chrono::steady_clock::now() - appender.lockTaken_ >= appender.rules_.lockLease))
                 appender.lock_.reset();
         }
     } leaseEnd{*this};

@@ -24,6 +24,8 @@ struct FileIo {
 struct AppendRules {
     FileIo io = FileIo::System();
     std::chrono::milliseconds lockWait = std::chrono::seconds(30);
+    // How long the locks may be kept from one record to the next.
+    std::chrono::milliseconds lockLease = std::chrono::milliseconds(500);
     // Runs between two pieces written and between two tries for the lock (a
     // yield point; it may throw to abandon the record).
     std::function<void()> betweenChunks;
@@ -54,7 +56,7 @@ using RecordRest = std::function<QString(OutputPieces &out)>;
 // from one record to the next: a run appends many records to one mbox in a row.
 //
 // The mbox is locked for each append (see MboxLock), and the locks are kept
-// for the next record for up to half a second; if the lock cannot be had
+// for the next record for up to rules.lockLease; if the lock cannot be had
 // within rules.lockWait the record is not written, nor, without a new wait,
 // any later one. An AppendMarker, written ahead of every piece, describes the
 // record being written, and it is emptied after the last piece. The next

@@ -356,6 +356,28 @@ private Q_SLOTS:
         QCOMPARE(TempTree::read(mbox), earlier + record);
     }
 
+    // Kept for the next record while the lease lasts, given up after it.
+    void locksAreKeptBetweenRecordsForTheirLease_data()
+    {
+        QTest::addColumn<int>("leaseMs");
+        QTest::addColumn<bool>("keptAfterTheRecord");
+        QTest::newRow("lease running") << 60000 << true;
+        QTest::newRow("lease run out") << 0 << false;
+    }
+    void locksAreKeptBetweenRecordsForTheirLease()
+    {
+        QFETCH(int, leaseMs);
+        QFETCH(bool, keptAfterTheRecord);
+        TempTree tree;
+        const QString mbox = tree.file(QStringLiteral("Inbox.mbox"), "");
+        MboxAppender appender(mbox, {.lockLease = std::chrono::milliseconds(leaseMs)});
+        QVERIFY(appender.Append("From b Wed Mar 06 14:07:09 2024\r\n\r\n", {}).written);
+        const bool dotLockThere = QFileInfo::exists(mbox + QStringLiteral(".lock"));
+        LockHolder other(mbox, LockKind::Fcntl);
+        QCOMPARE(other.held(), !keptAfterTheRecord);
+        QCOMPARE(dotLockThere, keptAfterTheRecord);
+    }
+
     void lockNotHadInTimeFailsTheRecord()
     {
         TempTree tree;
