@@ -9,6 +9,7 @@
 #include <QTest>
 #include <optional>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -220,6 +221,49 @@ private Q_SLOTS:
         QVERIFY(result.Succeeded());
         QVERIFY(TempTree::read(mbox).startsWith("From s@x "));
         QVERIFY(!result.notes.isEmpty() && result.notes.last().text.contains(QStringLiteral("cut off")));
+    }
+
+    // The same in a real spool folder (root's, mode 2775, the mbox the
+    // user's), as another user than root: the append is killed midway, and
+    // the next run finds the side file in the state folder and cuts.
+    void spoolFolderTheUserMayNotWriteTo()
+    {
+        constexpr uid_t User = 65534;
+        TempTree tree;
+        QVERIFY(::chmod(QFile::encodeName(tree.root()).constData(), 0755) == 0);
+        const QString spool = tree.folder(QStringLiteral("spool"));
+        const QString mbox = tree.file(QStringLiteral("spool/ann"), "");
+        const QString state = tree.folder(QStringLiteral("state"));
+        const QString small = tree.file(QStringLiteral("small.eml"), Message("s@x", "small"));
+        const QByteArray big = Message("b@x", QByteArray("0123456789abcdef\r\n").repeated(30000));
+        if (::chown(QFile::encodeName(mbox).constData(), User, User) != 0
+            || ::chown(QFile::encodeName(state).constData(), User, User) != 0
+            || ::chmod(QFile::encodeName(spool).constData(), 02775) != 0)
+            QSKIP("cannot give files to another user here");
+        auto asUser = [&](const std::function<int()> &work) {
+            const pid_t child = ::fork();
+            if (child == 0) {
+                qputenv("XDG_STATE_HOME", QFile::encodeName(state));
+                ::_exit(::setgid(User) == 0 && ::setuid(User) == 0 ? work() : 3);
+            }
+            int status = 0;
+            return ::waitpid(child, &status, 0) == child && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        };
+        QCOMPARE(asUser([&] {
+            int pieces = 0;
+            AppendRecord(mbox, big, FileIo::System(), [&] {
+                if (++pieces == 2)
+                    ::_exit(0);  // killed midway
+            });
+            return 1;
+        }), 0);
+        QVERIFY(QFileInfo(mbox).size() > 0);
+        QCOMPARE(QDir(spool).entryList(QDir::Files | QDir::Hidden).size(), 1);
+        QCOMPARE(asUser([&] {
+            const ConversionResult result = Run({{small, mbox}}, {});
+            return result.Succeeded() && !result.notes.isEmpty() && result.notes.last().text.contains(QStringLiteral("cut off")) ? 0 : 1;
+        }), 0);
+        QVERIFY(TempTree::read(mbox).startsWith("From s@x "));
     }
 
 private:
