@@ -75,7 +75,7 @@ void Convert(const SourceListing &listing, const CommandOptions &options, RunTal
                 continue;
             }
         }
-        entries.append({message.path, mbox});
+        entries.append({message.path, mbox, MboxNamedByUser(options)});
     }
     const ConversionRules rules{.destination = options.destination,
                                 .lfLineEnds = options.lineEnds == LineEnds::Lf,

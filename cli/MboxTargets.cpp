@@ -14,3 +14,8 @@ QString MboxFor(const ListedMessage &message, const CommandOptions &options)
     }
     return OutputFor(message.path, options.destination).file;
 }
+
+bool MboxNamedByUser(const CommandOptions &options)
+{
+    return options.rule == TargetRule::Single;
+}

@@ -2,38 +2,54 @@
 
 #include "modules/FileDescriptor.h"
 #include "modules/FileNames.h"
+#include "modules/ReportFile.h"
+#include "modules/modMain.h"
 
+#include <QCryptographicHash>
 #include <QList>
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-// "quorvel-append <length> <start bytes>\n" and the start bytes. A marker
-// torn by a crash has fewer bytes than its first line announces.
-constexpr QByteArrayView Tag = "quorvel-append ";
+// "quorvel-append 2" and seven fixed-width numbers on one line, then HeadKept
+// bytes of which the first headLength count. Every marker has the same size,
+// so each update overwrites the last one whole and none is left half old.
+constexpr QByteArrayView Tag = "quorvel-append 2";
+constexpr int NumberWidth = 20;
+constexpr qsizetype FieldCount = 7;
+constexpr qsizetype LineLength = Tag.size() + FieldCount * (1 + NumberWidth) + 1;
+constexpr qsizetype MarkerSize = LineLength + AppendMarker::HeadKept;
 
-AppendMarker::Found Parse(const QByteArray &text)
+QByteArray Field(quint64 value)
 {
-    AppendMarker::Found found;
-    found.present = true;
-    const qsizetype lineEnd = text.indexOf('\n');
-    if (!text.startsWith(Tag) || lineEnd < 0)
-        return found;
-    const QList<QByteArray> numbers = text.mid(Tag.size(), lineEnd - Tag.size()).split(' ');
-    if (numbers.size() != 2)
-        return found;
-    bool lengthOk = false, startOk = false;
-    const qint64 length = numbers[0].toLongLong(&lengthOk);
-    const qint64 startLength = numbers[1].toLongLong(&startOk);
-    if (!lengthOk || !startOk || length < 0 || startLength <= 0 || text.size() - lineEnd - 1 != startLength)
-        return found;
-    found.readable = true;
-    found.length = length;
-    found.recordStart = text.mid(lineEnd + 1);
-    return found;
+    return ' ' + QByteArray::number(value).rightJustified(NumberWidth, '0');
+}
+
+QString Parse(const QByteArray &text, AppendMarker::State &state)
+{
+    const QString torn = QStringLiteral("it is not one this program wrote whole");
+    if (text.size() != MarkerSize || !text.startsWith(Tag) || text[LineLength - 1] != '\n')
+        return torn;
+    const QList<QByteArray> fields = text.mid(Tag.size() + 1, LineLength - Tag.size() - 2).split(' ');
+    if (fields.size() != FieldCount)
+        return torn;
+    quint64 values[FieldCount];
+    for (qsizetype k = 0; k < FieldCount; ++k) {
+        bool ok = false;
+        values[k] = fields[k].toULongLong(&ok);
+        if (!ok)
+            return torn;
+    }
+    state = {qint64(values[0]), qint64(values[1]), values[2], qint64(values[3]), values[4], values[5] == 1, {}};
+    const qint64 headLength = qint64(values[6]);
+    if (state.start < 0 || state.done < 0 || state.end < state.done || values[5] > 1 || headLength > AppendMarker::HeadKept
+        || headLength > state.end - state.done)
+        return torn;
+    state.head = text.mid(LineLength, headLength);
+    return {};
 }
 
 } // namespace
@@ -42,12 +58,21 @@ AppendMarker::AppendMarker(const QString &mboxPath)
 {
     const QByteArray mbox = NativeName(mboxPath);
     const qsizetype slash = mbox.lastIndexOf('/');
-    native_ = mbox.left(slash + 1) + '.' + mbox.mid(slash + 1) + ".append";
+    QByteArray name = '.' + mbox.mid(slash + 1) + ".append";
+    // A legal mbox name may leave no room for the dot and ".append".
+    if (name.size() > NAME_MAX)
+        name = ".quorvel-" + QCryptographicHash::hash(mbox.mid(slash + 1), QCryptographicHash::Sha256).toHex() + ".append";
+    beside_ = mbox.left(slash + 1) + name;
 }
 
 AppendMarker::~AppendMarker()
 {
     Close();
+}
+
+QString AppendMarker::path() const
+{
+    return NameFromNative(inUse_.isEmpty() ? beside_ : inUse_);
 }
 
 void AppendMarker::Close()
@@ -57,47 +82,100 @@ void AppendMarker::Close()
     fd_ = -1;
 }
 
-AppendMarker::Found AppendMarker::Read()
+QByteArray AppendMarker::StateName(const struct stat &mbox) const
+{
+    return NativeName(ReportFolder()) + "/appends/" + QByteArray::number(quint64(mbox.st_dev)) + '-'
+           + QByteArray::number(quint64(mbox.st_ino)) + ".append";
+}
+
+bool AppendMarker::Open(const QByteArray &name, bool create, QString &unusable)
+{
+    // Never through a link: a link planted here must not lead a cut elsewhere.
+    const int fd = ::open(name.constData(), O_RDWR | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | (create ? O_CREAT : 0), 0600);
+    if (fd < 0) {
+        if (errno == ELOOP)
+            unusable = QStringLiteral("it is a symbolic link");
+        else if (errno != ENOENT)
+            unusable = SystemReason(errno);
+        return false;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        unusable = SystemReason(errno);
+    else if (!S_ISREG(info.st_mode))
+        unusable = QStringLiteral("it is not a regular file");
+    else if (info.st_uid != ::geteuid())
+        unusable = QStringLiteral("it belongs to another user");
+    if (!unusable.isEmpty()) {
+        ::close(fd);
+        return false;
+    }
+    fd_ = fd;
+    inUse_ = name;
+    return true;
+}
+
+AppendMarker::Found AppendMarker::Read(const struct stat &mbox)
 {
     struct stat info {};
     // Another program may have removed it since: then it is looked for afresh.
     if (fd_ >= 0 && (::fstat(fd_, &info) != 0 || info.st_nlink == 0))
         Close();
+    Found found;
     if (fd_ < 0) {
-        fd_ = ::open(native_.constData(), O_RDWR | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-        if (fd_ < 0)
-            return {};
-        if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
-            Close();
-            return {true, false, 0, {}};
+        QString unusable, stateUnusable;
+        if (!Open(beside_, false, unusable))
+            Open(StateName(mbox), false, stateUnusable);
+        if (fd_ < 0) {
+            if (unusable.isEmpty() && !stateUnusable.isEmpty())
+                return {true, QStringLiteral("the side file %1 was ignored: %2").arg(NameFromNative(StateName(mbox)), stateUnusable), {}};
+            if (!unusable.isEmpty())
+                return {true, QStringLiteral("the side file %1 was ignored: %2").arg(NameFromNative(beside_), unusable), {}};
+            return found;
         }
+        if (::fstat(fd_, &info) != 0)
+            return {true, QStringLiteral("the side file %1 was ignored: %2").arg(path(), SystemReason(errno)), {}};
     }
     if (info.st_size == 0)
-        return {};
-    if (info.st_size > 4 * RecordStartKept)
-        return {true, false, 0, {}};
-    QByteArray text(info.st_size, Qt::Uninitialized);
-    if (::pread(fd_, text.data(), size_t(text.size()), 0) != text.size())
-        return {true, false, 0, {}};
-    return Parse(text);
+        return found;
+    found.present = true;
+    QByteArray text(qMin<qint64>(info.st_size, MarkerSize + 1), Qt::Uninitialized);
+    const ssize_t got = ::pread(fd_, text.data(), size_t(text.size()), 0);
+    const QString why = got != text.size() ? SystemReason(got < 0 ? errno : EIO) : Parse(text, found.state);
+    if (!why.isEmpty())
+        found.unusable = QStringLiteral("the side file %1 was ignored: %2").arg(path(), why);
+    return found;
 }
 
-QString AppendMarker::Write(qint64 length, QByteArrayView recordStart)
+QString AppendMarker::Write(const State &state, const struct stat &mbox)
 {
-    recordStart = recordStart.first(qMin(recordStart.size(), RecordStartKept));
-    const QByteArray text = Tag.toByteArray() + QByteArray::number(length) + ' '
-                            + QByteArray::number(recordStart.size()) + '\n' + recordStart.toByteArray();
+    QByteArray text = Tag.toByteArray() + Field(quint64(state.start)) + Field(quint64(state.done)) + Field(state.doneHash)
+                      + Field(quint64(state.end)) + Field(state.endHash) + Field(state.last ? 1 : 0);
+    const QByteArrayView head = QByteArrayView(state.head).first(qMin(state.head.size(), HeadKept));
+    text += Field(quint64(head.size())) + '\n' + head.toByteArray();
+    text.append(MarkerSize - text.size(), '\0');
+
     struct stat info {};
-    if (fd_ >= 0 && (::fstat(fd_, &info) != 0 || info.st_nlink == 0))
-        Close();  // removed by another program since: made afresh
+    // Removed by another program since: made afresh. Looked at once a record:
+    // a marker lost in the middle of one costs a cut, never a wrong one.
+    if (fd_ >= 0 && state.done == 0 && (::fstat(fd_, &info) != 0 || info.st_nlink == 0))
+        Close();
     if (fd_ < 0) {
-        fd_ = ::open(native_.constData(), O_RDWR | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd_ < 0 || ::fstat(fd_, &info) != 0)
-            return SystemReason(errno);
+        QString besideFailure;
+        if (!Open(beside_, true, besideFailure)) {
+            // A spool folder the user may not create in, or something else in the way.
+            const QByteArray other = StateName(mbox);
+            QString stateFailure;
+            const QString folder = NameFromNative(other.left(other.lastIndexOf('/')));
+            if (const QString made = CreatePath(folder, 0700); !made.isEmpty())
+                stateFailure = made;
+            else
+                Open(other, true, stateFailure);
+            if (fd_ < 0)
+                return QStringLiteral("%1 (%2), nor %3 (%4)")
+                    .arg(NameFromNative(beside_), besideFailure, NameFromNative(other), stateFailure);
+        }
     }
-    // Whatever it held (a marker torn, or one another program left) goes first.
-    if (info.st_size > 0 && ::ftruncate(fd_, 0) != 0)
-        return SystemReason(errno);
     const ssize_t written = ::pwrite(fd_, text.constData(), size_t(text.size()), 0);
     if (written != text.size())
         return SystemReason(written < 0 ? errno : ENOSPC);
@@ -106,15 +184,15 @@ QString AppendMarker::Write(qint64 length, QByteArrayView recordStart)
 
 void AppendMarker::Clear()
 {
-    // A marker left full would have the next append cut off a whole record.
+    // A marker left full would be judged again against whatever comes next.
     if (fd_ >= 0 && ::ftruncate(fd_, 0) != 0)
-        ::unlink(native_.constData());
+        ::unlink(inUse_.constData());
 }
 
 void AppendMarker::RemoveIfEmpty()
 {
     struct stat info {};
     if (fd_ >= 0 && ::fstat(fd_, &info) == 0 && info.st_size == 0 && info.st_nlink > 0)
-        ::unlink(native_.constData());
+        ::unlink(inUse_.constData());
     Close();
 }

@@ -3,45 +3,64 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <sys/stat.h>
 
-// The side file that makes an append recoverable: it names the mbox's length
-// before a record and the record's first bytes, written before the record's
-// first byte goes into the mbox and emptied once its last byte is there. A
-// later append finding it full after a crash can cut off exactly the torn
-// record, and only when that record is really there. An empty or torn marker
-// means that no mbox byte was written under it. Used under the mbox's lock.
+// The side file that makes an append recoverable. Before each piece of a
+// record goes into the mbox it says where the record starts, how many of its
+// bytes are already there and their hash, how far the record will reach once
+// the piece is there and the hash up to that point, whether the piece is the
+// record's last, and the piece's first bytes. It is emptied once the record
+// is whole. A later append can so tell a torn record of ours from anything
+// else (see JudgeTornRecord). Used under the mbox's lock.
+//
+// It lives beside the mbox as ".<name>.append" (a hash of the name when that
+// would be too long a name); where the mbox's folder cannot take it, in the
+// user's state folder under the mbox's device and inode. It is never followed
+// through a link, and only a regular file of the user's is read or written.
 //
 // Emptied rather than removed between the records of a series: a file made and
 // removed per record costs more than the record itself when messages are small.
 class AppendMarker {
 public:
-    // ".<name>.append" beside the mbox file.
     explicit AppendMarker(const QString &mboxPath);
     ~AppendMarker();
     AppendMarker(const AppendMarker &) = delete;
     AppendMarker &operator=(const AppendMarker &) = delete;
 
-    struct Found {
-        bool present = false;    // and not empty
-        bool readable = false;   // a marker torn while it was written was written before any mbox byte
-        qint64 length = 0;       // of the mbox before the record
-        QByteArray recordStart;  // the record's first bytes (some of them)
+    struct State {
+        qint64 start = 0;     // of the record in the mbox
+        qint64 done = 0;      // bytes of it in the mbox before this piece
+        quint64 doneHash = 0;
+        qint64 end = 0;       // bytes of it once this piece is there
+        quint64 endHash = 0;
+        bool last = false;    // the piece ends the record
+        QByteArray head;      // the piece's first bytes, at most HeadKept
     };
-    Found Read();
+    struct Found {
+        bool present = false;  // and not empty
+        QString unusable;      // why it cannot be acted on, when present
+        State state;
+    };
+    // mbox: the open mbox's status, which names the file in the state folder.
+    Found Read(const struct stat &mbox);
 
     // Empty text when written, else why not.
-    QString Write(qint64 length, QByteArrayView recordStart);
+    QString Write(const State &state, const struct stat &mbox);
     // The record is whole, or cut off again.
     void Clear();
     // At the end of a series: an emptied marker is removed.
     void RemoveIfEmpty();
 
-    // The marker holds no more of the record's start than this.
-    static constexpr qsizetype RecordStartKept = 1024;
+    QString path() const;  // where it is, or would be made beside the mbox
+
+    static constexpr qsizetype HeadKept = 1024;
 
 private:
+    bool Open(const QByteArray &name, bool create, QString &unusable);
+    QByteArray StateName(const struct stat &mbox) const;
     void Close();
 
-    QByteArray native_;
+    QByteArray beside_;
+    QByteArray inUse_;  // the name fd_ was opened by
     int fd_ = -1;
 };

@@ -7,12 +7,14 @@
 #include "convert/MboxFile.h"
 #include "convert/MboxRecord.h"
 #include "convert/MessageReader.h"
+#include "convert/OwnMboxes.h"
 #include "convert/RunInProgress.h"
 #include "modules/RunTimeError.h"
 #include "modules/Yielder.h"
 #include "modules/modMain.h"
 #include "modules/registry.h"
 
+#include <QHash>
 #include <QSet>
 #include <cerrno>
 #include <chrono>
@@ -38,6 +40,8 @@ struct RunState {
     bool lastSkipped = false;    // the entry last done was already in its mbox
     KnownIdentities known;       // with skipDuplicates
     int lastError = 0;           // the errno behind the entry last done's failure, when known
+    OwnMboxes ownMboxes;
+    QHash<QString, QString> lockFailures;  // by mbox: its lock was waited for in vain
 };
 
 // Every later message would fail the same way, each after trying its write.
@@ -78,6 +82,10 @@ QString ConvertOne(const ConversionEntry &entry, const ConversionRules &rules, C
     const QString &sourcePath = entry.source;
     const OutputTarget target = TargetOf(entry, rules);
     yielder.Yield();
+    if (run.ownMboxes.Holds(sourcePath))
+        return QStringLiteral("the file is an mbox file this run appends to; it is not read as a message");
+    if (const auto failed = run.lockFailures.constFind(target.file); failed != run.lockFailures.cend())
+        return *failed;
 
     MessageReader reader(sourcePath);
     if (!reader.ok() || !reader.Next(run.piece))
@@ -102,7 +110,10 @@ QString ConvertOne(const ConversionEntry &entry, const ConversionRules &rules, C
     };
     if (!run.appender || run.appender->path() != target.file) {
         run.appender.reset();
-        run.appender.emplace(target.file, AppendRules{.betweenChunks = [&yielder] { yielder.Yield(); }, .lfLineEnds = rules.lfLineEnds});
+        run.appender.emplace(target.file, AppendRules{.lockWait = rules.lockWait,
+                                                      .betweenChunks = [&yielder] { yielder.Yield(); },
+                                                      .lfLineEnds = rules.lfLineEnds,
+                                                      .followLink = entry.mboxNamedByUser});
     }
     QByteArray identity;
     std::function<bool()> alreadyThere;
@@ -146,6 +157,8 @@ QString ConvertOne(const ConversionEntry &entry, const ConversionRules &rules, C
     run.lastSkipped = outcome.skipped;
     if (outcome.skipped)
         return {};
+    if (outcome.lockFailed)
+        run.lockFailures.insert(target.file, outcome.reason);
     if (!outcome.written) {
         run.lastError = outcome.error;
         return outcome.reason;
@@ -217,6 +230,18 @@ ConversionResult ConvertEntries(const QList<ConversionEntry> &entries, const Con
     ConversionResult result;
     RunState run;
     result.total = int(entries.size());
+    QSet<QString> targets;
+    for (qsizetype k = 0; k < entries.size(); ++k) {
+        if (k % 1024 == 1023)
+            yielder.Yield();
+        try {
+            targets.insert(TargetOf(entries[k], rules).file);
+        } catch (const RunTimeError &) {
+            // failed again, and told, when its turn comes
+        }
+    }
+    for (const QString &target : std::as_const(targets))
+        run.ownMboxes.Add(target);
     for (int k = 0; k < result.total; ++k) {
         yielder.Yield();
         const QString &sourcePath = entries[k].source;

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <chrono>
 
 class Yielder;
 
@@ -46,6 +47,8 @@ struct ConversionNote {
 struct ConversionEntry {
     QString source;
     QString mboxFile;  // empty: the window's rule, OutputFor(source, destination)
+    // The user named mboxFile himself: a symbolic link there is followed.
+    bool mboxNamedByUser = false;
 };
 
 // How a run writes. The defaults are the window's.
@@ -58,6 +61,9 @@ struct ConversionRules {
     // from an earlier run, this one or another program, is not appended; the
     // mbox is looked at under its lock.
     bool skipDuplicates = false;
+    // How long to wait for another program's lock on an mbox, once per mbox:
+    // when it runs out, the mbox's other messages fail at once as well.
+    std::chrono::milliseconds lockWait = std::chrono::seconds(30);
 };
 
 struct ConversionResult {

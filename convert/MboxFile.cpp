@@ -1,10 +1,14 @@
 #include "convert/MboxFile.h"
 
 #include "convert/MboxTail.h"
+#include "convert/StreamHash.h"
+#include "convert/TornRecord.h"
 #include "modules/FileDescriptor.h"
 #include "modules/FileNames.h"
 
 #include <algorithm>
+#include <chrono>
+#include <exception>
 #include <optional>
 #include <cerrno>
 #include <cstring>
@@ -47,25 +51,21 @@ QString OpenFailure(int error)
     return QStringLiteral("cannot open the mbox file: ") + SystemReason(error);
 }
 
-// Cuts off a record that an earlier append left torn, when the marker shows
-// it is there: the bytes at the marked length must be the record's start.
-// Returns why the cut failed, or empty text; a note tells what was cut.
-QString CutTornRecord(int fd, const FileIo &io, const AppendMarker::Found &marker, off_t &length, QStringList &notes)
+// The file a link the user named leads to; any other name as it is.
+QString LinkTarget(const QString &path, bool follow)
 {
-    if (!marker.readable || marker.length >= length)
-        return {};
-    const qsizetype compared = qsizetype(qMin<qint64>(marker.recordStart.size(), length - marker.length));
-    QByteArray there(compared, Qt::Uninitialized);
-    if (::pread(fd, there.data(), size_t(compared), marker.length) != compared
-        || there != QByteArrayView(marker.recordStart).first(compared))
-        return {};
-    if (io.truncate(fd, marker.length) != 0)
-        return QStringLiteral("cannot cut off the record that an earlier run left unfinished at the end of the mbox file: ")
-               + SystemReason(errno);
-    notes << QStringLiteral("%1 bytes of a record that an earlier run left unfinished were cut off the end of the mbox file")
-                 .arg(length - marker.length);
-    length = marker.length;
-    return {};
+    if (!follow)
+        return path;
+    const QByteArray native = NativeName(path);
+    struct stat info {};
+    if (::lstat(native.constData(), &info) != 0 || !S_ISLNK(info.st_mode))
+        return path;
+    char *resolved = ::realpath(native.constData(), nullptr);
+    if (!resolved)
+        return path;  // a dangling link: opening it names the failure
+    const QString target = NameFromNative(resolved);
+    ::free(resolved);
+    return target;
 }
 
 // The side file gives its failure in words only; a full or read-only disk
@@ -78,23 +78,29 @@ int ErrorNamed(const QString &reason)
     return 0;
 }
 
+struct MarkerFailed {
+    QString reason;
+};
+
 } // namespace
+
+MboxAppender::MboxAppender(const QString &mboxPath, AppendRules rules)
+    : path_(mboxPath), rules_(std::move(rules)), target_(LinkTarget(mboxPath, rules_.followLink)), marker_(target_)
+{
+}
 
 FileIo FileIo::System()
 {
     return {&::write, &::ftruncate};
 }
 
-MboxAppender::MboxAppender(const QString &mboxPath, AppendRules rules)
-    : path_(mboxPath), rules_(std::move(rules)), marker_(mboxPath)
-{
-}
-
 MboxAppender::~MboxAppender()
 {
     // The emptied marker goes, unless another program appends right now and may be using it.
-    if (fd_ >= 0) {
-        const MboxLock lock(fd_, {std::chrono::milliseconds(0), {}});
+    if (lock_) {
+        marker_.RemoveIfEmpty();
+    } else if (fd_ >= 0) {
+        const MboxLock lock(fd_, NativeName(target_), {std::chrono::milliseconds(0), {}});
         if (lock.held())
             marker_.RemoveIfEmpty();
     }
@@ -103,6 +109,7 @@ MboxAppender::~MboxAppender()
 
 void MboxAppender::CloseMbox()
 {
+    lock_.reset();
     if (fd_ >= 0)
         ::close(fd_);
     fd_ = -1;
@@ -111,10 +118,14 @@ void MboxAppender::CloseMbox()
 bool MboxAppender::OpenMbox(QString &failure, int &error)
 {
     // O_NONBLOCK: a FIFO in the mbox's place must not stall the run.
-    fd_ = ::open(NativeName(path_).constData(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
+    // O_NOFOLLOW: a link planted in the mbox's place must not lead the
+    // append, or a cut, to a file elsewhere.
+    fd_ = ::open(NativeName(target_).constData(),
+                 O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK | (target_ == path_ ? O_NOFOLLOW : 0), 0666);
     if (fd_ < 0) {
         error = errno;
-        failure = OpenFailure(error);
+        failure = error == ELOOP ? QStringLiteral("the mbox file is a symbolic link, which is not followed")
+                                 : OpenFailure(error);
         return false;
     }
     struct stat info {};
@@ -128,18 +139,81 @@ bool MboxAppender::OpenMbox(QString &failure, int &error)
     return false;
 }
 
+void MboxAppender::JudgeMarker(off_t &length, const struct stat &mbox, AppendOutcome &outcome)
+{
+    const AppendMarker::Found found = marker_.Read(mbox);
+    if (!found.present)
+        return;
+    if (!found.unusable.isEmpty()) {
+        outcome.notes << found.unusable;
+    } else {
+        const AppendMarker::State &marked = found.state;
+        const TornRecordVerdict verdict = JudgeTornRecord(fd_, length, marked, rules_.betweenChunks);
+        switch (verdict.kind) {
+        case TornRecordVerdict::NothingWritten:
+        case TornRecordVerdict::Whole:
+            break;
+        case TornRecordVerdict::Ours:
+            if (rules_.io.truncate(fd_, marked.start) != 0) {
+                outcome.reason = QStringLiteral("cannot cut off the record that an earlier run left unfinished at the end of the mbox file: ")
+                                 + SystemReason(errno);
+                return;
+            }
+            outcome.notes << QStringLiteral("%1 bytes of a record that an earlier run left unfinished were cut off the end of the mbox file")
+                                 .arg(length - marked.start);
+            length = marked.start;
+            break;
+        case TornRecordVerdict::OthersFollow:
+            outcome.notes << verdict.why;
+            break;
+        case TornRecordVerdict::NotOurs:
+            outcome.notes << QStringLiteral("the side file %1 was ignored: %2").arg(marker_.path(), verdict.why);
+            break;
+        }
+    }
+    // Judged: a marker left behind would be judged again against whatever is
+    // appended next, by us or by another program.
+    marker_.Clear();
+}
+
 AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest &rest,
                                    const std::function<bool()> &alreadyThere)
 {
     AppendOutcome outcome;
+    if (!lockFailure_.isEmpty()) {
+        // Waited for once: every message would wait as long again.
+        outcome.reason = lockFailure_;
+        outcome.lockFailed = true;
+        return outcome;
+    }
+    // The locks are kept from one record to the next for up to lockLease:
+    // taking them (a dot-lock file made and removed) costs more than a small
+    // record, and giving them up now and then lets other programs in.
+    struct LeaseEnd {
+        MboxAppender &appender;
+        ~LeaseEnd()
+        {
+            if (appender.lock_ && (std::uncaught_exceptions() > 0
+                                   || std::chrono::steady_clock::now() - appender.lockTaken_ >= appender.rules_.lockLease))
+                appender.lock_.reset();
+        }
+    } leaseEnd{*this};
     struct stat info {};
-    std::optional<MboxLock> lock;
     for (;;) {
-        if (fd_ < 0 && !OpenMbox(outcome.reason, outcome.error))
-            return outcome;
-        lock.emplace(fd_, LockWait{rules_.lockWait, rules_.betweenChunks});
-        if (!lock->held()) {
-            outcome.reason = lock->failure();
+        if (fd_ < 0) {
+            if (!OpenMbox(outcome.reason, outcome.error))
+                return outcome;
+            if (target_ != path_)
+                outcome.notes << QStringLiteral("the mbox file is a symbolic link to %1, which the messages were appended to").arg(target_);
+        }
+        if (!lock_) {
+            lock_.emplace(fd_, NativeName(target_), LockWait{rules_.lockWait, rules_.betweenChunks});
+            lockTaken_ = std::chrono::steady_clock::now();
+        }
+        if (!lock_->held()) {
+            outcome.reason = lockFailure_ = lock_->failure();
+            outcome.lockFailed = true;
+            lock_.reset();
             return outcome;
         }
         if (::fstat(fd_, &info) != 0) {  // it may have grown while the lock was awaited
@@ -149,7 +223,6 @@ AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest 
         }
         if (info.st_nlink > 0)
             break;
-        lock.reset();
         CloseMbox();  // removed since the last record: appending to it would lose the record
     }
     const int fd = fd_;
@@ -159,15 +232,9 @@ AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest 
     // Unchanged since this appender's last record, which ended whole: nothing
     // to look for. Anything another program did since shows in the length.
     if (lengthBefore != wholeEnd_) {
-        const AppendMarker::Found found = marker_.Read();
-        if (found.present) {
-            outcome.reason = CutTornRecord(fd, rules_.io, found, lengthBefore, outcome.notes);
-            if (!outcome.reason.isEmpty())
-                return outcome;
-            // Judged: a marker left behind would be judged again against
-            // whatever is appended next, by us or by another program.
-            marker_.Clear();
-        }
+        JudgeMarker(lengthBefore, info, outcome);
+        if (!outcome.reason.isEmpty())
+            return outcome;
     }
     if (alreadyThere && alreadyThere()) {
         outcome.skipped = true;
@@ -177,12 +244,6 @@ AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest 
     const QByteArray fill = lengthBefore == wholeEndBefore ? QByteArray() : MissingRecordEnd(fd, lengthBefore, rules_.lfLineEnds);
     if (!fill.isEmpty())
         outcome.notes << QStringLiteral("the mbox file did not end with a whole record: line ends were added before the new record");
-    const QByteArray head = fill + recordStart.first(qMin(recordStart.size(), AppendMarker::RecordStartKept)).toByteArray();
-    if (const QString failure = marker_.Write(lengthBefore, head); !failure.isEmpty()) {
-        outcome.reason = QStringLiteral("cannot write the mbox file's side file: ") + failure;
-        outcome.error = ErrorNamed(failure);
-        return outcome;
-    }
 
     // Every way out below leaves either the whole record, or the file cut
     // back and the marker emptied, or (the cut failed) the marker for the
@@ -193,28 +254,54 @@ AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest 
         marker_.Clear();
         return true;
     };
+    // The marker goes ahead of each piece: whatever a crash leaves, the next
+    // append can tell how much of which record should be there.
+    StreamHash hash;
+    qint64 written = 0;
+    bool finishing = false, lastMarked = false;
+    auto mark = [&](QByteArrayView piece) {
+        AppendMarker::State state{lengthBefore, written, hash.Value(), written, 0, finishing,
+                                  piece.first(qMin(piece.size(), AppendMarker::HeadKept)).toByteArray()};
+        hash.Feed(piece);
+        state.end += piece.size();
+        state.endHash = hash.Value();
+        if (const QString failure = marker_.Write(state, info); !failure.isEmpty())
+            throw MarkerFailed{failure};
+        lastMarked = finishing;
+    };
     bool firstPiece = true;
-    off_t end = lengthBefore;
     OutputPieces out(WriteChunk, [&](QByteArrayView piece) {
         if (!firstPiece && rules_.betweenChunks)
             rules_.betweenChunks();
         firstPiece = false;
+        lock_->KeepFresh();
+        mark(piece);
         WriteAll(rules_.io, fd, piece);
-        StartWriteBack(fd, end, end + off_t(piece.size()));
-        end += off_t(piece.size());
+        StartWriteBack(fd, lengthBefore + written, lengthBefore + written + off_t(piece.size()));
+        written += piece.size();
     });
     QString unfinished;
     try {
         out.Append(fill);
         out.Append(recordStart);
         unfinished = rest ? rest(out) : QString();
-        if (unfinished.isEmpty())
+        if (unfinished.isEmpty()) {
+            finishing = true;
             out.Flush();
+            if (!lastMarked)
+                mark({});  // the record ended with a full piece: the marker says it is whole
+        }
     } catch (const WriteFailed &failed) {
         outcome.error = failed.error;
         outcome.reason = QStringLiteral("cannot write the mbox file: ") + SystemReason(failed.error);
         if (!cutBack())
             outcome.reason += QStringLiteral("; its end could not be cut back: ") + SystemReason(errno);
+        return outcome;
+    } catch (const MarkerFailed &failed) {
+        outcome.reason = QStringLiteral("cannot write the mbox file's side file: ") + failed.reason;
+        outcome.error = ErrorNamed(failed.reason);
+        if (written > 0 && !cutBack())
+            outcome.reason += QStringLiteral("; the end of the mbox file could not be cut back: ") + SystemReason(errno);
         return outcome;
     } catch (...) {
         // Stopped between two pieces: the part already written goes again.
@@ -228,9 +315,9 @@ AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest 
         return outcome;
     }
     marker_.Clear();
-    wholeEnd_ = end;
+    wholeEnd_ = lengthBefore + written;
     outcome.written = true;
-    outcome.bytes = end - lengthBefore;
+    outcome.bytes = written;
     return outcome;
 }
 
@@ -245,7 +332,7 @@ AppendOutcome AppendRecord(const QString &mboxPath, const QByteArray &record, co
                            const std::function<void()> &betweenChunks)
 {
     const qsizetype lineEnd = record.indexOf('\n');
-    const qsizetype startLength = lineEnd < 0 ? record.size() : qMin(lineEnd + 1, AppendMarker::RecordStartKept);
+    const qsizetype startLength = lineEnd < 0 ? record.size() : lineEnd + 1;
     const QByteArrayView whole(record);
     return AppendRecord(mboxPath, whole.first(startLength), [&](OutputPieces &out) {
         out.Append(whole.sliced(startLength));

@@ -8,7 +8,10 @@
 #include <QByteArrayView>
 #include <QString>
 #include <QStringList>
+#include <chrono>
 #include <functional>
+#include <optional>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 // The system calls an append goes through, so a test can make them fail.
@@ -21,12 +24,17 @@ struct FileIo {
 struct AppendRules {
     FileIo io = FileIo::System();
     std::chrono::milliseconds lockWait = std::chrono::seconds(30);
+    // How long the locks may be kept from one record to the next.
+    std::chrono::milliseconds lockLease = std::chrono::milliseconds(500);
     // Runs between two pieces written and between two tries for the lock (a
     // yield point; it may throw to abandon the record).
     std::function<void()> betweenChunks;
     // The records' line ends: LF alone, or CR LF. Line ends added to finish an
     // mbox another program left torn follow them.
     bool lfLineEnds = false;
+    // The mbox was named by the user: a symbolic link there is followed (and
+    // the notes name its target). Elsewhere a link there fails the append.
+    bool followLink = false;
 };
 
 struct AppendOutcome {
@@ -36,6 +44,7 @@ struct AppendOutcome {
     bool skipped = false;  // not written: alreadyThere said so
     qint64 bytes = 0;      // what the file grew by, when written
     int error = 0;         // the system's error behind reason, when there is one (ENOSPC, EROFS...)
+    bool lockFailed = false;  // the reason is the lock's; it holds for the mbox's other records too
 };
 
 // Writes the rest of a record, in as many pieces as it likes. Returns why the
@@ -43,16 +52,21 @@ struct AppendOutcome {
 using RecordRest = std::function<QString(OutputPieces &out)>;
 
 // Appends records to one mbox file, creating it when missing (mode 0666 less
-// the umask). Only regular files are written to. The file stays open from one
-// record to the next: a run appends many records to one mbox in a row.
+// the umask). Only regular files are written to, and a symbolic link in the
+// mbox's place is not followed unless rules.followLink. The file stays open
+// from one record to the next: a run appends many records to one mbox in a row.
 //
-// The mbox is locked for each append (see MboxLock); if the lock cannot be had
-// within rules.lockWait the record is not written. Before a record's first
-// byte an AppendMarker records where it begins, and it is emptied after the
-// last: an append torn by a crash is cut off by the next append to that mbox,
-// which says so in its notes. An mbox that does not end with a whole record
-// (another program's, or torn without a marker) gets the line ends it lacks
-// first, so the new record is always a message of its own.
+// The mbox is locked for each append (see MboxLock), and the locks are kept
+// for the next record for up to rules.lockLease; if the lock cannot be had
+// within rules.lockWait the record is not written, nor, without a new wait,
+// any later one. An AppendMarker, written ahead of every piece, describes the
+// record being written, and it is emptied after the last piece. The next
+// append to that mbox cuts off a record torn by a crash only when the file's
+// end is exactly the start of that record (see JudgeTornRecord); a record
+// found whole is kept, and one with other mail after it is kept and named in
+// the notes, as is a side file that does not describe the file. An mbox that
+// does not end with a whole record gets the line ends it lacks first, so the
+// new record is always a message of its own.
 //
 // On a failed or short write, a failure of rest, or an exception from
 // rules.betweenChunks, the file is cut back to its length before the append,
@@ -75,9 +89,14 @@ public:
 private:
     bool OpenMbox(QString &failure, int &error);
     void CloseMbox();
+    void JudgeMarker(off_t &length, const struct stat &mbox, AppendOutcome &outcome);
 
     QString path_;
     AppendRules rules_;
+    QString target_;  // path_, or the file a link there leads to (rules_.followLink)
+    QString lockFailure_;
+    std::optional<MboxLock> lock_;
+    std::chrono::steady_clock::time_point lockTaken_;
     int fd_ = -1;
     off_t wholeEnd_ = -1;  // the length after this appender's last record
     AppendMarker marker_;

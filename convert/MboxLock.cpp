@@ -3,8 +3,14 @@
 #include "modules/FileDescriptor.h"
 
 #include <cerrno>
+#include <climits>
+#include <csignal>
+#include <ctime>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -32,9 +38,30 @@ int TryLock(int fd, int &command)
     return errno;
 }
 
+int TryFlock(int fd)
+{
+    return ::flock(fd, LOCK_EX | LOCK_NB) == 0 ? 0 : errno;
+}
+
+// The dot-lock file names a process of this machine that is gone: left by a
+// crash, as liblockfile and Dovecot judge one by the process number in it.
+bool OwnerGone(const QByteArray &dotLock)
+{
+    const int fd = ::open(dotLock.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    char text[32];
+    const ssize_t got = ::read(fd, text, sizeof text - 1);
+    ::close(fd);
+    bool ok = false;
+    const qint64 pid = got > 0 ? QByteArray(text, got).trimmed().toLongLong(&ok) : 0;
+    return ok && pid > 0 && pid <= INT_MAX && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+}
+
 } // namespace
 
-MboxLock::MboxLock(int fd, const LockWait &wait) : fd_(fd)
+MboxLock::MboxLock(int fd, const QByteArray &nativeMboxPath, const LockWait &wait)
+    : fd_(fd), dotLock_(nativeMboxPath + ".lock")
 {
     // Waits in short pauses with the window's turn between them rather than in
     // F_SETLKW: the window stays alive, and the wait has an end.
@@ -42,13 +69,25 @@ MboxLock::MboxLock(int fd, const LockWait &wait) : fd_(fd)
     const auto deadline = std::chrono::steady_clock::now() + wait.limit;
     int command = F_OFD_SETLK;
     for (;;) {
-        int error = TryLock(fd, command);
-        while (error == EINTR)
-            error = TryLock(fd, command);
-        if (error == 0) {
-            command_ = command;
-            return;
+        int error = EAGAIN;
+        if (TryDotLock() == Try::Taken) {
+            do
+                error = TryLock(fd, command);
+            while (error == EINTR);
+            if (error == 0) {
+                command_ = command;
+                do
+                    error = TryFlock(fd);
+                while (error == EINTR);
+                if (error == EWOULDBLOCK)
+                    error = EAGAIN;
+                if (error == ENOLCK || error == EINVAL)
+                    error = 0;  // a file system without flock: the other locks stand
+            }
         }
+        if (error == 0)
+            return;
+        Release();
         if (error != EAGAIN && error != EACCES) {
             failure_ = QStringLiteral("cannot lock the mbox file: ") + SystemReason(error);
             return;
@@ -63,10 +102,76 @@ MboxLock::MboxLock(int fd, const LockWait &wait) : fd_(fd)
     }
 }
 
+MboxLock::Try MboxLock::TryDotLock()
+{
+    const QByteArray pid = QByteArray::number(qint64(::getpid())) + '\n';
+    // Made whole before it gets its name, as liblockfile makes its own: a
+    // crash between making it and writing the process number would leave a
+    // lock no one could tell from a live one for minutes.
+    const QByteArray folder = dotLock_.left(dotLock_.lastIndexOf('/') + 1);
+    const int unnamed = ::open(folder.isEmpty() ? "." : folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
+    if (unnamed >= 0) {
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(unnamed);
+        const bool named = WriteFully(unnamed, pid) == 0
+                           && ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, dotLock_.constData(), AT_SYMLINK_FOLLOW) == 0;
+        const int error = errno;
+        ::close(unnamed);
+        if (named) {
+            dotLockHeld_ = true;
+            touched_ = std::chrono::steady_clock::now();
+            return Try::Taken;
+        }
+        errno = error;
+    } else {
+        // O_EXCL makes the file and tells it was not there in one step, on a
+        // file system without unnamed files.
+        const int made = ::open(dotLock_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (made >= 0) {
+            WriteFully(made, pid);
+            ::close(made);
+            dotLockHeld_ = true;
+            touched_ = std::chrono::steady_clock::now();
+            return Try::Taken;
+        }
+    }
+    if (errno == EEXIST) {
+        struct stat info {};
+        if (::lstat(dotLock_.constData(), &info) != 0)
+            return errno == ENOENT ? TryDotLock() : Try::Busy;
+        if (::time(nullptr) - info.st_mtime > DotLockStale.count() || OwnerGone(dotLock_)) {
+            ::unlink(dotLock_.constData());
+            return Try::Busy;  // taken on the next try, unless another program is quicker
+        }
+        return Try::Busy;
+    }
+    // A folder the user may not write to (a mail spool), or a name too long:
+    // the other locks are taken without it, as mutt does.
+    return Try::Taken;
+}
+
+void MboxLock::KeepFresh()
+{
+    const auto now = std::chrono::steady_clock::now();
+    if (!dotLockHeld_ || now - touched_ < DotLockStale / 5)
+        return;
+    ::utimensat(AT_FDCWD, dotLock_.constData(), nullptr, AT_SYMLINK_NOFOLLOW);
+    touched_ = now;
+}
+
+void MboxLock::Release()
+{
+    if (command_ != 0) {
+        ::flock(fd_, LOCK_UN);
+        struct flock lock = WholeFile(F_UNLCK);
+        ::fcntl(fd_, command_, &lock);
+        command_ = 0;
+    }
+    if (dotLockHeld_)
+        ::unlink(dotLock_.constData());
+    dotLockHeld_ = false;
+}
+
 MboxLock::~MboxLock()
 {
-    if (!held())
-        return;
-    struct flock lock = WholeFile(F_UNLCK);
-    ::fcntl(fd_, command_, &lock);
+    Release();
 }

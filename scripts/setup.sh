@@ -12,7 +12,8 @@ packages=(
     time  # the benchmarks read peak memory through it
 )
 if [ "${QUORVEL_WITH_TESTS:-0}" = 1 ]; then
-    packages+=(libpython3.11-testsuite clang libclang-rt-14-dev desktop-file-utils appstream)
+    # strace: the crash test kills quorvel-convert at chosen system calls
+    packages+=(libpython3.11-testsuite clang libclang-rt-14-dev desktop-file-utils appstream strace)
 fi
 
 missing=()

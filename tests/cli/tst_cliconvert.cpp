@@ -303,6 +303,23 @@ print('ok')
         QCOMPARE(repairs[0].toObject().value(QStringLiteral("path")).toString(), mbox);
     }
 
+    // "--single all.mbox ./*" with all.mbox among the files, the mbox named
+    // through a link: the mbox is not read as a message, and the link's
+    // target, which takes the messages, is named.
+    void singleMboxAmongItsSourcesAndThroughALink()
+    {
+        TempTree tree;
+        MakeMailTree(tree);
+        const QString target = tree.file(QStringLiteral("real/all.mbox"), "");
+        QVERIFY(QFile::link(target, tree.path(QStringLiteral("Mail/all.mbox"))));
+        const CliRun run = RunCli({QStringLiteral("--single"), QStringLiteral("all.mbox"), QStringLiteral("all.mbox"),
+                                   QStringLiteral("top.eml")}, tree.path(QStringLiteral("Mail")));
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains("Mail/all.mbox: the file is an mbox file this run appends to"), run.err.constData());
+        QVERIFY2(run.err.contains("symbolic link to " + QFile::encodeName(target)), run.err.constData());
+        QCOMPARE(ReadBackWithPython({{target, {tree.path(QStringLiteral("Mail/top.eml"))}}}), QByteArray());
+    }
+
     // The naming options and LF line ends, read back by Python's mailbox.
     // Each expected mbox is "MBOX:SOURCE,SOURCE..." below the tree.
     void namingAndLineEnds_data()

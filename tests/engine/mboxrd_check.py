@@ -47,4 +47,5 @@ def main():
     sys.exit(1 if problems else 0)
 
 
-main()
+if __name__ == '__main__':
+    main()

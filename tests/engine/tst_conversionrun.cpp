@@ -4,6 +4,7 @@
 #include "convert/MboxFile.h"
 #include "convert/MboxRecord.h"
 #include "convert/MessageReader.h"
+#include "convert/StreamHash.h"
 #include "modules/FileDescriptor.h"
 #include "modules/Dialogs.h"
 #include "modules/RunTimeError.h"
@@ -61,6 +62,19 @@ QByteArray Record(const char *from, const char *weekday, int day, const QByteArr
 QString MboxOf(const QString &destination, const QString &sourceFolder)
 {
     return destination + sourceFolder.mid(1) + QLatin1Char('/') + sourceFolder.section(QLatin1Char('/'), -1) + QStringLiteral(".mbox");
+}
+
+// The side file as an append of planned at start leaves it when killed while
+// the piece [done, end) of it goes out.
+bool MarkPiece(const QString &mbox, int start, const QByteArray &planned, int done, int end, bool last)
+{
+    StreamHash hash;
+    hash.Feed(QByteArrayView(planned).first(done));
+    AppendMarker::State state{start, done, hash.Value(), end, 0, last, planned.mid(done, qMin(end - done, 1024))};
+    hash.Feed(QByteArrayView(planned).sliced(done, end - done));
+    state.endHash = hash.Value();
+    struct stat info {};
+    return ::stat(QFile::encodeName(mbox).constData(), &info) == 0 && AppendMarker(mbox).Write(state, info).isEmpty();
 }
 
 ConversionResult Convert(const QStringList &paths, const QString &destination, RecordingObserver &&observer = {})
@@ -243,58 +257,89 @@ private Q_SLOTS:
         QVERIFY(written == BuildRecord(QStringLiteral("s@x"), QDateTime(QDate(2024, 3, 6), QTime(10, 0), Qt::UTC), message));
     }
 
-    // What a crash, another program or an earlier run left at the end of an
-    // mbox: the next record must be a message of its own, and nothing that is
-    // not a torn record of ours is cut.
+    // What a crash, another program, an earlier run or a restored backup left
+    // at the end of an mbox: the next record must be a message of its own,
+    // and only bytes that are exactly the start of the record the side file
+    // describes are cut.
     void mboxEndIsRepairedBeforeTheNextRecord_data()
     {
         QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<int>("markerAt");  // length named by the side file; -1: none, -2: a side file torn itself
+        QTest::addColumn<QByteArray>("planned");  // the record the side file describes; empty: none
+        QTest::addColumn<int>("start");           // -1: a side file torn itself
+        QTest::addColumn<int>("done");            // the side file's bytes written before the piece
+        QTest::addColumn<int>("end");             // and once it is there
+        QTest::addColumn<bool>("last");
         QTest::addColumn<QByteArray>("repaired");
-        QTest::addColumn<QString>("note");
+        QTest::addColumn<QStringList>("notes");
         const QByteArray earlier = Record("a@x", "Tue", 5, "one");
+        const int at = int(earlier.size());
         const QByteArray torn = "From z@x Wed Mar 06 10:00:00 2024\r\nX: 1\r\n\r\nAAAA";
+        const QByteArray planned = torn + "BBBB\r\n\r\n";
+        const int size = int(planned.size());
         const QByteArray other = "From b@y Thu Mar 07 10:00:00 2024\r\nhi\r\n";
-        const QString cut = QStringLiteral("cut off"), ends = QStringLiteral("line ends were added");
-        QTest::newRow("torn record of ours") << earlier + torn << int(earlier.size()) << earlier << cut;
-        QTest::newRow("torn inside its separator line") << earlier + torn.left(9) << int(earlier.size()) << earlier << cut;
-        QTest::newRow("side file, no byte appended yet") << earlier << int(earlier.size()) << earlier << QString();
-        QTest::newRow("side file torn itself") << earlier << -2 << earlier << QString();
-        QTest::newRow("side file, another program's record there") << earlier + other << int(earlier.size()) << earlier + other + "\r\n" << ends;
-        QTest::newRow("side file past the end") << earlier << int(earlier.size()) + 100 << earlier << QString();
-        QTest::newRow("ends inside a line") << earlier + other + "hal" << -1 << earlier + other + "hal\r\n\r\n" << ends;
-        QTest::newRow("ends without its empty line, LF") << QByteArray("From b@y Thu Mar 07 10:00:00 2024\nhi\n") << -1
-                                                        << QByteArray("From b@y Thu Mar 07 10:00:00 2024\nhi\n\r\n") << ends;
-        QTest::newRow("torn between CR and LF") << earlier.chopped(1) << -1 << earlier << ends;
-        QTest::newRow("whole records of LF lines") << QByteArray("From b@y Thu Mar 07 10:00:00 2024\nhi\n\n") << -1
-                                                  << QByteArray("From b@y Thu Mar 07 10:00:00 2024\nhi\n\n") << QString();
-        QTest::newRow("empty file") << QByteArray() << -1 << QByteArray() << QString();
+        const QByteArray large = "From z@x Wed Mar 06 10:00:00 2024\r\n" + QByteArray("0123456789abcdef\r\n").repeated(20000) + "\r\n";
+        QByteArray restored = large;
+        restored.replace('7', '8');
+        const int piece = 128 * 1024;
+        const QString cut = QStringLiteral("cut off"), ends = QStringLiteral("line ends were added"),
+                      ignored = QStringLiteral("was ignored"), kept = QStringLiteral("unfinished at byte %1").arg(at);
+        QTest::newRow("torn record of ours") << earlier + torn << planned << at << 0 << size << true << earlier << QStringList{cut};
+        QTest::newRow("torn inside its separator line") << earlier + torn.left(9) << planned << at << 0 << size << true << earlier << QStringList{cut};
+        QTest::newRow("side file, no byte appended yet") << earlier << planned << at << 0 << size << true << earlier << QStringList{};
+        QTest::newRow("whole record, side file not yet emptied") << earlier + planned << planned << at << 0 << size << true
+                                                                 << earlier + planned << QStringList{};
+        QTest::newRow("large record torn after a whole piece") << earlier + large.left(piece) << large << at << 0 << piece << false
+                                                               << earlier << QStringList{cut};
+        QTest::newRow("large record torn, then another program's message")
+            << earlier + large.left(piece + 100) + "\r\n" + other << large << at << piece << 2 * piece << false
+            << earlier + large.left(piece + 100) + "\r\n" + other + "\r\n" << QStringList{kept, ends};
+        QTest::newRow("whole large record, then another program's message")
+            << earlier + large + other << large << at << piece * 2 << int(large.size()) << true
+            << earlier + large + other + "\r\n" << QStringList{ends};
+        QTest::newRow("side file torn itself") << earlier << QByteArray() << -1 << 0 << 0 << false << earlier << QStringList{ignored};
+        QTest::newRow("side file, another program's record there") << earlier + other << planned << at << 0 << size << true
+                                                                   << earlier + other + "\r\n" << QStringList{ignored, ends};
+        QTest::newRow("side file past the end") << earlier << planned << at + 100 << 0 << size << true << earlier << QStringList{ignored};
+        QTest::newRow("side file of a record, mbox restored from a backup") << earlier + restored << large << at << piece << 2 * piece
+                                                                            << false << earlier + restored << QStringList{ignored};
+        QTest::newRow("ends inside a line") << earlier + other + "hal" << QByteArray() << 0 << 0 << 0 << false
+                                            << earlier + other + "hal\r\n\r\n" << QStringList{ends};
+        QTest::newRow("ends without its empty line, LF") << QByteArray("From b@y Thu Mar 07 10:00:00 2024\nhi\n") << QByteArray() << 0 << 0 << 0 << false
+                                                        << QByteArray("From b@y Thu Mar 07 10:00:00 2024\nhi\n\r\n") << QStringList{ends};
+        QTest::newRow("torn between CR and LF") << earlier.chopped(1) << QByteArray() << 0 << 0 << 0 << false << earlier << QStringList{ends};
+        QTest::newRow("whole records of LF lines") << QByteArray("From b@y Thu Mar 07 10:00:00 2024\nhi\n\n") << QByteArray() << 0 << 0 << 0 << false
+                                                  << QByteArray("From b@y Thu Mar 07 10:00:00 2024\nhi\n\n") << QStringList{};
+        QTest::newRow("empty file") << QByteArray() << QByteArray() << 0 << 0 << 0 << false << QByteArray() << QStringList{};
     }
     void mboxEndIsRepairedBeforeTheNextRecord()
     {
         QFETCH(QByteArray, before);
-        QFETCH(int, markerAt);
+        QFETCH(QByteArray, planned);
+        QFETCH(int, start);
+        QFETCH(int, done);
+        QFETCH(int, end);
+        QFETCH(bool, last);
         QFETCH(QByteArray, repaired);
-        QFETCH(QString, note);
+        QFETCH(QStringList, notes);
         TempTree source, destination;
         const QString path = source.file(QStringLiteral("In/1.eml"), Message("c@x", 8, "new"));
         const QString dest = destination.root() + QLatin1Char('/');
         const QString mbox = OutputFor(path, dest).file;
         destination.file(mbox.mid(dest.size()), before);
         const QString marker = mbox.left(mbox.lastIndexOf(QLatin1Char('/')) + 1) + QStringLiteral(".In.mbox.append");
-        if (markerAt >= 0)
-            QVERIFY(AppendMarker(mbox).Write(markerAt, "From z@x Wed Mar 06 10:00:00 2024\r\n").isEmpty());
-        else if (markerAt == -2)
+        if (!planned.isEmpty())
+            QVERIFY(MarkPiece(mbox, start, planned, done, end, last));
+        else if (start == -1)
             destination.file(marker.mid(dest.size()), "quorvel-append 12");
 
         const ConversionResult result = Convert({path}, dest);
         QVERIFY(result.Succeeded());
         QCOMPARE(TempTree::read(mbox), repaired + Record("c@x", "Fri", 8, "new"));
         QVERIFY(!QFileInfo::exists(marker));
-        QCOMPARE(result.notes.size(), note.isEmpty() ? 0 : 1);
-        if (!note.isEmpty()) {
-            QCOMPARE(result.notes[0].path, mbox);
-            QVERIFY2(result.notes[0].text.contains(note), qPrintable(result.notes[0].text));
+        QCOMPARE(result.notes.size(), notes.size());
+        for (qsizetype k = 0; k < notes.size(); ++k) {
+            QCOMPARE(result.notes[k].path, mbox);
+            QVERIFY2(result.notes[k].text.contains(notes[k]), qPrintable(result.notes[k].text));
         }
     }
 
@@ -306,7 +351,7 @@ private Q_SLOTS:
         const QString mbox = OutputFor(path, dest).file;
         const QByteArray earlier = Record("c@x", "Fri", 8, "new");
         destination.file(mbox.mid(dest.size()), earlier + "From z@x Wed Mar 06 10:00:00 2024\r\nX: 1");
-        QVERIFY(AppendMarker(mbox).Write(earlier.size(), "From z@x Wed Mar 06 10:00:00 2024\r\n").isEmpty());
+        QVERIFY(MarkPiece(mbox, int(earlier.size()), "From z@x Wed Mar 06 10:00:00 2024\r\nX: 1\r\n\r\nAAAA\r\n\r\n", 0, 51, true));
         RecordingObserver observer;
         NoYield yielder;
         const ConversionResult result = ConvertEntries({{path, {}}}, {dest, false, true}, observer, yielder);

@@ -2,13 +2,18 @@
 #include "convert/MailDate.h"
 #include "convert/MboxFile.h"
 #include "convert/MboxRecord.h"
+#include "convert/StreamHash.h"
 #include "modules/Yielder.h"
 #include "TempTree.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 #include <cerrno>
+#include <climits>
+#include <ctime>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -38,13 +43,23 @@ int Truncate(int fd, off_t length)
     errno = EIO;
     return -1;
 }
-// Holds a write lock on the whole of a file until released: through another
-// descriptor of this process, or in another process as mutt takes it.
+// Holds a lock on a file until released: a write lock on the whole of it
+// through another descriptor of this process, or in another process as mutt
+// takes it (fcntl) or procmail (flock), or a dot-lock file beside it.
+enum class LockKind { OwnDescriptor, Fcntl, Flock, DotLock };
 class LockHolder {
 public:
-    LockHolder(const QString &path, bool otherProcess)
+    LockHolder(const QString &path, bool otherProcess) : LockHolder(path, otherProcess ? LockKind::Fcntl : LockKind::OwnDescriptor) {}
+    LockHolder(const QString &path, LockKind kind)
     {
-        if (!otherProcess) {
+        if (kind == LockKind::DotLock) {
+            dotLock_ = QFile::encodeName(path) + ".lock";
+            const int fd = ::open(dotLock_.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+            held_ = fd >= 0 && ::write(fd, "1\n", 2) == 2;  // init: a process that is there
+            ::close(fd);
+            return;
+        }
+        if (kind == LockKind::OwnDescriptor) {
             fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR);
             struct flock lock = WholeFile();
             held_ = fd_ >= 0 && ::fcntl(fd_, F_OFD_SETLK, &lock) == 0;
@@ -59,7 +74,8 @@ public:
             ::close(release[1]);
             const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR);
             struct flock lock = WholeFile();
-            const char answer = fd >= 0 && ::fcntl(fd, F_SETLK, &lock) == 0 ? 'y' : 'n';
+            const bool taken = fd >= 0 && (kind == LockKind::Flock ? ::flock(fd, LOCK_EX | LOCK_NB) == 0 : ::fcntl(fd, F_SETLK, &lock) == 0);
+            const char answer = taken ? 'y' : 'n';
             ::write(ready[1], &answer, 1);
             char ignored;
             ::read(release[0], &ignored, 1);  // returns once the parent closes its end
@@ -76,6 +92,9 @@ public:
     bool held() const { return held_; }
     void Release()
     {
+        if (!dotLock_.isEmpty())
+            ::unlink(dotLock_.constData());
+        dotLock_.clear();
         if (fd_ >= 0)
             ::close(fd_);
         if (release_ >= 0)
@@ -97,9 +116,11 @@ private:
     }
     int fd_ = -1, release_ = -1;
     pid_t child_ = -1;
+    QByteArray dotLock_;
     bool held_ = false;
 };
 } // namespace
+Q_DECLARE_METATYPE(LockKind)
 
 class MboxRecordTest : public QObject {
     Q_OBJECT
@@ -208,6 +229,34 @@ private Q_SLOTS:
         QCOMPARE(out, message + "\r\n");
     }
 
+    // The side file's hash is taken a piece at a time as a record is written
+    // and again in other pieces when it is judged: both must be XXH64 of the
+    // whole (values from the reference xxHash library).
+    void hashFedInPiecesIsXxh64OfTheWhole_data()
+    {
+        QTest::addColumn<int>("length");
+        QTest::addColumn<int>("step");
+        QTest::addColumn<quint64>("expected");
+        QTest::newRow("nothing") << 0 << 1 << quint64(0xef46db3751d8e999ull);
+        QTest::newRow("31 bytes, one at a time") << 31 << 1 << quint64(0x4a74f3a1a39ad4a1ull);
+        QTest::newRow("33 bytes in pieces of 7") << 33 << 7 << quint64(0x62c9fd21ed857664ull);
+        QTest::newRow("1000 bytes in pieces of 13") << 1000 << 13 << quint64(0x99594f4828043d35ull);
+        QTest::newRow("1000 bytes whole") << 1000 << 1000 << quint64(0x99594f4828043d35ull);
+    }
+    void hashFedInPiecesIsXxh64OfTheWhole()
+    {
+        QFETCH(int, length);
+        QFETCH(int, step);
+        QFETCH(quint64, expected);
+        QByteArray bytes;
+        for (int k = 0; k < length; ++k)
+            bytes.append(char(k * 31 + 7));
+        StreamHash hash;
+        for (int at = 0; at < length; at += step)
+            hash.Feed(QByteArrayView(bytes).sliced(at, qMin(step, length - at)));
+        QCOMPARE(hash.Value(), expected);
+    }
+
     void appendsBehindWhatTheFileHolds()
     {
         TempTree tree;
@@ -279,18 +328,20 @@ private Q_SLOTS:
 
     void appendWaitsForTheMboxLock_data()
     {
-        QTest::addColumn<bool>("otherProcess");
-        QTest::newRow("another descriptor of this process") << false;
-        QTest::newRow("another process, classic fcntl lock as mutt takes it") << true;
+        QTest::addColumn<LockKind>("kind");
+        QTest::newRow("another descriptor of this process") << LockKind::OwnDescriptor;
+        QTest::newRow("another process, classic fcntl lock as mutt takes it") << LockKind::Fcntl;
+        QTest::newRow("another process, flock as procmail takes it") << LockKind::Flock;
+        QTest::newRow("dot-lock file of a live process") << LockKind::DotLock;
     }
     void appendWaitsForTheMboxLock()
     {
-        QFETCH(bool, otherProcess);
+        QFETCH(LockKind, kind);
         TempTree tree;
         const QByteArray earlier = "From a Tue Mar 05 14:07:09 2024\r\nX: 1\r\n\r\n";
         const QByteArray record = "From b Wed Mar 06 14:07:09 2024\r\nX: 2\r\n\r\n";
         const QString mbox = tree.file(QStringLiteral("Inbox.mbox"), earlier);
-        LockHolder holder(mbox, otherProcess);
+        LockHolder holder(mbox, kind);
         QVERIFY(holder.held());
         int tries = 0;
         QByteArray seenWhileWaiting;
@@ -306,6 +357,28 @@ private Q_SLOTS:
         QCOMPARE(TempTree::read(mbox), earlier + record);
     }
 
+    // Kept for the next record while the lease lasts, given up after it.
+    void locksAreKeptBetweenRecordsForTheirLease_data()
+    {
+        QTest::addColumn<int>("leaseMs");
+        QTest::addColumn<bool>("keptAfterTheRecord");
+        QTest::newRow("lease running") << 60000 << true;
+        QTest::newRow("lease run out") << 0 << false;
+    }
+    void locksAreKeptBetweenRecordsForTheirLease()
+    {
+        QFETCH(int, leaseMs);
+        QFETCH(bool, keptAfterTheRecord);
+        TempTree tree;
+        const QString mbox = tree.file(QStringLiteral("Inbox.mbox"), "");
+        MboxAppender appender(mbox, {.lockLease = std::chrono::milliseconds(leaseMs)});
+        QVERIFY(appender.Append("From b Wed Mar 06 14:07:09 2024\r\n\r\n", {}).written);
+        const bool dotLockThere = QFileInfo::exists(mbox + QStringLiteral(".lock"));
+        LockHolder other(mbox, LockKind::Fcntl);
+        QCOMPARE(other.held(), !keptAfterTheRecord);
+        QCOMPARE(dotLockThere, keptAfterTheRecord);
+    }
+
     void lockNotHadInTimeFailsTheRecord()
     {
         TempTree tree;
@@ -317,6 +390,29 @@ private Q_SLOTS:
         QVERIFY(!outcome.written);
         QCOMPARE(outcome.reason, QStringLiteral("the mbox file is locked by another program"));
         QCOMPARE(TempTree::read(mbox), earlier);
+    }
+
+    // A dot-lock file a crashed program left: older than mail programs let
+    // one stand, or naming a process that is gone.
+    void staleDotLockIsBroken_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("ageSeconds");
+        QTest::newRow("older than five minutes") << QByteArray("1\n") << 6 * 60;
+        QTest::newRow("its process is gone") << QByteArray::number(qint64(INT_MAX - 7)) << 0;
+    }
+    void staleDotLockIsBroken()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(int, ageSeconds);
+        TempTree tree;
+        const QString mbox = tree.file(QStringLiteral("Inbox.mbox"), "");
+        const QString dotLock = tree.file(QStringLiteral("Inbox.mbox.lock"), text);
+        const struct timespec times[2] = {{::time(nullptr) - ageSeconds, 0}, {::time(nullptr) - ageSeconds, 0}};
+        QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(dotLock).constData(), times, 0), 0);
+        const AppendOutcome outcome = AppendRecord(mbox, "From b\r\n\r\n", {}, {.lockWait = std::chrono::seconds(10)});
+        QVERIFY2(outcome.written, qPrintable(outcome.reason));
+        QVERIFY(!QFileInfo::exists(dotLock));
     }
 
     void mboxNameOnSomethingElseThanAFile_data()

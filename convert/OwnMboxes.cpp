@@ -1,0 +1,31 @@
+#include "convert/OwnMboxes.h"
+
+#include "modules/FileNames.h"
+
+#include <sys/stat.h>
+
+namespace {
+
+bool IdOf(const QString &path, std::pair<quint64, quint64> &id)
+{
+    struct stat info {};
+    if (::stat(NativeName(path).constData(), &info) != 0)
+        return false;
+    id = {quint64(info.st_dev), quint64(info.st_ino)};
+    return true;
+}
+
+} // namespace
+
+void OwnMboxes::Add(const QString &mboxPath)
+{
+    std::pair<quint64, quint64> id;
+    if (IdOf(mboxPath, id))
+        files_.insert(id);
+}
+
+bool OwnMboxes::Holds(const QString &path) const
+{
+    std::pair<quint64, quint64> id;
+    return !files_.isEmpty() && IdOf(path, id) && files_.contains(id);
+}
