@@ -108,7 +108,6 @@ void BodyQuoter::FeedLines(QByteArrayView piece)
     if (p == end)
         return;
     anyBody_ = true;
-    endsWithLf_ = end[-1] == '\n';
     const char *stretch = p;    // bytes from here to p go out as they came
     const char *lineStart = p;  // where the line's first bytes begin in this piece
     bool heldBefore = atLineStart_ && (quotesHeld_ > 0 || fromMatched_ > 0);
@@ -149,12 +148,12 @@ void BodyQuoter::FeedLines(QByteArrayView piece)
             if (fromMatched_ == 0 && *p == '>') {
                 ++quotesHeld_;
                 ++p;
-                endsWithCrBreak_ = false;
+                endsWithBreak_ = false;
                 continue;
             }
             if (*p == FromSpace[fromMatched_]) {
                 ++p;
-                endsWithCrBreak_ = false;
+                endsWithBreak_ = false;
                 if (++fromMatched_ == FromSpaceLength)
                     decide(true);
                 continue;
@@ -163,13 +162,18 @@ void BodyQuoter::FeedLines(QByteArrayView piece)
         }
         const char *stop = FindBreak(p, end);
         if (stop > p) {
-            endsWithCrBreak_ = false;
+            endsWithBreak_ = false;
             p = stop;
         }
         if (p == end)
             break;
+        if (*p == '\n') {  // alone: the LF of a CR LF was taken above
+            out_.Append(stretch, p - stretch);
+            out_.Append('\r');
+            stretch = p;
+        }
         afterCr_ = *p == '\r';
-        endsWithCrBreak_ = afterCr_;
+        endsWithBreak_ = true;
         lineStart = ++p;
         atLineStart_ = true;
     }
@@ -186,7 +190,7 @@ void BodyQuoter::Finish()
         out_.Append('\n');
     else if (atLineStart_)
         ReleaseHeld(false);
-    if (anyBody_ && !endsWithCrBreak_ && !(lfEndsLines_ && endsWithLf_)) {
+    if (anyBody_ && !endsWithBreak_) {
         out_.Append('\r');
         out_.Append('\n');
     }
@@ -194,5 +198,5 @@ void BodyQuoter::Finish()
     atLineStart_ = afterCr_ = anyBody_ = false;
     quotesHeld_ = 0;
     fromMatched_ = 0;
-    endsWithCrBreak_ = true;
+    endsWithBreak_ = true;
 }

@@ -1,6 +1,5 @@
 #include "convert/ConversionRun.h"
 
-#include "convert/BodyQuoter.h"
 #include "convert/DuplicateCheck.h"
 #include "convert/EmlMessage.h"
 #include "convert/HeaderBlock.h"
@@ -38,22 +37,6 @@ struct RunState {
     KnownIdentities known;       // with skipDuplicates
 };
 
-QByteArray WithLfEnd(QByteArray line)
-{
-    if (line.endsWith("\r\n"))
-        line.remove(line.size() - 2, 1);
-    return line;
-}
-
-void AppendWithoutCrs(OutputPieces &out, QByteArrayView piece)
-{
-    while (!piece.isEmpty()) {
-        const qsizetype cr = piece.indexOf('\r');
-        out.Append(piece.first(cr < 0 ? piece.size() : cr));
-        piece = cr < 0 ? QByteArrayView() : piece.sliced(cr + 1);
-    }
-}
-
 OutputTarget TargetOf(const ConversionEntry &entry, const ConversionRules &rules)
 {
     if (entry.mboxFile.isEmpty())
@@ -78,7 +61,7 @@ QString ConvertOne(const ConversionEntry &entry, const ConversionRules &rules, C
 
     EmlMessage header;
     header.LoadFromBytes(run.piece, reader.modified());
-    const QByteArray separator = SeparatorLine(header.GetSender(), header.GetDate());
+    const QByteArray separator = SeparatorLine(header.GetSender(), header.GetDate(), rules.lfLineEnds);
 
     // Made only now: a folder none of whose messages can be read stays unmade.
     if (target.folder != run.lastFolderMade) {
@@ -102,32 +85,23 @@ QString ConvertOne(const ConversionEntry &entry, const ConversionRules &rules, C
         identity = SourceIdentity(sourcePath, run.piece, reader.size(), [&] { yielder.Yield(); });
         alreadyThere = [&] { return run.known.Contains(target.file, identity, [&] { yielder.Yield(); }); };
     }
-    const AppendOutcome outcome = run.appender->Append(rules.lfLineEnds ? WithLfEnd(separator) : separator,
-                                                       [&](OutputPieces &out) {
-        // LF line ends: the quoter ends every line in CR LF and writes no other
-        // CR, so without the CRs each line ends in LF alone.
-        std::optional<OutputPieces> withoutCrs;
-        if (rules.lfLineEnds)
-            withoutCrs.emplace(QuoteSlice, [&out](QByteArrayView piece) { AppendWithoutCrs(out, piece); });
-        BodyQuoter quoter(withoutCrs ? *withoutCrs : out, rules.lfLineEnds);
+    const AppendOutcome outcome = run.appender->Append(separator, [&](OutputPieces &out) {
+        RecordBody body(out, rules.lfLineEnds);
         while (!run.piece.isEmpty()) {
             const QByteArrayView piece(run.piece);
             for (qsizetype at = 0; at < piece.size(); at += QuoteSlice) {
                 if (at > 0) {
-                    report(quoter.BytesIn());
+                    report(body.BytesIn());
                     yielder.Yield();
                 }
-                quoter.Feed(piece.sliced(at, qMin(QuoteSlice, piece.size() - at)));
+                body.Feed(piece.sliced(at, qMin(QuoteSlice, piece.size() - at)));
             }
-            report(quoter.BytesIn());
+            report(body.BytesIn());
             yielder.Yield();
             if (!reader.Next(run.piece, MessageReader::StreamPieceSize))
                 return reader.failure();
         }
-        quoter.Finish();
-        if (withoutCrs)
-            withoutCrs->Flush();
-        out.Append(rules.lfLineEnds ? QByteArrayView("\n") : QByteArrayView("\r\n"));
+        body.Finish();
         return QString();
     }, alreadyThere);
     for (const QString &note : outcome.notes) {
