@@ -41,11 +41,25 @@ void CommandObserver::MessageFailed(const QString &source, const QString &reason
     lastDrawMs_ = -1000;  // the line was cleared for it: draw it again at once
 }
 
-void CommandObserver::MessageSkipped(const QString &source, const QString &mboxFile)
+void CommandObserver::MessageSkipped(const QString &source, const QString &mboxFile, qint64 matchOffset)
 {
-    ++tally_.skipped;
+    tally_.Skipped(source, mboxFile, matchOffset);
     if (verbose_)
-        console_.Out(source + QStringLiteral(" -- already in ") + mboxFile);
+        console_.Out(SkippedText(source, mboxFile, matchOffset));
+}
+
+void CommandObserver::MessageWarning(const QString &source, const QString &text)
+{
+    tally_.Warned(source, text);
+    console_.Error(QStringLiteral("quorvel-convert: warning: ") + source + QStringLiteral(": ") + text);
+    lastDrawMs_ = -1000;
+}
+
+QString SkippedText(const QString &source, const QString &mboxFile, qint64 matchOffset)
+{
+    if (matchOffset < 0)
+        return source + QStringLiteral(" -- a copy of a message listed before it, for ") + mboxFile;
+    return source + QStringLiteral(" -- already in ") + mboxFile + QStringLiteral(" (the record at byte %1)").arg(matchOffset);
 }
 
 void CommandObserver::MboxRepaired(const QString &mboxFile, const QString &text)

@@ -40,6 +40,6 @@ QString SummaryLine(const RunTally &tally, qint64 elapsedMs)
 
 QString DryRunSummaryLine(const RunTally &tally, qsizetype mboxFiles)
 {
-    return QStringLiteral("would convert %1 messages into %2; nothing written").arg(tally.listed).arg(Files(mboxFiles))
+    return QStringLiteral("would convert %1 messages into %2; nothing written").arg(tally.listed - tally.skipped).arg(Files(mboxFiles))
          + Problems(tally);
 }

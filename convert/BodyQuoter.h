@@ -1,5 +1,6 @@
 #pragma once
 
+#include "convert/FromLine.h"
 #include "convert/OutputPieces.h"
 
 #include <QByteArray>
@@ -10,9 +11,9 @@
 // and the output is the same byte for byte as for the whole message at once.
 //
 // A line ends at CR LF, a lone CR or a lone LF; every line is written with
-// CR LF after it, and a message ending in a break gets no extra empty line. A leading "From " envelope line is left out. A line beginning
-// with ">"s then "From " gets one more ">" in front, where a line begins at the
-// start and after every CR, CR LF or LF.
+// CR LF after it, and a message ending in a break gets no extra empty line.
+// A leading "From " envelope line is left out. A line beginning with ">"s
+// then "From " gets one more ">" in front (FromLineStart's rule).
 //
 //     QByteArray body;
 //     OutputPieces out(64 * 1024, [&](QByteArrayView piece) { body.append(piece); });
@@ -53,8 +54,7 @@ private:
     // known to need the ">" or not; they can only be ">"s and the start of
     // "From ", so counts keep them.
     bool atLineStart_ = true;
-    qint64 quotesHeld_ = 0;      // ">"s at the start of the line
-    int fromMatched_ = 0;        // bytes of "From " after them
+    FromLineStart start_;        // the line's first bytes, held
     bool afterCr_ = false;       // a CR went out; an LF next belongs to it
     bool anyBody_ = false;
     bool endsWithBreak_ = false;

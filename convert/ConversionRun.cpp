@@ -2,6 +2,7 @@
 
 #include "convert/DuplicateCheck.h"
 #include "convert/EmlMessage.h"
+#include "convert/EnvelopeLine.h"
 #include "convert/HeaderBlock.h"
 #include "convert/MboxFile.h"
 #include "convert/MboxRecord.h"
@@ -34,8 +35,25 @@ struct RunState {
     QString lastMboxFile;        // the entry last done, for the observer
     qint64 lastRecordBytes = 0;
     bool lastSkipped = false;    // the entry last done was already in its mbox
+    qint64 lastMatch = -1;       // where, when it was
     KnownIdentities known;       // with skipDuplicates
 };
+
+// A header block starts with a field name and a colon, after any envelope
+// line; anything else is not a message on its own, and in an mbox a mail
+// program may take it for the end of the record before it.
+bool StartsWithHeaderField(QByteArrayView message)
+{
+    message = message.sliced(FindEnvelopeLine(message).lengthWithBreak);
+    qsizetype at = 0;
+    while (at < message.size() && message[at] > ' ' && message[at] <= '~' && message[at] != ':')
+        ++at;
+    if (at == 0)
+        return false;
+    while (at < message.size() && (message[at] == ' ' || message[at] == '\t'))
+        ++at;
+    return at < message.size() && message[at] == ':';
+}
 
 OutputTarget TargetOf(const ConversionEntry &entry, const ConversionRules &rules)
 {
@@ -59,6 +77,8 @@ QString ConvertOne(const ConversionEntry &entry, const ConversionRules &rules, C
         return reader.failure();
     yielder.Yield();
 
+    if (!StartsWithHeaderField(run.piece))
+        observer.MessageWarning(sourcePath, QStringLiteral("no header fields at its start: mail programs may join it to the message before it"));
     EmlMessage header;
     header.LoadFromBytes(run.piece, reader.modified());
     const QByteArray separator = SeparatorLine(header.GetSender(), header.GetDate(), rules.lfLineEnds);
@@ -82,8 +102,11 @@ QString ConvertOne(const ConversionEntry &entry, const ConversionRules &rules, C
     QByteArray identity;
     std::function<bool()> alreadyThere;
     if (rules.skipDuplicates) {
-        identity = SourceIdentity(sourcePath, run.piece, reader.size(), [&] { yielder.Yield(); });
-        alreadyThere = [&] { return run.known.Contains(target.file, identity, [&] { yielder.Yield(); }); };
+        identity = SourceIdentity(sourcePath, run.piece, reader.size(), rules.duplicates, [&] { yielder.Yield(); });
+        alreadyThere = [&] {
+            run.lastMatch = run.known.Find(target.file, identity, [&] { yielder.Yield(); });
+            return run.lastMatch != KnownIdentities::NotThere;
+        };
     }
     const AppendOutcome outcome = run.appender->Append(separator, [&](OutputPieces &out) {
         RecordBody body(out, rules.lfLineEnds);
@@ -116,7 +139,7 @@ QString ConvertOne(const ConversionEntry &entry, const ConversionRules &rules, C
         return outcome.reason;
     run.lastRecordBytes = outcome.bytes;
     if (rules.skipDuplicates)
-        run.known.Add(target.file, identity);
+        run.known.Appended(target.file, identity, outcome.offset, outcome.bytes);
     if (!run.mboxFilesSeen.contains(target.file)) {
         run.mboxFilesSeen.insert(target.file);
         run.mboxFiles.append(target.file);
@@ -180,6 +203,7 @@ ConversionResult ConvertEntries(const QList<ConversionEntry> &entries, const Con
     const RunInProgress running;
     ConversionResult result;
     RunState run;
+    run.known = KnownIdentities(rules.duplicates);
     result.total = int(entries.size());
     for (int k = 0; k < result.total; ++k) {
         yielder.Yield();
@@ -197,7 +221,7 @@ ConversionResult ConvertEntries(const QList<ConversionEntry> &entries, const Con
         }
         if (failure.isEmpty() && run.lastSkipped) {
             ++result.skipped;
-            observer.MessageSkipped(sourcePath, run.lastMboxFile);
+            observer.MessageSkipped(sourcePath, run.lastMboxFile, run.lastMatch);
         } else if (failure.isEmpty()) {
             ++result.written;
             observer.MessageWritten(sourcePath, run.lastMboxFile, run.lastRecordBytes);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "convert/MessageIdentity.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -24,7 +26,14 @@ public:
         Q_UNUSED(source) Q_UNUSED(mboxFile) Q_UNUSED(recordBytes)
     }
     virtual void MessageFailed(const QString &source, const QString &reason) { Q_UNUSED(source) Q_UNUSED(reason) }
-    virtual void MessageSkipped(const QString &source, const QString &mboxFile) { Q_UNUSED(source) Q_UNUSED(mboxFile) }
+    // A copy of the message is already in mboxFile: its record begins at
+    // byte matchOffset (from an earlier run, this one or another program).
+    virtual void MessageSkipped(const QString &source, const QString &mboxFile, qint64 matchOffset)
+    {
+        Q_UNUSED(source) Q_UNUSED(mboxFile) Q_UNUSED(matchOffset)
+    }
+    // Something about a message that was written all the same, that the user may want to know.
+    virtual void MessageWarning(const QString &source, const QString &text) { Q_UNUSED(source) Q_UNUSED(text) }
     // A repair made to an mbox file before appending to it, as it happens: an
     // interrupted run returns no result to find it in.
     virtual void MboxRepaired(const QString &mboxFile, const QString &text) { Q_UNUSED(mboxFile) Q_UNUSED(text) }
@@ -58,6 +67,7 @@ struct ConversionRules {
     // from an earlier run, this one or another program, is not appended; the
     // mbox is looked at under its lock.
     bool skipDuplicates = false;
+    DuplicateRule duplicates = DuplicateRule::ExactCopy;
 };
 
 struct ConversionResult {

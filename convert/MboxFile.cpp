@@ -217,6 +217,7 @@ AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest 
     wholeEnd_ = end;
     outcome.written = true;
     outcome.bytes = end - lengthBefore;
+    outcome.offset = lengthBefore + fill.size();
     return outcome;
 }
 

@@ -35,6 +35,7 @@ struct AppendOutcome {
     QStringList notes;  // repairs made to the mbox file before the record, for the user
     bool skipped = false;  // not written: alreadyThere said so
     qint64 bytes = 0;      // what the file grew by, when written
+    qint64 offset = -1;    // where the record begins in the file, when written
 };
 
 // Writes the rest of a record, in as many pieces as it likes. Returns why the

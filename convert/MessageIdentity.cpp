@@ -79,13 +79,13 @@ QByteArray MessageIdentity::Finish()
     }
     if (!messageId_.isEmpty())
         return "id:" + messageId_;
-    return "sha256:" + hash_.result();
+    return "text:" + hash_.result();
 }
 
-QByteArray IdentityOfMessage(QByteArrayView message)
+QByteArray IdentityOfMessage(QByteArrayView message, DuplicateRule rule)
 {
     message = message.sliced(FindEnvelopeLine(message).lengthWithBreak);
-    MessageIdentity identity;
+    MessageIdentity identity(rule);
     LineSplitter lines;
     lines.Feed(message, [&](QByteArrayView text) { identity.Add(text); }, [&] { identity.EndLine(); });
     return identity.Finish();
@@ -95,7 +95,7 @@ void MessageIdentity::Reset()
 {
     hash_.reset();
     pendingBreaks_ = 0;
-    inHeader_ = true;
+    inHeader_ = rule_ == DuplicateRule::MessageId;
     headerBytes_ = 0;
     lineLength_ = 0;
     line_.clear();
