@@ -36,7 +36,17 @@ struct RecordingObserver : ConversionObserver {
         if (onBytes)
             onBytes();
     }
-    void MessageDone(int number, int total) override { done.append({number, total}); }
+    void MessageDone(int number, int total) override
+    {
+        done.append({number, total});
+        if (onDone)
+            onDone(number);
+    }
+    void MessageSkipped(const QString &, const QString &, qint64 matchOffset) override { skippedAt.append(matchOffset); }
+    void MessageWarning(const QString &source, const QString &) override { warned.append(source); }
+    std::function<void(int)> onDone;
+    QList<qint64> skippedAt;
+    QStringList warned;
 };
 
 struct StoppableYielder : Yielder {
@@ -60,6 +70,12 @@ QByteArray Record(const char *from, const char *weekday, int day, const QByteArr
 QString MboxOf(const QString &destination, const QString &sourceFolder)
 {
     return destination + sourceFolder.mid(1) + QLatin1Char('/') + sourceFolder.section(QLatin1Char('/'), -1) + QStringLiteral(".mbox");
+}
+
+// The record of a message from a@x dated 5 March 2024.
+QByteArray RecordOf(const QByteArray &message)
+{
+    return BuildRecord(QStringLiteral("a@x"), QDateTime(QDate(2024, 3, 5), QTime(10, 0), Qt::UTC), message);
 }
 
 ConversionResult Convert(const QStringList &paths, const QString &destination, RecordingObserver &&observer = {})
@@ -301,6 +317,104 @@ private Q_SLOTS:
         QCOMPARE(result.skipped, 1);
         QCOMPARE(TempTree::read(mbox), earlier);
         QVERIFY(!QFileInfo::exists(mbox.left(mbox.lastIndexOf(QLatin1Char('/')) + 1) + QStringLiteral(".In.mbox.append")));
+    }
+
+    // A copy is what the mbox already holds, the same text line ends aside;
+    // by default a shared Message-ID alone is no copy. A message not skipped
+    // is written whole, and the next run skips it.
+    void skipsOnlyCopies_data()
+    {
+        QTest::addColumn<QByteArray>("there");    // the mbox before the run
+        QTest::addColumn<QByteArray>("message");  // CR LF lines; the source file has LF lines
+        QTest::addColumn<bool>("byMessageId");
+        QTest::addColumn<qint64>("copyAt");       // -1: written
+        const QByteArray plain = Message("a@x", 5, "From here on\r\n>From quoted"), other = Message("a@x", 5, "other");
+        const QByteArray id1 = "Message-ID: <1@x>\r\n" + plain, id1Other = "Message-ID: <1@x>\r\n" + other;
+        const QByteArray manyQuotes = Message("a@x", 5, QByteArray(4096, '>') + "From x");
+        auto row = [](const char *name, const QByteArray &there, const QByteArray &message, bool byMessageId, qint64 copyAt) {
+            QTest::newRow(name) << there << message << byMessageId << copyAt;
+        };
+        row("copy in the first record", RecordOf(plain) + RecordOf(other), plain, false, 0);
+        row("copy in the second record", RecordOf(other) + RecordOf(plain), plain, false, RecordOf(other).size());
+        row("same Message-ID, other text", RecordOf(id1Other), id1, false, -1);
+        row("same Message-ID, other text, by Message-ID", RecordOf(id1Other), id1, true, 0);
+        row("torn record without its side file", RecordOf(id1).chopped(12), id1, false, -1);
+        row("4096 > then From, no Message-ID", {}, manyQuotes, false, -1);
+    }
+    void skipsOnlyCopies()
+    {
+        QFETCH(QByteArray, there);
+        QFETCH(QByteArray, message);
+        QFETCH(bool, byMessageId);
+        QFETCH(qint64, copyAt);
+        TempTree source, destination;
+        const QString path = source.file(QStringLiteral("In/1.eml"), QByteArray(message).replace("\r\n", "\n"));
+        const QString mbox = destination.file(QStringLiteral("In.mbox"), there);
+        const ConversionRules rules{.skipDuplicates = true,
+                                    .duplicates = byMessageId ? DuplicateRule::MessageId : DuplicateRule::ExactCopy};
+        NoYield yielder;
+        RecordingObserver observer;
+        const ConversionResult result = ConvertEntries({{path, mbox}}, rules, observer, yielder);
+        QVERIFY(result.Succeeded());
+        QCOMPARE(observer.skippedAt, copyAt < 0 ? QList<qint64>{} : QList<qint64>{copyAt});
+        if (copyAt >= 0) {
+            QCOMPARE(TempTree::read(mbox), there);
+            return;
+        }
+        const QByteArray written = TempTree::read(mbox);
+        QVERIFY(written.endsWith(RecordOf(message)));
+        RecordingObserver again;
+        QCOMPARE(ConvertEntries({{path, mbox}}, rules, again, yielder).skipped, 1);
+        QCOMPARE(again.skippedAt, QList<qint64>{written.size() - RecordOf(message).size()});
+        QCOMPARE(TempTree::read(mbox), written);
+    }
+
+    // Another run appends to the mbox between two messages of this one: what
+    // it appended is read under the lock before the next decision.
+    void copiesAppendedByAnotherWriterMeanwhileAreSkipped()
+    {
+        TempTree source, destination;
+        const QByteArray messages[] = {Message("a@x", 5, "one"), Message("a@x", 5, "two"), Message("a@x", 5, "three")};
+        QList<ConversionEntry> entries;
+        const QString mbox = destination.path(QStringLiteral("In.mbox"));
+        for (const QByteArray &message : messages)
+            entries.append({source.file(QStringLiteral("In/%1.eml").arg(entries.size()), message), mbox});
+        RecordingObserver observer;
+        bool appended = false;
+        observer.onDone = [&](int number) {
+            if (number == 1)
+                appended = AppendRecord(mbox, RecordOf(messages[1]) + RecordOf(messages[2])).written;
+        };
+        NoYield yielder;
+        const ConversionResult result = ConvertEntries(entries, {.skipDuplicates = true}, observer, yielder);
+        QVERIFY(appended);
+        QCOMPARE(result.written, 1);
+        QCOMPARE(observer.skippedAt, (QList<qint64>{RecordOf(messages[0]).size(), RecordOf(messages[0]).size() + RecordOf(messages[1]).size()}));
+        QCOMPARE(TempTree::read(mbox), RecordOf(messages[0]) + RecordOf(messages[1]) + RecordOf(messages[2]));
+    }
+
+    void sourceWithoutHeaderFieldsIsWrittenAndWarned_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("warned");
+        QTest::newRow("text note") << QByteArray("Remember the milk.\nAnd bread.\n") << true;
+        QTest::newRow("PNG") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << true;
+        QTest::newRow("empty file") << QByteArray() << true;
+        QTest::newRow("empty first line") << QByteArray("\nbody\n") << true;
+        QTest::newRow("folded line first") << QByteArray(" x: y\n\nbody\n") << true;
+        QTest::newRow("header field") << QByteArray("Subject: s\n\nbody\n") << false;
+        QTest::newRow("space before the colon") << QByteArray("Subject : s\n\nbody\n") << false;
+        QTest::newRow("envelope line, then a field") << QByteArray("From a@x Fri Jul  8 12:08:34 2011\nSubject: s\n\n") << false;
+    }
+    void sourceWithoutHeaderFieldsIsWrittenAndWarned()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, warned);
+        TempTree source, destination;
+        const QString path = source.file(QStringLiteral("In/1.eml"), bytes);
+        RecordingObserver observer;
+        QVERIFY(Convert({path}, destination.root(), std::move(observer)).Succeeded());
+        QCOMPARE(observer.warned, warned ? QStringList{path} : QStringList{});
     }
 
     void lfRecordsFinishATornMboxWithLf()
