@@ -40,8 +40,22 @@ void MessageIdentity::Add(QByteArrayView text)
         return;  // the identity is known: the body need not be hashed
     }
     for (; pendingBreaks_ > 0; --pendingBreaks_)
-        hash_.addData(QByteArrayView("\n", 1));
-    hash_.addData(text);
+        Hash(QByteArrayView("\n", 1));
+    Hash(text);
+}
+
+// Lines are short: gathered, they reach the hash in a few long calls rather
+// than two calls a line.
+void MessageIdentity::Hash(QByteArrayView text)
+{
+    if (gathered_.size() + text.size() > GatherSize) {
+        hash_.addData(gathered_);
+        gathered_.resize(0);
+    }
+    if (text.size() >= GatherSize)
+        hash_.addData(text);
+    else
+        gathered_.append(text);
 }
 
 void MessageIdentity::EndLine()
@@ -79,6 +93,8 @@ QByteArray MessageIdentity::Finish()
     }
     if (!messageId_.isEmpty())
         return "id:" + messageId_;
+    hash_.addData(gathered_);
+    gathered_.resize(0);
     return "text:" + hash_.result();
 }
 
@@ -94,6 +110,7 @@ QByteArray IdentityOfMessage(QByteArrayView message, DuplicateRule rule)
 void MessageIdentity::Reset()
 {
     hash_.reset();
+    gathered_.resize(0);
     pendingBreaks_ = 0;
     inHeader_ = rule_ == DuplicateRule::MessageId;
     headerBytes_ = 0;
