@@ -2,6 +2,9 @@
 
 #include "convert/EnvelopeLine.h"
 
+#include <openssl/evp.h>
+#include <new>
+
 namespace {
 
 // A real header block is a few KB; past this the rest is taken as body.
@@ -23,6 +26,28 @@ bool IsMessageIdField(const QByteArray &field, qsizetype &valueStart)
 
 } // namespace
 
+Sha256::Sha256() : context_(EVP_MD_CTX_new(), &EVP_MD_CTX_free)
+{
+    if (!context_ || EVP_DigestInit_ex(context_.get(), EVP_sha256(), nullptr) != 1)
+        throw std::bad_alloc();
+}
+
+void Sha256::Add(QByteArrayView data)
+{
+    if (!data.isEmpty())
+        EVP_DigestUpdate(context_.get(), data.data(), size_t(data.size()));
+}
+
+QByteArray Sha256::Result()
+{
+    QByteArray digest(EVP_MAX_MD_SIZE, Qt::Uninitialized);
+    unsigned int size = 0;
+    EVP_DigestFinal_ex(context_.get(), reinterpret_cast<unsigned char *>(digest.data()), &size);
+    EVP_DigestInit_ex(context_.get(), EVP_sha256(), nullptr);
+    digest.resize(size);
+    return digest;
+}
+
 void MessageIdentity::Add(QByteArrayView text)
 {
     if (text.isEmpty())
@@ -39,23 +64,32 @@ void MessageIdentity::Add(QByteArrayView text)
     } else if (!messageId_.isEmpty()) {
         return;  // the identity is known: the body need not be hashed
     }
-    for (; pendingBreaks_ > 0; --pendingBreaks_)
-        Hash(QByteArrayView("\n", 1));
+    for (; pendingBreaks_ > 0; --pendingBreaks_) {
+        if (gathered_ == GatherSize)
+            HashGathered();
+        gather_[gathered_++] = '\n';
+    }
     Hash(text);
+}
+
+void MessageIdentity::HashGathered()
+{
+    hash_.Add(QByteArrayView(gather_.get(), gathered_));
+    gathered_ = 0;
 }
 
 // Lines are short: gathered, they reach the hash in a few long calls rather
 // than two calls a line.
 void MessageIdentity::Hash(QByteArrayView text)
 {
-    if (gathered_.size() + text.size() > GatherSize) {
-        hash_.addData(gathered_);
-        gathered_.resize(0);
+    if (gathered_ + text.size() > GatherSize)
+        HashGathered();
+    if (text.size() >= GatherSize) {
+        hash_.Add(text);
+    } else {
+        std::memcpy(gather_.get() + gathered_, text.data(), size_t(text.size()));
+        gathered_ += text.size();
     }
-    if (text.size() >= GatherSize)
-        hash_.addData(text);
-    else
-        gathered_.append(text);
 }
 
 void MessageIdentity::EndLine()
@@ -93,9 +127,8 @@ QByteArray MessageIdentity::Finish()
     }
     if (!messageId_.isEmpty())
         return "id:" + messageId_;
-    hash_.addData(gathered_);
-    gathered_.resize(0);
-    return "text:" + hash_.result();
+    HashGathered();
+    return "text:" + hash_.Result();
 }
 
 QByteArray IdentityOfMessage(QByteArrayView message, DuplicateRule rule)
@@ -109,8 +142,8 @@ QByteArray IdentityOfMessage(QByteArrayView message, DuplicateRule rule)
 
 void MessageIdentity::Reset()
 {
-    hash_.reset();
-    gathered_.resize(0);
+    hash_.Result();
+    gathered_ = 0;
     pendingBreaks_ = 0;
     inHeader_ = rule_ == DuplicateRule::MessageId;
     headerBytes_ = 0;

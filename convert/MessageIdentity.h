@@ -2,8 +2,22 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QCryptographicHash>
 #include <cstring>
+#include <memory>
+
+struct evp_md_ctx_st;
+
+// SHA-256 through OpenSSL, which uses the processor's SHA instructions: three
+// times as fast as Qt's own hashes, and a re-run hashes every message twice
+// (its file and its record).
+class Sha256 {
+public:
+    Sha256();
+    void Add(QByteArrayView data);
+    QByteArray Result();  // and ready for the next
+private:
+    std::unique_ptr<evp_md_ctx_st, void (*)(evp_md_ctx_st *)> context_;
+};
 
 // Which copies of a message --skip-duplicates takes for the same message.
 enum class DuplicateRule {
@@ -39,13 +53,13 @@ private:
 
     void EndField();
     void Hash(QByteArrayView text);
+    void HashGathered();
 
     DuplicateRule rule_;
     bool inHeader_;  // looking for the Message-ID
-    // BLAKE2b: as safe as SHA-256 against made-up collisions, and five times
-    // as fast in Qt's own code, which a re-run hashes every mbox and message with.
-    QCryptographicHash hash_{QCryptographicHash::Blake2b_256};
-    QByteArray gathered_;
+    Sha256 hash_;
+    std::unique_ptr<char[]> gather_{new char[GatherSize]};
+    qsizetype gathered_ = 0;
     qint64 pendingBreaks_ = 0;
     qint64 headerBytes_ = 0;
     qint64 lineLength_ = 0;
