@@ -369,28 +369,50 @@ private Q_SLOTS:
         QCOMPARE(TempTree::read(mbox), written);
     }
 
-    // Another run appends to the mbox between two messages of this one: what
-    // it appended is read under the lock before the next decision.
-    void copiesAppendedByAnotherWriterMeanwhileAreSkipped()
+    // Another run appends to the mbox between two messages of this one, or
+    // the mbox is replaced: what is there is read under the lock before the
+    // next decision.
+    void theMboxAsItIsNowDecides_data()
     {
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("another run appends") << false;
+        QTest::newRow("replaced by another file") << true;
+    }
+    void theMboxAsItIsNowDecides()
+    {
+        QFETCH(bool, replaced);
         TempTree source, destination;
         const QByteArray messages[] = {Message("a@x", 5, "one"), Message("a@x", 5, "two"), Message("a@x", 5, "three")};
         QList<ConversionEntry> entries;
         const QString mbox = destination.path(QStringLiteral("In.mbox"));
         for (const QByteArray &message : messages)
             entries.append({source.file(QStringLiteral("In/%1.eml").arg(entries.size()), message), mbox});
+        entries.append(entries[0]);
+        const QByteArray others = RecordOf(messages[1]) + RecordOf(messages[2]);
         RecordingObserver observer;
-        bool appended = false;
+        bool changed = false;
         observer.onDone = [&](int number) {
-            if (number == 1)
-                appended = AppendRecord(mbox, RecordOf(messages[1]) + RecordOf(messages[2])).written;
+            if (number != 1)
+                return;
+            if (replaced)
+                changed = ::rename(QFile::encodeName(destination.file(QStringLiteral("new.mbox"), others)).constData(),
+                                   QFile::encodeName(mbox).constData()) == 0;
+            else
+                changed = AppendRecord(mbox, others).written;
         };
         NoYield yielder;
         const ConversionResult result = ConvertEntries(entries, {.skipDuplicates = true}, observer, yielder);
-        QVERIFY(appended);
-        QCOMPARE(result.written, 1);
-        QCOMPARE(observer.skippedAt, (QList<qint64>{RecordOf(messages[0]).size(), RecordOf(messages[0]).size() + RecordOf(messages[1]).size()}));
-        QCOMPARE(TempTree::read(mbox), RecordOf(messages[0]) + RecordOf(messages[1]) + RecordOf(messages[2]));
+        QVERIFY(changed);
+        const qint64 one = RecordOf(messages[0]).size(), two = RecordOf(messages[1]).size();
+        if (replaced) {  // the first message is no longer there: it goes again, behind the others
+            QCOMPARE(result.written, 2);
+            QCOMPARE(observer.skippedAt, (QList<qint64>{0, two}));
+            QCOMPARE(TempTree::read(mbox), others + RecordOf(messages[0]));
+        } else {
+            QCOMPARE(result.written, 1);
+            QCOMPARE(observer.skippedAt, (QList<qint64>{one, one + two, 0}));
+            QCOMPARE(TempTree::read(mbox), RecordOf(messages[0]) + others);
+        }
     }
 
     void sourceWithoutHeaderFieldsIsWrittenAndWarned_data()
