@@ -2,8 +2,9 @@
 
 #include "convert/EnvelopeLine.h"
 
-#include <openssl/evp.h>
+#include <QtEndian>
 #include <new>
+#include <xxhash.h>
 
 namespace {
 
@@ -26,26 +27,24 @@ bool IsMessageIdField(const QByteArray &field, qsizetype &valueStart)
 
 } // namespace
 
-Sha256::Sha256() : context_(EVP_MD_CTX_new(), &EVP_MD_CTX_free)
+TextHash::TextHash() : state_(XXH3_createState(), [](XXH3_state_t *state) { XXH3_freeState(state); })
 {
-    if (!context_ || EVP_DigestInit_ex(context_.get(), EVP_sha256(), nullptr) != 1)
+    if (!state_ || XXH3_128bits_reset(state_.get()) != XXH_OK)
         throw std::bad_alloc();
 }
 
-void Sha256::Add(QByteArrayView data)
+void TextHash::Add(QByteArrayView data)
 {
     if (!data.isEmpty())
-        EVP_DigestUpdate(context_.get(), data.data(), size_t(data.size()));
+        XXH3_128bits_update(state_.get(), data.data(), size_t(data.size()));
 }
 
-QByteArray Sha256::Result()
+QByteArray TextHash::Result()
 {
-    QByteArray digest(EVP_MAX_MD_SIZE, Qt::Uninitialized);
-    unsigned int size = 0;
-    EVP_DigestFinal_ex(context_.get(), reinterpret_cast<unsigned char *>(digest.data()), &size);
-    EVP_DigestInit_ex(context_.get(), EVP_sha256(), nullptr);
-    digest.resize(size);
-    return digest;
+    XXH128_canonical_t canonical;
+    XXH128_canonicalFromHash(&canonical, XXH3_128bits_digest(state_.get()));
+    XXH3_128bits_reset(state_.get());
+    return QByteArray(reinterpret_cast<const char *>(canonical.digest), sizeof canonical.digest);
 }
 
 void MessageIdentity::Add(QByteArrayView text)
@@ -74,6 +73,7 @@ void MessageIdentity::Add(QByteArrayView text)
 
 void MessageIdentity::HashGathered()
 {
+    hashed_ += gathered_;
     hash_.Add(QByteArrayView(gather_.get(), gathered_));
     gathered_ = 0;
 }
@@ -85,6 +85,7 @@ void MessageIdentity::Hash(QByteArrayView text)
     if (gathered_ + text.size() > GatherSize)
         HashGathered();
     if (text.size() >= GatherSize) {
+        hashed_ += text.size();
         hash_.Add(text);
     } else {
         std::memcpy(gather_.get() + gathered_, text.data(), size_t(text.size()));
@@ -128,7 +129,9 @@ QByteArray MessageIdentity::Finish()
     if (!messageId_.isEmpty())
         return "id:" + messageId_;
     HashGathered();
-    return "text:" + hash_.Result();
+    char length[8];
+    qToBigEndian(hashed_, length);
+    return "text:" + QByteArray(length, sizeof length) + hash_.Result();
 }
 
 QByteArray IdentityOfMessage(QByteArrayView message, DuplicateRule rule)
@@ -143,6 +146,7 @@ QByteArray IdentityOfMessage(QByteArrayView message, DuplicateRule rule)
 void MessageIdentity::Reset()
 {
     hash_.Result();
+    hashed_ = 0;
     gathered_ = 0;
     pendingBreaks_ = 0;
     inHeader_ = rule_ == DuplicateRule::MessageId;

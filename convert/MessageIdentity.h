@@ -5,18 +5,20 @@
 #include <cstring>
 #include <memory>
 
-struct evp_md_ctx_st;
+struct XXH3_state_s;
 
-// SHA-256 through OpenSSL, which uses the processor's SHA instructions: three
-// times as fast as Qt's own hashes, and a re-run hashes every message twice
-// (its file and its record).
-class Sha256 {
+// XXH3's 128-bit hash: a re-run hashes every message twice (its file and its
+// record), and at tens of GB/s it costs next to nothing beside reading them;
+// the cryptographic hashes at hand are ten times slower than that reading.
+// Two different texts agree on it by chance once in 2^128; it is no defence
+// against two messages made on purpose to agree (see MessageIdentity).
+class TextHash {
 public:
-    Sha256();
+    TextHash();
     void Add(QByteArrayView data);
-    QByteArray Result();  // and ready for the next
+    QByteArray Result();  // 16 bytes, and ready for the next text
 private:
-    std::unique_ptr<evp_md_ctx_st, void (*)(evp_md_ctx_st *)> context_;
+    std::unique_ptr<XXH3_state_s, void (*)(XXH3_state_s *)> state_;
 };
 
 // Which copies of a message --skip-duplicates takes for the same message.
@@ -27,7 +29,7 @@ enum class DuplicateRule {
 
 // What makes two copies of one message the same message, for skipping
 // duplicates: its text normalised (every line end, CR LF, lone CR or LF, one
-// LF, and the line ends at its end dropped), hashed. A message read back from
+// LF, and the line ends at its end dropped), hashed, and its length. A message read back from
 // an mbox (separator line left out, mboxrd quoting undone) so gives the
 // identity of the .eml file it was written from, whichever line ends the file
 // and the mbox use. Under DuplicateRule::MessageId a message with a
@@ -41,7 +43,7 @@ public:
     // Part of a line, without any CR or LF.
     void Add(QByteArrayView text);
     void EndLine();
-    // "id:" + the Message-ID, or "text:" + the hash's 32 bytes.
+    // "id:" + the Message-ID, or "text:" + the length's 8 bytes and the hash's 16.
     QByteArray Finish();
     // The header block is over and held a Message-ID that is the identity: the rest changes nothing.
     bool Known() const { return !inHeader_ && !messageId_.isEmpty(); }
@@ -57,7 +59,8 @@ private:
 
     DuplicateRule rule_;
     bool inHeader_;  // looking for the Message-ID
-    Sha256 hash_;
+    TextHash hash_;
+    qint64 hashed_ = 0;
     std::unique_ptr<char[]> gather_{new char[GatherSize]};
     qsizetype gathered_ = 0;
     qint64 pendingBreaks_ = 0;
