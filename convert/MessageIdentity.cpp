@@ -2,7 +2,9 @@
 
 #include "convert/EnvelopeLine.h"
 
+#include <QRandomGenerator>
 #include <QtEndian>
+#include <array>
 #include <new>
 #include <xxhash.h>
 
@@ -27,9 +29,27 @@ bool IsMessageIdField(const QByteArray &field, qsizetype &valueStart)
 
 } // namespace
 
+namespace {
+
+constexpr size_t SecretSize = 192;
+static_assert(SecretSize >= XXH3_SECRET_SIZE_MIN);
+
+// Referred to by every hash state, not copied into it.
+const void *ProcessSecret()
+{
+    static const std::array<quint32, SecretSize / 4> secret = [] {
+        std::array<quint32, SecretSize / 4> words;
+        QRandomGenerator::system()->fillRange(words.data(), qsizetype(words.size()));
+        return words;
+    }();
+    return secret.data();
+}
+
+} // namespace
+
 TextHash::TextHash() : state_(XXH3_createState(), [](XXH3_state_t *state) { XXH3_freeState(state); })
 {
-    if (!state_ || XXH3_128bits_reset(state_.get()) != XXH_OK)
+    if (!state_ || XXH3_128bits_reset_withSecret(state_.get(), ProcessSecret(), SecretSize) != XXH_OK)
         throw std::bad_alloc();
 }
 
@@ -43,7 +63,7 @@ QByteArray TextHash::Result()
 {
     XXH128_canonical_t canonical;
     XXH128_canonicalFromHash(&canonical, XXH3_128bits_digest(state_.get()));
-    XXH3_128bits_reset(state_.get());
+    XXH3_128bits_reset_withSecret(state_.get(), ProcessSecret(), SecretSize);
     return QByteArray(reinterpret_cast<const char *>(canonical.digest), sizeof canonical.digest);
 }
 

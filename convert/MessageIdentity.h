@@ -9,9 +9,10 @@ struct XXH3_state_s;
 
 // XXH3's 128-bit hash: a re-run hashes every message twice (its file and its
 // record), and at tens of GB/s it costs next to nothing beside reading them;
-// the cryptographic hashes at hand are ten times slower than that reading.
-// Two different texts agree on it by chance once in 2^128; it is no defence
-// against two messages made on purpose to agree (see MessageIdentity).
+// the cryptographic hashes at hand are slower than that reading. Two texts
+// agree on it by chance once in 2^128; its secret is drawn at random for each
+// process (identities are never kept), so two messages cannot be made
+// beforehand to agree on it.
 class TextHash {
 public:
     TextHash();
