@@ -28,7 +28,8 @@ qint64 KnownIdentities::Find(const QString &mboxFile, const QByteArray &identity
         if (errno != ENOENT)
             throw RunTimeError(ErrorNumber::PathFileAccess,
                                QStringLiteral("cannot read the mbox file for the messages in it: ") + SystemReason(errno));
-        box = Mbox();
+        if (box.readTo > 0)  // gone since it was read; what a dry run listed for it stays
+            box = Mbox();
     } else {
         if (info.st_dev != box.device || info.st_ino != box.inode || info.st_size < box.readTo) {
             box = Mbox();

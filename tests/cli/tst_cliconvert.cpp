@@ -200,6 +200,15 @@ private Q_SLOTS:
         // The walk is breadth first: the folder's own messages come before its subfolders'.
         const QString mbox = tree.path(QStringLiteral("out")) + tree.path(QStringLiteral("Mail/Mail.mbox"));
         QCOMPARE(lines[0], (tree.path(QStringLiteral("Mail/top.eml")) + QStringLiteral(" -> ") + mbox).toUtf8());
+
+        // A message listed twice for one mbox would be skipped the second time.
+        const CliRun twice = RunCli({QStringLiteral("--dry-run"), QStringLiteral("--skip-duplicates"), QStringLiteral("--single"),
+                                     QStringLiteral("out/one.mbox"), QStringLiteral("Mail"), QStringLiteral("Mail/top.eml")}, tree.root());
+        QCOMPARE(twice.exitCode, 0);
+        const QList<QByteArray> predicted = twice.out.trimmed().split('\n');
+        QCOMPARE(predicted.size(), 5);
+        QVERIFY2(predicted.last().contains(" -- a copy of a message listed before it"), predicted.last());
+        QVERIFY(!QFile::exists(tree.path(QStringLiteral("out"))));
     }
 
     // Whatever --progress says, no progress line goes into a pipe.
