@@ -31,10 +31,15 @@ closed profile, where it shows as a folder named as the file, or use the
 ImportExportTools NG add-on. Programs on Linux expect LF alone in a local mbox
 and would otherwise keep a CR on every line.
 
-Re-running: with --skip-duplicates a message already in its target mbox (the
-same Message-ID, or the same bytes when it has none) is not appended again.
-Running the same command again after an interruption, or after adding a few
-files, appends only what is missing.
+Re-running: with --skip-duplicates a message of which an exact copy is already
+in its target mbox (the same text once line ends are made alike) is not
+appended again. Running the same command again after an interruption, or
+after adding a few files, appends only what is missing. -v and the report
+name each message skipped and the record it matched. With --duplicates-by
+message-id a message is skipped when one with the same Message-ID is there,
+whatever else it holds: quicker to decide, but real mail reuses IDs, so this
+can skip messages that differ. --dry-run --skip-duplicates says which
+messages would be skipped.
 
 Progress is drawn on stderr only when it is a terminal, never into a pipe or a
 file. Failures are named on stderr, one per line, as "quorvel-convert: PATH:
@@ -94,6 +99,9 @@ ParsedCommand ParseCommandLine(const QStringList &arguments)
                                        QStringLiteral("LIST"));
     const QCommandLineOption nul(QStringLiteral("null"),
                                  QStringLiteral("The paths in LIST are separated by NUL bytes (find -print0), not lines."));
+    const QCommandLineOption duplicatesBy(QStringLiteral("duplicates-by"),
+                                          QStringLiteral("With --skip-duplicates, what makes a copy: content (default, the same text) or message-id (the same Message-ID)."),
+                                          QStringLiteral("content|message-id"));
     const QCommandLineOption dryRun({QStringLiteral("n"), QStringLiteral("dry-run")},
                                     QStringLiteral("Print each message and the mbox it would go to; write nothing."));
     const QCommandLineOption report(QStringLiteral("report"),
@@ -107,7 +115,7 @@ ParsedCommand ParseCommandLine(const QStringList &arguments)
                                       QStringLiteral("auto|always|never"));
     const QCommandLineOption version({QStringLiteral("V"), QStringLiteral("version")}, QStringLiteral("Print the version and exit."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Print this help and exit."));
-    parser.addOptions({output, relative, single, lineEndings, skipDuplicates, filesFrom, nul, dryRun, report, quiet, verbose,
+    parser.addOptions({output, relative, single, lineEndings, skipDuplicates, duplicatesBy, filesFrom, nul, dryRun, report, quiet, verbose,
                        progress, version, help});
     parser.addPositionalArgument(QStringLiteral("SOURCE"), QStringLiteral(".eml files and folders to convert."),
                                  QStringLiteral("SOURCE... -o DEST"));
@@ -157,6 +165,15 @@ ParsedCommand ParseCommandLine(const QStringList &arguments)
             options.lineEnds = LineEnds::Lf;
         else if (value != QLatin1String("crlf"))
             return fail(QStringLiteral("--line-endings takes crlf or lf, not '%1'").arg(ShownName(parser.value(lineEndings))));
+    }
+    if (parser.isSet(duplicatesBy)) {
+        const QString value = parser.value(duplicatesBy).toLower();
+        if (value == QLatin1String("message-id"))
+            options.duplicates = DuplicateRule::MessageId;
+        else if (value != QLatin1String("content"))
+            return fail(QStringLiteral("--duplicates-by takes content or message-id, not '%1'").arg(ShownName(parser.value(duplicatesBy))));
+        if (!options.skipDuplicates)
+            return fail(QStringLiteral("--duplicates-by needs --skip-duplicates"));
     }
     if (parser.isSet(progress)) {
         const QString value = parser.value(progress).toLower();

@@ -42,11 +42,25 @@ void CommandObserver::MessageFailed(const QString &source, const QString &reason
     lastDrawMs_ = -1000;  // the line was cleared for it: draw it again at once
 }
 
-void CommandObserver::MessageSkipped(const QString &source, const QString &mboxFile)
+void CommandObserver::MessageSkipped(const QString &source, const QString &mboxFile, qint64 matchOffset)
 {
-    ++tally_.skipped;
+    tally_.Skipped(source, mboxFile, matchOffset);
     if (verbose_)
-        console_.Out(ShownName(source) + QStringLiteral(" -- already in ") + ShownName(mboxFile));
+        console_.Out(SkippedText(source, mboxFile, matchOffset));
+}
+
+void CommandObserver::MessageWarning(const QString &source, const QString &text)
+{
+    tally_.Warned(source, text);
+    console_.Error(QStringLiteral("quorvel-convert: warning: ") + ShownName(source) + QStringLiteral(": ") + text);
+    lastDrawMs_ = -1000;
+}
+
+QString SkippedText(const QString &source, const QString &mboxFile, qint64 matchOffset)
+{
+    if (matchOffset < 0)
+        return ShownName(source) + QStringLiteral(" -- a copy of a message listed before it, for ") + ShownName(mboxFile);
+    return ShownName(source) + QStringLiteral(" -- already in ") + ShownName(mboxFile) + QStringLiteral(" (the record at byte %1)").arg(matchOffset);
 }
 
 void CommandObserver::MboxRepaired(const QString &mboxFile, const QString &text)

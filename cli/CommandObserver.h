@@ -7,6 +7,9 @@
 #include <QElapsedTimer>
 #include <QStringList>
 
+// The line -v prints for a message skipped as a copy (see ConversionObserver::MessageSkipped).
+QString SkippedText(const QString &source, const QString &mboxFile, qint64 matchOffset);
+
 // The command's observer of a run: it keeps the tally (which survives an
 // interrupted run, unlike the engine's result), names each failure on
 // stderr as it happens, prints one line per message when verbose, and draws
@@ -20,7 +23,8 @@ public:
     void MessageDone(int number, int total) override;
     void MessageWritten(const QString &source, const QString &mboxFile, qint64 recordBytes) override;
     void MessageFailed(const QString &source, const QString &reason) override;
-    void MessageSkipped(const QString &source, const QString &mboxFile) override;
+    void MessageSkipped(const QString &source, const QString &mboxFile, qint64 matchOffset) override;
+    void MessageWarning(const QString &source, const QString &text) override;
     void MboxRepaired(const QString &mboxFile, const QString &text) override;
 
     // Redraws the progress line if the last drawing is old enough.

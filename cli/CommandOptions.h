@@ -1,5 +1,7 @@
 #pragma once
 
+#include "convert/MessageIdentity.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -22,6 +24,7 @@ struct CommandOptions {
     ProgressMode progress = ProgressMode::Auto;
     QString reportFile;
     bool skipDuplicates = false;
+    DuplicateRule duplicates = DuplicateRule::ExactCopy;
     bool dryRun = false;
     bool quiet = false;
     bool verbose = false;

@@ -12,6 +12,7 @@
 #include "cli/StopSignals.h"
 #include "cli/Summary.h"
 #include "convert/ConversionRun.h"
+#include "convert/DuplicateCheck.h"
 #include "convert/MboxFile.h"
 #include "modules/RunTimeError.h"
 #include "modules/ShownName.h"
@@ -42,17 +43,30 @@ void Fail(RunTally &tally, Console &console, RunTally::FailureKind kind, const Q
     console.Error(QStringLiteral("quorvel-convert: ") + ShownName(path) + QStringLiteral(": ") + ShownName(reason));
 }
 
-// Every message and its target, named on stdout; nothing is written.
+// Every message and its target, named on stdout, or with --skip-duplicates
+// the copy it would be skipped for; nothing is written.
 void DryRun(const SourceListing &listing, const CommandOptions &options, RunTally &tally, Console &console)
 {
     QSet<QString> mboxFiles;
+    KnownIdentities known(options.duplicates);
+    SignalYielder yielder;
     for (const ListedMessage &message : listing.messages) {
         try {
             const QString mbox = MboxFor(message, options);
+            const qint64 copy = options.skipDuplicates ? FindCopyOf(message.path, mbox, known, [&] { yielder.Yield(); })
+                                                       : KnownIdentities::NotThere;
+            if (copy != KnownIdentities::NotThere) {
+                tally.Skipped(message.path, mbox, copy);
+                console.Out(SkippedText(message.path, mbox, copy));
+                continue;
+            }
             mboxFiles.insert(mbox);
             console.Out(ShownName(message.path) + QStringLiteral(" -> ") + ShownName(mbox));
         } catch (const RunTimeError &error) {
             Fail(tally, console, RunTally::FailureKind::Message, message.path, error.Text());
+        } catch (const Interrupted &) {
+            tally.interrupted = true;
+            return;
         }
     }
     if (!options.quiet)
@@ -79,7 +93,8 @@ void Convert(const SourceListing &listing, const CommandOptions &options, RunTal
     }
     const ConversionRules rules{.destination = options.destination,
                                 .lfLineEnds = options.lineEnds == LineEnds::Lf,
-                                .skipDuplicates = options.skipDuplicates};
+                                .skipDuplicates = options.skipDuplicates,
+                                .duplicates = options.duplicates};
 
     CommandObserver observer(entries, tally, console, options.verbose, clock);
     SignalYielder yielder([&observer] { observer.Tick(); });

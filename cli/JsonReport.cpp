@@ -91,6 +91,21 @@ QByteArray JsonReport(const RunTally &tally)
         out += "{\"path\": " + JsonString(repair.path) + ", \"what\": " + JsonString(repair.text) + "}";
         separator = ",\n    ";
     }
+    out += "],\n  \"skipped\": [";
+    separator = "\n    ";
+    for (const RunTally::Skip &skip : tally.Skips()) {
+        out += separator;
+        out += "{\"path\": " + JsonString(skip.path) + ", \"mbox\": " + JsonString(skip.mbox)
+             + ", \"offset\": " + QByteArray::number(skip.offset) + "}";
+        separator = ",\n    ";
+    }
+    out += "],\n  \"warnings\": [";
+    separator = "\n    ";
+    for (const RunTally::Warning &warning : tally.Warnings()) {
+        out += separator;
+        out += "{\"path\": " + JsonString(warning.path) + ", \"what\": " + JsonString(warning.text) + "}";
+        separator = ",\n    ";
+    }
     out += "]\n}\n";
     return out;
 }

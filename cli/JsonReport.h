@@ -9,7 +9,9 @@
 //    "interrupted": bool,
 //    "mboxes": [{"path", "records", "bytes"}, ...],     records and bytes appended by this run
 //    "failures": [{"kind": "message"|"folder"|"mbox", "path", "reason"}, ...],
-//    "repairs": [{"path", "what"}, ...]}         mbox files mended before this run appended to them
+//    "repairs": [{"path", "what"}, ...],         mbox files mended before this run appended to them
+//    "skipped": [{"path", "mbox", "offset"}, ...],  messages not appended: a copy is in "mbox", its record at byte "offset"
+//    "warnings": [{"path", "what"}, ...]}        about messages written all the same
 // "failed" counts the failed messages. A file name byte that is not part of
 // valid UTF-8 is written as the escape "\udcXX" (XX the byte in hex, 80 to
 // ff), Python's surrogateescape code for it: json.load gives the string back

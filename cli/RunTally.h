@@ -13,6 +13,15 @@ public:
         QString path;
         QString reason;
     };
+    struct Skip {
+        QString path;
+        QString mbox;    // where its copy is
+        qint64 offset;   // of the copy's record; -1: a message listed before it (a dry run)
+    };
+    struct Warning {
+        QString path;
+        QString text;
+    };
     struct Mbox {
         QString path;
         qint64 records = 0;
@@ -26,6 +35,12 @@ public:
     bool interrupted = false;
 
     void Written(const QString &mboxFile, qint64 recordBytes);
+    void Skipped(const QString &source, const QString &mboxFile, qint64 offset)
+    {
+        ++skipped;
+        skips_.append({source, mboxFile, offset});
+    }
+    void Warned(const QString &source, const QString &text) { warnings_.append({source, text}); }
     void Failed(FailureKind kind, const QString &path, const QString &reason) { failures_.append({kind, path, reason}); }
     // Not a failure: the run went on and appended behind the repair.
     void Repaired(const QString &mboxFile, const QString &text) { repairs_.append({mboxFile, text}); }
@@ -33,6 +48,8 @@ public:
     // In first-use order.
     const QList<Mbox> &Mboxes() const { return mboxes_; }
     const QList<Failure> &Failures() const { return failures_; }
+    const QList<Skip> &Skips() const { return skips_; }
+    const QList<Warning> &Warnings() const { return warnings_; }
     struct Repair {
         QString path;
         QString text;
@@ -46,5 +63,7 @@ private:
     QList<Mbox> mboxes_;
     QHash<QString, qsizetype> mboxIndex_;
     QList<Failure> failures_;
+    QList<Skip> skips_;
+    QList<Warning> warnings_;
     QList<Repair> repairs_;
 };

@@ -43,7 +43,7 @@ QString SummaryLine(const RunTally &tally, qint64 elapsedMs)
 
 QString DryRunSummaryLine(const RunTally &tally, qsizetype mboxFiles)
 {
-    return QStringLiteral("would convert %1 into %2; nothing written").arg(CountOf(tally.listed, "message", "messages"), Files(mboxFiles))
+    return QStringLiteral("would convert %1 into %2; nothing written").arg(CountOf(tally.listed - tally.skipped, "message", "messages"), Files(mboxFiles))
          + Problems(tally);
 }
 

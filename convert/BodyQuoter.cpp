@@ -6,8 +6,8 @@
 
 namespace {
 
-constexpr char FromSpace[] = "From ";
-constexpr int FromSpaceLength = 5;
+constexpr const char *FromSpace = FromLineStart::FromSpace;
+constexpr int FromSpaceLength = FromLineStart::FromSpaceLength;
 
 // The first CR or LF from p on, or end.
 const char *FindBreak(const char *p, const char *const end)
@@ -97,8 +97,8 @@ void BodyQuoter::ReleaseHeld(bool quote)
 {
     if (quote)
         out_.Append('>');
-    out_.Repeat('>', quotesHeld_);
-    out_.Append(FromSpace, fromMatched_);
+    out_.Repeat('>', start_.quotes());
+    out_.Append(FromSpace, start_.matched());
 }
 
 void BodyQuoter::FeedLines(QByteArrayView piece)
@@ -108,12 +108,10 @@ void BodyQuoter::FeedLines(QByteArrayView piece)
     if (p == end)
         return;
     anyBody_ = true;
-    endsWithLf_ = end[-1] == '\n';
     const char *stretch = p;    // bytes from here to p go out as they came
     const char *lineStart = p;  // where the line's first bytes begin in this piece
-    bool heldBefore = atLineStart_ && (quotesHeld_ > 0 || fromMatched_ > 0);
-    const qint64 quotesBefore = quotesHeld_;
-    const int fromBefore = fromMatched_;
+    bool heldBefore = atLineStart_ && !start_.empty();
+    const FromLineStart startBefore = start_;
 
     // The line's start is decided: a ">" before it or not.
     auto decide = [&](bool quote) {
@@ -121,8 +119,7 @@ void BodyQuoter::FeedLines(QByteArrayView piece)
             out_.Append(stretch, lineStart - stretch);
             stretch = lineStart;
             if (lineStart == piece.data()) {
-                quotesHeld_ = quotesBefore;
-                fromMatched_ = fromBefore;
+                start_ = startBefore;
                 ReleaseHeld(quote);
             } else if (quote) {
                 out_.Append('>');
@@ -130,8 +127,7 @@ void BodyQuoter::FeedLines(QByteArrayView piece)
         }
         heldBefore = false;
         atLineStart_ = false;
-        quotesHeld_ = 0;
-        fromMatched_ = 0;
+        start_.Reset();
     };
 
     while (p < end) {
@@ -146,16 +142,11 @@ void BodyQuoter::FeedLines(QByteArrayView piece)
             stretch = p;
         }
         if (atLineStart_) {
-            if (fromMatched_ == 0 && *p == '>') {
-                ++quotesHeld_;
+            const FromLineStart::Verdict verdict = start_.Step(*p);
+            if (verdict != FromLineStart::Verdict::Other) {
                 ++p;
-                endsWithCrBreak_ = false;
-                continue;
-            }
-            if (*p == FromSpace[fromMatched_]) {
-                ++p;
-                endsWithCrBreak_ = false;
-                if (++fromMatched_ == FromSpaceLength)
+                endsWithBreak_ = false;
+                if (verdict == FromLineStart::Verdict::FromLine)
                     decide(true);
                 continue;
             }
@@ -163,13 +154,18 @@ void BodyQuoter::FeedLines(QByteArrayView piece)
         }
         const char *stop = FindBreak(p, end);
         if (stop > p) {
-            endsWithCrBreak_ = false;
+            endsWithBreak_ = false;
             p = stop;
         }
         if (p == end)
             break;
+        if (*p == '\n') {  // alone: the LF of a CR LF was taken above
+            out_.Append(stretch, p - stretch);
+            out_.Append('\r');
+            stretch = p;
+        }
         afterCr_ = *p == '\r';
-        endsWithCrBreak_ = afterCr_;
+        endsWithBreak_ = true;
         lineStart = ++p;
         atLineStart_ = true;
     }
@@ -186,13 +182,12 @@ void BodyQuoter::Finish()
         out_.Append('\n');
     else if (atLineStart_)
         ReleaseHeld(false);
-    if (anyBody_ && !endsWithCrBreak_ && !(lfEndsLines_ && endsWithLf_)) {
+    if (anyBody_ && !endsWithBreak_) {
         out_.Append('\r');
         out_.Append('\n');
     }
     envelope_ = Envelope::Done;
     atLineStart_ = afterCr_ = anyBody_ = false;
-    quotesHeld_ = 0;
-    fromMatched_ = 0;
-    endsWithCrBreak_ = true;
+    start_.Reset();
+    endsWithBreak_ = true;
 }

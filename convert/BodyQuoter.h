@@ -1,5 +1,6 @@
 #pragma once
 
+#include "convert/FromLine.h"
 #include "convert/OutputPieces.h"
 
 #include <QByteArray>
@@ -9,11 +10,10 @@
 // the pieces may be cut anywhere, even between CR and LF or inside "From ",
 // and the output is the same byte for byte as for the whole message at once.
 //
-// A line ends at CR or CR LF (a lone LF stays inside its line); every line is
-// written with CR LF after it, and a message ending in a break gets no extra
-// empty line. A leading "From " envelope line is left out. A line beginning
-// with ">"s then "From " gets one more ">" in front, where a line begins at the
-// start and after every CR, CR LF or LF.
+// A line ends at CR LF, a lone CR or a lone LF; every line is written with
+// CR LF after it, and a message ending in a break gets no extra empty line.
+// A leading "From " envelope line is left out. A line beginning with ">"s
+// then "From " gets one more ">" in front (FromLineStart's rule).
 //
 //     QByteArray body;
 //     OutputPieces out(64 * 1024, [&](QByteArrayView piece) { body.append(piece); });
@@ -24,10 +24,6 @@
 class BodyQuoter {
 public:
     explicit BodyQuoter(OutputPieces &out) : out_(out) {}
-    // For records whose line ends become LF alone (the CRs are taken out
-    // after the quoter): a lone LF ends a line too, so a message ending in
-    // one gets no extra line end either.
-    BodyQuoter(OutputPieces &out, bool lfEndsLines) : out_(out), lfEndsLines_(lfEndsLines) {}
 
     void Feed(QByteArrayView piece);
     // After the last piece: what was held back to decide on goes to out, which
@@ -53,15 +49,13 @@ private:
     QByteArray envelopeSpaces_;  // between "From " and the first other byte; only a "From :" field keeps them
 
     // Most bytes go out as they came, in long stretches; only a ">" before a
-    // "From " line and an LF after a lone CR are added. The first bytes of a
-    // line are held at the end of a piece until they are known to need the ">"
-    // or not; they can only be ">"s and the start of "From ", so counts keep them.
+    // "From " line, an LF after a lone CR and a CR before a lone LF are added.
+    // The first bytes of a line are held at the end of a piece until they are
+    // known to need the ">" or not; they can only be ">"s and the start of
+    // "From ", so counts keep them.
     bool atLineStart_ = true;
-    qint64 quotesHeld_ = 0;      // ">"s at the start of the line
-    int fromMatched_ = 0;        // bytes of "From " after them
+    FromLineStart start_;        // the line's first bytes, held
     bool afterCr_ = false;       // a CR went out; an LF next belongs to it
     bool anyBody_ = false;
-    bool endsWithCrBreak_ = false;
-    bool lfEndsLines_ = false;
-    bool endsWithLf_ = false;
+    bool endsWithBreak_ = false;
 };

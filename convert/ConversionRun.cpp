@@ -1,8 +1,8 @@
 #include "convert/ConversionRun.h"
 
-#include "convert/BodyQuoter.h"
 #include "convert/DuplicateCheck.h"
 #include "convert/EmlMessage.h"
+#include "convert/EnvelopeLine.h"
 #include "convert/HeaderBlock.h"
 #include "convert/MboxFile.h"
 #include "convert/MboxRecord.h"
@@ -38,6 +38,7 @@ struct RunState {
     QString lastMboxFile;        // the entry last done, for the observer
     qint64 lastRecordBytes = 0;
     bool lastSkipped = false;    // the entry last done was already in its mbox
+    qint64 lastMatch = -1;       // where, when it was
     KnownIdentities known;       // with skipDuplicates
     int lastError = 0;           // the errno behind the entry last done's failure, when known
     OwnMboxes ownMboxes;
@@ -50,20 +51,20 @@ bool EndsTheRun(int error)
     return error == ENOSPC || error == EDQUOT || error == EROFS;
 }
 
-QByteArray WithLfEnd(QByteArray line)
+// A header block starts with a field name and a colon, after any envelope
+// line; anything else is not a message on its own, and in an mbox a mail
+// program may take it for the end of the record before it.
+bool StartsWithHeaderField(QByteArrayView message)
 {
-    if (line.endsWith("\r\n"))
-        line.remove(line.size() - 2, 1);
-    return line;
-}
-
-void AppendWithoutCrs(OutputPieces &out, QByteArrayView piece)
-{
-    while (!piece.isEmpty()) {
-        const qsizetype cr = piece.indexOf('\r');
-        out.Append(piece.first(cr < 0 ? piece.size() : cr));
-        piece = cr < 0 ? QByteArrayView() : piece.sliced(cr + 1);
-    }
+    message = message.sliced(FindEnvelopeLine(message).lengthWithBreak);
+    qsizetype at = 0;
+    while (at < message.size() && message[at] > ' ' && message[at] <= '~' && message[at] != ':')
+        ++at;
+    if (at == 0)
+        return false;
+    while (at < message.size() && (message[at] == ' ' || message[at] == '\t'))
+        ++at;
+    return at < message.size() && message[at] == ':';
 }
 
 OutputTarget TargetOf(const ConversionEntry &entry, const ConversionRules &rules)
@@ -92,9 +93,11 @@ QString ConvertOne(const ConversionEntry &entry, const ConversionRules &rules, C
         return reader.failure();
     yielder.Yield();
 
+    if (!StartsWithHeaderField(run.piece))
+        observer.MessageWarning(sourcePath, QStringLiteral("no header fields at its start: mail programs may join it to the message before it"));
     EmlMessage header;
     header.LoadFromBytes(run.piece, reader.modified());
-    const QByteArray separator = SeparatorLine(header.GetSender(), header.GetDate());
+    const QByteArray separator = SeparatorLine(header.GetSender(), header.GetDate(), rules.lfLineEnds);
 
     // Made only now: a folder none of whose messages can be read stays unmade.
     if (target.folder != run.lastFolderMade) {
@@ -111,6 +114,7 @@ QString ConvertOne(const ConversionEntry &entry, const ConversionRules &rules, C
     if (!run.appender || run.appender->path() != target.file) {
         run.appender.reset();
         run.appender.emplace(target.file, AppendRules{.lockWait = rules.lockWait,
+                                                      .lockLease = rules.lockLease,
                                                       .betweenChunks = [&yielder] { yielder.Yield(); },
                                                       .lfLineEnds = rules.lfLineEnds,
                                                       .followLink = entry.mboxNamedByUser});
@@ -118,35 +122,29 @@ QString ConvertOne(const ConversionEntry &entry, const ConversionRules &rules, C
     QByteArray identity;
     std::function<bool()> alreadyThere;
     if (rules.skipDuplicates) {
-        identity = SourceIdentity(sourcePath, run.piece, reader.size(), [&] { yielder.Yield(); });
-        alreadyThere = [&] { return run.known.Contains(target.file, identity, [&] { yielder.Yield(); }); };
+        identity = SourceIdentity(sourcePath, run.piece, reader.size(), rules.duplicates, [&] { yielder.Yield(); });
+        alreadyThere = [&] {
+            run.lastMatch = run.known.Find(target.file, identity, [&] { yielder.Yield(); });
+            return run.lastMatch != KnownIdentities::NotThere;
+        };
     }
-    const AppendOutcome outcome = run.appender->Append(rules.lfLineEnds ? WithLfEnd(separator) : separator,
-                                                       [&](OutputPieces &out) {
-        // LF line ends: the quoter ends every line in CR LF and writes no other
-        // CR, so without the CRs each line ends in LF alone.
-        std::optional<OutputPieces> withoutCrs;
-        if (rules.lfLineEnds)
-            withoutCrs.emplace(QuoteSlice, [&out](QByteArrayView piece) { AppendWithoutCrs(out, piece); });
-        BodyQuoter quoter(withoutCrs ? *withoutCrs : out, rules.lfLineEnds);
+    const AppendOutcome outcome = run.appender->Append(separator, [&](OutputPieces &out) {
+        RecordBody body(out, rules.lfLineEnds);
         while (!run.piece.isEmpty()) {
             const QByteArrayView piece(run.piece);
             for (qsizetype at = 0; at < piece.size(); at += QuoteSlice) {
                 if (at > 0) {
-                    report(quoter.BytesIn());
+                    report(body.BytesIn());
                     yielder.Yield();
                 }
-                quoter.Feed(piece.sliced(at, qMin(QuoteSlice, piece.size() - at)));
+                body.Feed(piece.sliced(at, qMin(QuoteSlice, piece.size() - at)));
             }
-            report(quoter.BytesIn());
+            report(body.BytesIn());
             yielder.Yield();
             if (!reader.Next(run.piece, MessageReader::StreamPieceSize))
                 return reader.failure();
         }
-        quoter.Finish();
-        if (withoutCrs)
-            withoutCrs->Flush();
-        out.Append(rules.lfLineEnds ? QByteArrayView("\n") : QByteArrayView("\r\n"));
+        body.Finish();
         return QString();
     }, alreadyThere);
     for (const QString &note : outcome.notes) {
@@ -165,7 +163,7 @@ QString ConvertOne(const ConversionEntry &entry, const ConversionRules &rules, C
     }
     run.lastRecordBytes = outcome.bytes;
     if (rules.skipDuplicates)
-        run.known.Add(target.file, identity);
+        run.known.Appended(target.file, identity, outcome.offset, outcome.bytes);
     if (!run.mboxFilesSeen.contains(target.file)) {
         run.mboxFilesSeen.insert(target.file);
         run.mboxFiles.append(target.file);
@@ -229,6 +227,7 @@ ConversionResult ConvertEntries(const QList<ConversionEntry> &entries, const Con
     const RunInProgress running;
     ConversionResult result;
     RunState run;
+    run.known = KnownIdentities(rules.duplicates);
     result.total = int(entries.size());
     QSet<QString> targets;
     for (qsizetype k = 0; k < entries.size(); ++k) {
@@ -259,7 +258,7 @@ ConversionResult ConvertEntries(const QList<ConversionEntry> &entries, const Con
         }
         if (failure.isEmpty() && run.lastSkipped) {
             ++result.skipped;
-            observer.MessageSkipped(sourcePath, run.lastMboxFile);
+            observer.MessageSkipped(sourcePath, run.lastMboxFile, run.lastMatch);
         } else if (failure.isEmpty()) {
             ++result.written;
             observer.MessageWritten(sourcePath, run.lastMboxFile, run.lastRecordBytes);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "convert/MessageIdentity.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -25,7 +27,14 @@ public:
         Q_UNUSED(source) Q_UNUSED(mboxFile) Q_UNUSED(recordBytes)
     }
     virtual void MessageFailed(const QString &source, const QString &reason) { Q_UNUSED(source) Q_UNUSED(reason) }
-    virtual void MessageSkipped(const QString &source, const QString &mboxFile) { Q_UNUSED(source) Q_UNUSED(mboxFile) }
+    // A copy of the message is already in mboxFile: its record begins at
+    // byte matchOffset (from an earlier run, this one or another program).
+    virtual void MessageSkipped(const QString &source, const QString &mboxFile, qint64 matchOffset)
+    {
+        Q_UNUSED(source) Q_UNUSED(mboxFile) Q_UNUSED(matchOffset)
+    }
+    // Something about a message that was written all the same, that the user may want to know.
+    virtual void MessageWarning(const QString &source, const QString &text) { Q_UNUSED(source) Q_UNUSED(text) }
     // A repair made to an mbox file before appending to it, as it happens: an
     // interrupted run returns no result to find it in.
     virtual void MboxRepaired(const QString &mboxFile, const QString &text) { Q_UNUSED(mboxFile) Q_UNUSED(text) }
@@ -64,6 +73,9 @@ struct ConversionRules {
     // How long to wait for another program's lock on an mbox, once per mbox:
     // when it runs out, the mbox's other messages fail at once as well.
     std::chrono::milliseconds lockWait = std::chrono::seconds(30);
+    // How long an mbox's locks are kept from one of its records to the next.
+    std::chrono::milliseconds lockLease = std::chrono::milliseconds(500);
+    DuplicateRule duplicates = DuplicateRule::ExactCopy;
 };
 
 struct ConversionResult {

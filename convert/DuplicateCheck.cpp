@@ -4,7 +4,11 @@
 #include "convert/MboxIdentities.h"
 #include "convert/MessageIdentity.h"
 #include "convert/MessageReader.h"
+#include "modules/FileNames.h"
 #include "modules/RunTimeError.h"
+
+#include <cerrno>
+#include <sys/stat.h>
 
 namespace {
 
@@ -15,33 +19,58 @@ void Feed(MessageIdentity &identity, LineSplitter &lines, QByteArrayView piece)
 
 } // namespace
 
-bool KnownIdentities::Contains(const QString &mboxFile, const QByteArray &identity,
-                               const std::function<void()> &betweenPieces)
+qint64 KnownIdentities::Find(const QString &mboxFile, const QByteArray &identity,
+                            const std::function<void()> &betweenPieces)
 {
-    auto found = known_.find(mboxFile);
-    if (found == known_.end()) {
-        QSet<QByteArray> identities;
-        const QString failure = ReadMboxIdentities(mboxFile, [&](const QByteArray &one) { identities.insert(one); },
-                                                   betweenPieces);
-        if (!failure.isEmpty())
+    Mbox &box = known_[mboxFile];
+    struct stat info {};
+    if (::stat(NativeName(mboxFile).constData(), &info) != 0) {
+        if (errno != ENOENT)
             throw RunTimeError(ErrorNumber::PathFileAccess,
-                               QStringLiteral("cannot read the mbox file for the messages in it: ") + failure);
-        found = known_.insert(mboxFile, identities);
+                               QStringLiteral("cannot read the mbox file for the messages in it: ") + SystemReason(errno));
+        if (box.readTo > 0)  // gone since it was read; what a dry run listed for it stays
+            box = Mbox();
+    } else {
+        if (info.st_dev != box.device || info.st_ino != box.inode || info.st_size < box.readTo) {
+            box = Mbox();
+            box.device = info.st_dev;
+            box.inode = info.st_ino;
+        }
+        if (info.st_size > box.readTo) {
+            const MboxScan scan = ReadMboxIdentities(mboxFile, [&](const QByteArray &one, qint64 offset) {
+                if (!box.offsets.contains(one))
+                    box.offsets.insert(one, offset);
+            }, rule_, box.readTo, betweenPieces);
+            if (!scan.failure.isEmpty())
+                throw RunTimeError(ErrorNumber::PathFileAccess,
+                                   QStringLiteral("cannot read the mbox file for the messages in it: ") + scan.failure);
+            box.readTo = scan.end;
+        }
     }
-    return found->contains(identity);
+    return box.offsets.value(identity, NotThere);
 }
 
-void KnownIdentities::Add(const QString &mboxFile, const QByteArray &identity)
+void KnownIdentities::Appended(const QString &mboxFile, const QByteArray &identity, qint64 offset, qint64 bytes)
 {
-    known_[mboxFile].insert(identity);
+    Mbox &box = known_[mboxFile];
+    if (!box.offsets.contains(identity))
+        box.offsets.insert(identity, offset);
+    box.readTo += bytes;
 }
 
-QByteArray SourceIdentity(const QString &path, QByteArrayView firstPiece, qint64 fileSize,
+void KnownIdentities::Listed(const QString &mboxFile, const QByteArray &identity)
+{
+    Mbox &box = known_[mboxFile];
+    if (!box.offsets.contains(identity))
+        box.offsets.insert(identity, ListedEarlier);
+}
+
+QByteArray SourceIdentity(const QString &path, QByteArrayView firstPiece, qint64 fileSize, DuplicateRule rule,
                           const std::function<void()> &betweenPieces)
 {
     // The envelope line, which the record leaves out, is always within the first piece.
     const qsizetype envelope = FindEnvelopeLine(firstPiece).lengthWithBreak;
-    MessageIdentity identity;
+    MessageIdentity identity(rule);
     LineSplitter lines;
     Feed(identity, lines, firstPiece.sliced(envelope));
     if (identity.Known() || firstPiece.size() >= fileSize)
@@ -64,4 +93,18 @@ QByteArray SourceIdentity(const QString &path, QByteArrayView firstPiece, qint64
     if (!reader.ok())
         throw RunTimeError(ErrorNumber::PathFileAccess, reader.failure());
     return identity.Finish();
+}
+
+qint64 FindCopyOf(const QString &path, const QString &mboxFile, KnownIdentities &known,
+                  const std::function<void()> &betweenPieces)
+{
+    MessageReader reader(path);
+    QByteArray firstPiece;
+    if (!reader.ok() || !reader.Next(firstPiece))
+        throw RunTimeError(ErrorNumber::PathFileAccess, reader.failure());
+    const QByteArray identity = SourceIdentity(path, firstPiece, reader.size(), known.rule(), betweenPieces);
+    const qint64 found = known.Find(mboxFile, identity, betweenPieces);
+    if (found == KnownIdentities::NotThere)
+        known.Listed(mboxFile, identity);
+    return found;
 }

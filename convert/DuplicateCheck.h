@@ -1,28 +1,58 @@
 #pragma once
 
+#include "convert/MessageIdentity.h"
+
 #include <QByteArray>
 #include <QHash>
-#include <QSet>
 #include <QString>
 #include <functional>
+#include <sys/types.h>
 
-// The identities (see MessageIdentity) already in each mbox a run appends to:
-// read from the file the first time the run asks about it, which it does
-// under the mbox's lock, and kept up to date as the run appends.
+// The identities (see MessageIdentity) in each mbox a run appends to, and
+// where each one's first record begins. The run asks under the mbox's lock;
+// the file is read the first time, and after that only what was appended
+// since this run last looked (by another run or program); a file that shrank
+// or was replaced is read again from its start.
 class KnownIdentities {
 public:
-    // Throws RunTimeError when the mbox cannot be read. betweenPieces is a
-    // yield point while it is.
-    bool Contains(const QString &mboxFile, const QByteArray &identity, const std::function<void()> &betweenPieces);
-    void Add(const QString &mboxFile, const QByteArray &identity);
+    static constexpr qint64 NotThere = -1;
+    static constexpr qint64 ListedEarlier = -2;  // see Listed
+
+    explicit KnownIdentities(DuplicateRule rule = DuplicateRule::ExactCopy) : rule_(rule) {}
+
+    // The offset of the first record with that identity, or NotThere. Throws
+    // RunTimeError when the mbox cannot be read. betweenPieces is a yield
+    // point while it is.
+    qint64 Find(const QString &mboxFile, const QByteArray &identity, const std::function<void()> &betweenPieces);
+    // A record appended right after Find, at offset, growing the file by
+    // bytes (the line ends added before it included).
+    void Appended(const QString &mboxFile, const QByteArray &identity, qint64 offset, qint64 bytes);
+    // For a run that writes nothing: a message with this identity would be
+    // appended, so later ones are copies (Find gives ListedEarlier for them).
+    void Listed(const QString &mboxFile, const QByteArray &identity);
+
+    DuplicateRule rule() const { return rule_; }
 
 private:
-    QHash<QString, QSet<QByteArray>> known_;
+    struct Mbox {
+        QHash<QByteArray, qint64> offsets;
+        qint64 readTo = 0;
+        dev_t device = 0;
+        ino_t inode = 0;
+    };
+    DuplicateRule rule_;
+    QHash<QString, Mbox> known_;
 };
 
 // The identity of a message file whose first piece has been read. The rest
 // is read (from the start, in pieces) only when the first piece does not
-// settle it: no Message-ID in a header block that ends within it. Throws
-// RunTimeError when the file cannot be read.
-QByteArray SourceIdentity(const QString &path, QByteArrayView firstPiece, qint64 fileSize,
+// settle it. Throws RunTimeError when the file cannot be read.
+QByteArray SourceIdentity(const QString &path, QByteArrayView firstPiece, qint64 fileSize, DuplicateRule rule,
                           const std::function<void()> &betweenPieces);
+
+// For a run that writes nothing and locks nothing: where a copy of the
+// message file at path is in mboxFile (see KnownIdentities::Find); when there
+// is none, the message is taken as appended (KnownIdentities::Listed).
+// Throws RunTimeError when the message or the mbox cannot be read.
+qint64 FindCopyOf(const QString &path, const QString &mboxFile, KnownIdentities &known,
+                  const std::function<void()> &betweenPieces);

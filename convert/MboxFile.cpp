@@ -318,6 +318,7 @@ AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest 
     wholeEnd_ = lengthBefore + written;
     outcome.written = true;
     outcome.bytes = written;
+    outcome.offset = lengthBefore + fill.size();
     return outcome;
 }
 

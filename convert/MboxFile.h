@@ -45,6 +45,7 @@ struct AppendOutcome {
     qint64 bytes = 0;      // what the file grew by, when written
     int error = 0;         // the system's error behind reason, when there is one (ENOSPC, EROFS...)
     bool lockFailed = false;  // the reason is the lock's; it holds for the mbox's other records too
+    qint64 offset = -1;    // where the record begins in the file, when written
 };
 
 // Writes the rest of a record, in as many pieces as it likes. Returns why the

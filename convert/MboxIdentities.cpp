@@ -6,17 +6,18 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 constexpr qsizetype ReadPiece = 1024 * 1024;
-// A line of thousands of ">" is no quoted "From " line anyone wrote: it is
-// taken as it is rather than counted on.
-constexpr qsizetype MostQuotes = 4096;
+constexpr qsizetype QuotesAtOnce = 4096;
 } // namespace
 
 void MboxIdentityReader::Feed(QByteArrayView piece)
 {
+    piece_ = piece.data();
     lines_.Feed(piece, [this](QByteArrayView text) { Text(text); }, [this] { LineEnd(); });
+    position_ += piece.size();
 }
 
 void MboxIdentityReader::Text(QByteArrayView text)
@@ -24,37 +25,38 @@ void MboxIdentityReader::Text(QByteArrayView text)
     if (atLineStart_) {
         atLineStart_ = false;
         deciding_ = true;
-        quotes_ = 0;
-        head_.clear();
+        lineOffset_ = position_ + (text.data() - piece_);
+        start_.Reset();
     }
     while (deciding_ && !text.isEmpty()) {
-        const char byte = text.front();
-        text = text.sliced(1);
-        if (head_.isEmpty() && byte == '>' && quotes_ < MostQuotes) {
-            ++quotes_;
-            continue;
+        const FromLineStart::Verdict verdict = start_.Step(text.front());
+        if (verdict == FromLineStart::Verdict::Other) {
+            Decide(false);
+            break;
         }
-        head_ += byte;
-        if (head_.size() == 5)
-            Decide();
+        text = text.sliced(1);
+        if (verdict == FromLineStart::Verdict::FromLine)
+            Decide(true);
     }
     Emit(text);
 }
 
-void MboxIdentityReader::Decide()
+void MboxIdentityReader::Decide(bool fromLine)
 {
     deciding_ = false;
-    const bool from = head_ == "From ";
-    if (from && quotes_ == 0) {
+    if (fromLine && start_.quotes() == 0) {
         if (inMessage_)
-            found_(message_.Finish());
+            found_(message_.Finish(), recordOffset_);
         message_.Reset();
         inMessage_ = true;
         inSeparator_ = true;
+        recordOffset_ = lineOffset_;
         return;
     }
-    Emit(QByteArray(from ? quotes_ - 1 : quotes_, '>'));
-    Emit(head_);
+    static const QByteArray quotes(QuotesAtOnce, '>');
+    for (qint64 left = fromLine ? start_.quotes() - 1 : start_.quotes(); left > 0; left -= QuotesAtOnce)
+        Emit(QByteArrayView(quotes).first(qMin<qint64>(left, QuotesAtOnce)));
+    Emit(QByteArrayView(FromLineStart::FromSpace, start_.matched()));
 }
 
 void MboxIdentityReader::Emit(QByteArrayView text)
@@ -66,7 +68,7 @@ void MboxIdentityReader::Emit(QByteArrayView text)
 void MboxIdentityReader::LineEnd()
 {
     if (deciding_)
-        Decide();
+        Decide(false);
     if (inMessage_ && !inSeparator_)
         message_.EndLine();
     inSeparator_ = false;
@@ -76,40 +78,53 @@ void MboxIdentityReader::LineEnd()
 void MboxIdentityReader::Finish()
 {
     if (deciding_)
-        Decide();
+        Decide(false);
     if (inMessage_)
-        found_(message_.Finish());
+        found_(message_.Finish(), recordOffset_);
     inMessage_ = false;
 }
 
-QString ReadMboxIdentities(const QString &mboxPath, const MboxIdentityReader::Found &found,
-                           const std::function<void()> &betweenPieces)
+MboxScan ReadMboxIdentities(const QString &mboxPath, const MboxIdentityReader::Found &found, DuplicateRule rule,
+                            qint64 from, const std::function<void()> &betweenPieces)
 {
+    MboxScan scan;
+    scan.end = from;
     // O_NONBLOCK: a FIFO in the mbox's place must not stall the run.
     FileDescriptor fd(::open(NativeName(mboxPath).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (fd.get() < 0)
-        return errno == ENOENT ? QString() : SystemReason(errno);
+    if (fd.get() < 0) {
+        if (errno != ENOENT)
+            scan.failure = SystemReason(errno);
+        return scan;
+    }
     struct stat info {};
-    if (::fstat(fd.get(), &info) != 0)
-        return SystemReason(errno);
-    if (!S_ISREG(info.st_mode))
-        return QStringLiteral("the mbox file is not a regular file");
+    if (::fstat(fd.get(), &info) != 0) {
+        scan.failure = SystemReason(errno);
+        return scan;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        scan.failure = QStringLiteral("the mbox file is not a regular file");
+        return scan;
+    }
+    scan.device = info.st_dev;
+    scan.inode = info.st_ino;
 
-    MboxIdentityReader reader(found);
+    MboxIdentityReader reader(found, rule, from);
     QByteArray piece(ReadPiece, Qt::Uninitialized);
     for (;;) {
-        const ssize_t got = ::read(fd.get(), piece.data(), size_t(piece.size()));
+        const ssize_t got = ::pread(fd.get(), piece.data(), size_t(piece.size()), off_t(scan.end));
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            return SystemReason(errno);
+            scan.failure = SystemReason(errno);
+            return scan;
         }
         if (got == 0)
             break;
+        scan.end += got;
         reader.Feed(QByteArrayView(piece.constData(), got));
         if (betweenPieces)
             betweenPieces();
     }
     reader.Finish();
-    return {};
+    return scan;
 }

@@ -1,6 +1,5 @@
 #include "convert/MboxRecord.h"
 
-#include "convert/BodyQuoter.h"
 
 namespace {
 
@@ -41,9 +40,44 @@ QByteArray FormatSeparatorDate(const QDateTime &date)
     return text;
 }
 
-QByteArray SeparatorLine(const QString &sender, const QDateTime &date)
+QByteArray SeparatorLine(const QString &sender, const QDateTime &date, bool lfLineEnds)
 {
-    return "From " + sender.toUtf8() + ' ' + FormatSeparatorDate(date) + "\r\n";
+    return "From " + sender.toUtf8() + ' ' + FormatSeparatorDate(date) + (lfLineEnds ? "\n" : "\r\n");
+}
+
+namespace {
+
+void AppendWithoutCrs(OutputPieces &out, QByteArrayView piece)
+{
+    while (!piece.isEmpty()) {
+        const qsizetype cr = piece.indexOf('\r');
+        out.Append(piece.first(cr < 0 ? piece.size() : cr));
+        piece = cr < 0 ? QByteArrayView() : piece.sliced(cr + 1);
+    }
+}
+
+OutputPieces &QuoterOutput(OutputPieces &out, std::optional<OutputPieces> &withoutCrs, bool lfLineEnds)
+{
+    // The quoter ends every line in CR LF and writes no other CR, so without
+    // the CRs each line ends in LF alone.
+    if (lfLineEnds)
+        withoutCrs.emplace(ProgressInterval, [&out](QByteArrayView piece) { AppendWithoutCrs(out, piece); });
+    return withoutCrs ? *withoutCrs : out;
+}
+
+} // namespace
+
+RecordBody::RecordBody(OutputPieces &out, bool lfLineEnds)
+    : out_(out), quoter_(QuoterOutput(out, withoutCrs_, lfLineEnds))
+{
+}
+
+void RecordBody::Finish()
+{
+    quoter_.Finish();
+    if (withoutCrs_)
+        withoutCrs_->Flush();
+    out_.Append(withoutCrs_ ? QByteArrayView("\n") : QByteArrayView("\r\n"));
 }
 
 qsizetype AppendBody(QByteArray &out, QByteArrayView message, const BodyProgress &progress)
@@ -61,10 +95,13 @@ qsizetype AppendBody(QByteArray &out, QByteArrayView message, const BodyProgress
     return out.size() - start;
 }
 
-QByteArray BuildRecord(const QString &sender, const QDateTime &date, QByteArrayView message)
+QByteArray BuildRecord(const QString &sender, const QDateTime &date, QByteArrayView message, bool lfLineEnds)
 {
-    QByteArray record = SeparatorLine(sender, date);
-    AppendBody(record, message);
-    record.append("\r\n");
+    QByteArray record = SeparatorLine(sender, date, lfLineEnds);
+    OutputPieces pieces(ProgressInterval, [&record](QByteArrayView piece) { record.append(piece); });
+    RecordBody body(pieces, lfLineEnds);
+    body.Feed(message);
+    body.Finish();
+    pieces.Flush();
     return record;
 }

@@ -2,6 +2,12 @@
 
 #include "convert/EnvelopeLine.h"
 
+#include <QRandomGenerator>
+#include <QtEndian>
+#include <array>
+#include <new>
+#include <xxhash.h>
+
 namespace {
 
 // A real header block is a few KB; past this the rest is taken as body.
@@ -23,6 +29,44 @@ bool IsMessageIdField(const QByteArray &field, qsizetype &valueStart)
 
 } // namespace
 
+namespace {
+
+constexpr size_t SecretSize = 192;
+static_assert(SecretSize >= XXH3_SECRET_SIZE_MIN);
+
+// Referred to by every hash state, not copied into it.
+const void *ProcessSecret()
+{
+    static const std::array<quint32, SecretSize / 4> secret = [] {
+        std::array<quint32, SecretSize / 4> words;
+        QRandomGenerator::system()->fillRange(words.data(), qsizetype(words.size()));
+        return words;
+    }();
+    return secret.data();
+}
+
+} // namespace
+
+TextHash::TextHash() : state_(XXH3_createState(), [](XXH3_state_t *state) { XXH3_freeState(state); })
+{
+    if (!state_ || XXH3_128bits_reset_withSecret(state_.get(), ProcessSecret(), SecretSize) != XXH_OK)
+        throw std::bad_alloc();
+}
+
+void TextHash::Add(QByteArrayView data)
+{
+    if (!data.isEmpty())
+        XXH3_128bits_update(state_.get(), data.data(), size_t(data.size()));
+}
+
+QByteArray TextHash::Result()
+{
+    XXH128_canonical_t canonical;
+    XXH128_canonicalFromHash(&canonical, XXH3_128bits_digest(state_.get()));
+    XXH3_128bits_reset_withSecret(state_.get(), ProcessSecret(), SecretSize);
+    return QByteArray(reinterpret_cast<const char *>(canonical.digest), sizeof canonical.digest);
+}
+
 void MessageIdentity::Add(QByteArrayView text)
 {
     if (text.isEmpty())
@@ -39,9 +83,34 @@ void MessageIdentity::Add(QByteArrayView text)
     } else if (!messageId_.isEmpty()) {
         return;  // the identity is known: the body need not be hashed
     }
-    for (; pendingBreaks_ > 0; --pendingBreaks_)
-        hash_.addData(QByteArrayView("\n", 1));
-    hash_.addData(text);
+    for (; pendingBreaks_ > 0; --pendingBreaks_) {
+        if (gathered_ == GatherSize)
+            HashGathered();
+        gather_[gathered_++] = '\n';
+    }
+    Hash(text);
+}
+
+void MessageIdentity::HashGathered()
+{
+    hashed_ += gathered_;
+    hash_.Add(QByteArrayView(gather_.get(), gathered_));
+    gathered_ = 0;
+}
+
+// Lines are short: gathered, they reach the hash in a few long calls rather
+// than two calls a line.
+void MessageIdentity::Hash(QByteArrayView text)
+{
+    if (gathered_ + text.size() > GatherSize)
+        HashGathered();
+    if (text.size() >= GatherSize) {
+        hashed_ += text.size();
+        hash_.Add(text);
+    } else {
+        std::memcpy(gather_.get() + gathered_, text.data(), size_t(text.size()));
+        gathered_ += text.size();
+    }
 }
 
 void MessageIdentity::EndLine()
@@ -79,13 +148,16 @@ QByteArray MessageIdentity::Finish()
     }
     if (!messageId_.isEmpty())
         return "id:" + messageId_;
-    return "sha256:" + hash_.result();
+    HashGathered();
+    char length[8];
+    qToBigEndian(hashed_, length);
+    return "text:" + QByteArray(length, sizeof length) + hash_.Result();
 }
 
-QByteArray IdentityOfMessage(QByteArrayView message)
+QByteArray IdentityOfMessage(QByteArrayView message, DuplicateRule rule)
 {
     message = message.sliced(FindEnvelopeLine(message).lengthWithBreak);
-    MessageIdentity identity;
+    MessageIdentity identity(rule);
     LineSplitter lines;
     lines.Feed(message, [&](QByteArrayView text) { identity.Add(text); }, [&] { identity.EndLine(); });
     return identity.Finish();
@@ -93,9 +165,11 @@ QByteArray IdentityOfMessage(QByteArrayView message)
 
 void MessageIdentity::Reset()
 {
-    hash_.reset();
+    hash_.Result();
+    hashed_ = 0;
+    gathered_ = 0;
     pendingBreaks_ = 0;
-    inHeader_ = true;
+    inHeader_ = rule_ == DuplicateRule::MessageId;
     headerBytes_ = 0;
     lineLength_ = 0;
     line_.clear();

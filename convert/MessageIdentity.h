@@ -2,34 +2,69 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QCryptographicHash>
 #include <cstring>
+#include <memory>
+
+struct XXH3_state_s;
+
+// XXH3's 128-bit hash: a re-run hashes every message twice (its file and its
+// record), and at tens of GB/s it costs next to nothing beside reading them;
+// the cryptographic hashes at hand are slower than that reading. Two texts
+// agree on it by chance once in 2^128; its secret is drawn at random for each
+// process (identities are never kept), so two messages cannot be made
+// beforehand to agree on it.
+class TextHash {
+public:
+    TextHash();
+    void Add(QByteArrayView data);
+    QByteArray Result();  // 16 bytes, and ready for the next text
+private:
+    std::unique_ptr<XXH3_state_s, void (*)(XXH3_state_s *)> state_;
+};
+
+// Which copies of a message --skip-duplicates takes for the same message.
+enum class DuplicateRule {
+    ExactCopy,  // the same text, line ends aside
+    MessageId,  // the same Message-ID field; a message without one as ExactCopy
+};
 
 // What makes two copies of one message the same message, for skipping
-// duplicates. A message with a Message-ID field is that field's value (runs of
-// white space made one space). Any other is a SHA-256 of its text normalised:
-// every line end (CR LF, lone CR or LF) one LF, and the line ends at its end
-// dropped. A message read back from an mbox (separator line left out, mboxrd
-// quoting undone) so gives the identity of the .eml file it was written from,
-// whichever line ends the file and the mbox use.
+// duplicates: its text normalised (every line end, CR LF, lone CR or LF, one
+// LF, and the line ends at its end dropped), hashed, and its length. A message read back from
+// an mbox (separator line left out, mboxrd quoting undone) so gives the
+// identity of the .eml file it was written from, whichever line ends the file
+// and the mbox use. Under DuplicateRule::MessageId a message with a
+// Message-ID field is that field's value instead (runs of white space made
+// one space): real mail reuses IDs, so this can take different messages for
+// copies.
 class MessageIdentity {
 public:
+    explicit MessageIdentity(DuplicateRule rule = DuplicateRule::ExactCopy)
+        : rule_(rule), inHeader_(rule == DuplicateRule::MessageId) {}
     // Part of a line, without any CR or LF.
     void Add(QByteArrayView text);
     void EndLine();
-    // "id:" + the Message-ID, or "sha256:" + the hash's 32 bytes.
+    // "id:" + the Message-ID, or "text:" + the length's 8 bytes and the hash's 16.
     QByteArray Finish();
-    // The header block is over and held a Message-ID: the rest changes nothing.
+    // The header block is over and held a Message-ID that is the identity: the rest changes nothing.
     bool Known() const { return !inHeader_ && !messageId_.isEmpty(); }
     // Ready for the next message.
     void Reset();
 
 private:
-    void EndField();
+    static constexpr qsizetype GatherSize = 64 * 1024;
 
-    QCryptographicHash hash_{QCryptographicHash::Sha256};
+    void EndField();
+    void Hash(QByteArrayView text);
+    void HashGathered();
+
+    DuplicateRule rule_;
+    bool inHeader_;  // looking for the Message-ID
+    TextHash hash_;
+    qint64 hashed_ = 0;
+    std::unique_ptr<char[]> gather_{new char[GatherSize]};
+    qsizetype gathered_ = 0;
     qint64 pendingBreaks_ = 0;
-    bool inHeader_ = true;
     qint64 headerBytes_ = 0;
     qint64 lineLength_ = 0;
     QByteArray line_;   // the header line being read
@@ -77,4 +112,4 @@ private:
 
 // The identity of an .eml file's bytes. Its leading "From " envelope line,
 // which the mbox record leaves out, is left out here too.
-QByteArray IdentityOfMessage(QByteArrayView message);
+QByteArray IdentityOfMessage(QByteArrayView message, DuplicateRule rule = DuplicateRule::ExactCopy);

@@ -1,10 +1,9 @@
-// The record builder on any message: after mboxrd unquoting (one '>' off
-// every line that is ">"s then "From ") the body is the message with its line
-// ends normalised as MboxRecord.h says, less a leading envelope line; and no
-// line but the separator starts with "From ". Fed in pieces cut anywhere, the
-// body quoter gives the same bytes as for the whole message.
+// The record builder on any message, with CR LF and with LF line ends: after
+// mboxrd unquoting (one '>' off every line that is ">"s then "From ") the body
+// is the message with its line ends normalised as MboxRecord.h says, less a
+// leading envelope line; and no line but the separator starts with "From ".
+// Fed in pieces cut anywhere, the record is the same as for the whole message.
 #include "FuzzCheck.h"
-#include "convert/BodyQuoter.h"
 #include "convert/EnvelopeLine.h"
 #include "convert/MboxRecord.h"
 
@@ -12,16 +11,16 @@
 
 namespace {
 
-// Line ends at CR or CR LF become CR LF; a lone LF stays; a message that does
-// not end in such a break gets one.
-QByteArray Normalised(QByteArrayView message)
+// Line ends (CR LF, lone CR, lone LF) become lineEnd; a message that does not
+// end in one gets one.
+QByteArray Normalised(QByteArrayView message, QByteArrayView lineEnd)
 {
     QByteArray out;
     bool endsWithBreak = false;
     for (qsizetype i = 0; i < message.size(); ++i) {
-        if (message[i] == '\r') {
-            out.append("\r\n");
-            if (i + 1 < message.size() && message[i + 1] == '\n')
+        if (message[i] == '\r' || message[i] == '\n') {
+            out.append(lineEnd);
+            if (message[i] == '\r' && i + 1 < message.size() && message[i + 1] == '\n')
                 ++i;
             endsWithBreak = true;
         } else {
@@ -30,7 +29,7 @@ QByteArray Normalised(QByteArrayView message)
         }
     }
     if (!message.isEmpty() && !endsWithBreak)
-        out.append("\r\n");
+        out.append(lineEnd);
     return out;
 }
 
@@ -57,11 +56,11 @@ QByteArray Unquoted(QByteArrayView body)
 
 // Piece lengths from 1 to 16 bytes, drawn from the message itself, so every
 // input cuts its own way and a finding replays the same.
-QByteArray FedInPieces(QByteArrayView message)
+QByteArray FedInPieces(QByteArrayView message, bool lf)
 {
-    QByteArray body;
-    OutputPieces out(7, [&](QByteArrayView piece) { body.append(piece); });
-    BodyQuoter quoter(out);
+    QByteArray record = SeparatorLine(QStringLiteral("s@x.org"), QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC), lf);
+    OutputPieces out(7, [&](QByteArrayView piece) { record.append(piece); });
+    RecordBody quoter(out, lf);
     quint32 state = 2166136261u;
     for (char c : message)
         state = (state ^ quint8(c)) * 16777619u;
@@ -74,7 +73,7 @@ QByteArray FedInPieces(QByteArrayView message)
     }
     quoter.Finish();
     out.Flush();
-    return body;
+    return record;
 }
 
 } // namespace
@@ -84,17 +83,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     static const QString sender = QStringLiteral("s@x.org");
     static const QDateTime date = QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC);
     const QByteArrayView message(reinterpret_cast<const char *>(data), qsizetype(size));
-    const QByteArray record = BuildRecord(sender, date, message);
+    const QByteArrayView withoutEnvelope = message.sliced(FindEnvelopeLine(message).lengthWithBreak);
+    for (const bool lf : {false, true}) {
+        const QByteArrayView lineEnd = lf ? QByteArrayView("\n") : QByteArrayView("\r\n");
+        const QByteArray record = BuildRecord(sender, date, message, lf);
+        const QByteArray separator = SeparatorLine(sender, date, lf);
+        Require(record.startsWith(separator) && record.size() >= separator.size() + lineEnd.size()
+                    && record.endsWith(lineEnd), "separator line, body, closing line");
+        Require(!lf || !record.contains('\r'), "no CR in a record of LF lines");
+        for (qsizetype i = 1; i < record.size(); ++i)
+            Require(!IsLineStart(record, i) || !record.sliced(i).startsWith("From "), "no other line starts with \"From \"");
 
-    const QByteArray separator = SeparatorLine(sender, date);
-    Require(record.startsWith(separator) && record.size() >= separator.size() + 2 && record.endsWith("\r\n"),
-            "separator line, body, closing line");
-    for (qsizetype i = 1; i < record.size(); ++i)
-        Require(!IsLineStart(record, i) || !record.sliced(i).startsWith("From "), "no other line starts with \"From \"");
-
-    const QByteArrayView body = QByteArrayView(record).sliced(separator.size(), record.size() - separator.size() - 2);
-    Require(Unquoted(body) == Normalised(message.sliced(FindEnvelopeLine(message).lengthWithBreak)),
-            "unquoted body is the normalised message");
-    Require(FedInPieces(message) == body, "the body is the same fed in pieces");
+        const QByteArrayView body = QByteArrayView(record).sliced(separator.size(), record.size() - separator.size() - lineEnd.size());
+        Require(Unquoted(body) == Normalised(withoutEnvelope, lineEnd), "unquoted body is the normalised message");
+        Require(FedInPieces(message, lf) == record, "the record is the same fed in pieces");
+    }
     return 0;
 }

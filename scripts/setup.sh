@@ -7,6 +7,7 @@ cd "$(dirname "$0")/.."
 packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins libgmime-3.0-dev
+    libxxhash-dev  # a hash as fast as reading, for --skip-duplicates
     fonts-wine
     xvfb xauth imagemagick python3
     time  # the benchmarks read peak memory through it

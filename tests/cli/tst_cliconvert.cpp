@@ -104,6 +104,9 @@ private Q_SLOTS:
         QTest::newRow("option without its value") << QStringList{QStringLiteral("a.eml"), QStringLiteral("-o")} << QByteArray();
         QTest::newRow("bad line ends") << QStringList{QStringLiteral("--line-endings"), QStringLiteral("cr"), QStringLiteral("a.eml"), QStringLiteral("-o"), QStringLiteral("out")} << QByteArray();
         QTest::newRow("bad progress") << QStringList{QStringLiteral("--progress"), QStringLiteral("often"), QStringLiteral("a.eml"), QStringLiteral("-o"), QStringLiteral("out")} << QByteArray();
+        QTest::newRow("bad duplicate rule") << QStringList{QStringLiteral("--skip-duplicates"), QStringLiteral("--duplicates-by"), QStringLiteral("subject"), QStringLiteral("a.eml"), QStringLiteral("-o"), QStringLiteral("out")} << QByteArray();
+        QTest::newRow("duplicate rule without skipping") << QStringList{QStringLiteral("--duplicates-by"), QStringLiteral("message-id"), QStringLiteral("a.eml"), QStringLiteral("-o"), QStringLiteral("out")}
+                                                         << QByteArray("--duplicates-by needs --skip-duplicates\n");
         QTest::newRow("single and destination") << QStringList{QStringLiteral("--single"), QStringLiteral("x.mbox"), QStringLiteral("a.eml"), QStringLiteral("-o"), QStringLiteral("out")} << QByteArray();
     }
     void usageErrors()
@@ -170,8 +173,15 @@ private Q_SLOTS:
         const CliRun run = RunCli(arguments, tree.root());
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(FilesBelow(tree.path(QStringLiteral("cli"))), FilesBelow(tree.path(QStringLiteral("window"))));
-        QVERIFY(run.err.startsWith("converted " + QByteArray::number(paths.size()) + " of "
-                                   + QByteArray::number(paths.size()) + " messages into "));
+        // notes.txt is written all the same, and named in a warning before the summary.
+        const QList<QByteArray> lines = run.err.trimmed().split('\n');
+        QVERIFY(lines.last().startsWith("converted " + QByteArray::number(paths.size()) + " of "
+                                        + QByteArray::number(paths.size()) + " messages into "));
+        const bool notes = messages.contains(QStringLiteral("Mail/Inbox/notes.txt"));
+        QCOMPARE(lines.size(), notes ? 2 : 1);
+        if (notes)
+            QCOMPARE(lines.first(), "quorvel-convert: warning: " + QFile::encodeName(tree.path(QStringLiteral("Mail/Inbox/notes.txt")))
+                                    + ": no header fields at its start: mail programs may join it to the message before it");
         QVERIFY(run.out.isEmpty());
     }
 
@@ -226,6 +236,15 @@ private Q_SLOTS:
         // The walk is breadth first: the folder's own messages come before its subfolders'.
         const QString mbox = tree.path(QStringLiteral("out")) + tree.path(QStringLiteral("Mail/Mail.mbox"));
         QCOMPARE(lines[0], (tree.path(QStringLiteral("Mail/top.eml")) + QStringLiteral(" -> ") + mbox).toUtf8());
+
+        // A message listed twice for one mbox would be skipped the second time.
+        const CliRun twice = RunCli({QStringLiteral("--dry-run"), QStringLiteral("--skip-duplicates"), QStringLiteral("--single"),
+                                     QStringLiteral("out/one.mbox"), QStringLiteral("Mail"), QStringLiteral("Mail/top.eml")}, tree.root());
+        QCOMPARE(twice.exitCode, 0);
+        const QList<QByteArray> predicted = twice.out.trimmed().split('\n');
+        QCOMPARE(predicted.size(), 5);
+        QVERIFY2(predicted.last().contains(" -- a copy of a message listed before it"), predicted.last());
+        QVERIFY(!QFile::exists(tree.path(QStringLiteral("out"))));
     }
 
     // Whatever --progress says, no progress line goes into a pipe.
@@ -261,6 +280,7 @@ private Q_SLOTS:
         const QByteArray message = Message(5);
         QCOMPARE(::write(fd, message.constData(), size_t(message.size())), ssize_t(message.size()));
         ::close(fd);
+        tree.file(QStringLiteral("Mail/Inbox/note.eml"), "Remember the milk.\n");
         const CliRun run = RunCli({QStringLiteral("Mail"), QStringLiteral("gone.eml"), QStringLiteral("-o"), QStringLiteral("out"),
                                    QStringLiteral("--report"), QStringLiteral("report.json")}, tree.root());
         QCOMPARE(run.exitCode, 1);
@@ -271,9 +291,11 @@ private Q_SLOTS:
 import json, os, sys
 r = json.load(open('report.json', encoding='utf-8'))
 t = r['totals']
-assert (t['listed'], t['written'], t['skipped'], t['failed']) == (6, 5, 0, 1), t
+assert (t['listed'], t['written'], t['skipped'], t['failed']) == (7, 6, 0, 1), t
 assert t['bytes'] == sum(m['bytes'] for m in r['mboxes']) == sum(os.path.getsize(m['path']) for m in r['mboxes'])
-assert sum(m['records'] for m in r['mboxes']) == 5
+assert sum(m['records'] for m in r['mboxes']) == 6
+assert [w['path'] for w in r['warnings']] == [os.path.abspath('Mail/Inbox/note.eml')], r['warnings']
+assert r['warnings'][0]['what'].startswith('no header fields at its start'), r['warnings']
 assert [f['path'] for f in r['failures']] == [os.path.abspath('gone.eml')]
 odd = [m['path'] for m in r['mboxes'] if m['path'].endswith('caf\udce9.mbox')]
 assert len(odd) == 1 and os.path.exists(os.fsencode(odd[0])), odd
@@ -381,6 +403,12 @@ print('ok')
         QTest::newRow("mbox written by Python's mailbox")
             << QStringList{QStringLiteral("--single"), QStringLiteral("out/one.mbox"), QStringLiteral("Mail")}
             << QStringList{QStringLiteral("Mail/top.eml"), QStringLiteral("Mail/Sent/2.eml")} << 6 << 3;
+        // Mail/Inbox/c.eml has b.eml's Message-ID and another text.
+        QTest::newRow("shared Message-ID")
+            << QStringList{QStringLiteral("--single"), QStringLiteral("out/one.mbox"), QStringLiteral("Mail/Inbox")} << QStringList{} << 3 << 3;
+        QTest::newRow("shared Message-ID, by Message-ID")
+            << QStringList{QStringLiteral("--duplicates-by"), QStringLiteral("message-id"), QStringLiteral("--single"),
+                           QStringLiteral("out/one.mbox"), QStringLiteral("Mail/Inbox")} << QStringList{} << 3 << 2;
     }
     void skipDuplicates()
     {
@@ -393,6 +421,8 @@ print('ok')
         // Without a Message-ID, a message is known by its bytes, whatever its line ends.
         tree.file(QStringLiteral("Mail/Sent/2.eml"), "Subject: no id\r\n\r\nFrom me\r\n");
         tree.file(QStringLiteral("Mail/Sent/3.eml"), "Subject: no id\n\nFrom me\n");
+        if (arguments.contains(QStringLiteral("Mail/Inbox")))
+            tree.file(QStringLiteral("Mail/Inbox/c.eml"), Message(1, "another text\r\n"));
         if (!alreadyThere.isEmpty()) {
             tree.folder(QStringLiteral("out"));
             QProcess python;
@@ -415,10 +445,30 @@ print('ok')
         QCOMPARE(RunCli(arguments, tree.root()).exitCode, 0);
         QCOMPARE(totals(), qMakePair(firstWritten, listed - firstWritten));
         const QMap<QString, QByteArray> first = FilesBelow(tree.path(QStringLiteral("out")));
+
+        // A dry run says that every message would be skipped, and writes nothing.
+        const CliRun dry = RunCli(QStringList{QStringLiteral("--dry-run")} + arguments, tree.root());
+        QCOMPARE(dry.exitCode, 0);
+        const QList<QByteArray> predicted = dry.out.trimmed().split('\n');
+        QCOMPARE(predicted.size(), listed);
+        for (const QByteArray &line : predicted)
+            QVERIFY2(line.contains(" -- already in "), line);
+        QCOMPARE(FilesBelow(tree.path(QStringLiteral("out"))), first);
+
         const CliRun again = RunCli(arguments, tree.root());
         QCOMPARE(again.exitCode, 0);
         QCOMPARE(totals(), qMakePair(0, listed));
         QCOMPARE(FilesBelow(tree.path(QStringLiteral("out"))), first);
+        // The report names each message skipped and the record it matched.
+        const QJsonArray skipped = QJsonDocument::fromJson(TempTree::read(tree.path(QStringLiteral("report.json"))))
+                                       .object().value(QStringLiteral("skipped")).toArray();
+        QCOMPARE(skipped.size(), listed);
+        for (const QJsonValue &skip : skipped) {
+            const QByteArray mbox = TempTree::read(skip[QStringLiteral("mbox")].toString());
+            const qsizetype offset = skip[QStringLiteral("offset")].toInteger(-1);
+            QVERIFY(offset >= 0 && mbox.mid(offset, 5) == "From " && (offset == 0 || mbox[offset - 1] == '\n'));
+            QVERIFY(QFileInfo(skip[QStringLiteral("path")].toString()).isFile());
+        }
     }
 
     // A stop signal in the middle of a run: the records written so far stay

@@ -22,8 +22,8 @@ def expected(source, lf=False):
         return lines if not lines or lines.endswith(b'\n') else lines + b'\n'
     if not source:
         return b'\r\n'
-    # Lines end at CR or CR LF and are written with CR LF; a lone LF stays.
-    lines = re.sub(rb'\r\n?', b'\r\n', source)
+    # Lines end at CR LF, CR or LF and are written with CR LF.
+    lines = re.sub(rb'\r\n?|\n', b'\r\n', source)
     if not lines.endswith(b'\r\n'):
         lines += b'\r\n'
     return lines + b'\r\n'  # the empty line that closes the record

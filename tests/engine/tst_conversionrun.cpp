@@ -38,7 +38,17 @@ struct RecordingObserver : ConversionObserver {
         if (onBytes)
             onBytes();
     }
-    void MessageDone(int number, int total) override { done.append({number, total}); }
+    void MessageDone(int number, int total) override
+    {
+        done.append({number, total});
+        if (onDone)
+            onDone(number);
+    }
+    void MessageSkipped(const QString &, const QString &, qint64 matchOffset) override { skippedAt.append(matchOffset); }
+    void MessageWarning(const QString &source, const QString &) override { warned.append(source); }
+    std::function<void(int)> onDone;
+    QList<qint64> skippedAt;
+    QStringList warned;
 };
 
 struct StoppableYielder : Yielder {
@@ -75,6 +85,12 @@ bool MarkPiece(const QString &mbox, int start, const QByteArray &planned, int do
     state.endHash = hash.Value();
     struct stat info {};
     return ::stat(QFile::encodeName(mbox).constData(), &info) == 0 && AppendMarker(mbox).Write(state, info).isEmpty();
+}
+
+// The record of a message from a@x dated 5 March 2024.
+QByteArray RecordOf(const QByteArray &message)
+{
+    return BuildRecord(QStringLiteral("a@x"), QDateTime(QDate(2024, 3, 5), QTime(10, 0), Qt::UTC), message);
 }
 
 ConversionResult Convert(const QStringList &paths, const QString &destination, RecordingObserver &&observer = {})
@@ -161,13 +177,13 @@ private Q_SLOTS:
         const QString dest = destination.root() + QLatin1Char('/');
         QVERIFY(ConvertMessages(list, dest, observer, yielder).Succeeded());
         QCOMPARE(observer.done, (QList<QPair<int, int>>{{1, 3}, {2, 3}, {3, 3}}));
-        // Nothing for the zero-byte message; the LF one is one line, widened by CR LF, but
+        // Nothing for the zero-byte message; the LF one is widened by a CR a line, but
         // the figure shown stays within the file.
         const qint64 first = Message("a@x", 5, "one").size();
         QCOMPARE(observer.bytes, (QList<QPair<qint64, qint64>>{{first, first}, {lf.size(), lf.size()}}));
         QCOMPARE(TempTree::read(MboxOf(dest, source.path(QStringLiteral("In")))),
                  Record("a@x", "Tue", 5, "one") + "From MAILER-DAEMON Mon Jun 07 08:09:10 2021\r\n\r\n"
-                 + "From a@x Tue Mar 05 10:00:00 2024\r\n" + lf + "\r\n\r\n");
+                 + Record("a@x", "Tue", 5, "hi"));
     }
 
     void failingEntriesAreListedAndTheRunGoesOn()
@@ -218,7 +234,7 @@ private Q_SLOTS:
         QTest::newRow("after F") << crlf << 3 << crlfQuoted;
         QTest::newRow("before the space of From") << crlf << 6 << crlfQuoted;
         QTest::newRow("lone CR, then From") << QByteArray("\rFrom here\r") << 1 << QByteArray("\r\n>From here\r\n");
-        QTest::newRow("lone LF, then From") << QByteArray("\nFrom here\n") << 1 << QByteArray("\n>From here\n");
+        QTest::newRow("lone LF, then From") << QByteArray("\nFrom here\n") << 1 << QByteArray("\r\n>From here\r\n");
         QTest::newRow("inside the >s of a quoted From") << QByteArray("\r\n>>>From here\r\n") << 4 << QByteArray("\r\n>>>>From here\r\n");
         QTest::newRow(">s, then no From") << QByteArray("\r\n>>Fro\r\n") << 4 << QByteArray("\r\n>>Fro\r\n");
         QTest::newRow("CR CR LF around the boundary") << QByteArray("\r\r\nFrom here\r\n") << 2 << QByteArray("\r\n\r\n>From here\r\n");
@@ -358,6 +374,127 @@ private Q_SLOTS:
         QCOMPARE(result.skipped, 1);
         QCOMPARE(TempTree::read(mbox), earlier);
         QVERIFY(!QFileInfo::exists(mbox.left(mbox.lastIndexOf(QLatin1Char('/')) + 1) + QStringLiteral(".In.mbox.append")));
+    }
+
+    // A copy is what the mbox already holds, the same text line ends aside;
+    // by default a shared Message-ID alone is no copy. A message not skipped
+    // is written whole, and the next run skips it.
+    void skipsOnlyCopies_data()
+    {
+        QTest::addColumn<QByteArray>("there");    // the mbox before the run
+        QTest::addColumn<QByteArray>("message");  // CR LF lines; the source file has LF lines
+        QTest::addColumn<bool>("byMessageId");
+        QTest::addColumn<qint64>("copyAt");       // -1: written
+        const QByteArray plain = Message("a@x", 5, "From here on\r\n>From quoted"), other = Message("a@x", 5, "other");
+        const QByteArray id1 = "Message-ID: <1@x>\r\n" + plain, id1Other = "Message-ID: <1@x>\r\n" + other;
+        const QByteArray manyQuotes = Message("a@x", 5, QByteArray(4096, '>') + "From x");
+        auto row = [](const char *name, const QByteArray &there, const QByteArray &message, bool byMessageId, qint64 copyAt) {
+            QTest::newRow(name) << there << message << byMessageId << copyAt;
+        };
+        row("copy in the first record", RecordOf(plain) + RecordOf(other), plain, false, 0);
+        row("copy in the second record", RecordOf(other) + RecordOf(plain), plain, false, RecordOf(other).size());
+        row("same Message-ID, other text", RecordOf(id1Other), id1, false, -1);
+        row("same Message-ID, other text, by Message-ID", RecordOf(id1Other), id1, true, 0);
+        row("torn record without its side file", RecordOf(id1).chopped(12), id1, false, -1);
+        row("4096 > then From, no Message-ID", {}, manyQuotes, false, -1);
+    }
+    void skipsOnlyCopies()
+    {
+        QFETCH(QByteArray, there);
+        QFETCH(QByteArray, message);
+        QFETCH(bool, byMessageId);
+        QFETCH(qint64, copyAt);
+        TempTree source, destination;
+        const QString path = source.file(QStringLiteral("In/1.eml"), QByteArray(message).replace("\r\n", "\n"));
+        const QString mbox = destination.file(QStringLiteral("In.mbox"), there);
+        const ConversionRules rules{.skipDuplicates = true,
+                                    .duplicates = byMessageId ? DuplicateRule::MessageId : DuplicateRule::ExactCopy};
+        NoYield yielder;
+        RecordingObserver observer;
+        const ConversionResult result = ConvertEntries({{path, mbox}}, rules, observer, yielder);
+        QVERIFY(result.Succeeded());
+        QCOMPARE(observer.skippedAt, copyAt < 0 ? QList<qint64>{} : QList<qint64>{copyAt});
+        if (copyAt >= 0) {
+            QCOMPARE(TempTree::read(mbox), there);
+            return;
+        }
+        const QByteArray written = TempTree::read(mbox);
+        QVERIFY(written.endsWith(RecordOf(message)));
+        RecordingObserver again;
+        QCOMPARE(ConvertEntries({{path, mbox}}, rules, again, yielder).skipped, 1);
+        QCOMPARE(again.skippedAt, QList<qint64>{written.size() - RecordOf(message).size()});
+        QCOMPARE(TempTree::read(mbox), written);
+    }
+
+    // Another run appends to the mbox between two messages of this one, or
+    // the mbox is replaced: what is there is read under the lock before the
+    // next decision.
+    void theMboxAsItIsNowDecides_data()
+    {
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("another run appends") << false;
+        QTest::newRow("replaced by another file") << true;
+    }
+    void theMboxAsItIsNowDecides()
+    {
+        QFETCH(bool, replaced);
+        TempTree source, destination;
+        const QByteArray messages[] = {Message("a@x", 5, "one"), Message("a@x", 5, "two"), Message("a@x", 5, "three")};
+        QList<ConversionEntry> entries;
+        const QString mbox = destination.path(QStringLiteral("In.mbox"));
+        for (const QByteArray &message : messages)
+            entries.append({source.file(QStringLiteral("In/%1.eml").arg(entries.size()), message), mbox});
+        entries.append(entries[0]);
+        const QByteArray others = RecordOf(messages[1]) + RecordOf(messages[2]);
+        RecordingObserver observer;
+        bool changed = false;
+        observer.onDone = [&](int number) {
+            if (number != 1)
+                return;
+            if (replaced)
+                changed = ::rename(QFile::encodeName(destination.file(QStringLiteral("new.mbox"), others)).constData(),
+                                   QFile::encodeName(mbox).constData()) == 0;
+            else
+                changed = AppendRecord(mbox, others).written;
+        };
+        NoYield yielder;
+        // The run gives up its locks after each record, so the other writer here, in the same thread, gets its turn.
+        const ConversionResult result = ConvertEntries(entries, {.skipDuplicates = true, .lockLease = {}}, observer, yielder);
+        QVERIFY(changed);
+        const qint64 one = RecordOf(messages[0]).size(), two = RecordOf(messages[1]).size();
+        if (replaced) {  // the first message is no longer there: it goes again, behind the others
+            QCOMPARE(result.written, 2);
+            QCOMPARE(observer.skippedAt, (QList<qint64>{0, two}));
+            QCOMPARE(TempTree::read(mbox), others + RecordOf(messages[0]));
+        } else {
+            QCOMPARE(result.written, 1);
+            QCOMPARE(observer.skippedAt, (QList<qint64>{one, one + two, 0}));
+            QCOMPARE(TempTree::read(mbox), RecordOf(messages[0]) + others);
+        }
+    }
+
+    void sourceWithoutHeaderFieldsIsWrittenAndWarned_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("warned");
+        QTest::newRow("text note") << QByteArray("Remember the milk.\nAnd bread.\n") << true;
+        QTest::newRow("PNG") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << true;
+        QTest::newRow("empty file") << QByteArray() << true;
+        QTest::newRow("empty first line") << QByteArray("\nbody\n") << true;
+        QTest::newRow("folded line first") << QByteArray(" x: y\n\nbody\n") << true;
+        QTest::newRow("header field") << QByteArray("Subject: s\n\nbody\n") << false;
+        QTest::newRow("space before the colon") << QByteArray("Subject : s\n\nbody\n") << false;
+        QTest::newRow("envelope line, then a field") << QByteArray("From a@x Fri Jul  8 12:08:34 2011\nSubject: s\n\n") << false;
+    }
+    void sourceWithoutHeaderFieldsIsWrittenAndWarned()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, warned);
+        TempTree source, destination;
+        const QString path = source.file(QStringLiteral("In/1.eml"), bytes);
+        RecordingObserver observer;
+        QVERIFY(Convert({path}, destination.root(), std::move(observer)).Succeeded());
+        QCOMPARE(observer.warned, warned ? QStringList{path} : QStringList{});
     }
 
     void lfRecordsFinishATornMboxWithLf()

@@ -12,10 +12,14 @@ QByteArray LfOnly(QByteArray bytes)
     return bytes.replace("\r\n", "\n");
 }
 
-QList<QByteArray> ReadBack(const QByteArray &mbox, qsizetype pieceSize)
+QList<QByteArray> ReadBack(const QByteArray &mbox, qsizetype pieceSize, QList<qint64> *offsets = nullptr)
 {
     QList<QByteArray> found;
-    MboxIdentityReader reader([&](const QByteArray &identity) { found.append(identity); });
+    MboxIdentityReader reader([&](const QByteArray &identity, qint64 offset) {
+        found.append(identity);
+        if (offsets)
+            offsets->append(offset);
+    });
     for (qsizetype at = 0; at < mbox.size(); at += pieceSize)
         reader.Feed(QByteArrayView(mbox).sliced(at, qMin(pieceSize, mbox.size() - at)));
     reader.Finish();
@@ -45,44 +49,52 @@ private Q_SLOTS:
         QTest::newRow("envelope line") << QByteArray("From ann@example.com Fri Mar  1 10:00:00 2024\nSubject: e\n\nx\n");
         QTest::newRow("empty lines at the end") << QByteArray("Subject: t\r\n\r\nx\r\n\r\n\r\n");
         QTest::newRow("header only") << QByteArray("Subject: h");
+        QTest::newRow("4096 > then From") << "Subject: q\n\n" + QByteArray(4096, '>') + "From x\n";
+        QTest::newRow("10000 > then From, no line end") << "Subject: q\n\n" + QByteArray(10000, '>') + "From x";
     }
     void readBackFromMbox()
     {
         QFETCH(QByteArray, message);
         const QByteArray other("Subject: other\r\n\r\nFrom the other one\r\n");
-        const QByteArray mbox = BuildRecord(QStringLiteral("a@b.c"), When, message)
-                              + BuildRecord(QStringLiteral("b@b.c"), When, other);
-        const QList<QByteArray> expected{IdentityOfMessage(message), IdentityOfMessage(other)};
-        QVERIFY(expected[0] != expected[1]);
-        for (const QByteArray &form : {mbox, LfOnly(mbox)})
-            for (qsizetype piece : {qsizetype(1), qsizetype(7), form.size()})
-                QCOMPARE(ReadBack(form, piece), expected);
+        for (bool lf : {false, true}) {
+            const QByteArray first = BuildRecord(QStringLiteral("a@b.c"), When, message, lf);
+            const QByteArray mbox = first + BuildRecord(QStringLiteral("b@b.c"), When, other, lf);
+            const QList<QByteArray> expected{IdentityOfMessage(message), IdentityOfMessage(other)};
+            QVERIFY(expected[0] != expected[1]);
+            for (qsizetype piece : {qsizetype(1), qsizetype(7), mbox.size()}) {
+                QList<qint64> offsets;
+                QCOMPARE(ReadBack(mbox, piece, &offsets), expected);
+                QCOMPARE(offsets, (QList<qint64>{0, first.size()}));
+            }
+        }
     }
 
     void sameOrDifferent_data()
     {
         QTest::addColumn<QByteArray>("first");
         QTest::addColumn<QByteArray>("second");
-        QTest::addColumn<bool>("same");
-        QTest::newRow("same Message-ID, other body") << QByteArray("Message-ID: <a@x>\n\none\n")
-                                                    << QByteArray("Message-ID: <a@x>\r\n\r\ntwo\r\n") << true;
-        QTest::newRow("other Message-ID") << QByteArray("Message-ID: <a@x>\n\none\n")
-                                          << QByteArray("Message-ID: <b@x>\n\none\n") << false;
-        QTest::newRow("line ends only differ") << QByteArray("Subject: s\n\nbody\n")
-                                               << QByteArray("Subject: s\r\n\r\nbody\r\n") << true;
-        QTest::newRow("bodies differ") << QByteArray("Subject: s\n\nbody\n") << QByteArray("Subject: s\n\nbodY\n")
-                                       << false;
-        QTest::newRow("quoted and unquoted From line")
-            << QByteArray("Subject: s\n\nFrom x\n") << QByteArray("Subject: s\n\n>From x\n") << false;
-        QTest::newRow("empty Message-ID is no identity") << QByteArray("Message-ID: \n\nA\n")
-                                                         << QByteArray("Message-ID: \n\nB\n") << false;
+        QTest::addColumn<bool>("sameCopy");
+        QTest::addColumn<bool>("sameId");  // under DuplicateRule::MessageId
+        auto row = [](const char *name, const char *first, const char *second, bool sameCopy, bool sameId) {
+            QTest::newRow(name) << QByteArray(first) << QByteArray(second) << sameCopy << sameId;
+        };
+        row("same Message-ID, other body", "Message-ID: <a@x>\n\none\n", "Message-ID: <a@x>\r\n\r\ntwo\r\n", false, true);
+        row("same Message-ID, other header", "Message-ID: <a@x>\nTo: b\n\none\n", "Message-ID: <a@x>\nTo: c\n\none\n", false, true);
+        row("other Message-ID", "Message-ID: <a@x>\n\none\n", "Message-ID: <b@x>\n\none\n", false, false);
+        row("same Message-ID, line ends differ", "Message-ID: <a@x>\n\none\n", "Message-ID: <a@x>\r\n\r\none\r\n", true, true);
+        row("line ends only differ", "Subject: s\n\nbody\n", "Subject: s\r\rbody", true, true);
+        row("bodies differ", "Subject: s\n\nbody\n", "Subject: s\n\nbodY\n", false, false);
+        row("quoted and unquoted From line", "Subject: s\n\nFrom x\n", "Subject: s\n\n>From x\n", false, false);
+        row("empty Message-ID is no identity", "Message-ID: \n\nA\n", "Message-ID: \n\nB\n", false, false);
     }
     void sameOrDifferent()
     {
         QFETCH(QByteArray, first);
         QFETCH(QByteArray, second);
-        QFETCH(bool, same);
-        QCOMPARE(IdentityOfMessage(first) == IdentityOfMessage(second), same);
+        QFETCH(bool, sameCopy);
+        QFETCH(bool, sameId);
+        QCOMPARE(IdentityOfMessage(first) == IdentityOfMessage(second), sameCopy);
+        QCOMPARE(IdentityOfMessage(first, DuplicateRule::MessageId) == IdentityOfMessage(second, DuplicateRule::MessageId), sameId);
     }
 
     // Other programs' mboxes: text before the first "From " line is no
@@ -94,16 +106,16 @@ private Q_SLOTS:
                                 "From a@b Fri Mar  1 10:00:00 2024\nMessage-ID: <m1@x>\n\nx\n\n"
                                 "From b@b Fri Mar  1 10:00:00 2024\nSubject: two\n\n>From y\n";
         QList<QByteArray> found;
+        auto add = [&](const QByteArray &identity, qint64) { found.append(identity); };
         int pieces = 0;
-        QCOMPARE(ReadMboxIdentities(tree.file(QStringLiteral("box.mbox"), mbox),
-                                    [&](const QByteArray &identity) { found.append(identity); }, [&] { ++pieces; }),
-                 QString());
+        const MboxScan scan = ReadMboxIdentities(tree.file(QStringLiteral("box.mbox"), mbox), add,
+                                                 DuplicateRule::MessageId, 0, [&] { ++pieces; });
+        QCOMPARE(scan.failure, QString());
+        QCOMPARE(scan.end, mbox.size());
         QCOMPARE(found, (QList<QByteArray>{"id:<m1@x>", IdentityOfMessage("Subject: two\n\nFrom y\n")}));
         QCOMPARE(pieces, 1);
         found.clear();
-        QCOMPARE(ReadMboxIdentities(tree.path(QStringLiteral("missing.mbox")),
-                                    [&](const QByteArray &identity) { found.append(identity); }),
-                 QString());
+        QCOMPARE(ReadMboxIdentities(tree.path(QStringLiteral("missing.mbox")), add).failure, QString());
         QVERIFY(found.isEmpty());
     }
 };
