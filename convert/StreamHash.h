@@ -1,22 +1,22 @@
 #pragma once
 
 #include <QByteArrayView>
-#include <QtEndian>
 #include <QtGlobal>
 
-// XXH64 (seed 0) of bytes fed in pieces of any size: the same value as the
-// reference xxHash library gives for the whole. Chosen for the append side
-// file because it keeps up with the disk: a record of gigabytes is hashed as
-// it is written without slowing the append.
+#define XXH_STATIC_LINKING_ONLY  // the state as a value: a hash is copied and kept by value
+#include <xxhash.h>
+
+// XXH64 (seed 0) of bytes fed in pieces of any size, the same value as for
+// the whole. Chosen for the append side file because it keeps up with the
+// disk: a record of gigabytes is hashed as it is written without slowing the
+// append.
 class StreamHash {
 public:
-    void Feed(QByteArrayView bytes);
-    quint64 Value() const;  // of everything fed so far; feeding may go on
+    StreamHash() { XXH64_reset(&state_, 0); }
+    void Feed(QByteArrayView bytes) { XXH64_update(&state_, bytes.data(), size_t(bytes.size())); }
+    // Of everything fed so far; feeding may go on.
+    quint64 Value() const { return XXH64_digest(&state_); }
 
 private:
-    quint64 lanes_[4] = {0x9E3779B185EBCA87ull + 0xC2B2AE3D27D4EB4Full, 0xC2B2AE3D27D4EB4Full, 0,
-                         0 - 0x9E3779B185EBCA87ull};
-    unsigned char buffer_[32] = {};
-    int buffered_ = 0;
-    quint64 total_ = 0;
+    XXH64_state_t state_;
 };
