@@ -14,6 +14,7 @@
 #include "convert/ConversionRun.h"
 #include "convert/DuplicateCheck.h"
 #include "convert/MboxFile.h"
+#include "modules/FileDescriptor.h"
 #include "modules/RunTimeError.h"
 #include "modules/ShownName.h"
 
@@ -100,8 +101,11 @@ void Convert(const SourceListing &listing, const CommandOptions &options, RunTal
     SignalYielder yielder([&observer] { observer.Tick(); });
     try {
         const ConversionResult result = ConvertEntries(entries, rules, observer, yielder);
-        if (result.stoppedBy != 0)
+        if (result.stoppedBy != 0) {
+            tally.stoppedBy = SystemReason(result.stoppedBy);
+            tally.notTried = result.notTried;
             console.Error(DiskStopLine(result.stoppedBy, result.notTried));
+        }
         // The engine's list ends with the mbox files it could not flush.
         for (qsizetype k = tally.FailedMessages(); k < result.failures.size(); ++k)
             Fail(tally, console, RunTally::FailureKind::Mbox, result.failures[k].path, result.failures[k].reason);

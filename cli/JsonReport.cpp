@@ -68,6 +68,8 @@ QByteArray JsonReport(const RunTally &tally)
     out += ", \"failed\": " + QByteArray::number(tally.FailedMessages());
     out += ", \"bytes\": " + QByteArray::number(tally.bytes) + "},\n";
     out += "  \"interrupted\": " + QByteArray(tally.interrupted ? "true" : "false") + ",\n";
+    if (!tally.stoppedBy.isEmpty())
+        out += "  \"stopped\": {\"reason\": " + JsonString(tally.stoppedBy) + ", \"not_tried\": " + QByteArray::number(tally.notTried) + "},\n";
     out += "  \"mboxes\": [";
     const char *separator = "\n    ";
     for (const RunTally::Mbox &mbox : tally.Mboxes()) {

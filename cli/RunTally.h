@@ -33,6 +33,9 @@ public:
     int skipped = 0;
     qint64 bytes = 0;
     bool interrupted = false;
+    // A full or read-only disk ended the run: the messages not tried after it.
+    QString stoppedBy;
+    int notTried = 0;
 
     void Written(const QString &mboxFile, qint64 recordBytes);
     void Skipped(const QString &source, const QString &mboxFile, qint64 offset)

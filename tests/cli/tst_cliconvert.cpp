@@ -211,12 +211,17 @@ private Q_SLOTS:
             tree.file(QStringLiteral("In/%1.eml").arg(i), Message(i, QByteArray("0123456789abcdef\r\n").repeated(6000)));
         const QStringList arguments{tree.path(QStringLiteral("In")), QStringLiteral("--single"),
                                     disk.path() + QStringLiteral("/all.mbox")};
-        const CliRun full = RunCli(arguments);
+        const QString report = tree.path(QStringLiteral("run.json"));
+        const CliRun full = RunCli(QStringList(arguments) << QStringLiteral("--report") << report);
         QCOMPARE(full.exitCode, 1);
         const QList<QByteArray> lines = full.err.trimmed().split('\n');
         QCOMPARE(lines.size(), 3);
         QVERIFY2(lines[0].endsWith(": No space left on device"), lines[0].constData());
         QVERIFY2(lines[1].contains(" messages not tried") && lines[1].contains("--skip-duplicates"), lines[1].constData());
+        const QJsonObject json = QJsonDocument::fromJson(TempTree::read(report)).object();
+        const QJsonObject totals = json[QStringLiteral("totals")].toObject();
+        QCOMPARE(json[QStringLiteral("stopped")][QStringLiteral("not_tried")].toInt(),
+                 40 - totals[QStringLiteral("written")].toInt() - totals[QStringLiteral("failed")].toInt());
 
         QVERIFY(disk.Grow("16m"));
         const CliRun resumed = RunCli(QStringList(arguments) << QStringLiteral("--skip-duplicates"));
