@@ -32,6 +32,20 @@ void AppendEscape(QByteArray &out, char16_t unit)
         out += hex[(unit >> shift) & 0xF];
 }
 
+// "  \"name\": [...],\n", one item a line.
+template <typename Items, typename Item>
+void AppendList(QByteArray &out, const char *name, const Items &items, Item item)
+{
+    out += "  \"" + QByteArray(name) + "\": [";
+    const char *separator = "\n    ";
+    for (const auto &each : items) {
+        out += separator;
+        out += item(each);
+        separator = ",\n    ";
+    }
+    out += "],\n";
+}
+
 } // namespace
 
 QByteArray JsonString(const QString &text)
@@ -70,45 +84,26 @@ QByteArray JsonReport(const RunTally &tally)
     out += "  \"interrupted\": " + QByteArray(tally.interrupted ? "true" : "false") + ",\n";
     if (!tally.stoppedBy.isEmpty())
         out += "  \"stopped\": {\"reason\": " + JsonString(tally.stoppedBy) + ", \"not_tried\": " + QByteArray::number(tally.notTried) + "},\n";
-    out += "  \"mboxes\": [";
-    const char *separator = "\n    ";
-    for (const RunTally::Mbox &mbox : tally.Mboxes()) {
-        out += separator;
-        out += "{\"path\": " + JsonString(mbox.path) + ", \"records\": " + QByteArray::number(mbox.records)
-             + ", \"bytes\": " + QByteArray::number(mbox.bytes) + "}";
-        separator = ",\n    ";
-    }
-    out += "],\n  \"failures\": [";
-    separator = "\n    ";
-    for (const RunTally::Failure &failure : tally.Failures()) {
-        out += separator;
-        out += "{\"kind\": \"" + QByteArray(KindName(failure.kind)) + "\", \"path\": " + JsonString(failure.path)
-             + ", \"reason\": " + JsonString(failure.reason) + "}";
-        separator = ",\n    ";
-    }
-    out += "],\n  \"repairs\": [";
-    separator = "\n    ";
-    for (const RunTally::Repair &repair : tally.Repairs()) {
-        out += separator;
-        out += "{\"path\": " + JsonString(repair.path) + ", \"what\": " + JsonString(repair.text) + "}";
-        separator = ",\n    ";
-    }
-    out += "],\n  \"skipped\": [";
-    separator = "\n    ";
-    for (const RunTally::Skip &skip : tally.Skips()) {
-        out += separator;
-        out += "{\"path\": " + JsonString(skip.path) + ", \"mbox\": " + JsonString(skip.mbox)
-             + ", \"offset\": " + QByteArray::number(skip.offset) + "}";
-        separator = ",\n    ";
-    }
-    out += "],\n  \"warnings\": [";
-    separator = "\n    ";
-    for (const RunTally::Warning &warning : tally.Warnings()) {
-        out += separator;
-        out += "{\"path\": " + JsonString(warning.path) + ", \"what\": " + JsonString(warning.text) + "}";
-        separator = ",\n    ";
-    }
-    out += "]\n}\n";
+    AppendList(out, "mboxes", tally.Mboxes(), [](const RunTally::Mbox &mbox) {
+        return "{\"path\": " + JsonString(mbox.path) + ", \"records\": " + QByteArray::number(mbox.records)
+               + ", \"bytes\": " + QByteArray::number(mbox.bytes) + "}";
+    });
+    AppendList(out, "failures", tally.Failures(), [](const RunTally::Failure &failure) {
+        return "{\"kind\": \"" + QByteArray(KindName(failure.kind)) + "\", \"path\": " + JsonString(failure.path)
+               + ", \"reason\": " + JsonString(failure.reason) + "}";
+    });
+    AppendList(out, "repairs", tally.Repairs(), [](const RunTally::Repair &repair) {
+        return "{\"path\": " + JsonString(repair.path) + ", \"what\": " + JsonString(repair.text) + "}";
+    });
+    AppendList(out, "skipped", tally.Skips(), [](const RunTally::Skip &skip) {
+        return "{\"path\": " + JsonString(skip.path) + ", \"mbox\": " + JsonString(skip.mbox)
+               + ", \"offset\": " + QByteArray::number(skip.offset) + "}";
+    });
+    AppendList(out, "warnings", tally.Warnings(), [](const RunTally::Warning &warning) {
+        return "{\"path\": " + JsonString(warning.path) + ", \"what\": " + JsonString(warning.text) + "}";
+    });
+    out.chop(2);  // the last list's ",\n"
+    out += "\n}\n";
     return out;
 }
 

@@ -26,16 +26,10 @@ Found Read(QByteArrayView mbox, DuplicateRule rule, bool inPieces)
         found.identities.append(identity);
         found.offsets.append(offset);
     }, rule);
-    quint32 state = 2166136261u;
-    for (char c : mbox)
-        state = (state ^ quint8(c)) * 16777619u;
-    qsizetype at = 0;
-    while (at < mbox.size()) {
-        state = state * 1103515245u + 12345u;
-        const qsizetype length = inPieces ? qMin<qsizetype>(1 + (state >> 16) % 64, mbox.size() - at) : mbox.size();
-        reader.Feed(mbox.sliced(at, length));
-        at += length;
-    }
+    if (inPieces)
+        FeedInPieces(mbox, 64, [&](QByteArrayView piece) { reader.Feed(piece); });
+    else
+        reader.Feed(mbox);
     reader.Finish();
     return found;
 }

@@ -54,23 +54,13 @@ QByteArray Unquoted(QByteArrayView body)
     return out;
 }
 
-// Piece lengths from 1 to 16 bytes, drawn from the message itself, so every
-// input cuts its own way and a finding replays the same.
+// Piece lengths from 1 to 16 bytes.
 QByteArray FedInPieces(QByteArrayView message, bool lf)
 {
     QByteArray record = SeparatorLine(QStringLiteral("s@x.org"), QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC), lf);
     OutputPieces out(7, [&](QByteArrayView piece) { record.append(piece); });
     RecordBody quoter(out, lf);
-    quint32 state = 2166136261u;
-    for (char c : message)
-        state = (state ^ quint8(c)) * 16777619u;
-    qsizetype at = 0;
-    while (at < message.size()) {
-        state = state * 1103515245u + 12345u;
-        const qsizetype length = qMin<qsizetype>(1 + (state >> 16) % 16, message.size() - at);
-        quoter.Feed(message.sliced(at, length));
-        at += length;
-    }
+    FeedInPieces(message, 16, [&](QByteArrayView piece) { quoter.Feed(piece); });
     quoter.Finish();
     out.Flush();
     return record;
