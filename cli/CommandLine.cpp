@@ -23,13 +23,13 @@ an empty line. Every line of a record ends in CR LF by default (a bare LF or
 CR in the message also ends a line), or in LF alone with --line-endings lf.
 
 Reading the output: mutt -f FILE and Python's mailbox module read an mbox in
-place, Dovecot serves a folder of them (--relative --line-endings lf);
-Evolution (File > Import, a single file, mbox) and Apple Mail (File > Import
-Mailboxes, files in mbox format) import one. Thunderbird has no mbox import:
-copy an mbox written with --line-endings lf into the Mail/Local Folders/ of a
-closed profile, where it shows as a folder named as the file, or use the
-ImportExportTools NG add-on. Programs on Linux expect LF alone in a local mbox
-and would otherwise keep a CR on every line.
+place; they expect LF alone and would otherwise keep a CR on every line, so
+give them --line-endings lf (so too Dovecot, which serves a folder of mbox
+files: --relative --line-endings lf). Evolution (File > Import, a single file)
+imports an mbox with either line ends. Thunderbird has no mbox import: copy the
+mbox, while Thunderbird is closed, into the Mail/Local Folders/ of its profile,
+where it shows as a folder named as the file; either line ends work.
+man quorvel-convert says more, Apple Mail too.
 
 Re-running: with --skip-duplicates a message of which an exact copy is already
 in its target mbox (the same text once line ends are made alike) is not
