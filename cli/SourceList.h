@@ -1,10 +1,9 @@
 #pragma once
 
-#include "folders/SkippedFolder.h"
+#include "folders/FolderMessages.h"
 
 #include <QList>
 #include <QString>
-#include <functional>
 
 class Yielder;
 
@@ -21,9 +20,6 @@ struct SourceListing {
     QList<SkippedFolder> skippedFolders;
     int folders = 0;  // folders walked
 };
-
-// Messages found so far, and folders walked so far.
-using WalkCount = std::function<void(int messages, int folders)>;
 
 // Every message of the sources, in the order given: a folder is walked as the
 // window's add-folder command walks it, anything else is taken as a message.
