@@ -12,7 +12,6 @@ struct ListedMessage {
     // Where the SOURCE folder's own name begins in path (for --relative); an
     // offset rather than a second string, as a listing can hold millions.
     qsizetype nameStart = 0;
-    QString FromName() const { return path.mid(nameStart); }
 };
 
 struct SourceListing {
