@@ -6,9 +6,10 @@
 #include "MessageTree.h"
 #include "BenchSupport.h"
 #include "app/frmStep1.h"
+#include "folders/FolderMessages.h"
+#include "modules/Yielder.h"
 
 #include <QApplication>
-#include <QDirIterator>
 #include <QPushButton>
 #include <cstdio>
 
@@ -21,11 +22,8 @@ int Run(int argc, char *argv[], const QString &tree, const QString &destination)
     frmStep1 window(dialogs);
     window.show();
 
-    QStringList paths;
-    QDirIterator files(tree, {QStringLiteral("*.eml")}, QDir::Files, QDirIterator::Subdirectories);
-    while (files.hasNext())
-        paths.append(files.next());
-    paths.sort();
+    NoYield walking;
+    const QStringList paths = MessagesBelow(tree, walking).messages;
     for (const QString &path : paths)
         window.AddMessagePath(path);
 

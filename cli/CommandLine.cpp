@@ -151,8 +151,8 @@ ParsedCommand ParseCommandLine(const QStringList &arguments)
     options.sources = parser.positionalArguments();
     options.listFile = parser.value(filesFrom);
     options.nulSeparated = parser.isSet(nul);
-    options.destination = parser.value(output);
-    options.singleFile = parser.value(single);
+    options.naming.destination = parser.value(output);
+    options.naming.singleFile = parser.value(single);
     options.reportFile = parser.value(report);
     options.skipDuplicates = parser.isSet(skipDuplicates);
     options.dryRun = parser.isSet(dryRun);
@@ -197,22 +197,22 @@ ParsedCommand ParseCommandLine(const QStringList &arguments)
             return fail(QStringLiteral("--single and -o cannot be used together"));
         if (parser.isSet(relative))
             return fail(QStringLiteral("--single and --relative cannot be used together"));
-        if (options.singleFile.isEmpty())
+        if (options.naming.singleFile.isEmpty())
             return fail(QStringLiteral("--single needs a file name"));
-        options.rule = TargetRule::Single;
+        options.naming.rule = MboxNaming::Rule::Single;
     } else {
-        if (options.destination.isEmpty())
+        if (options.naming.destination.isEmpty())
             return fail(QStringLiteral("missing destination (-o DEST)"));
         if (parser.isSet(relative))
-            options.rule = TargetRule::Relative;
+            options.naming.rule = MboxNaming::Rule::Relative;
     }
     if (parser.isSet(report) && options.reportFile.isEmpty())
         return fail(QStringLiteral("--report needs a file name"));
     // Once here, not once a message.
-    if (!options.destination.isEmpty())
-        options.destination = AbsolutePath(options.destination);
-    if (!options.singleFile.isEmpty())
-        options.singleFile = AbsolutePath(options.singleFile);
+    if (!options.naming.destination.isEmpty())
+        options.naming.destination = AbsolutePath(options.naming.destination);
+    if (!options.naming.singleFile.isEmpty())
+        options.naming.singleFile = AbsolutePath(options.naming.singleFile);
     if (!options.reportFile.isEmpty())
         options.reportFile = AbsolutePath(options.reportFile);
     return parsed;

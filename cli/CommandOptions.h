@@ -1,15 +1,11 @@
 #pragma once
 
+#include "convert/MboxNaming.h"
 #include "convert/MessageIdentity.h"
 
 #include <QString>
 #include <QStringList>
 
-enum class TargetRule {
-    Mirror,    // the source folder's absolute path below the destination, as the window does
-    Relative,  // from each folder source's own name
-    Single,    // every message into one mbox file
-};
 enum class LineEnds { CrLf, Lf };
 enum class ProgressMode { Auto, Always, Never };
 
@@ -17,9 +13,7 @@ struct CommandOptions {
     QStringList sources;      // in the order given, then those of the list file
     QString listFile;         // --files-from; "-" is standard input
     bool nulSeparated = false;
-    QString destination;      // -o; empty with --single
-    QString singleFile;
-    TargetRule rule = TargetRule::Mirror;
+    MboxNaming naming;        // -o DEST as destination (empty with --single), --relative, --single FILE
     LineEnds lineEnds = LineEnds::CrLf;
     ProgressMode progress = ProgressMode::Auto;
     QString reportFile;

@@ -5,7 +5,6 @@
 #include "cli/Destination.h"
 #include "cli/Figures.h"
 #include "cli/JsonReport.h"
-#include "cli/MboxTargets.h"
 #include "cli/PathList.h"
 #include "cli/RunTally.h"
 #include "cli/SourceList.h"
@@ -53,7 +52,7 @@ void DryRun(const SourceListing &listing, const CommandOptions &options, RunTall
     SignalYielder yielder;
     for (const ListedMessage &message : listing.messages) {
         try {
-            const QString mbox = MboxFor(message, options);
+            const QString mbox = options.naming.For(message.path, message.nameStart).file;
             const qint64 copy = options.skipDuplicates ? FindCopyOf(message.path, mbox, known, [&] { yielder.Yield(); })
                                                        : KnownIdentities::NotThere;
             if (copy != KnownIdentities::NotThere) {
@@ -79,20 +78,9 @@ void Convert(const SourceListing &listing, const CommandOptions &options, RunTal
 {
     QList<ConversionEntry> entries;
     entries.reserve(listing.messages.size());
-    for (const ListedMessage &message : listing.messages) {
-        // By default the engine applies the window's rule itself, failures and all.
-        QString mbox;
-        if (options.rule != TargetRule::Mirror) {
-            try {
-                mbox = MboxFor(message, options);
-            } catch (const RunTimeError &error) {
-                Fail(tally, console, RunTally::FailureKind::Message, message.path, error.Text());
-                continue;
-            }
-        }
-        entries.append({message.path, mbox, MboxNamedByUser(options)});
-    }
-    const ConversionRules rules{.destination = options.destination,
+    for (const ListedMessage &message : listing.messages)
+        entries.append({message.path, {}, message.nameStart});
+    const ConversionRules rules{.naming = options.naming,
                                 .lfLineEnds = options.lineEnds == LineEnds::Lf,
                                 .skipDuplicates = options.skipDuplicates,
                                 .duplicates = options.duplicates};
@@ -106,9 +94,10 @@ void Convert(const SourceListing &listing, const CommandOptions &options, RunTal
             tally.notTried = result.notTried;
             console.Error(DiskStopLine(result.stoppedBy, result.notTried));
         }
-        // The engine's list ends with the mbox files it could not flush.
-        for (qsizetype k = tally.FailedMessages(); k < result.failures.size(); ++k)
-            Fail(tally, console, RunTally::FailureKind::Mbox, result.failures[k].path, result.failures[k].reason);
+        // The messages' failures came through the observer.
+        for (const ConversionFailure &failure : result.failures)
+            if (failure.kind == ConversionFailure::Kind::Flush)
+                Fail(tally, console, RunTally::FailureKind::Mbox, failure.path, failure.reason);
     } catch (const Interrupted &) {
         tally.interrupted = true;
         for (const RunTally::Mbox &mbox : tally.Mboxes())

@@ -1,6 +1,5 @@
 #include "cli/Destination.h"
 
-#include "cli/MboxTargets.h"
 #include "modules/FileDescriptor.h"
 #include "modules/FileNames.h"
 #include "modules/PathOnDisk.h"
@@ -125,11 +124,11 @@ FileId IdOf(const QString &path)
 
 QString DestinationProblem(const CommandOptions &options)
 {
-    if (!options.destination.isEmpty())
-        if (QString problem = OutputFolderProblem(options.destination, options.dryRun); !problem.isEmpty())
+    if (!options.naming.destination.isEmpty())
+        if (QString problem = OutputFolderProblem(options.naming.destination, options.dryRun); !problem.isEmpty())
             return problem;
-    if (!options.singleFile.isEmpty())
-        if (QString problem = SingleFileProblem(options.singleFile, options.dryRun); !problem.isEmpty())
+    if (!options.naming.singleFile.isEmpty())
+        if (QString problem = SingleFileProblem(options.naming.singleFile, options.dryRun); !problem.isEmpty())
             return problem;
     if (!options.reportFile.isEmpty())
         return ReportFileProblem(options.reportFile, options.dryRun);
@@ -154,13 +153,13 @@ QString ReportClash(const CommandOptions &options, const SourceListing &listing)
         return Problem(report, QStringLiteral("--report names the --files-from list; the report would overwrite it"));
     // The single mbox is one even when nothing is listed: it may hold earlier runs.
     QSet<QString> mboxes;
-    if (!options.singleFile.isEmpty())
-        mboxes.insert(options.singleFile);
+    if (!options.naming.singleFile.isEmpty())
+        mboxes.insert(options.naming.singleFile);
     for (const ListedMessage &message : listing.messages) {
         if (same(message.path))
             return Problem(report, QStringLiteral("--report names a message to convert; the report would overwrite it"));
         try {
-            mboxes.insert(MboxFor(message, options));
+            mboxes.insert(options.naming.For(message.path, message.nameStart).file);
         } catch (const RunTimeError &) {
             // Named as the message's failure during the run.
         }

@@ -1,10 +1,9 @@
 #pragma once
 
-#include "folders/SkippedFolder.h"
+#include "folders/FolderMessages.h"
 
 #include <QList>
 #include <QString>
-#include <functional>
 
 class Yielder;
 
@@ -13,7 +12,6 @@ struct ListedMessage {
     // Where the SOURCE folder's own name begins in path (for --relative); an
     // offset rather than a second string, as a listing can hold millions.
     qsizetype nameStart = 0;
-    QString FromName() const { return path.mid(nameStart); }
 };
 
 struct SourceListing {
@@ -21,9 +19,6 @@ struct SourceListing {
     QList<SkippedFolder> skippedFolders;
     int folders = 0;  // folders walked
 };
-
-// Messages found so far, and folders walked so far.
-using WalkCount = std::function<void(int messages, int folders)>;
 
 // Every message of the sources, in the order given: a folder is walked as the
 // window's add-folder command walks it, anything else is taken as a message.

@@ -12,7 +12,6 @@
 #include "modules/RunTimeError.h"
 #include "modules/Yielder.h"
 #include "modules/modMain.h"
-#include "modules/registry.h"
 
 #include <QHash>
 #include <QSet>
@@ -70,7 +69,7 @@ bool StartsWithHeaderField(QByteArrayView message)
 OutputTarget TargetOf(const ConversionEntry &entry, const ConversionRules &rules)
 {
     if (entry.mboxFile.isEmpty())
-        return OutputFor(entry.source, rules.destination);
+        return rules.naming.For(entry.source, entry.nameStart);
     return {entry.mboxFile.left(entry.mboxFile.lastIndexOf(QLatin1Char('/')) + 1), entry.mboxFile};
 }
 
@@ -117,7 +116,7 @@ QString ConvertOne(const ConversionEntry &entry, const ConversionRules &rules, C
                                                       .lockLease = rules.lockLease,
                                                       .betweenChunks = [&yielder] { yielder.Yield(); },
                                                       .lfLineEnds = rules.lfLineEnds,
-                                                      .followLink = entry.mboxNamedByUser});
+                                                      .followLink = entry.mboxFile.isEmpty() && rules.naming.NamedByUser()});
     }
     QByteArray identity;
     std::function<bool()> alreadyThere;
@@ -178,7 +177,7 @@ QList<ConversionFailure> FlushAll(const QStringList &mboxFiles, Yielder &yielder
         QList<ConversionFailure> failures;
         for (const QString &file : mboxFiles)
             if (const QString reason = FlushToDisk(file); !reason.isEmpty())
-                failures.append({file, reason});
+                failures.append({file, reason, ConversionFailure::Kind::Flush});
         return failures;
     });
     while (flushing.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready)
@@ -198,19 +197,6 @@ QString TrimSpaces(const QString &text)
     return text.mid(first, last - first);
 }
 
-OutputTarget OutputFor(const QString &sourcePath, const QString &destination)
-{
-    QString sourceFolder = GetFolderPart(sourcePath);
-    if (sourceFolder.startsWith(QLatin1Char('/')))
-        sourceFolder.remove(0, 1);
-    QString folder = destination;
-    if (!folder.endsWith(QLatin1Char('/')))
-        folder += QLatin1Char('/');
-    folder += sourceFolder;
-    const QString name = GetLastPathPart(folder.left(folder.size() - 1));
-    return {folder, folder + name + QStringLiteral(".mbox")};
-}
-
 ConversionResult ConvertMessages(const QStringList &paths, const QString &destination,
                                  ConversionObserver &observer, Yielder &yielder)
 {
@@ -218,7 +204,7 @@ ConversionResult ConvertMessages(const QStringList &paths, const QString &destin
     entries.reserve(paths.size());
     for (const QString &path : paths)
         entries.append({TrimSpaces(path), {}});
-    return ConvertEntries(entries, {.destination = destination}, observer, yielder);
+    return ConvertEntries(entries, {.naming = MboxNaming::Mirror(destination)}, observer, yielder);
 }
 
 ConversionResult ConvertEntries(const QList<ConversionEntry> &entries, const ConversionRules &rules,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "convert/MboxNaming.h"
 #include "convert/MessageIdentity.h"
 
 #include <QList>
@@ -41,8 +42,13 @@ public:
 };
 
 struct ConversionFailure {
-    QString path;    // the message, or the mbox file that could not be flushed
+    enum class Kind {
+        Message,  // path is a message that was not written
+        Flush,    // path is an mbox file that could not be flushed to disk
+    };
+    QString path;
     QString reason;
+    Kind kind = Kind::Message;
 };
 
 // Something the run did besides converting, that the user must hear of (an
@@ -55,14 +61,14 @@ struct ConversionNote {
 // One message of a run and the mbox file it goes to.
 struct ConversionEntry {
     QString source;
-    QString mboxFile;  // empty: the window's rule, OutputFor(source, destination)
-    // The user named mboxFile himself: a symbolic link there is followed.
-    bool mboxNamedByUser = false;
+    QString mboxFile;  // empty: named by the run's rule, ConversionRules::naming
+    // Where the listed folder's own name begins in source (MboxNaming::Rule::Relative).
+    qsizetype nameStart = 0;
 };
 
 // How a run writes. The defaults are the window's.
 struct ConversionRules {
-    QString destination;  // for the entries without an mbox file of their own
+    MboxNaming naming;  // for the entries without an mbox file of their own
     // Every line of a record ends with LF alone (CR LF and a lone CR become
     // LF); the quoting is the same.
     bool lfLineEnds = false;
@@ -82,7 +88,7 @@ struct ConversionResult {
     int total = 0;
     int written = 0;
     int skipped = 0;  // already in their mbox files (ConversionRules::skipDuplicates)
-    QList<ConversionFailure> failures;
+    QList<ConversionFailure> failures;  // the messages' in list order, then the flushes'
     QStringList mboxFiles;  // every mbox file the run appended to, in first-use order
     QList<ConversionNote> notes;
     // A full disk (ENOSPC, EDQUOT) or a read-only file system (EROFS) ends the
@@ -107,14 +113,6 @@ ConversionResult ConvertMessages(const QStringList &paths, const QString &destin
 // list holds them).
 ConversionResult ConvertEntries(const QList<ConversionEntry> &entries, const ConversionRules &rules,
                                 ConversionObserver &observer, Yielder &yielder);
-
-// Where one message goes. Throws RunTimeError (SubscriptOutOfRange) when no
-// mbox name can be made from the path.
-struct OutputTarget {
-    QString folder;  // ends in "/"
-    QString file;    // folder + name + ".mbox"
-};
-OutputTarget OutputFor(const QString &sourcePath, const QString &destination);
 
 // Leading and trailing space characters removed, and no other white space.
 QString TrimSpaces(const QString &text);

@@ -2,8 +2,7 @@
 
 #include "app/WaitCursor.h"
 #include "folders/AddFolderReport.h"
-#include "folders/MessagePath.h"
-#include "folders/pathLogger.h"
+#include "folders/FolderMessages.h"
 #include "list/MessageListBatch.h"
 #include "modules/Dialogs.h"
 #include "modules/registry.h"
@@ -27,24 +26,12 @@ void frmStep1::AddFolder(QString folder)
     std::shared_ptr<Collection<SkippedFolder>> skipped;
     {
         WaitCursor hourglass;
-        std::shared_ptr<Collection<QString>> found;
-        {
-            pathLogger walker(yielder());
-            yielder().Yield();
-            walker.PathLogInit();
-            walker.setFullFileNamesOnly(true);
-            walker.LogPath(folder);
-            found = walker.fullFileNames();
-            skipped = walker.skippedFolders();
-            walker.Terminate();
-        }
+        FolderMessages found = MessagesBelow(folder, yielder());
+        skipped = found.skippedFolders;
         yielder().Yield();
         try {
             MessageListBatch batch(*this);
-            for (const QString &entry : *found) {
-                yielder().Yield();
-                if (!IsMessagePath(entry))
-                    continue;
+            for (const QString &entry : std::as_const(found.messages)) {
                 yielder().Yield();
                 AddMessagePath(entry);
                 yielder().Yield();

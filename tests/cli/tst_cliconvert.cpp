@@ -1,7 +1,6 @@
 #include "CliRun.h"
 #include "convert/ConversionRun.h"
-#include "folders/MessagePath.h"
-#include "folders/pathLogger.h"
+#include "folders/FolderMessages.h"
 #include "modules/FileNames.h"
 #include "modules/Yielder.h"
 #include "SmallDisk.h"
@@ -41,16 +40,7 @@ QMap<QString, QByteArray> FilesBelow(const QString &root)
 QStringList WalkedMessages(const QString &folder)
 {
     NoYield yielder;
-    pathLogger walker(yielder);
-    walker.PathLogInit();
-    walker.setFullFileNamesOnly(true);
-    walker.LogPath(folder + QLatin1Char('/'));
-    QStringList messages;
-    for (const QString &path : *walker.fullFileNames())
-        if (IsMessagePath(path))
-            messages.append(path);
-    walker.Terminate();
-    return messages;
+    return MessagesBelow(folder, yielder).messages;
 }
 
 // A mail tree: nested folders, names in mixed case, a file that is no message.

@@ -146,6 +146,37 @@ private Q_SLOTS:
         }
     }
 
+    // A message whose mbox cannot be named fails at its turn, through the
+    // observer; an mbox that cannot be flushed comes back marked as such.
+    void namingAndFlushFailuresAreBothReported()
+    {
+        TempTree source, destination;
+        const QString unnamed = source.file(QStringLiteral("In/1.eml"), Message("a@x", 5, "one"));
+        const QString written = source.file(QStringLiteral("In/2.eml"), Message("a@x", 5, "two"));
+        const QString mbox = destination.path(QStringLiteral("In.mbox"));
+        struct : RecordingObserver {
+            QStringList failed;
+            void MessageFailed(const QString &source, const QString &) override { failed.append(source); }
+        } observer;
+        // Once the last record is written, a FIFO without reader takes the mbox's place.
+        observer.onDone = [&](int number) {
+            if (number == 2)
+                QVERIFY(QFile::remove(mbox) && ::mkfifo(QFile::encodeName(mbox).constData(), 0600) == 0);
+        };
+        // From the file's own name on, below the root: no folder to name the mbox after.
+        const ConversionRules rules{.naming = {MboxNaming::Rule::Relative, QStringLiteral("/"), {}}};
+        NoYield yielder;
+        const ConversionResult result = ConvertEntries(
+            {{unnamed, {}, unnamed.lastIndexOf(QLatin1Char('/')) + 1}, {written, mbox}}, rules, observer, yielder);
+        QCOMPARE(result.written, 1);
+        QCOMPARE(observer.failed, QStringList{unnamed});
+        QCOMPARE(result.failures.size(), 2);
+        QCOMPARE(result.failures[0].path, unnamed);
+        QCOMPARE(result.failures[0].kind, ConversionFailure::Kind::Message);
+        QCOMPARE(result.failures[1].path, mbox);
+        QCOMPARE(result.failures[1].kind, ConversionFailure::Kind::Flush);
+    }
+
     void mboxPerFolderInListOrderDoubledBySecondRun()
     {
         TempTree source, destination;
@@ -370,7 +401,7 @@ private Q_SLOTS:
         QVERIFY(MarkPiece(mbox, int(earlier.size()), "From z@x Wed Mar 06 10:00:00 2024\r\nX: 1\r\n\r\nAAAA\r\n\r\n", 0, 51, true));
         RecordingObserver observer;
         NoYield yielder;
-        const ConversionResult result = ConvertEntries({{path, {}}}, {dest, false, true}, observer, yielder);
+        const ConversionResult result = ConvertEntries({{path, {}}}, {.naming = MboxNaming::Mirror(dest), .skipDuplicates = true}, observer, yielder);
         QCOMPARE(result.skipped, 1);
         QCOMPARE(TempTree::read(mbox), earlier);
         QVERIFY(!QFileInfo::exists(mbox.left(mbox.lastIndexOf(QLatin1Char('/')) + 1) + QStringLiteral(".In.mbox.append")));
@@ -506,10 +537,10 @@ private Q_SLOTS:
         const QString fresh = dest + QStringLiteral("fresh.mbox");
         RecordingObserver observer;
         NoYield yielder;
-        QVERIFY(ConvertEntries({{path, fresh}}, {dest, true}, observer, yielder).Succeeded());
+        QVERIFY(ConvertEntries({{path, fresh}}, {.naming = MboxNaming::Mirror(dest), .lfLineEnds = true}, observer, yielder).Succeeded());
         const QByteArray torn = "From b@y Thu Mar 07 10:00:00 2024\nhi\nhal";
         destination.file(mbox.mid(dest.size()), torn);
-        QVERIFY(ConvertEntries({{path, {}}}, {dest, true}, observer, yielder).Succeeded());
+        QVERIFY(ConvertEntries({{path, {}}}, {.naming = MboxNaming::Mirror(dest), .lfLineEnds = true}, observer, yielder).Succeeded());
         QCOMPARE(TempTree::read(mbox), torn + "\n\n" + TempTree::read(fresh));
     }
 

@@ -83,7 +83,7 @@ private Q_SLOTS:
             }
             destination.file(mbox.mid(dest.size()), "From z@x Wed Mar 06 10:00:00 2024\r\nX: 1");
         }
-        const ConversionResult result = Run({{path, {}}}, {.destination = dest});
+        const ConversionResult result = Run({{path, {}}}, {.naming = MboxNaming::Mirror(dest)});
         QCOMPARE(TempTree::read(target), precious);
         if (mboxLink) {
             QCOMPARE(result.failures.size(), 1);
@@ -105,7 +105,7 @@ private Q_SLOTS:
         const QString target = outside.file(QStringLiteral("real.mbox"), "");
         const QString link = source.path(QStringLiteral("all.mbox"));
         QVERIFY(QFile::link(target, link));
-        const ConversionResult result = Run({{path, link, true}}, {});
+        const ConversionResult result = Run({{path}}, {.naming = MboxNaming::Single(link)});
         QVERIFY(result.Succeeded());
         QVERIFY(TempTree::read(target).startsWith("From a@x "));
         QCOMPARE(result.notes.size(), 1);
@@ -172,7 +172,7 @@ private Q_SLOTS:
         const QString folder = QString(length, QLatin1Char('f'));
         const QString path = source.file(folder + QStringLiteral("/1.eml"), Message("a@x", "one"));
         const QString dest = destination.root() + QLatin1Char('/');
-        const ConversionResult result = Run({{path, {}}, {path, {}}}, {.destination = dest});
+        const ConversionResult result = Run({{path, {}}, {path, {}}}, {.naming = MboxNaming::Mirror(dest)});
         QVERIFY2(result.Succeeded(), result.failures.isEmpty() ? "" : qPrintable(result.failures[0].reason));
         QCOMPARE(QDir(QFileInfo(OutputFor(path, dest).file).path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
         QVERIFY(!QFileInfo::exists(state_->path(QStringLiteral("quorvel/appends"))));  // it was made beside the mbox

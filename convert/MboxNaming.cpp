@@ -1,0 +1,29 @@
+#include "convert/MboxNaming.h"
+
+#include "modules/registry.h"
+
+OutputTarget OutputFor(const QString &sourcePath, const QString &destination)
+{
+    QString sourceFolder = GetFolderPart(sourcePath);
+    if (sourceFolder.startsWith(QLatin1Char('/')))
+        sourceFolder.remove(0, 1);
+    QString folder = destination;
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    folder += sourceFolder;
+    const QString name = GetLastPathPart(folder.left(folder.size() - 1));
+    return {folder, folder + name + QStringLiteral(".mbox")};
+}
+
+OutputTarget MboxNaming::For(const QString &source, qsizetype nameStart) const
+{
+    switch (rule) {
+    case Rule::Single:
+        return {singleFile.left(singleFile.lastIndexOf(QLatin1Char('/')) + 1), singleFile};
+    case Rule::Relative:
+        return OutputFor(QLatin1Char('/') + source.mid(nameStart), destination);
+    case Rule::Mirror:
+        break;
+    }
+    return OutputFor(source, destination);
+}

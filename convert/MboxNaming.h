@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+// Where one message goes.
+struct OutputTarget {
+    QString folder;  // ends in "/"
+    QString file;    // the mbox file, in folder
+};
+
+// How a run names the mbox file of each message: the rule as data, the same
+// for the window, the command, its dry run and its report checks.
+struct MboxNaming {
+    enum class Rule {
+        Mirror,    // the source folder's absolute path below destination, as the window does
+        Relative,  // the source's path from its listed folder's own name on, below destination
+        Single,    // every message into singleFile
+    };
+    Rule rule = Rule::Mirror;
+    QString destination;  // Mirror and Relative
+    QString singleFile;   // Single
+
+    static MboxNaming Mirror(const QString &destination) { return {Rule::Mirror, destination, {}}; }
+    static MboxNaming Single(const QString &file) { return {Rule::Single, {}, file}; }
+
+    // nameStart is where the listed folder's own name begins in source
+    // (Relative only). Throws RunTimeError (SubscriptOutOfRange) when no mbox
+    // name can be made from the path.
+    OutputTarget For(const QString &source, qsizetype nameStart = 0) const;
+    // The user named the mbox himself: a symbolic link there is his to follow.
+    bool NamedByUser() const { return rule == Rule::Single; }
+};
+
+// The mirror rule: the mbox of sourcePath's folder, named after that folder,
+// with the folder's absolute path below destination.
+OutputTarget OutputFor(const QString &sourcePath, const QString &destination);

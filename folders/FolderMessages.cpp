@@ -1,0 +1,70 @@
+#include "folders/FolderMessages.h"
+
+#include "folders/MessagePath.h"
+#include "folders/pathLogger.h"
+#include "modules/Yielder.h"
+
+#include <QElapsedTimer>
+
+namespace {
+
+// Passes the walk's yield points on, and reports the walker's counts at most
+// ten times a second; only the entries recorded since the last report are
+// looked at, so the walk stays one pass.
+class CountingYielder final : public Yielder {
+public:
+    CountingYielder(Yielder &inner, const WalkCount &counting) : inner_(inner), counting_(counting)
+    {
+        sinceReport_.start();
+    }
+    void Watch(pathLogger *walker) { walker_ = walker; }
+    void Yield() override
+    {
+        inner_.Yield();
+        if (counting_ && walker_ && sinceReport_.elapsed() >= 100) {
+            sinceReport_.restart();
+            Report();
+        }
+    }
+    void YieldNow() override { inner_.YieldNow(); }
+    bool Due() const override { return inner_.Due(); }
+
+private:
+    void Report()
+    {
+        const auto &files = *walker_->fullFileNames();
+        for (; checked_ < files.Count(); ++checked_)
+            if (IsMessagePath(files.Item(checked_ + 1)))
+                ++messages_;
+        counting_(messages_, walker_->pathNames()->Count());
+    }
+
+    Yielder &inner_;
+    const WalkCount &counting_;
+    pathLogger *walker_ = nullptr;
+    QElapsedTimer sinceReport_;
+    int checked_ = 0;
+    int messages_ = 0;
+};
+
+} // namespace
+
+FolderMessages MessagesBelow(const QString &folder, Yielder &yielder, const WalkCount &counting)
+{
+    CountingYielder walkYielder(yielder, counting);
+    pathLogger walker(walkYielder);
+    yielder.Yield();
+    walker.PathLogInit();
+    walker.setFullFileNamesOnly(true);
+    walkYielder.Watch(&walker);
+    walker.LogPath(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'));
+    walkYielder.Watch(nullptr);
+    FolderMessages found;
+    for (const QString &path : *walker.fullFileNames())
+        if (IsMessagePath(path))
+            found.messages.append(path);
+    found.skippedFolders = walker.skippedFolders();
+    found.folders = walker.pathNames()->Count();
+    walker.Terminate();
+    return found;
+}
