@@ -31,3 +31,6 @@ install(FILES ${CMAKE_SOURCE_DIR}/app/quorvel.1
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright ${CMAKE_CURRENT_LIST_DIR}/changelog
               ${CMAKE_SOURCE_DIR}/docs/manual.html
         DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT window)
+# Registers the manual with doc-base, so documentation browsers list it.
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/quorvel-manual.doc-base
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc-base RENAME quorvel.quorvel-manual COMPONENT window)

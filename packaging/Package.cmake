@@ -46,7 +46,9 @@ command line.")
 # the window's manual teaches the command too.
 set(CPACK_DEBIAN_WINDOW_PACKAGE_DEPENDS "fonts-wine, quorvel-convert (= ${QUORVEL_VERSION_TEXT})")
 
-# Debian wants manual pages and the changelog compressed, with no time stamp.
-set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/CompressDocs.cmake)
+# Debian wants manual pages and changelogs compressed, with no time stamp, and
+# binaries without the compiler's comments.
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/CompressDocs.cmake
+                            ${CMAKE_CURRENT_LIST_DIR}/StripComments.cmake)
 
 include(CPack)

@@ -61,7 +61,8 @@ check_contents "$window_deb" \
     ./usr/share/man/man1/quorvel.1.gz \
     ./usr/share/doc/quorvel/copyright \
     ./usr/share/doc/quorvel/manual.html \
-    ./usr/share/doc/quorvel/changelog.gz
+    ./usr/share/doc/quorvel/changelog.gz \
+    ./usr/share/doc-base/quorvel.quorvel-manual
 
 # The command runs on a server with no display: neither its binary nor its
 # package may bring in Qt's GUI, X11 or fonts.
