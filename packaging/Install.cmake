@@ -34,3 +34,9 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright ${CMAKE_CURRENT_LIST_DIR}/chan
 # Registers the manual with doc-base, so documentation browsers list it.
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/quorvel-manual.doc-base
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc-base RENAME quorvel.quorvel-manual COMPONENT window)
+
+# Beside the rules it guards, so it stays when the test folders are rebuilt.
+if(BUILD_TESTING)
+    add_test(NAME install_components
+             COMMAND ${CMAKE_CURRENT_LIST_DIR}/check-components.sh ${CMAKE_BINARY_DIR})
+endif()
