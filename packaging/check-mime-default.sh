@@ -23,9 +23,11 @@ query() {
 }
 fail() { echo "check-mime-default: $*" >&2; exit 1; }
 
-# Alone, Quorvel opens saved messages.
-query gio mime message/rfc822 | grep -q '^Default application.*x-quorvel-open.desktop' \
-    || fail "without a mail reader, Quorvel is not the default for message/rfc822"
+# Alone, Quorvel opens saved messages. The answer is kept before grep reads it:
+# grep -q stops at its match, and gio, cut off mid-write, would fail the pipe.
+answer=$(query gio mime message/rfc822)
+grep -q '^Default application.*x-quorvel-open.desktop' <<<"$answer" \
+    || fail "without a mail reader, Quorvel is not the default for message/rfc822: $answer"
 
 # A mail reader's entry, in the same folder as Quorvel's, as its package installs it.
 cat >"$work/share/applications/thunderbird.desktop" <<'ENTRY'
