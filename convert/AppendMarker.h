@@ -1,5 +1,7 @@
 #pragma once
 
+#include "modules/FileDescriptor.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -62,5 +64,5 @@ private:
 
     QByteArray beside_;
     QByteArray inUse_;  // the name fd_ was opened by
-    int fd_ = -1;
+    FileDescriptor fd_;
 };

@@ -3,6 +3,7 @@
 #include "convert/AppendMarker.h"
 #include "convert/MboxLock.h"
 #include "convert/OutputPieces.h"
+#include "modules/FileDescriptor.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -98,7 +99,7 @@ private:
     QString lockFailure_;
     std::optional<MboxLock> lock_;
     std::chrono::steady_clock::time_point lockTaken_;
-    int fd_ = -1;
+    FileDescriptor fd_;
     off_t wholeEnd_ = -1;  // the length after this appender's last record
     AppendMarker marker_;
 };
