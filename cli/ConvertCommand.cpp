@@ -168,9 +168,14 @@ int RunConvertCommand(CommandOptions options)
             Fail(tally, console, RunTally::FailureKind::Mbox, options.reportFile, QStringLiteral("cannot write the report: ") + reason);
     if (!options.quiet && !options.dryRun)
         console.Error(SummaryLine(tally, clock.elapsed()));
+    const bool outputLost = !console.OutputLost().isEmpty();
+    if (outputLost)
+        console.Error(QStringLiteral("quorvel-convert: standard output: ") + console.OutputLost());
 
     if (tally.interrupted)
         return ExitStopped;
+    if (outputLost)
+        return ExitSomeFailed;
     if (options.dryRun)
         return tally.Failures().isEmpty() ? ExitDone : ExitSomeFailed;
     return tally.Clean() ? ExitDone : ExitSomeFailed;
