@@ -15,6 +15,7 @@
 #include "convert/DuplicateCheck.h"
 #include "convert/MboxFile.h"
 #include "modules/FileDescriptor.h"
+#include "modules/Failure.h"
 #include "modules/RunTimeError.h"
 #include "modules/ShownName.h"
 
@@ -63,8 +64,10 @@ void DryRun(const SourceListing &listing, const CommandOptions &options, RunTall
             }
             mboxFiles.insert(mbox);
             console.Out(ShownName(message.path) + QStringLiteral(" -> ") + ShownName(mbox));
-        } catch (const RunTimeError &error) {
-            Fail(tally, console, RunTally::FailureKind::Message, message.path, error.Text());
+        } catch (const RunTimeError &) {
+            Fail(tally, console, RunTally::FailureKind::Message, message.path, NoMboxNameReason());
+        } catch (const Failure &error) {
+            Fail(tally, console, RunTally::FailureKind::Message, message.path, error.Reason());
         } catch (const Interrupted &) {
             tally.interrupted = true;
             return;
@@ -85,8 +88,8 @@ void Convert(const SourceListing &listing, const CommandOptions &options, RunTal
         if (options.rule != TargetRule::Mirror) {
             try {
                 mbox = MboxFor(message, options);
-            } catch (const RunTimeError &error) {
-                Fail(tally, console, RunTally::FailureKind::Message, message.path, error.Text());
+            } catch (const RunTimeError &) {
+                Fail(tally, console, RunTally::FailureKind::Message, message.path, NoMboxNameReason());
                 continue;
             }
         }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "convert/MessageIdentity.h"
+#include "modules/Failure.h"
 
 #include <QList>
 #include <QString>
@@ -42,7 +43,8 @@ public:
 
 struct ConversionFailure {
     QString path;    // the message, or the mbox file that could not be flushed
-    QString reason;
+    QString reason;  // in words
+    FailureKind kind = FailureKind::Other;
 };
 
 // Something the run did besides converting, that the user must hear of (an

@@ -146,6 +146,18 @@ private Q_SLOTS:
         }
     }
 
+    // The run's failure says it in words; the window's box keeps the number it always showed.
+    void noMboxNameFailsInWordsAndTheWindowNumbersIt()
+    {
+        RecordingObserver observer;
+        NoYield yielder;
+        const ConversionResult result = ConvertMessages({QStringLiteral("/a.eml")}, QStringLiteral("/"), observer, yielder);
+        QCOMPARE(result.failures.size(), 1);
+        QCOMPARE(result.failures[0].kind, FailureKind::NoMboxName);
+        QVERIFY2(result.failures[0].reason.startsWith(QStringLiteral("no mbox name can be made")), qPrintable(result.failures[0].reason));
+        QVERIFY(ConversionReport(result).contains(QStringLiteral("/a.eml: 9:Subscript out of range\r\n")));
+    }
+
     void mboxPerFolderInListOrderDoubledBySecondRun()
     {
         TempTree source, destination;
