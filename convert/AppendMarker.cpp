@@ -120,9 +120,7 @@ AppendMarker::Found AppendMarker::Read(const struct stat &mbox)
     Found found;
     if (!fd_.valid()) {
         QString unusable, stateUnusable;
-        if (!Open(beside_, false, unusable))
-            Open(StateName(mbox), false, stateUnusable);
-        if (!fd_.valid()) {
+        if (!Open(beside_, false, unusable) && !Open(StateName(mbox), false, stateUnusable)) {
             if (unusable.isEmpty() && !stateUnusable.isEmpty())
                 return {true, QStringLiteral("the side file %1 was ignored: %2").arg(NameFromNative(StateName(mbox)), stateUnusable), {}};
             if (!unusable.isEmpty())
@@ -162,14 +160,10 @@ QString AppendMarker::Write(const State &state, const struct stat &mbox)
             // A spool folder the user may not create in, or something else in the way.
             const QByteArray other = StateName(mbox);
             QString stateFailure;
-            const QString folder = NameFromNative(other.left(other.lastIndexOf('/')));
-            if (const QString made = CreatePath(folder, 0700); !made.isEmpty())
-                stateFailure = made;
-            else
-                Open(other, true, stateFailure);
-            if (!fd_.valid())
+            const QString made = CreatePath(NameFromNative(other.left(other.lastIndexOf('/'))), 0700);
+            if (!made.isEmpty() || !Open(other, true, stateFailure))
                 return QStringLiteral("%1 (%2), nor %3 (%4)")
-                    .arg(NameFromNative(beside_), besideFailure, NameFromNative(other), stateFailure);
+                    .arg(NameFromNative(beside_), besideFailure, NameFromNative(other), made.isEmpty() ? stateFailure : made);
         }
     }
     const ssize_t written = ::pwrite(fd_.get(), text.constData(), size_t(text.size()), 0);

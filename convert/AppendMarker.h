@@ -47,7 +47,7 @@ public:
     Found Read(const struct stat &mbox);
 
     // Empty text when written, else why not.
-    QString Write(const State &state, const struct stat &mbox);
+    [[nodiscard]] QString Write(const State &state, const struct stat &mbox);
     // The record is whole, or cut off again.
     void Clear();
     // At the end of a series: an emptied marker is removed.
@@ -58,7 +58,7 @@ public:
     static constexpr qsizetype HeadKept = 1024;
 
 private:
-    bool Open(const QByteArray &name, bool create, QString &unusable);
+    [[nodiscard]] bool Open(const QByteArray &name, bool create, QString &unusable);
     QByteArray StateName(const struct stat &mbox) const;
     void Close();
 

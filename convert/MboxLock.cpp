@@ -26,7 +26,7 @@ struct flock WholeFile(short type)
 
 // 0 when taken, else the errno; command falls back to the classic lock on a
 // kernel without open-file-description locks.
-int TryLock(int fd, int &command)
+[[nodiscard]] int TryLock(int fd, int &command)
 {
     struct flock lock = WholeFile(F_WRLCK);
     if (::fcntl(fd, command, &lock) == 0)
@@ -38,7 +38,7 @@ int TryLock(int fd, int &command)
     return errno;
 }
 
-int TryFlock(int fd)
+[[nodiscard]] int TryFlock(int fd)
 {
     return ::flock(fd, LOCK_EX | LOCK_NB) == 0 ? 0 : errno;
 }

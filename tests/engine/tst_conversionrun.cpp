@@ -538,7 +538,7 @@ private Q_SLOTS:
         QVERIFY(child >= 0);
         if (child == 0) {
             int pieces = 0;
-            AppendRecord(mbox, BuildRecord(QStringLiteral("k@x"), QDateTime::currentDateTimeUtc(), QByteArray(3 << 20, 'k')),
+            (void)AppendRecord(mbox, BuildRecord(QStringLiteral("k@x"), QDateTime::currentDateTimeUtc(), QByteArray(3 << 20, 'k')),
                          FileIo::System(), [&] {
                 if (++pieces == 2)
                     ::raise(SIGKILL);

@@ -310,7 +310,7 @@ private Q_SLOTS:
         int pauses = 0;
         bool stopped = false;
         try {
-            AppendRecord(mbox, large, FileIo::System(), [&] {
+            (void)AppendRecord(mbox, large, FileIo::System(), [&] {
                 if (++pauses == 2)
                     throw Interrupted{};
             });

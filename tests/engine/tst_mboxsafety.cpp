@@ -193,7 +193,7 @@ private Q_SLOTS:
         bool stopped = false;
         int pieces = 0;
         try {
-            AppendRecord(mbox, TempTree::read(big), FileIo::System(), [&] {
+            (void)AppendRecord(mbox, TempTree::read(big), FileIo::System(), [&] {
                 if (++pieces == 2)
                     throw Interrupted{};
             });
@@ -208,7 +208,7 @@ private Q_SLOTS:
         QVERIFY(child >= 0);
         if (child == 0) {
             pieces = 0;
-            AppendRecord(mbox, TempTree::read(big), FileIo::System(), [&] {
+            (void)AppendRecord(mbox, TempTree::read(big), FileIo::System(), [&] {
                 if (++pieces == 2)
                     ::_exit(9);
             });
@@ -251,7 +251,7 @@ private Q_SLOTS:
         };
         QCOMPARE(asUser([&] {
             int pieces = 0;
-            AppendRecord(mbox, big, FileIo::System(), [&] {
+            (void)AppendRecord(mbox, big, FileIo::System(), [&] {
                 if (++pieces == 2)
                     ::_exit(0);  // killed midway
             });
