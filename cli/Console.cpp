@@ -27,7 +27,8 @@ void Console::Status(const QString &text)
     if (!statusLine_)
         return;
     // Carriage return, the line, then erase whatever an older, longer line left.
-    WriteFully(STDERR_FILENO, "\r" + NativeName(text) + "\033[K");
+    // Lines for people on a stderr that is gone have no one to tell.
+    (void)WriteFully(STDERR_FILENO, "\r" + NativeName(text) + "\033[K");
     statusShown_ = true;
 }
 
@@ -35,18 +36,19 @@ void Console::ClearStatus()
 {
     if (!statusShown_)
         return;
-    WriteFully(STDERR_FILENO, "\r\033[K");
+    (void)WriteFully(STDERR_FILENO, "\r\033[K");
     statusShown_ = false;
 }
 
 void Console::Error(const QString &line)
 {
     ClearStatus();
-    WriteFully(STDERR_FILENO, NativeName(line) + '\n');
+    (void)WriteFully(STDERR_FILENO, NativeName(line) + '\n');
 }
 
 void Console::Out(const QString &line)
 {
     ClearStatus();
-    WriteFully(STDOUT_FILENO, NativeName(line) + '\n');
+    if (const int error = WriteFully(STDOUT_FILENO, NativeName(line) + '\n'); error != 0 && outputLost_.isEmpty())
+        outputLost_ = SystemReason(error);
 }

@@ -22,8 +22,12 @@ public:
     void ClearStatus();
     void Error(const QString &line);
     void Out(const QString &line);
+    // Why a line for stdout was lost (a full disk under a redirection), or
+    // empty text: the listing is what a dry run is for.
+    QString OutputLost() const { return outputLost_; }
 
 private:
     bool statusLine_;
     bool statusShown_ = false;
+    QString outputLost_;
 };

@@ -14,6 +14,7 @@
 #include "convert/DuplicateCheck.h"
 #include "convert/MboxFile.h"
 #include "modules/FileDescriptor.h"
+#include "modules/Failure.h"
 #include "modules/RunTimeError.h"
 #include "modules/ShownName.h"
 
@@ -62,8 +63,10 @@ void DryRun(const SourceListing &listing, const CommandOptions &options, RunTall
             }
             mboxFiles.insert(mbox);
             console.Out(ShownName(message.path) + QStringLiteral(" -> ") + ShownName(mbox));
-        } catch (const RunTimeError &error) {
-            Fail(tally, console, RunTally::FailureKind::Message, message.path, error.Text());
+        } catch (const RunTimeError &) {
+            Fail(tally, console, RunTally::FailureKind::Message, message.path, NoMboxNameReason());
+        } catch (const Failure &error) {
+            Fail(tally, console, RunTally::FailureKind::Message, message.path, error.Reason());
         } catch (const Interrupted &) {
             tally.interrupted = true;
             return;
@@ -157,9 +160,14 @@ int RunConvertCommand(CommandOptions options)
             Fail(tally, console, RunTally::FailureKind::Mbox, options.reportFile, QStringLiteral("cannot write the report: ") + reason);
     if (!options.quiet && !options.dryRun)
         console.Error(SummaryLine(tally, clock.elapsed()));
+    const bool outputLost = !console.OutputLost().isEmpty();
+    if (outputLost)
+        console.Error(QStringLiteral("quorvel-convert: standard output: ") + console.OutputLost());
 
     if (tally.interrupted)
         return ExitStopped;
+    if (outputLost)
+        return ExitSomeFailed;
     if (options.dryRun)
         return tally.Failures().isEmpty() ? ExitDone : ExitSomeFailed;
     return tally.Clean() ? ExitDone : ExitSomeFailed;

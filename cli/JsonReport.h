@@ -22,4 +22,4 @@ QByteArray JsonReport(const RunTally &tally);
 QByteArray JsonString(const QString &text);
 
 // Writes the report; empty text on success, else why not.
-QString WriteJsonReport(const QString &path, const RunTally &tally);
+[[nodiscard]] QString WriteJsonReport(const QString &path, const RunTally &tally);

@@ -77,9 +77,7 @@ QString AppendMarker::path() const
 
 void AppendMarker::Close()
 {
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = -1;
+    fd_.reset();
 }
 
 QByteArray AppendMarker::StateName(const struct stat &mbox) const
@@ -91,8 +89,8 @@ QByteArray AppendMarker::StateName(const struct stat &mbox) const
 bool AppendMarker::Open(const QByteArray &name, bool create, QString &unusable)
 {
     // Never through a link: a link planted here must not lead a cut elsewhere.
-    const int fd = ::open(name.constData(), O_RDWR | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | (create ? O_CREAT : 0), 0600);
-    if (fd < 0) {
+    FileDescriptor fd(::open(name.constData(), O_RDWR | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | (create ? O_CREAT : 0), 0600));
+    if (!fd.valid()) {
         if (errno == ELOOP)
             unusable = QStringLiteral("it is a symbolic link");
         else if (errno != ENOENT)
@@ -100,17 +98,15 @@ bool AppendMarker::Open(const QByteArray &name, bool create, QString &unusable)
         return false;
     }
     struct stat info {};
-    if (::fstat(fd, &info) != 0)
+    if (::fstat(fd.get(), &info) != 0)
         unusable = SystemReason(errno);
     else if (!S_ISREG(info.st_mode))
         unusable = QStringLiteral("it is not a regular file");
     else if (info.st_uid != ::geteuid())
         unusable = QStringLiteral("it belongs to another user");
-    if (!unusable.isEmpty()) {
-        ::close(fd);
+    if (!unusable.isEmpty())
         return false;
-    }
-    fd_ = fd;
+    fd_ = std::move(fd);
     inUse_ = name;
     return true;
 }
@@ -119,28 +115,26 @@ AppendMarker::Found AppendMarker::Read(const struct stat &mbox)
 {
     struct stat info {};
     // Another program may have removed it since: then it is looked for afresh.
-    if (fd_ >= 0 && (::fstat(fd_, &info) != 0 || info.st_nlink == 0))
+    if (fd_.valid() && (::fstat(fd_.get(), &info) != 0 || info.st_nlink == 0))
         Close();
     Found found;
-    if (fd_ < 0) {
+    if (!fd_.valid()) {
         QString unusable, stateUnusable;
-        if (!Open(beside_, false, unusable))
-            Open(StateName(mbox), false, stateUnusable);
-        if (fd_ < 0) {
+        if (!Open(beside_, false, unusable) && !Open(StateName(mbox), false, stateUnusable)) {
             if (unusable.isEmpty() && !stateUnusable.isEmpty())
                 return {true, QStringLiteral("the side file %1 was ignored: %2").arg(NameFromNative(StateName(mbox)), stateUnusable), {}};
             if (!unusable.isEmpty())
                 return {true, QStringLiteral("the side file %1 was ignored: %2").arg(NameFromNative(beside_), unusable), {}};
             return found;
         }
-        if (::fstat(fd_, &info) != 0)
+        if (::fstat(fd_.get(), &info) != 0)
             return {true, QStringLiteral("the side file %1 was ignored: %2").arg(path(), SystemReason(errno)), {}};
     }
     if (info.st_size == 0)
         return found;
     found.present = true;
     QByteArray text(qMin<qint64>(info.st_size, MarkerSize + 1), Qt::Uninitialized);
-    const ssize_t got = ::pread(fd_, text.data(), size_t(text.size()), 0);
+    const ssize_t got = ::pread(fd_.get(), text.data(), size_t(text.size()), 0);
     const QString why = got != text.size() ? SystemReason(got < 0 ? errno : EIO) : Parse(text, found.state);
     if (!why.isEmpty())
         found.unusable = QStringLiteral("the side file %1 was ignored: %2").arg(path(), why);
@@ -158,25 +152,21 @@ QString AppendMarker::Write(const State &state, const struct stat &mbox)
     struct stat info {};
     // Removed by another program since: made afresh. Looked at once a record:
     // a marker lost in the middle of one costs a cut, never a wrong one.
-    if (fd_ >= 0 && state.done == 0 && (::fstat(fd_, &info) != 0 || info.st_nlink == 0))
+    if (fd_.valid() && state.done == 0 && (::fstat(fd_.get(), &info) != 0 || info.st_nlink == 0))
         Close();
-    if (fd_ < 0) {
+    if (!fd_.valid()) {
         QString besideFailure;
         if (!Open(beside_, true, besideFailure)) {
             // A spool folder the user may not create in, or something else in the way.
             const QByteArray other = StateName(mbox);
             QString stateFailure;
-            const QString folder = NameFromNative(other.left(other.lastIndexOf('/')));
-            if (const QString made = CreatePath(folder, 0700); !made.isEmpty())
-                stateFailure = made;
-            else
-                Open(other, true, stateFailure);
-            if (fd_ < 0)
+            const QString made = CreatePath(NameFromNative(other.left(other.lastIndexOf('/'))), 0700);
+            if (!made.isEmpty() || !Open(other, true, stateFailure))
                 return QStringLiteral("%1 (%2), nor %3 (%4)")
-                    .arg(NameFromNative(beside_), besideFailure, NameFromNative(other), stateFailure);
+                    .arg(NameFromNative(beside_), besideFailure, NameFromNative(other), made.isEmpty() ? stateFailure : made);
         }
     }
-    const ssize_t written = ::pwrite(fd_, text.constData(), size_t(text.size()), 0);
+    const ssize_t written = ::pwrite(fd_.get(), text.constData(), size_t(text.size()), 0);
     if (written != text.size())
         return SystemReason(written < 0 ? errno : ENOSPC);
     return {};
@@ -185,14 +175,14 @@ QString AppendMarker::Write(const State &state, const struct stat &mbox)
 void AppendMarker::Clear()
 {
     // A marker left full would be judged again against whatever comes next.
-    if (fd_ >= 0 && ::ftruncate(fd_, 0) != 0)
+    if (fd_.valid() && ::ftruncate(fd_.get(), 0) != 0)
         ::unlink(inUse_.constData());
 }
 
 void AppendMarker::RemoveIfEmpty()
 {
     struct stat info {};
-    if (fd_ >= 0 && ::fstat(fd_, &info) == 0 && info.st_size == 0 && info.st_nlink > 0)
+    if (fd_.valid() && ::fstat(fd_.get(), &info) == 0 && info.st_size == 0 && info.st_nlink > 0)
         ::unlink(inUse_.constData());
     Close();
 }

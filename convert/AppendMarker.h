@@ -1,5 +1,7 @@
 #pragma once
 
+#include "modules/FileDescriptor.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -45,7 +47,7 @@ public:
     Found Read(const struct stat &mbox);
 
     // Empty text when written, else why not.
-    QString Write(const State &state, const struct stat &mbox);
+    [[nodiscard]] QString Write(const State &state, const struct stat &mbox);
     // The record is whole, or cut off again.
     void Clear();
     // At the end of a series: an emptied marker is removed.
@@ -56,11 +58,11 @@ public:
     static constexpr qsizetype HeadKept = 1024;
 
 private:
-    bool Open(const QByteArray &name, bool create, QString &unusable);
+    [[nodiscard]] bool Open(const QByteArray &name, bool create, QString &unusable);
     QByteArray StateName(const struct stat &mbox) const;
     void Close();
 
     QByteArray beside_;
     QByteArray inUse_;  // the name fd_ was opened by
-    int fd_ = -1;
+    FileDescriptor fd_;
 };

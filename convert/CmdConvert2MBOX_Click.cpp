@@ -5,6 +5,7 @@
 #include "convert/ConversionRun.h"
 #include "convert/MboxFile.h"
 #include "modules/Dialogs.h"
+#include "modules/ShownName.h"
 #include "modules/registry.h"
 
 #include <QLabel>
@@ -115,9 +116,11 @@ void frmStep1::CmdConvert2MBOX_Click()
     try {
         result = ConvertMessages(paths, destination, progress, yielder());
     } catch (const Interrupted &) {
-        // The window is closing (Exit, a logout): what was written reaches the disk first.
+        // The window is closing (Exit, a logout): what was written reaches the
+        // disk first, and a terminal it was started from hears what did not.
         for (const QString &file : progress.mboxFiles())
-            FlushToDisk(file);
+            if (const QString reason = FlushToDisk(file); !reason.isEmpty())
+                qWarning().noquote() << ShownName(file) + QStringLiteral(": ") + ShownName(reason);
         throw;
     } catch (...) {
         progress.ShowPending();

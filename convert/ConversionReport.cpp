@@ -3,6 +3,7 @@
 #include "convert/ConversionRun.h"
 #include "modules/Dialogs.h"
 #include "modules/FirstLines.h"
+#include "modules/RunTimeError.h"
 #include "modules/ShownName.h"
 
 #include <cerrno>
@@ -45,7 +46,7 @@ QString Outcome(const ConversionResult &result, qsizetype listed, const QString 
         return text;
     QStringList failures;
     for (const ConversionFailure &failure : result.failures)
-        failures.append(ShownName(failure.path) + QStringLiteral(": ") + ShownName(failure.reason));
+        failures.append(ShownName(failure.path) + QStringLiteral(": ") + ShownName(WindowText(failure.cause, failure.reason)));
     return text + lineEnd + QStringLiteral("Not exported:") + lineEnd + FirstLines(failures, listed, lineEnd);
 }
 

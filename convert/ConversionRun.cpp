@@ -68,8 +68,13 @@ bool StartsWithHeaderField(QByteArrayView message)
 
 OutputTarget TargetOf(const ConversionEntry &entry, const ConversionRules &rules)
 {
-    if (entry.mboxFile.isEmpty())
-        return rules.naming.For(entry.source, entry.nameStart);
+    if (entry.mboxFile.isEmpty()) {
+        try {
+            return rules.naming.For(entry.source, entry.nameStart);
+        } catch (const RunTimeError &) {
+            throw Failure(FailureKind::NoMboxName, NoMboxNameReason());
+        }
+    }
     return {entry.mboxFile.left(entry.mboxFile.lastIndexOf(QLatin1Char('/')) + 1), entry.mboxFile};
 }
 
@@ -221,7 +226,7 @@ ConversionResult ConvertEntries(const QList<ConversionEntry> &entries, const Con
             yielder.Yield();
         try {
             targets.insert(TargetOf(entries[k], rules).file);
-        } catch (const RunTimeError &) {
+        } catch (const Failure &) {
             // failed again, and told, when its turn comes
         }
     }
@@ -231,12 +236,14 @@ ConversionResult ConvertEntries(const QList<ConversionEntry> &entries, const Con
         yielder.Yield();
         const QString &sourcePath = entries[k].source;
         QString failure;
+        FailureKind cause = FailureKind::Other;
         run.lastSkipped = false;
         run.lastError = 0;
         try {
             failure = ConvertOne(entries[k], rules, observer, yielder, run, result.notes);
-        } catch (const RunTimeError &error) {
-            failure = error.Text();
+        } catch (const Failure &error) {
+            failure = error.Reason();
+            cause = error.Kind();
         } catch (const std::bad_alloc &) {
             failure = QStringLiteral("not enough memory to hold the message");
         } catch (const std::exception &error) {
@@ -249,7 +256,7 @@ ConversionResult ConvertEntries(const QList<ConversionEntry> &entries, const Con
             ++result.written;
             observer.MessageWritten(sourcePath, run.lastMboxFile, run.lastRecordBytes);
         } else {
-            result.failures.append({sourcePath, failure});
+            result.failures.append({sourcePath, failure, ConversionFailure::Kind::Message, cause});
             observer.MessageFailed(sourcePath, failure);
         }
         observer.MessageDone(k + 1, result.total);

@@ -2,6 +2,7 @@
 
 #include "convert/MboxNaming.h"
 #include "convert/MessageIdentity.h"
+#include "modules/Failure.h"
 
 #include <QList>
 #include <QString>
@@ -47,8 +48,9 @@ struct ConversionFailure {
         Flush,    // path is an mbox file that could not be flushed to disk
     };
     QString path;
-    QString reason;
+    QString reason;  // in words
     Kind kind = Kind::Message;
+    FailureKind cause = FailureKind::Other;  // why, for the window's numbered texts
 };
 
 // Something the run did besides converting, that the user must hear of (an

@@ -5,7 +5,8 @@
 #include "convert/MessageIdentity.h"
 #include "convert/MessageReader.h"
 #include "modules/FileNames.h"
-#include "modules/RunTimeError.h"
+#include "modules/Failure.h"
+#include "modules/FileDescriptor.h"
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -26,8 +27,8 @@ qint64 KnownIdentities::Find(const QString &mboxFile, const QByteArray &identity
     struct stat info {};
     if (::stat(NativeName(mboxFile).constData(), &info) != 0) {
         if (errno != ENOENT)
-            throw RunTimeError(ErrorNumber::PathFileAccess,
-                               QStringLiteral("cannot read the mbox file for the messages in it: ") + SystemReason(errno));
+            throw Failure(FailureKind::Unreadable,
+                          QStringLiteral("cannot read the mbox file for the messages in it: ") + SystemReason(errno));
         if (box.readTo > 0)  // gone since it was read; what a dry run listed for it stays
             box = Mbox();
     } else {
@@ -42,8 +43,8 @@ qint64 KnownIdentities::Find(const QString &mboxFile, const QByteArray &identity
                     box.offsets.insert(one, offset);
             }, rule_, box.readTo, betweenPieces);
             if (!scan.failure.isEmpty())
-                throw RunTimeError(ErrorNumber::PathFileAccess,
-                                   QStringLiteral("cannot read the mbox file for the messages in it: ") + scan.failure);
+                throw Failure(FailureKind::Unreadable,
+                              QStringLiteral("cannot read the mbox file for the messages in it: ") + scan.failure);
             box.readTo = scan.end;
         }
     }
@@ -91,7 +92,7 @@ QByteArray SourceIdentity(const QString &path, QByteArrayView firstPiece, qint64
             betweenPieces();
     }
     if (!reader.ok())
-        throw RunTimeError(ErrorNumber::PathFileAccess, reader.failure());
+        throw Failure(FailureKind::Unreadable, reader.failure());
     return identity.Finish();
 }
 
@@ -101,7 +102,7 @@ qint64 FindCopyOf(const QString &path, const QString &mboxFile, KnownIdentities 
     MessageReader reader(path);
     QByteArray firstPiece;
     if (!reader.ok() || !reader.Next(firstPiece))
-        throw RunTimeError(ErrorNumber::PathFileAccess, reader.failure());
+        throw Failure(FailureKind::Unreadable, reader.failure());
     const QByteArray identity = SourceIdentity(path, firstPiece, reader.size(), known.rule(), betweenPieces);
     const qint64 found = known.Find(mboxFile, identity, betweenPieces);
     if (found == KnownIdentities::NotThere)

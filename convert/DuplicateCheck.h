@@ -21,7 +21,7 @@ public:
     explicit KnownIdentities(DuplicateRule rule = DuplicateRule::ExactCopy) : rule_(rule) {}
 
     // The offset of the first record with that identity, or NotThere. Throws
-    // RunTimeError when the mbox cannot be read. betweenPieces is a yield
+    // Failure when the mbox cannot be read. betweenPieces is a yield
     // point while it is.
     qint64 Find(const QString &mboxFile, const QByteArray &identity, const std::function<void()> &betweenPieces);
     // A record appended right after Find, at offset, growing the file by
@@ -46,13 +46,13 @@ private:
 
 // The identity of a message file whose first piece has been read. The rest
 // is read (from the start, in pieces) only when the first piece does not
-// settle it. Throws RunTimeError when the file cannot be read.
+// settle it. Throws Failure when the file cannot be read.
 QByteArray SourceIdentity(const QString &path, QByteArrayView firstPiece, qint64 fileSize, DuplicateRule rule,
                           const std::function<void()> &betweenPieces);
 
 // For a run that writes nothing and locks nothing: where a copy of the
 // message file at path is in mboxFile (see KnownIdentities::Find); when there
 // is none, the message is taken as appended (KnownIdentities::Listed).
-// Throws RunTimeError when the message or the mbox cannot be read.
+// Throws Failure when the message or the mbox cannot be read.
 qint64 FindCopyOf(const QString &path, const QString &mboxFile, KnownIdentities &known,
                   const std::function<void()> &betweenPieces);

@@ -6,7 +6,6 @@
 #include "convert/MailDate.h"
 #include "convert/MessageReader.h"
 
-#include <gmime/gmime.h>
 
 namespace {
 
@@ -39,16 +38,13 @@ QString AddressIn(const QByteArray &fieldValue)
     // Without this option GMime's parser takes time growing with the square
     // of the field's length on bare names ("a,a,a,..."); with it, a bare
     // name before a comma is a mailbox of its own, as the author wrote it.
-    GMimeParserOptions *options = g_mime_parser_options_new();
-    g_mime_parser_options_set_allow_addresses_without_domain(options, TRUE);
+    const GMimePtr<GMimeParserOptions> options(g_mime_parser_options_new());
+    g_mime_parser_options_set_allow_addresses_without_domain(options.get(), TRUE);
     const QByteArray text = fieldValue.left(AddressTextLimit);
-    InternetAddressList *list = internet_address_list_parse(options, text.constData());
-    g_mime_parser_options_free(options);
+    const GMimePtr<InternetAddressList> list(internet_address_list_parse(options.get(), text.constData()));
     if (!list)
         return {};
-    const QString address = FirstMailbox(list);
-    g_object_unref(list);
-    return address;
+    return FirstMailbox(list.get());
 }
 
 bool Invisible(char32_t codePoint)

@@ -15,7 +15,7 @@ public:
     // (missing, not a regular file, no permission); the answers are then the
     // fallbacks: "MAILER-DAEMON" and the file's modification time if known,
     // else the start of 1970.
-    bool LoadEml(const QString &path);
+    [[nodiscard]] bool LoadEml(const QString &path);
 
     // The same, for a message already in memory. modified (UTC) is the last
     // fallback for the date.

@@ -3,7 +3,6 @@
 #include "convert/GMimeSupport.h"
 
 #include <QList>
-#include <gmime/gmime.h>
 #include <optional>
 
 namespace {
@@ -229,18 +228,15 @@ QList<QByteArray> Loosened(const QList<QByteArray> &tokens)
 QDateTime ParseWithGMime(const QByteArray &text)
 {
     EnsureGMimeInitialised();
-    GDateTime *decoded = g_mime_utils_header_decode_date(text.constData());
+    const GMimePtr<GDateTime> decoded(g_mime_utils_header_decode_date(text.constData()));
     if (!decoded)
         return {};
-    QDateTime result;
-    if (GDateTime *utc = g_date_time_to_utc(decoded)) {
-        const QDate date(g_date_time_get_year(utc), g_date_time_get_month(utc), g_date_time_get_day_of_month(utc));
-        const QTime time(g_date_time_get_hour(utc), g_date_time_get_minute(utc), g_date_time_get_second(utc));
-        result = QDateTime(date, time, Qt::UTC);
-        g_date_time_unref(utc);
-    }
-    g_date_time_unref(decoded);
-    return InRange(result);
+    const GMimePtr<GDateTime> utc(g_date_time_to_utc(decoded.get()));
+    if (!utc)
+        return {};
+    const QDate date(g_date_time_get_year(utc.get()), g_date_time_get_month(utc.get()), g_date_time_get_day_of_month(utc.get()));
+    const QTime time(g_date_time_get_hour(utc.get()), g_date_time_get_minute(utc.get()), g_date_time_get_second(utc.get()));
+    return InRange(QDateTime(date, time, Qt::UTC));
 }
 
 } // namespace

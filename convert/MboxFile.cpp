@@ -99,8 +99,8 @@ MboxAppender::~MboxAppender()
     // The emptied marker goes, unless another program appends right now and may be using it.
     if (lock_) {
         marker_.RemoveIfEmpty();
-    } else if (fd_ >= 0) {
-        const MboxLock lock(fd_, NativeName(target_), {std::chrono::milliseconds(0), {}});
+    } else if (fd_.valid()) {
+        const MboxLock lock(fd_.get(), NativeName(target_), {std::chrono::milliseconds(0), {}});
         if (lock.held())
             marker_.RemoveIfEmpty();
     }
@@ -110,9 +110,7 @@ MboxAppender::~MboxAppender()
 void MboxAppender::CloseMbox()
 {
     lock_.reset();
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = -1;
+    fd_.reset();
 }
 
 bool MboxAppender::OpenMbox(QString &failure, int &error)
@@ -120,16 +118,16 @@ bool MboxAppender::OpenMbox(QString &failure, int &error)
     // O_NONBLOCK: a FIFO in the mbox's place must not stall the run.
     // O_NOFOLLOW: a link planted in the mbox's place must not lead the
     // append, or a cut, to a file elsewhere.
-    fd_ = ::open(NativeName(target_).constData(),
-                 O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK | (target_ == path_ ? O_NOFOLLOW : 0), 0666);
-    if (fd_ < 0) {
+    fd_.reset(::open(NativeName(target_).constData(),
+                     O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK | (target_ == path_ ? O_NOFOLLOW : 0), 0666));
+    if (!fd_.valid()) {
         error = errno;
         failure = error == ELOOP ? QStringLiteral("the mbox file is a symbolic link, which is not followed")
                                  : OpenFailure(error);
         return false;
     }
     struct stat info {};
-    if (::fstat(fd_, &info) != 0)
+    if (::fstat(fd_.get(), &info) != 0)
         failure = OpenFailure(error = errno);
     else if (!S_ISREG(info.st_mode))
         failure = QStringLiteral("the mbox file is not a regular file");
@@ -148,13 +146,13 @@ void MboxAppender::JudgeMarker(off_t &length, const struct stat &mbox, AppendOut
         outcome.notes << found.unusable;
     } else {
         const AppendMarker::State &marked = found.state;
-        const TornRecordVerdict verdict = JudgeTornRecord(fd_, length, marked, rules_.betweenChunks);
+        const TornRecordVerdict verdict = JudgeTornRecord(fd_.get(), length, marked, rules_.betweenChunks);
         switch (verdict.kind) {
         case TornRecordVerdict::NothingWritten:
         case TornRecordVerdict::Whole:
             break;
         case TornRecordVerdict::Ours:
-            if (rules_.io.truncate(fd_, marked.start) != 0) {
+            if (rules_.io.truncate(fd_.get(), marked.start) != 0) {
                 outcome.reason = QStringLiteral("cannot cut off the record that an earlier run left unfinished at the end of the mbox file: ")
                                  + SystemReason(errno);
                 return;
@@ -200,14 +198,14 @@ AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest 
     } leaseEnd{*this};
     struct stat info {};
     for (;;) {
-        if (fd_ < 0) {
+        if (!fd_.valid()) {
             if (!OpenMbox(outcome.reason, outcome.error))
                 return outcome;
             if (target_ != path_)
                 outcome.notes << QStringLiteral("the mbox file is a symbolic link to %1, which the messages were appended to").arg(target_);
         }
         if (!lock_) {
-            lock_.emplace(fd_, NativeName(target_), LockWait{rules_.lockWait, rules_.betweenChunks});
+            lock_.emplace(fd_.get(), NativeName(target_), LockWait{rules_.lockWait, rules_.betweenChunks});
             lockTaken_ = std::chrono::steady_clock::now();
         }
         if (!lock_->held()) {
@@ -216,7 +214,7 @@ AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest 
             lock_.reset();
             return outcome;
         }
-        if (::fstat(fd_, &info) != 0) {  // it may have grown while the lock was awaited
+        if (::fstat(fd_.get(), &info) != 0) {  // it may have grown while the lock was awaited
             outcome.error = errno;
             outcome.reason = OpenFailure(outcome.error);
             return outcome;
@@ -225,7 +223,7 @@ AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest 
             break;
         CloseMbox();  // removed since the last record: appending to it would lose the record
     }
-    const int fd = fd_;
+    const int fd = fd_.get();
     off_t lengthBefore = info.st_size;
     const off_t wholeEndBefore = wholeEnd_;
 

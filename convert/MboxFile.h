@@ -3,6 +3,7 @@
 #include "convert/AppendMarker.h"
 #include "convert/MboxLock.h"
 #include "convert/OutputPieces.h"
+#include "modules/FileDescriptor.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -37,7 +38,7 @@ struct AppendRules {
     bool followLink = false;
 };
 
-struct AppendOutcome {
+struct [[nodiscard]] AppendOutcome {
     bool written = false;
     QString reason;     // why not, when not written
     QStringList notes;  // repairs made to the mbox file before the record, for the user
@@ -88,7 +89,7 @@ public:
     QString path() const { return path_; }
 
 private:
-    bool OpenMbox(QString &failure, int &error);
+    [[nodiscard]] bool OpenMbox(QString &failure, int &error);
     void CloseMbox();
     void JudgeMarker(off_t &length, const struct stat &mbox, AppendOutcome &outcome);
 
@@ -98,7 +99,7 @@ private:
     QString lockFailure_;
     std::optional<MboxLock> lock_;
     std::chrono::steady_clock::time_point lockTaken_;
-    int fd_ = -1;
+    FileDescriptor fd_;
     off_t wholeEnd_ = -1;  // the length after this appender's last record
     AppendMarker marker_;
 };
@@ -112,4 +113,4 @@ AppendOutcome AppendRecord(const QString &mboxPath, const QByteArray &record, co
                            const std::function<void()> &betweenChunks = {});
 
 // Waits until the file's data is on the disk. Empty text on success, else why not.
-QString FlushToDisk(const QString &mboxPath);
+[[nodiscard]] QString FlushToDisk(const QString &mboxPath);

@@ -44,7 +44,7 @@ private:
     bool inSeparator_ = false;
 };
 
-struct MboxScan {
+struct [[nodiscard]] MboxScan {
     QString failure;  // empty when the file was read to its end (or is missing)
     qint64 end = 0;   // where the reading stopped
     dev_t device = 0;

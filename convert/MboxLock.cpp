@@ -26,7 +26,7 @@ struct flock WholeFile(short type)
 
 // 0 when taken, else the errno; command falls back to the classic lock on a
 // kernel without open-file-description locks.
-int TryLock(int fd, int &command)
+[[nodiscard]] int TryLock(int fd, int &command)
 {
     struct flock lock = WholeFile(F_WRLCK);
     if (::fcntl(fd, command, &lock) == 0)
@@ -38,7 +38,7 @@ int TryLock(int fd, int &command)
     return errno;
 }
 
-int TryFlock(int fd)
+[[nodiscard]] int TryFlock(int fd)
 {
     return ::flock(fd, LOCK_EX | LOCK_NB) == 0 ? 0 : errno;
 }
@@ -47,12 +47,11 @@ int TryFlock(int fd)
 // crash, as liblockfile and Dovecot judge one by the process number in it.
 bool OwnerGone(const QByteArray &dotLock)
 {
-    const int fd = ::open(dotLock.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    const FileDescriptor fd(::open(dotLock.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!fd.valid())
         return false;
     char text[32];
-    const ssize_t got = ::read(fd, text, sizeof text - 1);
-    ::close(fd);
+    const ssize_t got = ::read(fd.get(), text, sizeof text - 1);
     bool ok = false;
     const qint64 pid = got > 0 ? QByteArray(text, got).trimmed().toLongLong(&ok) : 0;
     return ok && pid > 0 && pid <= INT_MAX && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
@@ -109,13 +108,13 @@ MboxLock::Try MboxLock::TryDotLock()
     // crash between making it and writing the process number would leave a
     // lock no one could tell from a live one for minutes.
     const QByteArray folder = dotLock_.left(dotLock_.lastIndexOf('/') + 1);
-    const int unnamed = ::open(folder.isEmpty() ? "." : folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
-    if (unnamed >= 0) {
-        const QByteArray self = "/proc/self/fd/" + QByteArray::number(unnamed);
-        const bool named = WriteFully(unnamed, pid) == 0
+    FileDescriptor unnamed(::open(folder.isEmpty() ? "." : folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644));
+    if (unnamed.valid()) {
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(unnamed.get());
+        const bool named = WriteFully(unnamed.get(), pid) == 0
                            && ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, dotLock_.constData(), AT_SYMLINK_FOLLOW) == 0;
         const int error = errno;
-        ::close(unnamed);
+        unnamed.reset();
         if (named) {
             dotLockHeld_ = true;
             touched_ = std::chrono::steady_clock::now();
@@ -125,10 +124,15 @@ MboxLock::Try MboxLock::TryDotLock()
     } else {
         // O_EXCL makes the file and tells it was not there in one step, on a
         // file system without unnamed files.
-        const int made = ::open(dotLock_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-        if (made >= 0) {
-            WriteFully(made, pid);
-            ::close(made);
+        FileDescriptor made(::open(dotLock_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+        if (made.valid()) {
+            // One without the process number could not be told from a live
+            // one for minutes after a crash: none is better.
+            if (const int error = WriteFully(made.get(), pid); error != 0) {
+                ::unlink(dotLock_.constData());
+                errno = error;
+                return Try::Taken;
+            }
             dotLockHeld_ = true;
             touched_ = std::chrono::steady_clock::now();
             return Try::Taken;

@@ -11,7 +11,7 @@ namespace {
 constexpr qsizetype ReadPiece = 1024 * 1024;
 
 // Feeds [from, to) of the file to hash, or to look, a piece at a time.
-bool ReadRange(int fd, off_t from, off_t to, const std::function<void(QByteArrayView)> &take,
+[[nodiscard]] bool ReadRange(int fd, off_t from, off_t to, const std::function<void(QByteArrayView)> &take,
                const std::function<void()> &betweenReads)
 {
     QByteArray piece(qsizetype(qMin<off_t>(ReadPiece, qMax<off_t>(to - from, 1))), Qt::Uninitialized);

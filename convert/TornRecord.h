@@ -7,7 +7,7 @@
 #include <sys/types.h>
 
 // What the bytes from a marked record's start to the end of the mbox are.
-struct TornRecordVerdict {
+struct [[nodiscard]] TornRecordVerdict {
     enum Kind {
         NothingWritten,  // the mbox ends where the record would start
         Ours,            // exactly a prefix of the record as planned: may be cut

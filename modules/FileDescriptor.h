@@ -6,21 +6,41 @@
 #include <cstring>
 #include <unistd.h>
 
-// A POSIX file descriptor closed when it goes out of scope.
+// A POSIX file descriptor closed when it goes out of scope, or when another
+// takes its place.
 class FileDescriptor {
 public:
+    FileDescriptor() = default;
     explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
+    ~FileDescriptor() { reset(); }
     FileDescriptor(const FileDescriptor &) = delete;
     FileDescriptor &operator=(const FileDescriptor &) = delete;
+    FileDescriptor(FileDescriptor &&other) noexcept : fd_(other.release()) {}
+    FileDescriptor &operator=(FileDescriptor &&other) noexcept
+    {
+        if (this != &other)
+            reset(other.release());
+        return *this;
+    }
+
     int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    // The descriptor is the caller's to close from now on.
+    [[nodiscard]] int release()
+    {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+    void reset(int fd = -1)
+    {
+        if (fd_ >= 0 && fd_ != fd)
+            ::close(fd_);
+        fd_ = fd;
+    }
 
 private:
-    int fd_;
+    int fd_ = -1;
 };
 
 // The system's words for an errno value.
@@ -32,7 +52,7 @@ inline QString SystemReason(int error)
 // Writes all of data, going on after an interrupted or short write. 0 when
 // done, else the errno of the failure (ENOSPC when a write stores nothing).
 // write is the system's unless a test injects a failing one.
-inline int WriteFully(int fd, QByteArrayView data, ssize_t (*write)(int, const void *, size_t) = &::write)
+[[nodiscard]] inline int WriteFully(int fd, QByteArrayView data, ssize_t (*write)(int, const void *, size_t) = &::write)
 {
     const char *p = data.data();
     size_t left = size_t(data.size());

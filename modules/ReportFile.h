@@ -6,7 +6,7 @@
 // A command's complete report as a plain-text file, one per run, under the
 // user's state folder ($XDG_STATE_HOME/quorvel, by default
 // ~/.local/state/quorvel): a box shows only the first lines of a long list.
-struct SavedReport {
+struct [[nodiscard]] SavedReport {
     QString path;     // the file written, or the one that could not be
     QString failure;  // empty when the file was written
     bool Saved() const { return failure.isEmpty(); }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "modules/Failure.h"
+
 #include <QString>
 #include <stdexcept>
 
@@ -29,4 +31,19 @@ constexpr int PathNotFound = 76;
 constexpr int ObjectNotSet = 91;
 constexpr int DuplicateKey = 457;
 constexpr int BufferTooSmall = 20476;
+}
+
+// An engine failure as the window shows it: the kinds it has always numbered
+// in "number:description", the others in words.
+inline QString WindowText(FailureKind kind, const QString &reason)
+{
+    switch (kind) {
+    case FailureKind::NoMboxName:
+        return RunTimeError(ErrorNumber::SubscriptOutOfRange, QStringLiteral("Subscript out of range")).Text();
+    case FailureKind::Unreadable:
+        return RunTimeError(ErrorNumber::PathFileAccess, reason).Text();
+    case FailureKind::Other:
+        break;
+    }
+    return reason;
 }

@@ -11,7 +11,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTest>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -240,6 +242,33 @@ private Q_SLOTS:
         QCOMPARE(predicted.size(), 5);
         QVERIFY2(predicted.last().contains(" -- a copy of a message listed before it"), predicted.last());
         QVERIFY(!QFile::exists(tree.path(QStringLiteral("out"))));
+    }
+
+    // The command says what went wrong in words, never the window's numbered texts.
+    void anUnreadableMboxIsNamedInWords()
+    {
+        TempTree tree;
+        tree.file(QStringLiteral("Mail/1.eml"), Message(1));
+        QVERIFY(QDir().mkpath(tree.path(QStringLiteral("out/Mail/Mail.mbox"))));
+        const CliRun run = RunCli({QStringLiteral("-n"), QStringLiteral("--skip-duplicates"), QStringLiteral("--relative"),
+                                   QStringLiteral("Mail"), QStringLiteral("-o"), QStringLiteral("out")}, tree.root());
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains("1.eml: cannot read the mbox file for the messages in it: the mbox file is not a regular file\n"), run.err);
+    }
+
+    // As cat and ls do: a listing that could not be written is not a success.
+    void dryRunIntoAFullDiskFails()
+    {
+        TempTree tree;
+        MakeMailTree(tree);
+        QProcess process;
+        process.setWorkingDirectory(tree.root());
+        process.setStandardOutputFile(QStringLiteral("/dev/full"));
+        process.start(CliPath(), {QStringLiteral("--dry-run"), QStringLiteral("Mail"), QStringLiteral("-o"), QStringLiteral("out")});
+        QVERIFY(process.waitForFinished(120000));
+        QCOMPARE(process.exitCode(), 1);
+        const QByteArray err = process.readAllStandardError();
+        QVERIFY2(err.contains("quorvel-convert: standard output: " + QByteArray(std::strerror(ENOSPC))), err);
     }
 
     // Whatever --progress says, no progress line goes into a pipe.

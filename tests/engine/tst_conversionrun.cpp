@@ -177,6 +177,18 @@ private Q_SLOTS:
         QCOMPARE(result.failures[1].kind, ConversionFailure::Kind::Flush);
     }
 
+    // The run's failure says it in words; the window's box keeps the number it always showed.
+    void noMboxNameFailsInWordsAndTheWindowNumbersIt()
+    {
+        RecordingObserver observer;
+        NoYield yielder;
+        const ConversionResult result = ConvertMessages({QStringLiteral("/a.eml")}, QStringLiteral("/"), observer, yielder);
+        QCOMPARE(result.failures.size(), 1);
+        QCOMPARE(result.failures[0].cause, FailureKind::NoMboxName);
+        QVERIFY2(result.failures[0].reason.startsWith(QStringLiteral("no mbox name can be made")), qPrintable(result.failures[0].reason));
+        QVERIFY(ConversionReport(result).contains(QStringLiteral("/a.eml: 9:Subscript out of range\r\n")));
+    }
+
     void mboxPerFolderInListOrderDoubledBySecondRun()
     {
         TempTree source, destination;
@@ -557,7 +569,7 @@ private Q_SLOTS:
         QVERIFY(child >= 0);
         if (child == 0) {
             int pieces = 0;
-            AppendRecord(mbox, BuildRecord(QStringLiteral("k@x"), QDateTime::currentDateTimeUtc(), QByteArray(3 << 20, 'k')),
+            (void)AppendRecord(mbox, BuildRecord(QStringLiteral("k@x"), QDateTime::currentDateTimeUtc(), QByteArray(3 << 20, 'k')),
                          FileIo::System(), [&] {
                 if (++pieces == 2)
                     ::raise(SIGKILL);

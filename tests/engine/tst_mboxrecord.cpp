@@ -3,6 +3,7 @@
 #include "convert/MboxFile.h"
 #include "convert/MboxRecord.h"
 #include "convert/StreamHash.h"
+#include "modules/FileDescriptor.h"
 #include "modules/Yielder.h"
 #include "TempTree.h"
 
@@ -54,15 +55,14 @@ public:
     {
         if (kind == LockKind::DotLock) {
             dotLock_ = QFile::encodeName(path) + ".lock";
-            const int fd = ::open(dotLock_.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
-            held_ = fd >= 0 && ::write(fd, "1\n", 2) == 2;  // init: a process that is there
-            ::close(fd);
+            const FileDescriptor fd(::open(dotLock_.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644));
+            held_ = fd.valid() && ::write(fd.get(), "1\n", 2) == 2;  // init: a process that is there
             return;
         }
         if (kind == LockKind::OwnDescriptor) {
-            fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR);
+            fd_.reset(::open(QFile::encodeName(path).constData(), O_RDWR));
             struct flock lock = WholeFile();
-            held_ = fd_ >= 0 && ::fcntl(fd_, F_OFD_SETLK, &lock) == 0;
+            held_ = fd_.valid() && ::fcntl(fd_.get(), F_OFD_SETLK, &lock) == 0;
             return;
         }
         int ready[2], release[2];
@@ -86,7 +86,7 @@ public:
         char answer = 'n';
         held_ = child_ > 0 && ::read(ready[0], &answer, 1) == 1 && answer == 'y';
         ::close(ready[0]);
-        release_ = release[1];
+        release_.reset(release[1]);
     }
     ~LockHolder() { Release(); }
     bool held() const { return held_; }
@@ -95,13 +95,10 @@ public:
         if (!dotLock_.isEmpty())
             ::unlink(dotLock_.constData());
         dotLock_.clear();
-        if (fd_ >= 0)
-            ::close(fd_);
-        if (release_ >= 0)
-            ::close(release_);
+        fd_.reset();
+        release_.reset();
         if (child_ > 0)
             ::waitpid(child_, nullptr, 0);
-        fd_ = release_ = -1;
         child_ = -1;
         held_ = false;
     }
@@ -114,7 +111,7 @@ private:
         lock.l_whence = SEEK_SET;
         return lock;
     }
-    int fd_ = -1, release_ = -1;
+    FileDescriptor fd_, release_;
     pid_t child_ = -1;
     QByteArray dotLock_;
     bool held_ = false;
@@ -310,7 +307,7 @@ private Q_SLOTS:
         int pauses = 0;
         bool stopped = false;
         try {
-            AppendRecord(mbox, large, FileIo::System(), [&] {
+            (void)AppendRecord(mbox, large, FileIo::System(), [&] {
                 if (++pauses == 2)
                     throw Interrupted{};
             });

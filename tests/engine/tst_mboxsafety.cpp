@@ -1,5 +1,6 @@
 #include "convert/ConversionRun.h"
 #include "convert/MboxFile.h"
+#include "modules/FileDescriptor.h"
 #include "modules/Yielder.h"
 #include "TempTree.h"
 
@@ -52,6 +53,41 @@ private Q_SLOTS:
 
     // A link planted where the run's mbox goes, and one where its side file
     // goes, must not lead a write or a cut to the file outside.
+    // A descriptor handed from one holder to another is closed once, by the
+    // last; one it replaces is closed at once. A second close could hit a
+    // descriptor the process has opened since, an mbox's.
+    void handedDescriptorIsClosedOnceByItsLastHolder_data()
+    {
+        QTest::addColumn<bool>("overAHeldOne");
+        QTest::newRow("into a new holder") << false;
+        QTest::newRow("over one already held") << true;
+    }
+    void handedDescriptorIsClosedOnceByItsLastHolder()
+    {
+        QFETCH(bool, overAHeldOne);
+        const auto open = [](int fd) { return ::fcntl(fd, F_GETFD) != -1; };
+        int handed = -1, replaced = -1;
+        {
+            std::optional<FileDescriptor> last;
+            {
+                FileDescriptor first(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+                handed = first.get();
+                if (overAHeldOne) {
+                    last.emplace(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+                    replaced = last->get();
+                    *last = std::move(first);
+                    QVERIFY(!open(replaced));
+                } else {
+                    last.emplace(std::move(first));
+                }
+                QVERIFY(!first.valid());
+            }
+            QVERIFY(open(handed));
+            QCOMPARE(last->get(), handed);
+        }
+        QVERIFY(!open(handed));
+    }
+
     void plantedLinksAreNotFollowed_data()
     {
         QTest::addColumn<QString>("planted");
@@ -193,7 +229,7 @@ private Q_SLOTS:
         bool stopped = false;
         int pieces = 0;
         try {
-            AppendRecord(mbox, TempTree::read(big), FileIo::System(), [&] {
+            (void)AppendRecord(mbox, TempTree::read(big), FileIo::System(), [&] {
                 if (++pieces == 2)
                     throw Interrupted{};
             });
@@ -208,7 +244,7 @@ private Q_SLOTS:
         QVERIFY(child >= 0);
         if (child == 0) {
             pieces = 0;
-            AppendRecord(mbox, TempTree::read(big), FileIo::System(), [&] {
+            (void)AppendRecord(mbox, TempTree::read(big), FileIo::System(), [&] {
                 if (++pieces == 2)
                     ::_exit(9);
             });
@@ -251,7 +287,7 @@ private Q_SLOTS:
         };
         QCOMPARE(asUser([&] {
             int pieces = 0;
-            AppendRecord(mbox, big, FileIo::System(), [&] {
+            (void)AppendRecord(mbox, big, FileIo::System(), [&] {
                 if (++pieces == 2)
                     ::_exit(0);  // killed midway
             });

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <stdexcept>
+
+// What went wrong, beside the reason in words: the window shows a few kinds
+// under the numbers its boxes have always given them (WindowText).
+enum class FailureKind {
+    Other,       // the reason is all there is
+    NoMboxName,  // no mbox name can be made from a message's path
+    Unreadable,  // a message or an mbox could not be read to compare them
+};
+
+// Thrown where the engine cannot go on with one message. Functions that can
+// fail otherwise return their reason as text, empty when all went well.
+class Failure : public std::runtime_error {
+public:
+    Failure(FailureKind kind, const QString &reason)
+        : std::runtime_error(reason.toStdString()), kind_(kind), reason_(reason) {}
+
+    FailureKind Kind() const { return kind_; }
+    QString Reason() const { return reason_; }
+
+private:
+    FailureKind kind_;
+    QString reason_;
+};
+
+// Why OutputFor refuses a path, in words.
+inline QString NoMboxNameReason()
+{
+    return QStringLiteral("no mbox name can be made from the path: its mbox would be in the root folder, which has no name");
+}
