@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <cstdio>
+#include <exception>
 
 int main(int argc, char *argv[])
 {
@@ -29,5 +30,11 @@ int main(int argc, char *argv[])
     case ParsedCommand::Action::Run:
         break;
     }
-    return RunConvertCommand(command.options);
+    // Whatever escapes the run is still said in one line, never a bare abort.
+    try {
+        return RunConvertCommand(command.options);
+    } catch (const std::exception &error) {
+        std::fprintf(stderr, "quorvel-convert: %s\n", error.what());
+    }
+    return ExitSomeFailed;
 }
