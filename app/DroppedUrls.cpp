@@ -1,6 +1,6 @@
 #include "app/DroppedUrls.h"
 
-#include "modules/FileNames.h"
+#include "engine/support/FileNames.h"
 
 namespace {
 // A file manager writes a name that is not UTF-8 as its percent-escaped

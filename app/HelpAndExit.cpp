@@ -2,7 +2,7 @@
 
 #include "app/Manual.h"
 #include "modules/Dialogs.h"
-#include "modules/registry.h"
+#include "engine/support/PathParts.h"
 
 #include <QUrl>
 

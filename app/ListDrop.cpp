@@ -2,7 +2,7 @@
 #include "app/PathListBox.h"
 #include "app/frmStep1.h"
 #include "folders/MessagePath.h"
-#include "modules/PathOnDisk.h"
+#include "engine/support/PathOnDisk.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>

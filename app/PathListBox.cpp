@@ -3,7 +3,7 @@
 #include "app/frmStep1.h"
 #include "modules/Dialogs.h"
 #include "modules/FirstLines.h"
-#include "modules/ShownName.h"
+#include "engine/support/ShownName.h"
 
 void ShowPathListBox(frmStep1 &window, const QString &heading, const QStringList &paths)
 {

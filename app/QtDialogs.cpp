@@ -3,7 +3,7 @@
 #include "app/RememberedFolder.h"
 #include "app/ScreenFit.h"
 #include "modules/CommonDialog.h"
-#include "modules/FileNames.h"
+#include "engine/support/FileNames.h"
 
 #include <QApplication>
 #include <QDesktopServices>

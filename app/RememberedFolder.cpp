@@ -1,7 +1,7 @@
 #include "app/RememberedFolder.h"
 
-#include "modules/FileNames.h"
-#include "modules/PathOnDisk.h"
+#include "engine/support/FileNames.h"
+#include "engine/support/PathOnDisk.h"
 
 #include <QDir>
 #include <QSettings>

@@ -4,7 +4,7 @@
 #include "convert/ConversionRun.h"
 #include "folders/AddFolderReport.h"
 #include "modules/Dialogs.h"
-#include "modules/ReportFile.h"
+#include "engine/support/ReportFile.h"
 
 void frmStep1::ShowConversionReport(const ConversionResult &result)
 {

@@ -1,6 +1,6 @@
 #include "app/PathListBox.h"
 #include "app/frmStep1.h"
-#include "modules/PathOnDisk.h"
+#include "engine/support/PathOnDisk.h"
 
 void frmStep1::AddStartupPaths(const QStringList &paths)
 {

@@ -1,6 +1,6 @@
 #include "app/StopSignalWatch.h"
 
-#include "modules/StopSignals.h"
+#include "engine/support/StopSignals.h"
 
 #include <QApplication>
 #include <QSocketNotifier>

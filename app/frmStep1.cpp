@@ -8,8 +8,8 @@
 #include "app/Twips.h"
 #include "list/FlexGrid.h"
 #include "modules/Dialogs.h"
-#include "modules/RunTimeError.h"
-#include "modules/StopSignals.h"
+#include "engine/support/RunTimeError.h"
+#include "engine/support/StopSignals.h"
 
 #include <QApplication>
 #include <QCloseEvent>

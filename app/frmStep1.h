@@ -1,7 +1,7 @@
 #pragma once
 
 #include "modules/CommonDialog.h"
-#include "modules/Yielder.h"
+#include "engine/support/Yielder.h"
 
 #include <QWidget>
 #include <functional>

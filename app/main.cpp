@@ -2,7 +2,7 @@
 #include "app/StartupArguments.h"
 #include "app/StopSignalWatch.h"
 #include "app/frmStep1.h"
-#include "modules/StopSignals.h"
+#include "engine/support/StopSignals.h"
 
 #include <QApplication>
 #include <QGuiApplication>

@@ -7,7 +7,7 @@
 #include "BenchSupport.h"
 #include "app/frmStep1.h"
 #include "folders/FolderMessages.h"
-#include "modules/Yielder.h"
+#include "engine/support/Yielder.h"
 
 #include <QApplication>
 #include <QPushButton>

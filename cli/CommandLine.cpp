@@ -1,6 +1,6 @@
 #include "cli/CommandOptions.h"
-#include "modules/PathOnDisk.h"
-#include "modules/ShownName.h"
+#include "engine/support/PathOnDisk.h"
+#include "engine/support/ShownName.h"
 
 #include <QCommandLineParser>
 

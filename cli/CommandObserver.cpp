@@ -1,7 +1,7 @@
 #include "cli/CommandObserver.h"
 
 #include "cli/Figures.h"
-#include "modules/ShownName.h"
+#include "engine/support/ShownName.h"
 
 namespace {
 constexpr qint64 RedrawIntervalMs = 100;

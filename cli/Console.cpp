@@ -1,7 +1,7 @@
 #include "cli/Console.h"
 
-#include "modules/FileDescriptor.h"
-#include "modules/FileNames.h"
+#include "engine/support/FileDescriptor.h"
+#include "engine/support/FileNames.h"
 
 #include <sys/ioctl.h>
 #include <unistd.h>

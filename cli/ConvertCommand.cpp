@@ -13,10 +13,10 @@
 #include "convert/ConversionRun.h"
 #include "convert/DuplicateCheck.h"
 #include "convert/MboxFile.h"
-#include "modules/FileDescriptor.h"
-#include "modules/Failure.h"
-#include "modules/RunTimeError.h"
-#include "modules/ShownName.h"
+#include "engine/support/FileDescriptor.h"
+#include "engine/support/Failure.h"
+#include "engine/support/RunTimeError.h"
+#include "engine/support/ShownName.h"
 
 #include <QElapsedTimer>
 #include <QSet>

@@ -1,10 +1,10 @@
 #include "cli/Destination.h"
 
-#include "modules/FileDescriptor.h"
-#include "modules/FileNames.h"
-#include "modules/PathOnDisk.h"
-#include "modules/RunTimeError.h"
-#include "modules/ShownName.h"
+#include "engine/support/FileDescriptor.h"
+#include "engine/support/FileNames.h"
+#include "engine/support/PathOnDisk.h"
+#include "engine/support/RunTimeError.h"
+#include "engine/support/ShownName.h"
 
 #include <QSet>
 #include <fcntl.h>

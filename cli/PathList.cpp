@@ -1,8 +1,8 @@
 #include "cli/PathList.h"
 
-#include "modules/FileDescriptor.h"
-#include "modules/FileNames.h"
-#include "modules/ShownName.h"
+#include "engine/support/FileDescriptor.h"
+#include "engine/support/FileNames.h"
+#include "engine/support/ShownName.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,8 +1,8 @@
 #include "cli/SourceList.h"
 
 #include "folders/FolderMessages.h"
-#include "modules/PathOnDisk.h"
-#include "modules/Yielder.h"
+#include "engine/support/PathOnDisk.h"
+#include "engine/support/Yielder.h"
 
 namespace {
 

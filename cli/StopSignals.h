@@ -1,7 +1,7 @@
 #pragma once
 
-#include "modules/StopSignals.h"
-#include "modules/Yielder.h"
+#include "engine/support/StopSignals.h"
+#include "engine/support/Yielder.h"
 
 #include <functional>
 

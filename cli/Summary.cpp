@@ -1,7 +1,7 @@
 #include "cli/Summary.h"
 
 #include "cli/Figures.h"
-#include "modules/FileDescriptor.h"
+#include "engine/support/FileDescriptor.h"
 
 #include <cerrno>
 

@@ -1,6 +1,6 @@
 #include "cli/CommandOptions.h"
 #include "cli/ConvertCommand.h"
-#include "modules/FileNames.h"
+#include "engine/support/FileNames.h"
 
 #include <QCoreApplication>
 #include <cstdio>

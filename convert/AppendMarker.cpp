@@ -1,9 +1,9 @@
 #include "convert/AppendMarker.h"
 
-#include "modules/FileDescriptor.h"
-#include "modules/FileNames.h"
-#include "modules/ReportFile.h"
-#include "modules/modMain.h"
+#include "engine/support/FileDescriptor.h"
+#include "engine/support/FileNames.h"
+#include "engine/support/ReportFile.h"
+#include "engine/support/CreatePath.h"
 
 #include <QCryptographicHash>
 #include <QList>

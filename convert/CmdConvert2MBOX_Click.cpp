@@ -5,8 +5,8 @@
 #include "convert/ConversionRun.h"
 #include "convert/MboxFile.h"
 #include "modules/Dialogs.h"
-#include "modules/ShownName.h"
-#include "modules/registry.h"
+#include "engine/support/ShownName.h"
+#include "engine/support/PathParts.h"
 
 #include <QLabel>
 #include <QPushButton>

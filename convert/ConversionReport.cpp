@@ -3,8 +3,8 @@
 #include "convert/ConversionRun.h"
 #include "modules/Dialogs.h"
 #include "modules/FirstLines.h"
-#include "modules/RunTimeError.h"
-#include "modules/ShownName.h"
+#include "engine/support/RunTimeError.h"
+#include "engine/support/ShownName.h"
 
 #include <cerrno>
 #include <limits>

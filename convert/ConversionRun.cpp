@@ -9,9 +9,9 @@
 #include "convert/MessageReader.h"
 #include "convert/OwnMboxes.h"
 #include "convert/RunInProgress.h"
-#include "modules/RunTimeError.h"
-#include "modules/Yielder.h"
-#include "modules/modMain.h"
+#include "engine/support/RunTimeError.h"
+#include "engine/support/Yielder.h"
+#include "engine/support/CreatePath.h"
 
 #include <QHash>
 #include <QSet>

@@ -2,7 +2,7 @@
 
 #include "convert/MboxNaming.h"
 #include "convert/MessageIdentity.h"
-#include "modules/Failure.h"
+#include "engine/support/Failure.h"
 
 #include <QList>
 #include <QString>

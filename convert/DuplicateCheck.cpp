@@ -4,9 +4,9 @@
 #include "convert/MboxIdentities.h"
 #include "convert/MessageIdentity.h"
 #include "convert/MessageReader.h"
-#include "modules/FileNames.h"
-#include "modules/Failure.h"
-#include "modules/FileDescriptor.h"
+#include "engine/support/FileNames.h"
+#include "engine/support/Failure.h"
+#include "engine/support/FileDescriptor.h"
 
 #include <cerrno>
 #include <sys/stat.h>

@@ -3,8 +3,8 @@
 #include "convert/MboxTail.h"
 #include "convert/StreamHash.h"
 #include "convert/TornRecord.h"
-#include "modules/FileDescriptor.h"
-#include "modules/FileNames.h"
+#include "engine/support/FileDescriptor.h"
+#include "engine/support/FileNames.h"
 
 #include <algorithm>
 #include <chrono>

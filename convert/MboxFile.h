@@ -3,7 +3,7 @@
 #include "convert/AppendMarker.h"
 #include "convert/MboxLock.h"
 #include "convert/OutputPieces.h"
-#include "modules/FileDescriptor.h"
+#include "engine/support/FileDescriptor.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -1,7 +1,7 @@
 #include "convert/MboxIdentities.h"
 
-#include "modules/FileDescriptor.h"
-#include "modules/FileNames.h"
+#include "engine/support/FileDescriptor.h"
+#include "engine/support/FileNames.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,6 +1,6 @@
 #include "convert/MboxLock.h"
 
-#include "modules/FileDescriptor.h"
+#include "engine/support/FileDescriptor.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,6 +1,6 @@
 #include "convert/MboxNaming.h"
 
-#include "modules/registry.h"
+#include "engine/support/PathParts.h"
 
 OutputTarget OutputFor(const QString &sourcePath, const QString &destination)
 {

@@ -1,6 +1,6 @@
 #include "convert/MessageReader.h"
 
-#include "modules/FileNames.h"
+#include "engine/support/FileNames.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "modules/FileDescriptor.h"
+#include "engine/support/FileDescriptor.h"
 
 #include <QByteArray>
 #include <QDateTime>

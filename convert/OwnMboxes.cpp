@@ -1,6 +1,6 @@
 #include "convert/OwnMboxes.h"
 
-#include "modules/FileNames.h"
+#include "engine/support/FileNames.h"
 
 #include <sys/stat.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "modules/RunTimeError.h"
+#include "engine/support/RunTimeError.h"
 
 // Held for the whole of a conversion run. The window yields in the middle of
 // a record, so a second run started from inside that yield would write its

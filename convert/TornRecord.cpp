@@ -1,7 +1,7 @@
 #include "convert/TornRecord.h"
 
 #include "convert/StreamHash.h"
-#include "modules/FileDescriptor.h"
+#include "engine/support/FileDescriptor.h"
 
 #include <QByteArray>
 #include <unistd.h>

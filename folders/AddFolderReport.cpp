@@ -1,7 +1,7 @@
 #include "folders/AddFolderReport.h"
 
 #include "modules/FirstLines.h"
-#include "modules/ShownName.h"
+#include "engine/support/ShownName.h"
 
 #include <limits>
 

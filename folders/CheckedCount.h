@@ -1,6 +1,6 @@
 #pragma once
 
-#include "modules/RunTimeError.h"
+#include "engine/support/RunTimeError.h"
 
 #include <QtGlobal>
 #include <limits>

@@ -5,7 +5,7 @@
 #include "folders/FolderMessages.h"
 #include "list/MessageListBatch.h"
 #include "modules/Dialogs.h"
-#include "modules/registry.h"
+#include "engine/support/PathParts.h"
 
 #include <QPushButton>
 

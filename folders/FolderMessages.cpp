@@ -2,7 +2,7 @@
 
 #include "folders/MessagePath.h"
 #include "folders/pathLogger.h"
-#include "modules/Yielder.h"
+#include "engine/support/Yielder.h"
 
 #include <QElapsedTimer>
 

@@ -1,8 +1,8 @@
 #include "folders/PosixFileSystem.h"
 
 #include "folders/NameOrder.h"
-#include "modules/FileDescriptor.h"
-#include "modules/FileNames.h"
+#include "engine/support/FileDescriptor.h"
+#include "engine/support/FileNames.h"
 
 #include <cerrno>
 #include <cstring>

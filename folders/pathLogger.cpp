@@ -1,7 +1,7 @@
 #include "folders/pathLogger.h"
 
 #include "folders/CheckedCount.h"
-#include "modules/Yielder.h"
+#include "engine/support/Yielder.h"
 
 namespace {
 

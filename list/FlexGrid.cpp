@@ -1,7 +1,7 @@
 #include "list/FlexGrid.h"
 
 #include "app/Twips.h"
-#include "modules/RunTimeError.h"
+#include "engine/support/RunTimeError.h"
 
 #include <QHeaderView>
 #include <QTimer>

@@ -1,6 +1,6 @@
 #include "list/GridModel.h"
 
-#include "modules/RunTimeError.h"
+#include "engine/support/RunTimeError.h"
 
 GridModel::GridModel(QObject *parent) : QAbstractTableModel(parent), cells_(1) {}
 

@@ -1,7 +1,7 @@
 #include "app/frmStep1.h"
 
 #include "modules/Dialogs.h"
-#include "modules/RunTimeError.h"
+#include "engine/support/RunTimeError.h"
 
 namespace {
 const QChar Nul(u'\0');

@@ -1,7 +1,7 @@
 #include "modules/CommonDialog.h"
 
 #include "modules/Dialogs.h"
-#include "modules/RunTimeError.h"
+#include "engine/support/RunTimeError.h"
 
 #include <QFileInfo>
 

@@ -1,8 +1,8 @@
 #include "CliRun.h"
 #include "convert/ConversionRun.h"
 #include "folders/FolderMessages.h"
-#include "modules/FileNames.h"
-#include "modules/Yielder.h"
+#include "engine/support/FileNames.h"
+#include "engine/support/Yielder.h"
 #include "SmallDisk.h"
 #include "TempTree.h"
 

@@ -5,10 +5,10 @@
 #include "convert/MboxRecord.h"
 #include "convert/MessageReader.h"
 #include "convert/StreamHash.h"
-#include "modules/FileDescriptor.h"
+#include "engine/support/FileDescriptor.h"
 #include "modules/Dialogs.h"
-#include "modules/RunTimeError.h"
-#include "modules/Yielder.h"
+#include "engine/support/RunTimeError.h"
+#include "engine/support/Yielder.h"
 #include "SmallDisk.h"
 #include "TempTree.h"
 

@@ -1,4 +1,4 @@
-#include "modules/FileNames.h"
+#include "engine/support/FileNames.h"
 #include "TempTree.h"
 
 #include <QFile>

@@ -3,8 +3,8 @@
 #include "convert/MboxFile.h"
 #include "convert/MboxRecord.h"
 #include "convert/StreamHash.h"
-#include "modules/FileDescriptor.h"
-#include "modules/Yielder.h"
+#include "engine/support/FileDescriptor.h"
+#include "engine/support/Yielder.h"
 #include "TempTree.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "convert/ConversionRun.h"
 #include "convert/MboxFile.h"
-#include "modules/FileDescriptor.h"
-#include "modules/Yielder.h"
+#include "engine/support/FileDescriptor.h"
+#include "engine/support/Yielder.h"
 #include "TempTree.h"
 
 #include <QDir>

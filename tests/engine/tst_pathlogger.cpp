@@ -3,7 +3,7 @@
 #include "folders/NameOrder.h"
 #include "folders/PosixFileSystem.h"
 #include "folders/pathLogger.h"
-#include "modules/Yielder.h"
+#include "engine/support/Yielder.h"
 #include "TempTree.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
-#include "modules/FileDescriptor.h"
-#include "modules/RunTimeError.h"
-#include "modules/modMain.h"
-#include "modules/registry.h"
+#include "engine/support/FileDescriptor.h"
+#include "engine/support/RunTimeError.h"
+#include "engine/support/CreatePath.h"
+#include "engine/support/PathParts.h"
 #include "TempTree.h"
 
 #include <QDir>

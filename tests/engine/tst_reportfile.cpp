@@ -1,8 +1,8 @@
 #include "TemporaryStateFolder.h"
 #include "convert/ConversionReport.h"
 #include "convert/ConversionRun.h"
-#include "modules/FileNames.h"
-#include "modules/ReportFile.h"
+#include "engine/support/FileNames.h"
+#include "engine/support/ReportFile.h"
 
 #include <QTest>
 

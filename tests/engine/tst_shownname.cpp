@@ -1,9 +1,9 @@
 #include "convert/ConversionReport.h"
 #include "convert/ConversionRun.h"
 #include "folders/AddFolderReport.h"
-#include "modules/FileNames.h"
-#include "modules/ReportFile.h"
-#include "modules/ShownName.h"
+#include "engine/support/FileNames.h"
+#include "engine/support/ReportFile.h"
+#include "engine/support/ShownName.h"
 
 #include <QTest>
 

@@ -1,7 +1,7 @@
 #include "ScriptedDialogs.h"
 
 #include "modules/CommonDialog.h"
-#include "modules/RunTimeError.h"
+#include "engine/support/RunTimeError.h"
 
 int ScriptedDialogs::MsgBox(const QString &prompt, int style, const QString &title)
 {

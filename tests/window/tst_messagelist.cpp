@@ -1,7 +1,7 @@
 #include "WindowFixture.h"
 #include "list/FlexGrid.h"
-#include "modules/RunTimeError.h"
-#include "modules/registry.h"
+#include "engine/support/RunTimeError.h"
+#include "engine/support/PathParts.h"
 
 #include <QApplication>
 #include <QFileInfo>

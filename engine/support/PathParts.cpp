@@ -1,7 +1,7 @@
-#include "modules/registry.h"
+#include "engine/support/PathParts.h"
 
 #include "modules/Dialogs.h"
-#include "modules/RunTimeError.h"
+#include "engine/support/RunTimeError.h"
 
 QString GetLastPathPart(const QString &path)
 {

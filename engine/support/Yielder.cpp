@@ -1,4 +1,4 @@
-#include "modules/Yielder.h"
+#include "engine/support/Yielder.h"
 
 #include <QCoreApplication>
 

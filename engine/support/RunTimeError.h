@@ -1,6 +1,6 @@
 #pragma once
 
-#include "modules/Failure.h"
+#include "engine/support/Failure.h"
 
 #include <QString>
 #include <stdexcept>

@@ -1,4 +1,4 @@
-#include "modules/StopSignals.h"
+#include "engine/support/StopSignals.h"
 
 #include <atomic>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "modules/ShownName.h"
+#include "engine/support/ShownName.h"
 
 namespace {
 

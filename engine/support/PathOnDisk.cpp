@@ -1,6 +1,6 @@
-#include "modules/PathOnDisk.h"
+#include "engine/support/PathOnDisk.h"
 
-#include "modules/FileNames.h"
+#include "engine/support/FileNames.h"
 
 #include <QDir>
 #include <climits>

@@ -1,7 +1,7 @@
-#include "modules/modMain.h"
+#include "engine/support/CreatePath.h"
 
-#include "modules/FileDescriptor.h"
-#include "modules/FileNames.h"
+#include "engine/support/FileDescriptor.h"
+#include "engine/support/FileNames.h"
 
 #include <cerrno>
 #include <sys/stat.h>
