@@ -1,7 +1,7 @@
 #include "app/DroppedUrls.h"
 #include "app/PathListBox.h"
 #include "app/frmStep1.h"
-#include "folders/MessagePath.h"
+#include "engine/walk/MessagePath.h"
 #include "engine/support/PathOnDisk.h"
 
 #include <QDragEnterEvent>

@@ -6,7 +6,7 @@
 #include "MessageTree.h"
 #include "BenchSupport.h"
 #include "app/frmStep1.h"
-#include "folders/FolderMessages.h"
+#include "engine/walk/FolderMessages.h"
 #include "engine/support/Yielder.h"
 
 #include <QApplication>

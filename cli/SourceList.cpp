@@ -1,6 +1,6 @@
 #include "cli/SourceList.h"
 
-#include "folders/FolderMessages.h"
+#include "engine/walk/FolderMessages.h"
 #include "engine/support/PathOnDisk.h"
 #include "engine/support/Yielder.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "folders/FolderMessages.h"
+#include "engine/walk/FolderMessages.h"
 
 #include <QList>
 #include <QString>

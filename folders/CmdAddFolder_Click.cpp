@@ -2,7 +2,7 @@
 
 #include "app/WaitCursor.h"
 #include "folders/AddFolderReport.h"
-#include "folders/FolderMessages.h"
+#include "engine/walk/FolderMessages.h"
 #include "list/MessageListBatch.h"
 #include "modules/Dialogs.h"
 #include "engine/support/PathParts.h"

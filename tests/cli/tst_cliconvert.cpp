@@ -1,6 +1,6 @@
 #include "CliRun.h"
 #include "convert/ConversionRun.h"
-#include "folders/FolderMessages.h"
+#include "engine/walk/FolderMessages.h"
 #include "engine/support/FileNames.h"
 #include "engine/support/Yielder.h"
 #include "SmallDisk.h"

@@ -1,5 +1,5 @@
 #include "folders/AddFolderReport.h"
-#include "folders/MessagePath.h"
+#include "engine/walk/MessagePath.h"
 
 #include <QTest>
 

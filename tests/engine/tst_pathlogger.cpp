@@ -1,8 +1,8 @@
-#include "folders/FileSystem.h"
-#include "folders/CheckedCount.h"
-#include "folders/NameOrder.h"
-#include "folders/PosixFileSystem.h"
-#include "folders/pathLogger.h"
+#include "engine/walk/FileSystem.h"
+#include "engine/walk/CheckedCount.h"
+#include "engine/walk/NameOrder.h"
+#include "engine/walk/PosixFileSystem.h"
+#include "engine/walk/pathLogger.h"
 #include "engine/support/Yielder.h"
 #include "TempTree.h"
 

@@ -1,6 +1,6 @@
 #include "app/frmStep1.h"
-#include "folders/FileSystem.h"
-#include "folders/PosixFileSystem.h"
+#include "engine/walk/FileSystem.h"
+#include "engine/walk/PosixFileSystem.h"
 #include "ScriptedDialogs.h"
 #include "WindowFixture.h"
 #include "TempTree.h"

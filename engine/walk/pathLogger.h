@@ -1,8 +1,8 @@
 #pragma once
 
-#include "folders/Collection.h"
-#include "folders/FileSystem.h"
-#include "folders/SkippedFolder.h"
+#include "engine/walk/Collection.h"
+#include "engine/walk/FileSystem.h"
+#include "engine/walk/SkippedFolder.h"
 
 #include <QString>
 #include <memory>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "folders/Collection.h"
-#include "folders/SkippedFolder.h"
+#include "engine/walk/Collection.h"
+#include "engine/walk/SkippedFolder.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,7 @@
-#include "folders/FolderMessages.h"
+#include "engine/walk/FolderMessages.h"
 
-#include "folders/MessagePath.h"
-#include "folders/pathLogger.h"
+#include "engine/walk/MessagePath.h"
+#include "engine/walk/pathLogger.h"
 #include "engine/support/Yielder.h"
 
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
-#include "folders/PosixFileSystem.h"
+#include "engine/walk/PosixFileSystem.h"
 
-#include "folders/NameOrder.h"
+#include "engine/walk/NameOrder.h"
 #include "engine/support/FileDescriptor.h"
 #include "engine/support/FileNames.h"
 

@@ -1,6 +1,6 @@
-#include "folders/pathLogger.h"
+#include "engine/walk/pathLogger.h"
 
-#include "folders/CheckedCount.h"
+#include "engine/walk/CheckedCount.h"
 #include "engine/support/Yielder.h"
 
 namespace {

@@ -1,6 +1,6 @@
-#include "folders/FileSystem.h"
+#include "engine/walk/FileSystem.h"
 
-#include "folders/PosixFileSystem.h"
+#include "engine/walk/PosixFileSystem.h"
 
 namespace {
 

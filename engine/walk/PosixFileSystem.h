@@ -1,6 +1,6 @@
 #pragma once
 
-#include "folders/FileSystem.h"
+#include "engine/walk/FileSystem.h"
 
 // The real file system, read with opendir/readdir. A symbolic link counts as
 // what it points to: a folder's identity is that of the folder reached, so a

@@ -1,4 +1,4 @@
-#include "folders/NameOrder.h"
+#include "engine/walk/NameOrder.h"
 
 #include <algorithm>
 #include <string_view>
