@@ -1,9 +1,9 @@
 #include "convert/DuplicateCheck.h"
 
-#include "convert/EnvelopeLine.h"
+#include "engine/message/EnvelopeLine.h"
 #include "convert/MboxIdentities.h"
-#include "convert/MessageIdentity.h"
-#include "convert/MessageReader.h"
+#include "engine/message/MessageIdentity.h"
+#include "engine/message/MessageReader.h"
 #include "engine/support/FileNames.h"
 #include "engine/support/Failure.h"
 #include "engine/support/FileDescriptor.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "convert/MessageIdentity.h"
+#include "engine/message/MessageIdentity.h"
 
 #include <QByteArray>
 #include <QHash>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "convert/FromLine.h"
-#include "convert/MessageIdentity.h"
+#include "engine/message/MessageIdentity.h"
 
 #include <QString>
 #include <functional>

@@ -1,8 +1,8 @@
 // Sender and date from any bytes: always an answer, and one a separator line
 // can carry and give back.
 #include "FuzzCheck.h"
-#include "convert/EmlMessage.h"
-#include "convert/MailDate.h"
+#include "engine/message/EmlMessage.h"
+#include "engine/message/MailDate.h"
 #include "convert/MboxRecord.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 // The date reader on any text: no usable date, or one in UTC that the
 // separator line can carry and that reads back from it.
 #include "FuzzCheck.h"
-#include "convert/MailDate.h"
+#include "engine/message/MailDate.h"
 #include "convert/MboxRecord.h"
 
 #include <cstdint>

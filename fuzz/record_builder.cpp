@@ -4,7 +4,7 @@
 // leading envelope line; and no line but the separator starts with "From ".
 // Fed in pieces cut anywhere, the record is the same as for the whole message.
 #include "FuzzCheck.h"
-#include "convert/EnvelopeLine.h"
+#include "engine/message/EnvelopeLine.h"
 #include "convert/MboxRecord.h"
 
 #include <cstdint>

@@ -3,7 +3,7 @@
 #include "convert/ConversionRun.h"
 #include "convert/MboxFile.h"
 #include "convert/MboxRecord.h"
-#include "convert/MessageReader.h"
+#include "engine/message/MessageReader.h"
 #include "convert/StreamHash.h"
 #include "engine/support/FileDescriptor.h"
 #include "modules/Dialogs.h"

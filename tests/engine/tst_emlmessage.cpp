@@ -1,4 +1,4 @@
-#include "convert/EmlMessage.h"
+#include "engine/message/EmlMessage.h"
 #include "TempTree.h"
 
 #include <QFile>

@@ -1,5 +1,5 @@
 #include "convert/BodyQuoter.h"
-#include "convert/MailDate.h"
+#include "engine/message/MailDate.h"
 #include "convert/MboxFile.h"
 #include "convert/MboxRecord.h"
 #include "convert/StreamHash.h"

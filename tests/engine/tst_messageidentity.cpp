@@ -1,6 +1,6 @@
 #include "convert/MboxIdentities.h"
 #include "convert/MboxRecord.h"
-#include "convert/MessageIdentity.h"
+#include "engine/message/MessageIdentity.h"
 #include "TempTree.h"
 
 #include <QTest>

@@ -1,10 +1,10 @@
-#include "convert/EmlMessage.h"
+#include "engine/message/EmlMessage.h"
 
-#include "convert/EnvelopeLine.h"
-#include "convert/GMimeSupport.h"
-#include "convert/HeaderBlock.h"
-#include "convert/MailDate.h"
-#include "convert/MessageReader.h"
+#include "engine/message/EnvelopeLine.h"
+#include "engine/message/GMimeSupport.h"
+#include "engine/message/HeaderBlock.h"
+#include "engine/message/MailDate.h"
+#include "engine/message/MessageReader.h"
 
 
 namespace {

@@ -1,4 +1,4 @@
-#include "convert/GMimeSupport.h"
+#include "engine/message/GMimeSupport.h"
 
 #include <gmime/gmime.h>
 #include <mutex>

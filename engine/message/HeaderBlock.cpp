@@ -1,6 +1,6 @@
-#include "convert/HeaderBlock.h"
+#include "engine/message/HeaderBlock.h"
 
-#include "convert/EnvelopeLine.h"
+#include "engine/message/EnvelopeLine.h"
 
 namespace {
 

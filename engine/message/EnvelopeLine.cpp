@@ -1,4 +1,4 @@
-#include "convert/EnvelopeLine.h"
+#include "engine/message/EnvelopeLine.h"
 
 namespace {
 

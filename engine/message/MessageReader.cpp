@@ -1,4 +1,4 @@
-#include "convert/MessageReader.h"
+#include "engine/message/MessageReader.h"
 
 #include "engine/support/FileNames.h"
 

@@ -1,6 +1,6 @@
-#include "convert/MessageIdentity.h"
+#include "engine/message/MessageIdentity.h"
 
-#include "convert/EnvelopeLine.h"
+#include "engine/message/EnvelopeLine.h"
 
 #include <QRandomGenerator>
 #include <QtEndian>

@@ -1,6 +1,6 @@
-#include "convert/MailDate.h"
+#include "engine/message/MailDate.h"
 
-#include "convert/GMimeSupport.h"
+#include "engine/message/GMimeSupport.h"
 
 #include <QList>
 #include <optional>
