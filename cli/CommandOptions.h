@@ -1,6 +1,6 @@
 #pragma once
 
-#include "convert/MboxNaming.h"
+#include "engine/mbox/MboxNaming.h"
 #include "engine/message/MessageIdentity.h"
 
 #include <QString>

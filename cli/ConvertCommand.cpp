@@ -12,7 +12,7 @@
 #include "cli/Summary.h"
 #include "convert/ConversionRun.h"
 #include "convert/DuplicateCheck.h"
-#include "convert/MboxFile.h"
+#include "engine/mbox/MboxFile.h"
 #include "engine/support/FileDescriptor.h"
 #include "engine/support/Failure.h"
 #include "engine/support/RunTimeError.h"

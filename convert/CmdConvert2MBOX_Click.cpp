@@ -3,7 +3,7 @@
 #include "app/ProgressBar.h"
 #include "app/frmStep1.h"
 #include "convert/ConversionRun.h"
-#include "convert/MboxFile.h"
+#include "engine/mbox/MboxFile.h"
 #include "modules/Dialogs.h"
 #include "engine/support/ShownName.h"
 #include "engine/support/PathParts.h"

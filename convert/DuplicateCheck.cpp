@@ -1,7 +1,7 @@
 #include "convert/DuplicateCheck.h"
 
 #include "engine/message/EnvelopeLine.h"
-#include "convert/MboxIdentities.h"
+#include "engine/mbox/MboxIdentities.h"
 #include "engine/message/MessageIdentity.h"
 #include "engine/message/MessageReader.h"
 #include "engine/support/FileNames.h"

@@ -3,7 +3,7 @@
 #include "FuzzCheck.h"
 #include "engine/message/EmlMessage.h"
 #include "engine/message/MailDate.h"
-#include "convert/MboxRecord.h"
+#include "engine/mbox/MboxRecord.h"
 
 #include <cstdint>
 

@@ -2,7 +2,7 @@
 // separator line can carry and that reads back from it.
 #include "FuzzCheck.h"
 #include "engine/message/MailDate.h"
-#include "convert/MboxRecord.h"
+#include "engine/mbox/MboxRecord.h"
 
 #include <cstdint>
 

@@ -5,8 +5,8 @@
 // input taken as a message, written as a record with either line ends, reads
 // back with the message's own identity: writer and reader agree on quoting.
 #include "FuzzCheck.h"
-#include "convert/MboxIdentities.h"
-#include "convert/MboxRecord.h"
+#include "engine/mbox/MboxIdentities.h"
+#include "engine/mbox/MboxRecord.h"
 
 #include <cstdint>
 

@@ -5,7 +5,7 @@
 // Fed in pieces cut anywhere, the record is the same as for the whole message.
 #include "FuzzCheck.h"
 #include "engine/message/EnvelopeLine.h"
-#include "convert/MboxRecord.h"
+#include "engine/mbox/MboxRecord.h"
 
 #include <cstdint>
 

@@ -1,5 +1,5 @@
 #include "convert/ConversionRun.h"
-#include "convert/MboxFile.h"
+#include "engine/mbox/MboxFile.h"
 #include "engine/support/FileDescriptor.h"
 #include "engine/support/Yielder.h"
 #include "TempTree.h"

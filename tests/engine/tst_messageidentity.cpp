@@ -1,5 +1,5 @@
-#include "convert/MboxIdentities.h"
-#include "convert/MboxRecord.h"
+#include "engine/mbox/MboxIdentities.h"
+#include "engine/mbox/MboxRecord.h"
 #include "engine/message/MessageIdentity.h"
 #include "TempTree.h"
 

@@ -1,4 +1,4 @@
-#include "convert/MboxRecord.h"
+#include "engine/mbox/MboxRecord.h"
 
 
 namespace {

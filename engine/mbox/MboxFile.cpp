@@ -1,8 +1,8 @@
-#include "convert/MboxFile.h"
+#include "engine/mbox/MboxFile.h"
 
-#include "convert/MboxTail.h"
-#include "convert/StreamHash.h"
-#include "convert/TornRecord.h"
+#include "engine/mbox/MboxTail.h"
+#include "engine/mbox/StreamHash.h"
+#include "engine/mbox/TornRecord.h"
 #include "engine/support/FileDescriptor.h"
 #include "engine/support/FileNames.h"
 

@@ -1,6 +1,6 @@
-#include "convert/TornRecord.h"
+#include "engine/mbox/TornRecord.h"
 
-#include "convert/StreamHash.h"
+#include "engine/mbox/StreamHash.h"
 #include "engine/support/FileDescriptor.h"
 
 #include <QByteArray>

@@ -1,4 +1,4 @@
-#include "convert/MboxNaming.h"
+#include "engine/mbox/MboxNaming.h"
 
 #include "engine/support/PathParts.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "convert/AppendMarker.h"
+#include "engine/mbox/AppendMarker.h"
 
 #include <QString>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "convert/AppendMarker.h"
+#include "engine/mbox/AppendMarker.h"
 
 #include "engine/support/FileDescriptor.h"
 #include "engine/support/FileNames.h"

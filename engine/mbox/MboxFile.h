@@ -1,8 +1,8 @@
 #pragma once
 
-#include "convert/AppendMarker.h"
-#include "convert/MboxLock.h"
-#include "convert/OutputPieces.h"
+#include "engine/mbox/AppendMarker.h"
+#include "engine/mbox/MboxLock.h"
+#include "engine/mbox/OutputPieces.h"
 #include "engine/support/FileDescriptor.h"
 
 #include <QByteArray>

@@ -1,4 +1,4 @@
-#include "convert/MboxLock.h"
+#include "engine/mbox/MboxLock.h"
 
 #include "engine/support/FileDescriptor.h"
 

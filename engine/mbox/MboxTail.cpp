@@ -1,4 +1,4 @@
-#include "convert/MboxTail.h"
+#include "engine/mbox/MboxTail.h"
 
 #include <unistd.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "convert/FromLine.h"
-#include "convert/OutputPieces.h"
+#include "engine/mbox/FromLine.h"
+#include "engine/mbox/OutputPieces.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

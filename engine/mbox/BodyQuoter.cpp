@@ -1,4 +1,4 @@
-#include "convert/BodyQuoter.h"
+#include "engine/mbox/BodyQuoter.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>

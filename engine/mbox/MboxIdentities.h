@@ -1,6 +1,6 @@
 #pragma once
 
-#include "convert/FromLine.h"
+#include "engine/mbox/FromLine.h"
 #include "engine/message/MessageIdentity.h"
 
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "convert/BodyQuoter.h"
+#include "engine/mbox/BodyQuoter.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

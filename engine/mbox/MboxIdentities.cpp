@@ -1,4 +1,4 @@
-#include "convert/MboxIdentities.h"
+#include "engine/mbox/MboxIdentities.h"
 
 #include "engine/support/FileDescriptor.h"
 #include "engine/support/FileNames.h"
