@@ -1,7 +1,7 @@
 #include "app/frmStep1.h"
 
 #include "convert/ConversionReport.h"
-#include "convert/ConversionRun.h"
+#include "engine/run/ConversionRun.h"
 #include "folders/AddFolderReport.h"
 #include "modules/Dialogs.h"
 #include "engine/support/ReportFile.h"

@@ -2,7 +2,7 @@
 
 #include "cli/Console.h"
 #include "cli/RunTally.h"
-#include "convert/ConversionRun.h"
+#include "engine/run/ConversionRun.h"
 
 #include <QElapsedTimer>
 #include <QStringList>

@@ -2,7 +2,7 @@
 #include "app/FocusComesBack.h"
 #include "app/ProgressBar.h"
 #include "app/frmStep1.h"
-#include "convert/ConversionRun.h"
+#include "engine/run/ConversionRun.h"
 #include "engine/mbox/MboxFile.h"
 #include "modules/Dialogs.h"
 #include "engine/support/ShownName.h"

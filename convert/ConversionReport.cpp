@@ -1,6 +1,6 @@
 #include "convert/ConversionReport.h"
 
-#include "convert/ConversionRun.h"
+#include "engine/run/ConversionRun.h"
 #include "modules/Dialogs.h"
 #include "modules/FirstLines.h"
 #include "engine/support/RunTimeError.h"

@@ -1,5 +1,5 @@
 #include "CliRun.h"
-#include "convert/ConversionRun.h"
+#include "engine/run/ConversionRun.h"
 #include "engine/walk/FolderMessages.h"
 #include "engine/support/FileNames.h"
 #include "engine/support/Yielder.h"

@@ -1,6 +1,6 @@
 #include "convert/ConversionReport.h"
 #include "engine/mbox/AppendMarker.h"
-#include "convert/ConversionRun.h"
+#include "engine/run/ConversionRun.h"
 #include "engine/mbox/MboxFile.h"
 #include "engine/mbox/MboxRecord.h"
 #include "engine/message/MessageReader.h"

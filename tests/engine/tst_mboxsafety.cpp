@@ -1,4 +1,4 @@
-#include "convert/ConversionRun.h"
+#include "engine/run/ConversionRun.h"
 #include "engine/mbox/MboxFile.h"
 #include "engine/support/FileDescriptor.h"
 #include "engine/support/Yielder.h"

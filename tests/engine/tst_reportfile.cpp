@@ -1,6 +1,6 @@
 #include "TemporaryStateFolder.h"
 #include "convert/ConversionReport.h"
-#include "convert/ConversionRun.h"
+#include "engine/run/ConversionRun.h"
 #include "engine/support/FileNames.h"
 #include "engine/support/ReportFile.h"
 

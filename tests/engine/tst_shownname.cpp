@@ -1,5 +1,5 @@
 #include "convert/ConversionReport.h"
-#include "convert/ConversionRun.h"
+#include "engine/run/ConversionRun.h"
 #include "folders/AddFolderReport.h"
 #include "engine/support/FileNames.h"
 #include "engine/support/ReportFile.h"

@@ -1,4 +1,4 @@
-#include "convert/OwnMboxes.h"
+#include "engine/run/OwnMboxes.h"
 
 #include "engine/support/FileNames.h"
 

@@ -1,4 +1,4 @@
-#include "convert/DuplicateCheck.h"
+#include "engine/run/DuplicateCheck.h"
 
 #include "engine/message/EnvelopeLine.h"
 #include "engine/mbox/MboxIdentities.h"
