@@ -1,7 +1,7 @@
-#include "app/QtDialogs.h"
+#include "window/dialogs/QtDialogs.h"
 #include "app/StartupArguments.h"
-#include "app/StopSignalWatch.h"
-#include "app/frmStep1.h"
+#include "window/StopSignalWatch.h"
+#include "window/frmStep1.h"
 #include "engine/support/StopSignals.h"
 
 #include <QApplication>

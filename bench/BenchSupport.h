@@ -1,7 +1,7 @@
 #pragma once
 
 #include "StallMeter.h"
-#include "modules/Dialogs.h"
+#include "window/dialogs/Dialogs.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -5,7 +5,7 @@
 
 #include "MessageTree.h"
 #include "BenchSupport.h"
-#include "app/frmStep1.h"
+#include "window/frmStep1.h"
 #include "engine/walk/FolderMessages.h"
 #include "engine/support/Yielder.h"
 

@@ -1,7 +1,7 @@
 // Adds N paths to the message list of the real window and reports the time and
 // the peak memory: "list rows=N seconds=S peak_rss_mb=M".
 #include "BenchSupport.h"
-#include "app/frmStep1.h"
+#include "window/frmStep1.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -5,7 +5,7 @@
 
 #include "BenchTree.h"
 #include "BenchSupport.h"
-#include "app/frmStep1.h"
+#include "window/frmStep1.h"
 
 #include <QApplication>
 #include <QPushButton>

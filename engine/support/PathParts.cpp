@@ -1,6 +1,6 @@
 #include "engine/support/PathParts.h"
 
-#include "modules/Dialogs.h"
+#include "window/dialogs/Dialogs.h"
 #include "engine/support/RunTimeError.h"
 
 QString GetLastPathPart(const QString &path)

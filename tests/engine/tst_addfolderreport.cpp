@@ -1,4 +1,4 @@
-#include "folders/AddFolderReport.h"
+#include "window/reports/AddFolderReport.h"
 #include "engine/walk/MessagePath.h"
 
 #include <QTest>

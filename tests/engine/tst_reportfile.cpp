@@ -1,5 +1,5 @@
 #include "TemporaryStateFolder.h"
-#include "convert/ConversionReport.h"
+#include "window/reports/ConversionReport.h"
 #include "engine/run/ConversionRun.h"
 #include "engine/support/FileNames.h"
 #include "engine/support/ReportFile.h"

@@ -1,6 +1,6 @@
-#include "convert/ConversionReport.h"
+#include "window/reports/ConversionReport.h"
 #include "engine/run/ConversionRun.h"
-#include "folders/AddFolderReport.h"
+#include "window/reports/AddFolderReport.h"
 #include "engine/support/FileNames.h"
 #include "engine/support/ReportFile.h"
 #include "engine/support/ShownName.h"

@@ -1,6 +1,6 @@
 #include "ScriptedDialogs.h"
 
-#include "modules/CommonDialog.h"
+#include "window/dialogs/CommonDialog.h"
 #include "engine/support/RunTimeError.h"
 
 int ScriptedDialogs::MsgBox(const QString &prompt, int style, const QString &title)

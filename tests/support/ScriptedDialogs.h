@@ -1,6 +1,6 @@
 #pragma once
 
-#include "modules/Dialogs.h"
+#include "window/dialogs/Dialogs.h"
 
 #include <QList>
 #include <QQueue>

@@ -2,7 +2,7 @@
 
 #include "ScriptedDialogs.h"
 #include "TemporaryStateFolder.h"
-#include "app/frmStep1.h"
+#include "window/frmStep1.h"
 
 #include <QObject>
 #include <QStringList>

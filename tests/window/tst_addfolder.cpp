@@ -1,4 +1,4 @@
-#include "app/frmStep1.h"
+#include "window/frmStep1.h"
 #include "engine/walk/FileSystem.h"
 #include "engine/walk/PosixFileSystem.h"
 #include "ScriptedDialogs.h"
@@ -6,7 +6,7 @@
 #include "TempTree.h"
 #include "TemporaryStateFolder.h"
 
-#include "list/FlexGrid.h"
+#include "window/widgets/FlexGrid.h"
 
 #include <QApplication>
 #include <QLabel>

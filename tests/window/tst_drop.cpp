@@ -1,8 +1,8 @@
-#include "app/ConvertButtonState.h"
+#include "window/ConvertButtonState.h"
 #include "ScriptedDialogs.h"
 #include "TempTree.h"
 #include "WindowFixture.h"
-#include "list/FlexGrid.h"
+#include "window/widgets/FlexGrid.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>

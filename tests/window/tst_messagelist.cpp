@@ -1,5 +1,5 @@
 #include "WindowFixture.h"
-#include "list/FlexGrid.h"
+#include "window/widgets/FlexGrid.h"
 #include "engine/support/RunTimeError.h"
 #include "engine/support/PathParts.h"
 

@@ -1,5 +1,5 @@
-#include "app/QtDialogs.h"
-#include "app/ScreenFit.h"
+#include "window/dialogs/QtDialogs.h"
+#include "window/widgets/ScreenFit.h"
 
 #include <QApplication>
 #include <QMessageBox>

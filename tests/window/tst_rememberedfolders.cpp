@@ -1,5 +1,5 @@
-#include "app/QtDialogs.h"
-#include "modules/CommonDialog.h"
+#include "window/dialogs/QtDialogs.h"
+#include "window/dialogs/CommonDialog.h"
 #include "TempTree.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "TempTree.h"
 #include "WindowFixture.h"
-#include "app/StopSignalWatch.h"
+#include "window/StopSignalWatch.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -1,0 +1,80 @@
+#include "window/DroppedUrls.h"
+#include "window/reports/PathListBox.h"
+#include "window/frmStep1.h"
+#include "engine/walk/MessagePath.h"
+#include "engine/support/PathOnDisk.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QTimer>
+
+bool frmStep1::TakesDrop(const QMimeData *data) const
+{
+    return !CommandRunning() && !closing_ && data && data->hasUrls();
+}
+
+void frmStep1::dragEnterEvent(QDragEnterEvent *event)
+{
+    dragMoveEvent(event);
+}
+
+void frmStep1::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (TakesDrop(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void frmStep1::dropEvent(QDropEvent *event)
+{
+    if (!TakesDrop(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    // The file manager waits until the drop returns; the walk and its boxes
+    // come after that.
+    const QList<QUrl> urls = event->mimeData()->urls();
+    QTimer::singleShot(0, this, [this, urls] { AddDroppedUrls(urls); });
+}
+
+void frmStep1::AddDroppedUrls(const QList<QUrl> &urls)
+{
+    if (CommandRunning())
+        return;
+    RunCommand([&] {
+        const DroppedUrls dropped = SortDroppedUrls(urls);
+        QStringList others;
+        for (const QString &path : dropped.localPaths) {
+            if (KindOfPath(path) == PathKind::Folder)
+                AddFolder(path);
+            else if (IsMessagePath(path))
+                AddMessagePath(path);
+            else
+                others.append(path);
+        }
+        SetConvertAvailable(!MessageListIsEmpty());
+        if (!others.isEmpty())
+            ShowPathListBox(*this,
+                            QStringLiteral("Not added: ")
+                                + CountOf(others.size(), QStringLiteral("file that is not an .eml message"),
+                                          QStringLiteral("files that are not .eml messages")),
+                            others);
+        if (!dropped.nulNames.isEmpty())
+            ShowPathListBox(*this,
+                            QStringLiteral("Not added: ")
+                                + CountOf(dropped.nulNames.size(), QStringLiteral("name that holds a NUL byte"),
+                                          QStringLiteral("names that hold a NUL byte"))
+                                + QStringLiteral(", which no file name can."),
+                            dropped.nulNames);
+        if (!dropped.remote.isEmpty())
+            ShowPathListBox(*this,
+                            QStringLiteral("Not added: ")
+                                + CountOf(dropped.remote.size(), QStringLiteral("item that is not on this computer"),
+                                          QStringLiteral("items that are not on this computer"))
+                                + QStringLiteral(". Only local files and folders can be dropped onto the list."),
+                            dropped.remote);
+    });
+}

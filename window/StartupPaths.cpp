@@ -1,0 +1,32 @@
+#include "window/reports/PathListBox.h"
+#include "window/frmStep1.h"
+#include "engine/support/PathOnDisk.h"
+
+void frmStep1::AddStartupPaths(const QStringList &paths)
+{
+    RunCommand([&] {
+        QStringList missing;
+        for (const QString &path : paths) {
+            switch (KindOfPath(path)) {
+            case PathKind::Folder:
+                AddFolder(path);
+                break;
+            case PathKind::File:
+                // As the add-files command takes what its dialog gives: whatever the name.
+                AddMessagePath(path);
+                break;
+            case PathKind::Missing:
+                missing.append(path);
+                break;
+            }
+        }
+        // A folder without messages turns the button off; the list may still hold others.
+        SetConvertAvailable(!MessageListIsEmpty());
+        if (!missing.isEmpty())
+            ShowPathListBox(*this,
+                            QStringLiteral("Not added: ")
+                                + CountOf(missing.size(), QStringLiteral("path that does not exist"),
+                                          QStringLiteral("paths that do not exist")),
+                            missing);
+    });
+}

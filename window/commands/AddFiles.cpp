@@ -1,0 +1,49 @@
+#include "window/frmStep1.h"
+
+#include "window/dialogs/Dialogs.h"
+#include "engine/support/RunTimeError.h"
+
+namespace {
+const QChar Nul(u'\0');
+constexpr int OpenFlags = CommonDialog::AllowMultiSelect | CommonDialog::Explorer;
+constexpr int NameBufferSize = 1000;
+}
+
+void frmStep1::cmdAdd_Click()
+{
+    try {
+        // The list is replaced, also when the dialog is cancelled.
+        ResetMessageList();
+        cdlgFile.FileName = QString();
+        cdlgFile.Filter = QStringLiteral("Mac Mail Messages (*.eml)|*.eml");
+        cdlgFile.Flags = OpenFlags;
+        cdlgFile.MaxFileSize = NameBufferSize;
+        cdlgFile.ShowOpen();
+        if (cdlgFile.FileName.isEmpty())
+            return;
+
+        QString selection = cdlgFile.FileName;
+        yielder().Yield();
+        if (!selection.endsWith(Nul))
+            selection += Nul;
+        SetConvertAvailable(true);
+
+        // Pieces: the folder, then each name; or one full path alone. The
+        // piece after the final NUL is always empty and never used.
+        const QStringList pieces = selection.split(Nul);
+        const qsizetype last = pieces.size() - 1;
+        const QString prefix = last > 1 ? pieces.first() + QLatin1Char('/') : QString();
+        for (qsizetype k = 0; k < last; ++k) {
+            if (!prefix.isEmpty() && k == 0)
+                continue;
+            yielder().Yield();
+            AddMessagePath(prefix + pieces.at(k));
+        }
+    } catch (const RunTimeError &error) {
+        const QString text = error.Number() == ErrorNumber::BufferTooSmall
+                                 ? QStringLiteral("Please select only ") + QString::number(cdlgFile.FilesThatFit)
+                                       + QStringLiteral(" files at a time")
+                                 : error.Text();
+        MsgBox(text, MsgBoxStyle::Exclamation, ApplicationTitle());
+    }
+}

@@ -1,0 +1,50 @@
+#include "window/frmStep1.h"
+
+#include "window/widgets/WaitCursor.h"
+#include "window/reports/AddFolderReport.h"
+#include "engine/walk/FolderMessages.h"
+#include "window/MessageListBatch.h"
+#include "window/dialogs/Dialogs.h"
+#include "engine/support/PathParts.h"
+
+#include <QPushButton>
+
+void frmStep1::CmdAddFolder_Click()
+{
+    QString folder = BrowseForFolder(dialogs(), this, QStringLiteral("Choose Source Folder..."));
+    if (folder.isEmpty())
+        return;
+    AddFolder(folder);
+}
+
+void frmStep1::AddFolder(QString folder)
+{
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+
+    int added = 0;
+    std::shared_ptr<Collection<SkippedFolder>> skipped;
+    {
+        WaitCursor hourglass;
+        FolderMessages found = MessagesBelow(folder, yielder());
+        skipped = found.skippedFolders;
+        yielder().Yield();
+        try {
+            MessageListBatch batch(*this);
+            for (const QString &entry : std::as_const(found.messages)) {
+                yielder().Yield();
+                AddMessagePath(entry);
+                yielder().Yield();
+                ++added;
+            }
+        } catch (...) {
+            // The rows appended so far stay listed, and can be converted.
+            if (added > 0)
+                SetConvertAvailable(true);
+            throw;
+        }
+    }
+    SetConvertAvailable(added > 0);
+    yielder().YieldNow();
+    ShowAddFolderReport(added, *skipped);
+}

@@ -1,0 +1,132 @@
+#include "window/ConvertButtonState.h"
+#include "window/FocusComesBack.h"
+#include "window/widgets/ProgressBar.h"
+#include "window/frmStep1.h"
+#include "engine/run/ConversionRun.h"
+#include "engine/mbox/MboxFile.h"
+#include "window/dialogs/Dialogs.h"
+#include "engine/support/ShownName.h"
+#include "engine/support/PathParts.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QSet>
+#include <cmath>
+
+namespace {
+// Shows the run's progress in the window's bars and labels. Figures arrive far
+// more often than anyone can read them: they are kept, and shown when the
+// window is about to process its events, and at the end of the run. What is
+// shown then is exact: the last message's final figures, or the current one's.
+class WindowProgress final : public ConversionObserver {
+public:
+    explicit WindowProgress(frmStep1 &window) : window_(window) {}
+
+    void BytesRead(qint64 bodyLength, qint64 fileSize) override
+    {
+        bodyLength_ = bodyLength;
+        fileSize_ = fileSize;
+        bytesPending_ = true;
+        if (window_.yielder().Due())
+            ShowPending();
+    }
+
+    void MessageWritten(const QString &, const QString &mboxFile, qint64) override
+    {
+        mboxFiles_.insert(mboxFile);
+    }
+
+    // The mbox files written so far, for a run stopped before its own flush.
+    const QSet<QString> &mboxFiles() const { return mboxFiles_; }
+
+    void MessageDone(int number, int total) override
+    {
+        number_ = number;
+        total_ = total;
+        messagePending_ = true;
+        if (window_.yielder().Due())
+            ShowPending();
+    }
+
+    void ShowPending()
+    {
+        if (bytesPending_) {
+            bytesPending_ = false;
+            window_.LblByteRead->setText(QString::number(bodyLength_) + QStringLiteral(" Bytes out of ")
+                                         + QString::number(fileSize_) + QStringLiteral(" Total Bytes."));
+            // Halves go to the even neighbour; a value past 100 (the body grew by
+            // its CR LF line ends) is refused by the bar.
+            if (fileSize_ > 0)
+                window_.EmlProgress->SetValue(std::nearbyint(double(bodyLength_) / double(fileSize_) * 100.0));
+        }
+        if (messagePending_) {
+            messagePending_ = false;
+            window_.ProgressBar1->SetValue(double(number_) / double(total_) * 100.0);
+            window_.LblProgessCurrent->setText(QStringLiteral("Message ") + QString::number(number_)
+                                               + QStringLiteral(" (of ") + QString::number(total_)
+                                               + QLatin1Char(')'));
+        }
+    }
+
+private:
+    frmStep1 &window_;
+    qint64 bodyLength_ = 0;
+    qint64 fileSize_ = 0;
+    bool bytesPending_ = false;
+    int number_ = 0;
+    int total_ = 0;
+    bool messagePending_ = false;
+    QSet<QString> mboxFiles_;
+};
+}
+
+void frmStep1::CmdConvert2MBOX_Click()
+{
+    // The button is off during a run; this is for a click that got through anyway.
+    if (convertButton().RunActive())
+        return;
+    QString destination = BrowseForFolder(dialogs_, this, QStringLiteral("Choose Folder to Save..."));
+    if (destination.isEmpty())
+        return;
+    if (!destination.endsWith(QLatin1Char('/')))
+        destination += QLatin1Char('/');
+    const FocusComesBack focus(this);
+    const ConvertButtonState::Run running(convertButton());
+    yielder().YieldNow();
+    ProgressBar1->SetRange(0, 100);
+    EmlProgress->SetRange(0, 100);
+
+    // The run converts the list as it stands now: every row is read once, so
+    // adding, clearing or clicking in the grid meanwhile changes nothing here.
+    QStringList paths;
+    if (!MessageListIsEmpty()) {
+        const int rows = MessageRowCount();
+        paths.reserve(rows);
+        for (int row = 0; row < rows; ++row)
+            paths.append(MessagePathAt(row));
+    }
+    if (paths.isEmpty()) {
+        MsgBox(QStringLiteral("There is nothing to convert: the list of messages is empty."),
+               MsgBoxStyle::Information, ApplicationTitle());
+        return;
+    }
+
+    WindowProgress progress(*this);
+    ConversionResult result;
+    try {
+        result = ConvertMessages(paths, destination, progress, yielder());
+    } catch (const Interrupted &) {
+        // The window is closing (Exit, a logout): what was written reaches the
+        // disk first, and a terminal it was started from hears what did not.
+        for (const QString &file : progress.mboxFiles())
+            if (const QString reason = FlushToDisk(file); !reason.isEmpty())
+                qWarning().noquote() << ShownName(file) + QStringLiteral(": ") + ShownName(reason);
+        throw;
+    } catch (...) {
+        progress.ShowPending();
+        throw;
+    }
+    progress.ShowPending();
+    yielder().YieldNow();
+    ShowConversionReport(result);
+}

@@ -1,0 +1,27 @@
+#include "window/frmStep1.h"
+
+#include "window/commands/Manual.h"
+#include "window/dialogs/Dialogs.h"
+#include "engine/support/PathParts.h"
+
+#include <QUrl>
+
+void frmStep1::CmdHelp_Click()
+{
+    const QString manual = ManualPath();
+    if (manual.isEmpty()) {
+        MsgBox(QStringLiteral("The manual was not found: it is installed as manual.html in the program's "
+                              "documents (/usr/share/doc/quorvel/ for the Debian package)."),
+               MsgBoxStyle::Exclamation, ApplicationTitle());
+        return;
+    }
+    ShellOpen(dialogs_, QUrl::fromLocalFile(manual).toString());
+}
+
+void frmStep1::cmdEnd_Click()
+{
+    const QString title = ApplicationTitle();
+    if (MsgBox(QStringLiteral("Are you sure you want to exit now?"), MsgBoxStyle::YesNoQuestion, title)
+        == MsgBoxResult::Yes)
+        close();
+}

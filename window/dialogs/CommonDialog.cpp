@@ -1,0 +1,52 @@
+#include "window/dialogs/CommonDialog.h"
+
+#include "window/dialogs/Dialogs.h"
+#include "engine/support/RunTimeError.h"
+
+#include <QFileInfo>
+
+void CommonDialog::ShowOpen()
+{
+    FileName.clear();
+    dialogs_.ShowOpen(*this);
+}
+
+QString CommonDialog::FilterDescription() const
+{
+    return Filter.section(QLatin1Char('|'), 0, 0);
+}
+
+QString CommonDialog::FilterPattern() const
+{
+    return Filter.section(QLatin1Char('|'), 1, 1);
+}
+
+void CommonDialog::StoreSelection(const QStringList &fullPaths)
+{
+    FileName.clear();
+    if (fullPaths.isEmpty())
+        return;
+    const QChar nul(u'\0');
+    QString text;
+    int fitted = 0;
+    if (fullPaths.size() == 1) {
+        text = fullPaths.first();
+        fitted = text.size() < MaxFileSize ? 1 : 0;
+    } else {
+        text = QFileInfo(fullPaths.first()).path();
+        for (const QString &path : fullPaths) {
+            const QString piece = nul + QFileInfo(path).fileName();
+            // One character stays free for the terminating NUL.
+            if (fitted == int(&path - fullPaths.data()) && text.size() + piece.size() < MaxFileSize)
+                ++fitted;
+            text += piece;
+        }
+    }
+    // The buffer also holds the terminating NUL.
+    if (text.size() >= MaxFileSize) {
+        FilesThatFit = fitted;
+        throw RunTimeError(ErrorNumber::BufferTooSmall,
+                           QStringLiteral("The file name buffer is too small to hold the names picked"));
+    }
+    FileName = text;
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "window/dialogs/Dialogs.h"
+
+// The real dialogs: Qt's message box, file dialog and folder picker, and the
+// desktop's URL handler.
+class QtDialogs final : public Dialogs {
+public:
+    int MsgBox(const QString &prompt, int style, const QString &title) override;
+    // Selectable text, shortened to fit the screen; the details keep it whole.
+    int MsgBoxWithDetails(const QString &prompt, int style, const QString &title, const QString &details) override;
+    void ShowOpen(CommonDialog &dialog) override;
+    QString PickFolder(QWidget *owner, const QString &prompt) override;
+    void OpenUrl(const QString &target) override;
+};

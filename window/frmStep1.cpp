@@ -1,0 +1,294 @@
+#include "window/frmStep1.h"
+
+#include "window/CommandUnderWay.h"
+#include "window/ConvertButtonState.h"
+#include "window/widgets/FilledShape.h"
+#include "window/widgets/Fonts.h"
+#include "window/widgets/ProgressBar.h"
+#include "window/widgets/Twips.h"
+#include "window/widgets/FlexGrid.h"
+#include "window/dialogs/Dialogs.h"
+#include "engine/support/RunTimeError.h"
+#include "engine/support/StopSignals.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyleFactory>
+#include <QSvgRenderer>
+#include <QPainter>
+
+namespace {
+const QColor Navy(0x00, 0x00, 0x80);
+const QColor White(0xFF, 0xFF, 0xFF);
+const QColor Silver(0xC0, 0xC0, 0xC0);
+const QColor Maroon(0x80, 0x00, 0x00);
+const QColor Blue(0x00, 0x00, 0xFF);
+const QColor Black(0x00, 0x00, 0x00);
+
+QLabel *MakeLabel(QWidget *parent, const char *name, const QString &text, QRect geometry, const QFont &font)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setGeometry(geometry);
+    label->setFont(font);
+    return label;
+}
+
+void Colour(QWidget *widget, QPalette::ColorRole role, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(role, colour);
+    widget->setPalette(palette);
+}
+
+void OpaqueBackground(QWidget *widget, const QColor &colour)
+{
+    Colour(widget, QPalette::Window, colour);
+    widget->setAutoFillBackground(true);
+}
+
+QPushButton *MakeButton(QWidget *parent, const char *name, const QString &caption, QRect geometry)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(geometry);
+    button->setFont(DesignFont(8.25));
+    // Enter clicks the button that has the focus, and no other: there is no default button.
+    button->setAutoDefault(true);
+    button->setDefault(false);
+    return button;
+}
+
+QPixmap RenderSvg(const QString &resource, QSize size)
+{
+    QPixmap pixmap(size);
+    pixmap.fill(Qt::transparent);
+    QSvgRenderer renderer(resource);
+    QPainter painter(&pixmap);
+    renderer.render(&painter);
+    return pixmap;
+}
+}
+
+// The icons live in the window library, which is linked statically.
+static void InitResources()
+{
+    Q_INIT_RESOURCE(resources);
+}
+
+frmStep1::frmStep1(Dialogs &dialogs, QWidget *parent)
+    : QWidget(parent), cdlgFile(dialogs), dialogs_(dialogs),
+      yielder_(std::make_unique<EventLoopYielder>([this] { return closing_ || StopRequested(); }))
+{
+    Form_Initialize();
+    CreateControls();
+    SetTabOrder();
+    ConnectCommands();
+    Form_Load();
+}
+
+frmStep1::~frmStep1() = default;
+
+QString frmStep1::ApplicationTitle()
+{
+    return QCoreApplication::applicationName();
+}
+
+void frmStep1::Form_Initialize()
+{
+    // The look is settled before any control exists.
+    if (auto *fusion = QStyleFactory::create(QStringLiteral("Fusion")))
+        QApplication::setStyle(fusion);
+    InitResources();
+    QCoreApplication::setApplicationName(QStringLiteral("Quorvel"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));
+    QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quorvel.svg")));
+    LoadDesignFonts();
+}
+
+void frmStep1::CreateControls()
+{
+    setObjectName(QStringLiteral("frmStep1"));
+    setWindowTitle(QStringLiteral("Quorvel"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/quorvel.svg")));
+    setFixedSize(TwipsToPixels(8145), TwipsToPixels(6270));
+    setFont(FormFont());
+    setAutoFillBackground(true);
+    const QFont tahoma = DesignFont(8.25);
+
+    // Backgrounds first, so everything else is drawn over them.
+    Shape2 = new FilledShape(Navy, White, this);
+    Shape2->setObjectName(QStringLiteral("Shape2"));
+    Shape2->setGeometry(TwipsRect(-120, 0, 8415, 855));
+    Shape1 = new FilledShape(White, Silver, this);
+    Shape1->setObjectName(QStringLiteral("Shape1"));
+    Shape1->setGeometry(TwipsRect(-120, 5640, 8415, 855));
+
+    lblTitle = MakeLabel(this, "lblTitle", QStringLiteral("Quorvel"), TwipsRect(240, 120, 7695, 375), DesignFont(14.25, true));
+    lblCopyright = MakeLabel(this, "lblCopyright",
+                             QStringLiteral("Copyright (C) 2026 The Quorvel developers. Free software."),
+                             TwipsRect(240, 480, 6135, 255), tahoma);
+    for (QLabel *onBand : {lblTitle, lblCopyright}) {
+        Colour(onBand, QPalette::WindowText, White);
+        OpaqueBackground(onBand, Navy);
+    }
+    lblCount1 = MakeLabel(this, "lblCount1", QStringLiteral("0 files"), TwipsRect(270, 1560, 7695, 255), tahoma);
+    lblCount1->setAutoFillBackground(true);
+    Label4 = MakeLabel(this, "Label4", QStringLiteral("Converting Messages..."), TwipsRect(240, 3480, 2535, 255), tahoma);
+    LblProgessCurrent = MakeLabel(this, "LblProgessCurrent", QStringLiteral("Message 0 (of 0)"),
+                                  TwipsRect(600, 3720, 7335, 255), FormFont());
+    Colour(LblProgessCurrent, QPalette::WindowText, Black);
+    Label3 = MakeLabel(this, "Label3", QStringLiteral("Message Status     :"), TwipsRect(240, 3960, 1815, 255),
+                       DesignFont(8.25, true));
+    Colour(Label3, QPalette::WindowText, Maroon);
+    Label1 = MakeLabel(this, "Label1", QStringLiteral("Saving : "), TwipsRect(1920, 4250, 735, 255), FormFont());
+    LblByteRead = MakeLabel(this, "LblByteRead", QStringLiteral("<  Not Available >"), TwipsRect(2640, 4250, 5295, 255),
+                            FormFont());
+    Colour(LblByteRead, QPalette::WindowText, Blue);
+    Label2 = MakeLabel(this, "Label2", QStringLiteral("Conversion Progress : "), TwipsRect(240, 4560, 1695, 255),
+                       FormFont());
+
+    Image1 = new QLabel(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setGeometry(TwipsRect(240, 3720, 240, 240));
+    Image1->setPixmap(RenderSvg(QStringLiteral(":/icons/stamped-envelope.svg"), QSize(16, 16)));
+    Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    // Controls over the labels and bands.
+    cmdAdd = MakeButton(this, "cmdAdd", QStringLiteral("Add EML File(s)..."), TwipsRect(240, 960, 1815, 375));
+    CmdAddFolder = MakeButton(this, "CmdAddFolder", QStringLiteral("Add Folder having EML File(s)..."),
+                              TwipsRect(2400, 960, 2775, 375));
+    cmdClear1 = MakeButton(this, "cmdClear1", QStringLiteral("Clear File(s)..."), TwipsRect(6240, 960, 1695, 375));
+
+    grdFiles1 = new FlexGrid(this);
+    grdFiles1->setObjectName(QStringLiteral("grdFiles1"));
+    grdFiles1->setGeometry(TwipsRect(240, 1800, 7695, 1575));
+    grdFiles1->setFont(tahoma);
+    QPalette grid = grdFiles1->palette();
+    grid.setColor(QPalette::Base, White);            // beyond the last row and column
+    grid.setColor(QPalette::Highlight, Navy);         // the current cell
+    grid.setColor(QPalette::Text, palette().color(QPalette::WindowText));
+    grid.setColor(QPalette::HighlightedText, palette().color(QPalette::HighlightedText));
+    grid.setColor(QPalette::Mid, Silver);             // grid lines
+    grdFiles1->setPalette(grid);
+    grdFiles1->setStyleSheet(QStringLiteral("QTableView { gridline-color: #c0c0c0; }"));
+
+    EmlProgress = new ProgressBar(this);
+    EmlProgress->setObjectName(QStringLiteral("EmlProgress"));
+    EmlProgress->setGeometry(TwipsRect(1920, 3960, 6015, 255));
+    ProgressBar1 = new ProgressBar(this);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setGeometry(TwipsRect(1920, 4560, 6015, 255));
+
+    CmdConvert2MBOX = MakeButton(this, "CmdConvert2MBOX", QStringLiteral("Convert &Messages to MBOX File"),
+                                 TwipsRect(2760, 5040, 2655, 435));
+    convertButton_ = std::make_unique<ConvertButtonState>(CmdConvert2MBOX);
+    convertButton_->SetAvailable(false);
+
+    Picture3 = new QWidget(this);
+    Picture3->setObjectName(QStringLiteral("Picture3"));
+    Picture3->setGeometry(TwipsRect(120, 5760, 7935, 495));
+    OpaqueBackground(Picture3, White);
+    CmdHelp = MakeButton(Picture3, "CmdHelp", QStringLiteral("&Help Manual"), TwipsRect(0, 0, 1695, 375));
+    cmdEnd = MakeButton(Picture3, "cmdEnd", QStringLiteral("E&xit"), TwipsRect(6480, 0, 1335, 375));
+
+    for (QWidget *passive : std::initializer_list<QWidget *>{Shape1, Shape2, lblTitle, lblCopyright, lblCount1, Label4,
+                                                             Image1, LblProgessCurrent, Label3, EmlProgress, Label1,
+                                                             LblByteRead, Label2, ProgressBar1, Picture3})
+        passive->setFocusPolicy(Qt::NoFocus);
+}
+
+void frmStep1::SetTabOrder()
+{
+    // The order of the tab indices, not of the controls on the screen.
+    setTabOrder(cmdAdd, cmdClear1);
+    setTabOrder(cmdClear1, CmdAddFolder);
+    setTabOrder(CmdAddFolder, grdFiles1);
+    setTabOrder(grdFiles1, CmdConvert2MBOX);
+    setTabOrder(CmdConvert2MBOX, cmdEnd);
+    setTabOrder(cmdEnd, CmdHelp);
+}
+
+void frmStep1::ConnectCommands()
+{
+    connect(cmdAdd, &QPushButton::clicked, this, [this] { RunCommand([this] { cmdAdd_Click(); }); });
+    connect(CmdAddFolder, &QPushButton::clicked, this, [this] { RunCommand([this] { CmdAddFolder_Click(); }); });
+    connect(cmdClear1, &QPushButton::clicked, this, [this] { RunCommand([this] { cmdClear1_Click(); }); });
+    connect(CmdConvert2MBOX, &QPushButton::clicked, this, [this] { RunCommand([this] { CmdConvert2MBOX_Click(); }); });
+    connect(CmdHelp, &QPushButton::clicked, this, [this] { RunCommand([this] { CmdHelp_Click(); }); });
+    connect(cmdEnd, &QPushButton::clicked, this, [this] { RunCommand([this] { cmdEnd_Click(); }); });
+}
+
+void frmStep1::Form_Load()
+{
+    grdFiles1->SetColWidth(0, 15000);
+    // Files and folders from a file manager, dropped anywhere on the window.
+    setAcceptDrops(true);
+}
+
+void frmStep1::Form_Unload(int &cancel)
+{
+    cancel = 0;
+}
+
+void frmStep1::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (centred_)
+        return;
+    centred_ = true;
+    if (const QScreen *screen = this->screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+void frmStep1::closeEvent(QCloseEvent *event)
+{
+    int cancel = 0;
+    Form_Unload(cancel);
+    // A command still yielding stops at its next yield point; the process ends behind it.
+    closing_ = true;
+    event->accept();
+}
+
+void frmStep1::SetConvertAvailable(bool available)
+{
+    convertButton_->SetAvailable(available);
+}
+
+int frmStep1::MsgBox(const QString &prompt, int style, const QString &title, const QString &details)
+{
+    if (closing_)
+        return style == MsgBoxStyle::YesNoQuestion ? MsgBoxResult::No : MsgBoxResult::Ok;
+    if (!details.isEmpty())
+        return dialogs_.MsgBoxWithDetails(prompt, style, title, details);
+    return dialogs_.MsgBox(prompt, style, title);
+}
+
+void frmStep1::RunCommand(const std::function<void()> &command)
+{
+    const CommandUnderWay underWay(commandsRunning_);
+    try {
+        command();
+    } catch (const Interrupted &) {
+        // The window has closed: nothing more to show.
+    } catch (const RunTimeError &error) {
+        ShowUncaughtFailure(error.Number(), error.Description());
+    } catch (const std::bad_alloc &) {
+        ShowUncaughtFailure(7, QStringLiteral("Out of memory"));
+    } catch (const std::exception &error) {
+        ShowUncaughtFailure(51, QString::fromLocal8Bit(error.what()));
+    }
+}
+
+void frmStep1::ShowUncaughtFailure(int number, const QString &description)
+{
+    MsgBox(QString::number(number) + QLatin1Char(':') + description, MsgBoxStyle::Exclamation, ApplicationTitle());
+}

@@ -1,0 +1,131 @@
+#pragma once
+
+#include "window/dialogs/CommonDialog.h"
+#include "engine/support/Yielder.h"
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+class ConvertButtonState;
+struct ConversionResult;
+struct SkippedFolder;
+template <typename T> class Collection;
+class Dialogs;
+class FilledShape;
+class FlexGrid;
+class ProgressBar;
+class QLabel;
+class QMimeData;
+class QPushButton;
+class QUrl;
+
+// The program's one window. Its controls are the state the commands share;
+// each command is one click handler, and a long one yields to the event loop
+// so the window stays live.
+class frmStep1 final : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmStep1(Dialogs &dialogs, QWidget *parent = nullptr);
+    ~frmStep1() override;
+
+    // Controls, named as in the layout.
+    FilledShape *Shape2 = nullptr;
+    QLabel *lblTitle = nullptr;
+    QLabel *lblCopyright = nullptr;
+    CommonDialog cdlgFile;
+    QPushButton *cmdAdd = nullptr;
+    QPushButton *CmdAddFolder = nullptr;
+    QPushButton *cmdClear1 = nullptr;
+    QLabel *lblCount1 = nullptr;
+    FlexGrid *grdFiles1 = nullptr;
+    QLabel *Label4 = nullptr;
+    QLabel *Image1 = nullptr;
+    QLabel *LblProgessCurrent = nullptr;
+    QLabel *Label3 = nullptr;
+    ProgressBar *EmlProgress = nullptr;
+    QLabel *Label1 = nullptr;
+    QLabel *LblByteRead = nullptr;
+    QLabel *Label2 = nullptr;
+    ProgressBar *ProgressBar1 = nullptr;
+    QPushButton *CmdConvert2MBOX = nullptr;
+    FilledShape *Shape1 = nullptr;
+    QWidget *Picture3 = nullptr;
+    QPushButton *CmdHelp = nullptr;
+    QPushButton *cmdEnd = nullptr;
+
+    // The message list over the grid.
+    void ResetMessageList();
+    void AddMessagePath(const QString &path);
+    bool MessageListIsEmpty();
+    int MessageRowCount() const;
+    QString MessagePathAt(int row);
+
+    // Commands.
+    void cmdAdd_Click();
+    void CmdAddFolder_Click();
+    void cmdClear1_Click();
+    void CmdConvert2MBOX_Click();
+    void CmdHelp_Click();
+    void cmdEnd_Click();
+
+    // What the add-folder command does once it has its folder: walks it,
+    // appends its messages, and ends with the count box. Also for folders
+    // named at start-up or dropped onto the list.
+    void AddFolder(QString folder);
+    // Start-up arguments: folders walked, files listed, in the order given;
+    // the paths that do not exist are named in one box afterwards.
+    void AddStartupPaths(const QStringList &paths);
+    // Local files and folders dropped onto the list: folders walked, .eml
+    // files appended, anything else named in a box.
+    void AddDroppedUrls(const QList<QUrl> &urls);
+    // Whether a command is running (it may be yielding): nothing is dropped then.
+    bool CommandRunning() const { return commandsRunning_ > 0; }
+
+    // Whether the convert button is on, decided in one place: never while a run goes on.
+    void SetConvertAvailable(bool available);
+    ConvertButtonState &convertButton() { return *convertButton_; }
+
+    // A modal box through the dialog seam; shows nothing once the window is closing.
+    // Details, when given, hold the complete text behind the box's button.
+    int MsgBox(const QString &prompt, int style, const QString &title, const QString &details = QString());
+
+    // The boxes that end a command; a complete list that the box cannot hold
+    // goes into its details and into a report file it names.
+    void ShowConversionReport(const ConversionResult &result);
+    void ShowAddFolderReport(int added, const Collection<SkippedFolder> &skipped);
+    Dialogs &dialogs() { return dialogs_; }
+    // The window's yield point: throws Interrupted once the window has closed.
+    Yielder &yielder() { return *yielder_; }
+    bool Closing() const { return closing_; }
+
+    static QString ApplicationTitle();
+
+protected:
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    // Nothing is taken while a command runs or the window closes.
+    bool TakesDrop(const QMimeData *data) const;
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void Form_Initialize();
+    void CreateControls();
+    void SetTabOrder();
+    void ConnectCommands();
+    void Form_Load();
+    void Form_Unload(int &cancel);
+
+    // Runs a command; a failure nothing else caught is shown, and the program goes on.
+    void RunCommand(const std::function<void()> &command);
+    void ShowUncaughtFailure(int number, const QString &description);
+
+    Dialogs &dialogs_;
+    std::unique_ptr<Yielder> yielder_;
+    std::unique_ptr<ConvertButtonState> convertButton_;
+    int commandsRunning_ = 0;
+    bool closing_ = false;
+    bool centred_ = false;
+};

@@ -1,0 +1,34 @@
+#include "window/reports/AddFolderReport.h"
+
+#include "window/reports/FirstLines.h"
+#include "engine/support/ShownName.h"
+
+#include <limits>
+
+namespace {
+QString Report(int added, const Collection<SkippedFolder> &skipped, qsizetype listed)
+{
+    QString text = QString::number(added) + QStringLiteral(" Files Added to List.");
+    if (skipped.Count() == 0)
+        return text;
+    QStringList folders;
+    for (const SkippedFolder &folder : skipped)
+        folders.append(ShownName(folder.path) + QStringLiteral(" (") + folder.reason + QLatin1Char(')'));
+    text += QStringLiteral("\n\nThese folders could not be read and were skipped:\n");
+    text += FirstLines(folders, listed, QStringLiteral("\n"));
+    text.chop(1);
+    return text;
+}
+}
+
+QString AddFolderReport(int added, const Collection<SkippedFolder> &skipped)
+{
+    return Report(added, skipped, MaxListedSkippedFolders);
+}
+
+QString AddFolderReportDetails(int added, const Collection<SkippedFolder> &skipped)
+{
+    if (skipped.Count() == 0)
+        return {};
+    return Report(added, skipped, std::numeric_limits<qsizetype>::max()) + QLatin1Char('\n');
+}

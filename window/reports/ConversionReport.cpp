@@ -1,0 +1,84 @@
+#include "window/reports/ConversionReport.h"
+
+#include "engine/run/ConversionRun.h"
+#include "window/dialogs/Dialogs.h"
+#include "window/reports/FirstLines.h"
+#include "engine/support/RunTimeError.h"
+#include "engine/support/ShownName.h"
+
+#include <cerrno>
+#include <limits>
+
+namespace {
+constexpr int ListedFailures = 20;
+constexpr int ListedNotes = 20;
+constexpr qsizetype Everything = std::numeric_limits<qsizetype>::max();
+const QString Crlf = QStringLiteral("\r\n");
+const QString Lf = QStringLiteral("\n");
+
+QString StopSentence(const ConversionResult &result)
+{
+    const QString condition = result.stoppedBy == EROFS ? QStringLiteral("The destination is on a read-only file system")
+                            : result.stoppedBy == EDQUOT ? QStringLiteral("Your disk quota is used up")
+                                                         : QStringLiteral("The disk is full");
+    if (result.notTried == 0)
+        return condition + QLatin1Char('.');
+    return condition + QStringLiteral(": the conversion stopped, and the remaining %1 %2 not tried.")
+                           .arg(result.notTried)
+                           .arg(QLatin1String(result.notTried == 1 ? "message was" : "messages were"));
+}
+
+QString Outcome(const ConversionResult &result, qsizetype listed, const QString &lineEnd)
+{
+    if (result.Succeeded())
+        return QStringLiteral("Export Completed Successfully !") + lineEnd
+            + QStringLiteral("Your data has been successfully exported to .mbox format "
+                             "(Compatible for Mac Mail, Entourage, Thunderbird, Evolution etc).")
+            + lineEnd;
+    if (result.total == 0)
+        return QStringLiteral("There was nothing to convert: the list of messages is empty.") + lineEnd;
+
+    QString text = QStringLiteral("%1 of %2 messages were exported to .mbox format.")
+                       .arg(result.written).arg(result.total) + lineEnd;
+    if (result.stoppedBy != 0)
+        text += StopSentence(result) + lineEnd;
+    if (result.failures.isEmpty())
+        return text;
+    QStringList failures;
+    for (const ConversionFailure &failure : result.failures)
+        failures.append(ShownName(failure.path) + QStringLiteral(": ") + ShownName(WindowText(failure.cause, failure.reason)));
+    return text + lineEnd + QStringLiteral("Not exported:") + lineEnd + FirstLines(failures, listed, lineEnd);
+}
+
+QString Notes(const ConversionResult &result, qsizetype listed, const QString &lineEnd)
+{
+    if (result.notes.isEmpty())
+        return {};
+    QStringList notes;
+    for (const ConversionNote &note : result.notes)
+        notes.append(ShownName(note.path) + QStringLiteral(": ") + ShownName(note.text));
+    return lineEnd + QStringLiteral("Notes:") + lineEnd + FirstLines(notes, listed, lineEnd);
+}
+}
+
+QString ConversionReport(const ConversionResult &result)
+{
+    return Outcome(result, ListedFailures, Crlf);
+}
+
+QString ConversionReportNotes(const ConversionResult &result)
+{
+    return Notes(result, ListedNotes, Crlf);
+}
+
+QString ConversionReportDetails(const ConversionResult &result)
+{
+    if (result.failures.isEmpty() && result.notes.isEmpty())
+        return {};
+    return Outcome(result, Everything, Lf) + Notes(result, Everything, Lf);
+}
+
+int ConversionReportStyle(const ConversionResult &result)
+{
+    return result.Succeeded() ? MsgBoxStyle::Information : MsgBoxStyle::Exclamation;
+}

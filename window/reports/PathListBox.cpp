@@ -1,0 +1,23 @@
+#include "window/reports/PathListBox.h"
+
+#include "window/frmStep1.h"
+#include "window/dialogs/Dialogs.h"
+#include "window/reports/FirstLines.h"
+#include "engine/support/ShownName.h"
+
+void ShowPathListBox(frmStep1 &window, const QString &heading, const QStringList &paths)
+{
+    const QString lineEnd = QStringLiteral("\n");
+    QStringList shown;
+    shown.reserve(paths.size());
+    for (const QString &path : paths)
+        shown.append(ShownName(path));
+    const QString prompt = heading + lineEnd + lineEnd + FirstLines(shown, MaxListedPaths, lineEnd);
+    const QString details = paths.size() > MaxListedPaths ? shown.join(lineEnd) + lineEnd : QString();
+    window.MsgBox(prompt.trimmed(), MsgBoxStyle::Exclamation, frmStep1::ApplicationTitle(), details);
+}
+
+QString CountOf(qsizetype count, const QString &singular, const QString &plural)
+{
+    return QString::number(count) + QLatin1Char(' ') + (count == 1 ? singular : plural);
+}

@@ -1,0 +1,99 @@
+#include "window/widgets/FlexGrid.h"
+
+#include "window/widgets/Twips.h"
+#include "engine/support/RunTimeError.h"
+
+#include <QHeaderView>
+#include <QTimer>
+
+FlexGrid::FlexGrid(QWidget *parent) : QTableView(parent), model_(new GridModel(this))
+{
+    setModel(model_);
+    horizontalHeader()->hide();
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setWordWrap(false);
+    setTabKeyNavigation(false);  // Tab moves on to the next control
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+}
+
+void FlexGrid::SetRows(int rows)
+{
+    model_->SetRows(rows);
+    row_ = std::min(row_, std::max(rows - 1, 0));
+}
+
+void FlexGrid::SetCols(int cols)
+{
+    model_->SetCols(cols);
+    col_ = std::min(col_, std::max(cols - 1, 0));
+}
+
+void FlexGrid::SetFixedRows(int fixedRows)
+{
+    if (fixedRows < 0 || (fixedRows > 0 && fixedRows >= Rows()))
+        throw RunTimeError(30009, QStringLiteral("Invalid Row value"));
+    fixedRows_ = fixedRows;
+}
+
+void FlexGrid::SetRow(int row)
+{
+    if (row < 0 || row >= Rows())
+        throw RunTimeError(30009, QStringLiteral("Invalid Row value"));
+    row_ = row;
+    ShowCurrentCellLater();
+}
+
+void FlexGrid::SetCol(int col)
+{
+    if (col < 0 || col >= Cols())
+        throw RunTimeError(30010, QStringLiteral("Invalid Col value"));
+    col_ = col;
+    ShowCurrentCellLater();
+}
+
+int FlexGrid::ColWidth(int col) const
+{
+    return columnWidth(col) * TwipsPerPixel;
+}
+
+void FlexGrid::SetColWidth(int col, int twips)
+{
+    if (col < 0 || col >= Cols())
+        throw RunTimeError(30010, QStringLiteral("Invalid Col value"));
+    setColumnWidth(col, TwipsToPixels(twips));
+}
+
+// Moving the view's selection on every write would cost more than the write:
+// the view catches up once the window gets to process events.
+void FlexGrid::ShowCurrentCellLater()
+{
+    if (showPending_)
+        return;
+    showPending_ = true;
+    QTimer::singleShot(0, this, &FlexGrid::ShowCurrentCell);
+}
+
+void FlexGrid::ShowCurrentCell()
+{
+    showPending_ = false;
+    if (row_ >= Rows() || col_ >= Cols())
+        return;
+    model_->ShowNewRows();
+    showingCell_ = true;
+    setCurrentIndex(model_->index(row_, col_));
+    showingCell_ = false;
+}
+
+void FlexGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    QTableView::currentChanged(current, previous);
+    if (!showingCell_ && current.isValid()) {
+        row_ = current.row();
+        col_ = current.column();
+    }
+}
