@@ -1,6 +1,5 @@
 #include "engine/support/PathParts.h"
 
-#include "window/dialogs/Dialogs.h"
 #include "engine/support/RunTimeError.h"
 
 QString GetLastPathPart(const QString &path)
@@ -13,20 +12,4 @@ QString GetLastPathPart(const QString &path)
 QString GetFolderPart(const QString &path)
 {
     return path.left(path.size() - GetLastPathPart(path).size());
-}
-
-void ShellOpen(Dialogs &dialogs, const QString &target)
-{
-    if (target == QString())
-        return;
-    dialogs.OpenUrl(target);
-}
-
-QString BrowseForFolder(Dialogs &dialogs, QWidget *owner, const QString &prompt)
-{
-    try {
-        return dialogs.PickFolder(owner, prompt);
-    } catch (const std::exception &) {
-        return {};
-    }
 }

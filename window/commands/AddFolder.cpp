@@ -5,7 +5,7 @@
 #include "engine/walk/FolderMessages.h"
 #include "window/MessageListBatch.h"
 #include "window/dialogs/Dialogs.h"
-#include "engine/support/PathParts.h"
+#include "window/dialogs/DesktopShell.h"
 
 #include <QPushButton>
 

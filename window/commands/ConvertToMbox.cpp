@@ -6,7 +6,7 @@
 #include "engine/mbox/MboxFile.h"
 #include "window/dialogs/Dialogs.h"
 #include "engine/support/ShownName.h"
-#include "engine/support/PathParts.h"
+#include "window/dialogs/DesktopShell.h"
 
 #include <QLabel>
 #include <QPushButton>

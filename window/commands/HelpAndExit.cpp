@@ -2,7 +2,7 @@
 
 #include "window/commands/Manual.h"
 #include "window/dialogs/Dialogs.h"
-#include "engine/support/PathParts.h"
+#include "window/dialogs/DesktopShell.h"
 
 #include <QUrl>
 
