@@ -1,7 +1,7 @@
 #include "window/dialogs/QtDialogs.h"
 #include "app/StartupArguments.h"
 #include "window/StopSignalWatch.h"
-#include "window/frmStep1.h"
+#include "window/MainWindow.h"
 #include "engine/support/StopSignals.h"
 
 #include <QApplication>
@@ -38,7 +38,7 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     CloseWindowsOnStopSignals(&application);
     QtDialogs dialogs;
-    frmStep1 window(dialogs);
+    MainWindow window(dialogs);
     window.show();
     if (!arguments.paths.isEmpty())
         QTimer::singleShot(0, &window, [&window, &arguments] { window.AddStartupPaths(arguments.paths); });

@@ -5,7 +5,7 @@
 
 #include "MessageTree.h"
 #include "BenchSupport.h"
-#include "window/frmStep1.h"
+#include "window/MainWindow.h"
 #include "engine/walk/FolderMessages.h"
 #include "engine/support/Yielder.h"
 
@@ -19,7 +19,7 @@ int Run(int argc, char *argv[], const QString &tree, const QString &destination)
 {
     QApplication application(argc, argv);
     BenchDialogs dialogs(destination);
-    frmStep1 window(dialogs);
+    MainWindow window(dialogs);
     window.show();
 
     NoYield walking;

@@ -1,7 +1,7 @@
 // Adds N paths to the message list of the real window and reports the time and
 // the peak memory: "list rows=N seconds=S peak_rss_mb=M".
 #include "BenchSupport.h"
-#include "window/frmStep1.h"
+#include "window/MainWindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -12,7 +12,7 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     const int rows = argc > 1 ? std::atoi(argv[1]) : 1000000;
     BenchDialogs dialogs{QString()};
-    frmStep1 window(dialogs);
+    MainWindow window(dialogs);
     window.show();
     QCoreApplication::processEvents();
 

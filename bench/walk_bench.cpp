@@ -5,7 +5,7 @@
 
 #include "BenchTree.h"
 #include "BenchSupport.h"
-#include "window/frmStep1.h"
+#include "window/MainWindow.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -17,7 +17,7 @@ int Run(int argc, char *argv[], const QString &tree)
 {
     QApplication application(argc, argv);
     BenchDialogs dialogs(tree);
-    frmStep1 window(dialogs);
+    MainWindow window(dialogs);
     window.show();
 
     const ClickTiming timing = TimeClickUntilBox(application, dialogs, window.CmdAddFolder);

@@ -1,6 +1,6 @@
 #include "window/DroppedUrls.h"
 #include "window/reports/PathListBox.h"
-#include "window/frmStep1.h"
+#include "window/MainWindow.h"
 #include "engine/walk/MessagePath.h"
 #include "engine/support/PathOnDisk.h"
 
@@ -9,17 +9,17 @@
 #include <QMimeData>
 #include <QTimer>
 
-bool frmStep1::TakesDrop(const QMimeData *data) const
+bool MainWindow::TakesDrop(const QMimeData *data) const
 {
     return !CommandRunning() && !closing_ && data && data->hasUrls();
 }
 
-void frmStep1::dragEnterEvent(QDragEnterEvent *event)
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
 {
     dragMoveEvent(event);
 }
 
-void frmStep1::dragMoveEvent(QDragMoveEvent *event)
+void MainWindow::dragMoveEvent(QDragMoveEvent *event)
 {
     if (TakesDrop(event->mimeData()))
         event->acceptProposedAction();
@@ -27,7 +27,7 @@ void frmStep1::dragMoveEvent(QDragMoveEvent *event)
         event->ignore();
 }
 
-void frmStep1::dropEvent(QDropEvent *event)
+void MainWindow::dropEvent(QDropEvent *event)
 {
     if (!TakesDrop(event->mimeData())) {
         event->ignore();
@@ -40,7 +40,7 @@ void frmStep1::dropEvent(QDropEvent *event)
     QTimer::singleShot(0, this, [this, urls] { AddDroppedUrls(urls); });
 }
 
-void frmStep1::AddDroppedUrls(const QList<QUrl> &urls)
+void MainWindow::AddDroppedUrls(const QList<QUrl> &urls)
 {
     if (CommandRunning())
         return;
@@ -49,7 +49,7 @@ void frmStep1::AddDroppedUrls(const QList<QUrl> &urls)
         QStringList others;
         for (const QString &path : dropped.localPaths) {
             if (KindOfPath(path) == PathKind::Folder)
-                AddFolder(path);
+                addFolderContents(path);
             else if (IsMessagePath(path))
                 AddMessagePath(path);
             else

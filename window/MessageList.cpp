@@ -1,4 +1,4 @@
-#include "window/frmStep1.h"
+#include "window/MainWindow.h"
 
 #include "window/widgets/FlexGrid.h"
 #include "window/MessageListBatch.h"
@@ -14,14 +14,14 @@ QString CountCaption(int rows)
 }
 }
 
-void frmStep1::ResetMessageList()
+void MainWindow::ResetMessageList()
 {
     grdFiles1->SetRows(1);
     grdFiles1->Clear();
     lblCount1->setText(QStringLiteral("0 files"));
 }
 
-void frmStep1::AddMessagePath(const QString &path)
+void MainWindow::AddMessagePath(const QString &path)
 {
     // A path built by concatenation carries spare room; a million rows of it
     // would double the list's memory.
@@ -57,26 +57,26 @@ void frmStep1::AddMessagePath(const QString &path)
         lblCount1->setText(CountCaption(grdFiles1->Rows()));
 }
 
-bool frmStep1::MessageListIsEmpty()
+bool MainWindow::MessageListIsEmpty()
 {
     grdFiles1->SetRow(0);
     grdFiles1->SetCol(0);
     return grdFiles1->Text().isEmpty();
 }
 
-int frmStep1::MessageRowCount() const
+int MainWindow::MessageRowCount() const
 {
     return grdFiles1->Rows();
 }
 
-QString frmStep1::MessagePathAt(int row)
+QString MainWindow::MessagePathAt(int row)
 {
     grdFiles1->SetRow(row);
     grdFiles1->SetCol(0);
     return grdFiles1->Text();
 }
 
-MessageListBatch::MessageListBatch(frmStep1 &window) : window_(window)
+MessageListBatch::MessageListBatch(MainWindow &window) : window_(window)
 {
     window_.grdFiles1->Model()->HoldNewRows();
 }
@@ -87,7 +87,7 @@ MessageListBatch::~MessageListBatch()
     ShowMessageCount(window_);
 }
 
-void ShowMessageCount(frmStep1 &window)
+void ShowMessageCount(MainWindow &window)
 {
     window.grdFiles1->Model()->ShowNewRows();
     window.lblCount1->setText(CountCaption(window.grdFiles1->Rows()));

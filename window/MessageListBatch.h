@@ -1,6 +1,6 @@
 #pragma once
 
-class frmStep1;
+class MainWindow;
 
 // While one lives, paths added to the window's message list reach the grid's
 // view and the count label only when the window is about to process its
@@ -9,14 +9,14 @@ class frmStep1;
 // shows at the end is the same.
 class MessageListBatch {
 public:
-    explicit MessageListBatch(frmStep1 &window);
+    explicit MessageListBatch(MainWindow &window);
     ~MessageListBatch();
     MessageListBatch(const MessageListBatch &) = delete;
     MessageListBatch &operator=(const MessageListBatch &) = delete;
 
 private:
-    frmStep1 &window_;
+    MainWindow &window_;
 };
 
 // Brings the grid's view and the count label up to the list.
-void ShowMessageCount(frmStep1 &window);
+void ShowMessageCount(MainWindow &window);

@@ -1,15 +1,15 @@
 #include "window/reports/PathListBox.h"
-#include "window/frmStep1.h"
+#include "window/MainWindow.h"
 #include "engine/support/PathOnDisk.h"
 
-void frmStep1::AddStartupPaths(const QStringList &paths)
+void MainWindow::AddStartupPaths(const QStringList &paths)
 {
     RunCommand([&] {
         QStringList missing;
         for (const QString &path : paths) {
             switch (KindOfPath(path)) {
             case PathKind::Folder:
-                AddFolder(path);
+                addFolderContents(path);
                 break;
             case PathKind::File:
                 // As the add-files command takes what its dialog gives: whatever the name.

@@ -2,7 +2,7 @@
 
 #include "ScriptedDialogs.h"
 #include "TemporaryStateFolder.h"
-#include "window/frmStep1.h"
+#include "window/MainWindow.h"
 
 #include <QObject>
 #include <QStringList>
@@ -12,11 +12,11 @@
 // A shown window over scripted dialogs.
 struct WindowFixture {
     ScriptedDialogs dialogs;
-    std::unique_ptr<frmStep1> window;
+    std::unique_ptr<MainWindow> window;
 
-    frmStep1 &open()
+    MainWindow &open()
     {
-        window = std::make_unique<frmStep1>(dialogs);
+        window = std::make_unique<MainWindow>(dialogs);
         window->show();
         window->activateWindow();
         if (!QTest::qWaitForWindowActive(window.get()))
@@ -26,7 +26,7 @@ struct WindowFixture {
 };
 
 // Every path in the message list, in order; none for the empty list.
-inline QStringList ListedPaths(frmStep1 &window)
+inline QStringList ListedPaths(MainWindow &window)
 {
     QStringList rows;
     if (!window.MessageListIsEmpty())
@@ -40,7 +40,7 @@ class WindowTest : public QObject {
     Q_OBJECT
 protected:
     WindowFixture fixture;
-    frmStep1 *w = nullptr;
+    MainWindow *w = nullptr;
     ScriptedDialogs *dialogs = nullptr;
     std::unique_ptr<TemporaryStateFolder> state;  // a new one for each test function
 

@@ -1,4 +1,4 @@
-#include "window/frmStep1.h"
+#include "window/MainWindow.h"
 #include "engine/walk/FileSystem.h"
 #include "engine/walk/PosixFileSystem.h"
 #include "ScriptedDialogs.h"
@@ -83,7 +83,7 @@ private Q_SLOTS:
         for (const char *name : {"sub/d.Eml", "c.txt", "B.EML", "a.eml", "e.eml.bak", "fml"})
             tree.file(name);
         ScriptedDialogs dialogs;
-        frmStep1 window(dialogs);
+        MainWindow window(dialogs);
         window.AddMessagePath("/earlier.eml");
         dialogs.folderAnswers << tree.root() + separator;
 
@@ -106,7 +106,7 @@ private Q_SLOTS:
         TempTree tree;
         tree.file("notes.txt");
         ScriptedDialogs dialogs;
-        frmStep1 window(dialogs);
+        MainWindow window(dialogs);
         window.AddMessagePath("/earlier.eml");
         window.CmdConvert2MBOX->setEnabled(true);
         dialogs.folderAnswers << tree.root();
@@ -123,7 +123,7 @@ private Q_SLOTS:
         TempTree tree;
         tree.file("a.eml");
         ScriptedDialogs dialogs;
-        frmStep1 window(dialogs);
+        MainWindow window(dialogs);
         dialogs.folderAnswers << tree.root() << tree.root();
 
         window.CmdAddFolder->click();
@@ -136,7 +136,7 @@ private Q_SLOTS:
     void cancelChangesNothing()
     {
         ScriptedDialogs dialogs;
-        frmStep1 window(dialogs);
+        MainWindow window(dialogs);
         window.AddMessagePath("/earlier.eml");
         window.CmdConvert2MBOX->setEnabled(true);
 
@@ -161,7 +161,7 @@ private Q_SLOTS:
         UseFileSystem use(fs);
         TemporaryStateFolder state;
         ScriptedDialogs dialogs;
-        frmStep1 window(dialogs);
+        MainWindow window(dialogs);
         dialogs.folderAnswers << tree.root();
 
         window.CmdAddFolder->click();
@@ -191,7 +191,7 @@ private Q_SLOTS:
         const int fd = ::open((folder + "/\xFF.eml").constData(), O_WRONLY | O_CREAT, 0644);
         QVERIFY(fd >= 0 && ::write(fd, message.constData(), message.size()) == message.size() && ::close(fd) == 0);
         ScriptedDialogs dialogs;
-        frmStep1 window(dialogs);
+        MainWindow window(dialogs);
         dialogs.folderAnswers << source.root() << destination.root();
 
         window.CmdAddFolder->click();
@@ -212,7 +212,7 @@ private Q_SLOTS:
         auto fs = std::make_shared<HookedFileSystem>();
         UseFileSystem use(fs);
         ScriptedDialogs dialogs;
-        frmStep1 window(dialogs);
+        MainWindow window(dialogs);
         dialogs.folderAnswers << first.root() << second.root();
         fs->beforeListing = [&](const QString &) {
             fs->beforeListing = nullptr;
@@ -234,7 +234,7 @@ private Q_SLOTS:
         auto fs = std::make_shared<HookedFileSystem>();
         UseFileSystem use(fs);
         ScriptedDialogs dialogs;
-        frmStep1 window(dialogs);
+        MainWindow window(dialogs);
         window.show();
         dialogs.folderAnswers << tree.root();
         fs->beforeListing = [&](const QString &) { window.close(); };

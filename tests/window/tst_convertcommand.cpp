@@ -30,7 +30,7 @@ int Records(const QByteArray &mbox)
 // Every distinct (label, bar) pair the window showed while a run went on.
 class ProgressWatcher : public QObject {
 public:
-    explicit ProgressWatcher(frmStep1 &window) : window_(window)
+    explicit ProgressWatcher(MainWindow &window) : window_(window)
     {
         timer_.setInterval(0);
         connect(&timer_, &QTimer::timeout, this, [this] {
@@ -45,7 +45,7 @@ public:
     bool buttonDisabledMeanwhile = false;
 
 private:
-    frmStep1 &window_;
+    MainWindow &window_;
     QTimer timer_;
 };
 }

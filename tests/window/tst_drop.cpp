@@ -23,7 +23,7 @@ QList<QUrl> Urls(const TempTree &tree, const QStringList &names)
 }
 
 // A file manager's drag: enters over the grid, then drops there. Says whether the window took it.
-bool DragAndDrop(frmStep1 &window, const QList<QUrl> &urls)
+bool DragAndDrop(MainWindow &window, const QList<QUrl> &urls)
 {
     QMimeData data;
     data.setUrls(urls);

@@ -50,7 +50,7 @@ private Q_SLOTS:
 
     void clientAreaAndCentring()
     {
-        frmStep1 &w = *fixture.window;
+        MainWindow &w = *fixture.window;
         QCOMPARE(w.size(), QSize(543, 418));  // 8145 x 6270 twips
         QCOMPARE(w.windowTitle(), QStringLiteral("Quorvel"));
         QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Quorvel"));
@@ -63,7 +63,7 @@ private Q_SLOTS:
 
     void bandsReachBothEdges()
     {
-        frmStep1 &w = *fixture.window;
+        MainWindow &w = *fixture.window;
         for (FilledShape *band : {w.Shape1, w.Shape2}) {
             QVERIFY(band->geometry().left() <= 0);
             QVERIFY(band->geometry().right() >= w.width() - 1);
@@ -115,7 +115,7 @@ private Q_SLOTS:
 
     void barsEmptyAndGridEmpty()
     {
-        frmStep1 &w = *fixture.window;
+        MainWindow &w = *fixture.window;
         for (ProgressBar *bar : {w.EmlProgress, w.ProgressBar1}) {
             QCOMPARE(bar->Min(), 0.0);
             QCOMPARE(bar->Max(), 100.0);
@@ -130,7 +130,7 @@ private Q_SLOTS:
 
     void coloursAndFonts()
     {
-        frmStep1 &w = *fixture.window;
+        MainWindow &w = *fixture.window;
         QCOMPARE(w.lblTitle->palette().color(QPalette::WindowText), QColor(Qt::white));
         QCOMPARE(w.lblTitle->palette().color(QPalette::Window), QColor(0x00, 0x00, 0x80));
         QVERIFY(w.lblTitle->autoFillBackground());
@@ -149,7 +149,7 @@ private Q_SLOTS:
 
     void focusStartsOnAddAndTabFollowsTheTabIndices()
     {
-        frmStep1 &w = *fixture.window;
+        MainWindow &w = *fixture.window;
         QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.cmdAdd));
         w.CmdConvert2MBOX->setEnabled(true);
         const QList<QWidget *> order = {w.cmdClear1, w.CmdAddFolder, w.grdFiles1, w.CmdConvert2MBOX,
@@ -167,7 +167,7 @@ private Q_SLOTS:
 
     void accessKeys()
     {
-        frmStep1 &w = *fixture.window;
+        MainWindow &w = *fixture.window;
         ScriptedDialogs &dialogs = fixture.dialogs;
         // An access key animates the button's click, which lands a moment later.
         QTest::keyClick(&w, Qt::Key_H, Qt::AltModifier);
@@ -188,7 +188,7 @@ private Q_SLOTS:
 
     void enterClicksOnlyTheFocusedButton()
     {
-        frmStep1 &w = *fixture.window;
+        MainWindow &w = *fixture.window;
         w.CmdHelp->setFocus();
         QTest::keyClick(w.CmdHelp, Qt::Key_Return);
         QCOMPARE(fixture.dialogs.openedUrls.size(), 1);

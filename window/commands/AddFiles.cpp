@@ -1,4 +1,4 @@
-#include "window/frmStep1.h"
+#include "window/MainWindow.h"
 
 #include "window/dialogs/Dialogs.h"
 #include "engine/support/RunTimeError.h"
@@ -9,7 +9,7 @@ constexpr int OpenFlags = CommonDialog::AllowMultiSelect | CommonDialog::Explore
 constexpr int NameBufferSize = 1000;
 }
 
-void frmStep1::cmdAdd_Click()
+void MainWindow::addFiles()
 {
     try {
         // The list is replaced, also when the dialog is cancelled.

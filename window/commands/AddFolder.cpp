@@ -1,4 +1,4 @@
-#include "window/frmStep1.h"
+#include "window/MainWindow.h"
 
 #include "window/widgets/WaitCursor.h"
 #include "window/reports/AddFolderReport.h"
@@ -9,15 +9,15 @@
 
 #include <QPushButton>
 
-void frmStep1::CmdAddFolder_Click()
+void MainWindow::addFolder()
 {
     QString folder = BrowseForFolder(dialogs(), this, QStringLiteral("Choose Source Folder..."));
     if (folder.isEmpty())
         return;
-    AddFolder(folder);
+    addFolderContents(folder);
 }
 
-void frmStep1::AddFolder(QString folder)
+void MainWindow::addFolderContents(QString folder)
 {
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');

@@ -1,8 +1,8 @@
-#include "window/frmStep1.h"
+#include "window/MainWindow.h"
 
 #include "window/dialogs/Dialogs.h"
 
-void frmStep1::cmdClear1_Click()
+void MainWindow::clearList()
 {
     if (MessageListIsEmpty())
         return;

@@ -1,7 +1,7 @@
 #include "window/ConvertButtonState.h"
 #include "window/FocusComesBack.h"
 #include "window/widgets/ProgressBar.h"
-#include "window/frmStep1.h"
+#include "window/MainWindow.h"
 #include "engine/run/ConversionRun.h"
 #include "engine/mbox/MboxFile.h"
 #include "window/dialogs/Dialogs.h"
@@ -20,7 +20,7 @@ namespace {
 // shown then is exact: the last message's final figures, or the current one's.
 class WindowProgress final : public ConversionObserver {
 public:
-    explicit WindowProgress(frmStep1 &window) : window_(window) {}
+    explicit WindowProgress(MainWindow &window) : window_(window) {}
 
     void BytesRead(qint64 bodyLength, qint64 fileSize) override
     {
@@ -69,7 +69,7 @@ public:
     }
 
 private:
-    frmStep1 &window_;
+    MainWindow &window_;
     qint64 bodyLength_ = 0;
     qint64 fileSize_ = 0;
     bool bytesPending_ = false;
@@ -80,7 +80,7 @@ private:
 };
 }
 
-void frmStep1::CmdConvert2MBOX_Click()
+void MainWindow::convertToMbox()
 {
     // The button is off during a run; this is for a click that got through anyway.
     if (convertButton().RunActive())

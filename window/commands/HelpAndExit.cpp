@@ -1,4 +1,4 @@
-#include "window/frmStep1.h"
+#include "window/MainWindow.h"
 
 #include "window/commands/Manual.h"
 #include "window/dialogs/Dialogs.h"
@@ -6,7 +6,7 @@
 
 #include <QUrl>
 
-void frmStep1::CmdHelp_Click()
+void MainWindow::showHelp()
 {
     const QString manual = ManualPath();
     if (manual.isEmpty()) {
@@ -18,7 +18,7 @@ void frmStep1::CmdHelp_Click()
     ShellOpen(dialogs_, QUrl::fromLocalFile(manual).toString());
 }
 
-void frmStep1::cmdEnd_Click()
+void MainWindow::exitProgram()
 {
     const QString title = ApplicationTitle();
     if (MsgBox(QStringLiteral("Are you sure you want to exit now?"), MsgBoxStyle::YesNoQuestion, title)

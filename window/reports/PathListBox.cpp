@@ -1,11 +1,11 @@
 #include "window/reports/PathListBox.h"
 
-#include "window/frmStep1.h"
+#include "window/MainWindow.h"
 #include "window/dialogs/Dialogs.h"
 #include "window/reports/FirstLines.h"
 #include "engine/support/ShownName.h"
 
-void ShowPathListBox(frmStep1 &window, const QString &heading, const QStringList &paths)
+void ShowPathListBox(MainWindow &window, const QString &heading, const QStringList &paths)
 {
     const QString lineEnd = QStringLiteral("\n");
     QStringList shown;
@@ -14,7 +14,7 @@ void ShowPathListBox(frmStep1 &window, const QString &heading, const QStringList
         shown.append(ShownName(path));
     const QString prompt = heading + lineEnd + lineEnd + FirstLines(shown, MaxListedPaths, lineEnd);
     const QString details = paths.size() > MaxListedPaths ? shown.join(lineEnd) + lineEnd : QString();
-    window.MsgBox(prompt.trimmed(), MsgBoxStyle::Exclamation, frmStep1::ApplicationTitle(), details);
+    window.MsgBox(prompt.trimmed(), MsgBoxStyle::Exclamation, MainWindow::ApplicationTitle(), details);
 }
 
 QString CountOf(qsizetype count, const QString &singular, const QString &plural)

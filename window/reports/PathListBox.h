@@ -3,12 +3,12 @@
 #include <QString>
 #include <QStringList>
 
-class frmStep1;
+class MainWindow;
 
 // A box that names paths the window did not take: the heading, then the first
 // MaxListedPaths of them, and every one behind the box's details button when
 // there are more.
-void ShowPathListBox(frmStep1 &window, const QString &heading, const QStringList &paths);
+void ShowPathListBox(MainWindow &window, const QString &heading, const QStringList &paths);
 
 constexpr int MaxListedPaths = 20;
 

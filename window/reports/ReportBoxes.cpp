@@ -1,4 +1,4 @@
-#include "window/frmStep1.h"
+#include "window/MainWindow.h"
 
 #include "window/reports/ConversionReport.h"
 #include "engine/run/ConversionRun.h"
@@ -6,7 +6,7 @@
 #include "window/dialogs/Dialogs.h"
 #include "engine/support/ReportFile.h"
 
-void frmStep1::ShowConversionReport(const ConversionResult &result)
+void MainWindow::ShowConversionReport(const ConversionResult &result)
 {
     const QString crlf = QStringLiteral("\r\n");
     QString text = ConversionReport(result) + ConversionReportNotes(result);
@@ -16,7 +16,7 @@ void frmStep1::ShowConversionReport(const ConversionResult &result)
     MsgBox(text, ConversionReportStyle(result), ApplicationTitle(), details);
 }
 
-void frmStep1::ShowAddFolderReport(int added, const Collection<SkippedFolder> &skipped)
+void MainWindow::ShowAddFolderReport(int added, const Collection<SkippedFolder> &skipped)
 {
     QString text = AddFolderReport(added, skipped);
     const QString details = AddFolderReportDetails(added, skipped);

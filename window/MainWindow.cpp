@@ -1,4 +1,4 @@
-#include "window/frmStep1.h"
+#include "window/MainWindow.h"
 
 #include "window/CommandUnderWay.h"
 #include "window/ConvertButtonState.h"
@@ -81,7 +81,7 @@ static void InitResources()
     Q_INIT_RESOURCE(resources);
 }
 
-frmStep1::frmStep1(Dialogs &dialogs, QWidget *parent)
+MainWindow::MainWindow(Dialogs &dialogs, QWidget *parent)
     : QWidget(parent), cdlgFile(dialogs), dialogs_(dialogs),
       yielder_(std::make_unique<EventLoopYielder>([this] { return closing_ || StopRequested(); }))
 {
@@ -92,14 +92,14 @@ frmStep1::frmStep1(Dialogs &dialogs, QWidget *parent)
     Form_Load();
 }
 
-frmStep1::~frmStep1() = default;
+MainWindow::~MainWindow() = default;
 
-QString frmStep1::ApplicationTitle()
+QString MainWindow::ApplicationTitle()
 {
     return QCoreApplication::applicationName();
 }
 
-void frmStep1::Form_Initialize()
+void MainWindow::Form_Initialize()
 {
     // The look is settled before any control exists.
     if (auto *fusion = QStyleFactory::create(QStringLiteral("Fusion")))
@@ -111,7 +111,7 @@ void frmStep1::Form_Initialize()
     LoadDesignFonts();
 }
 
-void frmStep1::CreateControls()
+void MainWindow::CreateControls()
 {
     setObjectName(QStringLiteral("frmStep1"));
     setWindowTitle(QStringLiteral("Quorvel"));
@@ -203,7 +203,7 @@ void frmStep1::CreateControls()
         passive->setFocusPolicy(Qt::NoFocus);
 }
 
-void frmStep1::SetTabOrder()
+void MainWindow::SetTabOrder()
 {
     // The order of the tab indices, not of the controls on the screen.
     setTabOrder(cmdAdd, cmdClear1);
@@ -214,29 +214,29 @@ void frmStep1::SetTabOrder()
     setTabOrder(cmdEnd, CmdHelp);
 }
 
-void frmStep1::ConnectCommands()
+void MainWindow::ConnectCommands()
 {
-    connect(cmdAdd, &QPushButton::clicked, this, [this] { RunCommand([this] { cmdAdd_Click(); }); });
-    connect(CmdAddFolder, &QPushButton::clicked, this, [this] { RunCommand([this] { CmdAddFolder_Click(); }); });
-    connect(cmdClear1, &QPushButton::clicked, this, [this] { RunCommand([this] { cmdClear1_Click(); }); });
-    connect(CmdConvert2MBOX, &QPushButton::clicked, this, [this] { RunCommand([this] { CmdConvert2MBOX_Click(); }); });
-    connect(CmdHelp, &QPushButton::clicked, this, [this] { RunCommand([this] { CmdHelp_Click(); }); });
-    connect(cmdEnd, &QPushButton::clicked, this, [this] { RunCommand([this] { cmdEnd_Click(); }); });
+    connect(cmdAdd, &QPushButton::clicked, this, [this] { RunCommand([this] { addFiles(); }); });
+    connect(CmdAddFolder, &QPushButton::clicked, this, [this] { RunCommand([this] { addFolder(); }); });
+    connect(cmdClear1, &QPushButton::clicked, this, [this] { RunCommand([this] { clearList(); }); });
+    connect(CmdConvert2MBOX, &QPushButton::clicked, this, [this] { RunCommand([this] { convertToMbox(); }); });
+    connect(CmdHelp, &QPushButton::clicked, this, [this] { RunCommand([this] { showHelp(); }); });
+    connect(cmdEnd, &QPushButton::clicked, this, [this] { RunCommand([this] { exitProgram(); }); });
 }
 
-void frmStep1::Form_Load()
+void MainWindow::Form_Load()
 {
     grdFiles1->SetColWidth(0, 15000);
     // Files and folders from a file manager, dropped anywhere on the window.
     setAcceptDrops(true);
 }
 
-void frmStep1::Form_Unload(int &cancel)
+void MainWindow::Form_Unload(int &cancel)
 {
     cancel = 0;
 }
 
-void frmStep1::showEvent(QShowEvent *event)
+void MainWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     if (centred_)
@@ -249,7 +249,7 @@ void frmStep1::showEvent(QShowEvent *event)
     }
 }
 
-void frmStep1::closeEvent(QCloseEvent *event)
+void MainWindow::closeEvent(QCloseEvent *event)
 {
     int cancel = 0;
     Form_Unload(cancel);
@@ -258,12 +258,12 @@ void frmStep1::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-void frmStep1::SetConvertAvailable(bool available)
+void MainWindow::SetConvertAvailable(bool available)
 {
     convertButton_->SetAvailable(available);
 }
 
-int frmStep1::MsgBox(const QString &prompt, int style, const QString &title, const QString &details)
+int MainWindow::MsgBox(const QString &prompt, int style, const QString &title, const QString &details)
 {
     if (closing_)
         return style == MsgBoxStyle::YesNoQuestion ? MsgBoxResult::No : MsgBoxResult::Ok;
@@ -272,7 +272,7 @@ int frmStep1::MsgBox(const QString &prompt, int style, const QString &title, con
     return dialogs_.MsgBox(prompt, style, title);
 }
 
-void frmStep1::RunCommand(const std::function<void()> &command)
+void MainWindow::RunCommand(const std::function<void()> &command)
 {
     const CommandUnderWay underWay(commandsRunning_);
     try {
@@ -288,7 +288,7 @@ void frmStep1::RunCommand(const std::function<void()> &command)
     }
 }
 
-void frmStep1::ShowUncaughtFailure(int number, const QString &description)
+void MainWindow::ShowUncaughtFailure(int number, const QString &description)
 {
     MsgBox(QString::number(number) + QLatin1Char(':') + description, MsgBoxStyle::Exclamation, ApplicationTitle());
 }

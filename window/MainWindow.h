@@ -23,11 +23,11 @@ class QUrl;
 // The program's one window. Its controls are the state the commands share;
 // each command is one click handler, and a long one yields to the event loop
 // so the window stays live.
-class frmStep1 final : public QWidget {
+class MainWindow final : public QWidget {
     Q_OBJECT
 public:
-    explicit frmStep1(Dialogs &dialogs, QWidget *parent = nullptr);
-    ~frmStep1() override;
+    explicit MainWindow(Dialogs &dialogs, QWidget *parent = nullptr);
+    ~MainWindow() override;
 
     // Controls, named as in the layout.
     FilledShape *Shape2 = nullptr;
@@ -62,17 +62,17 @@ public:
     QString MessagePathAt(int row);
 
     // Commands.
-    void cmdAdd_Click();
-    void CmdAddFolder_Click();
-    void cmdClear1_Click();
-    void CmdConvert2MBOX_Click();
-    void CmdHelp_Click();
-    void cmdEnd_Click();
+    void addFiles();
+    void addFolder();
+    void clearList();
+    void convertToMbox();
+    void showHelp();
+    void exitProgram();
 
     // What the add-folder command does once it has its folder: walks it,
     // appends its messages, and ends with the count box. Also for folders
     // named at start-up or dropped onto the list.
-    void AddFolder(QString folder);
+    void addFolderContents(QString folder);
     // Start-up arguments: folders walked, files listed, in the order given;
     // the paths that do not exist are named in one box afterwards.
     void AddStartupPaths(const QStringList &paths);
