@@ -1,7 +1,7 @@
 #include "engine/walk/FolderMessages.h"
 
 #include "engine/walk/MessagePath.h"
-#include "engine/walk/pathLogger.h"
+#include "engine/walk/FolderWalker.h"
 #include "engine/support/Yielder.h"
 
 #include <QElapsedTimer>
@@ -17,7 +17,7 @@ public:
     {
         sinceReport_.start();
     }
-    void Watch(pathLogger *walker) { walker_ = walker; }
+    void Watch(FolderWalker *walker) { walker_ = walker; }
     void Yield() override
     {
         inner_.Yield();
@@ -41,7 +41,7 @@ private:
 
     Yielder &inner_;
     const WalkCount &counting_;
-    pathLogger *walker_ = nullptr;
+    FolderWalker *walker_ = nullptr;
     QElapsedTimer sinceReport_;
     int checked_ = 0;
     int messages_ = 0;
@@ -52,7 +52,7 @@ private:
 FolderMessages MessagesBelow(const QString &folder, Yielder &yielder, const WalkCount &counting)
 {
     CountingYielder walkYielder(yielder, counting);
-    pathLogger walker(walkYielder);
+    FolderWalker walker(walkYielder);
     yielder.Yield();
     walker.PathLogInit();
     walker.setFullFileNamesOnly(true);

@@ -2,7 +2,7 @@
 #include "engine/walk/CheckedCount.h"
 #include "engine/walk/NameOrder.h"
 #include "engine/walk/PosixFileSystem.h"
-#include "engine/walk/pathLogger.h"
+#include "engine/walk/FolderWalker.h"
 #include "engine/support/Yielder.h"
 #include "TempTree.h"
 
@@ -77,9 +77,9 @@ QString MakeWorkedExample(TempTree &tree)
 
 NoYield noYield;
 
-std::unique_ptr<pathLogger> Walk(const QString &start, bool fullFileNamesOnly = true)
+std::unique_ptr<FolderWalker> Walk(const QString &start, bool fullFileNamesOnly = true)
 {
-    auto walker = std::make_unique<pathLogger>(noYield);
+    auto walker = std::make_unique<FolderWalker>(noYield);
     walker->PathLogInit();
     walker->setFullFileNamesOnly(fullFileNamesOnly);
     walker->LogPath(start);
@@ -88,7 +88,7 @@ std::unique_ptr<pathLogger> Walk(const QString &start, bool fullFileNamesOnly = 
 
 } // namespace
 
-class PathLoggerTest : public QObject {
+class FolderWalkerTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void workedExample()
@@ -204,7 +204,7 @@ private Q_SLOTS:
     {
         TempTree tree;
         NoYield yield;
-        pathLogger walker(yield);
+        FolderWalker walker(yield);
         QCOMPARE(ErrorOf([&] { walker.LogPath(tree.root()); }), ErrorNumber::ObjectNotSet);
         walker.PathLogInit();
         walker.Terminate();
@@ -218,7 +218,7 @@ private Q_SLOTS:
         NoYield yield;
         std::shared_ptr<Collection<QString>> takenBefore, takenAfter;
         {
-            pathLogger walker(yield);
+            FolderWalker walker(yield);
             walker.PathLogInit();
             takenBefore = walker.fullFileNames();
             walker.LogPath(r);
@@ -326,7 +326,7 @@ private Q_SLOTS:
         tree.file("R/gone/lost.eml");
         tree.file("R/kept/b.eml");
         CallbackYielder yield;
-        pathLogger walker(yield);
+        FolderWalker walker(yield);
         yield.onYield = [&] {
             if (walker.pathNames()->HasKey("K2"))
                 QDir(tree.path("R/gone")).removeRecursively();
@@ -340,5 +340,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(PathLoggerTest)
-#include "tst_pathlogger.moc"
+QTEST_GUILESS_MAIN(FolderWalkerTest)
+#include "tst_folderwalker.moc"

@@ -1,4 +1,4 @@
-#include "engine/walk/pathLogger.h"
+#include "engine/walk/FolderWalker.h"
 
 #include "engine/walk/CheckedCount.h"
 #include "engine/support/Yielder.h"
@@ -20,12 +20,12 @@ std::shared_ptr<Collection<T>> &OnDemand(std::shared_ptr<Collection<T>> &field)
 
 } // namespace
 
-pathLogger::pathLogger(Yielder &yielder)
+FolderWalker::FolderWalker(Yielder &yielder)
     : yielder_(yielder)
 {
 }
 
-void pathLogger::PathLogInit()
+void FolderWalker::PathLogInit()
 {
     fileSystem_ = CreateFileSystem();
     yielder_.Yield();
@@ -37,7 +37,7 @@ void pathLogger::PathLogInit()
     skippedFolders_.reset();
 }
 
-void pathLogger::LogPath(const QString &startFolder)
+void FolderWalker::LogPath(const QString &startFolder)
 {
     if (!RequireFileSystem().FolderExists(startFolder))
         return;
@@ -56,7 +56,7 @@ void pathLogger::LogPath(const QString &startFolder)
     } while (position <= knownFolders);
 }
 
-void pathLogger::VisitFolder(qint32 position, qint32 &knownFolders)
+void FolderWalker::VisitFolder(qint32 position, qint32 &knownFolders)
 {
     yielder_.Yield();
     const QString folder = pathNames()->Item(position);
@@ -87,14 +87,14 @@ void pathLogger::VisitFolder(qint32 position, qint32 &knownFolders)
     }
 }
 
-bool pathLogger::FirstVisit(const FolderIdentity &folder)
+bool FolderWalker::FirstVisit(const FolderIdentity &folder)
 {
     if (folder == FolderIdentity{})
         return true;
     return walkedFolders_.insert({folder.device, folder.inode}).second;
 }
 
-void pathLogger::RecordFile(const QString &folder, const QString &name, qint32 position)
+void FolderWalker::RecordFile(const QString &folder, const QString &name, qint32 position)
 {
     const NumberedKey key = Key(fileCounter_);
     // Made at its exact size (operator+ leaves room to grow): the path is
@@ -113,7 +113,7 @@ void pathLogger::RecordFile(const QString &folder, const QString &name, qint32 p
     yielder_.Yield();
 }
 
-void pathLogger::Terminate()
+void FolderWalker::Terminate()
 {
     yielder_.Yield();
     fileSystem_.reset();
@@ -129,39 +129,39 @@ void pathLogger::Terminate()
     walkedFolders_.clear();
 }
 
-std::shared_ptr<Collection<QString>> pathLogger::fileNames()
+std::shared_ptr<Collection<QString>> FolderWalker::fileNames()
 {
     return OnDemand(fileNames_);
 }
 
-std::shared_ptr<Collection<QString>> pathLogger::pathNames()
+std::shared_ptr<Collection<QString>> FolderWalker::pathNames()
 {
     return OnDemand(pathNames_);
 }
 
-std::shared_ptr<Collection<qint32>> pathLogger::pathPointers()
+std::shared_ptr<Collection<qint32>> FolderWalker::pathPointers()
 {
     return OnDemand(pathPointers_);
 }
 
-std::shared_ptr<Collection<QString>> pathLogger::fullFileNames()
+std::shared_ptr<Collection<QString>> FolderWalker::fullFileNames()
 {
     return OnDemand(fullFileNames_);
 }
 
-std::shared_ptr<Collection<SkippedFolder>> pathLogger::skippedFolders()
+std::shared_ptr<Collection<SkippedFolder>> FolderWalker::skippedFolders()
 {
     return OnDemand(skippedFolders_);
 }
 
-QString pathLogger::EnsureTrailingBackslash(const QString &path)
+QString FolderWalker::EnsureTrailingBackslash(const QString &path)
 {
     if (path.endsWith(QLatin1Char('/')))
         return path;
     return path + QLatin1Char('/');
 }
 
-FileSystem &pathLogger::RequireFileSystem() const
+FileSystem &FolderWalker::RequireFileSystem() const
 {
     if (!fileSystem_)
         throw RunTimeError(ErrorNumber::ObjectNotSet,

@@ -19,9 +19,9 @@ class Yielder;
 // Symbolic links to folders are followed, but each folder is walked once, by
 // the first way the walk reaches it: a link back to an ancestor ends there,
 // and no file is recorded twice.
-class pathLogger {
+class FolderWalker {
 public:
-    explicit pathLogger(Yielder &yielder);
+    explicit FolderWalker(Yielder &yielder);
 
     void PathLogInit();
     void LogPath(const QString &startFolder);
