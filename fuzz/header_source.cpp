@@ -1,7 +1,7 @@
 // Sender and date from any bytes: always an answer, and one a separator line
 // can carry and give back.
 #include "FuzzCheck.h"
-#include "engine/message/EmlMessage.h"
+#include "engine/message/HeaderSource.h"
 #include "engine/message/MailDate.h"
 #include "engine/mbox/MboxRecord.h"
 
@@ -10,7 +10,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     static const QDateTime modified = QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC);
-    EmlMessage eml;
+    HeaderSource eml;
     eml.LoadFromBytes(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)), modified);
 
     const QString sender = eml.GetSender();

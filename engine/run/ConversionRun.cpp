@@ -1,7 +1,7 @@
 #include "engine/run/ConversionRun.h"
 
 #include "engine/run/DuplicateCheck.h"
-#include "engine/message/EmlMessage.h"
+#include "engine/message/HeaderSource.h"
 #include "engine/message/EnvelopeLine.h"
 #include "engine/message/HeaderBlock.h"
 #include "engine/mbox/MboxFile.h"
@@ -99,7 +99,7 @@ QString ConvertOne(const ConversionEntry &entry, const ConversionRules &rules, C
 
     if (!StartsWithHeaderField(run.piece))
         observer.MessageWarning(sourcePath, QStringLiteral("no header fields at its start: mail programs may join it to the message before it"));
-    EmlMessage header;
+    HeaderSource header;
     header.LoadFromBytes(run.piece, reader.modified());
     const QByteArray separator = SeparatorLine(header.GetSender(), header.GetDate(), rules.lfLineEnds);
 

@@ -1,4 +1,4 @@
-#include "engine/message/EmlMessage.h"
+#include "engine/message/HeaderSource.h"
 
 #include "engine/message/EnvelopeLine.h"
 #include "engine/message/GMimeSupport.h"
@@ -74,7 +74,7 @@ QDateTime ReceivedDate(const QByteArray &received)
 
 } // namespace
 
-bool EmlMessage::LoadEml(const QString &path)
+bool HeaderSource::LoadEml(const QString &path)
 {
     MessageReader reader(path);
     QByteArray start;
@@ -83,7 +83,7 @@ bool EmlMessage::LoadEml(const QString &path)
     return read;
 }
 
-void EmlMessage::LoadFromBytes(const QByteArray &message, const QDateTime &modified)
+void HeaderSource::LoadFromBytes(const QByteArray &message, const QDateTime &modified)
 {
     const HeaderBlock header(message);
     const EnvelopeParts envelope = SplitEnvelopeLine(header.EnvelopeLine());

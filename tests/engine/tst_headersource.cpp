@@ -1,4 +1,4 @@
-#include "engine/message/EmlMessage.h"
+#include "engine/message/HeaderSource.h"
 #include "TempTree.h"
 
 #include <QFile>
@@ -13,7 +13,7 @@ QDateTime Utc(const char *iso)
 const QDateTime FileTime = Utc("2020-01-02T03:04:05");
 } // namespace
 
-class EmlMessageTest : public QObject {
+class HeaderSourceTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void senderAndDate_data()
@@ -102,7 +102,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, message);
         QFETCH(QString, sender);
         QFETCH(QDateTime, date);
-        EmlMessage eml;
+        HeaderSource eml;
         eml.LoadFromBytes(message, FileTime);
         QCOMPARE(eml.GetSender(), sender);
         QCOMPARE(eml.GetDate(), date);
@@ -122,7 +122,7 @@ private Q_SLOTS:
         QFETCH(QString, sender);
         const QByteArray filler = "X-Filler: " + QByteArray(1012, 'a') + "\r\n";
         TempTree tree;
-        EmlMessage eml;
+        HeaderSource eml;
         QVERIFY(eml.LoadEml(tree.file(QStringLiteral("big.eml"), filler.repeated(fillerLines) + "From: j@x.org\r\n\r\n")));
         QCOMPARE(eml.GetSender(), sender);
     }
@@ -133,7 +133,7 @@ private Q_SLOTS:
         QFile file(tree.file(QStringLiteral("a.eml"), "From: j@x.org\r\n\r\n"));
         QVERIFY(file.open(QIODevice::ReadWrite) && file.setFileTime(FileTime, QFileDevice::FileModificationTime));
         file.close();
-        EmlMessage eml;
+        HeaderSource eml;
         QVERIFY(eml.LoadEml(file.fileName()));
         QCOMPARE(eml.GetDate(), FileTime);
     }
@@ -144,7 +144,7 @@ private Q_SLOTS:
         const QString fifo = tree.path(QStringLiteral("x.eml"));
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
         for (const QString &path : {fifo, tree.folder(QStringLiteral("dir.eml")), tree.path(QStringLiteral("none.eml"))}) {
-            EmlMessage eml;
+            HeaderSource eml;
             QVERIFY(!eml.LoadEml(path));  // at once, never waiting for a FIFO's writer
             QCOMPARE(eml.GetSender(), QStringLiteral("MAILER-DAEMON"));
             QVERIFY(eml.GetDate().isValid());
@@ -152,5 +152,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(EmlMessageTest)
-#include "tst_emlmessage.moc"
+QTEST_GUILESS_MAIN(HeaderSourceTest)
+#include "tst_headersource.moc"

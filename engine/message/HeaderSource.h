@@ -7,7 +7,7 @@
 // The sender and date of one message, as its mbox separator line needs them.
 // Only the header block is read. Whatever is missing or unreadable is filled
 // in from the fallbacks, so GetDate and GetSender always answer.
-class EmlMessage {
+class HeaderSource {
 public:
     static constexpr const char *NoSender = "MAILER-DAEMON";
 
