@@ -12,7 +12,7 @@
 #include "cli/Summary.h"
 #include "engine/run/ConversionRun.h"
 #include "engine/run/DuplicateCheck.h"
-#include "engine/mbox/MboxFile.h"
+#include "engine/mbox/MboxAppender.h"
 #include "engine/support/FileDescriptor.h"
 #include "engine/support/Failure.h"
 #include "engine/support/RunTimeError.h"

@@ -4,7 +4,7 @@
 #include "engine/message/HeaderSource.h"
 #include "engine/message/EnvelopeLine.h"
 #include "engine/message/HeaderBlock.h"
-#include "engine/mbox/MboxFile.h"
+#include "engine/mbox/MboxAppender.h"
 #include "engine/mbox/MboxRecord.h"
 #include "engine/message/MessageReader.h"
 #include "engine/run/OwnMboxes.h"

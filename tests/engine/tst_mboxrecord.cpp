@@ -1,6 +1,6 @@
 #include "engine/mbox/BodyQuoter.h"
 #include "engine/message/MailDate.h"
-#include "engine/mbox/MboxFile.h"
+#include "engine/mbox/MboxAppender.h"
 #include "engine/mbox/MboxRecord.h"
 #include "engine/mbox/StreamHash.h"
 #include "engine/support/FileDescriptor.h"

@@ -1,7 +1,7 @@
 #include "window/reports/ConversionReport.h"
 #include "engine/mbox/AppendMarker.h"
 #include "engine/run/ConversionRun.h"
-#include "engine/mbox/MboxFile.h"
+#include "engine/mbox/MboxAppender.h"
 #include "engine/mbox/MboxRecord.h"
 #include "engine/message/MessageReader.h"
 #include "engine/mbox/StreamHash.h"

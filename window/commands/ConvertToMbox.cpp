@@ -3,7 +3,7 @@
 #include "window/widgets/ProgressBar.h"
 #include "window/MainWindow.h"
 #include "engine/run/ConversionRun.h"
-#include "engine/mbox/MboxFile.h"
+#include "engine/mbox/MboxAppender.h"
 #include "window/dialogs/Dialogs.h"
 #include "engine/support/ShownName.h"
 #include "window/dialogs/DesktopShell.h"

@@ -1,4 +1,4 @@
-#include "engine/mbox/MboxFile.h"
+#include "engine/mbox/MboxAppender.h"
 
 #include "engine/mbox/MboxTail.h"
 #include "engine/mbox/StreamHash.h"
