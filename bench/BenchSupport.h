@@ -23,7 +23,7 @@ public:
             onBox(prompt);
         return MsgBoxResult::Ok;
     }
-    void ShowOpen(CommonDialog &) override {}
+    void ShowOpen(OpenDialog &) override {}
     QString PickFolder(QWidget *, const QString &) override { return folder_; }
     void OpenUrl(const QString &) override {}
 

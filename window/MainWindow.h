@@ -1,6 +1,6 @@
 #pragma once
 
-#include "window/dialogs/CommonDialog.h"
+#include "window/dialogs/OpenDialog.h"
 #include "engine/support/Yielder.h"
 
 #include <QWidget>
@@ -33,7 +33,7 @@ public:
     FilledShape *Shape2 = nullptr;
     QLabel *lblTitle = nullptr;
     QLabel *lblCopyright = nullptr;
-    CommonDialog cdlgFile;
+    OpenDialog cdlgFile;
     QPushButton *cmdAdd = nullptr;
     QPushButton *CmdAddFolder = nullptr;
     QPushButton *cmdClear1 = nullptr;

@@ -1,6 +1,6 @@
 #include "ScriptedDialogs.h"
 
-#include "window/dialogs/CommonDialog.h"
+#include "window/dialogs/OpenDialog.h"
 #include "engine/support/RunTimeError.h"
 
 int ScriptedDialogs::MsgBox(const QString &prompt, int style, const QString &title)
@@ -18,7 +18,7 @@ int ScriptedDialogs::MsgBoxWithDetails(const QString &prompt, int style, const Q
     return (style & 0xF) == 4 ? MsgBoxResult::Yes : MsgBoxResult::Ok;
 }
 
-void ScriptedDialogs::ShowOpen(CommonDialog &dialog)
+void ScriptedDialogs::ShowOpen(OpenDialog &dialog)
 {
     ++openDialogsShown;
     lastFilter = dialog.Filter;

@@ -44,7 +44,7 @@ public:
 
     int MsgBox(const QString &prompt, int style, const QString &title) override;
     int MsgBoxWithDetails(const QString &prompt, int style, const QString &title, const QString &details) override;
-    void ShowOpen(CommonDialog &dialog) override;
+    void ShowOpen(OpenDialog &dialog) override;
     QString PickFolder(QWidget *owner, const QString &prompt) override;
     void OpenUrl(const QString &target) override;
 };

@@ -130,9 +130,9 @@ private Q_SLOTS:
         QVERIFY(!w->CmdConvert2MBOX->isEnabled());
     }
 
-    void commonDialogPacksTheSelection()
+    void openDialogPacksTheSelection()
     {
-        CommonDialog dialog(*dialogs);
+        OpenDialog dialog(*dialogs);
         dialog.MaxFileSize = 1000;
         dialog.StoreSelection({QStringLiteral("/m/a.eml")});
         QCOMPARE(dialog.FileName, QStringLiteral("/m/a.eml"));

@@ -1,5 +1,5 @@
 #include "window/dialogs/QtDialogs.h"
-#include "window/dialogs/CommonDialog.h"
+#include "window/dialogs/OpenDialog.h"
 #include "TempTree.h"
 
 #include <QApplication>
@@ -38,7 +38,7 @@ class RememberedFoldersTest : public QObject {
             QMetaObject::invokeMethod(box, "accept");
         });
         if (dialog.isEmpty()) {
-            CommonDialog open(dialogs_);
+            OpenDialog open(dialogs_);
             open.Filter = QStringLiteral("Mac Mail Messages (*.eml)|*.eml");
             open.ShowOpen();
         } else {

@@ -5,7 +5,7 @@
 
 namespace {
 const QChar Nul(u'\0');
-constexpr int OpenFlags = CommonDialog::AllowMultiSelect | CommonDialog::Explorer;
+constexpr int OpenFlags = OpenDialog::AllowMultiSelect | OpenDialog::Explorer;
 constexpr int NameBufferSize = 1000;
 }
 

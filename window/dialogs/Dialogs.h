@@ -4,7 +4,7 @@
 #include <QStringList>
 
 class QWidget;
-class CommonDialog;
+class OpenDialog;
 
 namespace MsgBoxStyle {
 constexpr int OkOnly = 0;
@@ -40,7 +40,7 @@ public:
     // The open dialog: fills dialog.FileName as the common dialog does (one full
     // path, or the folder and each name separated by NUL; empty on cancel).
     // Names that do not fit in dialog.MaxFileSize raise BufferTooSmall.
-    virtual void ShowOpen(CommonDialog &dialog) = 0;
+    virtual void ShowOpen(OpenDialog &dialog) = 0;
 
     // The folder picker: the chosen folder without a trailing separator (the
     // root stays "/"), or empty text on cancel.

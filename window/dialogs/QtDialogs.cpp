@@ -2,7 +2,7 @@
 
 #include "window/RememberedFolder.h"
 #include "window/widgets/ScreenFit.h"
-#include "window/dialogs/CommonDialog.h"
+#include "window/dialogs/OpenDialog.h"
 #include "engine/support/FileNames.h"
 
 #include <QApplication>
@@ -25,7 +25,7 @@ QMessageBox::Icon IconOf(int style)
     }
 }
 
-QString QtFilter(const CommonDialog &dialog)
+QString QtFilter(const OpenDialog &dialog)
 {
     const QString description = dialog.FilterDescription();
     const QString pattern = dialog.FilterPattern();
@@ -62,9 +62,9 @@ int QtDialogs::MsgBoxWithDetails(const QString &prompt, int style, const QString
     return MsgBoxResult::Ok;
 }
 
-void QtDialogs::ShowOpen(CommonDialog &dialog)
+void QtDialogs::ShowOpen(OpenDialog &dialog)
 {
-    const bool several = dialog.Flags & CommonDialog::AllowMultiSelect;
+    const bool several = dialog.Flags & OpenDialog::AllowMultiSelect;
     const RememberedFolder remembered = RememberedFolder::Open();
     const QString start = remembered.StartFolder();
     QStringList picked;

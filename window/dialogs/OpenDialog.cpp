@@ -1,27 +1,27 @@
-#include "window/dialogs/CommonDialog.h"
+#include "window/dialogs/OpenDialog.h"
 
 #include "window/dialogs/Dialogs.h"
 #include "engine/support/RunTimeError.h"
 
 #include <QFileInfo>
 
-void CommonDialog::ShowOpen()
+void OpenDialog::ShowOpen()
 {
     FileName.clear();
     dialogs_.ShowOpen(*this);
 }
 
-QString CommonDialog::FilterDescription() const
+QString OpenDialog::FilterDescription() const
 {
     return Filter.section(QLatin1Char('|'), 0, 0);
 }
 
-QString CommonDialog::FilterPattern() const
+QString OpenDialog::FilterPattern() const
 {
     return Filter.section(QLatin1Char('|'), 1, 1);
 }
 
-void CommonDialog::StoreSelection(const QStringList &fullPaths)
+void OpenDialog::StoreSelection(const QStringList &fullPaths)
 {
     FileName.clear();
     if (fullPaths.isEmpty())

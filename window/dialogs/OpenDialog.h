@@ -7,12 +7,12 @@ class Dialogs;
 
 // The open-file dialog component: settings in, FileName out, as the common
 // dialog keeps them.
-class CommonDialog {
+class OpenDialog {
 public:
     static constexpr int AllowMultiSelect = 0x200;
     static constexpr int Explorer = 0x80000;
 
-    explicit CommonDialog(Dialogs &dialogs) : dialogs_(dialogs) {}
+    explicit OpenDialog(Dialogs &dialogs) : dialogs_(dialogs) {}
 
     QString FileName;
     QString Filter;        // "description|pattern"
