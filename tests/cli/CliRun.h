@@ -13,7 +13,7 @@ struct CliRun {
 
 inline QString CliPath()
 {
-    return QStringLiteral(QUORVEL_BINARY_DIR "/cli/quorvel-convert");
+    return QStringLiteral(QUORVEL_CONVERT_PROGRAM);
 }
 
 inline CliRun RunCli(const QStringList &arguments, const QString &workingFolder = {}, const QByteArray &input = {})

@@ -76,7 +76,7 @@ private Q_SLOTS:
             environment.remove(QString::fromLatin1(name));
         QProcess quorvel;
         quorvel.setProcessEnvironment(environment);
-        quorvel.start(QStringLiteral(QUORVEL_BINARY_DIR "/app/quorvel"), arguments);
+        quorvel.start(QStringLiteral(QUORVEL_WINDOW_PROGRAM), arguments);
         QVERIFY(quorvel.waitForFinished(60000));
         const QString stdOut = QString::fromLocal8Bit(quorvel.readAllStandardOutput());
         QCOMPARE(quorvel.exitStatus(), QProcess::NormalExit);
