@@ -91,6 +91,7 @@ bool AppendMarker::Open(const QByteArray &name, bool create, QString &unusable)
     // Never through a link: a link planted here must not lead a cut elsewhere.
     FileDescriptor fd(::open(name.constData(), O_RDWR | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | (create ? O_CREAT : 0), 0600));
     if (!fd.valid()) {
+        openError_ = errno;
         if (errno == ELOOP)
             unusable = QStringLiteral("it is a symbolic link");
         else if (errno != ENOENT)
@@ -98,8 +99,9 @@ bool AppendMarker::Open(const QByteArray &name, bool create, QString &unusable)
         return false;
     }
     struct stat info {};
+    openError_ = 0;
     if (::fstat(fd.get(), &info) != 0)
-        unusable = SystemReason(errno);
+        unusable = SystemReason(openError_ = errno);
     else if (!S_ISREG(info.st_mode))
         unusable = QStringLiteral("it is not a regular file");
     else if (info.st_uid != ::geteuid())
@@ -149,6 +151,7 @@ QString AppendMarker::Write(const State &state, const struct stat &mbox)
     text += Field(quint64(head.size())) + '\n' + head.toByteArray();
     text.append(MarkerSize - text.size(), '\0');
 
+    writeError_ = 0;
     struct stat info {};
     // Removed by another program since: made afresh. Looked at once a record:
     // a marker lost in the middle of one costs a cut, never a wrong one.
@@ -160,15 +163,20 @@ QString AppendMarker::Write(const State &state, const struct stat &mbox)
             // A spool folder the user may not create in, or something else in the way.
             const QByteArray other = StateName(mbox);
             QString stateFailure;
-            const QString made = CreatePath(NameFromNative(other.left(other.lastIndexOf('/'))), 0700);
-            if (!made.isEmpty() || !Open(other, true, stateFailure))
+            int madeError = 0;
+            const QString made = CreatePath(NameFromNative(other.left(other.lastIndexOf('/'))), 0700, &madeError);
+            if (!made.isEmpty() || !Open(other, true, stateFailure)) {
+                writeError_ = made.isEmpty() ? openError_ : madeError;
                 return QStringLiteral("%1 (%2), nor %3 (%4)")
                     .arg(NameFromNative(beside_), besideFailure, NameFromNative(other), made.isEmpty() ? stateFailure : made);
+            }
         }
     }
     const ssize_t written = ::pwrite(fd_.get(), text.constData(), size_t(text.size()), 0);
-    if (written != text.size())
-        return SystemReason(written < 0 ? errno : ENOSPC);
+    if (written != text.size()) {
+        writeError_ = written < 0 ? errno : ENOSPC;
+        return SystemReason(writeError_);
+    }
     return {};
 }
 

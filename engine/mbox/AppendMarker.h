@@ -46,8 +46,10 @@ public:
     // mbox: the open mbox's status, which names the file in the state folder.
     Found Read(const struct stat &mbox);
 
-    // Empty text when written, else why not.
+    // Empty text when written, else why not; writeError() then holds the
+    // system's error, so a full disk can be told from any other failure.
     [[nodiscard]] QString Write(const State &state, const struct stat &mbox);
+    int writeError() const { return writeError_; }
     // The record is whole, or cut off again.
     void Clear();
     // At the end of a series: an emptied marker is removed.
@@ -65,4 +67,6 @@ private:
     QByteArray beside_;
     QByteArray inUse_;  // the name fd_ was opened by
     FileDescriptor fd_;
+    int openError_ = 0;   // why the last Open failed, when the system said
+    int writeError_ = 0;
 };

@@ -68,16 +68,6 @@ QString LinkTarget(const QString &path, bool follow)
     return target;
 }
 
-// The side file gives its failure in words only; a full or read-only disk
-// must still be told apart from any other failure.
-int ErrorNamed(const QString &reason)
-{
-    for (int error : {ENOSPC, EDQUOT, EROFS})
-        if (reason == SystemReason(error))
-            return error;
-    return 0;
-}
-
 struct MarkerFailed {
     QString reason;
 };
@@ -297,7 +287,7 @@ AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest 
         return outcome;
     } catch (const MarkerFailed &failed) {
         outcome.reason = QStringLiteral("cannot write the mbox file's side file: ") + failed.reason;
-        outcome.error = ErrorNamed(failed.reason);
+        outcome.error = marker_.writeError();
         if (written > 0 && !cutBack())
             outcome.reason += QStringLiteral("; the end of the mbox file could not be cut back: ") + SystemReason(errno);
         return outcome;
