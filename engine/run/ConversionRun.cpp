@@ -97,8 +97,8 @@ QString ConvertOne(const ConversionEntry &entry, const ConversionRules &rules, C
         return reader.failure();
     yielder.Yield();
 
-    if (!StartsWithHeaderField(run.piece))
-        observer.MessageWarning(sourcePath, QStringLiteral("no header fields at its start: mail programs may join it to the message before it"));
+    // Told only once the record is written: a message skipped or failed joins nothing.
+    const bool withoutHeaderFields = !StartsWithHeaderField(run.piece);
     HeaderSource header;
     header.LoadFromBytes(run.piece, reader.modified());
     const QByteArray separator = SeparatorLine(header.GetSender(), header.GetDate(), rules.lfLineEnds);
@@ -166,6 +166,8 @@ QString ConvertOne(const ConversionEntry &entry, const ConversionRules &rules, C
         return outcome.reason;
     }
     run.lastRecordBytes = outcome.bytes;
+    if (withoutHeaderFields)
+        observer.MessageWarning(sourcePath, QStringLiteral("no header fields at its start: mail programs may join it to the message before it"));
     if (rules.skipDuplicates)
         run.known.Appended(target.file, identity, outcome.offset, outcome.bytes);
     if (!run.mboxFilesSeen.contains(target.file)) {

@@ -538,6 +538,13 @@ private Q_SLOTS:
         RecordingObserver observer;
         QVERIFY(Convert({path}, destination.root(), std::move(observer)).Succeeded());
         QCOMPARE(observer.warned, warned ? QStringList{path} : QStringList{});
+
+        // Skipped as a copy on the next run, it joins nothing: no warning again.
+        RecordingObserver again;
+        NoYield yielder;
+        const ConversionResult rerun = ConvertEntries({{path}}, {.naming = MboxNaming::Mirror(destination.root()), .skipDuplicates = true}, again, yielder);
+        QCOMPARE(rerun.skipped, 1);
+        QCOMPARE(again.warned, QStringList{});
     }
 
     void lfRecordsFinishATornMboxWithLf()
