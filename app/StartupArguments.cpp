@@ -10,7 +10,7 @@
 namespace {
 // Qt's own options, which QApplication takes out of the command line later:
 // known here so that they are no error and their values are no paths.
-void AddQtOptions(QCommandLineParser &parser)
+void addQtOptions(QCommandLineParser &parser)
 {
     for (const char *name : {"platform", "platformpluginpath", "platformtheme", "plugin", "display", "geometry",
                              "qwindowgeometry", "qwindowicon", "qwindowtitle", "style", "stylesheet", "session"}) {
@@ -32,19 +32,19 @@ void Print(std::FILE *stream, const QString &text)
 }
 }
 
-StartupArguments ReadStartupArguments(int argc, char *argv[])
+StartupArguments readStartupArguments(int argc, char *argv[])
 {
     // Paths are bytes: decoded without loss, where QCoreApplication::arguments() would not.
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
-        arguments.append(NameFromNative(argv[i]));
+        arguments.append(nameFromNative(argv[i]));
 
     int coreArgc = argc;
     const QCoreApplication core(coreArgc, argv);
     QCommandLineParser parser;
     // As QApplication reads them: "-style fusion" is one option, not five letters.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    AddQtOptions(parser);
+    addQtOptions(parser);
     parser.setApplicationDescription(
         QStringLiteral("Turns saved .eml message files into mbox mailboxes.\n"
                        "Each folder named is walked for .eml files as \"Add Folder\" walks it;\n"

@@ -13,4 +13,4 @@ struct StartupArguments {
     bool platformNamed = false;
 };
 
-StartupArguments ReadStartupArguments(int argc, char *argv[]);
+StartupArguments readStartupArguments(int argc, char *argv[]);

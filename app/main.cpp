@@ -11,7 +11,7 @@
 #include <cstdlib>
 
 namespace {
-bool DisplayAvailable()
+bool displayAvailable()
 {
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
     if (!platform.isEmpty())
@@ -28,21 +28,21 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("Quorvel"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));
 
-    const StartupArguments arguments = ReadStartupArguments(argc, argv);
+    const StartupArguments arguments = readStartupArguments(argc, argv);
     if (arguments.exitNow)
         return *arguments.exitNow;
-    if (!arguments.platformNamed && !DisplayAvailable()) {
+    if (!arguments.platformNamed && !displayAvailable()) {
         std::fputs("quorvel: no display to open the window on (DISPLAY and WAYLAND_DISPLAY are unset)\n", stderr);
         return 2;
     }
     QApplication application(argc, argv);
-    CloseWindowsOnStopSignals(&application);
+    closeWindowsOnStopSignals(&application);
     QtDialogs dialogs;
     MainWindow window(dialogs);
     window.show();
     if (!arguments.paths.isEmpty())
-        QTimer::singleShot(0, &window, [&window, &arguments] { window.AddStartupPaths(arguments.paths); });
+        QTimer::singleShot(0, &window, [&window, &arguments] { window.addStartupPaths(arguments.paths); });
     const int status = application.exec();
     // As a shell reports a process a signal ended.
-    return StopRequested() ? 128 + StopSignal() : status;
+    return stopRequested() ? 128 + StopSignal() : status;
 }

@@ -17,21 +17,21 @@ class BenchDialogs final : public Dialogs {
 public:
     explicit BenchDialogs(QString folder) : folder_(std::move(folder)) {}
     std::function<void(const QString &)> onBox;
-    int MsgBox(const QString &prompt, int, const QString &) override
+    int msgBox(const QString &prompt, int, const QString &) override
     {
         if (onBox)
             onBox(prompt);
         return MsgBoxResult::Ok;
     }
-    void ShowOpen(OpenDialog &) override {}
-    QString PickFolder(QWidget *, const QString &) override { return folder_; }
+    void showOpen(OpenDialog &) override {}
+    QString pickFolder(QWidget *, const QString &) override { return folder_; }
     void OpenUrl(const QString &) override {}
 
 private:
     QString folder_;
 };
 
-inline double PeakRssMb()
+inline double peakRssMb()
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -47,7 +47,7 @@ struct ClickTiming {
 // Clicks the button once the window's first paint is over (fonts and glyph
 // caches are start-up work, not the command's), runs the event loop, and times
 // the command until it shows its box.
-inline ClickTiming TimeClickUntilBox(QApplication &application, BenchDialogs &dialogs, QPushButton *button)
+inline ClickTiming timeClickUntilBox(QApplication &application, BenchDialogs &dialogs, QPushButton *button)
 {
     ClickTiming timing;
     StallMeter stalls;
@@ -65,6 +65,6 @@ inline ClickTiming TimeClickUntilBox(QApplication &application, BenchDialogs &di
         application.quit();
     });
     application.exec();
-    timing.longestStallMs = stalls.LongestMs();
+    timing.longestStallMs = stalls.longestMs();
     return timing;
 }

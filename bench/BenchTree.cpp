@@ -12,7 +12,7 @@ namespace {
 const char *const MessageExtensions[] = {".eml", ".EML", ".Eml", ".eMl"};
 const char *const OtherNames[] = {".txt", ".eml.bak", "_eml", ".emlx"};
 
-std::string LeafFolder(const std::string &root, long long leaf, long long branching)
+std::string leafFolder(const std::string &root, long long leaf, long long branching)
 {
     const long long top = leaf / (branching * branching) % branching;
     const long long middle = leaf / branching % branching;
@@ -34,7 +34,7 @@ long long MakeBenchTree(const QString &rootPath, long long files)
         const long long leaf = k * folders / files;
         if (leaf != currentLeaf) {
             currentLeaf = leaf;
-            folder = LeafFolder(root, leaf, branching);
+            folder = leafFolder(root, leaf, branching);
             std::error_code error;
             std::filesystem::create_directories(folder, error);
             if (error)

@@ -27,7 +27,7 @@ QByteArray Text(std::mt19937 &random, qsizetype bytes, const char *lineEnd)
     return text + lineEnd;
 }
 
-QByteArray Attachment(std::mt19937 &random, qsizetype bytes, const char *lineEnd)
+QByteArray attachment(std::mt19937 &random, qsizetype bytes, const char *lineEnd)
 {
     QByteArray raw(bytes * 3 / 4, Qt::Uninitialized);
     for (char &c : raw)
@@ -59,7 +59,7 @@ QByteArray Message(std::mt19937 &random, int number)
     return header + "Content-Type: multipart/mixed; boundary=\"b\"" + eol + eol + "--b" + eol
            + "Content-Type: text/plain" + eol + eol + Text(random, 3000, eol) + "--b" + eol
            + "Content-Type: application/octet-stream" + eol + "Content-Transfer-Encoding: base64" + eol + eol
-           + Attachment(random, size, eol) + "--b--" + eol;
+           + attachment(random, size, eol) + "--b--" + eol;
 }
 }
 

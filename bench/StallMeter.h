@@ -32,7 +32,7 @@ public:
         Mark();
         timer_.stop();
     }
-    double LongestMs() const { return static_cast<double>(longest_) / 1e6; }
+    double longestMs() const { return static_cast<double>(longest_) / 1e6; }
 
 private:
     QTimer timer_;

@@ -23,16 +23,16 @@ int Run(int argc, char *argv[], const QString &tree, const QString &destination)
     window.show();
 
     NoYield walking;
-    const QStringList paths = MessagesBelow(tree, walking).messages;
+    const QStringList paths = messagesBelow(tree, walking).messages;
     for (const QString &path : paths)
-        window.AddMessagePath(path);
+        window.addMessagePath(path);
 
-    const ClickTiming timing = TimeClickUntilBox(application, dialogs, window.CmdConvert2MBOX);
+    const ClickTiming timing = timeClickUntilBox(application, dialogs, window.CmdConvert2MBOX);
     const bool success = timing.boxText.startsWith(QStringLiteral("Export Completed Successfully !"));
     if (!success)
         std::fprintf(stderr, "%s\n", qPrintable(timing.boxText));
     std::printf("quorvel_s=%.3f max_stall_ms=%.1f peak_rss_mb=%.1f messages=%lld\n", timing.seconds,
-                timing.longestStallMs, PeakRssMb(), static_cast<long long>(paths.size()));
+                timing.longestStallMs, peakRssMb(), static_cast<long long>(paths.size()));
     return success ? 0 : 1;
 }
 }

@@ -21,16 +21,16 @@ int main(int argc, char *argv[])
     // Paths made cheaply, so the figures are the list's own.
     const QString root = QStringLiteral("/home/user/Mail/Archive/");
     for (int i = 0; i < rows; ++i)
-        window.AddMessagePath(root + QString::number(2000 + i % 25) + QStringLiteral("/folder-")
+        window.addMessagePath(root + QString::number(2000 + i % 25) + QStringLiteral("/folder-")
                               + QString::number(i / 1000) + QStringLiteral("/message-") + QString::number(i)
                               + QStringLiteral(".eml"));
     QCoreApplication::processEvents();
     const double seconds = double(clock.nsecsElapsed()) / 1e9;
 
-    if (window.MessageRowCount() != rows) {
-        std::fprintf(stderr, "list holds %d rows, not %d\n", window.MessageRowCount(), rows);
+    if (window.messageRowCount() != rows) {
+        std::fprintf(stderr, "list holds %d rows, not %d\n", window.messageRowCount(), rows);
         return 1;
     }
-    std::printf("list rows=%d seconds=%.2f peak_rss_mb=%.0f\n", rows, seconds, PeakRssMb());
+    std::printf("list rows=%d seconds=%.2f peak_rss_mb=%.0f\n", rows, seconds, peakRssMb());
     return 0;
 }

@@ -20,10 +20,10 @@ int Run(int argc, char *argv[], const QString &tree)
     MainWindow window(dialogs);
     window.show();
 
-    const ClickTiming timing = TimeClickUntilBox(application, dialogs, window.CmdAddFolder);
+    const ClickTiming timing = timeClickUntilBox(application, dialogs, window.CmdAddFolder);
     const long long added = timing.seconds < 0 ? -1 : timing.boxText.section(QLatin1Char(' '), 0, 0).toLongLong();
     std::printf("quorvel_s=%.3f added=%lld max_stall_ms=%.1f peak_rss_mb=%.1f rows=%d\n", timing.seconds, added,
-                timing.longestStallMs, PeakRssMb(), window.MessageRowCount());
+                timing.longestStallMs, peakRssMb(), window.messageRowCount());
     return added < 0 ? 1 : 0;
 }
 

@@ -55,7 +55,7 @@ what was written is flushed to disk).
 
 // Qt names an unknown "-weird.eml" by its letters, one by one; the argument
 // itself says more, and one that looks like a file name most likely is one.
-QString UnknownOptionText(const QStringList &arguments, const QString &unknown)
+QString unknownOptionText(const QStringList &arguments, const QString &unknown)
 {
     for (qsizetype k = 1; k < arguments.size(); ++k) {
         const QString &argument = arguments[k];
@@ -67,17 +67,17 @@ QString UnknownOptionText(const QStringList &arguments, const QString &unknown)
                                         && argument.mid(1).contains(unknown);
         if (!holds)
             continue;
-        QString text = QStringLiteral("unknown option '%1'").arg(ShownName(argument));
+        QString text = QStringLiteral("unknown option '%1'").arg(shownName(argument));
         if (!isLong && (argument.contains(QLatin1Char('.')) || argument.contains(QLatin1Char('/'))))
             text += QStringLiteral(" (to name a file that starts with '-', put -- before it)");
         return text;
     }
-    return QStringLiteral("unknown option '%1'").arg(ShownName(unknown));
+    return QStringLiteral("unknown option '%1'").arg(shownName(unknown));
 }
 
 } // namespace
 
-ParsedCommand ParseCommandLine(const QStringList &arguments)
+ParsedCommand parseCommandLine(const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Converts .eml message files into mbox mailboxes."));
@@ -128,7 +128,7 @@ ParsedCommand ParseCommandLine(const QStringList &arguments)
     };
     if (!parser.parse(arguments)) {
         if (!parser.unknownOptionNames().isEmpty())
-            return fail(UnknownOptionText(arguments, parser.unknownOptionNames().first()));
+            return fail(unknownOptionText(arguments, parser.unknownOptionNames().first()));
         return fail(parser.errorText());
     }
     if (parser.isSet(help)) {
@@ -164,14 +164,14 @@ ParsedCommand ParseCommandLine(const QStringList &arguments)
         if (value == QLatin1String("lf"))
             options.lineEnds = LineEnds::Lf;
         else if (value != QLatin1String("crlf"))
-            return fail(QStringLiteral("--line-endings takes crlf or lf, not '%1'").arg(ShownName(parser.value(lineEndings))));
+            return fail(QStringLiteral("--line-endings takes crlf or lf, not '%1'").arg(shownName(parser.value(lineEndings))));
     }
     if (parser.isSet(duplicatesBy)) {
         const QString value = parser.value(duplicatesBy).toLower();
         if (value == QLatin1String("message-id"))
             options.duplicates = DuplicateRule::MessageId;
         else if (value != QLatin1String("content"))
-            return fail(QStringLiteral("--duplicates-by takes content or message-id, not '%1'").arg(ShownName(parser.value(duplicatesBy))));
+            return fail(QStringLiteral("--duplicates-by takes content or message-id, not '%1'").arg(shownName(parser.value(duplicatesBy))));
         if (!options.skipDuplicates)
             return fail(QStringLiteral("--duplicates-by needs --skip-duplicates"));
     }
@@ -182,7 +182,7 @@ ParsedCommand ParseCommandLine(const QStringList &arguments)
         else if (value == QLatin1String("never"))
             options.progress = ProgressMode::Never;
         else if (value != QLatin1String("auto"))
-            return fail(QStringLiteral("--progress takes auto, always or never, not '%1'").arg(ShownName(parser.value(progress))));
+            return fail(QStringLiteral("--progress takes auto, always or never, not '%1'").arg(shownName(parser.value(progress))));
     }
     if (parser.isSet(quiet) && parser.isSet(verbose))
         return fail(QStringLiteral("--quiet and --verbose cannot be used together"));

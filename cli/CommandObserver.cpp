@@ -13,65 +13,65 @@ CommandObserver::CommandObserver(const QList<ConversionEntry> &entries, RunTally
 {
 }
 
-void CommandObserver::BytesRead(qint64 bodyLength, qint64 fileSize)
+void CommandObserver::bytesRead(qint64 bodyLength, qint64 fileSize)
 {
     Q_UNUSED(fileSize)
     currentBody_ = bodyLength;
-    Tick();
+    tick();
 }
 
-void CommandObserver::MessageDone(int number, int total)
+void CommandObserver::messageDone(int number, int total)
 {
     Q_UNUSED(total)
     done_ = number;
     currentBody_ = 0;
-    Tick();
+    tick();
 }
 
-void CommandObserver::MessageWritten(const QString &source, const QString &mboxFile, qint64 recordBytes)
+void CommandObserver::messageWritten(const QString &source, const QString &mboxFile, qint64 recordBytes)
 {
     tally_.Written(mboxFile, recordBytes);
     if (verbose_)
-        console_.Out(ShownName(source) + QStringLiteral(" -> ") + ShownName(mboxFile));
+        console_.Out(shownName(source) + QStringLiteral(" -> ") + shownName(mboxFile));
 }
 
-void CommandObserver::MessageFailed(const QString &source, const QString &reason)
+void CommandObserver::messageFailed(const QString &source, const QString &reason)
 {
-    tally_.Failed(RunTally::FailureKind::Message, source, reason);
-    console_.Error(QStringLiteral("quorvel-convert: ") + ShownName(source) + QStringLiteral(": ") + ShownName(reason));
+    tally_.failed(RunTally::FailureKind::Message, source, reason);
+    console_.Error(QStringLiteral("quorvel-convert: ") + shownName(source) + QStringLiteral(": ") + shownName(reason));
     lastDrawMs_ = -1000;  // the line was cleared for it: draw it again at once
 }
 
-void CommandObserver::MessageSkipped(const QString &source, const QString &mboxFile, qint64 matchOffset)
+void CommandObserver::messageSkipped(const QString &source, const QString &mboxFile, qint64 matchOffset)
 {
     tally_.Skipped(source, mboxFile, matchOffset);
     if (verbose_)
-        console_.Out(SkippedText(source, mboxFile, matchOffset));
+        console_.Out(skippedText(source, mboxFile, matchOffset));
 }
 
-void CommandObserver::MessageWarning(const QString &source, const QString &text)
+void CommandObserver::messageWarning(const QString &source, const QString &text)
 {
-    tally_.Warned(source, text);
-    console_.Error(QStringLiteral("quorvel-convert: warning: ") + ShownName(source) + QStringLiteral(": ") + text);
+    tally_.warned(source, text);
+    console_.Error(QStringLiteral("quorvel-convert: warning: ") + shownName(source) + QStringLiteral(": ") + text);
     lastDrawMs_ = -1000;
 }
 
-QString SkippedText(const QString &source, const QString &mboxFile, qint64 matchOffset)
+QString skippedText(const QString &source, const QString &mboxFile, qint64 matchOffset)
 {
     if (matchOffset < 0)
-        return ShownName(source) + QStringLiteral(" -- a copy of a message listed before it, for ") + ShownName(mboxFile);
-    return ShownName(source) + QStringLiteral(" -- already in ") + ShownName(mboxFile) + QStringLiteral(" (the record at byte %1)").arg(matchOffset);
+        return shownName(source) + QStringLiteral(" -- a copy of a message listed before it, for ") + shownName(mboxFile);
+    return shownName(source) + QStringLiteral(" -- already in ") + shownName(mboxFile) + QStringLiteral(" (the record at byte %1)").arg(matchOffset);
 }
 
-void CommandObserver::MboxRepaired(const QString &mboxFile, const QString &text)
+void CommandObserver::mboxRepaired(const QString &mboxFile, const QString &text)
 {
-    tally_.Repaired(mboxFile, text);
-    console_.Error(QStringLiteral("quorvel-convert: ") + ShownName(mboxFile) + QStringLiteral(": ") + ShownName(text));
+    tally_.repaired(mboxFile, text);
+    console_.Error(QStringLiteral("quorvel-convert: ") + shownName(mboxFile) + QStringLiteral(": ") + shownName(text));
 }
 
-void CommandObserver::Tick()
+void CommandObserver::tick()
 {
-    if (!console_.HasStatusLine())
+    if (!console_.hasStatusLine())
         return;
     const qint64 now = clock_.elapsed();
     if (now - lastDrawMs_ < RedrawIntervalMs)
@@ -88,6 +88,6 @@ void CommandObserver::Draw()
     figures.bytes = tally_.bytes + currentBody_;
     figures.elapsedMs = clock_.elapsed();
     if (done_ < entries_.size())
-        figures.current = ShownName(entries_[done_].source);
+        figures.current = shownName(entries_[done_].source);
     console_.Status(ProgressText(figures, console_.Width()));
 }

@@ -8,7 +8,7 @@
 #include <QStringList>
 
 // The line -v prints for a message skipped as a copy (see ConversionObserver::MessageSkipped).
-QString SkippedText(const QString &source, const QString &mboxFile, qint64 matchOffset);
+QString skippedText(const QString &source, const QString &mboxFile, qint64 matchOffset);
 
 // The command's observer of a run: it keeps the tally (which survives an
 // interrupted run, unlike the engine's result), names each failure on
@@ -19,16 +19,16 @@ public:
     CommandObserver(const QList<ConversionEntry> &entries, RunTally &tally, Console &console, bool verbose,
                     const QElapsedTimer &clock);
 
-    void BytesRead(qint64 bodyLength, qint64 fileSize) override;
-    void MessageDone(int number, int total) override;
-    void MessageWritten(const QString &source, const QString &mboxFile, qint64 recordBytes) override;
-    void MessageFailed(const QString &source, const QString &reason) override;
-    void MessageSkipped(const QString &source, const QString &mboxFile, qint64 matchOffset) override;
-    void MessageWarning(const QString &source, const QString &text) override;
-    void MboxRepaired(const QString &mboxFile, const QString &text) override;
+    void bytesRead(qint64 bodyLength, qint64 fileSize) override;
+    void messageDone(int number, int total) override;
+    void messageWritten(const QString &source, const QString &mboxFile, qint64 recordBytes) override;
+    void messageFailed(const QString &source, const QString &reason) override;
+    void messageSkipped(const QString &source, const QString &mboxFile, qint64 matchOffset) override;
+    void messageWarning(const QString &source, const QString &text) override;
+    void mboxRepaired(const QString &mboxFile, const QString &text) override;
 
     // Redraws the progress line if the last drawing is old enough.
-    void Tick();
+    void tick();
 
 private:
     void Draw();

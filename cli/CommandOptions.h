@@ -33,4 +33,4 @@ struct ParsedCommand {
 
 // arguments[0] is the program's name. Each argument is text made from the
 // system's bytes with NameFromNative, so any file name comes through whole.
-ParsedCommand ParseCommandLine(const QStringList &arguments);
+ParsedCommand parseCommandLine(const QStringList &arguments);

@@ -9,7 +9,7 @@
 // What WriteFully returns is passed over: a closed stderr or stdout is not
 // worth stopping the run for.
 
-bool Console::ErrorIsTerminal()
+bool Console::errorIsTerminal()
 {
     return ::isatty(STDERR_FILENO) == 1;
 }
@@ -28,11 +28,11 @@ void Console::Status(const QString &text)
         return;
     // Carriage return, the line, then erase whatever an older, longer line left.
     // Lines for people on a stderr that is gone have no one to tell.
-    (void)WriteFully(STDERR_FILENO, "\r" + NativeName(text) + "\033[K");
+    (void)WriteFully(STDERR_FILENO, "\r" + nativeName(text) + "\033[K");
     statusShown_ = true;
 }
 
-void Console::ClearStatus()
+void Console::clearStatus()
 {
     if (!statusShown_)
         return;
@@ -42,13 +42,13 @@ void Console::ClearStatus()
 
 void Console::Error(const QString &line)
 {
-    ClearStatus();
-    (void)WriteFully(STDERR_FILENO, NativeName(line) + '\n');
+    clearStatus();
+    (void)WriteFully(STDERR_FILENO, nativeName(line) + '\n');
 }
 
 void Console::Out(const QString &line)
 {
-    ClearStatus();
-    if (const int error = WriteFully(STDOUT_FILENO, NativeName(line) + '\n'); error != 0 && outputLost_.isEmpty())
-        outputLost_ = SystemReason(error);
+    clearStatus();
+    if (const int error = WriteFully(STDOUT_FILENO, nativeName(line) + '\n'); error != 0 && outputLost_.isEmpty())
+        outputLost_ = systemReason(error);
 }

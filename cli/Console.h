@@ -9,17 +9,17 @@
 class Console {
 public:
     explicit Console(bool statusLine) : statusLine_(statusLine) {}
-    ~Console() { ClearStatus(); }
+    ~Console() { clearStatus(); }
     Console(const Console &) = delete;
     Console &operator=(const Console &) = delete;
 
-    static bool ErrorIsTerminal();
-    bool HasStatusLine() const { return statusLine_; }
+    static bool errorIsTerminal();
+    bool hasStatusLine() const { return statusLine_; }
     // Columns of the terminal stderr is on.
     int Width() const;
 
     void Status(const QString &text);
-    void ClearStatus();
+    void clearStatus();
     void Error(const QString &line);
     void Out(const QString &line);
     // Why a line for stdout was lost (a full disk under a redirection), or

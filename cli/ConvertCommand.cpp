@@ -23,25 +23,25 @@
 
 namespace {
 
-QString FoundText(int messages, int folders)
+QString foundText(int messages, int folders)
 {
     return QStringLiteral("found %1 %2 in %3 %4")
-        .arg(CountText(messages), QLatin1String(messages == 1 ? "message" : "messages"), CountText(folders),
+        .arg(countText(messages), QLatin1String(messages == 1 ? "message" : "messages"), countText(folders),
              QLatin1String(folders == 1 ? "folder" : "folders"));
 }
 
-bool WantsStatusLine(const CommandOptions &options)
+bool wantsStatusLine(const CommandOptions &options)
 {
-    if (options.progress == ProgressMode::Never || !Console::ErrorIsTerminal())
+    if (options.progress == ProgressMode::Never || !Console::errorIsTerminal())
         return false;
     return options.progress == ProgressMode::Always || !(options.quiet || options.verbose);
 }
 
 void Fail(RunTally &tally, Console &console, RunTally::FailureKind kind, const QString &path, const QString &reason)
 {
-    tally.Failed(kind, path, reason);
+    tally.failed(kind, path, reason);
     // A reason may quote a name too (the folder that could not be made).
-    console.Error(QStringLiteral("quorvel-convert: ") + ShownName(path) + QStringLiteral(": ") + ShownName(reason));
+    console.Error(QStringLiteral("quorvel-convert: ") + shownName(path) + QStringLiteral(": ") + shownName(reason));
 }
 
 // Every message and its target, named on stdout, or with --skip-duplicates
@@ -58,13 +58,13 @@ void DryRun(const SourceListing &listing, const CommandOptions &options, RunTall
                                                        : KnownIdentities::NotThere;
             if (copy != KnownIdentities::NotThere) {
                 tally.Skipped(message.path, mbox, copy);
-                console.Out(SkippedText(message.path, mbox, copy));
+                console.Out(skippedText(message.path, mbox, copy));
                 continue;
             }
             mboxFiles.insert(mbox);
-            console.Out(ShownName(message.path) + QStringLiteral(" -> ") + ShownName(mbox));
+            console.Out(shownName(message.path) + QStringLiteral(" -> ") + shownName(mbox));
         } catch (const RunTimeError &) {
-            Fail(tally, console, RunTally::FailureKind::Message, message.path, NoMboxNameReason());
+            Fail(tally, console, RunTally::FailureKind::Message, message.path, noMboxNameReason());
         } catch (const Failure &error) {
             Fail(tally, console, RunTally::FailureKind::Message, message.path, error.Reason());
         } catch (const Interrupted &) {
@@ -73,7 +73,7 @@ void DryRun(const SourceListing &listing, const CommandOptions &options, RunTall
         }
     }
     if (!options.quiet)
-        console.Error(DryRunSummaryLine(tally, mboxFiles.size()));
+        console.Error(dryRunSummaryLine(tally, mboxFiles.size()));
 }
 
 void Convert(const SourceListing &listing, const CommandOptions &options, RunTally &tally, Console &console,
@@ -89,13 +89,13 @@ void Convert(const SourceListing &listing, const CommandOptions &options, RunTal
                                 .duplicates = options.duplicates};
 
     CommandObserver observer(entries, tally, console, options.verbose, clock);
-    SignalYielder yielder([&observer] { observer.Tick(); });
+    SignalYielder yielder([&observer] { observer.tick(); });
     try {
-        const ConversionResult result = ConvertEntries(entries, rules, observer, yielder);
+        const ConversionResult result = convertEntries(entries, rules, observer, yielder);
         if (result.stoppedBy != 0) {
-            tally.stoppedBy = SystemReason(result.stoppedBy);
+            tally.stoppedBy = systemReason(result.stoppedBy);
             tally.notTried = result.notTried;
-            console.Error(DiskStopLine(result.stoppedBy, result.notTried));
+            console.Error(diskStopLine(result.stoppedBy, result.notTried));
         }
         // The messages' failures came through the observer.
         for (const ConversionFailure &failure : result.failures)
@@ -103,45 +103,45 @@ void Convert(const SourceListing &listing, const CommandOptions &options, RunTal
                 Fail(tally, console, RunTally::FailureKind::Mbox, failure.path, failure.reason);
     } catch (const Interrupted &) {
         tally.interrupted = true;
-        for (const RunTally::Mbox &mbox : tally.Mboxes())
-            if (const QString reason = FlushToDisk(mbox.path); !reason.isEmpty())
+        for (const RunTally::Mbox &mbox : tally.mboxes())
+            if (const QString reason = flushToDisk(mbox.path); !reason.isEmpty())
                 Fail(tally, console, RunTally::FailureKind::Mbox, mbox.path, reason);
     }
 }
 
 } // namespace
 
-int RunConvertCommand(CommandOptions options)
+int runConvertCommand(CommandOptions options)
 {
     QElapsedTimer clock;
     clock.start();
-    CatchStopSignals();
-    Console console(WantsStatusLine(options));
+    catchStopSignals();
+    Console console(wantsStatusLine(options));
     RunTally tally;
     const auto refuse = [&console](const QString &problem) {
         console.Error(QStringLiteral("quorvel-convert: ") + problem);
         return ExitUsage;
     };
     if (!options.listFile.isEmpty()) {
-        PathList list = ReadPathList(options.listFile, options.nulSeparated);
+        PathList list = readPathList(options.listFile, options.nulSeparated);
         if (!list.problem.isEmpty())
             return refuse(list.problem);
         options.sources += std::move(list.paths);
     }
-    if (const QString problem = DestinationProblem(options); !problem.isEmpty())
+    if (const QString problem = destinationProblem(options); !problem.isEmpty())
         return refuse(problem);
 
     SourceListing listing;
     try {
         SignalYielder yielder;
-        listing = ListSources(options.sources, yielder,
-                              [&](int messages, int folders) { console.Status(FoundText(messages, folders)); });
-        if (listing.folders > 0 && (console.HasStatusLine() || options.verbose))
-            console.Error(FoundText(int(listing.messages.size()), listing.folders));
+        listing = listSources(options.sources, yielder,
+                              [&](int messages, int folders) { console.Status(foundText(messages, folders)); });
+        if (listing.folders > 0 && (console.hasStatusLine() || options.verbose))
+            console.Error(foundText(int(listing.messages.size()), listing.folders));
     } catch (const Interrupted &) {
         tally.interrupted = true;
     }
-    if (const QString problem = ReportClash(options, listing); !problem.isEmpty())
+    if (const QString problem = reportClash(options, listing); !problem.isEmpty())
         return refuse(problem);
     for (const SkippedFolder &folder : listing.skippedFolders)
         Fail(tally, console, RunTally::FailureKind::Folder, folder.path, folder.reason);
@@ -153,13 +153,13 @@ int RunConvertCommand(CommandOptions options)
         else
             Convert(listing, options, tally, console, clock);
     }
-    console.ClearStatus();
+    console.clearStatus();
 
     if (!options.reportFile.isEmpty() && !options.dryRun)
-        if (const QString reason = WriteJsonReport(options.reportFile, tally); !reason.isEmpty())
+        if (const QString reason = writeJsonReport(options.reportFile, tally); !reason.isEmpty())
             Fail(tally, console, RunTally::FailureKind::Mbox, options.reportFile, QStringLiteral("cannot write the report: ") + reason);
     if (!options.quiet && !options.dryRun)
-        console.Error(SummaryLine(tally, clock.elapsed()));
+        console.Error(summaryLine(tally, clock.elapsed()));
     const bool outputLost = !console.OutputLost().isEmpty();
     if (outputLost)
         console.Error(QStringLiteral("quorvel-convert: standard output: ") + console.OutputLost());
@@ -170,5 +170,5 @@ int RunConvertCommand(CommandOptions options)
         return ExitSomeFailed;
     if (options.dryRun)
         return tally.Failures().isEmpty() ? ExitDone : ExitSomeFailed;
-    return tally.Clean() ? ExitDone : ExitSomeFailed;
+    return tally.clean() ? ExitDone : ExitSomeFailed;
 }

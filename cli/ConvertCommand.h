@@ -11,4 +11,4 @@ enum ExitStatus {
 };
 
 // Lists the sources, converts (or, dry, only names the targets), reports.
-int RunConvertCommand(CommandOptions options);
+int runConvertCommand(CommandOptions options);

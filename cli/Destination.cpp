@@ -15,10 +15,10 @@ namespace {
 
 QString Problem(const QString &path, const QString &reason)
 {
-    return ShownName(path) + QStringLiteral(": ") + reason;
+    return shownName(path) + QStringLiteral(": ") + reason;
 }
 
-QString FolderOf(const QString &path)
+QString folderOf(const QString &path)
 {
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     return slash > 0 ? path.left(slash) : QStringLiteral("/");
@@ -27,83 +27,83 @@ QString FolderOf(const QString &path)
 // Trying is the one sure test: root passes access() on a read-only or a
 // virtual file system (/proc, /sys) where nothing can be made. A dry run
 // leaves even the folder's time alone, and asks.
-QString CannotMakeIn(const QString &folder, bool dryRun)
+QString cannotMakeIn(const QString &folder, bool dryRun)
 {
     if (dryRun) {
-        if (::faccessat(AT_FDCWD, NativeName(folder).constData(), W_OK | X_OK, AT_EACCESS) != 0)
-            return Problem(folder, QStringLiteral("cannot write in this folder: ") + SystemReason(errno));
+        if (::faccessat(AT_FDCWD, nativeName(folder).constData(), W_OK | X_OK, AT_EACCESS) != 0)
+            return Problem(folder, QStringLiteral("cannot write in this folder: ") + systemReason(errno));
         return {};
     }
-    QByteArray probe = NativeName(folder) + "/.quorvel-convert-XXXXXX";
+    QByteArray probe = nativeName(folder) + "/.quorvel-convert-XXXXXX";
     if (!::mkdtemp(probe.data()))
-        return Problem(folder, QStringLiteral("cannot write in this folder: ") + SystemReason(errno));
+        return Problem(folder, QStringLiteral("cannot write in this folder: ") + systemReason(errno));
     ::rmdir(probe.constData());
     return {};
 }
 
 // path does not exist: the nearest folder above it that does must take new entries.
-QString CannotMakeBelow(const QString &path, bool dryRun)
+QString cannotMakeBelow(const QString &path, bool dryRun)
 {
     QString folder = path;
     do {
-        folder = FolderOf(folder);
+        folder = folderOf(folder);
         struct stat status {};
-        if (::stat(NativeName(folder).constData(), &status) == 0) {
+        if (::stat(nativeName(folder).constData(), &status) == 0) {
             if (!S_ISDIR(status.st_mode))
                 return Problem(folder, QStringLiteral("not a folder, so nothing can be made below it"));
-            return CannotMakeIn(folder, dryRun);
+            return cannotMakeIn(folder, dryRun);
         }
         if (errno != ENOENT && errno != ENOTDIR)
-            return Problem(folder, SystemReason(errno));
+            return Problem(folder, systemReason(errno));
     } while (folder != QLatin1String("/"));
     return {};
 }
 
-QString OutputFolderProblem(const QString &folder, bool dryRun)
+QString outputFolderProblem(const QString &folder, bool dryRun)
 {
     struct stat status {};
-    if (::stat(NativeName(folder).constData(), &status) != 0)
-        return errno == ENOENT || errno == ENOTDIR ? CannotMakeBelow(folder, dryRun) : Problem(folder, SystemReason(errno));
+    if (::stat(nativeName(folder).constData(), &status) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? cannotMakeBelow(folder, dryRun) : Problem(folder, systemReason(errno));
     if (!S_ISDIR(status.st_mode))
         return Problem(folder, QStringLiteral("not a folder (-o names the folder the mbox files go into)"));
-    return CannotMakeIn(folder, dryRun);
+    return cannotMakeIn(folder, dryRun);
 }
 
-QString SingleFileProblem(const QString &file, bool dryRun)
+QString singleFileProblem(const QString &file, bool dryRun)
 {
     struct stat status {};
-    if (::stat(NativeName(file).constData(), &status) != 0)
-        return errno == ENOENT || errno == ENOTDIR ? CannotMakeBelow(file, dryRun) : Problem(file, SystemReason(errno));
+    if (::stat(nativeName(file).constData(), &status) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? cannotMakeBelow(file, dryRun) : Problem(file, systemReason(errno));
     if (S_ISDIR(status.st_mode))
         return Problem(file, QStringLiteral("a folder, not an mbox file"));
     if (!S_ISREG(status.st_mode))
         return Problem(file, QStringLiteral("not a regular file, so it cannot hold an mbox"));
     // Opened for appending, nothing written: the mbox stays as it is.
-    const FileDescriptor opened(::open(NativeName(file).constData(), O_WRONLY | O_APPEND | O_NOCTTY | O_CLOEXEC));
+    const FileDescriptor opened(::open(nativeName(file).constData(), O_WRONLY | O_APPEND | O_NOCTTY | O_CLOEXEC));
     if (opened.get() < 0)
-        return Problem(file, SystemReason(errno));
+        return Problem(file, systemReason(errno));
     return {};
 }
 
-QString ReportFileProblem(const QString &file, bool dryRun)
+QString reportFileProblem(const QString &file, bool dryRun)
 {
     struct stat status {};
-    if (::stat(NativeName(file).constData(), &status) == 0) {
+    if (::stat(nativeName(file).constData(), &status) == 0) {
         if (S_ISDIR(status.st_mode))
             return Problem(file, QStringLiteral("a folder, not a report file"));
         // A pipe or a terminal (--report /dev/stdout) is written in place.
         if (!S_ISREG(status.st_mode))
             return {};
     } else if (errno != ENOENT) {
-        return Problem(file, SystemReason(errno));
+        return Problem(file, systemReason(errno));
     }
     // The report is written beside its place and renamed into it.
-    const QString folder = FolderOf(file);
-    if (::stat(NativeName(folder).constData(), &status) != 0)
-        return Problem(file, QStringLiteral("cannot write the report: ") + SystemReason(errno));
+    const QString folder = folderOf(file);
+    if (::stat(nativeName(folder).constData(), &status) != 0)
+        return Problem(file, QStringLiteral("cannot write the report: ") + systemReason(errno));
     if (!S_ISDIR(status.st_mode))
-        return Problem(file, QStringLiteral("cannot write the report: ") + SystemReason(ENOTDIR));
-    return CannotMakeIn(folder, dryRun);
+        return Problem(file, QStringLiteral("cannot write the report: ") + systemReason(ENOTDIR));
+    return cannotMakeIn(folder, dryRun);
 }
 
 struct FileId {
@@ -112,41 +112,41 @@ struct FileId {
     bool exists = false;
 };
 
-FileId IdOf(const QString &path)
+FileId idOf(const QString &path)
 {
     struct stat status {};
-    if (::stat(NativeName(path).constData(), &status) != 0)
+    if (::stat(nativeName(path).constData(), &status) != 0)
         return {};
     return {status.st_dev, status.st_ino, true};
 }
 
 } // namespace
 
-QString DestinationProblem(const CommandOptions &options)
+QString destinationProblem(const CommandOptions &options)
 {
     if (!options.naming.destination.isEmpty())
-        if (QString problem = OutputFolderProblem(options.naming.destination, options.dryRun); !problem.isEmpty())
+        if (QString problem = outputFolderProblem(options.naming.destination, options.dryRun); !problem.isEmpty())
             return problem;
     if (!options.naming.singleFile.isEmpty())
-        if (QString problem = SingleFileProblem(options.naming.singleFile, options.dryRun); !problem.isEmpty())
+        if (QString problem = singleFileProblem(options.naming.singleFile, options.dryRun); !problem.isEmpty())
             return problem;
     if (!options.reportFile.isEmpty())
-        return ReportFileProblem(options.reportFile, options.dryRun);
+        return reportFileProblem(options.reportFile, options.dryRun);
     return {};
 }
 
-QString ReportClash(const CommandOptions &options, const SourceListing &listing)
+QString reportClash(const CommandOptions &options, const SourceListing &listing)
 {
     if (options.reportFile.isEmpty())
         return {};
     const QString report = options.reportFile;
-    const FileId reportId = IdOf(report);
+    const FileId reportId = idOf(report);
     const auto same = [&](const QString &path) {
         if (path == report)
             return true;
         if (!reportId.exists)
             return false;
-        const FileId id = IdOf(path);
+        const FileId id = idOf(path);
         return id.exists && id.device == reportId.device && id.inode == reportId.inode;
     };
     if (!options.listFile.isEmpty() && options.listFile != QLatin1String("-") && same(AbsolutePath(options.listFile)))

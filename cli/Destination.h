@@ -8,8 +8,8 @@
 
 // -o, --single and --report each name something that can be written: a
 // folder that exists or can be made, a regular file, a report's folder.
-[[nodiscard]] QString DestinationProblem(const CommandOptions &options);
+[[nodiscard]] QString destinationProblem(const CommandOptions &options);
 
 // The report would overwrite a listed source or an mbox of the run (the same
 // path, or the same file through a link).
-[[nodiscard]] QString ReportClash(const CommandOptions &options, const SourceListing &listing);
+[[nodiscard]] QString reportClash(const CommandOptions &options, const SourceListing &listing);

@@ -2,7 +2,7 @@
 
 #include <QLocale>
 
-QString SizeText(qint64 bytes)
+QString sizeText(qint64 bytes)
 {
     static const char *const units[] = {"KiB", "MiB", "GiB", "TiB"};
     if (bytes < 1024)
@@ -16,7 +16,7 @@ QString SizeText(qint64 bytes)
     return QString::number(value, 'f', 1) + QLatin1Char(' ') + QLatin1String(units[unit]);
 }
 
-QString DurationText(qint64 seconds)
+QString durationText(qint64 seconds)
 {
     const qint64 hours = seconds / 3600;
     const QString minutesSeconds = QStringLiteral("%1:%2").arg(hours ? (seconds / 60) % 60 : seconds / 60)
@@ -26,13 +26,13 @@ QString DurationText(qint64 seconds)
     return QString::number(hours) + QLatin1Char(':') + minutesSeconds.rightJustified(5, QLatin1Char('0'));
 }
 
-QString CountText(qint64 count)
+QString countText(qint64 count)
 {
     QLocale english(QLocale::English);
     return english.toString(count);
 }
 
-QString CountOf(qint64 count, const char *one, const char *many)
+QString countOf(qint64 count, const char *one, const char *many)
 {
     return QString::number(count) + QLatin1Char(' ') + QLatin1String(count == 1 ? one : many);
 }
@@ -46,10 +46,10 @@ QString ProgressText(const ProgressFigures &figures, int width)
                        .arg(figures.total)
                        .arg(megabytes, 0, 'f', 1)
                        .arg(seconds > 0 ? megabytes / seconds : 0.0, 0, 'f', 1)
-                       .arg(DurationText(figures.elapsedMs / 1000));
+                       .arg(durationText(figures.elapsedMs / 1000));
     if (figures.done > 0 && figures.done < figures.total) {
         const qint64 left = figures.elapsedMs * (figures.total - figures.done) / figures.done / 1000;
-        text += QStringLiteral("  %1 left").arg(DurationText(left));
+        text += QStringLiteral("  %1 left").arg(durationText(left));
     }
     // Three columns kept free: a line that fills the last column wraps on some
     // terminals, and so does one that the terminal's "^C" echo runs past the

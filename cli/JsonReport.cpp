@@ -11,7 +11,7 @@
 
 namespace {
 
-const char *KindName(RunTally::FailureKind kind)
+const char *kindName(RunTally::FailureKind kind)
 {
     switch (kind) {
     case RunTally::FailureKind::Folder:
@@ -24,7 +24,7 @@ const char *KindName(RunTally::FailureKind kind)
     return "message";
 }
 
-void AppendEscape(QByteArray &out, char16_t unit)
+void appendEscape(QByteArray &out, char16_t unit)
 {
     static const char hex[] = "0123456789abcdef";
     out += "\\u";
@@ -34,7 +34,7 @@ void AppendEscape(QByteArray &out, char16_t unit)
 
 // "  \"name\": [...],\n", one item a line.
 template <typename Items, typename Item>
-void AppendList(QByteArray &out, const char *name, const Items &items, Item item)
+void appendList(QByteArray &out, const char *name, const Items &items, Item item)
 {
     out += "  \"" + QByteArray(name) + "\": [";
     const char *separator = "\n    ";
@@ -48,7 +48,7 @@ void AppendList(QByteArray &out, const char *name, const Items &items, Item item
 
 } // namespace
 
-QByteArray JsonString(const QString &text)
+QByteArray jsonString(const QString &text)
 {
     QByteArray out = "\"";
     const qsizetype size = text.size();
@@ -58,13 +58,13 @@ QByteArray JsonString(const QString &text)
             out += '\\';
             out += char(unit);
         } else if (unit < 0x20) {
-            AppendEscape(out, unit);
+            appendEscape(out, unit);
         } else if (QChar::isHighSurrogate(unit) && i + 1 < size && QChar::isLowSurrogate(text[i + 1].unicode())) {
             out += QStringView(text).mid(i, 2).toUtf8();
             ++i;
         } else if (QChar::isSurrogate(unit)) {
             // Not text: an escaped file name byte (or a stray surrogate).
-            AppendEscape(out, unit);
+            appendEscape(out, unit);
         } else {
             out += QStringView(text).mid(i, 1).toUtf8();
         }
@@ -73,7 +73,7 @@ QByteArray JsonString(const QString &text)
     return out;
 }
 
-QByteArray JsonReport(const RunTally &tally)
+QByteArray jsonReport(const RunTally &tally)
 {
     QByteArray out = "{\n  \"totals\": {";
     out += "\"listed\": " + QByteArray::number(tally.listed);
@@ -83,43 +83,43 @@ QByteArray JsonReport(const RunTally &tally)
     out += ", \"bytes\": " + QByteArray::number(tally.bytes) + "},\n";
     out += "  \"interrupted\": " + QByteArray(tally.interrupted ? "true" : "false") + ",\n";
     if (!tally.stoppedBy.isEmpty())
-        out += "  \"stopped\": {\"reason\": " + JsonString(tally.stoppedBy) + ", \"not_tried\": " + QByteArray::number(tally.notTried) + "},\n";
-    AppendList(out, "mboxes", tally.Mboxes(), [](const RunTally::Mbox &mbox) {
-        return "{\"path\": " + JsonString(mbox.path) + ", \"records\": " + QByteArray::number(mbox.records)
+        out += "  \"stopped\": {\"reason\": " + jsonString(tally.stoppedBy) + ", \"not_tried\": " + QByteArray::number(tally.notTried) + "},\n";
+    appendList(out, "mboxes", tally.mboxes(), [](const RunTally::Mbox &mbox) {
+        return "{\"path\": " + jsonString(mbox.path) + ", \"records\": " + QByteArray::number(mbox.records)
                + ", \"bytes\": " + QByteArray::number(mbox.bytes) + "}";
     });
-    AppendList(out, "failures", tally.Failures(), [](const RunTally::Failure &failure) {
-        return "{\"kind\": \"" + QByteArray(KindName(failure.kind)) + "\", \"path\": " + JsonString(failure.path)
-               + ", \"reason\": " + JsonString(failure.reason) + "}";
+    appendList(out, "failures", tally.Failures(), [](const RunTally::Failure &failure) {
+        return "{\"kind\": \"" + QByteArray(kindName(failure.kind)) + "\", \"path\": " + jsonString(failure.path)
+               + ", \"reason\": " + jsonString(failure.reason) + "}";
     });
-    AppendList(out, "repairs", tally.Repairs(), [](const RunTally::Repair &repair) {
-        return "{\"path\": " + JsonString(repair.path) + ", \"what\": " + JsonString(repair.text) + "}";
+    appendList(out, "repairs", tally.repairs(), [](const RunTally::Repair &repair) {
+        return "{\"path\": " + jsonString(repair.path) + ", \"what\": " + jsonString(repair.text) + "}";
     });
-    AppendList(out, "skipped", tally.Skips(), [](const RunTally::Skip &skip) {
-        return "{\"path\": " + JsonString(skip.path) + ", \"mbox\": " + JsonString(skip.mbox)
+    appendList(out, "skipped", tally.skips(), [](const RunTally::Skip &skip) {
+        return "{\"path\": " + jsonString(skip.path) + ", \"mbox\": " + jsonString(skip.mbox)
                + ", \"offset\": " + QByteArray::number(skip.offset) + "}";
     });
-    AppendList(out, "warnings", tally.Warnings(), [](const RunTally::Warning &warning) {
-        return "{\"path\": " + JsonString(warning.path) + ", \"what\": " + JsonString(warning.text) + "}";
+    appendList(out, "warnings", tally.warnings(), [](const RunTally::Warning &warning) {
+        return "{\"path\": " + jsonString(warning.path) + ", \"what\": " + jsonString(warning.text) + "}";
     });
     out.chop(2);  // the last list's ",\n"
     out += "\n}\n";
     return out;
 }
 
-QString WriteJsonReport(const QString &path, const RunTally &tally)
+QString writeJsonReport(const QString &path, const RunTally &tally)
 {
-    const QByteArray json = JsonReport(tally);
-    QByteArray native = NativeName(path);
+    const QByteArray json = jsonReport(tally);
+    QByteArray native = nativeName(path);
     struct stat status {};
     const bool exists = ::stat(native.constData(), &status) == 0;
     if (exists && !S_ISREG(status.st_mode)) {
         // A pipe or a terminal: nothing to replace.
         const FileDescriptor stream(::open(native.constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC));
         if (stream.get() < 0)
-            return SystemReason(errno);
+            return systemReason(errno);
         const int error = WriteFully(stream.get(), json);
-        return error ? SystemReason(error) : QString();
+        return error ? systemReason(error) : QString();
     }
     // A link is followed, so the file it names gets the report, not the link.
     if (exists) {
@@ -134,7 +134,7 @@ QString WriteJsonReport(const QString &path, const RunTally &tally)
     QByteArray temporary = native.left(slash + 1) + '.' + native.mid(slash + 1) + ".XXXXXX";
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
-        return SystemReason(errno);
+        return systemReason(errno);
     const FileDescriptor stream(fd);
     const mode_t mask = ::umask(0);
     ::umask(mask);
@@ -147,7 +147,7 @@ QString WriteJsonReport(const QString &path, const RunTally &tally)
         error = errno;
     if (error != 0) {
         ::unlink(temporary.constData());
-        return SystemReason(error);
+        return systemReason(error);
     }
     return {};
 }

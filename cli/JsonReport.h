@@ -16,10 +16,10 @@
 // valid UTF-8 is written as the escape "\udcXX" (XX the byte in hex, 80 to
 // ff), Python's surrogateescape code for it: json.load gives the string back
 // and os.fsencode gives the name's bytes back.
-QByteArray JsonReport(const RunTally &tally);
+QByteArray jsonReport(const RunTally &tally);
 
 // JSON string literal of the text, quotes included.
-QByteArray JsonString(const QString &text);
+QByteArray jsonString(const QString &text);
 
 // Writes the report; empty text on success, else why not.
-[[nodiscard]] QString WriteJsonReport(const QString &path, const RunTally &tally);
+[[nodiscard]] QString writeJsonReport(const QString &path, const RunTally &tally);

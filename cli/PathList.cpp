@@ -28,20 +28,20 @@ int ReadAll(int fd, QByteArray &bytes)
 
 } // namespace
 
-PathList ReadPathList(const QString &file, bool nulSeparated)
+PathList readPathList(const QString &file, bool nulSeparated)
 {
     const bool standardInput = file == QLatin1String("-");
-    const QString name = standardInput ? QStringLiteral("standard input") : ShownName(file);
+    const QString name = standardInput ? QStringLiteral("standard input") : shownName(file);
     QByteArray bytes;
     int error = 0;
     if (standardInput) {
         error = ReadAll(STDIN_FILENO, bytes);
     } else {
-        const FileDescriptor list(::open(NativeName(file).constData(), O_RDONLY | O_CLOEXEC));
+        const FileDescriptor list(::open(nativeName(file).constData(), O_RDONLY | O_CLOEXEC));
         error = list.get() < 0 ? errno : ReadAll(list.get(), bytes);
     }
     if (error != 0)
-        return {{}, name + QStringLiteral(": ") + SystemReason(error)};
+        return {{}, name + QStringLiteral(": ") + systemReason(error)};
 
     PathList list;
     const char separator = nulSeparated ? '\0' : '\n';
@@ -56,7 +56,7 @@ PathList ReadPathList(const QString &file, bool nulSeparated)
             return {{}, name + QStringLiteral(": line %1 holds a NUL byte, which no file name can "
                                               "(a list separated by NUL bytes needs --null)").arg(line)};
         if (!entry.isEmpty())
-            list.paths.append(NameFromNative(entry));
+            list.paths.append(nameFromNative(entry));
         start = end + 1;
     }
     return list;

@@ -11,4 +11,4 @@ struct [[nodiscard]] PathList {
     QString problem;  // "LIST: reason" when the list cannot be used; then paths is empty
 };
 
-PathList ReadPathList(const QString &file, bool nulSeparated);
+PathList readPathList(const QString &file, bool nulSeparated);

@@ -43,24 +43,24 @@ public:
         ++skipped;
         skips_.append({source, mboxFile, offset});
     }
-    void Warned(const QString &source, const QString &text) { warnings_.append({source, text}); }
-    void Failed(FailureKind kind, const QString &path, const QString &reason) { failures_.append({kind, path, reason}); }
+    void warned(const QString &source, const QString &text) { warnings_.append({source, text}); }
+    void failed(FailureKind kind, const QString &path, const QString &reason) { failures_.append({kind, path, reason}); }
     // Not a failure: the run went on and appended behind the repair.
-    void Repaired(const QString &mboxFile, const QString &text) { repairs_.append({mboxFile, text}); }
+    void repaired(const QString &mboxFile, const QString &text) { repairs_.append({mboxFile, text}); }
 
     // In first-use order.
-    const QList<Mbox> &Mboxes() const { return mboxes_; }
+    const QList<Mbox> &mboxes() const { return mboxes_; }
     const QList<Failure> &Failures() const { return failures_; }
-    const QList<Skip> &Skips() const { return skips_; }
-    const QList<Warning> &Warnings() const { return warnings_; }
+    const QList<Skip> &skips() const { return skips_; }
+    const QList<Warning> &warnings() const { return warnings_; }
     struct Repair {
         QString path;
         QString text;
     };
-    const QList<Repair> &Repairs() const { return repairs_; }
+    const QList<Repair> &repairs() const { return repairs_; }
     int FailedMessages() const;
     // Every message was written or skipped, and nothing else went wrong.
-    bool Clean() const { return failures_.isEmpty() && written + skipped == listed; }
+    bool clean() const { return failures_.isEmpty() && written + skipped == listed; }
 
 private:
     QList<Mbox> mboxes_;

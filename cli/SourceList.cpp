@@ -6,21 +6,21 @@
 
 namespace {
 
-QString LastName(const QString &path)
+QString lastName(const QString &path)
 {
     return path.section(QLatin1Char('/'), -1);
 }
 
-void WalkFolder(const QString &folder, SourceListing &listing, Yielder &yielder, const WalkCount &counting)
+void walkFolder(const QString &folder, SourceListing &listing, Yielder &yielder, const WalkCount &counting)
 {
     const QString start = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
     // The root has no name of its own: its messages start from the top.
-    const qsizetype nameStart = folder == QLatin1String("/") ? 1 : start.size() - LastName(folder).size() - 1;
+    const qsizetype nameStart = folder == QLatin1String("/") ? 1 : start.size() - lastName(folder).size() - 1;
     const int messagesBefore = int(listing.messages.size()), foldersBefore = listing.folders;
     WalkCount countingAll;
     if (counting)
         countingAll = [&](int messages, int folders) { counting(messagesBefore + messages, foldersBefore + folders); };
-    const FolderMessages found = MessagesBelow(start, yielder, countingAll);
+    const FolderMessages found = messagesBelow(start, yielder, countingAll);
     for (const QString &path : found.messages)
         listing.messages.append({path, nameStart});
     for (const SkippedFolder &skipped : *found.skippedFolders)
@@ -30,13 +30,13 @@ void WalkFolder(const QString &folder, SourceListing &listing, Yielder &yielder,
 
 } // namespace
 
-SourceListing ListSources(const QStringList &sources, Yielder &yielder, const WalkCount &counting)
+SourceListing listSources(const QStringList &sources, Yielder &yielder, const WalkCount &counting)
 {
     SourceListing listing;
     for (const QString &source : sources) {
         const QString path = AbsolutePath(source);
-        if (KindOfPath(path) == PathKind::Folder) {
-            WalkFolder(path, listing, yielder, counting);
+        if (kindOfPath(path) == PathKind::Folder) {
+            walkFolder(path, listing, yielder, counting);
         } else {
             // A file's name is taken from its folder's name on.
             const qsizetype folderEnd = path.lastIndexOf(QLatin1Char('/'));

@@ -23,5 +23,5 @@ struct SourceListing {
 // Every message of the sources, in the order given: a folder is walked as the
 // window's add-folder command walks it, anything else is taken as a message.
 // counting is called now and then during the walk.
-SourceListing ListSources(const QStringList &sources, Yielder &yielder, const WalkCount &counting);
+SourceListing listSources(const QStringList &sources, Yielder &yielder, const WalkCount &counting);
 

@@ -2,7 +2,7 @@
 
 void SignalYielder::Yield()
 {
-    if (StopRequested())
+    if (stopRequested())
         throw Interrupted{};
     if (turn_)
         turn_();

@@ -11,8 +11,8 @@ class SignalYielder final : public Yielder {
 public:
     explicit SignalYielder(std::function<void()> turn = {}) : turn_(std::move(turn)) {}
     void Yield() override;
-    void YieldNow() override { Yield(); }
-    bool Due() const override { return false; }
+    void yieldNow() override { Yield(); }
+    bool due() const override { return false; }
 
 private:
     std::function<void()> turn_;

@@ -9,10 +9,10 @@ namespace {
 
 QString Files(qsizetype count)
 {
-    return CountOf(count, "mbox file", "mbox files");
+    return countOf(count, "mbox file", "mbox files");
 }
 
-QString Problems(const RunTally &tally)
+QString problems(const RunTally &tally)
 {
     QString line;
     if (tally.skipped > 0)
@@ -30,28 +30,28 @@ QString Problems(const RunTally &tally)
 
 } // namespace
 
-QString SummaryLine(const RunTally &tally, qint64 elapsedMs)
+QString summaryLine(const RunTally &tally, qint64 elapsedMs)
 {
     QString line = tally.interrupted ? QStringLiteral("stopped: ") : QString();
     line += QStringLiteral("converted %1 of %2 into %3 (%4) in %5 s")
                 .arg(tally.written)
-                .arg(CountOf(tally.listed, "message", "messages"))
-                .arg(Files(tally.Mboxes().size()), SizeText(tally.bytes),
+                .arg(countOf(tally.listed, "message", "messages"))
+                .arg(Files(tally.mboxes().size()), sizeText(tally.bytes),
                      QString::number(double(elapsedMs) / 1000.0, 'f', 1));
-    return line + Problems(tally);
+    return line + problems(tally);
 }
 
-QString DryRunSummaryLine(const RunTally &tally, qsizetype mboxFiles)
+QString dryRunSummaryLine(const RunTally &tally, qsizetype mboxFiles)
 {
-    return QStringLiteral("would convert %1 into %2; nothing written").arg(CountOf(tally.listed - tally.skipped, "message", "messages"), Files(mboxFiles))
-         + Problems(tally);
+    return QStringLiteral("would convert %1 into %2; nothing written").arg(countOf(tally.listed - tally.skipped, "message", "messages"), Files(mboxFiles))
+         + problems(tally);
 }
 
-QString DiskStopLine(int error, int notTried)
+QString diskStopLine(int error, int notTried)
 {
     return QStringLiteral("quorvel-convert: stopped: %1; %2 messages not tried. %3, then run the same command "
                           "again with --skip-duplicates to add them")
-        .arg(SystemReason(error).toLower())
+        .arg(systemReason(error).toLower())
         .arg(notTried)
         .arg(error == EROFS ? QStringLiteral("Make the destination writable") : QStringLiteral("Make room"));
 }

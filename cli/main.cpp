@@ -15,9 +15,9 @@ int main(int argc, char *argv[])
     // Arguments are bytes: a file name that is not UTF-8 must reach open() unchanged.
     QStringList arguments;
     for (int k = 0; k < argc; ++k)
-        arguments.append(NameFromNative(argv[k]));
+        arguments.append(nameFromNative(argv[k]));
 
-    const ParsedCommand command = ParseCommandLine(arguments);
+    const ParsedCommand command = parseCommandLine(arguments);
     switch (command.action) {
     case ParsedCommand::Action::ShowHelp:
     case ParsedCommand::Action::ShowVersion:
@@ -25,14 +25,14 @@ int main(int argc, char *argv[])
         return ExitDone;
     case ParsedCommand::Action::UsageError:
         std::fprintf(stderr, "quorvel-convert: %s\nTry 'quorvel-convert --help' for more information.\n",
-                     NativeName(command.text).constData());
+                     nativeName(command.text).constData());
         return ExitUsage;
     case ParsedCommand::Action::Run:
         break;
     }
     // Whatever escapes the run is still said in one line, never a bare abort.
     try {
-        return RunConvertCommand(command.options);
+        return runConvertCommand(command.options);
     } catch (const std::exception &error) {
         std::fprintf(stderr, "quorvel-convert: %s\n", error.what());
     }

@@ -7,7 +7,7 @@
 
 // A broken invariant is a finding like any crash: libFuzzer keeps the input
 // that caused it.
-inline void Require(bool holds, const char *invariant)
+inline void require(bool holds, const char *invariant)
 {
     if (!holds) {
         std::fprintf(stderr, "invariant broken: %s\n", invariant);
@@ -19,7 +19,7 @@ inline void Require(bool holds, const char *invariant)
 // from the data itself, so every input cuts its own way and a finding replays
 // the same.
 template <typename Feed>
-void FeedInPieces(QByteArrayView data, quint32 maxPiece, Feed &&feed)
+void feedInPieces(QByteArrayView data, quint32 maxPiece, Feed &&feed)
 {
     quint32 state = 2166136261u;
     for (char c : data)

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 namespace {
-bool HasBlank(QByteArrayView text)
+bool hasBlank(QByteArrayView text)
 {
     return text.contains(' ') || text.contains('\t');
 }
@@ -16,25 +16,25 @@ bool HasBlank(QByteArrayView text)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArrayView message(reinterpret_cast<const char *>(data), qsizetype(size));
-    const EnvelopeLine line = FindEnvelopeLine(message);
+    const EnvelopeLine line = findEnvelopeLine(message);
     if (!line.present()) {
-        Require(line.text.isEmpty(), "no text without a line");
+        require(line.text.isEmpty(), "no text without a line");
     } else {
-        Require(message.startsWith("From ") && message.startsWith(line.text), "the line starts the message");
-        Require(!line.text.contains('\r') && !line.text.contains('\n'), "no break inside the line");
+        require(message.startsWith("From ") && message.startsWith(line.text), "the line starts the message");
+        require(!line.text.contains('\r') && !line.text.contains('\n'), "no break inside the line");
         const QByteArrayView lineBreak = message.sliced(line.text.size(), line.lengthWithBreak - line.text.size());
-        Require(lineBreak == "\r\n" || lineBreak == "\r" || lineBreak == "\n"
+        require(lineBreak == "\r\n" || lineBreak == "\r" || lineBreak == "\n"
                     || (lineBreak.isEmpty() && line.lengthWithBreak == message.size()),
                 "the line ends in one break or at the end");
     }
 
-    const EnvelopeParts parts = SplitEnvelopeLine(line.present() ? line.text : message);
-    Require(!HasBlank(parts.sender), "a sender without blanks");
-    Require(parts.date == parts.date.trimmed(), "a date without surrounding white space");
+    const EnvelopeParts parts = splitEnvelopeLine(line.present() ? line.text : message);
+    require(!hasBlank(parts.sender), "a sender without blanks");
+    require(parts.date == parts.date.trimmed(), "a date without surrounding white space");
     const QByteArrayView whole = line.present() ? line.text : message;
     const qsizetype senderAt = whole.indexOf(parts.sender);
-    Require(senderAt >= 0 && whole.indexOf(parts.date, senderAt + parts.sender.size()) >= 0,
+    require(senderAt >= 0 && whole.indexOf(parts.date, senderAt + parts.sender.size()) >= 0,
             "sender and date are pieces of the line, in that order");
-    ParseMailDate(parts.date);
+    parseMailDate(parts.date);
     return 0;
 }

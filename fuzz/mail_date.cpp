@@ -8,12 +8,12 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QDateTime date = ParseMailDate(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
+    const QDateTime date = parseMailDate(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
     if (!date.isValid())
         return 0;
-    Require(date.timeSpec() == Qt::UTC, "in UTC");
-    Require(date.date().year() >= 1 && date.date().year() <= 9999, "in the years 1 to 9999");
-    Require(date.time().msec() == 0, "to the second");
-    Require(ParseMailDate(FormatSeparatorDate(date)) == date, "the separator line's date reads back");
+    require(date.timeSpec() == Qt::UTC, "in UTC");
+    require(date.date().year() >= 1 && date.date().year() <= 9999, "in the years 1 to 9999");
+    require(date.time().msec() == 0, "to the second");
+    require(parseMailDate(formatSeparatorDate(date)) == date, "the separator line's date reads back");
     return 0;
 }

@@ -27,7 +27,7 @@ Found Read(QByteArrayView mbox, DuplicateRule rule, bool inPieces)
         found.offsets.append(offset);
     }, rule);
     if (inPieces)
-        FeedInPieces(mbox, 64, [&](QByteArrayView piece) { reader.Feed(piece); });
+        feedInPieces(mbox, 64, [&](QByteArrayView piece) { reader.Feed(piece); });
     else
         reader.Feed(mbox);
     reader.Finish();
@@ -43,19 +43,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const Found whole = Read(input, rule, false);
         qint64 last = -1;
         for (qint64 offset : whole.offsets) {
-            Require(offset > last && offset + 5 <= input.size() && input.sliced(offset).startsWith("From "),
+            require(offset > last && offset + 5 <= input.size() && input.sliced(offset).startsWith("From "),
                     "a record begins at a \"From \" line, after the one before");
-            Require(offset == 0 || input[offset - 1] == '\n' || input[offset - 1] == '\r', "at the start of a line");
+            require(offset == 0 || input[offset - 1] == '\n' || input[offset - 1] == '\r', "at the start of a line");
             last = offset;
         }
-        Require(Read(input, rule, true) == whole, "the same in pieces cut anywhere");
+        require(Read(input, rule, true) == whole, "the same in pieces cut anywhere");
     }
 
     static const QDateTime date = QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC);
     for (const bool lf : {false, true}) {
-        const QByteArray record = BuildRecord(QStringLiteral("s@x.org"), date, input, lf);
+        const QByteArray record = buildRecord(QStringLiteral("s@x.org"), date, input, lf);
         const Found back = Read(record, DuplicateRule::ExactCopy, true);
-        Require(back.offsets == QList<qint64>{0} && back.identities.first() == IdentityOfMessage(input),
+        require(back.offsets == QList<qint64>{0} && back.identities.first() == identityOfMessage(input),
                 "a record reads back as its message");
     }
     return 0;

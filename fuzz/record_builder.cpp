@@ -13,7 +13,7 @@ namespace {
 
 // Line ends (CR LF, lone CR, lone LF) become lineEnd; a message that does not
 // end in one gets one.
-QByteArray Normalised(QByteArrayView message, QByteArrayView lineEnd)
+QByteArray normalised(QByteArrayView message, QByteArrayView lineEnd)
 {
     QByteArray out;
     bool endsWithBreak = false;
@@ -33,16 +33,16 @@ QByteArray Normalised(QByteArrayView message, QByteArrayView lineEnd)
     return out;
 }
 
-bool IsLineStart(QByteArrayView text, qsizetype i)
+bool isLineStart(QByteArrayView text, qsizetype i)
 {
     return i == 0 || text[i - 1] == '\n' || (text[i - 1] == '\r' && text[i] != '\n');
 }
 
-QByteArray Unquoted(QByteArrayView body)
+QByteArray unquoted(QByteArrayView body)
 {
     QByteArray out;
     for (qsizetype i = 0; i < body.size(); ++i) {
-        if (body[i] == '>' && IsLineStart(body, i)) {
+        if (body[i] == '>' && isLineStart(body, i)) {
             qsizetype p = i;
             while (p < body.size() && body[p] == '>')
                 ++p;
@@ -55,12 +55,12 @@ QByteArray Unquoted(QByteArrayView body)
 }
 
 // Piece lengths from 1 to 16 bytes.
-QByteArray FedInPieces(QByteArrayView message, bool lf)
+QByteArray fedInPieces(QByteArrayView message, bool lf)
 {
-    QByteArray record = SeparatorLine(QStringLiteral("s@x.org"), QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC), lf);
+    QByteArray record = separatorLine(QStringLiteral("s@x.org"), QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC), lf);
     OutputPieces out(7, [&](QByteArrayView piece) { record.append(piece); });
     RecordBody quoter(out, lf);
-    FeedInPieces(message, 16, [&](QByteArrayView piece) { quoter.Feed(piece); });
+    feedInPieces(message, 16, [&](QByteArrayView piece) { quoter.Feed(piece); });
     quoter.Finish();
     out.Flush();
     return record;
@@ -73,20 +73,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     static const QString sender = QStringLiteral("s@x.org");
     static const QDateTime date = QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC);
     const QByteArrayView message(reinterpret_cast<const char *>(data), qsizetype(size));
-    const QByteArrayView withoutEnvelope = message.sliced(FindEnvelopeLine(message).lengthWithBreak);
+    const QByteArrayView withoutEnvelope = message.sliced(findEnvelopeLine(message).lengthWithBreak);
     for (const bool lf : {false, true}) {
         const QByteArrayView lineEnd = lf ? QByteArrayView("\n") : QByteArrayView("\r\n");
-        const QByteArray record = BuildRecord(sender, date, message, lf);
-        const QByteArray separator = SeparatorLine(sender, date, lf);
-        Require(record.startsWith(separator) && record.size() >= separator.size() + lineEnd.size()
+        const QByteArray record = buildRecord(sender, date, message, lf);
+        const QByteArray separator = separatorLine(sender, date, lf);
+        require(record.startsWith(separator) && record.size() >= separator.size() + lineEnd.size()
                     && record.endsWith(lineEnd), "separator line, body, closing line");
-        Require(!lf || !record.contains('\r'), "no CR in a record of LF lines");
+        require(!lf || !record.contains('\r'), "no CR in a record of LF lines");
         for (qsizetype i = 1; i < record.size(); ++i)
-            Require(!IsLineStart(record, i) || !record.sliced(i).startsWith("From "), "no other line starts with \"From \"");
+            require(!isLineStart(record, i) || !record.sliced(i).startsWith("From "), "no other line starts with \"From \"");
 
         const QByteArrayView body = QByteArrayView(record).sliced(separator.size(), record.size() - separator.size() - lineEnd.size());
-        Require(Unquoted(body) == Normalised(withoutEnvelope, lineEnd), "unquoted body is the normalised message");
-        Require(FedInPieces(message, lf) == record, "the record is the same fed in pieces");
+        require(unquoted(body) == normalised(withoutEnvelope, lineEnd), "unquoted body is the normalised message");
+        require(fedInPieces(message, lf) == record, "the record is the same fed in pieces");
     }
     return 0;
 }

@@ -10,12 +10,12 @@ class ConvertButtonState {
 public:
     explicit ConvertButtonState(QPushButton *button) : button_(button) {}
 
-    void SetAvailable(bool available)
+    void setAvailable(bool available)
     {
         available_ = available;
-        Apply();
+        apply();
     }
-    bool RunActive() const { return running_ > 0; }
+    bool runActive() const { return running_ > 0; }
 
     // Held for a whole convert command. Afterwards the button is on, as it was
     // when it was clicked.
@@ -24,12 +24,12 @@ public:
         explicit Run(ConvertButtonState &state) : state_(state)
         {
             ++state_.running_;
-            state_.Apply();
+            state_.apply();
         }
         ~Run()
         {
             --state_.running_;
-            state_.SetAvailable(true);
+            state_.setAvailable(true);
         }
         Run(const Run &) = delete;
         Run &operator=(const Run &) = delete;
@@ -39,7 +39,7 @@ public:
     };
 
 private:
-    void Apply() { button_->setEnabled(available_ && running_ == 0); }
+    void apply() { button_->setEnabled(available_ && running_ == 0); }
 
     QPushButton *button_;
     bool available_ = false;

@@ -12,4 +12,4 @@ struct DroppedUrls {
     QStringList nulNames;  // a %00 decodes to a NUL byte, which cuts the name short: they name no file
 };
 
-DroppedUrls SortDroppedUrls(const QList<QUrl> &urls);
+DroppedUrls sortDroppedUrls(const QList<QUrl> &urls);

@@ -9,9 +9,9 @@
 #include <QMimeData>
 #include <QTimer>
 
-bool MainWindow::TakesDrop(const QMimeData *data) const
+bool MainWindow::takesDrop(const QMimeData *data) const
 {
-    return !CommandRunning() && !closing_ && data && data->hasUrls();
+    return !commandRunning() && !closing_ && data && data->hasUrls();
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent *event)
@@ -21,7 +21,7 @@ void MainWindow::dragEnterEvent(QDragEnterEvent *event)
 
 void MainWindow::dragMoveEvent(QDragMoveEvent *event)
 {
-    if (TakesDrop(event->mimeData()))
+    if (takesDrop(event->mimeData()))
         event->acceptProposedAction();
     else
         event->ignore();
@@ -29,7 +29,7 @@ void MainWindow::dragMoveEvent(QDragMoveEvent *event)
 
 void MainWindow::dropEvent(QDropEvent *event)
 {
-    if (!TakesDrop(event->mimeData())) {
+    if (!takesDrop(event->mimeData())) {
         event->ignore();
         return;
     }
@@ -37,42 +37,42 @@ void MainWindow::dropEvent(QDropEvent *event)
     // The file manager waits until the drop returns; the walk and its boxes
     // come after that.
     const QList<QUrl> urls = event->mimeData()->urls();
-    QTimer::singleShot(0, this, [this, urls] { AddDroppedUrls(urls); });
+    QTimer::singleShot(0, this, [this, urls] { addDroppedUrls(urls); });
 }
 
-void MainWindow::AddDroppedUrls(const QList<QUrl> &urls)
+void MainWindow::addDroppedUrls(const QList<QUrl> &urls)
 {
-    if (CommandRunning())
+    if (commandRunning())
         return;
     RunCommand([&] {
-        const DroppedUrls dropped = SortDroppedUrls(urls);
+        const DroppedUrls dropped = sortDroppedUrls(urls);
         QStringList others;
         for (const QString &path : dropped.localPaths) {
-            if (KindOfPath(path) == PathKind::Folder)
+            if (kindOfPath(path) == PathKind::Folder)
                 addFolderContents(path);
-            else if (IsMessagePath(path))
-                AddMessagePath(path);
+            else if (isMessagePath(path))
+                addMessagePath(path);
             else
                 others.append(path);
         }
-        SetConvertAvailable(!MessageListIsEmpty());
+        setConvertAvailable(!messageListIsEmpty());
         if (!others.isEmpty())
-            ShowPathListBox(*this,
+            showPathListBox(*this,
                             QStringLiteral("Not added: ")
-                                + CountOf(others.size(), QStringLiteral("file that is not an .eml message"),
+                                + countOf(others.size(), QStringLiteral("file that is not an .eml message"),
                                           QStringLiteral("files that are not .eml messages")),
                             others);
         if (!dropped.nulNames.isEmpty())
-            ShowPathListBox(*this,
+            showPathListBox(*this,
                             QStringLiteral("Not added: ")
-                                + CountOf(dropped.nulNames.size(), QStringLiteral("name that holds a NUL byte"),
+                                + countOf(dropped.nulNames.size(), QStringLiteral("name that holds a NUL byte"),
                                           QStringLiteral("names that hold a NUL byte"))
                                 + QStringLiteral(", which no file name can."),
                             dropped.nulNames);
         if (!dropped.remote.isEmpty())
-            ShowPathListBox(*this,
+            showPathListBox(*this,
                             QStringLiteral("Not added: ")
-                                + CountOf(dropped.remote.size(), QStringLiteral("item that is not on this computer"),
+                                + countOf(dropped.remote.size(), QStringLiteral("item that is not on this computer"),
                                           QStringLiteral("items that are not on this computer"))
                                 + QStringLiteral(". Only local files and folders can be dropped onto the list."),
                             dropped.remote);

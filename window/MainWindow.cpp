@@ -28,7 +28,7 @@ const QColor Maroon(0x80, 0x00, 0x00);
 const QColor Blue(0x00, 0x00, 0xFF);
 const QColor Black(0x00, 0x00, 0x00);
 
-QLabel *MakeLabel(QWidget *parent, const char *name, const QString &text, QRect geometry, const QFont &font)
+QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, QRect geometry, const QFont &font)
 {
     auto *label = new QLabel(text, parent);
     label->setObjectName(QLatin1String(name));
@@ -46,25 +46,25 @@ void Colour(QWidget *widget, QPalette::ColorRole role, const QColor &colour)
     widget->setPalette(palette);
 }
 
-void OpaqueBackground(QWidget *widget, const QColor &colour)
+void opaqueBackground(QWidget *widget, const QColor &colour)
 {
     Colour(widget, QPalette::Window, colour);
     widget->setAutoFillBackground(true);
 }
 
-QPushButton *MakeButton(QWidget *parent, const char *name, const QString &caption, QRect geometry)
+QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption, QRect geometry)
 {
     auto *button = new QPushButton(caption, parent);
     button->setObjectName(QLatin1String(name));
     button->setGeometry(geometry);
-    button->setFont(DesignFont(8.25));
+    button->setFont(designFont(8.25));
     // Enter clicks the button that has the focus, and no other: there is no default button.
     button->setAutoDefault(true);
     button->setDefault(false);
     return button;
 }
 
-QPixmap RenderSvg(const QString &resource, QSize size)
+QPixmap renderSvg(const QString &resource, QSize size)
 {
     QPixmap pixmap(size);
     pixmap.fill(Qt::transparent);
@@ -83,23 +83,23 @@ static void InitResources()
 
 MainWindow::MainWindow(Dialogs &dialogs, QWidget *parent)
     : QWidget(parent), cdlgFile(dialogs), dialogs_(dialogs),
-      yielder_(std::make_unique<EventLoopYielder>([this] { return closing_ || StopRequested(); }))
+      yielder_(std::make_unique<EventLoopYielder>([this] { return closing_ || stopRequested(); }))
 {
-    Form_Initialize();
-    CreateControls();
+    formInitialize();
+    createControls();
     SetTabOrder();
-    ConnectCommands();
-    Form_Load();
+    connectCommands();
+    formLoad();
 }
 
 MainWindow::~MainWindow() = default;
 
-QString MainWindow::ApplicationTitle()
+QString MainWindow::applicationTitle()
 {
     return QCoreApplication::applicationName();
 }
 
-void MainWindow::Form_Initialize()
+void MainWindow::formInitialize()
 {
     // The look is settled before any control exists.
     if (auto *fusion = QStyleFactory::create(QStringLiteral("Fusion")))
@@ -108,66 +108,66 @@ void MainWindow::Form_Initialize()
     QCoreApplication::setApplicationName(QStringLiteral("Quorvel"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));
     QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quorvel.svg")));
-    LoadDesignFonts();
+    loadDesignFonts();
 }
 
-void MainWindow::CreateControls()
+void MainWindow::createControls()
 {
     setObjectName(QStringLiteral("frmStep1"));
     setWindowTitle(QStringLiteral("Quorvel"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/quorvel.svg")));
-    setFixedSize(TwipsToPixels(8145), TwipsToPixels(6270));
-    setFont(FormFont());
+    setFixedSize(twipsToPixels(8145), twipsToPixels(6270));
+    setFont(formFont());
     setAutoFillBackground(true);
-    const QFont tahoma = DesignFont(8.25);
+    const QFont tahoma = designFont(8.25);
 
     // Backgrounds first, so everything else is drawn over them.
     Shape2 = new FilledShape(Navy, White, this);
     Shape2->setObjectName(QStringLiteral("Shape2"));
-    Shape2->setGeometry(TwipsRect(-120, 0, 8415, 855));
+    Shape2->setGeometry(twipsRect(-120, 0, 8415, 855));
     Shape1 = new FilledShape(White, Silver, this);
     Shape1->setObjectName(QStringLiteral("Shape1"));
-    Shape1->setGeometry(TwipsRect(-120, 5640, 8415, 855));
+    Shape1->setGeometry(twipsRect(-120, 5640, 8415, 855));
 
-    lblTitle = MakeLabel(this, "lblTitle", QStringLiteral("Quorvel"), TwipsRect(240, 120, 7695, 375), DesignFont(14.25, true));
-    lblCopyright = MakeLabel(this, "lblCopyright",
+    lblTitle = makeLabel(this, "lblTitle", QStringLiteral("Quorvel"), twipsRect(240, 120, 7695, 375), designFont(14.25, true));
+    lblCopyright = makeLabel(this, "lblCopyright",
                              QStringLiteral("Copyright (C) 2026 The Quorvel developers. Free software."),
-                             TwipsRect(240, 480, 6135, 255), tahoma);
+                             twipsRect(240, 480, 6135, 255), tahoma);
     for (QLabel *onBand : {lblTitle, lblCopyright}) {
         Colour(onBand, QPalette::WindowText, White);
-        OpaqueBackground(onBand, Navy);
+        opaqueBackground(onBand, Navy);
     }
-    lblCount1 = MakeLabel(this, "lblCount1", QStringLiteral("0 files"), TwipsRect(270, 1560, 7695, 255), tahoma);
+    lblCount1 = makeLabel(this, "lblCount1", QStringLiteral("0 files"), twipsRect(270, 1560, 7695, 255), tahoma);
     lblCount1->setAutoFillBackground(true);
-    Label4 = MakeLabel(this, "Label4", QStringLiteral("Converting Messages..."), TwipsRect(240, 3480, 2535, 255), tahoma);
-    LblProgessCurrent = MakeLabel(this, "LblProgessCurrent", QStringLiteral("Message 0 (of 0)"),
-                                  TwipsRect(600, 3720, 7335, 255), FormFont());
+    Label4 = makeLabel(this, "Label4", QStringLiteral("Converting Messages..."), twipsRect(240, 3480, 2535, 255), tahoma);
+    LblProgessCurrent = makeLabel(this, "LblProgessCurrent", QStringLiteral("Message 0 (of 0)"),
+                                  twipsRect(600, 3720, 7335, 255), formFont());
     Colour(LblProgessCurrent, QPalette::WindowText, Black);
-    Label3 = MakeLabel(this, "Label3", QStringLiteral("Message Status     :"), TwipsRect(240, 3960, 1815, 255),
-                       DesignFont(8.25, true));
+    Label3 = makeLabel(this, "Label3", QStringLiteral("Message Status     :"), twipsRect(240, 3960, 1815, 255),
+                       designFont(8.25, true));
     Colour(Label3, QPalette::WindowText, Maroon);
-    Label1 = MakeLabel(this, "Label1", QStringLiteral("Saving : "), TwipsRect(1920, 4250, 735, 255), FormFont());
-    LblByteRead = MakeLabel(this, "LblByteRead", QStringLiteral("<  Not Available >"), TwipsRect(2640, 4250, 5295, 255),
-                            FormFont());
+    Label1 = makeLabel(this, "Label1", QStringLiteral("Saving : "), twipsRect(1920, 4250, 735, 255), formFont());
+    LblByteRead = makeLabel(this, "LblByteRead", QStringLiteral("<  Not Available >"), twipsRect(2640, 4250, 5295, 255),
+                            formFont());
     Colour(LblByteRead, QPalette::WindowText, Blue);
-    Label2 = MakeLabel(this, "Label2", QStringLiteral("Conversion Progress : "), TwipsRect(240, 4560, 1695, 255),
-                       FormFont());
+    Label2 = makeLabel(this, "Label2", QStringLiteral("Conversion Progress : "), twipsRect(240, 4560, 1695, 255),
+                       formFont());
 
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setGeometry(TwipsRect(240, 3720, 240, 240));
-    Image1->setPixmap(RenderSvg(QStringLiteral(":/icons/stamped-envelope.svg"), QSize(16, 16)));
+    Image1->setGeometry(twipsRect(240, 3720, 240, 240));
+    Image1->setPixmap(renderSvg(QStringLiteral(":/icons/stamped-envelope.svg"), QSize(16, 16)));
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     // Controls over the labels and bands.
-    cmdAdd = MakeButton(this, "cmdAdd", QStringLiteral("Add EML File(s)..."), TwipsRect(240, 960, 1815, 375));
-    CmdAddFolder = MakeButton(this, "CmdAddFolder", QStringLiteral("Add Folder having EML File(s)..."),
-                              TwipsRect(2400, 960, 2775, 375));
-    cmdClear1 = MakeButton(this, "cmdClear1", QStringLiteral("Clear File(s)..."), TwipsRect(6240, 960, 1695, 375));
+    cmdAdd = makeButton(this, "cmdAdd", QStringLiteral("Add EML File(s)..."), twipsRect(240, 960, 1815, 375));
+    CmdAddFolder = makeButton(this, "CmdAddFolder", QStringLiteral("Add Folder having EML File(s)..."),
+                              twipsRect(2400, 960, 2775, 375));
+    cmdClear1 = makeButton(this, "cmdClear1", QStringLiteral("Clear File(s)..."), twipsRect(6240, 960, 1695, 375));
 
     grdFiles1 = new FlexGrid(this);
     grdFiles1->setObjectName(QStringLiteral("grdFiles1"));
-    grdFiles1->setGeometry(TwipsRect(240, 1800, 7695, 1575));
+    grdFiles1->setGeometry(twipsRect(240, 1800, 7695, 1575));
     grdFiles1->setFont(tahoma);
     QPalette grid = grdFiles1->palette();
     grid.setColor(QPalette::Base, White);            // beyond the last row and column
@@ -180,22 +180,22 @@ void MainWindow::CreateControls()
 
     EmlProgress = new ProgressBar(this);
     EmlProgress->setObjectName(QStringLiteral("EmlProgress"));
-    EmlProgress->setGeometry(TwipsRect(1920, 3960, 6015, 255));
+    EmlProgress->setGeometry(twipsRect(1920, 3960, 6015, 255));
     ProgressBar1 = new ProgressBar(this);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    ProgressBar1->setGeometry(TwipsRect(1920, 4560, 6015, 255));
+    ProgressBar1->setGeometry(twipsRect(1920, 4560, 6015, 255));
 
-    CmdConvert2MBOX = MakeButton(this, "CmdConvert2MBOX", QStringLiteral("Convert &Messages to MBOX File"),
-                                 TwipsRect(2760, 5040, 2655, 435));
+    CmdConvert2MBOX = makeButton(this, "CmdConvert2MBOX", QStringLiteral("Convert &Messages to MBOX File"),
+                                 twipsRect(2760, 5040, 2655, 435));
     convertButton_ = std::make_unique<ConvertButtonState>(CmdConvert2MBOX);
-    convertButton_->SetAvailable(false);
+    convertButton_->setAvailable(false);
 
     Picture3 = new QWidget(this);
     Picture3->setObjectName(QStringLiteral("Picture3"));
-    Picture3->setGeometry(TwipsRect(120, 5760, 7935, 495));
-    OpaqueBackground(Picture3, White);
-    CmdHelp = MakeButton(Picture3, "CmdHelp", QStringLiteral("&Help Manual"), TwipsRect(0, 0, 1695, 375));
-    cmdEnd = MakeButton(Picture3, "cmdEnd", QStringLiteral("E&xit"), TwipsRect(6480, 0, 1335, 375));
+    Picture3->setGeometry(twipsRect(120, 5760, 7935, 495));
+    opaqueBackground(Picture3, White);
+    CmdHelp = makeButton(Picture3, "CmdHelp", QStringLiteral("&Help Manual"), twipsRect(0, 0, 1695, 375));
+    cmdEnd = makeButton(Picture3, "cmdEnd", QStringLiteral("E&xit"), twipsRect(6480, 0, 1335, 375));
 
     for (QWidget *passive : std::initializer_list<QWidget *>{Shape1, Shape2, lblTitle, lblCopyright, lblCount1, Label4,
                                                              Image1, LblProgessCurrent, Label3, EmlProgress, Label1,
@@ -214,7 +214,7 @@ void MainWindow::SetTabOrder()
     setTabOrder(cmdEnd, CmdHelp);
 }
 
-void MainWindow::ConnectCommands()
+void MainWindow::connectCommands()
 {
     connect(cmdAdd, &QPushButton::clicked, this, [this] { RunCommand([this] { addFiles(); }); });
     connect(CmdAddFolder, &QPushButton::clicked, this, [this] { RunCommand([this] { addFolder(); }); });
@@ -224,14 +224,14 @@ void MainWindow::ConnectCommands()
     connect(cmdEnd, &QPushButton::clicked, this, [this] { RunCommand([this] { exitProgram(); }); });
 }
 
-void MainWindow::Form_Load()
+void MainWindow::formLoad()
 {
-    grdFiles1->SetColWidth(0, 15000);
+    grdFiles1->setColWidth(0, 15000);
     // Files and folders from a file manager, dropped anywhere on the window.
     setAcceptDrops(true);
 }
 
-void MainWindow::Form_Unload(int &cancel)
+void MainWindow::formUnload(int &cancel)
 {
     cancel = 0;
 }
@@ -252,24 +252,24 @@ void MainWindow::showEvent(QShowEvent *event)
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     int cancel = 0;
-    Form_Unload(cancel);
+    formUnload(cancel);
     // A command still yielding stops at its next yield point; the process ends behind it.
     closing_ = true;
     event->accept();
 }
 
-void MainWindow::SetConvertAvailable(bool available)
+void MainWindow::setConvertAvailable(bool available)
 {
-    convertButton_->SetAvailable(available);
+    convertButton_->setAvailable(available);
 }
 
-int MainWindow::MsgBox(const QString &prompt, int style, const QString &title, const QString &details)
+int MainWindow::msgBox(const QString &prompt, int style, const QString &title, const QString &details)
 {
     if (closing_)
         return style == MsgBoxStyle::YesNoQuestion ? MsgBoxResult::No : MsgBoxResult::Ok;
     if (!details.isEmpty())
-        return dialogs_.MsgBoxWithDetails(prompt, style, title, details);
-    return dialogs_.MsgBox(prompt, style, title);
+        return dialogs_.msgBoxWithDetails(prompt, style, title, details);
+    return dialogs_.msgBox(prompt, style, title);
 }
 
 void MainWindow::RunCommand(const std::function<void()> &command)
@@ -280,15 +280,15 @@ void MainWindow::RunCommand(const std::function<void()> &command)
     } catch (const Interrupted &) {
         // The window has closed: nothing more to show.
     } catch (const RunTimeError &error) {
-        ShowUncaughtFailure(error.Number(), error.Description());
+        showUncaughtFailure(error.Number(), error.Description());
     } catch (const std::bad_alloc &) {
-        ShowUncaughtFailure(7, QStringLiteral("Out of memory"));
+        showUncaughtFailure(7, QStringLiteral("Out of memory"));
     } catch (const std::exception &error) {
-        ShowUncaughtFailure(51, QString::fromLocal8Bit(error.what()));
+        showUncaughtFailure(51, QString::fromLocal8Bit(error.what()));
     }
 }
 
-void MainWindow::ShowUncaughtFailure(int number, const QString &description)
+void MainWindow::showUncaughtFailure(int number, const QString &description)
 {
-    MsgBox(QString::number(number) + QLatin1Char(':') + description, MsgBoxStyle::Exclamation, ApplicationTitle());
+    msgBox(QString::number(number) + QLatin1Char(':') + description, MsgBoxStyle::Exclamation, applicationTitle());
 }

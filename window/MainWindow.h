@@ -55,11 +55,11 @@ public:
     QPushButton *cmdEnd = nullptr;
 
     // The message list over the grid.
-    void ResetMessageList();
-    void AddMessagePath(const QString &path);
-    bool MessageListIsEmpty();
-    int MessageRowCount() const;
-    QString MessagePathAt(int row);
+    void resetMessageList();
+    void addMessagePath(const QString &path);
+    bool messageListIsEmpty();
+    int messageRowCount() const;
+    QString messagePathAt(int row);
 
     // Commands.
     void addFiles();
@@ -75,52 +75,52 @@ public:
     void addFolderContents(QString folder);
     // Start-up arguments: folders walked, files listed, in the order given;
     // the paths that do not exist are named in one box afterwards.
-    void AddStartupPaths(const QStringList &paths);
+    void addStartupPaths(const QStringList &paths);
     // Local files and folders dropped onto the list: folders walked, .eml
     // files appended, anything else named in a box.
-    void AddDroppedUrls(const QList<QUrl> &urls);
+    void addDroppedUrls(const QList<QUrl> &urls);
     // Whether a command is running (it may be yielding): nothing is dropped then.
-    bool CommandRunning() const { return commandsRunning_ > 0; }
+    bool commandRunning() const { return commandsRunning_ > 0; }
 
     // Whether the convert button is on, decided in one place: never while a run goes on.
-    void SetConvertAvailable(bool available);
+    void setConvertAvailable(bool available);
     ConvertButtonState &convertButton() { return *convertButton_; }
 
     // A modal box through the dialog seam; shows nothing once the window is closing.
     // Details, when given, hold the complete text behind the box's button.
-    int MsgBox(const QString &prompt, int style, const QString &title, const QString &details = QString());
+    int msgBox(const QString &prompt, int style, const QString &title, const QString &details = QString());
 
     // The boxes that end a command; a complete list that the box cannot hold
     // goes into its details and into a report file it names.
-    void ShowConversionReport(const ConversionResult &result);
-    void ShowAddFolderReport(int added, const Collection<SkippedFolder> &skipped);
+    void showConversionReport(const ConversionResult &result);
+    void showAddFolderReport(int added, const Collection<SkippedFolder> &skipped);
     Dialogs &dialogs() { return dialogs_; }
     // The window's yield point: throws Interrupted once the window has closed.
     Yielder &yielder() { return *yielder_; }
-    bool Closing() const { return closing_; }
+    bool closing() const { return closing_; }
 
-    static QString ApplicationTitle();
+    static QString applicationTitle();
 
 protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
     // Nothing is taken while a command runs or the window closes.
-    bool TakesDrop(const QMimeData *data) const;
+    bool takesDrop(const QMimeData *data) const;
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
 private:
-    void Form_Initialize();
-    void CreateControls();
+    void formInitialize();
+    void createControls();
     void SetTabOrder();
-    void ConnectCommands();
-    void Form_Load();
-    void Form_Unload(int &cancel);
+    void connectCommands();
+    void formLoad();
+    void formUnload(int &cancel);
 
     // Runs a command; a failure nothing else caught is shown, and the program goes on.
     void RunCommand(const std::function<void()> &command);
-    void ShowUncaughtFailure(int number, const QString &description);
+    void showUncaughtFailure(int number, const QString &description);
 
     Dialogs &dialogs_;
     std::unique_ptr<Yielder> yielder_;

@@ -8,20 +8,20 @@
 namespace {
 constexpr int ListColumnWidthTwips = 15000;
 
-QString CountCaption(int rows)
+QString countCaption(int rows)
 {
     return QString::number(rows) + QStringLiteral(" files");
 }
 }
 
-void MainWindow::ResetMessageList()
+void MainWindow::resetMessageList()
 {
-    grdFiles1->SetRows(1);
+    grdFiles1->setRows(1);
     grdFiles1->Clear();
     lblCount1->setText(QStringLiteral("0 files"));
 }
 
-void MainWindow::AddMessagePath(const QString &path)
+void MainWindow::addMessagePath(const QString &path)
 {
     // A path built by concatenation carries spare room; a million rows of it
     // would double the list's memory.
@@ -31,64 +31,64 @@ void MainWindow::AddMessagePath(const QString &path)
     bool shaped = false;
     if (grdFiles1->Rows() == 1) {
         grdFiles1->SetRow(0);
-        grdFiles1->SetCol(0);
+        grdFiles1->setCol(0);
         if (grdFiles1->Text().isEmpty()) {
             // The empty list: its first path goes into row 0, no row is added.
-            grdFiles1->SetRows(1);
-            grdFiles1->SetCols(1);
-            grdFiles1->SetFixedRows(0);
+            grdFiles1->setRows(1);
+            grdFiles1->setCols(1);
+            grdFiles1->setFixedRows(0);
             yielder().Yield();
             grdFiles1->SetRow(0);
-            grdFiles1->SetColWidth(0, ListColumnWidthTwips);
-            grdFiles1->SetCol(0);
+            grdFiles1->setColWidth(0, ListColumnWidthTwips);
+            grdFiles1->setCol(0);
             shaped = true;
         }
     }
     if (!shaped)
-        grdFiles1->SetRows(grdFiles1->Rows() + 1);
+        grdFiles1->setRows(grdFiles1->Rows() + 1);
     grdFiles1->SetRow(grdFiles1->Rows() - 1);
-    grdFiles1->SetCol(0);
+    grdFiles1->setCol(0);
     grdFiles1->SetText(copy);
-    const bool batched = grdFiles1->Model()->HoldingNewRows();
-    if (batched && yielder().Due())
-        ShowMessageCount(*this);
+    const bool batched = grdFiles1->Model()->holdingNewRows();
+    if (batched && yielder().due())
+        showMessageCount(*this);
     yielder().Yield();
     if (!batched)
-        lblCount1->setText(CountCaption(grdFiles1->Rows()));
+        lblCount1->setText(countCaption(grdFiles1->Rows()));
 }
 
-bool MainWindow::MessageListIsEmpty()
+bool MainWindow::messageListIsEmpty()
 {
     grdFiles1->SetRow(0);
-    grdFiles1->SetCol(0);
+    grdFiles1->setCol(0);
     return grdFiles1->Text().isEmpty();
 }
 
-int MainWindow::MessageRowCount() const
+int MainWindow::messageRowCount() const
 {
     return grdFiles1->Rows();
 }
 
-QString MainWindow::MessagePathAt(int row)
+QString MainWindow::messagePathAt(int row)
 {
     grdFiles1->SetRow(row);
-    grdFiles1->SetCol(0);
+    grdFiles1->setCol(0);
     return grdFiles1->Text();
 }
 
 MessageListBatch::MessageListBatch(MainWindow &window) : window_(window)
 {
-    window_.grdFiles1->Model()->HoldNewRows();
+    window_.grdFiles1->Model()->holdNewRows();
 }
 
 MessageListBatch::~MessageListBatch()
 {
-    window_.grdFiles1->Model()->ReleaseNewRows();
-    ShowMessageCount(window_);
+    window_.grdFiles1->Model()->releaseNewRows();
+    showMessageCount(window_);
 }
 
-void ShowMessageCount(MainWindow &window)
+void showMessageCount(MainWindow &window)
 {
-    window.grdFiles1->Model()->ShowNewRows();
-    window.lblCount1->setText(CountCaption(window.grdFiles1->Rows()));
+    window.grdFiles1->Model()->showNewRows();
+    window.lblCount1->setText(countCaption(window.grdFiles1->Rows()));
 }

@@ -19,4 +19,4 @@ private:
 };
 
 // Brings the grid's view and the count label up to the list.
-void ShowMessageCount(MainWindow &window);
+void showMessageCount(MainWindow &window);

@@ -8,17 +8,17 @@
 
 RememberedFolder::RememberedFolder(const QString &dialog) : key_(QStringLiteral("RememberedFolders/") + dialog) {}
 
-QString RememberedFolder::StartFolder() const
+QString RememberedFolder::startFolder() const
 {
     // Kept as the name's bytes, so a folder whose name is not UTF-8 comes back as it was.
-    const QString folder = NameFromNative(QSettings().value(key_).toByteArray());
-    return KindOfPath(folder) == PathKind::Folder ? folder : QDir::homePath();
+    const QString folder = nameFromNative(QSettings().value(key_).toByteArray());
+    return kindOfPath(folder) == PathKind::Folder ? folder : QDir::homePath();
 }
 
-void RememberedFolder::Remember(const QString &folder) const
+void RememberedFolder::remember(const QString &folder) const
 {
     if (!folder.isEmpty())
-        QSettings().setValue(key_, NativeName(folder));
+        QSettings().setValue(key_, nativeName(folder));
 }
 
 RememberedFolder RememberedFolder::Open()
@@ -26,7 +26,7 @@ RememberedFolder RememberedFolder::Open()
     return RememberedFolder(QStringLiteral("Open"));
 }
 
-RememberedFolder RememberedFolder::ForPicker(const QString &prompt)
+RememberedFolder RememberedFolder::forPicker(const QString &prompt)
 {
     if (prompt == QLatin1String("Choose Source Folder..."))
         return RememberedFolder(QStringLiteral("Source"));

@@ -10,14 +10,14 @@ public:
 
     // Where the dialog opens: the folder last chosen in it, or the home
     // folder when none was, or when that folder has gone since.
-    QString StartFolder() const;
-    void Remember(const QString &folder) const;
+    QString startFolder() const;
+    void remember(const QString &folder) const;
 
     // The dialogs that remember, each its own folder.
     static RememberedFolder Open();
     // A folder picker is known by its prompt: the source and the destination
     // pickers each keep theirs.
-    static RememberedFolder ForPicker(const QString &prompt);
+    static RememberedFolder forPicker(const QString &prompt);
 
 private:
     QString key_;

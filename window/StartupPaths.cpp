@@ -2,18 +2,18 @@
 #include "window/MainWindow.h"
 #include "engine/support/PathOnDisk.h"
 
-void MainWindow::AddStartupPaths(const QStringList &paths)
+void MainWindow::addStartupPaths(const QStringList &paths)
 {
     RunCommand([&] {
         QStringList missing;
         for (const QString &path : paths) {
-            switch (KindOfPath(path)) {
+            switch (kindOfPath(path)) {
             case PathKind::Folder:
                 addFolderContents(path);
                 break;
             case PathKind::File:
                 // As the add-files command takes what its dialog gives: whatever the name.
-                AddMessagePath(path);
+                addMessagePath(path);
                 break;
             case PathKind::Missing:
                 missing.append(path);
@@ -21,11 +21,11 @@ void MainWindow::AddStartupPaths(const QStringList &paths)
             }
         }
         // A folder without messages turns the button off; the list may still hold others.
-        SetConvertAvailable(!MessageListIsEmpty());
+        setConvertAvailable(!messageListIsEmpty());
         if (!missing.isEmpty())
-            ShowPathListBox(*this,
+            showPathListBox(*this,
                             QStringLiteral("Not added: ")
-                                + CountOf(missing.size(), QStringLiteral("path that does not exist"),
+                                + countOf(missing.size(), QStringLiteral("path that does not exist"),
                                           QStringLiteral("paths that do not exist")),
                             missing);
     });

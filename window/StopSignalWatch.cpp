@@ -6,10 +6,10 @@
 #include <QSocketNotifier>
 #include <unistd.h>
 
-void CloseWindowsOnStopSignals(QObject *owner)
+void closeWindowsOnStopSignals(QObject *owner)
 {
-    CatchStopSignals();
-    const int fd = StopSignalFd();
+    catchStopSignals();
+    const int fd = stopSignalFd();
     if (fd < 0)
         return;  // a run still stops at its yield points, on the flag alone
     auto *notifier = new QSocketNotifier(fd, QSocketNotifier::Read, owner);

@@ -6,4 +6,4 @@ class QObject;
 // does: a command under way stops at its next yield point, a conversion cuts
 // back the record being written and flushes what it wrote, and the program
 // ends behind its last window.
-void CloseWindowsOnStopSignals(QObject *owner);
+void closeWindowsOnStopSignals(QObject *owner);

@@ -56,7 +56,7 @@ QString Parse(const QByteArray &text, AppendMarker::State &state)
 
 AppendMarker::AppendMarker(const QString &mboxPath)
 {
-    const QByteArray mbox = NativeName(mboxPath);
+    const QByteArray mbox = nativeName(mboxPath);
     const qsizetype slash = mbox.lastIndexOf('/');
     QByteArray name = '.' + mbox.mid(slash + 1) + ".append";
     // A legal mbox name may leave no room for the dot and ".append".
@@ -72,7 +72,7 @@ AppendMarker::~AppendMarker()
 
 QString AppendMarker::path() const
 {
-    return NameFromNative(inUse_.isEmpty() ? beside_ : inUse_);
+    return nameFromNative(inUse_.isEmpty() ? beside_ : inUse_);
 }
 
 void AppendMarker::Close()
@@ -82,7 +82,7 @@ void AppendMarker::Close()
 
 QByteArray AppendMarker::StateName(const struct stat &mbox) const
 {
-    return NativeName(ReportFolder()) + "/appends/" + QByteArray::number(quint64(mbox.st_dev)) + '-'
+    return nativeName(ReportFolder()) + "/appends/" + QByteArray::number(quint64(mbox.st_dev)) + '-'
            + QByteArray::number(quint64(mbox.st_ino)) + ".append";
 }
 
@@ -95,13 +95,13 @@ bool AppendMarker::Open(const QByteArray &name, bool create, QString &unusable)
         if (errno == ELOOP)
             unusable = QStringLiteral("it is a symbolic link");
         else if (errno != ENOENT)
-            unusable = SystemReason(errno);
+            unusable = systemReason(errno);
         return false;
     }
     struct stat info {};
     openError_ = 0;
     if (::fstat(fd.get(), &info) != 0)
-        unusable = SystemReason(openError_ = errno);
+        unusable = systemReason(openError_ = errno);
     else if (!S_ISREG(info.st_mode))
         unusable = QStringLiteral("it is not a regular file");
     else if (info.st_uid != ::geteuid())
@@ -124,20 +124,20 @@ AppendMarker::Found AppendMarker::Read(const struct stat &mbox)
         QString unusable, stateUnusable;
         if (!Open(beside_, false, unusable) && !Open(StateName(mbox), false, stateUnusable)) {
             if (unusable.isEmpty() && !stateUnusable.isEmpty())
-                return {true, QStringLiteral("the side file %1 was ignored: %2").arg(NameFromNative(StateName(mbox)), stateUnusable), {}};
+                return {true, QStringLiteral("the side file %1 was ignored: %2").arg(nameFromNative(StateName(mbox)), stateUnusable), {}};
             if (!unusable.isEmpty())
-                return {true, QStringLiteral("the side file %1 was ignored: %2").arg(NameFromNative(beside_), unusable), {}};
+                return {true, QStringLiteral("the side file %1 was ignored: %2").arg(nameFromNative(beside_), unusable), {}};
             return found;
         }
         if (::fstat(fd_.get(), &info) != 0)
-            return {true, QStringLiteral("the side file %1 was ignored: %2").arg(path(), SystemReason(errno)), {}};
+            return {true, QStringLiteral("the side file %1 was ignored: %2").arg(path(), systemReason(errno)), {}};
     }
     if (info.st_size == 0)
         return found;
     found.present = true;
     QByteArray text(qMin<qint64>(info.st_size, MarkerSize + 1), Qt::Uninitialized);
     const ssize_t got = ::pread(fd_.get(), text.data(), size_t(text.size()), 0);
-    const QString why = got != text.size() ? SystemReason(got < 0 ? errno : EIO) : Parse(text, found.state);
+    const QString why = got != text.size() ? systemReason(got < 0 ? errno : EIO) : Parse(text, found.state);
     if (!why.isEmpty())
         found.unusable = QStringLiteral("the side file %1 was ignored: %2").arg(path(), why);
     return found;
@@ -164,18 +164,18 @@ QString AppendMarker::Write(const State &state, const struct stat &mbox)
             const QByteArray other = StateName(mbox);
             QString stateFailure;
             int madeError = 0;
-            const QString made = CreatePath(NameFromNative(other.left(other.lastIndexOf('/'))), 0700, &madeError);
+            const QString made = createPath(nameFromNative(other.left(other.lastIndexOf('/'))), 0700, &madeError);
             if (!made.isEmpty() || !Open(other, true, stateFailure)) {
                 writeError_ = made.isEmpty() ? openError_ : madeError;
                 return QStringLiteral("%1 (%2), nor %3 (%4)")
-                    .arg(NameFromNative(beside_), besideFailure, NameFromNative(other), made.isEmpty() ? stateFailure : made);
+                    .arg(nameFromNative(beside_), besideFailure, nameFromNative(other), made.isEmpty() ? stateFailure : made);
             }
         }
     }
     const ssize_t written = ::pwrite(fd_.get(), text.constData(), size_t(text.size()), 0);
     if (written != text.size()) {
         writeError_ = written < 0 ? errno : ENOSPC;
-        return SystemReason(writeError_);
+        return systemReason(writeError_);
     }
     return {};
 }
@@ -187,7 +187,7 @@ void AppendMarker::Clear()
         ::unlink(inUse_.constData());
 }
 
-void AppendMarker::RemoveIfEmpty()
+void AppendMarker::removeIfEmpty()
 {
     struct stat info {};
     if (fd_.valid() && ::fstat(fd_.get(), &info) == 0 && info.st_size == 0 && info.st_nlink > 0)

@@ -53,7 +53,7 @@ public:
     // The record is whole, or cut off again.
     void Clear();
     // At the end of a series: an emptied marker is removed.
-    void RemoveIfEmpty();
+    void removeIfEmpty();
 
     QString path() const;  // where it is, or would be made beside the mbox
 

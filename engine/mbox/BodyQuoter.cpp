@@ -10,7 +10,7 @@ constexpr const char *FromSpace = FromLineStart::FromSpace;
 constexpr int FromSpaceLength = FromLineStart::FromSpaceLength;
 
 // The first CR or LF from p on, or end.
-const char *FindBreak(const char *p, const char *const end)
+const char *findBreak(const char *p, const char *const end)
 {
 #if defined(__SSE2__)
     const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
@@ -33,12 +33,12 @@ void BodyQuoter::Feed(QByteArrayView piece)
 {
     bytesIn_ += piece.size();
     if (envelope_ != Envelope::Done)
-        piece = SkipEnvelope(piece);
-    FeedLines(piece);
+        piece = skipEnvelope(piece);
+    feedLines(piece);
 }
 
 // Returns what is left of the piece once the envelope line is decided on.
-QByteArrayView BodyQuoter::SkipEnvelope(QByteArrayView piece)
+QByteArrayView BodyQuoter::skipEnvelope(QByteArrayView piece)
 {
     qsizetype at = 0;
     while (at < piece.size() && envelope_ != Envelope::Done) {
@@ -46,7 +46,7 @@ QByteArrayView BodyQuoter::SkipEnvelope(QByteArrayView piece)
         switch (envelope_) {
         case Envelope::Matching:
             if (c != FromSpace[envelopeMatched_]) {
-                LeaveEnvelope(QByteArrayView(FromSpace, envelopeMatched_));
+                leaveEnvelope(QByteArrayView(FromSpace, envelopeMatched_));
                 return piece.sliced(at);
             }
             ++at;
@@ -59,8 +59,8 @@ QByteArrayView BodyQuoter::SkipEnvelope(QByteArrayView piece)
                 ++at;
             } else if (c == ':') {
                 // "From :" is a header field in the obsolete syntax, not an envelope line.
-                LeaveEnvelope(QByteArrayView(FromSpace, FromSpaceLength));
-                LeaveEnvelope(envelopeSpaces_);
+                leaveEnvelope(QByteArrayView(FromSpace, FromSpaceLength));
+                leaveEnvelope(envelopeSpaces_);
                 envelopeSpaces_ = QByteArray();
                 return piece.sliced(at);
             } else {
@@ -86,22 +86,22 @@ QByteArrayView BodyQuoter::SkipEnvelope(QByteArrayView piece)
     return piece.sliced(at);
 }
 
-void BodyQuoter::LeaveEnvelope(QByteArrayView heldBack)
+void BodyQuoter::leaveEnvelope(QByteArrayView heldBack)
 {
     envelope_ = Envelope::Done;
-    FeedLines(heldBack);
+    feedLines(heldBack);
 }
 
 // The held first bytes of a line, from earlier pieces, go out.
-void BodyQuoter::ReleaseHeld(bool quote)
+void BodyQuoter::releaseHeld(bool quote)
 {
     if (quote)
         out_.Append('>');
-    out_.Repeat('>', start_.quotes());
+    out_.repeat('>', start_.quotes());
     out_.Append(FromSpace, start_.matched());
 }
 
-void BodyQuoter::FeedLines(QByteArrayView piece)
+void BodyQuoter::feedLines(QByteArrayView piece)
 {
     const char *p = piece.data();
     const char *const end = p + piece.size();
@@ -120,7 +120,7 @@ void BodyQuoter::FeedLines(QByteArrayView piece)
             stretch = lineStart;
             if (lineStart == piece.data()) {
                 start_ = startBefore;
-                ReleaseHeld(quote);
+                releaseHeld(quote);
             } else if (quote) {
                 out_.Append('>');
             }
@@ -142,7 +142,7 @@ void BodyQuoter::FeedLines(QByteArrayView piece)
             stretch = p;
         }
         if (atLineStart_) {
-            const FromLineStart::Verdict verdict = start_.Step(*p);
+            const FromLineStart::Verdict verdict = start_.step(*p);
             if (verdict != FromLineStart::Verdict::Other) {
                 ++p;
                 endsWithBreak_ = false;
@@ -152,7 +152,7 @@ void BodyQuoter::FeedLines(QByteArrayView piece)
             }
             decide(false);
         }
-        const char *stop = FindBreak(p, end);
+        const char *stop = findBreak(p, end);
         if (stop > p) {
             endsWithBreak_ = false;
             p = stop;
@@ -176,12 +176,12 @@ void BodyQuoter::FeedLines(QByteArrayView piece)
 void BodyQuoter::Finish()
 {
     if (envelope_ == Envelope::Matching)
-        LeaveEnvelope(QByteArrayView(FromSpace, envelopeMatched_));
+        leaveEnvelope(QByteArrayView(FromSpace, envelopeMatched_));
     // Any other unfinished envelope state means the whole message was its envelope line.
     if (afterCr_)
         out_.Append('\n');
     else if (atLineStart_)
-        ReleaseHeld(false);
+        releaseHeld(false);
     if (anyBody_ && !endsWithBreak_) {
         out_.Append('\r');
         out_.Append('\n');

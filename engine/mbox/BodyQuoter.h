@@ -31,15 +31,15 @@ public:
     void Finish();
 
     // Message bytes fed so far.
-    qint64 BytesIn() const { return bytesIn_; }
+    qint64 bytesIn() const { return bytesIn_; }
 
 private:
     enum class Envelope { Matching, Spaces, Skipping, SkippingLf, Done };
 
-    QByteArrayView SkipEnvelope(QByteArrayView piece);
-    void LeaveEnvelope(QByteArrayView heldBack);
-    void FeedLines(QByteArrayView piece);
-    void ReleaseHeld(bool quote);
+    QByteArrayView skipEnvelope(QByteArrayView piece);
+    void leaveEnvelope(QByteArrayView heldBack);
+    void feedLines(QByteArrayView piece);
+    void releaseHeld(bool quote);
 
     OutputPieces &out_;
     qint64 bytesIn_ = 0;

@@ -19,7 +19,7 @@ public:
     static constexpr int FromSpaceLength = 5;
 
     // Other: c is not part of the start (it stays the caller's).
-    Verdict Step(char c)
+    Verdict step(char c)
     {
         if (matched_ == 0 && c == '>') {
             ++quotes_;

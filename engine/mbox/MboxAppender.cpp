@@ -27,7 +27,7 @@ struct WriteFailed {
 };
 
 // Throws WriteFailed.
-void WriteAll(const FileIo &io, int fd, QByteArrayView data)
+void writeAll(const FileIo &io, int fd, QByteArrayView data)
 {
     if (const int error = WriteFully(fd, data, io.write))
         throw WriteFailed{error};
@@ -37,7 +37,7 @@ void WriteAll(const FileIo &io, int fd, QByteArrayView data)
 // completed, so the flush at the end of a run is short. In spans rather than
 // per write: one call per small record would cost more than it saves, and one
 // call for a whole large record holds the window.
-void StartWriteBack(int fd, off_t lengthBefore, off_t lengthAfter)
+void startWriteBack(int fd, off_t lengthBefore, off_t lengthAfter)
 {
     constexpr off_t WriteBackSpan = 4 * 1024 * 1024;
     const off_t from = lengthBefore / WriteBackSpan * WriteBackSpan;
@@ -46,24 +46,24 @@ void StartWriteBack(int fd, off_t lengthBefore, off_t lengthAfter)
         ::sync_file_range(fd, from, to - from, SYNC_FILE_RANGE_WRITE);  // advice only: its failure changes nothing
 }
 
-QString OpenFailure(int error)
+QString openFailure(int error)
 {
-    return QStringLiteral("cannot open the mbox file: ") + SystemReason(error);
+    return QStringLiteral("cannot open the mbox file: ") + systemReason(error);
 }
 
 // The file a link the user named leads to; any other name as it is.
-QString LinkTarget(const QString &path, bool follow)
+QString linkTarget(const QString &path, bool follow)
 {
     if (!follow)
         return path;
-    const QByteArray native = NativeName(path);
+    const QByteArray native = nativeName(path);
     struct stat info {};
     if (::lstat(native.constData(), &info) != 0 || !S_ISLNK(info.st_mode))
         return path;
     char *resolved = ::realpath(native.constData(), nullptr);
     if (!resolved)
         return path;  // a dangling link: opening it names the failure
-    const QString target = NameFromNative(resolved);
+    const QString target = nameFromNative(resolved);
     ::free(resolved);
     return target;
 }
@@ -75,7 +75,7 @@ struct MarkerFailed {
 } // namespace
 
 MboxAppender::MboxAppender(const QString &mboxPath, AppendRules rules)
-    : path_(mboxPath), rules_(std::move(rules)), target_(LinkTarget(mboxPath, rules_.followLink)), marker_(target_)
+    : path_(mboxPath), rules_(std::move(rules)), target_(linkTarget(mboxPath, rules_.followLink)), marker_(target_)
 {
 }
 
@@ -88,46 +88,46 @@ MboxAppender::~MboxAppender()
 {
     // The emptied marker goes, unless another program appends right now and may be using it.
     if (lock_) {
-        marker_.RemoveIfEmpty();
+        marker_.removeIfEmpty();
     } else if (fd_.valid()) {
-        const MboxLock lock(fd_.get(), NativeName(target_), {std::chrono::milliseconds(0), {}});
+        const MboxLock lock(fd_.get(), nativeName(target_), {std::chrono::milliseconds(0), {}});
         if (lock.held())
-            marker_.RemoveIfEmpty();
+            marker_.removeIfEmpty();
     }
-    CloseMbox();
+    closeMbox();
 }
 
-void MboxAppender::CloseMbox()
+void MboxAppender::closeMbox()
 {
     lock_.reset();
     fd_.reset();
 }
 
-bool MboxAppender::OpenMbox(QString &failure, int &error)
+bool MboxAppender::openMbox(QString &failure, int &error)
 {
     // O_NONBLOCK: a FIFO in the mbox's place must not stall the run.
     // O_NOFOLLOW: a link planted in the mbox's place must not lead the
     // append, or a cut, to a file elsewhere.
-    fd_.reset(::open(NativeName(target_).constData(),
+    fd_.reset(::open(nativeName(target_).constData(),
                      O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK | (target_ == path_ ? O_NOFOLLOW : 0), 0666));
     if (!fd_.valid()) {
         error = errno;
         failure = error == ELOOP ? QStringLiteral("the mbox file is a symbolic link, which is not followed")
-                                 : OpenFailure(error);
+                                 : openFailure(error);
         return false;
     }
     struct stat info {};
     if (::fstat(fd_.get(), &info) != 0)
-        failure = OpenFailure(error = errno);
+        failure = openFailure(error = errno);
     else if (!S_ISREG(info.st_mode))
         failure = QStringLiteral("the mbox file is not a regular file");
     if (failure.isEmpty())
         return true;
-    CloseMbox();
+    closeMbox();
     return false;
 }
 
-void MboxAppender::JudgeMarker(off_t &length, const struct stat &mbox, AppendOutcome &outcome)
+void MboxAppender::judgeMarker(off_t &length, const struct stat &mbox, AppendOutcome &outcome)
 {
     const AppendMarker::Found found = marker_.Read(mbox);
     if (!found.present)
@@ -144,7 +144,7 @@ void MboxAppender::JudgeMarker(off_t &length, const struct stat &mbox, AppendOut
         case TornRecordVerdict::Ours:
             if (rules_.io.truncate(fd_.get(), marked.start) != 0) {
                 outcome.reason = QStringLiteral("cannot cut off the record that an earlier run left unfinished at the end of the mbox file: ")
-                                 + SystemReason(errno);
+                                 + systemReason(errno);
                 return;
             }
             outcome.notes << QStringLiteral("%1 bytes of a record that an earlier run left unfinished were cut off the end of the mbox file")
@@ -189,13 +189,13 @@ AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest 
     struct stat info {};
     for (;;) {
         if (!fd_.valid()) {
-            if (!OpenMbox(outcome.reason, outcome.error))
+            if (!openMbox(outcome.reason, outcome.error))
                 return outcome;
             if (target_ != path_)
                 outcome.notes << QStringLiteral("the mbox file is a symbolic link to %1, which the messages were appended to").arg(target_);
         }
         if (!lock_) {
-            lock_.emplace(fd_.get(), NativeName(target_), LockWait{rules_.lockWait, rules_.betweenChunks});
+            lock_.emplace(fd_.get(), nativeName(target_), LockWait{rules_.lockWait, rules_.betweenChunks});
             lockTaken_ = std::chrono::steady_clock::now();
         }
         if (!lock_->held()) {
@@ -206,12 +206,12 @@ AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest 
         }
         if (::fstat(fd_.get(), &info) != 0) {  // it may have grown while the lock was awaited
             outcome.error = errno;
-            outcome.reason = OpenFailure(outcome.error);
+            outcome.reason = openFailure(outcome.error);
             return outcome;
         }
         if (info.st_nlink > 0)
             break;
-        CloseMbox();  // removed since the last record: appending to it would lose the record
+        closeMbox();  // removed since the last record: appending to it would lose the record
     }
     const int fd = fd_.get();
     off_t lengthBefore = info.st_size;
@@ -220,7 +220,7 @@ AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest 
     // Unchanged since this appender's last record, which ended whole: nothing
     // to look for. Anything another program did since shows in the length.
     if (lengthBefore != wholeEnd_) {
-        JudgeMarker(lengthBefore, info, outcome);
+        judgeMarker(lengthBefore, info, outcome);
         if (!outcome.reason.isEmpty())
             return outcome;
     }
@@ -229,7 +229,7 @@ AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest 
         return outcome;
     }
     wholeEnd_ = -1;
-    const QByteArray fill = lengthBefore == wholeEndBefore ? QByteArray() : MissingRecordEnd(fd, lengthBefore, rules_.lfLineEnds);
+    const QByteArray fill = lengthBefore == wholeEndBefore ? QByteArray() : missingRecordEnd(fd, lengthBefore, rules_.lfLineEnds);
     if (!fill.isEmpty())
         outcome.notes << QStringLiteral("the mbox file did not end with a whole record: line ends were added before the new record");
 
@@ -262,10 +262,10 @@ AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest 
         if (!firstPiece && rules_.betweenChunks)
             rules_.betweenChunks();
         firstPiece = false;
-        lock_->KeepFresh();
+        lock_->keepFresh();
         mark(piece);
-        WriteAll(rules_.io, fd, piece);
-        StartWriteBack(fd, lengthBefore + written, lengthBefore + written + off_t(piece.size()));
+        writeAll(rules_.io, fd, piece);
+        startWriteBack(fd, lengthBefore + written, lengthBefore + written + off_t(piece.size()));
         written += piece.size();
     });
     QString unfinished;
@@ -281,15 +281,15 @@ AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest 
         }
     } catch (const WriteFailed &failed) {
         outcome.error = failed.error;
-        outcome.reason = QStringLiteral("cannot write the mbox file: ") + SystemReason(failed.error);
+        outcome.reason = QStringLiteral("cannot write the mbox file: ") + systemReason(failed.error);
         if (!cutBack())
-            outcome.reason += QStringLiteral("; its end could not be cut back: ") + SystemReason(errno);
+            outcome.reason += QStringLiteral("; its end could not be cut back: ") + systemReason(errno);
         return outcome;
     } catch (const MarkerFailed &failed) {
         outcome.reason = QStringLiteral("cannot write the mbox file's side file: ") + failed.reason;
         outcome.error = marker_.writeError();
         if (written > 0 && !cutBack())
-            outcome.reason += QStringLiteral("; the end of the mbox file could not be cut back: ") + SystemReason(errno);
+            outcome.reason += QStringLiteral("; the end of the mbox file could not be cut back: ") + systemReason(errno);
         return outcome;
     } catch (...) {
         // Stopped between two pieces: the part already written goes again.
@@ -299,7 +299,7 @@ AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest 
     if (!unfinished.isEmpty()) {
         outcome.reason = unfinished;
         if (!cutBack())
-            outcome.reason += QStringLiteral("; the end of the mbox file could not be cut back: ") + SystemReason(errno);
+            outcome.reason += QStringLiteral("; the end of the mbox file could not be cut back: ") + systemReason(errno);
         return outcome;
     }
     marker_.Clear();
@@ -310,31 +310,31 @@ AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest 
     return outcome;
 }
 
-AppendOutcome AppendRecord(const QString &mboxPath, QByteArrayView recordStart, const RecordRest &rest,
+AppendOutcome appendRecord(const QString &mboxPath, QByteArrayView recordStart, const RecordRest &rest,
                            const AppendRules &rules)
 {
     MboxAppender appender(mboxPath, rules);
     return appender.Append(recordStart, rest);
 }
 
-AppendOutcome AppendRecord(const QString &mboxPath, const QByteArray &record, const FileIo &io,
+AppendOutcome appendRecord(const QString &mboxPath, const QByteArray &record, const FileIo &io,
                            const std::function<void()> &betweenChunks)
 {
     const qsizetype lineEnd = record.indexOf('\n');
     const qsizetype startLength = lineEnd < 0 ? record.size() : lineEnd + 1;
     const QByteArrayView whole(record);
-    return AppendRecord(mboxPath, whole.first(startLength), [&](OutputPieces &out) {
+    return appendRecord(mboxPath, whole.first(startLength), [&](OutputPieces &out) {
         out.Append(whole.sliced(startLength));
         return QString();
     }, {.io = io, .betweenChunks = betweenChunks});
 }
 
-QString FlushToDisk(const QString &mboxPath)
+QString flushToDisk(const QString &mboxPath)
 {
-    FileDescriptor fd(::open(NativeName(mboxPath).constData(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK));
+    FileDescriptor fd(::open(nativeName(mboxPath).constData(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK));
     if (fd.get() < 0)
-        return QStringLiteral("cannot open the mbox file to flush it: ") + SystemReason(errno);
+        return QStringLiteral("cannot open the mbox file to flush it: ") + systemReason(errno);
     if (::fdatasync(fd.get()) != 0)
-        return QStringLiteral("cannot flush the mbox file to disk: ") + SystemReason(errno);
+        return QStringLiteral("cannot flush the mbox file to disk: ") + systemReason(errno);
     return {};
 }

@@ -89,9 +89,9 @@ public:
     QString path() const { return path_; }
 
 private:
-    [[nodiscard]] bool OpenMbox(QString &failure, int &error);
-    void CloseMbox();
-    void JudgeMarker(off_t &length, const struct stat &mbox, AppendOutcome &outcome);
+    [[nodiscard]] bool openMbox(QString &failure, int &error);
+    void closeMbox();
+    void judgeMarker(off_t &length, const struct stat &mbox, AppendOutcome &outcome);
 
     QString path_;
     AppendRules rules_;
@@ -105,12 +105,12 @@ private:
 };
 
 // One record through an MboxAppender of its own.
-AppendOutcome AppendRecord(const QString &mboxPath, QByteArrayView recordStart, const RecordRest &rest,
+AppendOutcome appendRecord(const QString &mboxPath, QByteArrayView recordStart, const RecordRest &rest,
                            const AppendRules &rules);
 
 // The same for a record already built whole.
-AppendOutcome AppendRecord(const QString &mboxPath, const QByteArray &record, const FileIo &io = FileIo::System(),
+AppendOutcome appendRecord(const QString &mboxPath, const QByteArray &record, const FileIo &io = FileIo::System(),
                            const std::function<void()> &betweenChunks = {});
 
 // Waits until the file's data is on the disk. Empty text on success, else why not.
-[[nodiscard]] QString FlushToDisk(const QString &mboxPath);
+[[nodiscard]] QString flushToDisk(const QString &mboxPath);

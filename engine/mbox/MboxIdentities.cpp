@@ -16,7 +16,7 @@ constexpr qsizetype QuotesAtOnce = 4096;
 void MboxIdentityReader::Feed(QByteArrayView piece)
 {
     piece_ = piece.data();
-    lines_.Feed(piece, [this](QByteArrayView text) { Text(text); }, [this] { LineEnd(); });
+    lines_.Feed(piece, [this](QByteArrayView text) { Text(text); }, [this] { lineEnd(); });
     position_ += piece.size();
 }
 
@@ -29,7 +29,7 @@ void MboxIdentityReader::Text(QByteArrayView text)
         start_.Reset();
     }
     while (deciding_ && !text.isEmpty()) {
-        const FromLineStart::Verdict verdict = start_.Step(text.front());
+        const FromLineStart::Verdict verdict = start_.step(text.front());
         if (verdict == FromLineStart::Verdict::Other) {
             Decide(false);
             break;
@@ -38,7 +38,7 @@ void MboxIdentityReader::Text(QByteArrayView text)
         if (verdict == FromLineStart::Verdict::FromLine)
             Decide(true);
     }
-    Emit(text);
+    emit(text);
 }
 
 void MboxIdentityReader::Decide(bool fromLine)
@@ -55,22 +55,22 @@ void MboxIdentityReader::Decide(bool fromLine)
     }
     static const QByteArray quotes(QuotesAtOnce, '>');
     for (qint64 left = fromLine ? start_.quotes() - 1 : start_.quotes(); left > 0; left -= QuotesAtOnce)
-        Emit(QByteArrayView(quotes).first(qMin<qint64>(left, QuotesAtOnce)));
-    Emit(QByteArrayView(FromLineStart::FromSpace, start_.matched()));
+        emit(QByteArrayView(quotes).first(qMin<qint64>(left, QuotesAtOnce)));
+    emit(QByteArrayView(FromLineStart::FromSpace, start_.matched()));
 }
 
-void MboxIdentityReader::Emit(QByteArrayView text)
+void MboxIdentityReader::emit(QByteArrayView text)
 {
     if (inMessage_ && !inSeparator_)
         message_.Add(text);
 }
 
-void MboxIdentityReader::LineEnd()
+void MboxIdentityReader::lineEnd()
 {
     if (deciding_)
         Decide(false);
     if (inMessage_ && !inSeparator_)
-        message_.EndLine();
+        message_.endLine();
     inSeparator_ = false;
     atLineStart_ = true;
 }
@@ -90,15 +90,15 @@ MboxScan ReadMboxIdentities(const QString &mboxPath, const MboxIdentityReader::F
     MboxScan scan;
     scan.end = from;
     // O_NONBLOCK: a FIFO in the mbox's place must not stall the run.
-    FileDescriptor fd(::open(NativeName(mboxPath).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    FileDescriptor fd(::open(nativeName(mboxPath).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.get() < 0) {
         if (errno != ENOENT)
-            scan.failure = SystemReason(errno);
+            scan.failure = systemReason(errno);
         return scan;
     }
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0) {
-        scan.failure = SystemReason(errno);
+        scan.failure = systemReason(errno);
         return scan;
     }
     if (!S_ISREG(info.st_mode)) {
@@ -115,7 +115,7 @@ MboxScan ReadMboxIdentities(const QString &mboxPath, const MboxIdentityReader::F
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            scan.failure = SystemReason(errno);
+            scan.failure = systemReason(errno);
             return scan;
         }
         if (got == 0)

@@ -26,9 +26,9 @@ public:
 
 private:
     void Text(QByteArrayView text);
-    void LineEnd();
+    void lineEnd();
     void Decide(bool fromLine);
-    void Emit(QByteArrayView text);
+    void emit(QByteArrayView text);
 
     Found found_;
     LineSplitter lines_;

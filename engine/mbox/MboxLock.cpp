@@ -38,14 +38,14 @@ struct flock WholeFile(short type)
     return errno;
 }
 
-[[nodiscard]] int TryFlock(int fd)
+[[nodiscard]] int tryFlock(int fd)
 {
     return ::flock(fd, LOCK_EX | LOCK_NB) == 0 ? 0 : errno;
 }
 
 // The dot-lock file names a process of this machine that is gone: left by a
 // crash, as liblockfile and Dovecot judge one by the process number in it.
-bool OwnerGone(const QByteArray &dotLock)
+bool ownerGone(const QByteArray &dotLock)
 {
     const FileDescriptor fd(::open(dotLock.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (!fd.valid())
@@ -69,14 +69,14 @@ MboxLock::MboxLock(int fd, const QByteArray &nativeMboxPath, const LockWait &wai
     int command = F_OFD_SETLK;
     for (;;) {
         int error = EAGAIN;
-        if (TryDotLock() == Try::Taken) {
+        if (tryDotLock() == Try::Taken) {
             do
                 error = TryLock(fd, command);
             while (error == EINTR);
             if (error == 0) {
                 command_ = command;
                 do
-                    error = TryFlock(fd);
+                    error = tryFlock(fd);
                 while (error == EINTR);
                 if (error == EWOULDBLOCK)
                     error = EAGAIN;
@@ -88,7 +88,7 @@ MboxLock::MboxLock(int fd, const QByteArray &nativeMboxPath, const LockWait &wai
             return;
         Release();
         if (error != EAGAIN && error != EACCES) {
-            failure_ = QStringLiteral("cannot lock the mbox file: ") + SystemReason(error);
+            failure_ = QStringLiteral("cannot lock the mbox file: ") + systemReason(error);
             return;
         }
         if (std::chrono::steady_clock::now() >= deadline) {
@@ -101,7 +101,7 @@ MboxLock::MboxLock(int fd, const QByteArray &nativeMboxPath, const LockWait &wai
     }
 }
 
-MboxLock::Try MboxLock::TryDotLock()
+MboxLock::Try MboxLock::tryDotLock()
 {
     const QByteArray pid = QByteArray::number(qint64(::getpid())) + '\n';
     // Made whole before it gets its name, as liblockfile makes its own: a
@@ -141,8 +141,8 @@ MboxLock::Try MboxLock::TryDotLock()
     if (errno == EEXIST) {
         struct stat info {};
         if (::lstat(dotLock_.constData(), &info) != 0)
-            return errno == ENOENT ? TryDotLock() : Try::Busy;
-        if (::time(nullptr) - info.st_mtime > DotLockStale.count() || OwnerGone(dotLock_)) {
+            return errno == ENOENT ? tryDotLock() : Try::Busy;
+        if (::time(nullptr) - info.st_mtime > DotLockStale.count() || ownerGone(dotLock_)) {
             ::unlink(dotLock_.constData());
             return Try::Busy;  // taken on the next try, unless another program is quicker
         }
@@ -153,7 +153,7 @@ MboxLock::Try MboxLock::TryDotLock()
     return Try::Taken;
 }
 
-void MboxLock::KeepFresh()
+void MboxLock::keepFresh()
 {
     const auto now = std::chrono::steady_clock::now();
     if (!dotLockHeld_ || now - touched_ < DotLockStale / 5)

@@ -34,13 +34,13 @@ public:
     QString failure() const { return failure_; }  // why not held
 
     // Touches the dot-lock file, if one is held and it was not touched lately.
-    void KeepFresh();
+    void keepFresh();
 
     static constexpr std::chrono::seconds DotLockStale{5 * 60};
 
 private:
     enum class Try { Taken, Busy };
-    Try TryDotLock();
+    Try tryDotLock();
     void Release();
 
     int fd_;

@@ -4,14 +4,14 @@
 
 OutputTarget OutputFor(const QString &sourcePath, const QString &destination)
 {
-    QString sourceFolder = GetFolderPart(sourcePath);
+    QString sourceFolder = getFolderPart(sourcePath);
     if (sourceFolder.startsWith(QLatin1Char('/')))
         sourceFolder.remove(0, 1);
     QString folder = destination;
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
     folder += sourceFolder;
-    const QString name = GetLastPathPart(folder.left(folder.size() - 1));
+    const QString name = getLastPathPart(folder.left(folder.size() - 1));
     return {folder, folder + name + QStringLiteral(".mbox")};
 }
 

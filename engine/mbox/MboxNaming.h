@@ -28,7 +28,7 @@ struct MboxNaming {
     // name can be made from the path.
     OutputTarget For(const QString &source, qsizetype nameStart = 0) const;
     // The user named the mbox himself: a symbolic link there is his to follow.
-    bool NamedByUser() const { return rule == Rule::Single; }
+    bool namedByUser() const { return rule == Rule::Single; }
 };
 
 // The mirror rule: the mbox of sourcePath's folder, named after that folder,

@@ -8,14 +8,14 @@ constexpr const char *MonthNames[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                       "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 constexpr qsizetype ProgressInterval = 64 * 1024;
 
-void AppendPadded(QByteArray &out, int value, int width)
+void appendPadded(QByteArray &out, int value, int width)
 {
     out.append(QByteArray::number(value).rightJustified(width, '0'));
 }
 
 } // namespace
 
-QByteArray FormatSeparatorDate(const QDateTime &date)
+QByteArray formatSeparatorDate(const QDateTime &date)
 {
     // The four-digit year has no room for others, and a date that is not
     // there has no weekday: both get the start of 1970, as a message without
@@ -28,26 +28,26 @@ QByteArray FormatSeparatorDate(const QDateTime &date)
     text.reserve(24);
     text.append(DayNames[day.dayOfWeek() - 1]).append(' ');
     text.append(MonthNames[day.month() - 1]).append(' ');
-    AppendPadded(text, day.day(), 2);
+    appendPadded(text, day.day(), 2);
     text.append(' ');
-    AppendPadded(text, time.hour(), 2);
+    appendPadded(text, time.hour(), 2);
     text.append(':');
-    AppendPadded(text, time.minute(), 2);
+    appendPadded(text, time.minute(), 2);
     text.append(':');
-    AppendPadded(text, time.second(), 2);
+    appendPadded(text, time.second(), 2);
     text.append(' ');
-    AppendPadded(text, day.year(), 4);
+    appendPadded(text, day.year(), 4);
     return text;
 }
 
-QByteArray SeparatorLine(const QString &sender, const QDateTime &date, bool lfLineEnds)
+QByteArray separatorLine(const QString &sender, const QDateTime &date, bool lfLineEnds)
 {
-    return "From " + sender.toUtf8() + ' ' + FormatSeparatorDate(date) + (lfLineEnds ? "\n" : "\r\n");
+    return "From " + sender.toUtf8() + ' ' + formatSeparatorDate(date) + (lfLineEnds ? "\n" : "\r\n");
 }
 
 namespace {
 
-void AppendWithoutCrs(OutputPieces &out, QByteArrayView piece)
+void appendWithoutCrs(OutputPieces &out, QByteArrayView piece)
 {
     while (!piece.isEmpty()) {
         const qsizetype cr = piece.indexOf('\r');
@@ -56,19 +56,19 @@ void AppendWithoutCrs(OutputPieces &out, QByteArrayView piece)
     }
 }
 
-OutputPieces &QuoterOutput(OutputPieces &out, std::optional<OutputPieces> &withoutCrs, bool lfLineEnds)
+OutputPieces &quoterOutput(OutputPieces &out, std::optional<OutputPieces> &withoutCrs, bool lfLineEnds)
 {
     // The quoter ends every line in CR LF and writes no other CR, so without
     // the CRs each line ends in LF alone.
     if (lfLineEnds)
-        withoutCrs.emplace(ProgressInterval, [&out](QByteArrayView piece) { AppendWithoutCrs(out, piece); });
+        withoutCrs.emplace(ProgressInterval, [&out](QByteArrayView piece) { appendWithoutCrs(out, piece); });
     return withoutCrs ? *withoutCrs : out;
 }
 
 } // namespace
 
 RecordBody::RecordBody(OutputPieces &out, bool lfLineEnds)
-    : out_(out), quoter_(QuoterOutput(out, withoutCrs_, lfLineEnds))
+    : out_(out), quoter_(quoterOutput(out, withoutCrs_, lfLineEnds))
 {
 }
 
@@ -80,7 +80,7 @@ void RecordBody::Finish()
     out_.Append(withoutCrs_ ? QByteArrayView("\n") : QByteArrayView("\r\n"));
 }
 
-qsizetype AppendBody(QByteArray &out, QByteArrayView message, const BodyProgress &progress)
+qsizetype appendBody(QByteArray &out, QByteArrayView message, const BodyProgress &progress)
 {
     const qsizetype start = out.size();
     OutputPieces pieces(ProgressInterval, [&out](QByteArrayView piece) { out.append(piece); });
@@ -95,9 +95,9 @@ qsizetype AppendBody(QByteArray &out, QByteArrayView message, const BodyProgress
     return out.size() - start;
 }
 
-QByteArray BuildRecord(const QString &sender, const QDateTime &date, QByteArrayView message, bool lfLineEnds)
+QByteArray buildRecord(const QString &sender, const QDateTime &date, QByteArrayView message, bool lfLineEnds)
 {
-    QByteArray record = SeparatorLine(sender, date, lfLineEnds);
+    QByteArray record = separatorLine(sender, date, lfLineEnds);
     OutputPieces pieces(ProgressInterval, [&record](QByteArrayView piece) { record.append(piece); });
     RecordBody body(pieces, lfLineEnds);
     body.Feed(message);

@@ -15,10 +15,10 @@
 // "ddd mmm dd hh:mm:ss yyyy" with English names; the weekday comes from the
 // date. An invalid date, or one outside the years 1 to 9999, is written as the
 // start of 1970.
-QByteArray FormatSeparatorDate(const QDateTime &date);
+QByteArray formatSeparatorDate(const QDateTime &date);
 
 // "From " + sender + " " + date + CR LF (or LF)
-QByteArray SeparatorLine(const QString &sender, const QDateTime &date, bool lfLineEnds = false);
+QByteArray separatorLine(const QString &sender, const QDateTime &date, bool lfLineEnds = false);
 
 // What follows the separator line: the message, fed in pieces of any size,
 // quoted as BodyQuoter does (which see), then the closing line. With LF line
@@ -29,7 +29,7 @@ public:
     void Feed(QByteArrayView piece) { quoter_.Feed(piece); }
     // The closing line goes out, and everything held, into out; the caller flushes out.
     void Finish();
-    qint64 BytesIn() const { return quoter_.BytesIn(); }
+    qint64 bytesIn() const { return quoter_.bytesIn(); }
 
 private:
     OutputPieces &out_;
@@ -43,7 +43,7 @@ using BodyProgress = std::function<void(qsizetype bodyBytes)>;
 
 // Appends the message's lines to out, quoted as BodyQuoter does (which see).
 // Returns the number of bytes appended.
-qsizetype AppendBody(QByteArray &out, QByteArrayView message, const BodyProgress &progress = {});
+qsizetype appendBody(QByteArray &out, QByteArrayView message, const BodyProgress &progress = {});
 
 // Separator line, body and closing line in one buffer.
-QByteArray BuildRecord(const QString &sender, const QDateTime &date, QByteArrayView message, bool lfLineEnds = false);
+QByteArray buildRecord(const QString &sender, const QDateTime &date, QByteArrayView message, bool lfLineEnds = false);

@@ -2,7 +2,7 @@
 
 #include <unistd.h>
 
-QByteArray MissingRecordEnd(int fd, off_t length, bool lfLineEnds)
+QByteArray missingRecordEnd(int fd, off_t length, bool lfLineEnds)
 {
     if (length <= 0)
         return {};

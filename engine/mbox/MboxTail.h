@@ -8,4 +8,4 @@
 // line; else the line ends that finish its last line and the record (CR LF, or
 // LF alone when lfLineEnds; only LF after a lone CR). Nothing is ever cut: the
 // file may be another program's. Reads only the last bytes.
-QByteArray MissingRecordEnd(int fd, off_t length, bool lfLineEnds = false);
+QByteArray missingRecordEnd(int fd, off_t length, bool lfLineEnds = false);

@@ -48,7 +48,7 @@ public:
         }
     }
     void Append(QByteArrayView bytes) { Append(bytes.data(), bytes.size()); }
-    void Repeat(char c, qint64 count)
+    void repeat(char c, qint64 count)
     {
         while (count > 0) {
             if (used_ == piece_.size())

@@ -2,17 +2,17 @@
 
 namespace {
 
-bool IsBlank(char c)
+bool isBlank(char c)
 {
     return c == ' ' || c == '\t';
 }
 
 // As mutt reads envelope lines: a weekday where the sender belongs means the
 // sender was left empty.
-bool StartsWithDayName(QByteArrayView text)
+bool startsWithDayName(QByteArrayView text)
 {
     static constexpr const char *Days[] = {"mon", "tue", "wed", "thu", "fri", "sat", "sun"};
-    if (text.size() < 4 || !IsBlank(text[3]))
+    if (text.size() < 4 || !isBlank(text[3]))
         return false;
     const QByteArray name = text.first(3).toByteArray().toLower();
     for (const char *day : Days)
@@ -23,12 +23,12 @@ bool StartsWithDayName(QByteArrayView text)
 
 } // namespace
 
-EnvelopeLine FindEnvelopeLine(QByteArrayView message)
+EnvelopeLine findEnvelopeLine(QByteArrayView message)
 {
     if (!message.startsWith("From "))
         return {};
     qsizetype afterName = 4;
-    while (afterName < message.size() && IsBlank(message[afterName]))
+    while (afterName < message.size() && isBlank(message[afterName]))
         ++afterName;
     if (afterName < message.size() && message[afterName] == ':')
         return {};  // "From :" is a header field in the obsolete syntax
@@ -43,15 +43,15 @@ EnvelopeLine FindEnvelopeLine(QByteArrayView message)
     return {message.first(end), next};
 }
 
-EnvelopeParts SplitEnvelopeLine(QByteArrayView line)
+EnvelopeParts splitEnvelopeLine(QByteArrayView line)
 {
     QByteArrayView rest = line.sliced(qMin<qsizetype>(5, line.size()));
-    while (!rest.isEmpty() && IsBlank(rest.front()))
+    while (!rest.isEmpty() && isBlank(rest.front()))
         rest = rest.sliced(1);
-    if (StartsWithDayName(rest))
+    if (startsWithDayName(rest))
         return {{}, rest.toByteArray().trimmed()};
     qsizetype end = 0;
-    while (end < rest.size() && !IsBlank(rest[end]))
+    while (end < rest.size() && !isBlank(rest[end]))
         ++end;
     return {rest.first(end).toByteArray(), rest.sliced(end).toByteArray().trimmed()};
 }

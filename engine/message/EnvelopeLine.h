@@ -12,7 +12,7 @@ struct EnvelopeLine {
     bool present() const { return lengthWithBreak > 0; }
 };
 
-EnvelopeLine FindEnvelopeLine(QByteArrayView message);
+EnvelopeLine findEnvelopeLine(QByteArrayView message);
 
 // The sender and the date text of an envelope line, "From sender date...",
 // split at the first space or tab. A weekday straight after "From " means the
@@ -21,4 +21,4 @@ struct EnvelopeParts {
     QByteArray sender;
     QByteArray date;
 };
-EnvelopeParts SplitEnvelopeLine(QByteArrayView line);
+EnvelopeParts splitEnvelopeLine(QByteArrayView line);

@@ -3,7 +3,7 @@
 #include <gmime/gmime.h>
 #include <mutex>
 
-void EnsureGMimeInitialised()
+void ensureGMimeInitialised()
 {
     static std::once_flag once;
     std::call_once(once, [] { g_mime_init(); });

@@ -5,7 +5,7 @@
 
 // GMime must be initialised once per process before its first use; safe to
 // call from any thread, any number of times.
-void EnsureGMimeInitialised();
+void ensureGMimeInitialised();
 
 // What GMime and GLib hand over is released on every way out, a throw
 // included: a GObject (an address list, a message, a stream) by its

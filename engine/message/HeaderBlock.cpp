@@ -4,7 +4,7 @@
 
 namespace {
 
-bool IsFieldNameChar(char c)
+bool isFieldNameChar(char c)
 {
     return c > ' ' && c < 127 && c != ':';
 }
@@ -14,7 +14,7 @@ bool IsFieldNameChar(char c)
 HeaderBlock::HeaderBlock(QByteArrayView message)
 {
     message = message.first(qMin(message.size(), HeaderScanLimit));
-    const ::EnvelopeLine envelope = FindEnvelopeLine(message);
+    const ::EnvelopeLine envelope = findEnvelopeLine(message);
     envelope_ = envelope.text.toByteArray();
 
     qsizetype pos = envelope.lengthWithBreak;
@@ -38,7 +38,7 @@ HeaderBlock::HeaderBlock(QByteArrayView message)
             continue;
         }
         qsizetype nameEnd = 0;
-        while (nameEnd < line.size() && IsFieldNameChar(line[nameEnd]))
+        while (nameEnd < line.size() && isFieldNameChar(line[nameEnd]))
             ++nameEnd;
         qsizetype colon = nameEnd;
         while (colon < line.size() && (line[colon] == ' ' || line[colon] == '\t'))
@@ -46,7 +46,7 @@ HeaderBlock::HeaderBlock(QByteArrayView message)
         if (nameEnd == 0 || colon >= line.size() || line[colon] != ':') {
             // Archived list mail can carry a second envelope line among its
             // fields; mail readers step over it, and so do we.
-            if (FindEnvelopeLine(line).present())
+            if (findEnvelopeLine(line).present())
                 continue;
             break;  // not a header line: the body has begun without an empty line
         }

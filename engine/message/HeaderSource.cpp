@@ -9,7 +9,7 @@
 
 namespace {
 
-QString FirstMailbox(InternetAddressList *list)
+QString firstMailbox(InternetAddressList *list)
 {
     const int count = internet_address_list_length(list);
     for (int i = 0; i < count; ++i) {
@@ -19,7 +19,7 @@ QString FirstMailbox(InternetAddressList *list)
             if (addr && *addr)
                 return QString::fromUtf8(addr);
         } else if (INTERNET_ADDRESS_IS_GROUP(address)) {
-            const QString member = FirstMailbox(internet_address_group_get_members(INTERNET_ADDRESS_GROUP(address)));
+            const QString member = firstMailbox(internet_address_group_get_members(INTERNET_ADDRESS_GROUP(address)));
             if (!member.isEmpty())
                 return member;
         }
@@ -30,11 +30,11 @@ QString FirstMailbox(InternetAddressList *list)
 // No real sender field comes near this; the first mailbox is all we use.
 constexpr qsizetype AddressTextLimit = 16 * 1024;
 
-QString AddressIn(const QByteArray &fieldValue)
+QString addressIn(const QByteArray &fieldValue)
 {
     if (fieldValue.trimmed().isEmpty())
         return {};
-    EnsureGMimeInitialised();
+    ensureGMimeInitialised();
     // Without this option GMime's parser takes time growing with the square
     // of the field's length on bare names ("a,a,a,..."); with it, a bare
     // name before a comma is a mailbox of its own, as the author wrote it.
@@ -44,10 +44,10 @@ QString AddressIn(const QByteArray &fieldValue)
     const GMimePtr<InternetAddressList> list(internet_address_list_parse(options.get(), text.constData()));
     if (!list)
         return {};
-    return FirstMailbox(list.get());
+    return firstMailbox(list.get());
 }
 
-bool Invisible(char32_t codePoint)
+bool invisible(char32_t codePoint)
 {
     const QChar::Category category = QChar::category(codePoint);
     return QChar::isSpace(codePoint) || category == QChar::Other_Control || category == QChar::Other_Format;
@@ -58,7 +58,7 @@ QString Readable(const QString &sender)
     QString readable;
     readable.reserve(sender.size());
     for (const char32_t codePoint : sender.toUcs4()) {
-        if (Invisible(codePoint))
+        if (invisible(codePoint))
             readable.append(QLatin1Char('-'));
         else
             readable.append(QString::fromUcs4(&codePoint, 1));
@@ -66,42 +66,42 @@ QString Readable(const QString &sender)
     return readable;
 }
 
-QDateTime ReceivedDate(const QByteArray &received)
+QDateTime receivedDate(const QByteArray &received)
 {
     const qsizetype semicolon = received.lastIndexOf(';');
-    return semicolon < 0 ? QDateTime() : ParseMailDate(received.mid(semicolon + 1));
+    return semicolon < 0 ? QDateTime() : parseMailDate(received.mid(semicolon + 1));
 }
 
 } // namespace
 
-bool HeaderSource::LoadEml(const QString &path)
+bool HeaderSource::loadEml(const QString &path)
 {
     MessageReader reader(path);
     QByteArray start;
     const bool read = reader.ok() && reader.Next(start, HeaderBlock::HeaderScanLimit);
-    LoadFromBytes(read ? start : QByteArray(), reader.modified());
+    loadFromBytes(read ? start : QByteArray(), reader.modified());
     return read;
 }
 
-void HeaderSource::LoadFromBytes(const QByteArray &message, const QDateTime &modified)
+void HeaderSource::loadFromBytes(const QByteArray &message, const QDateTime &modified)
 {
     const HeaderBlock header(message);
-    const EnvelopeParts envelope = SplitEnvelopeLine(header.EnvelopeLine());
+    const EnvelopeParts envelope = splitEnvelopeLine(header.EnvelopeLine());
 
-    QString sender = AddressIn(header.First("From"));
+    QString sender = addressIn(header.First("From"));
     if (sender.isEmpty())
-        sender = AddressIn(header.First("Sender"));
+        sender = addressIn(header.First("Sender"));
     if (sender.isEmpty())
-        sender = AddressIn(header.First("Return-Path"));
+        sender = addressIn(header.First("Return-Path"));
     if (sender.isEmpty() && envelope.sender != "<>")
         sender = QString::fromUtf8(envelope.sender);
     sender_ = sender.isEmpty() ? QString::fromLatin1(NoSender) : Readable(sender);
 
-    QDateTime date = ParseMailDate(header.First("Date"));
+    QDateTime date = parseMailDate(header.First("Date"));
     if (!date.isValid())
-        date = ReceivedDate(header.First("Received"));
+        date = receivedDate(header.First("Received"));
     if (!date.isValid())
-        date = ParseMailDate(envelope.date);
+        date = parseMailDate(envelope.date);
     if (!date.isValid() && modified.isValid())
         date = modified.toUTC();
     date_ = date.isValid() ? date : QDateTime::fromSecsSinceEpoch(0, Qt::UTC);

@@ -15,16 +15,16 @@ public:
     // (missing, not a regular file, no permission); the answers are then the
     // fallbacks: "MAILER-DAEMON" and the file's modification time if known,
     // else the start of 1970.
-    [[nodiscard]] bool LoadEml(const QString &path);
+    [[nodiscard]] bool loadEml(const QString &path);
 
     // The same, for a message already in memory. modified (UTC) is the last
     // fallback for the date.
-    void LoadFromBytes(const QByteArray &message, const QDateTime &modified);
+    void loadFromBytes(const QByteArray &message, const QDateTime &modified);
 
     // In UTC, to the second.
     QDateTime GetDate() const { return date_; }
     // A bare address with no spaces or control characters.
-    QString GetSender() const { return sender_; }
+    QString getSender() const { return sender_; }
 
 private:
     QString sender_ = QString::fromLatin1(NoSender);

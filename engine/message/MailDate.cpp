@@ -10,7 +10,7 @@ namespace {
 constexpr const char *MonthNames[] = {"jan", "feb", "mar", "apr", "may", "jun",
                                       "jul", "aug", "sep", "oct", "nov", "dec"};
 
-QByteArray WithoutComments(const QByteArray &text)
+QByteArray withoutComments(const QByteArray &text)
 {
     QByteArray out;
     out.reserve(text.size());
@@ -62,7 +62,7 @@ QList<QByteArray> Tokens(const QByteArray &text)
     return tokens;
 }
 
-bool AllDigits(const QByteArray &token)
+bool allDigits(const QByteArray &token)
 {
     if (token.isEmpty())
         return false;
@@ -72,7 +72,7 @@ bool AllDigits(const QByteArray &token)
     return true;
 }
 
-bool AllLetters(const QByteArray &token)
+bool allLetters(const QByteArray &token)
 {
     if (token.isEmpty())
         return false;
@@ -91,9 +91,9 @@ int MonthNumber(const QByteArray &token)
     return 0;
 }
 
-std::optional<int> ZoneOffsetSeconds(const QByteArray &token)
+std::optional<int> zoneOffsetSeconds(const QByteArray &token)
 {
-    if (token.size() == 5 && (token[0] == '+' || token[0] == '-') && AllDigits(token.mid(1))) {
+    if (token.size() == 5 && (token[0] == '+' || token[0] == '-') && allDigits(token.mid(1))) {
         const int hours = token.mid(1, 2).toInt();
         const int minutes = token.mid(3, 2).toInt();
         if (minutes > 59)
@@ -101,7 +101,7 @@ std::optional<int> ZoneOffsetSeconds(const QByteArray &token)
         const int seconds = hours * 3600 + minutes * 60;
         return token[0] == '-' ? -seconds : seconds;
     }
-    if (!AllLetters(token))
+    if (!allLetters(token))
         return std::nullopt;
     const QByteArray upper = token.toUpper();
     struct Named { const char *name; int hours; };
@@ -123,7 +123,7 @@ std::optional<QTime> TimeOfDay(const QByteArray &token)
         return std::nullopt;
     int values[3] = {0, 0, 0};
     for (qsizetype i = 0; i < parts.size(); ++i) {
-        if (!AllDigits(parts[i]) || parts[i].size() > 2)
+        if (!allDigits(parts[i]) || parts[i].size() > 2)
             return std::nullopt;
         values[i] = parts[i].toInt();
     }
@@ -133,7 +133,7 @@ std::optional<QTime> TimeOfDay(const QByteArray &token)
     return QTime(values[0], values[1], values[2] == 60 ? 59 : values[2]);
 }
 
-int FullYear(const QByteArray &token)
+int fullYear(const QByteArray &token)
 {
     const int year = token.toInt();
     if (token.size() == 2)
@@ -143,64 +143,64 @@ int FullYear(const QByteArray &token)
     return year;
 }
 
-QDateTime InRange(const QDateTime &utc)
+QDateTime inRange(const QDateTime &utc)
 {
     if (!utc.isValid() || utc.date().year() < 1 || utc.date().year() > 9999)
         return {};
     return utc;
 }
 
-bool IsYear(const QByteArray &token)
+bool isYear(const QByteArray &token)
 {
-    return AllDigits(token) && token.size() >= 2;
+    return allDigits(token) && token.size() >= 2;
 }
 
 // nullopt when the parts do not have the shape of a date at all; an invalid
 // date when they do, but name a day or time that does not exist.
-std::optional<QDateTime> Assemble(const QByteArray &day, const QByteArray &month, const QByteArray &year,
+std::optional<QDateTime> assemble(const QByteArray &day, const QByteArray &month, const QByteArray &year,
                                   const QByteArray &time, const QByteArray *zone)
 {
     const int monthNumber = MonthNumber(month);
-    if (!AllDigits(day) || day.size() > 2 || monthNumber == 0 || !IsYear(year) || time.count(':') < 1)
+    if (!allDigits(day) || day.size() > 2 || monthNumber == 0 || !isYear(year) || time.count(':') < 1)
         return std::nullopt;
     const std::optional<QTime> timeOfDay = TimeOfDay(time);
-    const std::optional<int> offset = zone ? ZoneOffsetSeconds(*zone) : std::optional<int>(0);
-    const QDate date(FullYear(year), monthNumber, day.toInt());
+    const std::optional<int> offset = zone ? zoneOffsetSeconds(*zone) : std::optional<int>(0);
+    const QDate date(fullYear(year), monthNumber, day.toInt());
     if (!timeOfDay || !offset || !date.isValid())
         return QDateTime();
-    return InRange(QDateTime(date, *timeOfDay, Qt::UTC).addSecs(-*offset));
+    return inRange(QDateTime(date, *timeOfDay, Qt::UTC).addSecs(-*offset));
 }
 
 // "5 Mar 2024 14:07:09 +0100", the weekday already dropped.
-std::optional<QDateTime> ParseRfc5322(const QList<QByteArray> &t)
+std::optional<QDateTime> parseRfc5322(const QList<QByteArray> &t)
 {
     if (t.size() < 4 || t.size() > 5)
         return std::nullopt;
-    return Assemble(t[0], t[1], t[2], t[3], t.size() == 5 ? &t[4] : nullptr);
+    return assemble(t[0], t[1], t[2], t[3], t.size() == 5 ? &t[4] : nullptr);
 }
 
 // "Mar  5 14:07:09 2024", as ctime() and mbox separator lines write it (a
 // zone may stand before or after the year), the weekday already dropped.
-std::optional<QDateTime> ParseAsctime(const QList<QByteArray> &t)
+std::optional<QDateTime> parseAsctime(const QList<QByteArray> &t)
 {
     if (t.size() < 4 || t.size() > 5)
         return std::nullopt;
     if (t.size() == 4)
-        return Assemble(t[1], t[0], t[3], t[2], nullptr);
-    const bool zoneLast = IsYear(t[3]);
-    return Assemble(t[1], t[0], zoneLast ? t[3] : t[4], t[2], zoneLast ? &t[4] : &t[3]);
+        return assemble(t[1], t[0], t[3], t[2], nullptr);
+    const bool zoneLast = isYear(t[3]);
+    return assemble(t[1], t[0], zoneLast ? t[3] : t[4], t[2], zoneLast ? &t[4] : &t[3]);
 }
 
-QList<QByteArray> WithoutWeekday(QList<QByteArray> tokens)
+QList<QByteArray> withoutWeekday(QList<QByteArray> tokens)
 {
-    if (!tokens.isEmpty() && AllLetters(tokens.first()) && MonthNumber(tokens.first()) == 0)
+    if (!tokens.isEmpty() && allLetters(tokens.first()) && MonthNumber(tokens.first()) == 0)
         tokens.removeFirst();  // computed from the date, never trusted
     return tokens;
 }
 
 // What real mail gets wrong: a weekday in another language or script, a zone
 // glued to the time ("11:36:12+0000"), a colon in the zone ("+05:30").
-QList<QByteArray> Loosened(const QList<QByteArray> &tokens)
+QList<QByteArray> loosened(const QList<QByteArray> &tokens)
 {
     QList<QByteArray> out;
     for (qsizetype i = 0; i < tokens.size(); ++i) {
@@ -225,9 +225,9 @@ QList<QByteArray> Loosened(const QList<QByteArray> &tokens)
     return out;
 }
 
-QDateTime ParseWithGMime(const QByteArray &text)
+QDateTime parseWithGMime(const QByteArray &text)
 {
-    EnsureGMimeInitialised();
+    ensureGMimeInitialised();
     const GMimePtr<GDateTime> decoded(g_mime_utils_header_decode_date(text.constData()));
     if (!decoded)
         return {};
@@ -236,23 +236,23 @@ QDateTime ParseWithGMime(const QByteArray &text)
         return {};
     const QDate date(g_date_time_get_year(utc.get()), g_date_time_get_month(utc.get()), g_date_time_get_day_of_month(utc.get()));
     const QTime time(g_date_time_get_hour(utc.get()), g_date_time_get_minute(utc.get()), g_date_time_get_second(utc.get()));
-    return InRange(QDateTime(date, time, Qt::UTC));
+    return inRange(QDateTime(date, time, Qt::UTC));
 }
 
 } // namespace
 
-QDateTime ParseMailDate(const QByteArray &text)
+QDateTime parseMailDate(const QByteArray &text)
 {
     const QByteArray trimmed = text.trimmed();
     if (trimmed.isEmpty())
         return {};
-    const QList<QByteArray> tokens = WithoutWeekday(Tokens(WithoutComments(trimmed)));
+    const QList<QByteArray> tokens = withoutWeekday(Tokens(withoutComments(trimmed)));
     // The strict forms first, then the same with the slips of real mail.
     // GMime only sees text whose shape is none of these: it reads a zone
     // glued to the time as midnight, and the year 0001 as 2001.
     bool shaped = false;
-    for (const QList<QByteArray> &form : {tokens, Loosened(tokens)}) {
-        for (auto reading : {&ParseRfc5322, &ParseAsctime}) {
+    for (const QList<QByteArray> &form : {tokens, loosened(tokens)}) {
+        for (auto reading : {&parseRfc5322, &parseAsctime}) {
             if (const std::optional<QDateTime> date = reading(form)) {
                 if (date->isValid())
                     return *date;
@@ -260,5 +260,5 @@ QDateTime ParseMailDate(const QByteArray &text)
             }
         }
     }
-    return shaped ? QDateTime() : ParseWithGMime(trimmed);
+    return shaped ? QDateTime() : parseWithGMime(trimmed);
 }

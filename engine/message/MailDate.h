@@ -10,4 +10,4 @@
 // the slips real mail makes (a weekday in another language, a zone glued to
 // the time); anything else is handed to GMime's lenient decoder. An invalid
 // QDateTime means no usable date, and so does a year outside 1 to 9999.
-QDateTime ParseMailDate(const QByteArray &text);
+QDateTime parseMailDate(const QByteArray &text);

@@ -13,7 +13,7 @@ namespace {
 // A real header block is a few KB; past this the rest is taken as body.
 constexpr qint64 HeaderScanLimit = 1024 * 1024;
 
-bool IsMessageIdField(const QByteArray &field, qsizetype &valueStart)
+bool isMessageIdField(const QByteArray &field, qsizetype &valueStart)
 {
     static constexpr QByteArrayView name = "message-id";
     if (field.size() <= name.size() || QByteArrayView(field).first(name.size()).compare(name, Qt::CaseInsensitive) != 0)
@@ -35,7 +35,7 @@ constexpr size_t SecretSize = 192;
 static_assert(SecretSize >= XXH3_SECRET_SIZE_MIN);
 
 // Referred to by every hash state, not copied into it.
-const void *ProcessSecret()
+const void *processSecret()
 {
     static const std::array<quint32, SecretSize / 4> secret = [] {
         std::array<quint32, SecretSize / 4> words;
@@ -49,7 +49,7 @@ const void *ProcessSecret()
 
 TextHash::TextHash() : state_(XXH3_createState(), [](XXH3_state_t *state) { XXH3_freeState(state); })
 {
-    if (!state_ || XXH3_128bits_reset_withSecret(state_.get(), ProcessSecret(), SecretSize) != XXH_OK)
+    if (!state_ || XXH3_128bits_reset_withSecret(state_.get(), processSecret(), SecretSize) != XXH_OK)
         throw std::bad_alloc();
 }
 
@@ -63,7 +63,7 @@ QByteArray TextHash::Result()
 {
     XXH128_canonical_t canonical;
     XXH128_canonicalFromHash(&canonical, XXH3_128bits_digest(state_.get()));
-    XXH3_128bits_reset_withSecret(state_.get(), ProcessSecret(), SecretSize);
+    XXH3_128bits_reset_withSecret(state_.get(), processSecret(), SecretSize);
     return QByteArray(reinterpret_cast<const char *>(canonical.digest), sizeof canonical.digest);
 }
 
@@ -76,7 +76,7 @@ void MessageIdentity::Add(QByteArrayView text)
         headerBytes_ += text.size();
         if (headerBytes_ > HeaderScanLimit) {
             inHeader_ = false;
-            EndField();
+            endField();
         } else {
             line_.append(text);
         }
@@ -85,13 +85,13 @@ void MessageIdentity::Add(QByteArrayView text)
     }
     for (; pendingBreaks_ > 0; --pendingBreaks_) {
         if (gathered_ == GatherSize)
-            HashGathered();
+            hashGathered();
         gather_[gathered_++] = '\n';
     }
     Hash(text);
 }
 
-void MessageIdentity::HashGathered()
+void MessageIdentity::hashGathered()
 {
     hashed_ += gathered_;
     hash_.Add(QByteArrayView(gather_.get(), gathered_));
@@ -103,7 +103,7 @@ void MessageIdentity::HashGathered()
 void MessageIdentity::Hash(QByteArrayView text)
 {
     if (gathered_ + text.size() > GatherSize)
-        HashGathered();
+        hashGathered();
     if (text.size() >= GatherSize) {
         hashed_ += text.size();
         hash_.Add(text);
@@ -113,17 +113,17 @@ void MessageIdentity::Hash(QByteArrayView text)
     }
 }
 
-void MessageIdentity::EndLine()
+void MessageIdentity::endLine()
 {
     ++pendingBreaks_;
     if (inHeader_) {
         if (lineLength_ == 0) {
             inHeader_ = false;
-            EndField();
+            endField();
         } else if (line_.startsWith(' ') || line_.startsWith('\t')) {
             field_ += line_;
         } else {
-            EndField();
+            endField();
             field_ = line_;
         }
         line_.clear();
@@ -131,10 +131,10 @@ void MessageIdentity::EndLine()
     lineLength_ = 0;
 }
 
-void MessageIdentity::EndField()
+void MessageIdentity::endField()
 {
     qsizetype valueStart = 0;
-    if (messageId_.isEmpty() && IsMessageIdField(field_, valueStart))
+    if (messageId_.isEmpty() && isMessageIdField(field_, valueStart))
         messageId_ = field_.mid(valueStart).simplified();
     field_.clear();
 }
@@ -143,23 +143,23 @@ QByteArray MessageIdentity::Finish()
 {
     if (inHeader_) {
         if (!line_.isEmpty())
-            EndLine();
-        EndField();
+            endLine();
+        endField();
     }
     if (!messageId_.isEmpty())
         return "id:" + messageId_;
-    HashGathered();
+    hashGathered();
     char length[8];
     qToBigEndian(hashed_, length);
     return "text:" + QByteArray(length, sizeof length) + hash_.Result();
 }
 
-QByteArray IdentityOfMessage(QByteArrayView message, DuplicateRule rule)
+QByteArray identityOfMessage(QByteArrayView message, DuplicateRule rule)
 {
-    message = message.sliced(FindEnvelopeLine(message).lengthWithBreak);
+    message = message.sliced(findEnvelopeLine(message).lengthWithBreak);
     MessageIdentity identity(rule);
     LineSplitter lines;
-    lines.Feed(message, [&](QByteArrayView text) { identity.Add(text); }, [&] { identity.EndLine(); });
+    lines.Feed(message, [&](QByteArrayView text) { identity.Add(text); }, [&] { identity.endLine(); });
     return identity.Finish();
 }
 

@@ -43,7 +43,7 @@ public:
         : rule_(rule), inHeader_(rule == DuplicateRule::MessageId) {}
     // Part of a line, without any CR or LF.
     void Add(QByteArrayView text);
-    void EndLine();
+    void endLine();
     // "id:" + the Message-ID, or "text:" + the length's 8 bytes and the hash's 16.
     QByteArray Finish();
     // The header block is over and held a Message-ID that is the identity: the rest changes nothing.
@@ -54,9 +54,9 @@ public:
 private:
     static constexpr qsizetype GatherSize = 64 * 1024;
 
-    void EndField();
+    void endField();
     void Hash(QByteArrayView text);
-    void HashGathered();
+    void hashGathered();
 
     DuplicateRule rule_;
     bool inHeader_;  // looking for the Message-ID
@@ -112,4 +112,4 @@ private:
 
 // The identity of an .eml file's bytes. Its leading "From " envelope line,
 // which the mbox record leaves out, is left out here too.
-QByteArray IdentityOfMessage(QByteArrayView message, DuplicateRule rule = DuplicateRule::ExactCopy);
+QByteArray identityOfMessage(QByteArrayView message, DuplicateRule rule = DuplicateRule::ExactCopy);

@@ -18,22 +18,22 @@ QDateTime ModificationTime(const struct stat &info)
 
 MessageReader::MessageReader(const QString &path)
     // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer.
-    : fd_(HoldsNul(path) ? -1 : ::open(NativeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC))
+    : fd_(holdsNul(path) ? -1 : ::open(nativeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC))
 {
     struct stat info {};
     // The system would read the name only up to the NUL, and open another file.
-    if (HoldsNul(path)) {
+    if (holdsNul(path)) {
         failure_ = QStringLiteral("the name holds a NUL byte, which no file name can");
         return;
     }
     if (fd_.get() < 0) {
-        failure_ = QStringLiteral("cannot open the message: ") + SystemReason(errno);
-        if (::stat(NativeName(path).constData(), &info) == 0)
+        failure_ = QStringLiteral("cannot open the message: ") + systemReason(errno);
+        if (::stat(nativeName(path).constData(), &info) == 0)
             modified_ = ModificationTime(info);
         return;
     }
     if (::fstat(fd_.get(), &info) != 0) {
-        failure_ = QStringLiteral("cannot open the message: ") + SystemReason(errno);
+        failure_ = QStringLiteral("cannot open the message: ") + systemReason(errno);
         return;
     }
     modified_ = ModificationTime(info);
@@ -59,7 +59,7 @@ qint64 MessageReader::Read(char *target, qint64 room)
             return got;
         }
         if (errno != EINTR) {
-            failure_ = QStringLiteral("cannot read the message: ") + SystemReason(errno);
+            failure_ = QStringLiteral("cannot read the message: ") + systemReason(errno);
             return -1;
         }
     }

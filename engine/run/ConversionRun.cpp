@@ -45,7 +45,7 @@ struct RunState {
 };
 
 // Every later message would fail the same way, each after trying its write.
-bool EndsTheRun(int error)
+bool endsTheRun(int error)
 {
     return error == ENOSPC || error == EDQUOT || error == EROFS;
 }
@@ -53,9 +53,9 @@ bool EndsTheRun(int error)
 // A header block starts with a field name and a colon, after any envelope
 // line; anything else is not a message on its own, and in an mbox a mail
 // program may take it for the end of the record before it.
-bool StartsWithHeaderField(QByteArrayView message)
+bool startsWithHeaderField(QByteArrayView message)
 {
-    message = message.sliced(FindEnvelopeLine(message).lengthWithBreak);
+    message = message.sliced(findEnvelopeLine(message).lengthWithBreak);
     qsizetype at = 0;
     while (at < message.size() && message[at] > ' ' && message[at] <= '~' && message[at] != ':')
         ++at;
@@ -66,13 +66,13 @@ bool StartsWithHeaderField(QByteArrayView message)
     return at < message.size() && message[at] == ':';
 }
 
-OutputTarget TargetOf(const ConversionEntry &entry, const ConversionRules &rules)
+OutputTarget targetOf(const ConversionEntry &entry, const ConversionRules &rules)
 {
     if (entry.mboxFile.isEmpty()) {
         try {
             return rules.naming.For(entry.source, entry.nameStart);
         } catch (const RunTimeError &) {
-            throw Failure(FailureKind::NoMboxName, NoMboxNameReason());
+            throw Failure(FailureKind::NoMboxName, noMboxNameReason());
         }
     }
     return {entry.mboxFile.left(entry.mboxFile.lastIndexOf(QLatin1Char('/')) + 1), entry.mboxFile};
@@ -81,13 +81,13 @@ OutputTarget TargetOf(const ConversionEntry &entry, const ConversionRules &rules
 // One entry; returns why it was not written, or empty text when it was (or
 // was skipped: run.lastSkipped). The message is read, quoted and written
 // piece by piece: memory stays bounded whatever its size.
-QString ConvertOne(const ConversionEntry &entry, const ConversionRules &rules, ConversionObserver &observer,
+QString convertOne(const ConversionEntry &entry, const ConversionRules &rules, ConversionObserver &observer,
                    Yielder &yielder, RunState &run, QList<ConversionNote> &notes)
 {
     const QString &sourcePath = entry.source;
-    const OutputTarget target = TargetOf(entry, rules);
+    const OutputTarget target = targetOf(entry, rules);
     yielder.Yield();
-    if (run.ownMboxes.Holds(sourcePath))
+    if (run.ownMboxes.holds(sourcePath))
         return QStringLiteral("the file is an mbox file this run appends to; it is not read as a message");
     if (const auto failed = run.lockFailures.constFind(target.file); failed != run.lockFailures.cend())
         return *failed;
@@ -98,14 +98,14 @@ QString ConvertOne(const ConversionEntry &entry, const ConversionRules &rules, C
     yielder.Yield();
 
     // Told only once the record is written: a message skipped or failed joins nothing.
-    const bool withoutHeaderFields = !StartsWithHeaderField(run.piece);
+    const bool withoutHeaderFields = !startsWithHeaderField(run.piece);
     HeaderSource header;
-    header.LoadFromBytes(run.piece, reader.modified());
-    const QByteArray separator = SeparatorLine(header.GetSender(), header.GetDate(), rules.lfLineEnds);
+    header.loadFromBytes(run.piece, reader.modified());
+    const QByteArray separator = separatorLine(header.getSender(), header.GetDate(), rules.lfLineEnds);
 
     // Made only now: a folder none of whose messages can be read stays unmade.
     if (target.folder != run.lastFolderMade) {
-        if (const QString reason = CreatePath(target.folder, 0777, &run.lastError); !reason.isEmpty())
+        if (const QString reason = createPath(target.folder, 0777, &run.lastError); !reason.isEmpty())
             return QStringLiteral("cannot create the folder ") + target.folder + QStringLiteral(": ") + reason;
         run.lastFolderMade = target.folder;
     }
@@ -113,7 +113,7 @@ QString ConvertOne(const ConversionEntry &entry, const ConversionRules &rules, C
     const qint64 size = reader.size();
     auto report = [&](qint64 consumed) {
         if (size > 0)
-            observer.BytesRead(qMin(consumed, size), size);
+            observer.bytesRead(qMin(consumed, size), size);
     };
     if (!run.appender || run.appender->path() != target.file) {
         run.appender.reset();
@@ -121,7 +121,7 @@ QString ConvertOne(const ConversionEntry &entry, const ConversionRules &rules, C
                                                       .lockLease = rules.lockLease,
                                                       .betweenChunks = [&yielder] { yielder.Yield(); },
                                                       .lfLineEnds = rules.lfLineEnds,
-                                                      .followLink = entry.mboxFile.isEmpty() && rules.naming.NamedByUser()});
+                                                      .followLink = entry.mboxFile.isEmpty() && rules.naming.namedByUser()});
     }
     QByteArray identity;
     std::function<bool()> alreadyThere;
@@ -138,12 +138,12 @@ QString ConvertOne(const ConversionEntry &entry, const ConversionRules &rules, C
             const QByteArrayView piece(run.piece);
             for (qsizetype at = 0; at < piece.size(); at += QuoteSlice) {
                 if (at > 0) {
-                    report(body.BytesIn());
+                    report(body.bytesIn());
                     yielder.Yield();
                 }
                 body.Feed(piece.sliced(at, qMin(QuoteSlice, piece.size() - at)));
             }
-            report(body.BytesIn());
+            report(body.bytesIn());
             yielder.Yield();
             if (!reader.Next(run.piece, MessageReader::StreamPieceSize))
                 return reader.failure();
@@ -153,7 +153,7 @@ QString ConvertOne(const ConversionEntry &entry, const ConversionRules &rules, C
     }, alreadyThere);
     for (const QString &note : outcome.notes) {
         notes.append({target.file, note});
-        observer.MboxRepaired(target.file, note);
+        observer.mboxRepaired(target.file, note);
     }
     run.lastMboxFile = target.file;
     run.lastSkipped = outcome.skipped;
@@ -167,9 +167,9 @@ QString ConvertOne(const ConversionEntry &entry, const ConversionRules &rules, C
     }
     run.lastRecordBytes = outcome.bytes;
     if (withoutHeaderFields)
-        observer.MessageWarning(sourcePath, QStringLiteral("no header fields at its start: mail programs may join it to the message before it"));
+        observer.messageWarning(sourcePath, QStringLiteral("no header fields at its start: mail programs may join it to the message before it"));
     if (rules.skipDuplicates)
-        run.known.Appended(target.file, identity, outcome.offset, outcome.bytes);
+        run.known.appended(target.file, identity, outcome.offset, outcome.bytes);
     if (!run.mboxFilesSeen.contains(target.file)) {
         run.mboxFilesSeen.insert(target.file);
         run.mboxFiles.append(target.file);
@@ -178,12 +178,12 @@ QString ConvertOne(const ConversionEntry &entry, const ConversionRules &rules, C
 }
 
 // fdatasync can take long on a busy disk: it runs beside the event loop.
-QList<ConversionFailure> FlushAll(const QStringList &mboxFiles, Yielder &yielder)
+QList<ConversionFailure> flushAll(const QStringList &mboxFiles, Yielder &yielder)
 {
     auto flushing = std::async(std::launch::async, [mboxFiles] {
         QList<ConversionFailure> failures;
         for (const QString &file : mboxFiles)
-            if (const QString reason = FlushToDisk(file); !reason.isEmpty())
+            if (const QString reason = flushToDisk(file); !reason.isEmpty())
                 failures.append({file, reason, ConversionFailure::Kind::Flush});
         return failures;
     });
@@ -194,7 +194,7 @@ QList<ConversionFailure> FlushAll(const QStringList &mboxFiles, Yielder &yielder
 
 } // namespace
 
-QString TrimSpaces(const QString &text)
+QString trimSpaces(const QString &text)
 {
     qsizetype first = 0, last = text.size();
     while (first < last && text[first] == QLatin1Char(' '))
@@ -204,17 +204,17 @@ QString TrimSpaces(const QString &text)
     return text.mid(first, last - first);
 }
 
-ConversionResult ConvertMessages(const QStringList &paths, const QString &destination,
+ConversionResult convertMessages(const QStringList &paths, const QString &destination,
                                  ConversionObserver &observer, Yielder &yielder)
 {
     QList<ConversionEntry> entries;
     entries.reserve(paths.size());
     for (const QString &path : paths)
-        entries.append({TrimSpaces(path), {}});
-    return ConvertEntries(entries, {.naming = MboxNaming::Mirror(destination)}, observer, yielder);
+        entries.append({trimSpaces(path), {}});
+    return convertEntries(entries, {.naming = MboxNaming::Mirror(destination)}, observer, yielder);
 }
 
-ConversionResult ConvertEntries(const QList<ConversionEntry> &entries, const ConversionRules &rules,
+ConversionResult convertEntries(const QList<ConversionEntry> &entries, const ConversionRules &rules,
                                 ConversionObserver &observer, Yielder &yielder)
 {
     const RunInProgress running;
@@ -227,7 +227,7 @@ ConversionResult ConvertEntries(const QList<ConversionEntry> &entries, const Con
         if (k % 1024 == 1023)
             yielder.Yield();
         try {
-            targets.insert(TargetOf(entries[k], rules).file);
+            targets.insert(targetOf(entries[k], rules).file);
         } catch (const Failure &) {
             // failed again, and told, when its turn comes
         }
@@ -242,7 +242,7 @@ ConversionResult ConvertEntries(const QList<ConversionEntry> &entries, const Con
         run.lastSkipped = false;
         run.lastError = 0;
         try {
-            failure = ConvertOne(entries[k], rules, observer, yielder, run, result.notes);
+            failure = convertOne(entries[k], rules, observer, yielder, run, result.notes);
         } catch (const Failure &error) {
             failure = error.Reason();
             cause = error.Kind();
@@ -253,16 +253,16 @@ ConversionResult ConvertEntries(const QList<ConversionEntry> &entries, const Con
         }
         if (failure.isEmpty() && run.lastSkipped) {
             ++result.skipped;
-            observer.MessageSkipped(sourcePath, run.lastMboxFile, run.lastMatch);
+            observer.messageSkipped(sourcePath, run.lastMboxFile, run.lastMatch);
         } else if (failure.isEmpty()) {
             ++result.written;
-            observer.MessageWritten(sourcePath, run.lastMboxFile, run.lastRecordBytes);
+            observer.messageWritten(sourcePath, run.lastMboxFile, run.lastRecordBytes);
         } else {
             result.failures.append({sourcePath, failure, ConversionFailure::Kind::Message, cause});
-            observer.MessageFailed(sourcePath, failure);
+            observer.messageFailed(sourcePath, failure);
         }
-        observer.MessageDone(k + 1, result.total);
-        if (EndsTheRun(run.lastError)) {
+        observer.messageDone(k + 1, result.total);
+        if (endsTheRun(run.lastError)) {
             result.stoppedBy = run.lastError;
             result.notTried = result.total - (k + 1);
             break;
@@ -270,6 +270,6 @@ ConversionResult ConvertEntries(const QList<ConversionEntry> &entries, const Con
     }
     run.appender.reset();
     result.mboxFiles = run.mboxFiles;
-    result.failures += FlushAll(result.mboxFiles, yielder);
+    result.failures += flushAll(result.mboxFiles, yielder);
     return result;
 }

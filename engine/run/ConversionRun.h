@@ -18,28 +18,28 @@ public:
     virtual ~ConversionObserver() = default;
     // Bytes of the current message's file read so far, never more than its
     // size, and its file size. Not called for a zero-byte message.
-    virtual void BytesRead(qint64 bodyLength, qint64 fileSize) = 0;
+    virtual void bytesRead(qint64 bodyLength, qint64 fileSize) = 0;
     // number is 1-based; called after every entry, written or not.
-    virtual void MessageDone(int number, int total) = 0;
+    virtual void messageDone(int number, int total) = 0;
     // What became of one entry, just before its MessageDone, for a front end
     // that names every message (the window shows only the counts).
     // recordBytes is what the mbox file grew by.
-    virtual void MessageWritten(const QString &source, const QString &mboxFile, qint64 recordBytes)
+    virtual void messageWritten(const QString &source, const QString &mboxFile, qint64 recordBytes)
     {
         Q_UNUSED(source) Q_UNUSED(mboxFile) Q_UNUSED(recordBytes)
     }
-    virtual void MessageFailed(const QString &source, const QString &reason) { Q_UNUSED(source) Q_UNUSED(reason) }
+    virtual void messageFailed(const QString &source, const QString &reason) { Q_UNUSED(source) Q_UNUSED(reason) }
     // A copy of the message is already in mboxFile: its record begins at
     // byte matchOffset (from an earlier run, this one or another program).
-    virtual void MessageSkipped(const QString &source, const QString &mboxFile, qint64 matchOffset)
+    virtual void messageSkipped(const QString &source, const QString &mboxFile, qint64 matchOffset)
     {
         Q_UNUSED(source) Q_UNUSED(mboxFile) Q_UNUSED(matchOffset)
     }
     // Something about a message that was written all the same, that the user may want to know.
-    virtual void MessageWarning(const QString &source, const QString &text) { Q_UNUSED(source) Q_UNUSED(text) }
+    virtual void messageWarning(const QString &source, const QString &text) { Q_UNUSED(source) Q_UNUSED(text) }
     // A repair made to an mbox file before appending to it, as it happens: an
     // interrupted run returns no result to find it in.
-    virtual void MboxRepaired(const QString &mboxFile, const QString &text) { Q_UNUSED(mboxFile) Q_UNUSED(text) }
+    virtual void mboxRepaired(const QString &mboxFile, const QString &text) { Q_UNUSED(mboxFile) Q_UNUSED(text) }
 };
 
 struct ConversionFailure {
@@ -97,7 +97,7 @@ struct ConversionResult {
     // run at the entry that met it: its errno, and the entries after it, not tried.
     int stoppedBy = 0;
     int notTried = 0;
-    bool Succeeded() const { return total > 0 && written + skipped == total && failures.isEmpty(); }
+    bool succeeded() const { return total > 0 && written + skipped == total && failures.isEmpty(); }
 };
 
 // Appends every message to the mbox file of its folder below destination, in
@@ -107,14 +107,14 @@ struct ConversionResult {
 // made to an mbox before appending to it are noted. Interrupted, thrown by a
 // yield point, passes through; the message being written then is cut off its
 // mbox again.
-ConversionResult ConvertMessages(const QStringList &paths, const QString &destination,
+ConversionResult convertMessages(const QStringList &paths, const QString &destination,
                                  ConversionObserver &observer, Yielder &yielder);
 
 // The same for entries that may name their mbox files, under the rules given.
 // Paths are taken as they are (ConvertMessages trims spaces, as the window's
 // list holds them).
-ConversionResult ConvertEntries(const QList<ConversionEntry> &entries, const ConversionRules &rules,
+ConversionResult convertEntries(const QList<ConversionEntry> &entries, const ConversionRules &rules,
                                 ConversionObserver &observer, Yielder &yielder);
 
 // Leading and trailing space characters removed, and no other white space.
-QString TrimSpaces(const QString &text);
+QString trimSpaces(const QString &text);

@@ -15,7 +15,7 @@ namespace {
 
 void Feed(MessageIdentity &identity, LineSplitter &lines, QByteArrayView piece)
 {
-    lines.Feed(piece, [&](QByteArrayView text) { identity.Add(text); }, [&] { identity.EndLine(); });
+    lines.Feed(piece, [&](QByteArrayView text) { identity.Add(text); }, [&] { identity.endLine(); });
 }
 
 } // namespace
@@ -25,10 +25,10 @@ qint64 KnownIdentities::Find(const QString &mboxFile, const QByteArray &identity
 {
     Mbox &box = known_[mboxFile];
     struct stat info {};
-    if (::stat(NativeName(mboxFile).constData(), &info) != 0) {
+    if (::stat(nativeName(mboxFile).constData(), &info) != 0) {
         if (errno != ENOENT)
             throw Failure(FailureKind::Unreadable,
-                          QStringLiteral("cannot read the mbox file for the messages in it: ") + SystemReason(errno));
+                          QStringLiteral("cannot read the mbox file for the messages in it: ") + systemReason(errno));
         if (box.readTo > 0)  // gone since it was read; what a dry run listed for it stays
             box = Mbox();
     } else {
@@ -51,7 +51,7 @@ qint64 KnownIdentities::Find(const QString &mboxFile, const QByteArray &identity
     return box.offsets.value(identity, NotThere);
 }
 
-void KnownIdentities::Appended(const QString &mboxFile, const QByteArray &identity, qint64 offset, qint64 bytes)
+void KnownIdentities::appended(const QString &mboxFile, const QByteArray &identity, qint64 offset, qint64 bytes)
 {
     Mbox &box = known_[mboxFile];
     if (!box.offsets.contains(identity))
@@ -59,7 +59,7 @@ void KnownIdentities::Appended(const QString &mboxFile, const QByteArray &identi
     box.readTo += bytes;
 }
 
-void KnownIdentities::Listed(const QString &mboxFile, const QByteArray &identity)
+void KnownIdentities::listed(const QString &mboxFile, const QByteArray &identity)
 {
     Mbox &box = known_[mboxFile];
     if (!box.offsets.contains(identity))
@@ -70,7 +70,7 @@ QByteArray SourceIdentity(const QString &path, QByteArrayView firstPiece, qint64
                           const std::function<void()> &betweenPieces)
 {
     // The envelope line, which the record leaves out, is always within the first piece.
-    const qsizetype envelope = FindEnvelopeLine(firstPiece).lengthWithBreak;
+    const qsizetype envelope = findEnvelopeLine(firstPiece).lengthWithBreak;
     MessageIdentity identity(rule);
     LineSplitter lines;
     Feed(identity, lines, firstPiece.sliced(envelope));
@@ -106,6 +106,6 @@ qint64 FindCopyOf(const QString &path, const QString &mboxFile, KnownIdentities 
     const QByteArray identity = SourceIdentity(path, firstPiece, reader.size(), known.rule(), betweenPieces);
     const qint64 found = known.Find(mboxFile, identity, betweenPieces);
     if (found == KnownIdentities::NotThere)
-        known.Listed(mboxFile, identity);
+        known.listed(mboxFile, identity);
     return found;
 }

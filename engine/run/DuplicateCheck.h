@@ -26,10 +26,10 @@ public:
     qint64 Find(const QString &mboxFile, const QByteArray &identity, const std::function<void()> &betweenPieces);
     // A record appended right after Find, at offset, growing the file by
     // bytes (the line ends added before it included).
-    void Appended(const QString &mboxFile, const QByteArray &identity, qint64 offset, qint64 bytes);
+    void appended(const QString &mboxFile, const QByteArray &identity, qint64 offset, qint64 bytes);
     // For a run that writes nothing: a message with this identity would be
     // appended, so later ones are copies (Find gives ListedEarlier for them).
-    void Listed(const QString &mboxFile, const QByteArray &identity);
+    void listed(const QString &mboxFile, const QByteArray &identity);
 
     DuplicateRule rule() const { return rule_; }
 

@@ -6,10 +6,10 @@
 
 namespace {
 
-bool IdOf(const QString &path, std::pair<quint64, quint64> &id)
+bool idOf(const QString &path, std::pair<quint64, quint64> &id)
 {
     struct stat info {};
-    if (::stat(NativeName(path).constData(), &info) != 0)
+    if (::stat(nativeName(path).constData(), &info) != 0)
         return false;
     id = {quint64(info.st_dev), quint64(info.st_ino)};
     return true;
@@ -20,12 +20,12 @@ bool IdOf(const QString &path, std::pair<quint64, quint64> &id)
 void OwnMboxes::Add(const QString &mboxPath)
 {
     std::pair<quint64, quint64> id;
-    if (IdOf(mboxPath, id))
+    if (idOf(mboxPath, id))
         files_.insert(id);
 }
 
-bool OwnMboxes::Holds(const QString &path) const
+bool OwnMboxes::holds(const QString &path) const
 {
     std::pair<quint64, quint64> id;
-    return !files_.isEmpty() && IdOf(path, id) && files_.contains(id);
+    return !files_.isEmpty() && idOf(path, id) && files_.contains(id);
 }

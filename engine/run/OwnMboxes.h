@@ -11,7 +11,7 @@
 class OwnMboxes {
 public:
     void Add(const QString &mboxPath);  // a file not there yet is not one
-    bool Holds(const QString &path) const;
+    bool holds(const QString &path) const;
 
 private:
     QSet<std::pair<quint64, quint64>> files_;

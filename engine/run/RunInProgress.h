@@ -18,7 +18,7 @@ public:
     RunInProgress(const RunInProgress &) = delete;
     RunInProgress &operator=(const RunInProgress &) = delete;
 
-    static bool Active() { return Running(); }
+    static bool active() { return Running(); }
 
 private:
     static bool &Running()

@@ -6,18 +6,18 @@
 #include <cerrno>
 #include <sys/stat.h>
 
-bool EnsurePathExists(const QString &folder)
+bool ensurePathExists(const QString &folder)
 {
-    return CreatePath(folder).isEmpty();
+    return createPath(folder).isEmpty();
 }
 
 // As mkdir -p does it, so the reason is the one it would give: each folder
 // from the top, one that exists already passed over.
-QString CreatePath(const QString &folder, unsigned mode, int *errorOut)
+QString createPath(const QString &folder, unsigned mode, int *errorOut)
 {
     if (folder.isEmpty())
-        return SystemReason(ENOENT);
-    const QByteArray native = NativeName(folder);
+        return systemReason(ENOENT);
+    const QByteArray native = nativeName(folder);
     qsizetype end = native.startsWith('/') ? 1 : 0;
     while (end < native.size()) {
         end = native.indexOf('/', end);
@@ -36,7 +36,7 @@ QString CreatePath(const QString &folder, unsigned mode, int *errorOut)
             continue;  // the next folder's creation gives the reason
         if (errorOut)
             *errorOut = error;
-        return SystemReason(error);
+        return systemReason(error);
     }
     return {};
 }

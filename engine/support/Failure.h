@@ -27,7 +27,7 @@ private:
 };
 
 // Why OutputFor refuses a path, in words.
-inline QString NoMboxNameReason()
+inline QString noMboxNameReason()
 {
     return QStringLiteral("no mbox name can be made from the path: its mbox would be in the root folder, which has no name");
 }

@@ -44,7 +44,7 @@ private:
 };
 
 // The system's words for an errno value.
-inline QString SystemReason(int error)
+inline QString systemReason(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));
 }

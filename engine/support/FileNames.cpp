@@ -9,14 +9,14 @@ namespace {
 
 constexpr char16_t EscapeBase = 0xDC00;
 
-bool IsContinuation(unsigned char byte)
+bool isContinuation(unsigned char byte)
 {
     return (byte & 0xC0) == 0x80;
 }
 
 // The length of the valid UTF-8 sequence starting at p, or 0 when there is none.
 // Overlong forms, surrogates and code points past U+10FFFF are not valid.
-qsizetype ValidSequence(const unsigned char *p, const unsigned char *end, char32_t &codePoint)
+qsizetype validSequence(const unsigned char *p, const unsigned char *end, char32_t &codePoint)
 {
     const unsigned char lead = p[0];
     qsizetype length;
@@ -37,7 +37,7 @@ qsizetype ValidSequence(const unsigned char *p, const unsigned char *end, char32
     if (end - p < length)
         return 0;
     for (qsizetype i = 1; i < length; ++i) {
-        if (!IsContinuation(p[i]))
+        if (!isContinuation(p[i]))
             return 0;
         value = (value << 6) | (p[i] & 0x3F);
     }
@@ -48,9 +48,9 @@ qsizetype ValidSequence(const unsigned char *p, const unsigned char *end, char32
 }
 
 // The one entry of folder whose name Qt reads as lossy, or lossy itself.
-QString EntryReadAs(const QString &folder, const QString &lossy)
+QString entryReadAs(const QString &folder, const QString &lossy)
 {
-    DIR *listing = opendir(NativeName(folder).constData());
+    DIR *listing = opendir(nativeName(folder).constData());
     if (!listing)
         return lossy;
     QString found;
@@ -58,7 +58,7 @@ QString EntryReadAs(const QString &folder, const QString &lossy)
     while (const dirent *entry = readdir(listing)) {
         // QFile::decodeName is the decoding the dialogs used.
         if (QFile::decodeName(entry->d_name) == lossy && ++matches == 1)
-            found = NameFromNative(entry->d_name);
+            found = nameFromNative(entry->d_name);
     }
     closedir(listing);
     return matches == 1 ? found : lossy;
@@ -66,7 +66,7 @@ QString EntryReadAs(const QString &folder, const QString &lossy)
 
 } // namespace
 
-QString NameFromNative(QByteArrayView bytes)
+QString nameFromNative(QByteArrayView bytes)
 {
     const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
     const auto *const end = p + bytes.size();
@@ -86,7 +86,7 @@ QString NameFromNative(QByteArrayView bytes)
             continue;
         }
         char32_t codePoint = 0;
-        if (const qsizetype length = ValidSequence(p, end, codePoint)) {
+        if (const qsizetype length = validSequence(p, end, codePoint)) {
             if (QChar::requiresSurrogates(codePoint)) {
                 name.append(QChar(QChar::highSurrogate(codePoint)));
                 name.append(QChar(QChar::lowSurrogate(codePoint)));
@@ -102,7 +102,7 @@ QString NameFromNative(QByteArrayView bytes)
     return name;
 }
 
-QByteArray NativeName(const QString &name)
+QByteArray nativeName(const QString &name)
 {
     QByteArray bytes;
     bytes.reserve(name.size());
@@ -148,7 +148,7 @@ QString PathFromLossyName(const QString &path)
         const QString &part = parts[k];
         const QString folder = real.isEmpty() ? QStringLiteral("/") : real;
         real += QLatin1Char('/');
-        real += part.contains(QChar::ReplacementCharacter) ? EntryReadAs(folder, part) : part;
+        real += part.contains(QChar::ReplacementCharacter) ? entryReadAs(folder, part) : part;
     }
     return real;
 }

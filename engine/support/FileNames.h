@@ -11,13 +11,13 @@
 // code U+DC80 + (byte - 0x80), as Python's "surrogateescape" does, and goes
 // back to that same byte. Every call that touches the file system goes
 // through them.
-QString NameFromNative(QByteArrayView bytes);
-QByteArray NativeName(const QString &name);
+QString nameFromNative(QByteArrayView bytes);
+QByteArray nativeName(const QString &name);
 
 // A name with a NUL byte names no file: the system would read it only up to
 // the NUL, and open another file. It comes only from outside the system's
 // own calls (a list file, a dropped URL's %00).
-inline bool HoldsNul(const QString &name)
+inline bool holdsNul(const QString &name)
 {
     return name.contains(QChar(0));
 }

@@ -12,14 +12,14 @@ QString AbsolutePath(const QString &path)
     if (path.startsWith(QLatin1Char('/')))
         return QDir::cleanPath(path);
     char buffer[PATH_MAX];
-    const QString current = ::getcwd(buffer, sizeof buffer) ? NameFromNative(buffer) : QDir::currentPath();
+    const QString current = ::getcwd(buffer, sizeof buffer) ? nameFromNative(buffer) : QDir::currentPath();
     return QDir::cleanPath(current + QLatin1Char('/') + path);
 }
 
-PathKind KindOfPath(const QString &path)
+PathKind kindOfPath(const QString &path)
 {
     struct stat status {};
-    if (path.isEmpty() || HoldsNul(path) || ::stat(NativeName(path).constData(), &status) != 0)
+    if (path.isEmpty() || holdsNul(path) || ::stat(nativeName(path).constData(), &status) != 0)
         return PathKind::Missing;
     return S_ISDIR(status.st_mode) ? PathKind::Folder : PathKind::File;
 }

@@ -13,4 +13,4 @@ QString AbsolutePath(const QString &path);
 enum class PathKind { Missing, Folder, File };
 
 // What a path names on disk, following links.
-PathKind KindOfPath(const QString &path);
+PathKind kindOfPath(const QString &path);

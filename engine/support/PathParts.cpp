@@ -2,14 +2,14 @@
 
 #include "engine/support/RunTimeError.h"
 
-QString GetLastPathPart(const QString &path)
+QString getLastPathPart(const QString &path)
 {
     if (path.isEmpty())
         throw RunTimeError(ErrorNumber::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
-QString GetFolderPart(const QString &path)
+QString getFolderPart(const QString &path)
 {
-    return path.left(path.size() - GetLastPathPart(path).size());
+    return path.left(path.size() - getLastPathPart(path).size());
 }

@@ -6,7 +6,7 @@
 
 // The text after the last "/"; the whole path when it has none; empty when it
 // ends in "/". An empty path raises SubscriptOutOfRange.
-QString GetLastPathPart(const QString &path);
+QString getLastPathPart(const QString &path);
 
 // The path up to and including its last "/"; empty when it has none.
-QString GetFolderPart(const QString &path);
+QString getFolderPart(const QString &path);

@@ -23,43 +23,43 @@ QString ReportFolder()
     const QByteArray state = qgetenv("XDG_STATE_HOME");
     // A relative XDG_STATE_HOME is taken for unset, as other programs take it.
     if (state.startsWith('/'))
-        return NameFromNative(state) + QStringLiteral("/quorvel");
+        return nameFromNative(state) + QStringLiteral("/quorvel");
     const QByteArray home = qgetenv("HOME");
-    const QString base = home.startsWith('/') ? NameFromNative(home) : QDir::homePath();
+    const QString base = home.startsWith('/') ? nameFromNative(home) : QDir::homePath();
     return base + QStringLiteral("/.local/state/quorvel");
 }
 
-SavedReport SaveReport(const QString &kind, const QString &text, const QDateTime &when)
+SavedReport saveReport(const QString &kind, const QString &text, const QDateTime &when)
 {
     const QString folder = ReportFolder();
-    if (const QString reason = CreatePath(folder, 0700); !reason.isEmpty())
+    if (const QString reason = createPath(folder, 0700); !reason.isEmpty())
         return {folder, reason};
     const QString stem = folder + QLatin1Char('/') + kind + QLatin1Char('-')
                          + when.toString(QStringLiteral("yyyy-MM-dd'T'HH-mm-ss"));
     // The text's file names go back to their own bytes.
-    const QByteArray bytes = NativeName(text);
+    const QByteArray bytes = nativeName(text);
     for (int n = 1; n <= MaxReportsPerSecond; ++n) {
         const QString path = stem + (n == 1 ? QString() : QLatin1Char('-') + QString::number(n)) + QStringLiteral(".txt");
-        const QByteArray native = NativeName(path);
+        const QByteArray native = nativeName(path);
         const FileDescriptor file(::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
         if (file.get() < 0) {
             if (errno == EEXIST)
                 continue;
-            return {path, SystemReason(errno)};
+            return {path, systemReason(errno)};
         }
         if (const int error = WriteFully(file.get(), bytes); error != 0) {
             ::unlink(native.constData());
-            return {path, SystemReason(error)};
+            return {path, systemReason(error)};
         }
         return {path, {}};
     }
-    return {stem + QStringLiteral(".txt"), SystemReason(EEXIST)};
+    return {stem + QStringLiteral(".txt"), systemReason(EEXIST)};
 }
 
-QString SavedReportLine(const SavedReport &saved)
+QString savedReportLine(const SavedReport &saved)
 {
     if (saved.Saved())
-        return QStringLiteral("The complete report is in ") + ShownName(saved.path);
-    return QStringLiteral("The complete report could not be written to ") + ShownName(saved.path) + QStringLiteral(": ")
+        return QStringLiteral("The complete report is in ") + shownName(saved.path);
+    return QStringLiteral("The complete report could not be written to ") + shownName(saved.path) + QStringLiteral(": ")
            + saved.failure;
 }

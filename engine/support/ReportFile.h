@@ -17,8 +17,8 @@ QString ReportFolder();
 // Writes text to "<kind>-<yyyy-MM-ddTHH-mm-ss>[-n].txt" in the report folder,
 // making the folder when needed; an existing report is never overwritten.
 // Never throws: a report that cannot be written says why.
-SavedReport SaveReport(const QString &kind, const QString &text,
+SavedReport saveReport(const QString &kind, const QString &text,
                        const QDateTime &when = QDateTime::currentDateTime());
 
 // The line a box adds to name the report file, or to say it could not be written.
-QString SavedReportLine(const SavedReport &saved);
+QString savedReportLine(const SavedReport &saved);

@@ -4,7 +4,7 @@ namespace {
 
 constexpr char16_t FirstRawByte = 0xDC80;  // FileNames.h: byte 0x80 read from a name that is not UTF-8
 
-bool NeedsEscape(char16_t unit)
+bool needsEscape(char16_t unit)
 {
     return unit < 0x20 || unit == '\\' || (unit >= 0x7F && unit <= 0x9F) || unit == 0x2028 || unit == 0x2029
         || (unit >= FirstRawByte && unit < FirstRawByte + 0x20);
@@ -33,7 +33,7 @@ QString Escape(char16_t unit)
 
 } // namespace
 
-QString ShownName(const QString &name)
+QString shownName(const QString &name)
 {
     QString shown;
     const qsizetype size = name.size();
@@ -47,7 +47,7 @@ QString ShownName(const QString &name)
             ++i;
             continue;
         }
-        if (!NeedsEscape(unit)) {
+        if (!needsEscape(unit)) {
             if (!shown.isNull())
                 shown += name[i];
             continue;

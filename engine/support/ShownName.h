@@ -11,5 +11,5 @@
 // Unicode line breaks, and \\ for a backslash, so every shown name reads back
 // to one name. Everything else, a name that is not UTF-8 included, stays as
 // it is.
-QString ShownName(const QString &name);
+QString shownName(const QString &name);
 

@@ -12,7 +12,7 @@ std::atomic<int> stopSignal{0};
 static_assert(std::atomic<int>::is_always_lock_free, "the flag is set from a signal handler");
 int wakePipe[2] = {-1, -1};
 
-void OnStopSignal(int signal)
+void onStopSignal(int signal)
 {
     const int savedErrno = errno;  // the interrupted code may be about to read it
     stopSignal.store(signal, std::memory_order_relaxed);
@@ -25,12 +25,12 @@ void OnStopSignal(int signal)
 
 } // namespace
 
-void CatchStopSignals()
+void catchStopSignals()
 {
     if (wakePipe[0] < 0 && ::pipe2(wakePipe, O_CLOEXEC | O_NONBLOCK) != 0)
         wakePipe[0] = wakePipe[1] = -1;
     struct sigaction action {};
-    action.sa_handler = OnStopSignal;
+    action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);
     // Restarted: a read or write cut short by the signal goes on, and the
     // flag is looked at once it is done.
@@ -39,7 +39,7 @@ void CatchStopSignals()
         ::sigaction(signal, &action, nullptr);
 }
 
-bool StopRequested()
+bool stopRequested()
 {
     return StopSignal() != 0;
 }
@@ -49,7 +49,7 @@ int StopSignal()
     return stopSignal.load(std::memory_order_relaxed);
 }
 
-int StopSignalFd()
+int stopSignalFd()
 {
     return wakePipe[0];
 }

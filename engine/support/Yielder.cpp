@@ -8,18 +8,18 @@ EventLoopYielder::EventLoopYielder(std::function<bool()> stopRequested)
     sinceLast_.start();
 }
 
-bool EventLoopYielder::Due() const
+bool EventLoopYielder::due() const
 {
     return sinceLast_.elapsed() >= intervalMs_;
 }
 
 void EventLoopYielder::Yield()
 {
-    if (Due())
-        YieldNow();
+    if (due())
+        yieldNow();
 }
 
-void EventLoopYielder::YieldNow()
+void EventLoopYielder::yieldNow()
 {
     if (stopRequested_ && stopRequested_())
         throw Interrupted{};

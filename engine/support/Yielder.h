@@ -15,18 +15,18 @@ public:
     // Throttled: cheap enough to call after every row, file or chunk.
     virtual void Yield() = 0;
     // Unthrottled: before a modal box and when a command ends.
-    virtual void YieldNow() = 0;
+    virtual void yieldNow() = 0;
     // True when the next Yield() will let the window process its events: the
     // moment to bring what it shows up to date.
-    virtual bool Due() const { return true; }
+    virtual bool due() const { return true; }
 };
 
 // For callers without a window (tests, a command-line front end).
 class NoYield final : public Yielder {
 public:
     void Yield() override {}
-    void YieldNow() override {}
-    bool Due() const override { return false; }
+    void yieldNow() override {}
+    bool due() const override { return false; }
 };
 
 // Processes the event loop at most every ~10 ms, so the window stays live
@@ -36,12 +36,12 @@ class EventLoopYielder final : public Yielder {
 public:
     explicit EventLoopYielder(std::function<bool()> stopRequested);
     void Yield() override;
-    void YieldNow() override;
-    bool Due() const override;
+    void yieldNow() override;
+    bool due() const override;
 
     static constexpr qint64 DefaultIntervalMs = 10;
     // 0 yields at every yield point: a test sees every step, whatever the machine's speed.
-    void SetIntervalMs(qint64 ms) { intervalMs_ = ms; }
+    void setIntervalMs(qint64 ms) { intervalMs_ = ms; }
 
 private:
     std::function<bool()> stopRequested_;

@@ -6,7 +6,7 @@
 #include <limits>
 
 // The walk's counters are 32-bit: passing the top raises Overflow, never wraps.
-inline qint32 CheckedIncrement(qint32 value)
+inline qint32 checkedIncrement(qint32 value)
 {
     if (value == std::numeric_limits<qint32>::max())
         throw RunTimeError(ErrorNumber::Overflow, QStringLiteral("Overflow"));

@@ -68,7 +68,7 @@ public:
 
     void Add(T value)
     {
-        RefuseWhenFull();
+        refuseWhenFull();
         items_.push_back(std::move(value));
     }
 
@@ -78,7 +78,7 @@ public:
             Add(std::move(value), *numbered);
             return;
         }
-        RefuseWhenFull();
+        refuseWhenFull();
         CollectionKey held(key);
         if (keys_.contains(held))
             RefuseDuplicate();
@@ -90,8 +90,8 @@ public:
     // hundred thousand files numbers each one.
     void Add(T value, NumberedKey key)
     {
-        RefuseWhenFull();
-        if (HasKey(key))
+        refuseWhenFull();
+        if (hasKey(key))
             RefuseDuplicate();
         if (!runs_.empty() && runs_.back().letter == key.letter && runs_.back().end == key.number
             && key.number < INT_MAX) {
@@ -104,10 +104,10 @@ public:
         items_.push_back(std::move(value));
     }
 
-    bool HasKey(const QString &key) const
+    bool hasKey(const QString &key) const
     {
         if (const auto numbered = NumberedKey::From(key))
-            return HasKey(*numbered);
+            return hasKey(*numbered);
         return keys_.contains(CollectionKey(key));
     }
 
@@ -124,7 +124,7 @@ private:
     };
     static constexpr size_t MaxRuns = 8;
 
-    bool HasKey(NumberedKey key) const
+    bool hasKey(NumberedKey key) const
     {
         for (const Run &run : runs_)
             if (run.letter == key.letter && key.number >= run.first && key.number < run.end)
@@ -132,7 +132,7 @@ private:
         return !keys_.isEmpty() && keys_.contains(CollectionKey(key.Text()));
     }
 
-    void RefuseWhenFull() const
+    void refuseWhenFull() const
     {
         if (items_.size() >= static_cast<size_t>(INT_MAX))
             throw RunTimeError(ErrorNumber::Overflow, QStringLiteral("Overflow"));

@@ -12,14 +12,14 @@ FileSystemFactory &Factory()
 
 } // namespace
 
-std::shared_ptr<FileSystem> CreateFileSystem()
+std::shared_ptr<FileSystem> createFileSystem()
 {
     if (Factory())
         return Factory()();
     return std::make_shared<PosixFileSystem>();
 }
 
-void SetFileSystemFactory(FileSystemFactory factory)
+void setFileSystemFactory(FileSystemFactory factory)
 {
     Factory() = std::move(factory);
 }

@@ -30,14 +30,14 @@ struct FolderListing {
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
-    virtual bool FolderExists(const QString &path) = 0;
+    virtual bool folderExists(const QString &path) = 0;
     // Fills listing and returns true, or returns false with the reason in words.
-    virtual bool ListFolder(const QString &path, FolderListing &listing, QString &reason) = 0;
+    virtual bool listFolder(const QString &path, FolderListing &listing, QString &reason) = 0;
 };
 
 using FileSystemFactory = std::function<std::shared_ptr<FileSystem>()>;
 
 // The file system each new walker gets: the real one, unless a test has
 // swapped in a faulty one. An empty factory restores the real one.
-std::shared_ptr<FileSystem> CreateFileSystem();
-void SetFileSystemFactory(FileSystemFactory factory);
+std::shared_ptr<FileSystem> createFileSystem();
+void setFileSystemFactory(FileSystemFactory factory);

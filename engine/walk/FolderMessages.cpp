@@ -17,7 +17,7 @@ public:
     {
         sinceReport_.start();
     }
-    void Watch(FolderWalker *walker) { walker_ = walker; }
+    void watch(FolderWalker *walker) { walker_ = walker; }
     void Yield() override
     {
         inner_.Yield();
@@ -26,15 +26,15 @@ public:
             Report();
         }
     }
-    void YieldNow() override { inner_.YieldNow(); }
-    bool Due() const override { return inner_.Due(); }
+    void yieldNow() override { inner_.yieldNow(); }
+    bool due() const override { return inner_.due(); }
 
 private:
     void Report()
     {
         const auto &files = *walker_->fullFileNames();
         for (; checked_ < files.Count(); ++checked_)
-            if (IsMessagePath(files.Item(checked_ + 1)))
+            if (isMessagePath(files.Item(checked_ + 1)))
                 ++messages_;
         counting_(messages_, walker_->pathNames()->Count());
     }
@@ -49,19 +49,19 @@ private:
 
 } // namespace
 
-FolderMessages MessagesBelow(const QString &folder, Yielder &yielder, const WalkCount &counting)
+FolderMessages messagesBelow(const QString &folder, Yielder &yielder, const WalkCount &counting)
 {
     CountingYielder walkYielder(yielder, counting);
     FolderWalker walker(walkYielder);
     yielder.Yield();
-    walker.PathLogInit();
+    walker.pathLogInit();
     walker.setFullFileNamesOnly(true);
-    walkYielder.Watch(&walker);
-    walker.LogPath(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'));
-    walkYielder.Watch(nullptr);
+    walkYielder.watch(&walker);
+    walker.logPath(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'));
+    walkYielder.watch(nullptr);
     FolderMessages found;
     for (const QString &path : *walker.fullFileNames())
-        if (IsMessagePath(path))
+        if (isMessagePath(path))
             found.messages.append(path);
     found.skippedFolders = walker.skippedFolders();
     found.folders = walker.pathNames()->Count();

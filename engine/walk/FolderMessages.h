@@ -23,4 +23,4 @@ using WalkCount = std::function<void(int messages, int folders)>;
 // Every message file (IsMessagePath) below folder, as the window's add-folder
 // command lists them and the command walks a SOURCE folder. counting, when
 // given, is called now and then during the walk.
-FolderMessages MessagesBelow(const QString &folder, Yielder &yielder, const WalkCount &counting = {});
+FolderMessages messagesBelow(const QString &folder, Yielder &yielder, const WalkCount &counting = {});

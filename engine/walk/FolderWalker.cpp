@@ -11,7 +11,7 @@ NumberedKey Key(qint32 number)
 }
 
 template <typename T>
-std::shared_ptr<Collection<T>> &OnDemand(std::shared_ptr<Collection<T>> &field)
+std::shared_ptr<Collection<T>> &onDemand(std::shared_ptr<Collection<T>> &field)
 {
     if (!field)
         field = std::make_shared<Collection<T>>();
@@ -25,9 +25,9 @@ FolderWalker::FolderWalker(Yielder &yielder)
 {
 }
 
-void FolderWalker::PathLogInit()
+void FolderWalker::pathLogInit()
 {
-    fileSystem_ = CreateFileSystem();
+    fileSystem_ = createFileSystem();
     yielder_.Yield();
     fullFileNamesOnly_ = true;
     fileNames_.reset();
@@ -37,45 +37,45 @@ void FolderWalker::PathLogInit()
     skippedFolders_.reset();
 }
 
-void FolderWalker::LogPath(const QString &startFolder)
+void FolderWalker::logPath(const QString &startFolder)
 {
-    if (!RequireFileSystem().FolderExists(startFolder))
+    if (!requireFileSystem().folderExists(startFolder))
         return;
     yielder_.Yield();
     qint32 position = 1;
     qint32 knownFolders = 1;
     fileCounter_ = 1;
     yielder_.Yield();
-    pathNames()->Add(EnsureTrailingBackslash(startFolder), QStringLiteral("K0"));
+    pathNames()->Add(ensureTrailingBackslash(startFolder), QStringLiteral("K0"));
     walkedFolders_.clear();
     do {
-        VisitFolder(position, knownFolders);
+        visitFolder(position, knownFolders);
         yielder_.Yield();
-        position = CheckedIncrement(position);
+        position = checkedIncrement(position);
         yielder_.Yield();
     } while (position <= knownFolders);
 }
 
-void FolderWalker::VisitFolder(qint32 position, qint32 &knownFolders)
+void FolderWalker::visitFolder(qint32 position, qint32 &knownFolders)
 {
     yielder_.Yield();
     const QString folder = pathNames()->Item(position);
     // One listing serves both the subfolders and the files of the folder.
     auto listing = std::make_shared<FolderListing>();
     QString reason;
-    if (!RequireFileSystem().ListFolder(folder, *listing, reason)) {
+    if (!requireFileSystem().listFolder(folder, *listing, reason)) {
         skippedFolders()->Add({folder, reason});
         return;
     }
     if (listing->identity)
-        FirstVisit(*listing->identity);
+        firstVisit(*listing->identity);
     subFolderList_ = listing;
     for (size_t k = 0; k < listing->subFolders.size(); ++k) {
-        if (k < listing->subFolderIdentities.size() && !FirstVisit(listing->subFolderIdentities[k]))
+        if (k < listing->subFolderIdentities.size() && !firstVisit(listing->subFolderIdentities[k]))
             continue;
         const QString &name = listing->subFolders[k];
         subFolderEntry_ = name;
-        knownFolders = CheckedIncrement(knownFolders);
+        knownFolders = checkedIncrement(knownFolders);
         pathNames()->Add(folder + name + QLatin1Char('/'), Key(knownFolders));
         yielder_.Yield();
     }
@@ -83,18 +83,18 @@ void FolderWalker::VisitFolder(qint32 position, qint32 &knownFolders)
     yielder_.Yield();
     for (const QString &name : listing->files) {
         fileEntry_ = name;
-        RecordFile(folder, name, position);
+        recordFile(folder, name, position);
     }
 }
 
-bool FolderWalker::FirstVisit(const FolderIdentity &folder)
+bool FolderWalker::firstVisit(const FolderIdentity &folder)
 {
     if (folder == FolderIdentity{})
         return true;
     return walkedFolders_.insert({folder.device, folder.inode}).second;
 }
 
-void FolderWalker::RecordFile(const QString &folder, const QString &name, qint32 position)
+void FolderWalker::recordFile(const QString &folder, const QString &name, qint32 position)
 {
     const NumberedKey key = Key(fileCounter_);
     // Made at its exact size (operator+ leaves room to grow): the path is
@@ -109,7 +109,7 @@ void FolderWalker::RecordFile(const QString &folder, const QString &name, qint32
         fullFileNames()->Add(std::move(path), key);
         pathPointers()->Add(position, key);
     }
-    fileCounter_ = CheckedIncrement(fileCounter_);
+    fileCounter_ = checkedIncrement(fileCounter_);
     yielder_.Yield();
 }
 
@@ -131,37 +131,37 @@ void FolderWalker::Terminate()
 
 std::shared_ptr<Collection<QString>> FolderWalker::fileNames()
 {
-    return OnDemand(fileNames_);
+    return onDemand(fileNames_);
 }
 
 std::shared_ptr<Collection<QString>> FolderWalker::pathNames()
 {
-    return OnDemand(pathNames_);
+    return onDemand(pathNames_);
 }
 
 std::shared_ptr<Collection<qint32>> FolderWalker::pathPointers()
 {
-    return OnDemand(pathPointers_);
+    return onDemand(pathPointers_);
 }
 
 std::shared_ptr<Collection<QString>> FolderWalker::fullFileNames()
 {
-    return OnDemand(fullFileNames_);
+    return onDemand(fullFileNames_);
 }
 
 std::shared_ptr<Collection<SkippedFolder>> FolderWalker::skippedFolders()
 {
-    return OnDemand(skippedFolders_);
+    return onDemand(skippedFolders_);
 }
 
-QString FolderWalker::EnsureTrailingBackslash(const QString &path)
+QString FolderWalker::ensureTrailingBackslash(const QString &path)
 {
     if (path.endsWith(QLatin1Char('/')))
         return path;
     return path + QLatin1Char('/');
 }
 
-FileSystem &FolderWalker::RequireFileSystem() const
+FileSystem &FolderWalker::requireFileSystem() const
 {
     if (!fileSystem_)
         throw RunTimeError(ErrorNumber::ObjectNotSet,

@@ -23,8 +23,8 @@ class FolderWalker {
 public:
     explicit FolderWalker(Yielder &yielder);
 
-    void PathLogInit();
-    void LogPath(const QString &startFolder);
+    void pathLogInit();
+    void logPath(const QString &startFolder);
     // After a walk that recorded N files: N + 1, the number the next file would get.
     qint32 Count() const { return fileCounter_; }
     void Terminate();
@@ -39,12 +39,12 @@ public:
     std::shared_ptr<Collection<SkippedFolder>> skippedFolders();
 
 private:
-    static QString EnsureTrailingBackslash(const QString &path);
-    FileSystem &RequireFileSystem() const;
-    void VisitFolder(qint32 position, qint32 &knownFolders);
+    static QString ensureTrailingBackslash(const QString &path);
+    FileSystem &requireFileSystem() const;
+    void visitFolder(qint32 position, qint32 &knownFolders);
     // True the first time the walk reaches this folder; an unknown (zero) one always counts as new.
-    bool FirstVisit(const FolderIdentity &folder);
-    void RecordFile(const QString &folder, const QString &name, qint32 position);
+    bool firstVisit(const FolderIdentity &folder);
+    void recordFile(const QString &folder, const QString &name, qint32 position);
 
     Yielder &yielder_;
 

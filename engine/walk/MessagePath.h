@@ -6,7 +6,7 @@
 // spaces, ends in ".eml". The whole path is tested, so a file named just
 // ".eml" counts too. Only ASCII letters lower-case to 'e', 'm' and 'l', so the
 // test folds ASCII alone and copies nothing.
-inline bool IsMessagePath(const QString &path)
+inline bool isMessagePath(const QString &path)
 {
     qsizetype begin = 0, end = path.size();
     while (begin < end && path.at(begin) == QLatin1Char(' '))

@@ -10,7 +10,7 @@ bool IsDigit(char16_t c)
     return c >= u'0' && c <= u'9';
 }
 
-char32_t Folded(char16_t c)
+char32_t folded(char16_t c)
 {
     if (c < 0x80)
         return (c >= u'A' && c <= u'Z') ? c + (u'a' - u'A') : c;
@@ -24,7 +24,7 @@ char32_t Folded(char16_t c)
 // bytes), then those digits. Keys compare in the order described for
 // CompareNames: a number against a letter compares as any of its digits
 // would, and two numbers by length, then digit by digit.
-void AppendKey(QStringView name, std::string &key)
+void appendKey(QStringView name, std::string &key)
 {
     const qsizetype size = name.size();
     size_t at = key.size();
@@ -37,7 +37,7 @@ void AppendKey(QStringView name, std::string &key)
     for (qsizetype i = 0; i < size;) {
         const char16_t c = name[i].unicode();
         if (!IsDigit(c)) {
-            put16(Folded(c));
+            put16(folded(c));
             ++i;
             continue;
         }
@@ -56,7 +56,7 @@ void AppendKey(QStringView name, std::string &key)
     key.resize(at);
 }
 
-int Sign(int value)
+int sign(int value)
 {
     return (value > 0) - (value < 0);
 }
@@ -66,14 +66,14 @@ int Sign(int value)
 int CompareNames(QStringView a, QStringView b)
 {
     std::string keyA, keyB;
-    AppendKey(a, keyA);
-    AppendKey(b, keyB);
+    appendKey(a, keyA);
+    appendKey(b, keyB);
     if (const int order = keyA.compare(keyB))
-        return Sign(order);
-    return Sign(a.compare(b));
+        return sign(order);
+    return sign(a.compare(b));
 }
 
-std::vector<size_t> NameOrderOf(const std::vector<QString> &names)
+std::vector<size_t> nameOrderOf(const std::vector<QString> &names)
 {
     // All keys in one buffer: one allocation per folder, not one per name.
     struct Keyed {
@@ -85,7 +85,7 @@ std::vector<size_t> NameOrderOf(const std::vector<QString> &names)
     std::vector<Keyed> keyed(names.size());
     for (size_t k = 0; k < names.size(); ++k) {
         const size_t begin = keys.size();
-        AppendKey(names[k], keys);
+        appendKey(names[k], keys);
         keyed[k] = {begin, keys.size() - begin, k};
     }
     const std::string_view all(keys);

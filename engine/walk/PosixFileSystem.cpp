@@ -21,7 +21,7 @@ FolderIdentity IdentityOf(const struct stat &info)
 
 // Regular files need no system call; folders, links and entries of file
 // systems that do not fill d_type are looked up, following links.
-EntryKind KindOf(int folderFd, const dirent &entry, FolderIdentity &identity)
+EntryKind kindOf(int folderFd, const dirent &entry, FolderIdentity &identity)
 {
     const unsigned char type = entry.d_type;
     if (type != DT_DIR && type != DT_LNK && type != DT_UNKNOWN)
@@ -40,13 +40,13 @@ EntryKind KindOf(int folderFd, const dirent &entry, FolderIdentity &identity)
     return EntryKind::File;
 }
 
-bool IsDotOrDotDot(const char *name)
+bool isDotOrDotDot(const char *name)
 {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
 template <typename T>
-std::vector<T> Reordered(std::vector<T> &items, const std::vector<size_t> &order)
+std::vector<T> reordered(std::vector<T> &items, const std::vector<size_t> &order)
 {
     std::vector<T> sorted;
     sorted.reserve(items.size());
@@ -57,24 +57,24 @@ std::vector<T> Reordered(std::vector<T> &items, const std::vector<size_t> &order
 
 } // namespace
 
-bool PosixFileSystem::FolderExists(const QString &path)
+bool PosixFileSystem::folderExists(const QString &path)
 {
-    if (path.isEmpty() || HoldsNul(path))
+    if (path.isEmpty() || holdsNul(path))
         return false;
     struct stat info {};
-    return stat(NativeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
+    return stat(nativeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-bool PosixFileSystem::ListFolder(const QString &path, FolderListing &listing, QString &reason)
+bool PosixFileSystem::listFolder(const QString &path, FolderListing &listing, QString &reason)
 {
     listing = {};
-    if (HoldsNul(path)) {
+    if (holdsNul(path)) {
         reason = QStringLiteral("the name holds a NUL byte, which no folder name can");
         return false;
     }
-    DIR *folder = opendir(NativeName(path).constData());
+    DIR *folder = opendir(nativeName(path).constData());
     if (!folder) {
-        reason = SystemReason(errno);
+        reason = systemReason(errno);
         return false;
     }
     const int folderFd = dirfd(folder);
@@ -83,16 +83,16 @@ bool PosixFileSystem::ListFolder(const QString &path, FolderListing &listing, QS
         listing.identity = IdentityOf(self);
     errno = 0;
     while (const dirent *entry = readdir(folder)) {
-        if (IsDotOrDotDot(entry->d_name))
+        if (isDotOrDotDot(entry->d_name))
             continue;
         FolderIdentity identity;
-        switch (KindOf(folderFd, *entry, identity)) {
+        switch (kindOf(folderFd, *entry, identity)) {
         case EntryKind::Folder:
-            listing.subFolders.push_back(NameFromNative(entry->d_name));
+            listing.subFolders.push_back(nameFromNative(entry->d_name));
             listing.subFolderIdentities.push_back(identity);
             break;
         case EntryKind::File:
-            listing.files.push_back(NameFromNative(entry->d_name));
+            listing.files.push_back(nameFromNative(entry->d_name));
             break;
         case EntryKind::Leave:
             break;
@@ -103,12 +103,12 @@ bool PosixFileSystem::ListFolder(const QString &path, FolderListing &listing, QS
     closedir(folder);
     if (readError != 0) {
         listing = {};
-        reason = SystemReason(readError);
+        reason = systemReason(readError);
         return false;
     }
-    const std::vector<size_t> folderOrder = NameOrderOf(listing.subFolders);
-    listing.subFolders = Reordered(listing.subFolders, folderOrder);
-    listing.subFolderIdentities = Reordered(listing.subFolderIdentities, folderOrder);
-    listing.files = Reordered(listing.files, NameOrderOf(listing.files));
+    const std::vector<size_t> folderOrder = nameOrderOf(listing.subFolders);
+    listing.subFolders = reordered(listing.subFolders, folderOrder);
+    listing.subFolderIdentities = reordered(listing.subFolderIdentities, folderOrder);
+    listing.files = reordered(listing.files, nameOrderOf(listing.files));
     return true;
 }

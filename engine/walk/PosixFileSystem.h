@@ -8,6 +8,6 @@
 // counts as a file, so converting it later names the reason.
 class PosixFileSystem final : public FileSystem {
 public:
-    bool FolderExists(const QString &path) override;
-    bool ListFolder(const QString &path, FolderListing &listing, QString &reason) override;
+    bool folderExists(const QString &path) override;
+    bool listFolder(const QString &path, FolderListing &listing, QString &reason) override;
 };

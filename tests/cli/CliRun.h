@@ -11,17 +11,17 @@ struct CliRun {
     QByteArray err;
 };
 
-inline QString CliPath()
+inline QString cliPath()
 {
     return QStringLiteral(QUORVEL_CONVERT_PROGRAM);
 }
 
-inline CliRun RunCli(const QStringList &arguments, const QString &workingFolder = {}, const QByteArray &input = {})
+inline CliRun runCli(const QStringList &arguments, const QString &workingFolder = {}, const QByteArray &input = {})
 {
     QProcess process;
     if (!workingFolder.isEmpty())
         process.setWorkingDirectory(workingFolder);
-    process.start(CliPath(), arguments);
+    process.start(cliPath(), arguments);
     process.write(input);
     process.closeWriteChannel();
     process.waitForFinished(120000);

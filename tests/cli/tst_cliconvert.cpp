@@ -27,7 +27,7 @@ QByteArray Message(int number, const QByteArray &body = "From the body\r\n")
 }
 
 // Every file below root, by its path under root, with its bytes.
-QMap<QString, QByteArray> FilesBelow(const QString &root)
+QMap<QString, QByteArray> filesBelow(const QString &root)
 {
     QMap<QString, QByteArray> files;
     QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
@@ -39,14 +39,14 @@ QMap<QString, QByteArray> FilesBelow(const QString &root)
 }
 
 // What the window's add-folder command lists for the folder.
-QStringList WalkedMessages(const QString &folder)
+QStringList walkedMessages(const QString &folder)
 {
     NoYield yielder;
-    return MessagesBelow(folder, yielder).messages;
+    return messagesBelow(folder, yielder).messages;
 }
 
 // A mail tree: nested folders, names in mixed case, a file that is no message.
-void MakeMailTree(TempTree &tree)
+void makeMailTree(TempTree &tree)
 {
     tree.file(QStringLiteral("Mail/Inbox/b.eml"), Message(1));
     tree.file(QStringLiteral("Mail/Inbox/A.EML"), Message(2, "no final line end"));
@@ -58,7 +58,7 @@ void MakeMailTree(TempTree &tree)
 // Python's mailbox reads each mbox and finds one message per source, in
 // order, equal to the source after mboxrd unquoting (tests/engine/mboxrd_check.py).
 // Empty text when it does.
-QByteArray ReadBackWithPython(const QList<QPair<QString, QStringList>> &mboxes, bool lf = false)
+QByteArray readBackWithPython(const QList<QPair<QString, QStringList>> &mboxes, bool lf = false)
 {
     QJsonArray entries;
     for (const auto &[mbox, sources] : mboxes)
@@ -106,7 +106,7 @@ private Q_SLOTS:
         QFETCH(QStringList, arguments);
         QFETCH(QByteArray, said);
         TempTree tree;
-        const CliRun run = RunCli(arguments, tree.root());
+        const CliRun run = runCli(arguments, tree.root());
         QCOMPARE(run.exitCode, 2);
         const QList<QByteArray> lines = run.err.trimmed().split('\n');
         QCOMPARE(lines.size(), 2);
@@ -119,10 +119,10 @@ private Q_SLOTS:
 
     void helpAndVersion()
     {
-        const CliRun help = RunCli({QStringLiteral("--help")});
+        const CliRun help = runCli({QStringLiteral("--help")});
         QCOMPARE(help.exitCode, 0);
         QVERIFY(help.out.startsWith("Usage: quorvel-convert [options] SOURCE... -o DEST\n"));
-        const CliRun version = RunCli({QStringLiteral("--version")});
+        const CliRun version = runCli({QStringLiteral("--version")});
         QCOMPARE(version.exitCode, 0);
         QCOMPARE(version.out, QByteArray("quorvel-convert " QUORVEL_VERSION "\n"));
     }
@@ -144,27 +144,27 @@ private Q_SLOTS:
         QFETCH(QStringList, sources);
         QFETCH(QStringList, messages);
         TempTree tree;
-        MakeMailTree(tree);
+        makeMailTree(tree);
         QStringList paths;
         for (const QString &message : messages)
             paths.append(tree.path(message));
         if (paths.isEmpty())
-            paths = WalkedMessages(tree.path(sources[0]));
+            paths = walkedMessages(tree.path(sources[0]));
         QVERIFY(paths.size() >= 2);
 
         NoYield yielder;
         struct : ConversionObserver {
-            void BytesRead(qint64, qint64) override {}
-            void MessageDone(int, int) override {}
+            void bytesRead(qint64, qint64) override {}
+            void messageDone(int, int) override {}
         } observer;
-        const ConversionResult window = ConvertMessages(paths, tree.path(QStringLiteral("window")), observer, yielder);
+        const ConversionResult window = convertMessages(paths, tree.path(QStringLiteral("window")), observer, yielder);
         QCOMPARE(window.written, paths.size());
 
         QStringList arguments = sources;
         arguments << QStringLiteral("-o") << QStringLiteral("cli");
-        const CliRun run = RunCli(arguments, tree.root());
+        const CliRun run = runCli(arguments, tree.root());
         QCOMPARE(run.exitCode, 0);
-        QCOMPARE(FilesBelow(tree.path(QStringLiteral("cli"))), FilesBelow(tree.path(QStringLiteral("window"))));
+        QCOMPARE(filesBelow(tree.path(QStringLiteral("cli"))), filesBelow(tree.path(QStringLiteral("window"))));
         // notes.txt is written all the same, and named in a warning before the summary.
         const QList<QByteArray> lines = run.err.trimmed().split('\n');
         QVERIFY(lines.last().startsWith("converted " + QByteArray::number(paths.size()) + " of "
@@ -181,8 +181,8 @@ private Q_SLOTS:
     void failureNamedAndCounted()
     {
         TempTree tree;
-        MakeMailTree(tree);
-        const CliRun run = RunCli({QStringLiteral("missing.eml"), QStringLiteral("Mail/top.eml"), QStringLiteral("-o"), QStringLiteral("out")}, tree.root());
+        makeMailTree(tree);
+        const CliRun run = runCli({QStringLiteral("missing.eml"), QStringLiteral("Mail/top.eml"), QStringLiteral("-o"), QStringLiteral("out")}, tree.root());
         QCOMPARE(run.exitCode, 1);
         const QList<QByteArray> lines = run.err.trimmed().split('\n');
         QCOMPARE(lines.size(), 2);
@@ -204,7 +204,7 @@ private Q_SLOTS:
         const QStringList arguments{tree.path(QStringLiteral("In")), QStringLiteral("--single"),
                                     disk.path() + QStringLiteral("/all.mbox")};
         const QString report = tree.path(QStringLiteral("run.json"));
-        const CliRun full = RunCli(QStringList(arguments) << QStringLiteral("--report") << report);
+        const CliRun full = runCli(QStringList(arguments) << QStringLiteral("--report") << report);
         QCOMPARE(full.exitCode, 1);
         const QList<QByteArray> lines = full.err.trimmed().split('\n');
         QCOMPARE(lines.size(), 3);
@@ -215,8 +215,8 @@ private Q_SLOTS:
         QCOMPARE(json[QStringLiteral("stopped")][QStringLiteral("not_tried")].toInt(),
                  40 - totals[QStringLiteral("written")].toInt() - totals[QStringLiteral("failed")].toInt());
 
-        QVERIFY(disk.Grow("16m"));
-        const CliRun resumed = RunCli(QStringList(arguments) << QStringLiteral("--skip-duplicates"));
+        QVERIFY(disk.grow("16m"));
+        const CliRun resumed = runCli(QStringList(arguments) << QStringLiteral("--skip-duplicates"));
         QCOMPARE(resumed.exitCode, 0);
         QCOMPARE(TempTree::read(disk.path() + QStringLiteral("/all.mbox")).count("\r\nFrom "), 39);
     }
@@ -224,8 +224,8 @@ private Q_SLOTS:
     void dryRunWritesNothing()
     {
         TempTree tree;
-        MakeMailTree(tree);
-        const CliRun run = RunCli({QStringLiteral("--dry-run"), QStringLiteral("Mail"), QStringLiteral("-o"), QStringLiteral("out")}, tree.root());
+        makeMailTree(tree);
+        const CliRun run = runCli({QStringLiteral("--dry-run"), QStringLiteral("Mail"), QStringLiteral("-o"), QStringLiteral("out")}, tree.root());
         QCOMPARE(run.exitCode, 0);
         QVERIFY(!QFile::exists(tree.path(QStringLiteral("out"))));
         const QList<QByteArray> lines = run.out.trimmed().split('\n');
@@ -235,7 +235,7 @@ private Q_SLOTS:
         QCOMPARE(lines[0], (tree.path(QStringLiteral("Mail/top.eml")) + QStringLiteral(" -> ") + mbox).toUtf8());
 
         // A message listed twice for one mbox would be skipped the second time.
-        const CliRun twice = RunCli({QStringLiteral("--dry-run"), QStringLiteral("--skip-duplicates"), QStringLiteral("--single"),
+        const CliRun twice = runCli({QStringLiteral("--dry-run"), QStringLiteral("--skip-duplicates"), QStringLiteral("--single"),
                                      QStringLiteral("out/one.mbox"), QStringLiteral("Mail"), QStringLiteral("Mail/top.eml")}, tree.root());
         QCOMPARE(twice.exitCode, 0);
         const QList<QByteArray> predicted = twice.out.trimmed().split('\n');
@@ -250,7 +250,7 @@ private Q_SLOTS:
         TempTree tree;
         tree.file(QStringLiteral("Mail/1.eml"), Message(1));
         QVERIFY(QDir().mkpath(tree.path(QStringLiteral("out/Mail/Mail.mbox"))));
-        const CliRun run = RunCli({QStringLiteral("-n"), QStringLiteral("--skip-duplicates"), QStringLiteral("--relative"),
+        const CliRun run = runCli({QStringLiteral("-n"), QStringLiteral("--skip-duplicates"), QStringLiteral("--relative"),
                                    QStringLiteral("Mail"), QStringLiteral("-o"), QStringLiteral("out")}, tree.root());
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.err.contains("1.eml: cannot read the mbox file for the messages in it: the mbox file is not a regular file\n"), run.err);
@@ -260,11 +260,11 @@ private Q_SLOTS:
     void dryRunIntoAFullDiskFails()
     {
         TempTree tree;
-        MakeMailTree(tree);
+        makeMailTree(tree);
         QProcess process;
         process.setWorkingDirectory(tree.root());
         process.setStandardOutputFile(QStringLiteral("/dev/full"));
-        process.start(CliPath(), {QStringLiteral("--dry-run"), QStringLiteral("Mail"), QStringLiteral("-o"), QStringLiteral("out")});
+        process.start(cliPath(), {QStringLiteral("--dry-run"), QStringLiteral("Mail"), QStringLiteral("-o"), QStringLiteral("out")});
         QVERIFY(process.waitForFinished(120000));
         QCOMPARE(process.exitCode(), 1);
         const QByteArray err = process.readAllStandardError();
@@ -282,8 +282,8 @@ private Q_SLOTS:
     {
         QFETCH(QString, mode);
         TempTree tree;
-        MakeMailTree(tree);
-        const CliRun run = RunCli({QStringLiteral("--progress"), mode, QStringLiteral("Mail"), QStringLiteral("-o"), QStringLiteral("out")}, tree.root());
+        makeMailTree(tree);
+        const CliRun run = runCli({QStringLiteral("--progress"), mode, QStringLiteral("Mail"), QStringLiteral("-o"), QStringLiteral("out")}, tree.root());
         QCOMPARE(run.exitCode, 0);
         QVERIFY(!run.err.contains('\r'));
         QVERIFY(!run.err.contains('\033'));
@@ -295,7 +295,7 @@ private Q_SLOTS:
     void reportReadByPython()
     {
         TempTree tree;
-        MakeMailTree(tree);
+        makeMailTree(tree);
         // A folder named in Latin-1: its mbox's path carries the byte too.
         const QByteArray oddFolder = QFile::encodeName(tree.root()) + "/Mail/caf\xe9";
         QCOMPARE(::mkdir(oddFolder.constData(), 0755), 0);
@@ -305,7 +305,7 @@ private Q_SLOTS:
         QCOMPARE(::write(fd, message.constData(), size_t(message.size())), ssize_t(message.size()));
         ::close(fd);
         tree.file(QStringLiteral("Mail/Inbox/note.eml"), "Remember the milk.\n");
-        const CliRun run = RunCli({QStringLiteral("Mail"), QStringLiteral("gone.eml"), QStringLiteral("-o"), QStringLiteral("out"),
+        const CliRun run = runCli({QStringLiteral("Mail"), QStringLiteral("gone.eml"), QStringLiteral("-o"), QStringLiteral("out"),
                                    QStringLiteral("--report"), QStringLiteral("report.json")}, tree.root());
         QCOMPARE(run.exitCode, 1);
 
@@ -336,9 +336,9 @@ print('ok')
     void repairNamedOnStderrAndInTheReport()
     {
         TempTree tree;
-        MakeMailTree(tree);
+        makeMailTree(tree);
         const QString mbox = tree.file(QStringLiteral("all.mbox"), "From a@x Thu Mar 07 10:00:00 2024\nhal");
-        const CliRun run = RunCli({QStringLiteral("--single"), mbox, QStringLiteral("Mail/top.eml"),
+        const CliRun run = runCli({QStringLiteral("--single"), mbox, QStringLiteral("Mail/top.eml"),
                                    QStringLiteral("--report"), QStringLiteral("report.json")}, tree.root());
         QCOMPARE(run.exitCode, 0);
         QVERIFY2(run.err.contains("quorvel-convert: " + QFile::encodeName(mbox) + ": the mbox file did not end with a whole record"),
@@ -355,15 +355,15 @@ print('ok')
     void singleMboxAmongItsSourcesAndThroughALink()
     {
         TempTree tree;
-        MakeMailTree(tree);
+        makeMailTree(tree);
         const QString target = tree.file(QStringLiteral("real/all.mbox"), "");
         QVERIFY(QFile::link(target, tree.path(QStringLiteral("Mail/all.mbox"))));
-        const CliRun run = RunCli({QStringLiteral("--single"), QStringLiteral("all.mbox"), QStringLiteral("all.mbox"),
+        const CliRun run = runCli({QStringLiteral("--single"), QStringLiteral("all.mbox"), QStringLiteral("all.mbox"),
                                    QStringLiteral("top.eml")}, tree.path(QStringLiteral("Mail")));
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.err.contains("Mail/all.mbox: the file is an mbox file this run appends to"), run.err.constData());
         QVERIFY2(run.err.contains("symbolic link to " + QFile::encodeName(target)), run.err.constData());
-        QCOMPARE(ReadBackWithPython({{target, {tree.path(QStringLiteral("Mail/top.eml"))}}}), QByteArray());
+        QCOMPARE(readBackWithPython({{target, {tree.path(QStringLiteral("Mail/top.eml"))}}}), QByteArray());
     }
 
     // The naming options and LF line ends, read back by Python's mailbox.
@@ -392,10 +392,10 @@ print('ok')
         QFETCH(QStringList, expected);
         QFETCH(bool, lf);
         TempTree tree;
-        MakeMailTree(tree);
+        makeMailTree(tree);
         if (lf)
             tree.file(QStringLiteral("Mail/lone-cr.eml"), "Subject: cr\r\rFrom a lone CR line\rend\n");
-        const CliRun run = RunCli(arguments, tree.root());
+        const CliRun run = runCli(arguments, tree.root());
         QCOMPARE(run.exitCode, 0);
         QList<QPair<QString, QStringList>> mboxes;
         qint64 bytes = 0;
@@ -407,7 +407,7 @@ print('ok')
             mboxes.append({mbox, sources});
             bytes += QFileInfo(mbox).size();
         }
-        QCOMPARE(ReadBackWithPython(mboxes, lf), QByteArray());
+        QCOMPARE(readBackWithPython(mboxes, lf), QByteArray());
         QVERIFY(bytes > 0);
         if (lf)
             QVERIFY(!TempTree::read(mboxes[0].first).contains('\r'));
@@ -441,7 +441,7 @@ print('ok')
         QFETCH(int, listed);
         QFETCH(int, firstWritten);
         TempTree tree;
-        MakeMailTree(tree);
+        makeMailTree(tree);
         // Without a Message-ID, a message is known by its bytes, whatever its line ends.
         tree.file(QStringLiteral("Mail/Sent/2.eml"), "Subject: no id\r\n\r\nFrom me\r\n");
         tree.file(QStringLiteral("Mail/Sent/3.eml"), "Subject: no id\n\nFrom me\n");
@@ -466,23 +466,23 @@ print('ok')
             const QJsonObject totals = object.value(QStringLiteral("totals")).toObject();
             return QPair<int, int>(totals.value(QStringLiteral("written")).toInt(-1), totals.value(QStringLiteral("skipped")).toInt(-1));
         };
-        QCOMPARE(RunCli(arguments, tree.root()).exitCode, 0);
+        QCOMPARE(runCli(arguments, tree.root()).exitCode, 0);
         QCOMPARE(totals(), qMakePair(firstWritten, listed - firstWritten));
-        const QMap<QString, QByteArray> first = FilesBelow(tree.path(QStringLiteral("out")));
+        const QMap<QString, QByteArray> first = filesBelow(tree.path(QStringLiteral("out")));
 
         // A dry run says that every message would be skipped, and writes nothing.
-        const CliRun dry = RunCli(QStringList{QStringLiteral("--dry-run")} + arguments, tree.root());
+        const CliRun dry = runCli(QStringList{QStringLiteral("--dry-run")} + arguments, tree.root());
         QCOMPARE(dry.exitCode, 0);
         const QList<QByteArray> predicted = dry.out.trimmed().split('\n');
         QCOMPARE(predicted.size(), listed);
         for (const QByteArray &line : predicted)
             QVERIFY2(line.contains(" -- already in "), line);
-        QCOMPARE(FilesBelow(tree.path(QStringLiteral("out"))), first);
+        QCOMPARE(filesBelow(tree.path(QStringLiteral("out"))), first);
 
-        const CliRun again = RunCli(arguments, tree.root());
+        const CliRun again = runCli(arguments, tree.root());
         QCOMPARE(again.exitCode, 0);
         QCOMPARE(totals(), qMakePair(0, listed));
-        QCOMPARE(FilesBelow(tree.path(QStringLiteral("out"))), first);
+        QCOMPARE(filesBelow(tree.path(QStringLiteral("out"))), first);
         // The report names each message skipped and the record it matched.
         const QJsonArray skipped = QJsonDocument::fromJson(TempTree::read(tree.path(QStringLiteral("report.json"))))
                                        .object().value(QStringLiteral("skipped")).toArray();
@@ -521,7 +521,7 @@ print('ok')
         QProcess process;
         process.setWorkingDirectory(tree.root());
         process.setStandardOutputFile(fifo);
-        process.start(CliPath(), {QStringLiteral("-v"), QStringLiteral("Mail"), QStringLiteral("-o"), QStringLiteral("out")});
+        process.start(cliPath(), {QStringLiteral("-v"), QStringLiteral("Mail"), QStringLiteral("-o"), QStringLiteral("out")});
         const QString mbox = tree.path(QStringLiteral("out")) + tree.path(QStringLiteral("Mail/Inbox/Inbox.mbox"));
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(mbox).size() > 0, 60000);
         for (int signal : signals)
@@ -535,11 +535,11 @@ print('ok')
         QVERIFY(lines.last().startsWith("stopped: converted "));
         const int written = lines.last().split(' ').at(2).toInt();
         QVERIFY2(written > 0 && written < sources.size(), lines.last());
-        QCOMPARE(ReadBackWithPython({{mbox, sources.mid(0, written)}}), QByteArray());
+        QCOMPARE(readBackWithPython({{mbox, sources.mid(0, written)}}), QByteArray());
 
-        const CliRun resumed = RunCli({QStringLiteral("--skip-duplicates"), QStringLiteral("Mail"), QStringLiteral("-o"), QStringLiteral("out")}, tree.root());
+        const CliRun resumed = runCli({QStringLiteral("--skip-duplicates"), QStringLiteral("Mail"), QStringLiteral("-o"), QStringLiteral("out")}, tree.root());
         QCOMPARE(resumed.exitCode, 0);
-        QCOMPARE(ReadBackWithPython({{mbox, sources}}), QByteArray());
+        QCOMPARE(readBackWithPython({{mbox, sources}}), QByteArray());
     }
 
     // A run that cannot work says so in one line before the first message,
@@ -579,7 +579,7 @@ print('ok')
         QFETCH(QStringList, arguments);
         QFETCH(QString, named);
         TempTree tree;
-        MakeMailTree(tree);
+        makeMailTree(tree);
         tree.file(QStringLiteral("afile"), "a file");
         tree.file(QStringLiteral("list"), "Mail/top.eml\n");
         tree.folder(QStringLiteral("Empty"));
@@ -591,23 +591,23 @@ print('ok')
         for (QString &argument : arguments)
             argument.replace(QStringLiteral("%ROOT%"), tree.root());
         named.replace(QStringLiteral("%ROOT%"), tree.root());
-        const QMap<QString, QByteArray> before = FilesBelow(tree.root());
+        const QMap<QString, QByteArray> before = filesBelow(tree.root());
 
-        const CliRun run = RunCli(arguments, tree.root());
+        const CliRun run = runCli(arguments, tree.root());
         QCOMPARE(run.exitCode, 2);
         QCOMPARE(run.err.count('\n'), 1);
         const QString path = named.startsWith(QLatin1Char('/')) ? named : tree.path(named);
         QVERIFY2(run.err.startsWith("quorvel-convert: " + QFile::encodeName(path) + ": "), run.err.constData());
         QVERIFY(run.out.isEmpty());
-        QCOMPARE(FilesBelow(tree.root()), before);
+        QCOMPARE(filesBelow(tree.root()), before);
     }
 
     // The report goes where it is asked even when that is no file: a pipe.
     void reportIntoAPipe()
     {
         TempTree tree;
-        MakeMailTree(tree);
-        const CliRun run = RunCli({QStringLiteral("Mail/top.eml"), QStringLiteral("-o"), QStringLiteral("out"), QStringLiteral("-q"),
+        makeMailTree(tree);
+        const CliRun run = runCli({QStringLiteral("Mail/top.eml"), QStringLiteral("-o"), QStringLiteral("out"), QStringLiteral("-q"),
                                    QStringLiteral("--report"), QStringLiteral("/dev/stdout")}, tree.root());
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(QJsonDocument::fromJson(run.out).object().value(QStringLiteral("totals")).toObject().value(QStringLiteral("written")).toInt(), 1);
@@ -629,7 +629,7 @@ print('ok')
         QFETCH(QByteArray, separator);
         QFETCH(bool, onStandardInput);
         TempTree tree;
-        MakeMailTree(tree);
+        makeMailTree(tree);
         QStringList sources{tree.path(QStringLiteral("Mail/top.eml")), tree.path(QStringLiteral("Mail/Sent/1.eml"))};
         if (separator != "\n")
             sources.insert(1, tree.file(QStringLiteral("Mail/two\nlines.eml"), Message(5)));
@@ -639,20 +639,20 @@ print('ok')
         list.insert(list.indexOf(separator) + 1, separator);  // an empty entry is passed over
         if (!onStandardInput)
             tree.file(QStringLiteral("list"), list);
-        const CliRun run = RunCli(QStringList{QStringLiteral("Mail/Inbox/b.eml"), QStringLiteral("--single"), QStringLiteral("all.mbox")} + options,
+        const CliRun run = runCli(QStringList{QStringLiteral("Mail/Inbox/b.eml"), QStringLiteral("--single"), QStringLiteral("all.mbox")} + options,
                                   tree.root(), onStandardInput ? list : QByteArray());
         QCOMPARE(run.exitCode, 0);
         sources.prepend(tree.path(QStringLiteral("Mail/Inbox/b.eml")));
-        QCOMPARE(ReadBackWithPython({{tree.path(QStringLiteral("all.mbox")), sources}}), QByteArray());
+        QCOMPARE(readBackWithPython({{tree.path(QStringLiteral("all.mbox")), sources}}), QByteArray());
     }
 
     // A NUL byte in a list of lines names no file: the list is refused whole.
     void filesFromLineWithNul()
     {
         TempTree tree;
-        MakeMailTree(tree);
+        makeMailTree(tree);
         tree.file(QStringLiteral("list"), "Mail/top.eml\n/etc/passwd" + QByteArray(1, '\0') + ".eml\n");
-        const CliRun run = RunCli({QStringLiteral("--files-from"), QStringLiteral("list"), QStringLiteral("-o"), QStringLiteral("out")}, tree.root());
+        const CliRun run = runCli({QStringLiteral("--files-from"), QStringLiteral("list"), QStringLiteral("-o"), QStringLiteral("out")}, tree.root());
         QCOMPARE(run.exitCode, 2);
         QVERIFY2(run.err.startsWith("quorvel-convert: list: line 2 holds a NUL byte"),
                  run.err.constData());
@@ -670,7 +670,7 @@ print('ok')
         const QString folder = QStringLiteral("d\n\x1b[2J");
         tree.file(folder + QStringLiteral("/1.eml"), Message(2));
         tree.file(QStringLiteral("out") + tree.path(folder), "in the way");
-        const CliRun run = RunCli({QStringLiteral("-v"), forged, QStringLiteral("gone") + forged, folder + QStringLiteral("/1.eml"),
+        const CliRun run = runCli({QStringLiteral("-v"), forged, QStringLiteral("gone") + forged, folder + QStringLiteral("/1.eml"),
                                    QStringLiteral("-o"), QStringLiteral("out")}, tree.root());
         QCOMPARE(run.exitCode, 1);
         const QByteArray shown = "x\\nquorvel-convert: 1.eml: converted fine\\n\\e]0;pwned\\a.eml";
@@ -703,13 +703,13 @@ print('ok')
         QFETCH(QStringList, arguments);
         QFETCH(QByteArray, said);
         TempTree tree;
-        MakeMailTree(tree);
+        makeMailTree(tree);
         tree.file(QStringLiteral("-weird.eml"), Message(5));
         // 3 KiB to the byte with its separator line, the blank line after it and the record's CR LF line ends.
         const QByteArray big = "Subject: big\r\n\r\n";
         const qsizetype separator = QByteArray("From MAILER-DAEMON Thu Jan  1 00:00:00 1970\r\n").size() + 2;
         tree.file(QStringLiteral("big.eml"), big + QByteArray(3072 - separator - big.size(), 'x'));
-        const CliRun run = RunCli(arguments, tree.root());
+        const CliRun run = runCli(arguments, tree.root());
         QCOMPARE(run.exitCode, 0);
         QVERIFY2(run.err.contains(said), run.err.constData());
     }

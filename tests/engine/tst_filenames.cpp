@@ -30,8 +30,8 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, text);
-        QCOMPARE(NameFromNative(bytes), text);
-        QCOMPARE(NativeName(text), bytes);
+        QCOMPARE(nameFromNative(bytes), text);
+        QCOMPARE(nativeName(text), bytes);
     }
 
     void everyByteSurvives()
@@ -39,7 +39,7 @@ private Q_SLOTS:
         QByteArray all;
         for (int b = 1; b < 256; ++b)
             all.append(char(b));
-        QCOMPARE(NativeName(NameFromNative(all)), all);
+        QCOMPARE(nativeName(nameFromNative(all)), all);
     }
 
     // The dialogs hand back what QFile::decodeName makes of the real bytes.
@@ -69,7 +69,7 @@ private Q_SLOTS:
                 QVERIFY(::mkdir(path.constData(), 0755) == 0);
         }
         const QString returned = QFile::decodeName(root + picked);
-        QCOMPARE(PathFromLossyName(returned), recovered ? NameFromNative(root + picked) : returned);
+        QCOMPARE(PathFromLossyName(returned), recovered ? nameFromNative(root + picked) : returned);
     }
 };
 

@@ -18,15 +18,15 @@ class CallbackYielder final : public Yielder {
 public:
     std::function<void()> onYield;
     void Yield() override { if (onYield) onYield(); }
-    void YieldNow() override { Yield(); }
+    void yieldNow() override { Yield(); }
 };
 
 // Listings given in the test, for trees that cannot be made on disk.
 class FakeFileSystem final : public FileSystem {
 public:
     std::map<QString, FolderListing> folders;
-    bool FolderExists(const QString &path) override { return folders.count(path) || folders.count(path + '/'); }
-    bool ListFolder(const QString &path, FolderListing &listing, QString &) override
+    bool folderExists(const QString &path) override { return folders.count(path) || folders.count(path + '/'); }
+    bool listFolder(const QString &path, FolderListing &listing, QString &) override
     {
         listing = folders.at(path);
         return true;
@@ -35,12 +35,12 @@ public:
 
 class FactoryOverride {
 public:
-    explicit FactoryOverride(std::shared_ptr<FileSystem> fs) { SetFileSystemFactory([fs] { return fs; }); }
-    ~FactoryOverride() { SetFileSystemFactory({}); }
+    explicit FactoryOverride(std::shared_ptr<FileSystem> fs) { setFileSystemFactory([fs] { return fs; }); }
+    ~FactoryOverride() { setFileSystemFactory({}); }
 };
 
 template <typename T>
-QList<T> Entries(const std::shared_ptr<Collection<T>> &collection)
+QList<T> entries(const std::shared_ptr<Collection<T>> &collection)
 {
     return QList<T>(collection->begin(), collection->end());
 }
@@ -49,7 +49,7 @@ QStringList Keys(const std::shared_ptr<Collection<QString>> &collection, const Q
 {
     QStringList held;
     for (const QString &key : candidates)
-        if (collection->HasKey(key))
+        if (collection->hasKey(key))
             held << key;
     return held;
 }
@@ -65,7 +65,7 @@ int ErrorOf(const std::function<void()> &action)
 }
 
 // R: a, b, S1 (c, T empty), S2 (d) - created in an order unlike the walk's.
-QString MakeWorkedExample(TempTree &tree)
+QString makeWorkedExample(TempTree &tree)
 {
     tree.file("R/S2/d");
     tree.folder("R/S1/T");
@@ -77,12 +77,12 @@ QString MakeWorkedExample(TempTree &tree)
 
 NoYield noYield;
 
-std::unique_ptr<FolderWalker> Walk(const QString &start, bool fullFileNamesOnly = true)
+std::unique_ptr<FolderWalker> walk(const QString &start, bool fullFileNamesOnly = true)
 {
     auto walker = std::make_unique<FolderWalker>(noYield);
-    walker->PathLogInit();
+    walker->pathLogInit();
     walker->setFullFileNamesOnly(fullFileNamesOnly);
-    walker->LogPath(start);
+    walker->logPath(start);
     return walker;
 }
 
@@ -94,15 +94,15 @@ private Q_SLOTS:
     void workedExample()
     {
         TempTree tree;
-        const QString r = MakeWorkedExample(tree);
-        const auto walker = Walk(r, false);
+        const QString r = makeWorkedExample(tree);
+        const auto walker = walk(r, false);
 
-        QCOMPARE(Entries(walker->pathNames()), QStringList({r + "/", r + "/S1/", r + "/S2/", r + "/S1/T/"}));
+        QCOMPARE(entries(walker->pathNames()), QStringList({r + "/", r + "/S1/", r + "/S2/", r + "/S1/T/"}));
         QCOMPARE(Keys(walker->pathNames(), {"K0", "K1", "K2", "K3", "K4", "K5"}), QStringList({"K0", "K2", "K3", "K4"}));
-        QCOMPARE(Entries(walker->fullFileNames()), QStringList({r + "/a", r + "/b", r + "/S1/c", r + "/S2/d"}));
+        QCOMPARE(entries(walker->fullFileNames()), QStringList({r + "/a", r + "/b", r + "/S1/c", r + "/S2/d"}));
         QCOMPARE(Keys(walker->fullFileNames(), {"K0", "K1", "K4", "K5"}), QStringList({"K1", "K4"}));
-        QCOMPARE(Entries(walker->fileNames()), QStringList({"a", "b", "c", "d"}));
-        QCOMPARE(Entries(walker->pathPointers()), QList<qint32>({1, 1, 2, 3}));
+        QCOMPARE(entries(walker->fileNames()), QStringList({"a", "b", "c", "d"}));
+        QCOMPARE(entries(walker->pathPointers()), QList<qint32>({1, 1, 2, 3}));
         QCOMPARE(walker->Count(), 5);
     }
 
@@ -116,9 +116,9 @@ private Q_SLOTS:
     {
         QFETCH(QString, suffix);
         TempTree tree;
-        const QString r = MakeWorkedExample(tree);
-        auto walker = Walk(r + suffix);
-        QCOMPARE(Entries(walker->pathNames()), QStringList({r + "/", r + "/S1/", r + "/S2/", r + "/S1/T/"}));
+        const QString r = makeWorkedExample(tree);
+        auto walker = walk(r + suffix);
+        QCOMPARE(entries(walker->pathNames()), QStringList({r + "/", r + "/S1/", r + "/S2/", r + "/S1/T/"}));
         QCOMPARE(walker->fullFileNames()->Item(1), r + "/a");
         QCOMPARE(walker->fileNames()->Count(), 0);
         QCOMPARE(walker->pathPointers()->Count(), 0);
@@ -129,7 +129,7 @@ private Q_SLOTS:
         TempTree tree;
         tree.file("a/a.eml");
         tree.file("z.eml");
-        QCOMPARE(Entries(Walk(tree.root())->fullFileNames()), QStringList({tree.path("z.eml"), tree.path("a/a.eml")}));
+        QCOMPARE(entries(walk(tree.root())->fullFileNames()), QStringList({tree.path("z.eml"), tree.path("a/a.eml")}));
     }
 
     void rootAsStartFolder()
@@ -138,9 +138,9 @@ private Q_SLOTS:
         fake->folders["/"] = {{"home"}, {"x.eml"}};
         fake->folders["/home/"] = {{}, {"y.eml"}};
         FactoryOverride use(fake);
-        const auto walker = Walk("/");
-        QCOMPARE(Entries(walker->pathNames()), QStringList({"/", "/home/"}));
-        QCOMPARE(Entries(walker->fullFileNames()), QStringList({"/x.eml", "/home/y.eml"}));
+        const auto walker = walk("/");
+        QCOMPARE(entries(walker->pathNames()), QStringList({"/", "/home/"}));
+        QCOMPARE(entries(walker->fullFileNames()), QStringList({"/x.eml", "/home/y.eml"}));
     }
 
     void startFolderWithoutFiles_data()
@@ -161,7 +161,7 @@ private Q_SLOTS:
         TempTree tree;
         tree.folder("empty");
         tree.file("file.eml");
-        auto walker = Walk(relative.isEmpty() ? QString() : tree.path(relative));
+        auto walker = walk(relative.isEmpty() ? QString() : tree.path(relative));
         QCOMPARE(walker->pathNames()->Count(), folders);
         QCOMPARE(walker->fullFileNames()->Count(), 0);
         QCOMPARE(walker->Count(), count);
@@ -187,15 +187,15 @@ private Q_SLOTS:
         QVERIFY(CompareNames(a, b) < 0);
         QVERIFY(CompareNames(b, a) > 0);
         QCOMPARE(CompareNames(a, a), 0);
-        QCOMPARE(NameOrderOf({b, a, b}), std::vector<size_t>({1, 0, 2}));
+        QCOMPARE(nameOrderOf({b, a, b}), std::vector<size_t>({1, 0, 2}));
     }
 
     void secondLogPathWithoutInitFailsOnK0()
     {
         TempTree tree;
-        const QString r = MakeWorkedExample(tree);
-        const auto walker = Walk(r);
-        QCOMPARE(ErrorOf([&] { walker->LogPath(r); }), ErrorNumber::DuplicateKey);
+        const QString r = makeWorkedExample(tree);
+        const auto walker = walk(r);
+        QCOMPARE(ErrorOf([&] { walker->logPath(r); }), ErrorNumber::DuplicateKey);
         QCOMPARE(walker->pathNames()->Count(), 4);
         QCOMPARE(walker->fullFileNames()->Count(), 4);
     }
@@ -205,23 +205,23 @@ private Q_SLOTS:
         TempTree tree;
         NoYield yield;
         FolderWalker walker(yield);
-        QCOMPARE(ErrorOf([&] { walker.LogPath(tree.root()); }), ErrorNumber::ObjectNotSet);
-        walker.PathLogInit();
+        QCOMPARE(ErrorOf([&] { walker.logPath(tree.root()); }), ErrorNumber::ObjectNotSet);
+        walker.pathLogInit();
         walker.Terminate();
-        QCOMPARE(ErrorOf([&] { walker.LogPath(tree.root()); }), ErrorNumber::ObjectNotSet);
+        QCOMPARE(ErrorOf([&] { walker.logPath(tree.root()); }), ErrorNumber::ObjectNotSet);
     }
 
     void collectionsOutliveTheWalker()
     {
         TempTree tree;
-        const QString r = MakeWorkedExample(tree);
+        const QString r = makeWorkedExample(tree);
         NoYield yield;
         std::shared_ptr<Collection<QString>> takenBefore, takenAfter;
         {
             FolderWalker walker(yield);
-            walker.PathLogInit();
+            walker.pathLogInit();
             takenBefore = walker.fullFileNames();
-            walker.LogPath(r);
+            walker.logPath(r);
             takenAfter = walker.fullFileNames();
             walker.Terminate();
             QCOMPARE(walker.fullFileNames()->Count(), 0);
@@ -263,7 +263,7 @@ private Q_SLOTS:
         Collection<int> numbers;
         for (int k = 0; k < keys.size(); ++k) {
             const bool expectRefusal = k == refused;
-            QCOMPARE(numbers.HasKey(keys[k]), expectRefusal);
+            QCOMPARE(numbers.hasKey(keys[k]), expectRefusal);
             const int error = ErrorOf([&] {
                 if (k % 2)
                     numbers.Add(k, keys[k]);
@@ -281,8 +281,8 @@ private Q_SLOTS:
 
     void counterOverflowRaises()
     {
-        QCOMPARE(CheckedIncrement(2147483646), 2147483647);
-        QCOMPARE(ErrorOf([] { CheckedIncrement(2147483647); }), ErrorNumber::Overflow);
+        QCOMPARE(checkedIncrement(2147483646), 2147483647);
+        QCOMPARE(ErrorOf([] { checkedIncrement(2147483647); }), ErrorNumber::Overflow);
     }
 
     void symbolicLinks_data()
@@ -316,7 +316,7 @@ private Q_SLOTS:
         QStringList expected;
         for (const QString &file : files)
             expected << tree.path(file);
-        QCOMPARE(Entries(Walk(tree.path("top"))->fullFileNames()), expected);
+        QCOMPARE(entries(walk(tree.path("top"))->fullFileNames()), expected);
     }
 
     void folderGoneAfterQueueingIsSkipped()
@@ -328,12 +328,12 @@ private Q_SLOTS:
         CallbackYielder yield;
         FolderWalker walker(yield);
         yield.onYield = [&] {
-            if (walker.pathNames()->HasKey("K2"))
+            if (walker.pathNames()->hasKey("K2"))
                 QDir(tree.path("R/gone")).removeRecursively();
         };
-        walker.PathLogInit();
-        walker.LogPath(tree.path("R"));
-        QCOMPARE(Entries(walker.fullFileNames()), QStringList({tree.path("R/a.eml"), tree.path("R/kept/b.eml")}));
+        walker.pathLogInit();
+        walker.logPath(tree.path("R"));
+        QCOMPARE(entries(walker.fullFileNames()), QStringList({tree.path("R/a.eml"), tree.path("R/kept/b.eml")}));
         QCOMPARE(walker.skippedFolders()->Count(), 1);
         QCOMPARE(walker.skippedFolders()->Item(1).path, tree.path("R/gone/"));
         QCOMPARE(walker.skippedFolders()->Item(1).reason, QString::fromLocal8Bit(strerror(ENOENT)));

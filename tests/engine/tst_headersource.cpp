@@ -103,8 +103,8 @@ private Q_SLOTS:
         QFETCH(QString, sender);
         QFETCH(QDateTime, date);
         HeaderSource eml;
-        eml.LoadFromBytes(message, FileTime);
-        QCOMPARE(eml.GetSender(), sender);
+        eml.loadFromBytes(message, FileTime);
+        QCOMPARE(eml.getSender(), sender);
         QCOMPARE(eml.GetDate(), date);
         QCOMPARE(eml.GetDate().timeSpec(), Qt::UTC);
     }
@@ -123,8 +123,8 @@ private Q_SLOTS:
         const QByteArray filler = "X-Filler: " + QByteArray(1012, 'a') + "\r\n";
         TempTree tree;
         HeaderSource eml;
-        QVERIFY(eml.LoadEml(tree.file(QStringLiteral("big.eml"), filler.repeated(fillerLines) + "From: j@x.org\r\n\r\n")));
-        QCOMPARE(eml.GetSender(), sender);
+        QVERIFY(eml.loadEml(tree.file(QStringLiteral("big.eml"), filler.repeated(fillerLines) + "From: j@x.org\r\n\r\n")));
+        QCOMPARE(eml.getSender(), sender);
     }
 
     void fileWithoutDateGivesItsModificationTime()
@@ -134,7 +134,7 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::ReadWrite) && file.setFileTime(FileTime, QFileDevice::FileModificationTime));
         file.close();
         HeaderSource eml;
-        QVERIFY(eml.LoadEml(file.fileName()));
+        QVERIFY(eml.loadEml(file.fileName()));
         QCOMPARE(eml.GetDate(), FileTime);
     }
 
@@ -145,8 +145,8 @@ private Q_SLOTS:
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
         for (const QString &path : {fifo, tree.folder(QStringLiteral("dir.eml")), tree.path(QStringLiteral("none.eml"))}) {
             HeaderSource eml;
-            QVERIFY(!eml.LoadEml(path));  // at once, never waiting for a FIFO's writer
-            QCOMPARE(eml.GetSender(), QStringLiteral("MAILER-DAEMON"));
+            QVERIFY(!eml.loadEml(path));  // at once, never waiting for a FIFO's writer
+            QCOMPARE(eml.getSender(), QStringLiteral("MAILER-DAEMON"));
             QVERIFY(eml.GetDate().isValid());
         }
     }

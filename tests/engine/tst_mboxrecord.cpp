@@ -30,7 +30,7 @@ QDateTime Utc(const char *iso)
 qsizetype storedBeforeFailing = 0;
 bool truncateFails = false;
 int writeCalls = 0;
-ssize_t FailingWrite(int fd, const void *data, size_t size)
+ssize_t failingWrite(int fd, const void *data, size_t size)
 {
     if (writeCalls++ == 0 && storedBeforeFailing > 0)
         return ::write(fd, data, qMin(size, size_t(storedBeforeFailing)));
@@ -139,15 +139,15 @@ private Q_SLOTS:
     {
         QFETCH(QDateTime, date);
         QFETCH(QByteArray, text);
-        QCOMPARE(FormatSeparatorDate(date), text);
-        QCOMPARE(SeparatorLine(QString(), date), "From  " + text + "\r\n");  // empty sender: two spaces
+        QCOMPARE(formatSeparatorDate(date), text);
+        QCOMPARE(separatorLine(QString(), date), "From  " + text + "\r\n");  // empty sender: two spaces
     }
 
     void separatorDateReadsBackInEveryYear()
     {
         for (int year = 1; year <= 9999; ++year) {
             const QDateTime date(QDate(year, 7, 1), QTime(12, 0, 0), Qt::UTC);
-            QCOMPARE(ParseMailDate(FormatSeparatorDate(date)), date);
+            QCOMPARE(parseMailDate(formatSeparatorDate(date)), date);
         }
     }
 
@@ -185,7 +185,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, message);
         QFETCH(QByteArray, body);
         QByteArray out("kept");
-        QCOMPARE(AppendBody(out, message), body.size());
+        QCOMPARE(appendBody(out, message), body.size());
         QCOMPARE(out, "kept" + body);
     }
 
@@ -220,7 +220,7 @@ private Q_SLOTS:
         const QByteArray message = (QByteArray(76, 'A') + "\n").repeated(4000);
         QList<qsizetype> reports;
         QByteArray out;
-        const qsizetype total = AppendBody(out, message, [&](qsizetype built) { reports.append(built); });
+        const qsizetype total = appendBody(out, message, [&](qsizetype built) { reports.append(built); });
         QVERIFY(reports.size() >= 3);
         QVERIFY(std::is_sorted(reports.begin(), reports.end()) && reports.last() < total);
         QCOMPARE(out, (QByteArray(76, 'A') + "\r\n").repeated(4000));
@@ -258,10 +258,10 @@ private Q_SLOTS:
     {
         TempTree tree;
         const QString mbox = tree.path(QStringLiteral("Inbox.mbox"));
-        const QByteArray first = BuildRecord(QStringLiteral("a@b"), Utc("2024-03-05T14:07:09"), "X: 1\r\n\r\nhi");
-        const QByteArray second = BuildRecord(QStringLiteral("c@d"), Utc("2024-03-06T14:07:09"), "");
+        const QByteArray first = buildRecord(QStringLiteral("a@b"), Utc("2024-03-05T14:07:09"), "X: 1\r\n\r\nhi");
+        const QByteArray second = buildRecord(QStringLiteral("c@d"), Utc("2024-03-06T14:07:09"), "");
         const mode_t oldMask = ::umask(027);
-        const bool written = AppendRecord(mbox, first).written && AppendRecord(mbox, second).written;
+        const bool written = appendRecord(mbox, first).written && appendRecord(mbox, second).written;
         ::umask(oldMask);
         QVERIFY(written);
         QCOMPARE(TempTree::read(mbox), QByteArray("From a@b Tue Mar 05 14:07:09 2024\r\nX: 1\r\n\r\nhi\r\n\r\n"
@@ -289,7 +289,7 @@ private Q_SLOTS:
         storedBeforeFailing = stored;
         truncateFails = cutBackFails;
         writeCalls = 0;
-        const AppendOutcome outcome = AppendRecord(mbox, QByteArray(1000, 'r'), {&FailingWrite, &Truncate});
+        const AppendOutcome outcome = appendRecord(mbox, QByteArray(1000, 'r'), {&failingWrite, &Truncate});
         QVERIFY(!outcome.written);
         QVERIFY2(outcome.reason.contains(QStringLiteral("No space left")), qPrintable(outcome.reason));
         QCOMPARE(outcome.error, ENOSPC);
@@ -307,7 +307,7 @@ private Q_SLOTS:
         int pauses = 0;
         bool stopped = false;
         try {
-            (void)AppendRecord(mbox, large, FileIo::System(), [&] {
+            (void)appendRecord(mbox, large, FileIo::System(), [&] {
                 if (++pauses == 2)
                     throw Interrupted{};
             });
@@ -318,7 +318,7 @@ private Q_SLOTS:
         QCOMPARE(TempTree::read(mbox), earlier);
 
         pauses = 0;
-        QVERIFY(AppendRecord(mbox, large, FileIo::System(), [&] { ++pauses; }).written);
+        QVERIFY(appendRecord(mbox, large, FileIo::System(), [&] { ++pauses; }).written);
         QVERIFY(pauses >= 2);
         QCOMPARE(TempTree::read(mbox), earlier + large);
     }
@@ -342,7 +342,7 @@ private Q_SLOTS:
         QVERIFY(holder.held());
         int tries = 0;
         QByteArray seenWhileWaiting;
-        const AppendOutcome outcome = AppendRecord(mbox, record, FileIo::System(), [&] {
+        const AppendOutcome outcome = appendRecord(mbox, record, FileIo::System(), [&] {
             if (++tries == 3) {
                 seenWhileWaiting = TempTree::read(mbox);
                 holder.Release();
@@ -383,7 +383,7 @@ private Q_SLOTS:
         const QString mbox = tree.file(QStringLiteral("Inbox.mbox"), earlier);
         LockHolder holder(mbox, true);
         QVERIFY(holder.held());
-        const AppendOutcome outcome = AppendRecord(mbox, "From b\r\n", {}, {.lockWait = std::chrono::milliseconds(0)});
+        const AppendOutcome outcome = appendRecord(mbox, "From b\r\n", {}, {.lockWait = std::chrono::milliseconds(0)});
         QVERIFY(!outcome.written);
         QCOMPARE(outcome.reason, QStringLiteral("the mbox file is locked by another program"));
         QCOMPARE(TempTree::read(mbox), earlier);
@@ -407,7 +407,7 @@ private Q_SLOTS:
         const QString dotLock = tree.file(QStringLiteral("Inbox.mbox.lock"), text);
         const struct timespec times[2] = {{::time(nullptr) - ageSeconds, 0}, {::time(nullptr) - ageSeconds, 0}};
         QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(dotLock).constData(), times, 0), 0);
-        const AppendOutcome outcome = AppendRecord(mbox, "From b\r\n\r\n", {}, {.lockWait = std::chrono::seconds(10)});
+        const AppendOutcome outcome = appendRecord(mbox, "From b\r\n\r\n", {}, {.lockWait = std::chrono::seconds(10)});
         QVERIFY2(outcome.written, qPrintable(outcome.reason));
         QVERIFY(!QFileInfo::exists(dotLock));
     }
@@ -427,7 +427,7 @@ private Q_SLOTS:
             QCOMPARE(::mkfifo(QFile::encodeName(mbox).constData(), 0600), 0);
         else if (!QFile::exists(kind) || !QFile::link(kind, mbox))
             QSKIP("no full device here");
-        const AppendOutcome outcome = AppendRecord(mbox, "From x\r\n\r\n");
+        const AppendOutcome outcome = appendRecord(mbox, "From x\r\n\r\n");
         QVERIFY(!outcome.written);
         QVERIFY(!outcome.reason.isEmpty());
     }

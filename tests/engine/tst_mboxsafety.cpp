@@ -25,9 +25,9 @@ QByteArray Message(const char *from, const QByteArray &text)
 
 struct FailureObserver : ConversionObserver {
     std::function<void()> onFailure;
-    void BytesRead(qint64, qint64) override {}
-    void MessageDone(int, int) override {}
-    void MessageFailed(const QString &, const QString &) override
+    void bytesRead(qint64, qint64) override {}
+    void messageDone(int, int) override {}
+    void messageFailed(const QString &, const QString &) override
     {
         if (onFailure)
             onFailure();
@@ -37,7 +37,7 @@ struct FailureObserver : ConversionObserver {
 ConversionResult Run(const QList<ConversionEntry> &entries, const ConversionRules &rules, FailureObserver &&observer = {})
 {
     NoYield yielder;
-    return ConvertEntries(entries, rules, observer, yielder);
+    return convertEntries(entries, rules, observer, yielder);
 }
 
 } // namespace
@@ -125,7 +125,7 @@ private Q_SLOTS:
             QCOMPARE(result.failures.size(), 1);
             QVERIFY2(result.failures[0].reason.contains(QStringLiteral("symbolic link")), qPrintable(result.failures[0].reason));
         } else {
-            QVERIFY(result.Succeeded());
+            QVERIFY(result.succeeded());
             QVERIFY(TempTree::read(mbox).startsWith("From z@x Wed Mar 06 10:00:00 2024\r\nX: 1\r\n\r\nFrom a@x"));
             QVERIFY(!result.notes.isEmpty());
             QVERIFY2(result.notes[0].text.contains(planted == QLatin1String("side file link") ? QStringLiteral("symbolic link")
@@ -142,7 +142,7 @@ private Q_SLOTS:
         const QString link = source.path(QStringLiteral("all.mbox"));
         QVERIFY(QFile::link(target, link));
         const ConversionResult result = Run({{path}}, {.naming = MboxNaming::Single(link)});
-        QVERIFY(result.Succeeded());
+        QVERIFY(result.succeeded());
         QVERIFY(TempTree::read(target).startsWith("From a@x "));
         QCOMPARE(result.notes.size(), 1);
         QVERIFY2(result.notes[0].text.contains(target), qPrintable(result.notes[0].text));
@@ -209,7 +209,7 @@ private Q_SLOTS:
         const QString path = source.file(folder + QStringLiteral("/1.eml"), Message("a@x", "one"));
         const QString dest = destination.root() + QLatin1Char('/');
         const ConversionResult result = Run({{path, {}}, {path, {}}}, {.naming = MboxNaming::Mirror(dest)});
-        QVERIFY2(result.Succeeded(), result.failures.isEmpty() ? "" : qPrintable(result.failures[0].reason));
+        QVERIFY2(result.succeeded(), result.failures.isEmpty() ? "" : qPrintable(result.failures[0].reason));
         QCOMPARE(QDir(QFileInfo(OutputFor(path, dest).file).path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
         QVERIFY(!QFileInfo::exists(state_->path(QStringLiteral("quorvel/appends"))));  // it was made beside the mbox
     }
@@ -229,7 +229,7 @@ private Q_SLOTS:
         bool stopped = false;
         int pieces = 0;
         try {
-            (void)AppendRecord(mbox, TempTree::read(big), FileIo::System(), [&] {
+            (void)appendRecord(mbox, TempTree::read(big), FileIo::System(), [&] {
                 if (++pieces == 2)
                     throw Interrupted{};
             });
@@ -244,7 +244,7 @@ private Q_SLOTS:
         QVERIFY(child >= 0);
         if (child == 0) {
             pieces = 0;
-            (void)AppendRecord(mbox, TempTree::read(big), FileIo::System(), [&] {
+            (void)appendRecord(mbox, TempTree::read(big), FileIo::System(), [&] {
                 if (++pieces == 2)
                     ::_exit(9);
             });
@@ -254,7 +254,7 @@ private Q_SLOTS:
         QCOMPARE(::waitpid(child, &status, 0), child);
         QVERIFY(QFileInfo(mbox).size() > 0);
         const ConversionResult result = Run({{small, mbox}}, {});
-        QVERIFY(result.Succeeded());
+        QVERIFY(result.succeeded());
         QVERIFY(TempTree::read(mbox).startsWith("From s@x "));
         QVERIFY(!result.notes.isEmpty() && result.notes.last().text.contains(QStringLiteral("cut off")));
     }
@@ -287,7 +287,7 @@ private Q_SLOTS:
         };
         QCOMPARE(asUser([&] {
             int pieces = 0;
-            (void)AppendRecord(mbox, big, FileIo::System(), [&] {
+            (void)appendRecord(mbox, big, FileIo::System(), [&] {
                 if (++pieces == 2)
                     ::_exit(0);  // killed midway
             });
@@ -297,7 +297,7 @@ private Q_SLOTS:
         QCOMPARE(QDir(spool).entryList(QDir::Files | QDir::Hidden).size(), 1);
         QCOMPARE(asUser([&] {
             const ConversionResult result = Run({{small, mbox}}, {});
-            return result.Succeeded() && !result.notes.isEmpty() && result.notes.last().text.contains(QStringLiteral("cut off")) ? 0 : 1;
+            return result.succeeded() && !result.notes.isEmpty() && result.notes.last().text.contains(QStringLiteral("cut off")) ? 0 : 1;
         }), 0);
         QVERIFY(TempTree::read(mbox).startsWith("From s@x "));
     }

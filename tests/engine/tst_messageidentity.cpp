@@ -7,12 +7,12 @@
 
 namespace {
 
-QByteArray LfOnly(QByteArray bytes)
+QByteArray lfOnly(QByteArray bytes)
 {
     return bytes.replace("\r\n", "\n");
 }
 
-QList<QByteArray> ReadBack(const QByteArray &mbox, qsizetype pieceSize, QList<qint64> *offsets = nullptr)
+QList<QByteArray> readBack(const QByteArray &mbox, qsizetype pieceSize, QList<qint64> *offsets = nullptr)
 {
     QList<QByteArray> found;
     MboxIdentityReader reader([&](const QByteArray &identity, qint64 offset) {
@@ -57,13 +57,13 @@ private Q_SLOTS:
         QFETCH(QByteArray, message);
         const QByteArray other("Subject: other\r\n\r\nFrom the other one\r\n");
         for (bool lf : {false, true}) {
-            const QByteArray first = BuildRecord(QStringLiteral("a@b.c"), When, message, lf);
-            const QByteArray mbox = first + BuildRecord(QStringLiteral("b@b.c"), When, other, lf);
-            const QList<QByteArray> expected{IdentityOfMessage(message), IdentityOfMessage(other)};
+            const QByteArray first = buildRecord(QStringLiteral("a@b.c"), When, message, lf);
+            const QByteArray mbox = first + buildRecord(QStringLiteral("b@b.c"), When, other, lf);
+            const QList<QByteArray> expected{identityOfMessage(message), identityOfMessage(other)};
             QVERIFY(expected[0] != expected[1]);
             for (qsizetype piece : {qsizetype(1), qsizetype(7), mbox.size()}) {
                 QList<qint64> offsets;
-                QCOMPARE(ReadBack(mbox, piece, &offsets), expected);
+                QCOMPARE(readBack(mbox, piece, &offsets), expected);
                 QCOMPARE(offsets, (QList<qint64>{0, first.size()}));
             }
         }
@@ -93,8 +93,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, second);
         QFETCH(bool, sameCopy);
         QFETCH(bool, sameId);
-        QCOMPARE(IdentityOfMessage(first) == IdentityOfMessage(second), sameCopy);
-        QCOMPARE(IdentityOfMessage(first, DuplicateRule::MessageId) == IdentityOfMessage(second, DuplicateRule::MessageId), sameId);
+        QCOMPARE(identityOfMessage(first) == identityOfMessage(second), sameCopy);
+        QCOMPARE(identityOfMessage(first, DuplicateRule::MessageId) == identityOfMessage(second, DuplicateRule::MessageId), sameId);
     }
 
     // Other programs' mboxes: text before the first "From " line is no
@@ -112,7 +112,7 @@ private Q_SLOTS:
                                                  DuplicateRule::MessageId, 0, [&] { ++pieces; });
         QCOMPARE(scan.failure, QString());
         QCOMPARE(scan.end, mbox.size());
-        QCOMPARE(found, (QList<QByteArray>{"id:<m1@x>", IdentityOfMessage("Subject: two\n\nFrom y\n")}));
+        QCOMPARE(found, (QList<QByteArray>{"id:<m1@x>", identityOfMessage("Subject: two\n\nFrom y\n")}));
         QCOMPARE(pieces, 1);
         found.clear();
         QCOMPARE(ReadMboxIdentities(tree.path(QStringLiteral("missing.mbox")), add).failure, QString());

@@ -32,13 +32,13 @@ private Q_SLOTS:
         QFETCH(QString, path);
         QFETCH(QString, last);
         QFETCH(QString, folder);
-        QCOMPARE(GetLastPathPart(path), last);
-        QCOMPARE(GetFolderPart(path), folder);
+        QCOMPARE(getLastPathPart(path), last);
+        QCOMPARE(getFolderPart(path), folder);
     }
 
     void emptyPathIsSubscriptOutOfRange()
     {
-        for (auto part : {&GetLastPathPart, &GetFolderPart}) {
+        for (auto part : {&getLastPathPart, &getFolderPart}) {
             try {
                 part(QString());
                 QFAIL("no error raised");
@@ -52,19 +52,19 @@ private Q_SLOTS:
     {
         TempTree tree;
         const QString target = tree.path(QStringLiteral("Export/Mail/Inbox"));
-        QVERIFY(EnsurePathExists(target));
+        QVERIFY(ensurePathExists(target));
         QVERIFY(QFileInfo(target).isDir());
-        QVERIFY(EnsurePathExists(target + QLatin1Char('/')));  // exists already: still true
+        QVERIFY(ensurePathExists(target + QLatin1Char('/')));  // exists already: still true
     }
 
     void ensurePathExistsFailsWithoutRaising()
     {
         TempTree tree;
         const QString file = tree.file(QStringLiteral("Mail"), "not a folder");
-        QVERIFY(!EnsurePathExists(file + QStringLiteral("/Inbox")));
-        QVERIFY(!EnsurePathExists(file));
-        QVERIFY(!EnsurePathExists(QString()));
-        QVERIFY(!EnsurePathExists(QStringLiteral("/proc/no-such-folder/x")));
+        QVERIFY(!ensurePathExists(file + QStringLiteral("/Inbox")));
+        QVERIFY(!ensurePathExists(file));
+        QVERIFY(!ensurePathExists(QString()));
+        QVERIFY(!ensurePathExists(QStringLiteral("/proc/no-such-folder/x")));
     }
 
     void createPathGivesTheSystemsReason_data()
@@ -86,8 +86,8 @@ private Q_SLOTS:
         TempTree tree;
         tree.file(QStringLiteral("Mail"), "not a folder");
         QVERIFY(QFile::setPermissions(tree.folder(QStringLiteral("locked")), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-        QCOMPARE(CreatePath(tree.path(relative)), error ? SystemReason(error) : QString());
-        QCOMPARE(EnsurePathExists(tree.path(relative)), error == 0);
+        QCOMPARE(createPath(tree.path(relative)), error ? systemReason(error) : QString());
+        QCOMPARE(ensurePathExists(tree.path(relative)), error == 0);
     }
 };
 

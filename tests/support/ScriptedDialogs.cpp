@@ -3,12 +3,12 @@
 #include "window/dialogs/OpenDialog.h"
 #include "engine/support/RunTimeError.h"
 
-int ScriptedDialogs::MsgBox(const QString &prompt, int style, const QString &title)
+int ScriptedDialogs::msgBox(const QString &prompt, int style, const QString &title)
 {
-    return MsgBoxWithDetails(prompt, style, title, QString());
+    return msgBoxWithDetails(prompt, style, title, QString());
 }
 
-int ScriptedDialogs::MsgBoxWithDetails(const QString &prompt, int style, const QString &title, const QString &details)
+int ScriptedDialogs::msgBoxWithDetails(const QString &prompt, int style, const QString &title, const QString &details)
 {
     boxes.append({prompt, style, title, details});
     if (onMsgBox)
@@ -18,7 +18,7 @@ int ScriptedDialogs::MsgBoxWithDetails(const QString &prompt, int style, const Q
     return (style & 0xF) == 4 ? MsgBoxResult::Yes : MsgBoxResult::Ok;
 }
 
-void ScriptedDialogs::ShowOpen(OpenDialog &dialog)
+void ScriptedDialogs::showOpen(OpenDialog &dialog)
 {
     ++openDialogsShown;
     lastFilter = dialog.Filter;
@@ -35,7 +35,7 @@ void ScriptedDialogs::ShowOpen(OpenDialog &dialog)
     dialog.FileName = answer.fileName;
 }
 
-QString ScriptedDialogs::PickFolder(QWidget *, const QString &prompt)
+QString ScriptedDialogs::pickFolder(QWidget *, const QString &prompt)
 {
     folderPrompts.append(prompt);
     return folderAnswers.isEmpty() ? QString() : folderAnswers.dequeue();

@@ -42,9 +42,9 @@ public:
     // Runs while a box is "shown", before it answers (e.g. to close the window).
     std::function<void(const Box &)> onMsgBox;
 
-    int MsgBox(const QString &prompt, int style, const QString &title) override;
-    int MsgBoxWithDetails(const QString &prompt, int style, const QString &title, const QString &details) override;
-    void ShowOpen(OpenDialog &dialog) override;
-    QString PickFolder(QWidget *owner, const QString &prompt) override;
+    int msgBox(const QString &prompt, int style, const QString &title) override;
+    int msgBoxWithDetails(const QString &prompt, int style, const QString &title, const QString &details) override;
+    void showOpen(OpenDialog &dialog) override;
+    QString pickFolder(QWidget *owner, const QString &prompt) override;
     void OpenUrl(const QString &target) override;
 };

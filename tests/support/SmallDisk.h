@@ -23,7 +23,7 @@ public:
     bool mounted() const { return mounted_; }
     QString path() const { return folder_.path(); }
     // Room made: the files stay.
-    bool Grow(const char *size)
+    bool grow(const char *size)
     {
         return ::mount("tmpfs", native().constData(), "tmpfs", MS_REMOUNT, (QByteArray("size=") + size).constData()) == 0;
     }

@@ -26,12 +26,12 @@ struct WindowFixture {
 };
 
 // Every path in the message list, in order; none for the empty list.
-inline QStringList ListedPaths(MainWindow &window)
+inline QStringList listedPaths(MainWindow &window)
 {
     QStringList rows;
-    if (!window.MessageListIsEmpty())
-        for (int row = 0; row < window.MessageRowCount(); ++row)
-            rows << window.MessagePathAt(row);
+    if (!window.messageListIsEmpty())
+        for (int row = 0; row < window.messageRowCount(); ++row)
+            rows << window.messagePathAt(row);
     return rows;
 }
 
@@ -46,11 +46,11 @@ protected:
 
     // Every yield point lets the window run, so a test sees each step,
     // whatever the machine's speed.
-    void YieldAtEveryPoint()
+    void yieldAtEveryPoint()
     {
         auto *yielder = dynamic_cast<EventLoopYielder *>(&w->yielder());
         QVERIFY(yielder);
-        yielder->SetIntervalMs(0);
+        yielder->setIntervalMs(0);
     }
 
 private Q_SLOTS:

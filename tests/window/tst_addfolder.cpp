@@ -25,8 +25,8 @@ class HookedFileSystem final : public FileSystem {
 public:
     QString locked;
     std::function<void(const QString &)> beforeListing;
-    bool FolderExists(const QString &path) override { return real_.FolderExists(path); }
-    bool ListFolder(const QString &path, FolderListing &listing, QString &reason) override
+    bool folderExists(const QString &path) override { return real_.folderExists(path); }
+    bool listFolder(const QString &path, FolderListing &listing, QString &reason) override
     {
         if (beforeListing)
             beforeListing(path);
@@ -34,7 +34,7 @@ public:
             reason = QStringLiteral("Permission denied");
             return false;
         }
-        return real_.ListFolder(path, listing, reason);
+        return real_.listFolder(path, listing, reason);
     }
 
 private:
@@ -47,7 +47,7 @@ QByteArray Native(const QString &asciiPath)
 }
 
 // What a file under `native` holds, read with POSIX calls on the raw bytes.
-QByteArray ReadRaw(const QByteArray &native)
+QByteArray readRaw(const QByteArray &native)
 {
     QByteArray content;
     const int fd = ::open(native.constData(), O_RDONLY);
@@ -61,8 +61,8 @@ QByteArray ReadRaw(const QByteArray &native)
 
 class UseFileSystem {
 public:
-    explicit UseFileSystem(std::shared_ptr<FileSystem> fs) { SetFileSystemFactory([fs] { return fs; }); }
-    ~UseFileSystem() { SetFileSystemFactory({}); }
+    explicit UseFileSystem(std::shared_ptr<FileSystem> fs) { setFileSystemFactory([fs] { return fs; }); }
+    ~UseFileSystem() { setFileSystemFactory({}); }
 };
 
 } // namespace
@@ -84,13 +84,13 @@ private Q_SLOTS:
             tree.file(name);
         ScriptedDialogs dialogs;
         MainWindow window(dialogs);
-        window.AddMessagePath("/earlier.eml");
+        window.addMessagePath("/earlier.eml");
         dialogs.folderAnswers << tree.root() + separator;
 
         window.CmdAddFolder->click();
 
         QCOMPARE(dialogs.folderPrompts, QStringList({"Choose Source Folder..."}));
-        QCOMPARE(ListedPaths(window), QStringList({"/earlier.eml", tree.path("a.eml"), tree.path("B.EML"), tree.path("sub/d.Eml")}));
+        QCOMPARE(listedPaths(window), QStringList({"/earlier.eml", tree.path("a.eml"), tree.path("B.EML"), tree.path("sub/d.Eml")}));
         QCOMPARE(window.grdFiles1->model()->rowCount(), 4);
         QCOMPARE(window.lblCount1->text(), QString("4 files"));
         QCOMPARE(dialogs.boxes.size(), 1);
@@ -107,13 +107,13 @@ private Q_SLOTS:
         tree.file("notes.txt");
         ScriptedDialogs dialogs;
         MainWindow window(dialogs);
-        window.AddMessagePath("/earlier.eml");
+        window.addMessagePath("/earlier.eml");
         window.CmdConvert2MBOX->setEnabled(true);
         dialogs.folderAnswers << tree.root();
 
         window.CmdAddFolder->click();
 
-        QCOMPARE(ListedPaths(window), QStringList({"/earlier.eml"}));
+        QCOMPARE(listedPaths(window), QStringList({"/earlier.eml"}));
         QVERIFY(!window.CmdConvert2MBOX->isEnabled());
         QCOMPARE(dialogs.boxes.value(0).prompt, QString("0 Files Added to List."));
     }
@@ -129,7 +129,7 @@ private Q_SLOTS:
         window.CmdAddFolder->click();
         window.CmdAddFolder->click();
 
-        QCOMPARE(ListedPaths(window), QStringList({tree.path("a.eml"), tree.path("a.eml")}));
+        QCOMPARE(listedPaths(window), QStringList({tree.path("a.eml"), tree.path("a.eml")}));
         QCOMPARE(dialogs.boxes.value(1).prompt, QString("1 Files Added to List."));
     }
 
@@ -137,14 +137,14 @@ private Q_SLOTS:
     {
         ScriptedDialogs dialogs;
         MainWindow window(dialogs);
-        window.AddMessagePath("/earlier.eml");
+        window.addMessagePath("/earlier.eml");
         window.CmdConvert2MBOX->setEnabled(true);
 
         window.CmdAddFolder->click();
 
         QCOMPARE(dialogs.folderPrompts.size(), 1);
         QVERIFY(dialogs.boxes.isEmpty());
-        QCOMPARE(ListedPaths(window), QStringList({"/earlier.eml"}));
+        QCOMPARE(listedPaths(window), QStringList({"/earlier.eml"}));
         QVERIFY(window.CmdConvert2MBOX->isEnabled());
         QVERIFY(!QApplication::overrideCursor());
     }
@@ -166,7 +166,7 @@ private Q_SLOTS:
 
         window.CmdAddFolder->click();
 
-        QCOMPARE(ListedPaths(window), QStringList({tree.path("a.eml"), tree.path("open/b.eml")}));
+        QCOMPARE(listedPaths(window), QStringList({tree.path("a.eml"), tree.path("open/b.eml")}));
         QCOMPARE(dialogs.boxes.size(), 1);
         QCOMPARE(dialogs.boxes[0].style, 48);
         const QString skippedLine = locked + " (Permission denied)";
@@ -201,7 +201,7 @@ private Q_SLOTS:
         const QByteArray mbox = Native(destination.root()) + folder + "/dir\xFE.mbox";
         struct stat info {};
         QVERIFY2(::stat(mbox.constData(), &info) == 0, qPrintable(dialogs.boxes.value(1).prompt));
-        QVERIFY(ReadRaw(mbox).contains("Subject: Latin-1 name"));
+        QVERIFY(readRaw(mbox).contains("Subject: Latin-1 name"));
     }
 
     void secondClickDuringAWalkHasItsOwnWalker()
@@ -221,7 +221,7 @@ private Q_SLOTS:
 
         window.CmdAddFolder->click();
 
-        QCOMPARE(ListedPaths(window), QStringList({second.path("two.eml"), first.path("one.eml")}));
+        QCOMPARE(listedPaths(window), QStringList({second.path("two.eml"), first.path("one.eml")}));
         QCOMPARE(dialogs.boxes.size(), 2);
         QCOMPARE(dialogs.boxes[1].prompt, QString("1 Files Added to List."));
         QVERIFY(!QApplication::overrideCursor());

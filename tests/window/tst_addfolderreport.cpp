@@ -26,7 +26,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, path);
         QFETCH(bool, accepted);
-        QCOMPARE(IsMessagePath(path), accepted);
+        QCOMPARE(isMessagePath(path), accepted);
     }
 
     void reportListsSkippedFolders_data()
@@ -49,14 +49,14 @@ private Q_SLOTS:
         Collection<SkippedFolder> skipped;
         for (int k = 1; k <= skippedCount; ++k)
             skipped.Add({QStringLiteral("/f%1/").arg(k), QStringLiteral("Permission denied")});
-        const QStringList lines = AddFolderReport(7, skipped).split(QLatin1Char('\n'));
+        const QStringList lines = addFolderReport(7, skipped).split(QLatin1Char('\n'));
         QCOMPARE(lines.first(), QString("7 Files Added to List."));
         QCOMPARE(lines.size(), lineCount);
         QCOMPARE(lines.last(), lastLine);
 
         // The details name every folder, and are empty when none was skipped.
         QFETCH(QString, lastLineOfDetails);
-        const QStringList detailLines = AddFolderReportDetails(7, skipped).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        const QStringList detailLines = addFolderReportDetails(7, skipped).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QCOMPARE(detailLines.size(), skippedCount > 0 ? 2 + skippedCount : 0);
         QCOMPARE(detailLines.value(detailLines.size() - 1), lastLineOfDetails);
     }

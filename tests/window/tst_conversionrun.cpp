@@ -32,20 +32,20 @@ struct RecordingObserver : ConversionObserver {
     QList<QPair<qint64, qint64>> bytes;
     QList<QPair<int, int>> done;
     std::function<void()> onBytes;
-    void BytesRead(qint64 body, qint64 size) override
+    void bytesRead(qint64 body, qint64 size) override
     {
         bytes.append({body, size});
         if (onBytes)
             onBytes();
     }
-    void MessageDone(int number, int total) override
+    void messageDone(int number, int total) override
     {
         done.append({number, total});
         if (onDone)
             onDone(number);
     }
-    void MessageSkipped(const QString &, const QString &, qint64 matchOffset) override { skippedAt.append(matchOffset); }
-    void MessageWarning(const QString &source, const QString &) override { warned.append(source); }
+    void messageSkipped(const QString &, const QString &, qint64 matchOffset) override { skippedAt.append(matchOffset); }
+    void messageWarning(const QString &source, const QString &) override { warned.append(source); }
     std::function<void(int)> onDone;
     QList<qint64> skippedAt;
     QStringList warned;
@@ -54,7 +54,7 @@ struct RecordingObserver : ConversionObserver {
 struct StoppableYielder : Yielder {
     bool stop = false;
     void Yield() override { if (stop) throw Interrupted{}; }
-    void YieldNow() override { Yield(); }
+    void yieldNow() override { Yield(); }
 };
 
 QByteArray Message(const char *from, int day, const QByteArray &text)
@@ -63,20 +63,20 @@ QByteArray Message(const char *from, int day, const QByteArray &text)
 }
 
 // What the mbox must hold for a Message(from, day, text).
-QByteArray Record(const char *from, const char *weekday, int day, const QByteArray &text)
+QByteArray record(const char *from, const char *weekday, int day, const QByteArray &text)
 {
     return "From " + QByteArray(from) + ' ' + weekday + " Mar 0" + QByteArray::number(day) + " 10:00:00 2024\r\n"
          + Message(from, day, text) + "\r\n";
 }
 
-QString MboxOf(const QString &destination, const QString &sourceFolder)
+QString mboxOf(const QString &destination, const QString &sourceFolder)
 {
     return destination + sourceFolder.mid(1) + QLatin1Char('/') + sourceFolder.section(QLatin1Char('/'), -1) + QStringLiteral(".mbox");
 }
 
 // The side file as an append of planned at start leaves it when killed while
 // the piece [done, end) of it goes out.
-bool MarkPiece(const QString &mbox, int start, const QByteArray &planned, int done, int end, bool last)
+bool markPiece(const QString &mbox, int start, const QByteArray &planned, int done, int end, bool last)
 {
     StreamHash hash;
     hash.Feed(QByteArrayView(planned).first(done));
@@ -88,15 +88,15 @@ bool MarkPiece(const QString &mbox, int start, const QByteArray &planned, int do
 }
 
 // The record of a message from a@x dated 5 March 2024.
-QByteArray RecordOf(const QByteArray &message)
+QByteArray recordOf(const QByteArray &message)
 {
-    return BuildRecord(QStringLiteral("a@x"), QDateTime(QDate(2024, 3, 5), QTime(10, 0), Qt::UTC), message);
+    return buildRecord(QStringLiteral("a@x"), QDateTime(QDate(2024, 3, 5), QTime(10, 0), Qt::UTC), message);
 }
 
 ConversionResult Convert(const QStringList &paths, const QString &destination, RecordingObserver &&observer = {})
 {
     NoYield yielder;
-    return ConvertMessages(paths, destination, observer, yielder);
+    return convertMessages(paths, destination, observer, yielder);
 }
 } // namespace
 
@@ -156,7 +156,7 @@ private Q_SLOTS:
         const QString mbox = destination.path(QStringLiteral("In.mbox"));
         struct : RecordingObserver {
             QStringList failed;
-            void MessageFailed(const QString &source, const QString &) override { failed.append(source); }
+            void messageFailed(const QString &source, const QString &) override { failed.append(source); }
         } observer;
         // Once the last record is written, a FIFO without reader takes the mbox's place.
         observer.onDone = [&](int number) {
@@ -166,7 +166,7 @@ private Q_SLOTS:
         // From the file's own name on, below the root: no folder to name the mbox after.
         const ConversionRules rules{.naming = {MboxNaming::Rule::Relative, QStringLiteral("/"), {}}};
         NoYield yielder;
-        const ConversionResult result = ConvertEntries(
+        const ConversionResult result = convertEntries(
             {{unnamed, {}, unnamed.lastIndexOf(QLatin1Char('/')) + 1}, {written, mbox}}, rules, observer, yielder);
         QCOMPARE(result.written, 1);
         QCOMPARE(observer.failed, QStringList{unnamed});
@@ -182,11 +182,11 @@ private Q_SLOTS:
     {
         RecordingObserver observer;
         NoYield yielder;
-        const ConversionResult result = ConvertMessages({QStringLiteral("/a.eml")}, QStringLiteral("/"), observer, yielder);
+        const ConversionResult result = convertMessages({QStringLiteral("/a.eml")}, QStringLiteral("/"), observer, yielder);
         QCOMPARE(result.failures.size(), 1);
         QCOMPARE(result.failures[0].cause, FailureKind::NoMboxName);
         QVERIFY2(result.failures[0].reason.startsWith(QStringLiteral("no mbox name can be made")), qPrintable(result.failures[0].reason));
-        QVERIFY(ConversionReport(result).contains(QStringLiteral("/a.eml: 9:Subscript out of range\r\n")));
+        QVERIFY(conversionReport(result).contains(QStringLiteral("/a.eml: 9:Subscript out of range\r\n")));
     }
 
     void mboxPerFolderInListOrderDoubledBySecondRun()
@@ -197,11 +197,11 @@ private Q_SLOTS:
         const QString three = source.file(QStringLiteral("Mail/Sent/3.eml"), Message("c@x", 7, "three"));
         const QStringList list{two, QStringLiteral("  ") + three + QStringLiteral(" "), one};
         const QString dest = destination.root() + QLatin1Char('/');
-        QVERIFY(Convert(list, dest).Succeeded());
-        QVERIFY(Convert(list, dest).Succeeded());
-        const QByteArray inbox = Record("b@x", "Wed", 6, "two") + Record("a@x", "Tue", 5, "one");
-        QCOMPARE(TempTree::read(MboxOf(dest, source.path(QStringLiteral("Mail/Inbox")))), inbox + inbox);
-        QCOMPARE(TempTree::read(MboxOf(dest, source.path(QStringLiteral("Mail/Sent")))), Record("c@x", "Thu", 7, "three").repeated(2));
+        QVERIFY(Convert(list, dest).succeeded());
+        QVERIFY(Convert(list, dest).succeeded());
+        const QByteArray inbox = record("b@x", "Wed", 6, "two") + record("a@x", "Tue", 5, "one");
+        QCOMPARE(TempTree::read(mboxOf(dest, source.path(QStringLiteral("Mail/Inbox")))), inbox + inbox);
+        QCOMPARE(TempTree::read(mboxOf(dest, source.path(QStringLiteral("Mail/Sent")))), record("c@x", "Thu", 7, "three").repeated(2));
     }
 
     void progressAndZeroByteMessage()
@@ -218,15 +218,15 @@ private Q_SLOTS:
         RecordingObserver observer;
         NoYield yielder;
         const QString dest = destination.root() + QLatin1Char('/');
-        QVERIFY(ConvertMessages(list, dest, observer, yielder).Succeeded());
+        QVERIFY(convertMessages(list, dest, observer, yielder).succeeded());
         QCOMPARE(observer.done, (QList<QPair<int, int>>{{1, 3}, {2, 3}, {3, 3}}));
         // Nothing for the zero-byte message; the LF one is widened by a CR a line, but
         // the figure shown stays within the file.
         const qint64 first = Message("a@x", 5, "one").size();
         QCOMPARE(observer.bytes, (QList<QPair<qint64, qint64>>{{first, first}, {lf.size(), lf.size()}}));
-        QCOMPARE(TempTree::read(MboxOf(dest, source.path(QStringLiteral("In")))),
-                 Record("a@x", "Tue", 5, "one") + "From MAILER-DAEMON Mon Jun 07 08:09:10 2021\r\n\r\n"
-                 + Record("a@x", "Tue", 5, "hi"));
+        QCOMPARE(TempTree::read(mboxOf(dest, source.path(QStringLiteral("In")))),
+                 record("a@x", "Tue", 5, "one") + "From MAILER-DAEMON Mon Jun 07 08:09:10 2021\r\n\r\n"
+                 + record("a@x", "Tue", 5, "hi"));
     }
 
     void failingEntriesAreListedAndTheRunGoesOn()
@@ -255,12 +255,12 @@ private Q_SLOTS:
             failed << failure.path + (failure.reason.isEmpty() ? QStringLiteral(" without reason") : QString());
         QCOMPARE(failed, (QStringList{fifo, folder, QString(), missing, blocked, unread}));
         const QString blockedFolder = OutputFor(blocked, dest).folder;
-        QCOMPARE(result.failures[4].reason, QStringLiteral("cannot create the folder ") + blockedFolder + QStringLiteral(": ") + SystemReason(EEXIST));
+        QCOMPARE(result.failures[4].reason, QStringLiteral("cannot create the folder ") + blockedFolder + QStringLiteral(": ") + systemReason(EEXIST));
         QVERIFY2(!QFileInfo::exists(OutputFor(unread, dest).folder), "no folder is made for messages none of which was read");
-        QCOMPARE(TempTree::read(MboxOf(dest, source.path(QStringLiteral("In")))), Record("a@x", "Tue", 5, "one"));
+        QCOMPARE(TempTree::read(mboxOf(dest, source.path(QStringLiteral("In")))), record("a@x", "Tue", 5, "one"));
 
-        QCOMPARE(ConversionReportStyle(result), MsgBoxStyle::Exclamation);
-        const QString report = ConversionReport(result);
+        QCOMPARE(conversionReportStyle(result), MsgBoxStyle::Exclamation);
+        const QString report = conversionReport(result);
         QVERIFY2(report.startsWith(QStringLiteral("1 of 7 messages")), qPrintable(report));
         for (const QString &path : {fifo, folder, missing, blocked})
             QVERIFY2(report.contains(path + QStringLiteral(": ")), qPrintable(path));
@@ -308,12 +308,12 @@ private Q_SLOTS:
                 writtenBeforeTheEnd = QFileInfo(mbox).size();
         };
         NoYield yielder;
-        QVERIFY(ConvertMessages({path}, dest, observer, yielder).Succeeded());
+        QVERIFY(convertMessages({path}, dest, observer, yielder).succeeded());
         QVERIFY2(writtenBeforeTheEnd > 0, "the record is written while the message is read, not held whole");
         const QByteArray written = TempTree::read(mbox);
         QCOMPARE(written.size(), expected.size());
         QVERIFY(written == expected);
-        QVERIFY(written == BuildRecord(QStringLiteral("s@x"), QDateTime(QDate(2024, 3, 6), QTime(10, 0), Qt::UTC), message));
+        QVERIFY(written == buildRecord(QStringLiteral("s@x"), QDateTime(QDate(2024, 3, 6), QTime(10, 0), Qt::UTC), message));
     }
 
     // What a crash, another program, an earlier run or a restored backup left
@@ -330,7 +330,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("last");
         QTest::addColumn<QByteArray>("repaired");
         QTest::addColumn<QStringList>("notes");
-        const QByteArray earlier = Record("a@x", "Tue", 5, "one");
+        const QByteArray earlier = record("a@x", "Tue", 5, "one");
         const int at = int(earlier.size());
         const QByteArray torn = "From z@x Wed Mar 06 10:00:00 2024\r\nX: 1\r\n\r\nAAAA";
         const QByteArray planned = torn + "BBBB\r\n\r\n";
@@ -387,13 +387,13 @@ private Q_SLOTS:
         destination.file(mbox.mid(dest.size()), before);
         const QString marker = mbox.left(mbox.lastIndexOf(QLatin1Char('/')) + 1) + QStringLiteral(".In.mbox.append");
         if (!planned.isEmpty())
-            QVERIFY(MarkPiece(mbox, start, planned, done, end, last));
+            QVERIFY(markPiece(mbox, start, planned, done, end, last));
         else if (start == -1)
             destination.file(marker.mid(dest.size()), "quorvel-append 12");
 
         const ConversionResult result = Convert({path}, dest);
-        QVERIFY(result.Succeeded());
-        QCOMPARE(TempTree::read(mbox), repaired + Record("c@x", "Fri", 8, "new"));
+        QVERIFY(result.succeeded());
+        QCOMPARE(TempTree::read(mbox), repaired + record("c@x", "Fri", 8, "new"));
         QVERIFY(!QFileInfo::exists(marker));
         QCOMPARE(result.notes.size(), notes.size());
         for (qsizetype k = 0; k < notes.size(); ++k) {
@@ -408,12 +408,12 @@ private Q_SLOTS:
         const QString path = source.file(QStringLiteral("In/1.eml"), Message("c@x", 8, "new"));
         const QString dest = destination.root() + QLatin1Char('/');
         const QString mbox = OutputFor(path, dest).file;
-        const QByteArray earlier = Record("c@x", "Fri", 8, "new");
+        const QByteArray earlier = record("c@x", "Fri", 8, "new");
         destination.file(mbox.mid(dest.size()), earlier + "From z@x Wed Mar 06 10:00:00 2024\r\nX: 1");
-        QVERIFY(MarkPiece(mbox, int(earlier.size()), "From z@x Wed Mar 06 10:00:00 2024\r\nX: 1\r\n\r\nAAAA\r\n\r\n", 0, 51, true));
+        QVERIFY(markPiece(mbox, int(earlier.size()), "From z@x Wed Mar 06 10:00:00 2024\r\nX: 1\r\n\r\nAAAA\r\n\r\n", 0, 51, true));
         RecordingObserver observer;
         NoYield yielder;
-        const ConversionResult result = ConvertEntries({{path, {}}}, {.naming = MboxNaming::Mirror(dest), .skipDuplicates = true}, observer, yielder);
+        const ConversionResult result = convertEntries({{path, {}}}, {.naming = MboxNaming::Mirror(dest), .skipDuplicates = true}, observer, yielder);
         QCOMPARE(result.skipped, 1);
         QCOMPARE(TempTree::read(mbox), earlier);
         QVERIFY(!QFileInfo::exists(mbox.left(mbox.lastIndexOf(QLatin1Char('/')) + 1) + QStringLiteral(".In.mbox.append")));
@@ -434,11 +434,11 @@ private Q_SLOTS:
         auto row = [](const char *name, const QByteArray &there, const QByteArray &message, bool byMessageId, qint64 copyAt) {
             QTest::newRow(name) << there << message << byMessageId << copyAt;
         };
-        row("copy in the first record", RecordOf(plain) + RecordOf(other), plain, false, 0);
-        row("copy in the second record", RecordOf(other) + RecordOf(plain), plain, false, RecordOf(other).size());
-        row("same Message-ID, other text", RecordOf(id1Other), id1, false, -1);
-        row("same Message-ID, other text, by Message-ID", RecordOf(id1Other), id1, true, 0);
-        row("torn record without its side file", RecordOf(id1).chopped(12), id1, false, -1);
+        row("copy in the first record", recordOf(plain) + recordOf(other), plain, false, 0);
+        row("copy in the second record", recordOf(other) + recordOf(plain), plain, false, recordOf(other).size());
+        row("same Message-ID, other text", recordOf(id1Other), id1, false, -1);
+        row("same Message-ID, other text, by Message-ID", recordOf(id1Other), id1, true, 0);
+        row("torn record without its side file", recordOf(id1).chopped(12), id1, false, -1);
         row("4096 > then From, no Message-ID", {}, manyQuotes, false, -1);
     }
     void skipsOnlyCopies()
@@ -454,18 +454,18 @@ private Q_SLOTS:
                                     .duplicates = byMessageId ? DuplicateRule::MessageId : DuplicateRule::ExactCopy};
         NoYield yielder;
         RecordingObserver observer;
-        const ConversionResult result = ConvertEntries({{path, mbox}}, rules, observer, yielder);
-        QVERIFY(result.Succeeded());
+        const ConversionResult result = convertEntries({{path, mbox}}, rules, observer, yielder);
+        QVERIFY(result.succeeded());
         QCOMPARE(observer.skippedAt, copyAt < 0 ? QList<qint64>{} : QList<qint64>{copyAt});
         if (copyAt >= 0) {
             QCOMPARE(TempTree::read(mbox), there);
             return;
         }
         const QByteArray written = TempTree::read(mbox);
-        QVERIFY(written.endsWith(RecordOf(message)));
+        QVERIFY(written.endsWith(recordOf(message)));
         RecordingObserver again;
-        QCOMPARE(ConvertEntries({{path, mbox}}, rules, again, yielder).skipped, 1);
-        QCOMPARE(again.skippedAt, QList<qint64>{written.size() - RecordOf(message).size()});
+        QCOMPARE(convertEntries({{path, mbox}}, rules, again, yielder).skipped, 1);
+        QCOMPARE(again.skippedAt, QList<qint64>{written.size() - recordOf(message).size()});
         QCOMPARE(TempTree::read(mbox), written);
     }
 
@@ -488,7 +488,7 @@ private Q_SLOTS:
         for (const QByteArray &message : messages)
             entries.append({source.file(QStringLiteral("In/%1.eml").arg(entries.size()), message), mbox});
         entries.append(entries[0]);
-        const QByteArray others = RecordOf(messages[1]) + RecordOf(messages[2]);
+        const QByteArray others = recordOf(messages[1]) + recordOf(messages[2]);
         RecordingObserver observer;
         bool changed = false;
         observer.onDone = [&](int number) {
@@ -498,21 +498,21 @@ private Q_SLOTS:
                 changed = ::rename(QFile::encodeName(destination.file(QStringLiteral("new.mbox"), others)).constData(),
                                    QFile::encodeName(mbox).constData()) == 0;
             else
-                changed = AppendRecord(mbox, others).written;
+                changed = appendRecord(mbox, others).written;
         };
         NoYield yielder;
         // The run gives up its locks after each record, so the other writer here, in the same thread, gets its turn.
-        const ConversionResult result = ConvertEntries(entries, {.skipDuplicates = true, .lockLease = {}}, observer, yielder);
+        const ConversionResult result = convertEntries(entries, {.skipDuplicates = true, .lockLease = {}}, observer, yielder);
         QVERIFY(changed);
-        const qint64 one = RecordOf(messages[0]).size(), two = RecordOf(messages[1]).size();
+        const qint64 one = recordOf(messages[0]).size(), two = recordOf(messages[1]).size();
         if (replaced) {  // the first message is no longer there: it goes again, behind the others
             QCOMPARE(result.written, 2);
             QCOMPARE(observer.skippedAt, (QList<qint64>{0, two}));
-            QCOMPARE(TempTree::read(mbox), others + RecordOf(messages[0]));
+            QCOMPARE(TempTree::read(mbox), others + recordOf(messages[0]));
         } else {
             QCOMPARE(result.written, 1);
             QCOMPARE(observer.skippedAt, (QList<qint64>{one, one + two, 0}));
-            QCOMPARE(TempTree::read(mbox), RecordOf(messages[0]) + others);
+            QCOMPARE(TempTree::read(mbox), recordOf(messages[0]) + others);
         }
     }
 
@@ -536,13 +536,13 @@ private Q_SLOTS:
         TempTree source, destination;
         const QString path = source.file(QStringLiteral("In/1.eml"), bytes);
         RecordingObserver observer;
-        QVERIFY(Convert({path}, destination.root(), std::move(observer)).Succeeded());
+        QVERIFY(Convert({path}, destination.root(), std::move(observer)).succeeded());
         QCOMPARE(observer.warned, warned ? QStringList{path} : QStringList{});
 
         // Skipped as a copy on the next run, it joins nothing: no warning again.
         RecordingObserver again;
         NoYield yielder;
-        const ConversionResult rerun = ConvertEntries({{path}}, {.naming = MboxNaming::Mirror(destination.root()), .skipDuplicates = true}, again, yielder);
+        const ConversionResult rerun = convertEntries({{path}}, {.naming = MboxNaming::Mirror(destination.root()), .skipDuplicates = true}, again, yielder);
         QCOMPARE(rerun.skipped, 1);
         QCOMPARE(again.warned, QStringList{});
     }
@@ -556,10 +556,10 @@ private Q_SLOTS:
         const QString fresh = dest + QStringLiteral("fresh.mbox");
         RecordingObserver observer;
         NoYield yielder;
-        QVERIFY(ConvertEntries({{path, fresh}}, {.naming = MboxNaming::Mirror(dest), .lfLineEnds = true}, observer, yielder).Succeeded());
+        QVERIFY(convertEntries({{path, fresh}}, {.naming = MboxNaming::Mirror(dest), .lfLineEnds = true}, observer, yielder).succeeded());
         const QByteArray torn = "From b@y Thu Mar 07 10:00:00 2024\nhi\nhal";
         destination.file(mbox.mid(dest.size()), torn);
-        QVERIFY(ConvertEntries({{path, {}}}, {.naming = MboxNaming::Mirror(dest), .lfLineEnds = true}, observer, yielder).Succeeded());
+        QVERIFY(convertEntries({{path, {}}}, {.naming = MboxNaming::Mirror(dest), .lfLineEnds = true}, observer, yielder).succeeded());
         QCOMPARE(TempTree::read(mbox), torn + "\n\n" + TempTree::read(fresh));
     }
 
@@ -569,14 +569,14 @@ private Q_SLOTS:
         const QString path = source.file(QStringLiteral("In/1.eml"), Message("c@x", 8, "new"));
         const QString dest = destination.root() + QLatin1Char('/');
         const QString mbox = OutputFor(path, dest).file;
-        const QByteArray earlier = Record("a@x", "Tue", 5, "one");
+        const QByteArray earlier = record("a@x", "Tue", 5, "one");
         destination.file(mbox.mid(dest.size()), earlier);
 
         const pid_t child = ::fork();
         QVERIFY(child >= 0);
         if (child == 0) {
             int pieces = 0;
-            (void)AppendRecord(mbox, BuildRecord(QStringLiteral("k@x"), QDateTime::currentDateTimeUtc(), QByteArray(3 << 20, 'k')),
+            (void)appendRecord(mbox, buildRecord(QStringLiteral("k@x"), QDateTime::currentDateTimeUtc(), QByteArray(3 << 20, 'k')),
                          FileIo::System(), [&] {
                 if (++pieces == 2)
                     ::raise(SIGKILL);
@@ -589,23 +589,23 @@ private Q_SLOTS:
         QVERIFY(QFileInfo(mbox).size() > earlier.size());
 
         const ConversionResult result = Convert({path}, dest);
-        QVERIFY(result.Succeeded());
-        QCOMPARE(TempTree::read(mbox), earlier + Record("c@x", "Fri", 8, "new"));
+        QVERIFY(result.succeeded());
+        QCOMPARE(TempTree::read(mbox), earlier + record("c@x", "Fri", 8, "new"));
         QCOMPARE(result.notes.size(), 1);
     }
 
     void reportTexts()
     {
         ConversionResult result;
-        QCOMPARE(ConversionReportStyle(result), MsgBoxStyle::Exclamation);  // an empty list is no success
+        QCOMPARE(conversionReportStyle(result), MsgBoxStyle::Exclamation);  // an empty list is no success
         result.total = result.written = 30;
-        QCOMPARE(ConversionReport(result), QStringLiteral("Export Completed Successfully !\r\nYour data has been successfully "
+        QCOMPARE(conversionReport(result), QStringLiteral("Export Completed Successfully !\r\nYour data has been successfully "
                  "exported to .mbox format (Compatible for Mac Mail, Entourage, Thunderbird, Evolution etc).\r\n"));
-        QCOMPARE(ConversionReportStyle(result), MsgBoxStyle::Information);
+        QCOMPARE(conversionReportStyle(result), MsgBoxStyle::Information);
         result.written = 5;
         for (int i = 1; i <= 25; ++i)
             result.failures.append({QStringLiteral("/m/%1.eml").arg(i), QStringLiteral("gone")});
-        const QString report = ConversionReport(result);
+        const QString report = conversionReport(result);
         QVERIFY(report.contains(QStringLiteral("/m/20.eml: gone")) && !report.contains(QStringLiteral("/m/21.eml")));
         QVERIFY(report.contains(QStringLiteral("... and 5 more.")));
         QVERIFY(!report.contains(QStringLiteral("Successfully")));
@@ -623,8 +623,8 @@ private Q_SLOTS:
             yielder.stop = observer.bytes.last().second == big.size() && observer.bytes.last().first < big.size();
         };
         const QString dest = destination.root() + QLatin1Char('/');
-        QVERIFY_THROWS_EXCEPTION(Interrupted, ConvertMessages(list, dest, observer, yielder));
-        QCOMPARE(TempTree::read(MboxOf(dest, source.path(QStringLiteral("In")))), Record("a@x", "Tue", 5, "one"));
+        QVERIFY_THROWS_EXCEPTION(Interrupted, convertMessages(list, dest, observer, yielder));
+        QCOMPARE(TempTree::read(mboxOf(dest, source.path(QStringLiteral("In")))), record("a@x", "Tue", 5, "one"));
     }
 
     void fullOrReadOnlyDiskEndsTheRun_data()
@@ -655,11 +655,11 @@ private Q_SLOTS:
         QCOMPARE(result.failures.size(), 1);
         QCOMPARE(result.failures[0].path, list[result.written]);
         QCOMPARE(result.notTried, list.size() - result.written - 1);
-        const QString mbox = MboxOf(dest, source.path(QStringLiteral("In")));
+        const QString mbox = mboxOf(dest, source.path(QStringLiteral("In")));
         if (!readOnly)
-            QCOMPARE(TempTree::read(mbox), Record("a@x", "Tue", 5, body).repeated(result.written));
+            QCOMPARE(TempTree::read(mbox), record("a@x", "Tue", 5, body).repeated(result.written));
         QCOMPARE(QFileInfo(QFileInfo(mbox).path() + QStringLiteral("/.In.mbox.append")).size(), 0);
-        QVERIFY(ConversionReport(result).contains(QStringLiteral("remaining %1 messages were not tried").arg(result.notTried)));
+        QVERIFY(conversionReport(result).contains(QStringLiteral("remaining %1 messages were not tried").arg(result.notTried)));
     }
 
     void aRunStartedInsideAnotherIsRefused()
@@ -680,11 +680,11 @@ private Q_SLOTS:
         };
         const QString dest = destination.root() + QLatin1Char('/');
         NoYield yielder;
-        const ConversionResult result = ConvertMessages({first}, dest, observer, yielder);
+        const ConversionResult result = convertMessages({first}, dest, observer, yielder);
         QCOMPARE(nestedFailure, QStringLiteral("10:A conversion is already running"));
-        QVERIFY(result.Succeeded());
-        QCOMPARE(TempTree::read(MboxOf(dest, source.path(QStringLiteral("In")))), Record("a@x.org", "Fri", 1, "one"));
-        QVERIFY(Convert({first}, dest).Succeeded());  // the guard is released
+        QVERIFY(result.succeeded());
+        QCOMPARE(TempTree::read(mboxOf(dest, source.path(QStringLiteral("In")))), record("a@x.org", "Fri", 1, "one"));
+        QVERIFY(Convert({first}, dest).succeeded());  // the guard is released
     }
 
     void pythonMailboxReadsWhatWasWritten_data()
@@ -719,7 +719,7 @@ private Q_SLOTS:
                 QSKIP("libpython3.11-testsuite is not installed");
         }
         const QString dest = destination.root() + QLatin1Char('/');
-        QVERIFY(Convert(list, dest).Succeeded());
+        QVERIFY(Convert(list, dest).succeeded());
 
         QMap<QString, QJsonArray> sourcesByMbox;
         for (const QString &path : list)

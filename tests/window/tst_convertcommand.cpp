@@ -64,7 +64,7 @@ class ConvertCommandTest : public WindowTest {
 private Q_SLOTS:
     void cancelledDestinationChangesNothing()
     {
-        w->AddMessagePath(QStringLiteral("/nowhere/a.eml"));
+        w->addMessagePath(QStringLiteral("/nowhere/a.eml"));
         w->CmdConvert2MBOX->setEnabled(true);
         w->CmdConvert2MBOX->click();
         QCOMPARE(dialogs->folderPrompts, QStringList{QStringLiteral("Choose Folder to Save...")});
@@ -80,7 +80,7 @@ private Q_SLOTS:
         const QStringList paths = {source.file("Inbox/1.eml", Message(1)), source.file("Sent/2.eml", Message(2)),
                                    source.file("Inbox/3.eml", Message(3))};
         for (const QString &path : paths)
-            w->AddMessagePath(path);
+            w->addMessagePath(path);
         convertTo(destination.root());
         convertTo(destination.root() + QLatin1Char('/'));
 
@@ -111,10 +111,10 @@ private Q_SLOTS:
     {
         TempTree source;
         TempTree destination;
-        w->AddMessagePath(source.file("a/1.eml", Message(1)));
-        w->AddMessagePath(source.file("a/2.eml", Message(2)));
-        w->AddMessagePath(source.file("a/3.eml", Message(3)));
-        YieldAtEveryPoint();
+        w->addMessagePath(source.file("a/1.eml", Message(1)));
+        w->addMessagePath(source.file("a/2.eml", Message(2)));
+        w->addMessagePath(source.file("a/3.eml", Message(3)));
+        yieldAtEveryPoint();
         ProgressWatcher watcher(*w);
         convertTo(destination.root());
         QVERIFY(watcher.buttonDisabledMeanwhile);
@@ -132,9 +132,9 @@ private Q_SLOTS:
     {
         TempTree source;
         TempTree destination;
-        w->AddMessagePath(QStringLiteral("  ") + source.file("box/full.eml", Message(1)) + QStringLiteral(" "));
+        w->addMessagePath(QStringLiteral("  ") + source.file("box/full.eml", Message(1)) + QStringLiteral(" "));
         const QString empty = source.file("box/empty.eml");
-        w->AddMessagePath(empty);
+        w->addMessagePath(empty);
         convertTo(destination.root());
         const QByteArray mbox = TempTree::read(destination.root() + source.root() + QStringLiteral("/box/box.mbox"));
         // The zero-byte message: no sender, no date but the file's own, and an empty body.
@@ -156,7 +156,7 @@ private Q_SLOTS:
         const QString good = source.file("ok/1.eml", Message(1));
         const QString gone = source.path(QStringLiteral("gone/2.eml"));
         for (const QString &path : {fifo, good, gone})
-            w->AddMessagePath(path);
+            w->addMessagePath(path);
         convertTo(destination.root());
         QCOMPARE(dialogs->boxes.size(), 1);
         const ScriptedDialogs::Box box = dialogs->boxes[0];
@@ -187,9 +187,9 @@ private Q_SLOTS:
         TempTree source, destination;
         QFile inTheWay(state->reportFolder());
         QVERIFY(!folderBlocked || inTheWay.open(QIODevice::WriteOnly));
-        w->AddMessagePath(source.file("ok/1.eml", Message(1)));
+        w->addMessagePath(source.file("ok/1.eml", Message(1)));
         for (int i = 0; i < missing; ++i)
-            w->AddMessagePath(source.path(QStringLiteral("gone/%1.eml").arg(i)));
+            w->addMessagePath(source.path(QStringLiteral("gone/%1.eml").arg(i)));
         convertTo(destination.root());
 
         const ScriptedDialogs::Box box = dialogs->boxes.value(0);
@@ -224,9 +224,9 @@ private Q_SLOTS:
     {
         TempTree source;
         TempTree destination;
-        w->AddMessagePath(source.file("a/1.eml", Message(1)));
-        w->AddMessagePath(source.file("a/2.eml", Message(2)));
-        YieldAtEveryPoint();
+        w->addMessagePath(source.file("a/1.eml", Message(1)));
+        w->addMessagePath(source.file("a/2.eml", Message(2)));
+        yieldAtEveryPoint();
         dialogs->msgBoxAnswers.enqueue(MsgBoxResult::Yes);  // the clear question
         // Clear once the run is reading its first message.
         QTimer clearer;
@@ -240,7 +240,7 @@ private Q_SLOTS:
         clearer.start();
         convertTo(destination.root());
         QVERIFY(!clearer.isActive());
-        QVERIFY(w->MessageListIsEmpty());
+        QVERIFY(w->messageListIsEmpty());
         const QByteArray mbox = TempTree::read(destination.root() + source.root() + QStringLiteral("/a/a.mbox"));
         QCOMPARE(Records(mbox), 2);
         QCOMPARE(dialogs->boxes.size(), 2);  // the clear question, then the report
@@ -255,13 +255,13 @@ private Q_SLOTS:
         TempTree source, destination, more;
         QByteArray whole;
         for (int i = 0; i < 6; ++i) {
-            w->AddMessagePath(source.file(QStringLiteral("a/%1.eml").arg(i), Message(i, 2000)));
+            w->addMessagePath(source.file(QStringLiteral("a/%1.eml").arg(i), Message(i, 2000)));
             whole += "From sender" + QByteArray::number(i) + "@example.org Tue Mar 05 14:07:09 2024\r\n" + Message(i, 2000) + "\r\n";
         }
         const QString added = more.file("b/extra.eml", Message(99));
         dialogs->folderAnswers << destination.root() << more.root() << destination.root();
         dialogs->openAnswers.enqueue({added});
-        YieldAtEveryPoint();
+        yieldAtEveryPoint();
         QList<bool> enabledMeanwhile;
         QTimer meddler;
         meddler.setInterval(0);
@@ -299,7 +299,7 @@ private Q_SLOTS:
         QFETCH(bool, withMessages);
         TempTree source, destination;
         if (withMessages)
-            w->AddMessagePath(source.file("a/1.eml", Message(1)));
+            w->addMessagePath(source.file("a/1.eml", Message(1)));
         w->CmdConvert2MBOX->setEnabled(true);
         w->CmdConvert2MBOX->setFocus();
         QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w->CmdConvert2MBOX));
@@ -314,8 +314,8 @@ private Q_SLOTS:
         TempTree source;
         TempTree destination;
         for (int i = 0; i < 40; ++i)
-            w->AddMessagePath(source.file(QStringLiteral("a/%1.eml").arg(i), Message(i, 2000)));
-        YieldAtEveryPoint();
+            w->addMessagePath(source.file(QStringLiteral("a/%1.eml").arg(i), Message(i, 2000)));
+        yieldAtEveryPoint();
         // Close the window once the second message is done.
         QTimer closer;
         closer.setInterval(0);
@@ -347,7 +347,7 @@ private Q_SLOTS:
             QSKIP("no right to mount a tmpfs here");
         TempTree source;
         for (int i = 1; i <= 30; ++i)
-            w->AddMessagePath(source.file(QStringLiteral("In/%1.eml").arg(i), Message(i, 4000)));
+            w->addMessagePath(source.file(QStringLiteral("In/%1.eml").arg(i), Message(i, 4000)));
         convertTo(disk.path());
         QCOMPARE(dialogs->boxes.size(), 1);
         const QString box = dialogs->boxes[0].prompt;

@@ -23,7 +23,7 @@ QList<QUrl> Urls(const TempTree &tree, const QStringList &names)
 }
 
 // A file manager's drag: enters over the grid, then drops there. Says whether the window took it.
-bool DragAndDrop(MainWindow &window, const QList<QUrl> &urls)
+bool dragAndDrop(MainWindow &window, const QList<QUrl> &urls)
 {
     QMimeData data;
     data.setUrls(urls);
@@ -72,17 +72,17 @@ private Q_SLOTS:
         QFETCH(QStringList, listed);
         QFETCH(QString, box);
         QFETCH(QStringList, named);
-        w->AddMessagePath(QStringLiteral("/earlier.eml"));
+        w->addMessagePath(QStringLiteral("/earlier.eml"));
 
-        QVERIFY(DragAndDrop(*w, Urls(tree, dropped)));
+        QVERIFY(dragAndDrop(*w, Urls(tree, dropped)));
 
         QStringList expected{QStringLiteral("/earlier.eml")};
         for (const QString &name : listed)
             expected << tree.path(name);
         // The drop is taken after it returns: wait for its box, as a drop may list nothing.
         QTRY_VERIFY(!dialogs->boxes.isEmpty());
-        QTRY_COMPARE(ListedPaths(*w), expected);
-        QTRY_VERIFY(!w->CommandRunning());
+        QTRY_COMPARE(listedPaths(*w), expected);
+        QTRY_VERIFY(!w->commandRunning());
         QCOMPARE(w->lblCount1->text(), QStringLiteral("%1 files").arg(expected.size()));
         const QString last = dialogs->boxes.value(dialogs->boxes.size() - 1).prompt;
         QVERIFY2(last.startsWith(box), qPrintable(last));
@@ -100,15 +100,15 @@ private Q_SLOTS:
     {
         QFETCH(bool, duringTheRun);
         TempTree destination;
-        w->AddMessagePath(tree.path("mail/In/1.eml"));
-        w->AddMessagePath(tree.path("mail/In/2.EML"));
-        w->SetConvertAvailable(true);
-        YieldAtEveryPoint();
+        w->addMessagePath(tree.path("mail/In/1.eml"));
+        w->addMessagePath(tree.path("mail/In/2.EML"));
+        w->setConvertAvailable(true);
+        yieldAtEveryPoint();
         std::optional<bool> taken;
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, w, [&] {
-            if (!taken && w->convertButton().RunActive() == duringTheRun)
-                taken = DragAndDrop(*w, Urls(tree, {"a.eml"}));
+            if (!taken && w->convertButton().runActive() == duringTheRun)
+                taken = dragAndDrop(*w, Urls(tree, {"a.eml"}));
         });
         poll.start(0);
         dialogs->folderAnswers << destination.root();
@@ -119,7 +119,7 @@ private Q_SLOTS:
         QStringList expected{tree.path("mail/In/1.eml"), tree.path("mail/In/2.EML")};
         if (!duringTheRun)
             expected << tree.path("a.eml");
-        QTRY_COMPARE(ListedPaths(*w), expected);
+        QTRY_COMPARE(listedPaths(*w), expected);
     }
 };
 

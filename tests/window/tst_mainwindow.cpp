@@ -124,8 +124,8 @@ private Q_SLOTS:
         QCOMPARE(w.grdFiles1->Rows(), 1);
         QCOMPARE(w.grdFiles1->Cols(), 1);
         QCOMPARE(w.grdFiles1->FixedRows(), 0);
-        QCOMPARE(w.grdFiles1->ColWidth(0), 15000);
-        QVERIFY(w.MessageListIsEmpty());
+        QCOMPARE(w.grdFiles1->colWidth(0), 15000);
+        QVERIFY(w.messageListIsEmpty());
     }
 
     void coloursAndFonts()

@@ -21,35 +21,35 @@ class MessageListTest : public WindowTest {
 private Q_SLOTS:
     void firstAddGoesIntoRowZeroAndDuplicatesCount()
     {
-        QVERIFY(w->MessageListIsEmpty());
-        w->AddMessagePath(QStringLiteral("/m/a.eml"));
-        QCOMPARE(w->MessageRowCount(), 1);
-        QCOMPARE(w->MessagePathAt(0), QStringLiteral("/m/a.eml"));
+        QVERIFY(w->messageListIsEmpty());
+        w->addMessagePath(QStringLiteral("/m/a.eml"));
+        QCOMPARE(w->messageRowCount(), 1);
+        QCOMPARE(w->messagePathAt(0), QStringLiteral("/m/a.eml"));
         QCOMPARE(w->lblCount1->text(), QStringLiteral("1 files"));
-        QVERIFY(!w->MessageListIsEmpty());
-        w->AddMessagePath(QStringLiteral("/m/a.eml"));
-        QCOMPARE(ListedPaths(*w), QStringList({"/m/a.eml", "/m/a.eml"}));
+        QVERIFY(!w->messageListIsEmpty());
+        w->addMessagePath(QStringLiteral("/m/a.eml"));
+        QCOMPARE(listedPaths(*w), QStringList({"/m/a.eml", "/m/a.eml"}));
         QCOMPARE(w->lblCount1->text(), QStringLiteral("2 files"));
         QCOMPARE(w->grdFiles1->Row(), 1);  // the cursor ends on the new last row
     }
 
     void spacesAreKept()
     {
-        w->AddMessagePath(QStringLiteral("  /m/a b.eml "));
-        QCOMPARE(w->MessagePathAt(0), QStringLiteral("  /m/a b.eml "));
+        w->addMessagePath(QStringLiteral("  /m/a b.eml "));
+        QCOMPARE(w->messagePathAt(0), QStringLiteral("  /m/a b.eml "));
     }
 
     void resetKeepsTheColumnWidth()
     {
-        w->AddMessagePath(QStringLiteral("/m/a.eml"));
-        w->AddMessagePath(QStringLiteral("/m/b.eml"));
-        w->ResetMessageList();
+        w->addMessagePath(QStringLiteral("/m/a.eml"));
+        w->addMessagePath(QStringLiteral("/m/b.eml"));
+        w->resetMessageList();
         QCOMPARE(w->grdFiles1->Rows(), 1);
-        QVERIFY(w->MessageListIsEmpty());
+        QVERIFY(w->messageListIsEmpty());
         QCOMPARE(w->lblCount1->text(), QStringLiteral("0 files"));
-        QCOMPARE(w->grdFiles1->ColWidth(0), 15000);
-        w->AddMessagePath(QStringLiteral("/m/c.eml"));
-        QCOMPARE(ListedPaths(*w), QStringList{"/m/c.eml"});
+        QCOMPARE(w->grdFiles1->colWidth(0), 15000);
+        w->addMessagePath(QStringLiteral("/m/c.eml"));
+        QCOMPARE(listedPaths(*w), QStringList{"/m/c.eml"});
     }
 
     void addFiles_data()
@@ -68,10 +68,10 @@ private Q_SLOTS:
     {
         QFETCH(QString, selection);
         QFETCH(QStringList, rows);
-        w->AddMessagePath(QStringLiteral("/old/list.eml"));
+        w->addMessagePath(QStringLiteral("/old/list.eml"));
         dialogs->openAnswers.enqueue({selection});
         w->cmdAdd->click();
-        QCOMPARE(ListedPaths(*w), rows);
+        QCOMPARE(listedPaths(*w), rows);
         QCOMPARE(w->lblCount1->text(), QString::number(rows.size()) + QStringLiteral(" files"));
         QVERIFY(w->CmdConvert2MBOX->isEnabled());
         QVERIFY(dialogs->boxes.isEmpty());
@@ -89,11 +89,11 @@ private Q_SLOTS:
     void cancelEmptiesTheListAndLeavesTheButton()
     {
         QFETCH(bool, enabledBefore);
-        w->AddMessagePath(QStringLiteral("/m/a.eml"));
+        w->addMessagePath(QStringLiteral("/m/a.eml"));
         w->CmdConvert2MBOX->setEnabled(enabledBefore);
         w->cmdAdd->click();  // no answer queued: cancelled
         QCOMPARE(dialogs->openDialogsShown, 1);
-        QVERIFY(w->MessageListIsEmpty());
+        QVERIFY(w->messageListIsEmpty());
         QCOMPARE(w->lblCount1->text(), QStringLiteral("0 files"));
         QCOMPARE(w->CmdConvert2MBOX->isEnabled(), enabledBefore);
         QVERIFY(dialogs->boxes.isEmpty());
@@ -105,7 +105,7 @@ private Q_SLOTS:
         dialogs->openAnswers.enqueue({QStringLiteral("/b/z.eml")});
         w->cmdAdd->click();
         w->cmdAdd->click();
-        QCOMPARE(ListedPaths(*w), QStringList{"/b/z.eml"});
+        QCOMPARE(listedPaths(*w), QStringList{"/b/z.eml"});
     }
 
     void dialogFailures_data()
@@ -119,14 +119,14 @@ private Q_SLOTS:
     {
         QFETCH(int, number);
         QFETCH(QString, text);
-        w->AddMessagePath(QStringLiteral("/m/a.eml"));
+        w->addMessagePath(QStringLiteral("/m/a.eml"));
         dialogs->openAnswers.enqueue({QString(), number, 7});
         w->cmdAdd->click();
         QCOMPARE(dialogs->boxes.size(), 1);
         QCOMPARE(dialogs->boxes[0].prompt, text);
         QCOMPARE(dialogs->boxes[0].style, 48);
         QCOMPARE(dialogs->boxes[0].title, QStringLiteral("Quorvel"));
-        QVERIFY(w->MessageListIsEmpty());
+        QVERIFY(w->messageListIsEmpty());
         QVERIFY(!w->CmdConvert2MBOX->isEnabled());
     }
 
@@ -134,18 +134,18 @@ private Q_SLOTS:
     {
         OpenDialog dialog(*dialogs);
         dialog.MaxFileSize = 1000;
-        dialog.StoreSelection({QStringLiteral("/m/a.eml")});
+        dialog.storeSelection({QStringLiteral("/m/a.eml")});
         QCOMPARE(dialog.FileName, QStringLiteral("/m/a.eml"));
-        dialog.StoreSelection({QStringLiteral("/m/a.eml"), QStringLiteral("/m/b.eml")});
+        dialog.storeSelection({QStringLiteral("/m/a.eml"), QStringLiteral("/m/b.eml")});
         QCOMPARE(dialog.FileName, QString("/m%1a.eml%1b.eml").arg(Nul));
-        dialog.StoreSelection({});
+        dialog.storeSelection({});
         QVERIFY(dialog.FileName.isEmpty());
 
         QStringList many;
         for (int i = 0; i < 200; ++i)
             many << QStringLiteral("/m/message-%1.eml").arg(i, 3, 10, QLatin1Char('0'));
         try {
-            dialog.StoreSelection(many);
+            dialog.storeSelection(many);
             QFAIL("no overflow raised");
         } catch (const RunTimeError &error) {
             QCOMPARE(error.Number(), 20476);
@@ -172,8 +172,8 @@ private Q_SLOTS:
     {
         QFETCH(int, answer);
         QFETCH(bool, emptied);
-        w->AddMessagePath(QStringLiteral("/m/a.eml"));
-        w->AddMessagePath(QStringLiteral("/m/b.eml"));
+        w->addMessagePath(QStringLiteral("/m/a.eml"));
+        w->addMessagePath(QStringLiteral("/m/b.eml"));
         w->CmdConvert2MBOX->setEnabled(true);
         dialogs->msgBoxAnswers.enqueue(answer);
         w->cmdClear1->click();
@@ -181,7 +181,7 @@ private Q_SLOTS:
         QCOMPARE(dialogs->boxes[0].prompt, QStringLiteral("Do you want to clear all the files in the list\r\n Proceed?"));
         QCOMPARE(dialogs->boxes[0].style, 36);
         QCOMPARE(dialogs->boxes[0].title, QStringLiteral("Quorvel"));
-        QCOMPARE(w->MessageListIsEmpty(), emptied);
+        QCOMPARE(w->messageListIsEmpty(), emptied);
         QCOMPARE(w->lblCount1->text(), emptied ? QStringLiteral("0 files") : QStringLiteral("2 files"));
         QVERIFY(w->CmdConvert2MBOX->isEnabled());
     }
@@ -199,15 +199,15 @@ private Q_SLOTS:
 
     void shellOpenCallsOnlyForNonEmptyText()
     {
-        ShellOpen(*dialogs, QString());
+        shellOpen(*dialogs, QString());
         QVERIFY(dialogs->openedUrls.isEmpty());
-        ShellOpen(*dialogs, QStringLiteral(" "));
+        shellOpen(*dialogs, QStringLiteral(" "));
         QCOMPARE(dialogs->openedUrls, QStringList{" "});
     }
 
     void exitNoKeepsEverything()
     {
-        w->AddMessagePath(QStringLiteral("/m/a.eml"));
+        w->addMessagePath(QStringLiteral("/m/a.eml"));
         dialogs->msgBoxAnswers.enqueue(MsgBoxResult::No);
         w->cmdEnd->click();
         QCOMPARE(dialogs->boxes.size(), 1);
@@ -215,7 +215,7 @@ private Q_SLOTS:
         QCOMPARE(dialogs->boxes[0].style, 36);
         QCOMPARE(dialogs->boxes[0].title, QStringLiteral("Quorvel"));
         QVERIFY(w->isVisible());
-        QCOMPARE(ListedPaths(*w), QStringList{"/m/a.eml"});
+        QCOMPARE(listedPaths(*w), QStringList{"/m/a.eml"});
         QCOMPARE(w->LblProgessCurrent->text(), QStringLiteral("Message 0 (of 0)"));
     }
 
@@ -224,12 +224,12 @@ private Q_SLOTS:
         dialogs->msgBoxAnswers.enqueue(MsgBoxResult::Yes);
         w->cmdEnd->click();
         QVERIFY(!w->isVisible());
-        QVERIFY(w->Closing());
+        QVERIFY(w->closing());
     }
 
     void windowManagerCloseAsksNothing()
     {
-        w->AddMessagePath(QStringLiteral("/m/a.eml"));
+        w->addMessagePath(QStringLiteral("/m/a.eml"));
         QVERIFY(w->close());
         QVERIFY(!w->isVisible());
         QVERIFY(dialogs->boxes.isEmpty());
@@ -242,11 +242,11 @@ private Q_SLOTS:
         for (int i = 0; i < picked; ++i)
             selection += Nul + QStringLiteral("m%1.eml").arg(i);
         dialogs->openAnswers.enqueue({selection});
-        YieldAtEveryPoint();
+        yieldAtEveryPoint();
         QTimer::singleShot(0, w, [this] { w->close(); });
         w->cmdAdd->click();
         QVERIFY(!w->isVisible());
-        QVERIFY(w->MessageRowCount() < picked);
+        QVERIFY(w->messageRowCount() < picked);
         QVERIFY(dialogs->boxes.isEmpty());
     }
 
@@ -258,7 +258,7 @@ private Q_SLOTS:
         for (int i = 0; i < 1000; ++i)
             selection += Nul + QStringLiteral("m%1.eml").arg(i);
         dialogs->openAnswers.enqueue({selection});
-        YieldAtEveryPoint();
+        yieldAtEveryPoint();
         bool commandReturned = false;
         QTimer::singleShot(0, w, [&] {
             QTimer::singleShot(0, w, [this] { w->close(); });
@@ -271,12 +271,12 @@ private Q_SLOTS:
         watchdog.start(60000);
         QCOMPARE(QApplication::exec(), 0);
         QVERIFY(commandReturned);
-        QVERIFY(w->MessageRowCount() < 1000);
+        QVERIFY(w->messageRowCount() < 1000);
     }
 
     void uncaughtFailureIsShownAndTheProgramGoesOn()
     {
-        w->AddMessagePath(QStringLiteral("/m/a.eml"));
+        w->addMessagePath(QStringLiteral("/m/a.eml"));
         dialogs->onMsgBox = [](const ScriptedDialogs::Box &box) {
             if (box.style == MsgBoxStyle::YesNoQuestion)
                 throw RunTimeError(5, QStringLiteral("Invalid procedure call or argument"));
@@ -286,7 +286,7 @@ private Q_SLOTS:
         QCOMPARE(dialogs->boxes[1].prompt, QStringLiteral("5:Invalid procedure call or argument"));
         QCOMPARE(dialogs->boxes[1].style, 48);
         QVERIFY(w->isVisible());
-        QCOMPARE(ListedPaths(*w), QStringList{"/m/a.eml"});
+        QCOMPARE(listedPaths(*w), QStringList{"/m/a.eml"});
         QVERIFY(QApplication::overrideCursor() == nullptr);
     }
 };

@@ -29,7 +29,7 @@ private Q_SLOTS:
         QtDialogs dialogs;
         QMessageBox *seen = nullptr;
         pressWhenShown(Qt::Key_Return, &seen);
-        QCOMPARE(dialogs.MsgBox(QStringLiteral("Are you sure you want to exit now?"), 36, QStringLiteral("Quorvel")), 6);
+        QCOMPARE(dialogs.msgBox(QStringLiteral("Are you sure you want to exit now?"), 36, QStringLiteral("Quorvel")), 6);
     }
 
     void escapeAnswersNo()
@@ -37,7 +37,7 @@ private Q_SLOTS:
         QtDialogs dialogs;
         QMessageBox *seen = nullptr;
         pressWhenShown(Qt::Key_Escape, &seen);
-        QCOMPARE(dialogs.MsgBox(QStringLiteral("Proceed?"), 36, QStringLiteral("Quorvel")), 7);
+        QCOMPARE(dialogs.msgBox(QStringLiteral("Proceed?"), 36, QStringLiteral("Quorvel")), 7);
     }
 
     void styles_data()
@@ -64,7 +64,7 @@ private Q_SLOTS:
             iconKind = int(box->icon());
             QTest::keyClick(box, Qt::Key_Return);
         });
-        QCOMPARE(dialogs.MsgBox(QStringLiteral("text"), style, QStringLiteral("Quorvel")), 1);
+        QCOMPARE(dialogs.msgBox(QStringLiteral("text"), style, QStringLiteral("Quorvel")), 1);
         QVERIFY(seen);
         QCOMPARE(buttons, 1);
         QCOMPARE(iconKind, icon);
@@ -103,7 +103,7 @@ private Q_SLOTS:
             expanded = seen->frameGeometry();
             QTest::keyClick(seen, Qt::Key_Return);
         });
-        QCOMPARE(dialogs.MsgBoxWithDetails(lines.join(QStringLiteral("\r\n")), 48, QStringLiteral("Quorvel"), details), 1);
+        QCOMPARE(dialogs.msgBoxWithDetails(lines.join(QStringLiteral("\r\n")), 48, QStringLiteral("Quorvel"), details), 1);
         QCOMPARE(shownDetails, details);
         QVERIFY(flags & Qt::TextSelectableByMouse);
         QVERIFY(expanded.height() > collapsed.height());

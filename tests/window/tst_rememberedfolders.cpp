@@ -17,7 +17,7 @@ class RememberedFoldersTest : public QObject {
 
     // Runs one real dialog: notes the folder it opened in, picks `folder`
     // (in the Open dialog, its file 1.eml) and accepts.
-    QString OpensIn(const QString &dialog, const QString &folder)
+    QString opensIn(const QString &dialog, const QString &folder)
     {
         QString openedIn;
         QTimer::singleShot(0, this, [&] {
@@ -40,9 +40,9 @@ class RememberedFoldersTest : public QObject {
         if (dialog.isEmpty()) {
             OpenDialog open(dialogs_);
             open.Filter = QStringLiteral("Mac Mail Messages (*.eml)|*.eml");
-            open.ShowOpen();
+            open.showOpen();
         } else {
-            dialogs_.PickFolder(nullptr, dialog);
+            dialogs_.pickFolder(nullptr, dialog);
         }
         return openedIn;
     }
@@ -70,12 +70,12 @@ private Q_SLOTS:
         const QString theirs = QFileInfo(tree.file("theirs/1.eml")).path();
         for (const QString &other : {QString(), QStringLiteral("Choose Source Folder..."), QStringLiteral("Choose Folder to Save...")})
             if (other != dialog)
-                OpensIn(other, theirs);
+                opensIn(other, theirs);
 
-        QCOMPARE(OpensIn(dialog, mine), QDir::homePath());
-        QCOMPARE(OpensIn(dialog, mine), mine);
+        QCOMPARE(opensIn(dialog, mine), QDir::homePath());
+        QCOMPARE(opensIn(dialog, mine), mine);
         QVERIFY(QDir(mine).removeRecursively());
-        QCOMPARE(OpensIn(dialog, theirs), QDir::homePath());
+        QCOMPARE(opensIn(dialog, theirs), QDir::homePath());
     }
 };
 

@@ -31,8 +31,8 @@ private Q_SLOTS:
         qputenv("XDG_STATE_HOME", stateHome.startsWith('/') ? QFile::encodeName(root.path()) + stateHome : stateHome);
         // A Latin-1 file name keeps its bytes in the report.
         const QByteArray text = "/m/caf\xe9.eml: No such file or directory\n";
-        const SavedReport first = SaveReport(QStringLiteral("conversion"), NameFromNative(text), When);
-        const SavedReport second = SaveReport(QStringLiteral("conversion"), QStringLiteral("second\n"), When);
+        const SavedReport first = saveReport(QStringLiteral("conversion"), nameFromNative(text), When);
+        const SavedReport second = saveReport(QStringLiteral("conversion"), QStringLiteral("second\n"), When);
         qputenv("HOME", home);
 
         QVERIFY2(first.Saved() && second.Saved(), qPrintable(first.failure + second.failure));
@@ -65,8 +65,8 @@ private Q_SLOTS:
             result.failures.append({QStringLiteral("/m/%1.eml").arg(i), QStringLiteral("gone")});
         for (int i = 1; i <= notes; ++i)
             result.notes.append({QStringLiteral("/out/%1.mbox").arg(i), QStringLiteral("cut back")});
-        const QString details = ConversionReportDetails(result);
-        const QString boxNotes = ConversionReportNotes(result);
+        const QString details = conversionReportDetails(result);
+        const QString boxNotes = conversionReportNotes(result);
         QCOMPARE(details.isEmpty(), failures + notes == 0);
         QCOMPARE(details.count(QStringLiteral(": gone\n")), failures);
         QCOMPARE(details.count(QStringLiteral(": cut back\n")), notes);

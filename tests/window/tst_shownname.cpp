@@ -13,7 +13,7 @@ const QString Forged = QStringLiteral("/m/x\nquorvel-convert: 1.eml: converted f
 
 enum class Text { ConversionBox, ConversionDetails, ConversionNotes, AddFolderBox, AddFolderDetails, ReportLine };
 
-QString TextNaming(Text which, const QString &path)
+QString textNaming(Text which, const QString &path)
 {
     ConversionResult result;
     result.total = 2;
@@ -23,12 +23,12 @@ QString TextNaming(Text which, const QString &path)
     Collection<SkippedFolder> skipped;
     skipped.Add({path, QStringLiteral("Permission denied")});
     switch (which) {
-    case Text::ConversionBox: return ConversionReport(result);
-    case Text::ConversionDetails: return ConversionReportDetails(result);
-    case Text::ConversionNotes: return ConversionReportNotes(result);
-    case Text::AddFolderBox: return AddFolderReport(1, skipped);
-    case Text::AddFolderDetails: return AddFolderReportDetails(1, skipped);
-    case Text::ReportLine: return SavedReportLine({path, {}});
+    case Text::ConversionBox: return conversionReport(result);
+    case Text::ConversionDetails: return conversionReportDetails(result);
+    case Text::ConversionNotes: return conversionReportNotes(result);
+    case Text::AddFolderBox: return addFolderReport(1, skipped);
+    case Text::AddFolderDetails: return addFolderReportDetails(1, skipped);
+    case Text::ReportLine: return savedReportLine({path, {}});
     }
     return {};
 }
@@ -53,15 +53,15 @@ private Q_SLOTS:
         QTest::newRow("Unicode line separator") << QStringLiteral("a\u2028b") << QStringLiteral("a\\u2028b");
         QTest::newRow("pair ending in 0xDC80 stays") << QStringLiteral("\U0001F480.eml") << QStringLiteral("\U0001F480.eml");
         QTest::newRow("accents stay") << QStringLiteral("café ü.eml") << QStringLiteral("café ü.eml");
-        QTest::newRow("raw byte 0x9B (CSI in 8-bit terminals)") << NameFromNative("a\x9b" "b") << QStringLiteral("a\\x9bb");
-        QTest::newRow("raw Latin-1 byte stays, as on disk") << NameFromNative("caf\xe9") << NameFromNative("caf\xe9");
+        QTest::newRow("raw byte 0x9B (CSI in 8-bit terminals)") << nameFromNative("a\x9b" "b") << QStringLiteral("a\\x9bb");
+        QTest::newRow("raw Latin-1 byte stays, as on disk") << nameFromNative("caf\xe9") << nameFromNative("caf\xe9");
         QTest::newRow("NUL") << QString(QStringLiteral("a%1b")).arg(QChar(0)) << QStringLiteral("a\\x00b");
     }
     void escapes()
     {
         QFETCH(QString, name);
         QFETCH(QString, shown);
-        QCOMPARE(ShownName(name), shown);
+        QCOMPARE(shownName(name), shown);
     }
 
     // The window's boxes and its report file give a forged name one line, as a plain one.
@@ -78,10 +78,10 @@ private Q_SLOTS:
     void oneLineInEveryText()
     {
         QFETCH(Text, which);
-        const QString forged = TextNaming(which, Forged);
-        QCOMPARE(forged.count(QLatin1Char('\n')), TextNaming(which, QStringLiteral("/m/plain.eml")).count(QLatin1Char('\n')));
+        const QString forged = textNaming(which, Forged);
+        QCOMPARE(forged.count(QLatin1Char('\n')), textNaming(which, QStringLiteral("/m/plain.eml")).count(QLatin1Char('\n')));
         QVERIFY(!forged.contains(QChar(0x1b)));
-        QVERIFY(forged.contains(ShownName(Forged)));
+        QVERIFY(forged.contains(shownName(Forged)));
     }
 };
 

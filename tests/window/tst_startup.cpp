@@ -39,9 +39,9 @@ private Q_SLOTS:
             return names;
         };
 
-        w->AddStartupPaths(inTree(arguments));
+        w->addStartupPaths(inTree(arguments));
 
-        QCOMPARE(ListedPaths(*w), inTree(listed));
+        QCOMPARE(listedPaths(*w), inTree(listed));
         QCOMPARE(w->lblCount1->text(), QStringLiteral("%1 files").arg(listed.size()));
         const QString last = dialogs->boxes.value(dialogs->boxes.size() - 1).prompt;
         QCOMPARE(last.startsWith(QStringLiteral("Not added: %1 paths that do not exist").arg(missing.size())),

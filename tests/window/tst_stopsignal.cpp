@@ -22,15 +22,15 @@ QByteArray Message(int number, qsizetype bodyLines)
 class StopSignalTest : public WindowTest {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase() { CloseWindowsOnStopSignals(qApp); }
+    void initTestCase() { closeWindowsOnStopSignals(qApp); }
 
     void termMidRecordLeavesWholeRecordsAndClosesTheWindow()
     {
         TempTree source, destination;
         const QByteArray first = Message(1, 1);
-        w->AddMessagePath(source.file(QStringLiteral("In/1.eml"), first));
-        w->AddMessagePath(source.file(QStringLiteral("In/2.eml"), Message(2, 300000)));  // 16 MB
-        YieldAtEveryPoint();
+        w->addMessagePath(source.file(QStringLiteral("In/1.eml"), first));
+        w->addMessagePath(source.file(QStringLiteral("In/2.eml"), Message(2, 300000)));  // 16 MB
+        yieldAtEveryPoint();
         const QString mbox = destination.root() + source.root() + QStringLiteral("/In/In.mbox");
         const QByteArray firstRecord = "From sender1@example.org Tue Mar 05 14:07:09 2024\r\n" + first + "\r\n";
         bool sent = false;

@@ -13,12 +13,12 @@ void MainWindow::addFiles()
 {
     try {
         // The list is replaced, also when the dialog is cancelled.
-        ResetMessageList();
+        resetMessageList();
         cdlgFile.FileName = QString();
         cdlgFile.Filter = QStringLiteral("Mac Mail Messages (*.eml)|*.eml");
         cdlgFile.Flags = OpenFlags;
         cdlgFile.MaxFileSize = NameBufferSize;
-        cdlgFile.ShowOpen();
+        cdlgFile.showOpen();
         if (cdlgFile.FileName.isEmpty())
             return;
 
@@ -26,7 +26,7 @@ void MainWindow::addFiles()
         yielder().Yield();
         if (!selection.endsWith(Nul))
             selection += Nul;
-        SetConvertAvailable(true);
+        setConvertAvailable(true);
 
         // Pieces: the folder, then each name; or one full path alone. The
         // piece after the final NUL is always empty and never used.
@@ -37,13 +37,13 @@ void MainWindow::addFiles()
             if (!prefix.isEmpty() && k == 0)
                 continue;
             yielder().Yield();
-            AddMessagePath(prefix + pieces.at(k));
+            addMessagePath(prefix + pieces.at(k));
         }
     } catch (const RunTimeError &error) {
         const QString text = error.Number() == ErrorNumber::BufferTooSmall
                                  ? QStringLiteral("Please select only ") + QString::number(cdlgFile.FilesThatFit)
                                        + QStringLiteral(" files at a time")
                                  : error.Text();
-        MsgBox(text, MsgBoxStyle::Exclamation, ApplicationTitle());
+        msgBox(text, MsgBoxStyle::Exclamation, applicationTitle());
     }
 }

@@ -11,7 +11,7 @@
 
 void MainWindow::addFolder()
 {
-    QString folder = BrowseForFolder(dialogs(), this, QStringLiteral("Choose Source Folder..."));
+    QString folder = browseForFolder(dialogs(), this, QStringLiteral("Choose Source Folder..."));
     if (folder.isEmpty())
         return;
     addFolderContents(folder);
@@ -26,25 +26,25 @@ void MainWindow::addFolderContents(QString folder)
     std::shared_ptr<Collection<SkippedFolder>> skipped;
     {
         WaitCursor hourglass;
-        FolderMessages found = MessagesBelow(folder, yielder());
+        FolderMessages found = messagesBelow(folder, yielder());
         skipped = found.skippedFolders;
         yielder().Yield();
         try {
             MessageListBatch batch(*this);
             for (const QString &entry : std::as_const(found.messages)) {
                 yielder().Yield();
-                AddMessagePath(entry);
+                addMessagePath(entry);
                 yielder().Yield();
                 ++added;
             }
         } catch (...) {
             // The rows appended so far stay listed, and can be converted.
             if (added > 0)
-                SetConvertAvailable(true);
+                setConvertAvailable(true);
             throw;
         }
     }
-    SetConvertAvailable(added > 0);
-    yielder().YieldNow();
-    ShowAddFolderReport(added, *skipped);
+    setConvertAvailable(added > 0);
+    yielder().yieldNow();
+    showAddFolderReport(added, *skipped);
 }

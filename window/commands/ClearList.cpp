@@ -4,10 +4,10 @@
 
 void MainWindow::clearList()
 {
-    if (MessageListIsEmpty())
+    if (messageListIsEmpty())
         return;
-    const int answer = MsgBox(QStringLiteral("Do you want to clear all the files in the list\r\n Proceed?"),
-                              MsgBoxStyle::YesNoQuestion, ApplicationTitle());
+    const int answer = msgBox(QStringLiteral("Do you want to clear all the files in the list\r\n Proceed?"),
+                              MsgBoxStyle::YesNoQuestion, applicationTitle());
     if (answer == MsgBoxResult::Yes)
-        ResetMessageList();
+        resetMessageList();
 }

@@ -22,16 +22,16 @@ class WindowProgress final : public ConversionObserver {
 public:
     explicit WindowProgress(MainWindow &window) : window_(window) {}
 
-    void BytesRead(qint64 bodyLength, qint64 fileSize) override
+    void bytesRead(qint64 bodyLength, qint64 fileSize) override
     {
         bodyLength_ = bodyLength;
         fileSize_ = fileSize;
         bytesPending_ = true;
-        if (window_.yielder().Due())
-            ShowPending();
+        if (window_.yielder().due())
+            showPending();
     }
 
-    void MessageWritten(const QString &, const QString &mboxFile, qint64) override
+    void messageWritten(const QString &, const QString &mboxFile, qint64) override
     {
         mboxFiles_.insert(mboxFile);
     }
@@ -39,16 +39,16 @@ public:
     // The mbox files written so far, for a run stopped before its own flush.
     const QSet<QString> &mboxFiles() const { return mboxFiles_; }
 
-    void MessageDone(int number, int total) override
+    void messageDone(int number, int total) override
     {
         number_ = number;
         total_ = total;
         messagePending_ = true;
-        if (window_.yielder().Due())
-            ShowPending();
+        if (window_.yielder().due())
+            showPending();
     }
 
-    void ShowPending()
+    void showPending()
     {
         if (bytesPending_) {
             bytesPending_ = false;
@@ -83,50 +83,50 @@ private:
 void MainWindow::convertToMbox()
 {
     // The button is off during a run; this is for a click that got through anyway.
-    if (convertButton().RunActive())
+    if (convertButton().runActive())
         return;
-    QString destination = BrowseForFolder(dialogs_, this, QStringLiteral("Choose Folder to Save..."));
+    QString destination = browseForFolder(dialogs_, this, QStringLiteral("Choose Folder to Save..."));
     if (destination.isEmpty())
         return;
     if (!destination.endsWith(QLatin1Char('/')))
         destination += QLatin1Char('/');
     const FocusComesBack focus(this);
     const ConvertButtonState::Run running(convertButton());
-    yielder().YieldNow();
+    yielder().yieldNow();
     ProgressBar1->SetRange(0, 100);
     EmlProgress->SetRange(0, 100);
 
     // The run converts the list as it stands now: every row is read once, so
     // adding, clearing or clicking in the grid meanwhile changes nothing here.
     QStringList paths;
-    if (!MessageListIsEmpty()) {
-        const int rows = MessageRowCount();
+    if (!messageListIsEmpty()) {
+        const int rows = messageRowCount();
         paths.reserve(rows);
         for (int row = 0; row < rows; ++row)
-            paths.append(MessagePathAt(row));
+            paths.append(messagePathAt(row));
     }
     if (paths.isEmpty()) {
-        MsgBox(QStringLiteral("There is nothing to convert: the list of messages is empty."),
-               MsgBoxStyle::Information, ApplicationTitle());
+        msgBox(QStringLiteral("There is nothing to convert: the list of messages is empty."),
+               MsgBoxStyle::Information, applicationTitle());
         return;
     }
 
     WindowProgress progress(*this);
     ConversionResult result;
     try {
-        result = ConvertMessages(paths, destination, progress, yielder());
+        result = convertMessages(paths, destination, progress, yielder());
     } catch (const Interrupted &) {
         // The window is closing (Exit, a logout): what was written reaches the
         // disk first, and a terminal it was started from hears what did not.
         for (const QString &file : progress.mboxFiles())
-            if (const QString reason = FlushToDisk(file); !reason.isEmpty())
-                qWarning().noquote() << ShownName(file) + QStringLiteral(": ") + ShownName(reason);
+            if (const QString reason = flushToDisk(file); !reason.isEmpty())
+                qWarning().noquote() << shownName(file) + QStringLiteral(": ") + shownName(reason);
         throw;
     } catch (...) {
-        progress.ShowPending();
+        progress.showPending();
         throw;
     }
-    progress.ShowPending();
-    yielder().YieldNow();
-    ShowConversionReport(result);
+    progress.showPending();
+    yielder().yieldNow();
+    showConversionReport(result);
 }

@@ -8,20 +8,20 @@
 
 void MainWindow::showHelp()
 {
-    const QString manual = ManualPath();
+    const QString manual = manualPath();
     if (manual.isEmpty()) {
-        MsgBox(QStringLiteral("The manual was not found: it is installed as manual.html in the program's "
+        msgBox(QStringLiteral("The manual was not found: it is installed as manual.html in the program's "
                               "documents (/usr/share/doc/quorvel/ for the Debian package)."),
-               MsgBoxStyle::Exclamation, ApplicationTitle());
+               MsgBoxStyle::Exclamation, applicationTitle());
         return;
     }
-    ShellOpen(dialogs_, QUrl::fromLocalFile(manual).toString());
+    shellOpen(dialogs_, QUrl::fromLocalFile(manual).toString());
 }
 
 void MainWindow::exitProgram()
 {
-    const QString title = ApplicationTitle();
-    if (MsgBox(QStringLiteral("Are you sure you want to exit now?"), MsgBoxStyle::YesNoQuestion, title)
+    const QString title = applicationTitle();
+    if (msgBox(QStringLiteral("Are you sure you want to exit now?"), MsgBoxStyle::YesNoQuestion, title)
         == MsgBoxResult::Yes)
         close();
 }

@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
-QString ManualPath()
+QString manualPath()
 {
     // Relative to the program, so an installation under any prefix finds its own.
     const QString programFolder = QCoreApplication::applicationDirPath();

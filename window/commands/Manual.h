@@ -5,4 +5,4 @@
 // The manual shipped with the program: where it is installed beside the
 // program's other documents, or in the build tree when the program runs from
 // there. Empty when it is in neither place.
-QString ManualPath();
+QString manualPath();

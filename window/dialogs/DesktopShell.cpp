@@ -2,17 +2,17 @@
 
 #include "window/dialogs/Dialogs.h"
 
-void ShellOpen(Dialogs &dialogs, const QString &target)
+void shellOpen(Dialogs &dialogs, const QString &target)
 {
     if (target == QString())
         return;
     dialogs.OpenUrl(target);
 }
 
-QString BrowseForFolder(Dialogs &dialogs, QWidget *owner, const QString &prompt)
+QString browseForFolder(Dialogs &dialogs, QWidget *owner, const QString &prompt)
 {
     try {
-        return dialogs.PickFolder(owner, prompt);
+        return dialogs.pickFolder(owner, prompt);
     } catch (const std::exception &) {
         return {};
     }

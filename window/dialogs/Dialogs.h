@@ -26,25 +26,25 @@ public:
     virtual ~Dialogs() = default;
 
     // A modal message box; returns the answer code (Ok, Yes or No).
-    virtual int MsgBox(const QString &prompt, int style, const QString &title) = 0;
+    virtual int msgBox(const QString &prompt, int style, const QString &title) = 0;
 
     // The same box with more text behind a button: the complete list, where
     // the box's own text names only the first lines. A seam with no room for
     // details shows the box alone.
-    virtual int MsgBoxWithDetails(const QString &prompt, int style, const QString &title, const QString &details)
+    virtual int msgBoxWithDetails(const QString &prompt, int style, const QString &title, const QString &details)
     {
         Q_UNUSED(details);
-        return MsgBox(prompt, style, title);
+        return msgBox(prompt, style, title);
     }
 
     // The open dialog: fills dialog.FileName as the common dialog does (one full
     // path, or the folder and each name separated by NUL; empty on cancel).
     // Names that do not fit in dialog.MaxFileSize raise BufferTooSmall.
-    virtual void ShowOpen(OpenDialog &dialog) = 0;
+    virtual void showOpen(OpenDialog &dialog) = 0;
 
     // The folder picker: the chosen folder without a trailing separator (the
     // root stays "/"), or empty text on cancel.
-    virtual QString PickFolder(QWidget *owner, const QString &prompt) = 0;
+    virtual QString pickFolder(QWidget *owner, const QString &prompt) = 0;
 
     // Hands a web address or document to the desktop; never waits, never reports.
     virtual void OpenUrl(const QString &target) = 0;

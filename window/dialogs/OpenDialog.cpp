@@ -5,23 +5,23 @@
 
 #include <QFileInfo>
 
-void OpenDialog::ShowOpen()
+void OpenDialog::showOpen()
 {
     FileName.clear();
-    dialogs_.ShowOpen(*this);
+    dialogs_.showOpen(*this);
 }
 
-QString OpenDialog::FilterDescription() const
+QString OpenDialog::filterDescription() const
 {
     return Filter.section(QLatin1Char('|'), 0, 0);
 }
 
-QString OpenDialog::FilterPattern() const
+QString OpenDialog::filterPattern() const
 {
     return Filter.section(QLatin1Char('|'), 1, 1);
 }
 
-void OpenDialog::StoreSelection(const QStringList &fullPaths)
+void OpenDialog::storeSelection(const QStringList &fullPaths)
 {
     FileName.clear();
     if (fullPaths.isEmpty())

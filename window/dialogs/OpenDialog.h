@@ -23,15 +23,15 @@ public:
     int FilesThatFit = 0;
 
     // Modal; returns when the user closes the dialog.
-    void ShowOpen();
+    void showOpen();
 
-    QString FilterDescription() const;
-    QString FilterPattern() const;
+    QString filterDescription() const;
+    QString filterPattern() const;
 
     // The selection as the dialog hands it back: one full path alone, or the
     // folder and each name, NUL-separated. Raises BufferTooSmall (leaving
     // FileName empty and FilesThatFit set) when it is MaxFileSize or longer.
-    void StoreSelection(const QStringList &fullPaths);
+    void storeSelection(const QStringList &fullPaths);
 
 private:
     Dialogs &dialogs_;

@@ -14,7 +14,7 @@
 #include <QUrl>
 
 namespace {
-QMessageBox::Icon IconOf(int style)
+QMessageBox::Icon iconOf(int style)
 {
     switch (style & 0xF0) {
     case 0x10: return QMessageBox::Critical;
@@ -25,30 +25,30 @@ QMessageBox::Icon IconOf(int style)
     }
 }
 
-QString QtFilter(const OpenDialog &dialog)
+QString qtFilter(const OpenDialog &dialog)
 {
-    const QString description = dialog.FilterDescription();
-    const QString pattern = dialog.FilterPattern();
+    const QString description = dialog.filterDescription();
+    const QString pattern = dialog.filterPattern();
     if (pattern.isEmpty() || description.contains(QLatin1Char('(')))
         return description;
     return description + QStringLiteral(" (") + pattern + QLatin1Char(')');
 }
 }
 
-int QtDialogs::MsgBox(const QString &prompt, int style, const QString &title)
+int QtDialogs::msgBox(const QString &prompt, int style, const QString &title)
 {
-    return MsgBoxWithDetails(prompt, style, title, QString());
+    return msgBoxWithDetails(prompt, style, title, QString());
 }
 
-int QtDialogs::MsgBoxWithDetails(const QString &prompt, int style, const QString &title, const QString &details)
+int QtDialogs::msgBoxWithDetails(const QString &prompt, int style, const QString &title, const QString &details)
 {
     QWidget *owner = QApplication::activeWindow();
-    QMessageBox box(IconOf(style), title, QString(), QMessageBox::NoButton, owner);
+    QMessageBox box(iconOf(style), title, QString(), QMessageBox::NoButton, owner);
     // A path with "<" in it is no markup.
     box.setTextFormat(Qt::PlainText);
     box.setTextInteractionFlags(Qt::TextSelectableByMouse);
     const QScreen *screen = owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
-    box.setText(screen ? FitMessageBoxText(prompt, QFontMetrics(box.font()), *screen) : prompt);
+    box.setText(screen ? fitMessageBoxText(prompt, QFontMetrics(box.font()), *screen) : prompt);
     if (!details.isEmpty())
         box.setDetailedText(details);
     if ((style & 0xF) == 4) {
@@ -62,34 +62,34 @@ int QtDialogs::MsgBoxWithDetails(const QString &prompt, int style, const QString
     return MsgBoxResult::Ok;
 }
 
-void QtDialogs::ShowOpen(OpenDialog &dialog)
+void QtDialogs::showOpen(OpenDialog &dialog)
 {
     const bool several = dialog.Flags & OpenDialog::AllowMultiSelect;
     const RememberedFolder remembered = RememberedFolder::Open();
-    const QString start = remembered.StartFolder();
+    const QString start = remembered.startFolder();
     QStringList picked;
     if (several) {
-        picked = QFileDialog::getOpenFileNames(QApplication::activeWindow(), QString(), start, QtFilter(dialog));
+        picked = QFileDialog::getOpenFileNames(QApplication::activeWindow(), QString(), start, qtFilter(dialog));
     } else {
-        const QString one = QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), start, QtFilter(dialog));
+        const QString one = QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), start, qtFilter(dialog));
         if (!one.isEmpty())
             picked.append(one);
     }
     for (QString &path : picked)
         path = PathFromLossyName(path);
     if (!picked.isEmpty())
-        remembered.Remember(QFileInfo(picked.first()).path());
-    dialog.StoreSelection(picked);
+        remembered.remember(QFileInfo(picked.first()).path());
+    dialog.storeSelection(picked);
 }
 
-QString QtDialogs::PickFolder(QWidget *owner, const QString &prompt)
+QString QtDialogs::pickFolder(QWidget *owner, const QString &prompt)
 {
-    const RememberedFolder remembered = RememberedFolder::ForPicker(prompt);
-    QString folder = QFileDialog::getExistingDirectory(owner, prompt, remembered.StartFolder(), QFileDialog::ShowDirsOnly);
+    const RememberedFolder remembered = RememberedFolder::forPicker(prompt);
+    QString folder = QFileDialog::getExistingDirectory(owner, prompt, remembered.startFolder(), QFileDialog::ShowDirsOnly);
     while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
         folder.chop(1);
     folder = PathFromLossyName(folder);
-    remembered.Remember(folder);
+    remembered.remember(folder);
     return folder;
 }
 

@@ -6,10 +6,10 @@
 // desktop's URL handler.
 class QtDialogs final : public Dialogs {
 public:
-    int MsgBox(const QString &prompt, int style, const QString &title) override;
+    int msgBox(const QString &prompt, int style, const QString &title) override;
     // Selectable text, shortened to fit the screen; the details keep it whole.
-    int MsgBoxWithDetails(const QString &prompt, int style, const QString &title, const QString &details) override;
-    void ShowOpen(OpenDialog &dialog) override;
-    QString PickFolder(QWidget *owner, const QString &prompt) override;
+    int msgBoxWithDetails(const QString &prompt, int style, const QString &title, const QString &details) override;
+    void showOpen(OpenDialog &dialog) override;
+    QString pickFolder(QWidget *owner, const QString &prompt) override;
     void OpenUrl(const QString &target) override;
 };

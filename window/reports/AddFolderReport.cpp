@@ -13,20 +13,20 @@ QString Report(int added, const Collection<SkippedFolder> &skipped, qsizetype li
         return text;
     QStringList folders;
     for (const SkippedFolder &folder : skipped)
-        folders.append(ShownName(folder.path) + QStringLiteral(" (") + folder.reason + QLatin1Char(')'));
+        folders.append(shownName(folder.path) + QStringLiteral(" (") + folder.reason + QLatin1Char(')'));
     text += QStringLiteral("\n\nThese folders could not be read and were skipped:\n");
-    text += FirstLines(folders, listed, QStringLiteral("\n"));
+    text += firstLines(folders, listed, QStringLiteral("\n"));
     text.chop(1);
     return text;
 }
 }
 
-QString AddFolderReport(int added, const Collection<SkippedFolder> &skipped)
+QString addFolderReport(int added, const Collection<SkippedFolder> &skipped)
 {
     return Report(added, skipped, MaxListedSkippedFolders);
 }
 
-QString AddFolderReportDetails(int added, const Collection<SkippedFolder> &skipped)
+QString addFolderReportDetails(int added, const Collection<SkippedFolder> &skipped)
 {
     if (skipped.Count() == 0)
         return {};

@@ -7,10 +7,10 @@
 
 // The text of the box that ends an add-folder command: the count, and below it
 // the folders that could not be read, the first MaxListed of them by name.
-QString AddFolderReport(int added, const Collection<SkippedFolder> &skipped);
+QString addFolderReport(int added, const Collection<SkippedFolder> &skipped);
 
 // The same with every skipped folder, for the box's details and the report
 // file; empty when no folder was skipped.
-QString AddFolderReportDetails(int added, const Collection<SkippedFolder> &skipped);
+QString addFolderReportDetails(int added, const Collection<SkippedFolder> &skipped);
 
 constexpr int MaxListedSkippedFolders = 20;

@@ -16,7 +16,7 @@ constexpr qsizetype Everything = std::numeric_limits<qsizetype>::max();
 const QString Crlf = QStringLiteral("\r\n");
 const QString Lf = QStringLiteral("\n");
 
-QString StopSentence(const ConversionResult &result)
+QString stopSentence(const ConversionResult &result)
 {
     const QString condition = result.stoppedBy == EROFS ? QStringLiteral("The destination is on a read-only file system")
                             : result.stoppedBy == EDQUOT ? QStringLiteral("Your disk quota is used up")
@@ -28,9 +28,9 @@ QString StopSentence(const ConversionResult &result)
                            .arg(QLatin1String(result.notTried == 1 ? "message was" : "messages were"));
 }
 
-QString Outcome(const ConversionResult &result, qsizetype listed, const QString &lineEnd)
+QString outcome(const ConversionResult &result, qsizetype listed, const QString &lineEnd)
 {
-    if (result.Succeeded())
+    if (result.succeeded())
         return QStringLiteral("Export Completed Successfully !") + lineEnd
             + QStringLiteral("Your data has been successfully exported to .mbox format "
                              "(Compatible for Mac Mail, Entourage, Thunderbird, Evolution etc).")
@@ -41,13 +41,13 @@ QString Outcome(const ConversionResult &result, qsizetype listed, const QString 
     QString text = QStringLiteral("%1 of %2 messages were exported to .mbox format.")
                        .arg(result.written).arg(result.total) + lineEnd;
     if (result.stoppedBy != 0)
-        text += StopSentence(result) + lineEnd;
+        text += stopSentence(result) + lineEnd;
     if (result.failures.isEmpty())
         return text;
     QStringList failures;
     for (const ConversionFailure &failure : result.failures)
-        failures.append(ShownName(failure.path) + QStringLiteral(": ") + ShownName(WindowText(failure.cause, failure.reason)));
-    return text + lineEnd + QStringLiteral("Not exported:") + lineEnd + FirstLines(failures, listed, lineEnd);
+        failures.append(shownName(failure.path) + QStringLiteral(": ") + shownName(WindowText(failure.cause, failure.reason)));
+    return text + lineEnd + QStringLiteral("Not exported:") + lineEnd + firstLines(failures, listed, lineEnd);
 }
 
 QString Notes(const ConversionResult &result, qsizetype listed, const QString &lineEnd)
@@ -56,29 +56,29 @@ QString Notes(const ConversionResult &result, qsizetype listed, const QString &l
         return {};
     QStringList notes;
     for (const ConversionNote &note : result.notes)
-        notes.append(ShownName(note.path) + QStringLiteral(": ") + ShownName(note.text));
-    return lineEnd + QStringLiteral("Notes:") + lineEnd + FirstLines(notes, listed, lineEnd);
+        notes.append(shownName(note.path) + QStringLiteral(": ") + shownName(note.text));
+    return lineEnd + QStringLiteral("Notes:") + lineEnd + firstLines(notes, listed, lineEnd);
 }
 }
 
-QString ConversionReport(const ConversionResult &result)
+QString conversionReport(const ConversionResult &result)
 {
-    return Outcome(result, ListedFailures, Crlf);
+    return outcome(result, ListedFailures, Crlf);
 }
 
-QString ConversionReportNotes(const ConversionResult &result)
+QString conversionReportNotes(const ConversionResult &result)
 {
     return Notes(result, ListedNotes, Crlf);
 }
 
-QString ConversionReportDetails(const ConversionResult &result)
+QString conversionReportDetails(const ConversionResult &result)
 {
     if (result.failures.isEmpty() && result.notes.isEmpty())
         return {};
-    return Outcome(result, Everything, Lf) + Notes(result, Everything, Lf);
+    return outcome(result, Everything, Lf) + Notes(result, Everything, Lf);
 }
 
-int ConversionReportStyle(const ConversionResult &result)
+int conversionReportStyle(const ConversionResult &result)
 {
-    return result.Succeeded() ? MsgBoxStyle::Information : MsgBoxStyle::Exclamation;
+    return result.succeeded() ? MsgBoxStyle::Information : MsgBoxStyle::Exclamation;
 }

@@ -6,15 +6,15 @@ struct ConversionResult;
 
 // The text of the box that ends a run: the success text when every message
 // was written, else how many were and why the others were not (the first of them).
-QString ConversionReport(const ConversionResult &result);
+QString conversionReport(const ConversionResult &result);
 
 // What the box adds below that text: the run's notes (repairs it made), the
 // first of them, under a heading; empty when there are none.
-QString ConversionReportNotes(const ConversionResult &result);
+QString conversionReportNotes(const ConversionResult &result);
 
 // Both of them complete, with every failure and every note, for the box's
 // details and the report file; empty when there is nothing to report.
-QString ConversionReportDetails(const ConversionResult &result);
+QString conversionReportDetails(const ConversionResult &result);
 
 // The box's style: information (64) on success, warning (48) otherwise.
-int ConversionReportStyle(const ConversionResult &result);
+int conversionReportStyle(const ConversionResult &result);

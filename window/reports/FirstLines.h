@@ -5,7 +5,7 @@
 
 // A long list in a message box: the first `limit` lines, then one line saying
 // how many more there are. Every line is followed by lineEnd.
-inline QString FirstLines(const QStringList &lines, qsizetype limit, const QString &lineEnd)
+inline QString firstLines(const QStringList &lines, qsizetype limit, const QString &lineEnd)
 {
     QString text;
     const qsizetype listed = qMin(lines.size(), limit);

@@ -5,19 +5,19 @@
 #include "window/reports/FirstLines.h"
 #include "engine/support/ShownName.h"
 
-void ShowPathListBox(MainWindow &window, const QString &heading, const QStringList &paths)
+void showPathListBox(MainWindow &window, const QString &heading, const QStringList &paths)
 {
     const QString lineEnd = QStringLiteral("\n");
     QStringList shown;
     shown.reserve(paths.size());
     for (const QString &path : paths)
-        shown.append(ShownName(path));
-    const QString prompt = heading + lineEnd + lineEnd + FirstLines(shown, MaxListedPaths, lineEnd);
+        shown.append(shownName(path));
+    const QString prompt = heading + lineEnd + lineEnd + firstLines(shown, MaxListedPaths, lineEnd);
     const QString details = paths.size() > MaxListedPaths ? shown.join(lineEnd) + lineEnd : QString();
-    window.MsgBox(prompt.trimmed(), MsgBoxStyle::Exclamation, MainWindow::ApplicationTitle(), details);
+    window.msgBox(prompt.trimmed(), MsgBoxStyle::Exclamation, MainWindow::applicationTitle(), details);
 }
 
-QString CountOf(qsizetype count, const QString &singular, const QString &plural)
+QString countOf(qsizetype count, const QString &singular, const QString &plural)
 {
     return QString::number(count) + QLatin1Char(' ') + (count == 1 ? singular : plural);
 }

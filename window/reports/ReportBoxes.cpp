@@ -6,21 +6,21 @@
 #include "window/dialogs/Dialogs.h"
 #include "engine/support/ReportFile.h"
 
-void MainWindow::ShowConversionReport(const ConversionResult &result)
+void MainWindow::showConversionReport(const ConversionResult &result)
 {
     const QString crlf = QStringLiteral("\r\n");
-    QString text = ConversionReport(result) + ConversionReportNotes(result);
-    const QString details = ConversionReportDetails(result);
+    QString text = conversionReport(result) + conversionReportNotes(result);
+    const QString details = conversionReportDetails(result);
     if (!details.isEmpty())
-        text += crlf + SavedReportLine(SaveReport(QStringLiteral("conversion"), details)) + crlf;
-    MsgBox(text, ConversionReportStyle(result), ApplicationTitle(), details);
+        text += crlf + savedReportLine(saveReport(QStringLiteral("conversion"), details)) + crlf;
+    msgBox(text, conversionReportStyle(result), applicationTitle(), details);
 }
 
-void MainWindow::ShowAddFolderReport(int added, const Collection<SkippedFolder> &skipped)
+void MainWindow::showAddFolderReport(int added, const Collection<SkippedFolder> &skipped)
 {
-    QString text = AddFolderReport(added, skipped);
-    const QString details = AddFolderReportDetails(added, skipped);
+    QString text = addFolderReport(added, skipped);
+    const QString details = addFolderReportDetails(added, skipped);
     if (!details.isEmpty())
-        text += QStringLiteral("\n\n") + SavedReportLine(SaveReport(QStringLiteral("add-folder"), details));
-    MsgBox(text, skipped.Count() > 0 ? MsgBoxStyle::Exclamation : MsgBoxStyle::OkOnly, ApplicationTitle(), details);
+        text += QStringLiteral("\n\n") + savedReportLine(saveReport(QStringLiteral("add-folder"), details));
+    msgBox(text, skipped.Count() > 0 ? MsgBoxStyle::Exclamation : MsgBoxStyle::OkOnly, applicationTitle(), details);
 }

@@ -21,19 +21,19 @@ FlexGrid::FlexGrid(QWidget *parent) : QTableView(parent), model_(new GridModel(t
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
 }
 
-void FlexGrid::SetRows(int rows)
+void FlexGrid::setRows(int rows)
 {
-    model_->SetRows(rows);
+    model_->setRows(rows);
     row_ = std::min(row_, std::max(rows - 1, 0));
 }
 
-void FlexGrid::SetCols(int cols)
+void FlexGrid::setCols(int cols)
 {
-    model_->SetCols(cols);
+    model_->setCols(cols);
     col_ = std::min(col_, std::max(cols - 1, 0));
 }
 
-void FlexGrid::SetFixedRows(int fixedRows)
+void FlexGrid::setFixedRows(int fixedRows)
 {
     if (fixedRows < 0 || (fixedRows > 0 && fixedRows >= Rows()))
         throw RunTimeError(30009, QStringLiteral("Invalid Row value"));
@@ -45,45 +45,45 @@ void FlexGrid::SetRow(int row)
     if (row < 0 || row >= Rows())
         throw RunTimeError(30009, QStringLiteral("Invalid Row value"));
     row_ = row;
-    ShowCurrentCellLater();
+    showCurrentCellLater();
 }
 
-void FlexGrid::SetCol(int col)
+void FlexGrid::setCol(int col)
 {
     if (col < 0 || col >= Cols())
         throw RunTimeError(30010, QStringLiteral("Invalid Col value"));
     col_ = col;
-    ShowCurrentCellLater();
+    showCurrentCellLater();
 }
 
-int FlexGrid::ColWidth(int col) const
+int FlexGrid::colWidth(int col) const
 {
     return columnWidth(col) * TwipsPerPixel;
 }
 
-void FlexGrid::SetColWidth(int col, int twips)
+void FlexGrid::setColWidth(int col, int twips)
 {
     if (col < 0 || col >= Cols())
         throw RunTimeError(30010, QStringLiteral("Invalid Col value"));
-    setColumnWidth(col, TwipsToPixels(twips));
+    setColumnWidth(col, twipsToPixels(twips));
 }
 
 // Moving the view's selection on every write would cost more than the write:
 // the view catches up once the window gets to process events.
-void FlexGrid::ShowCurrentCellLater()
+void FlexGrid::showCurrentCellLater()
 {
     if (showPending_)
         return;
     showPending_ = true;
-    QTimer::singleShot(0, this, &FlexGrid::ShowCurrentCell);
+    QTimer::singleShot(0, this, &FlexGrid::showCurrentCell);
 }
 
-void FlexGrid::ShowCurrentCell()
+void FlexGrid::showCurrentCell()
 {
     showPending_ = false;
     if (row_ >= Rows() || col_ >= Cols())
         return;
-    model_->ShowNewRows();
+    model_->showNewRows();
     showingCell_ = true;
     setCurrentIndex(model_->index(row_, col_));
     showingCell_ = false;

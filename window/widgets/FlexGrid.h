@@ -13,23 +13,23 @@ public:
     explicit FlexGrid(QWidget *parent);
 
     int Rows() const { return model_->Rows(); }
-    void SetRows(int rows);
+    void setRows(int rows);
     int Cols() const { return model_->Cols(); }
-    void SetCols(int cols);
+    void setCols(int cols);
     int FixedRows() const { return fixedRows_; }
-    void SetFixedRows(int fixedRows);
+    void setFixedRows(int fixedRows);
 
     int Row() const { return row_; }
     void SetRow(int row);
     int Col() const { return col_; }
-    void SetCol(int col);
+    void setCol(int col);
 
     QString Text() const { return model_->Cell(row_, col_); }
     void SetText(const QString &text) { model_->SetCell(row_, col_, text); }
 
-    int ColWidth(int col) const;          // twips
-    void SetColWidth(int col, int twips);
-    void Clear() { model_->ClearText(); }
+    int colWidth(int col) const;          // twips
+    void setColWidth(int col, int twips);
+    void Clear() { model_->clearText(); }
 
     GridModel *Model() const { return model_; }
 
@@ -37,8 +37,8 @@ protected:
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
 
 private:
-    void ShowCurrentCellLater();
-    void ShowCurrentCell();
+    void showCurrentCellLater();
+    void showCurrentCell();
 
     GridModel *model_;
     int fixedRows_ = 0;

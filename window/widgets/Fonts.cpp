@@ -7,7 +7,7 @@ namespace {
 bool tahomaLoaded = false;
 }
 
-void LoadDesignFonts()
+void loadDesignFonts()
 {
     static bool tried = false;
     if (tried)
@@ -20,7 +20,7 @@ void LoadDesignFonts()
     }
 }
 
-QFont DesignFont(double points, bool bold)
+QFont designFont(double points, bool bold)
 {
     QFont font = tahomaLoaded ? QFont(QStringLiteral("Tahoma")) : QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     font.setPointSizeF(points);
@@ -33,7 +33,7 @@ QFont DesignFont(double points, bool bold)
 
 // The faces here run wider than the bitmap face the layout was drawn with:
 // half a point less keeps every caption inside its box.
-QFont FormFont()
+QFont formFont()
 {
-    return DesignFont(7.5);
+    return designFont(7.5);
 }

@@ -4,10 +4,10 @@
 
 // Makes the Tahoma-metric faces that fonts-wine ships known to Qt; fontconfig
 // does not see them. Safe to call more than once.
-void LoadDesignFonts();
+void loadDesignFonts();
 
 // "Tahoma" at the given size when it could be loaded, the system sans face otherwise.
-QFont DesignFont(double points, bool bold = false);
+QFont designFont(double points, bool bold = false);
 
 // The window's own font, for the labels without a font of their own.
-QFont FormFont();
+QFont formFont();

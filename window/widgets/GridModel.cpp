@@ -46,7 +46,7 @@ void GridModel::SetCell(int row, int col, const QString &text)
     Q_EMIT dataChanged(changed, changed, {Qt::DisplayRole});
 }
 
-void GridModel::SetRows(int rows)
+void GridModel::setRows(int rows)
 {
     if (rows < 0)
         throw RunTimeError(30009, QStringLiteral("Invalid Row value"));
@@ -57,7 +57,7 @@ void GridModel::SetRows(int rows)
         rows_ = rows;
         return;
     }
-    ShowNewRows();
+    showNewRows();
     if (cols_ == 1) {
         // The common case, one column: grow or shrink in place.
         if (rows > rows_) {
@@ -73,20 +73,20 @@ void GridModel::SetRows(int rows)
         }
         return;
     }
-    Reshape(rows, cols_);
+    reshape(rows, cols_);
 }
 
-void GridModel::SetCols(int cols)
+void GridModel::setCols(int cols)
 {
     if (cols < 0)
         throw RunTimeError(30010, QStringLiteral("Invalid Col value"));
     if (cols != cols_)
-        Reshape(rows_, cols);
+        reshape(rows_, cols);
 }
 
-void GridModel::Reshape(int rows, int cols)
+void GridModel::reshape(int rows, int cols)
 {
-    ShowNewRows();
+    showNewRows();
     beginResetModel();
     std::vector<QString> cells(size_t(rows) * size_t(cols));
     for (int r = 0; r < std::min(rows, rows_); ++r)
@@ -98,16 +98,16 @@ void GridModel::Reshape(int rows, int cols)
     endResetModel();
 }
 
-void GridModel::ClearText()
+void GridModel::clearText()
 {
-    ShowNewRows();
+    showNewRows();
     for (QString &cell : cells_)
         cell = QString();
     if (rows_ > 0 && cols_ > 0)
         Q_EMIT dataChanged(index(0, 0), index(rows_ - 1, cols_ - 1), {Qt::DisplayRole});
 }
 
-void GridModel::ShowNewRows()
+void GridModel::showNewRows()
 {
     if (shownRows_ >= rows_)
         return;
@@ -116,8 +116,8 @@ void GridModel::ShowNewRows()
     endInsertRows();
 }
 
-void GridModel::ReleaseNewRows()
+void GridModel::releaseNewRows()
 {
     if (holds_ > 0 && --holds_ == 0)
-        ShowNewRows();
+        showNewRows();
 }

@@ -17,26 +17,26 @@ public:
 
     int Rows() const { return rows_; }
     int Cols() const { return cols_; }
-    void SetRows(int rows);
-    void SetCols(int cols);
+    void setRows(int rows);
+    void setCols(int cols);
     const QString &Cell(int row, int col) const;
     void SetCell(int row, int col, const QString &text);
     // Erases every cell's text; the shape stays.
-    void ClearText();
+    void clearText();
 
     // While held (the holds nest), rows added at the end of a one-column grid
     // are kept without telling the views: one announcement for thousands of
     // rows costs what one costs for a single row. ShowNewRows tells them;
     // so does every other change, and releasing the last hold.
-    void HoldNewRows() { ++holds_; }
-    void ReleaseNewRows();
-    bool HoldingNewRows() const { return holds_ > 0; }
-    void ShowNewRows();
+    void holdNewRows() { ++holds_; }
+    void releaseNewRows();
+    bool holdingNewRows() const { return holds_ > 0; }
+    void showNewRows();
 
     QColor cellBackground{0xFF, 0xFF, 0xBF};
 
 private:
-    void Reshape(int rows, int cols);
+    void reshape(int rows, int cols);
 
     int rows_ = 1;
     int shownRows_ = 1;  // the rows the views know of

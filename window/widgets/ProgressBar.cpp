@@ -22,14 +22,14 @@ bool ProgressBar::SetValue(double value)
 {
     if (!(value >= min_ && value <= max_))
         return false;
-    const int before = Step();
+    const int before = step();
     value_ = value;
-    if (Step() != before)
+    if (step() != before)
         update();
     return true;
 }
 
-int ProgressBar::Step() const
+int ProgressBar::step() const
 {
     const double span = max_ - min_;
     return span > 0 ? int(std::lround((value_ - min_) / span * Steps)) : 0;
@@ -47,7 +47,7 @@ void ProgressBar::paintEvent(QPaintEvent *)
     option.initFrom(this);
     option.minimum = 0;
     option.maximum = Steps;
-    option.progress = Step();
+    option.progress = step();
     option.textVisible = false;
     option.state |= QStyle::State_Horizontal;
     painter.drawControl(QStyle::CE_ProgressBar, option);

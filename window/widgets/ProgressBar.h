@@ -25,7 +25,7 @@ protected:
 
 private:
     static constexpr int Steps = 10000;
-    int Step() const;
+    int step() const;
 
     double min_ = 0;
     double max_ = 100;

@@ -43,7 +43,7 @@ qsizetype PathEnd(const QString &line, qsizetype pathStart)
 // folder gives way in its middle; the file name, which tells the lines apart,
 // and the reason, which says what to do, stay whole. A reason too long for
 // the row wraps onto the next ones at its spaces.
-QString ShortenLine(const QString &line, const QFontMetrics &metrics, int maxWidth)
+QString shortenLine(const QString &line, const QFontMetrics &metrics, int maxWidth)
 {
     if (metrics.horizontalAdvance(line) <= maxWidth)
         return line;
@@ -86,7 +86,7 @@ QString FitLines(const QString &text, const QFontMetrics &metrics, int maxWidth,
         const bool last = &line == &lines.last() && lines.size() > 1;
         const int width = last ? LastLineRows * maxWidth : maxWidth;
         if (line.contains(QLatin1Char('/')))
-            line = ShortenLine(line, metrics, width);
+            line = shortenLine(line, metrics, width);
         rows.append(qMax(1, (metrics.horizontalAdvance(line) + maxWidth - 1) / qMax(1, maxWidth)));
         if (carriageReturn)
             line += QLatin1Char('\r');
@@ -109,7 +109,7 @@ QString FitLines(const QString &text, const QFontMetrics &metrics, int maxWidth,
     return fitted;
 }
 
-QString FitMessageBoxText(const QString &text, const QFontMetrics &metrics, const QScreen &screen)
+QString fitMessageBoxText(const QString &text, const QFontMetrics &metrics, const QScreen &screen)
 {
     const QRect available = screen.availableGeometry();
     const int width = qMax(NarrowestText, qMin(available.width() / 2, WrapLimit) - BesideText);

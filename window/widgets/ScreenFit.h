@@ -15,4 +15,4 @@ QString FitLines(const QString &text, const QFontMetrics &metrics, int maxWidth,
 
 // The same against the screen's available room for a message box, whose
 // buttons, margins and opened details take the rest.
-QString FitMessageBoxText(const QString &text, const QFontMetrics &metrics, const QScreen &screen);
+QString fitMessageBoxText(const QString &text, const QFontMetrics &metrics, const QScreen &screen);

@@ -7,12 +7,12 @@
 // scales logical pixels for high-dpi screens.
 constexpr int TwipsPerPixel = 15;
 
-inline int TwipsToPixels(int twips)
+inline int twipsToPixels(int twips)
 {
     return int(std::lround(double(twips) / TwipsPerPixel));
 }
 
-inline QRect TwipsRect(int left, int top, int width, int height)
+inline QRect twipsRect(int left, int top, int width, int height)
 {
-    return QRect(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height));
+    return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
 }
