@@ -25,7 +25,7 @@ void addQtOptions(QCommandLineParser &parser)
     }
 }
 
-void Print(std::FILE *stream, const QString &text)
+void print(std::FILE *stream, const QString &text)
 {
     std::fputs(text.toLocal8Bit().constData(), stream);
     std::fflush(stream);
@@ -56,23 +56,23 @@ StartupArguments readStartupArguments(int argc, char *argv[])
 
     StartupArguments result;
     if (!parser.parse(arguments)) {
-        Print(stderr, QStringLiteral("quorvel: ") + parser.errorText()
+        print(stderr, QStringLiteral("quorvel: ") + parser.errorText()
                           + QStringLiteral("\nTry 'quorvel --help' for more information.\n"));
         result.exitNow = 2;
         return result;
     }
     if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
-        Print(stdout, parser.helpText());
+        print(stdout, parser.helpText());
         result.exitNow = 0;
         return result;
     }
     if (parser.isSet(version)) {
-        Print(stdout, QStringLiteral("quorvel " QUORVEL_VERSION "\n"));
+        print(stdout, QStringLiteral("quorvel " QUORVEL_VERSION "\n"));
         result.exitNow = 0;
         return result;
     }
     result.platformNamed = parser.isSet(QStringLiteral("platform"));
     for (const QString &path : parser.positionalArguments())
-        result.paths.append(AbsolutePath(path));
+        result.paths.append(absolutePath(path));
     return result;
 }

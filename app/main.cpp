@@ -44,5 +44,5 @@ int main(int argc, char *argv[])
         QTimer::singleShot(0, &window, [&window, &arguments] { window.addStartupPaths(arguments.paths); });
     const int status = application.exec();
     // As a shell reports a process a signal ended.
-    return stopRequested() ? 128 + StopSignal() : status;
+    return stopRequested() ? 128 + stopSignal() : status;
 }

@@ -25,7 +25,7 @@ public:
     }
     void showOpen(OpenDialog &) override {}
     QString pickFolder(QWidget *, const QString &) override { return folder_; }
-    void OpenUrl(const QString &) override {}
+    void openUrl(const QString &) override {}
 
 private:
     QString folder_;
@@ -54,11 +54,11 @@ inline ClickTiming timeClickUntilBox(QApplication &application, BenchDialogs &di
     QElapsedTimer clock;
     dialogs.onBox = [&](const QString &text) {
         timing.seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
-        stalls.Stop();
+        stalls.stop();
         timing.boxText = text;
     };
     QTimer::singleShot(300, button, [&] {
-        stalls.Start();
+        stalls.start();
         clock.start();
         button->setEnabled(true);
         button->click();

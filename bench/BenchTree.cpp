@@ -22,7 +22,7 @@ std::string leafFolder(const std::string &root, long long leaf, long long branch
 
 } // namespace
 
-long long MakeBenchTree(const QString &rootPath, long long files)
+long long makeBenchTree(const QString &rootPath, long long files)
 {
     const std::string root = QFile::encodeName(rootPath).toStdString();
     const long long folders = std::max(1LL, files / 100);

@@ -7,7 +7,7 @@
 #include <random>
 
 namespace {
-QByteArray Text(std::mt19937 &random, qsizetype bytes, const char *lineEnd)
+QByteArray text(std::mt19937 &random, qsizetype bytes, const char *lineEnd)
 {
     static const char *const words[] = {"mail", "archive", "meeting", "invoice", "project", "tomorrow", "thanks",
                                         "attached", "please", "review", "schedule", "budget", "report", "the", "and"};
@@ -40,7 +40,7 @@ QByteArray attachment(std::mt19937 &random, qsizetype bytes, const char *lineEnd
     return out;
 }
 
-QByteArray Message(std::mt19937 &random, int number)
+QByteArray message(std::mt19937 &random, int number)
 {
     const bool crlf = random() % 3 != 0;
     const char *eol = crlf ? "\r\n" : "\n";
@@ -55,15 +55,15 @@ QByteArray Message(std::mt19937 &random, int number)
                         + "Message-ID: <" + QByteArray::number(number) + "@example.org>" + eol
                         + "MIME-Version: 1.0" + eol;
     if (roll >= 3)
-        return header + "Content-Type: text/plain; charset=us-ascii" + eol + eol + Text(random, size, eol);
+        return header + "Content-Type: text/plain; charset=us-ascii" + eol + eol + text(random, size, eol);
     return header + "Content-Type: multipart/mixed; boundary=\"b\"" + eol + eol + "--b" + eol
-           + "Content-Type: text/plain" + eol + eol + Text(random, 3000, eol) + "--b" + eol
+           + "Content-Type: text/plain" + eol + eol + text(random, 3000, eol) + "--b" + eol
            + "Content-Type: application/octet-stream" + eol + "Content-Transfer-Encoding: base64" + eol + eol
            + attachment(random, size, eol) + "--b--" + eol;
 }
 }
 
-long long MakeMessageTree(const QString &root, int messages)
+long long makeMessageTree(const QString &root, int messages)
 {
     std::mt19937 random(20261207);
     const int folders = std::max(1, messages / 500);
@@ -78,7 +78,7 @@ long long MakeMessageTree(const QString &root, int messages)
         if (!QDir().mkpath(dir))
             return -1;
         QFile file(dir + QStringLiteral("/%1.eml").arg(i, 6, 10, QLatin1Char('0')));
-        const QByteArray bytes = Message(random, i);
+        const QByteArray bytes = message(random, i);
         if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
             return -1;
         written += bytes.size();
@@ -86,7 +86,7 @@ long long MakeMessageTree(const QString &root, int messages)
     return written;
 }
 
-long long MakeHugeMessage(const QString &path, int megabytes)
+long long makeHugeMessage(const QString &path, int megabytes)
 {
     QFile file(path);
     if (!QDir().mkpath(QFileInfo(path).path()) || !file.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -95,7 +95,7 @@ long long MakeHugeMessage(const QString &path, int megabytes)
     const QByteArray head = "From: Sender <sender@example.org>\r\nTo: reader@example.net\r\nSubject: Large attachment\r\n"
                             "Date: 7 Dec 2026 10:00:00 +0100\r\nMIME-Version: 1.0\r\n"
                             "Content-Type: multipart/mixed; boundary=\"b\"\r\n\r\n--b\r\nContent-Type: text/plain\r\n\r\n"
-                            + Text(random, 3000, "\r\n") + "--b\r\nContent-Type: application/octet-stream\r\n"
+                            + text(random, 3000, "\r\n") + "--b\r\nContent-Type: application/octet-stream\r\n"
                             "Content-Transfer-Encoding: base64\r\n\r\n";
     const QByteArray tail = "--b--\r\n";
     const long long target = (long long)megabytes << 20;

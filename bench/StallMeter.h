@@ -11,9 +11,9 @@ public:
     StallMeter()
     {
         timer_.setInterval(0);
-        QObject::connect(&timer_, &QTimer::timeout, this, [this] { Mark(); });
+        QObject::connect(&timer_, &QTimer::timeout, this, [this] { mark(); });
     }
-    void Start()
+    void start()
     {
         clock_.start();
         last_ = 0;
@@ -21,15 +21,15 @@ public:
         timer_.start();
     }
     // Call at the end too, so the gap before it counts.
-    void Mark()
+    void mark()
     {
         const qint64 now = clock_.nsecsElapsed();
         longest_ = std::max(longest_, now - last_);
         last_ = now;
     }
-    void Stop()
+    void stop()
     {
-        Mark();
+        mark();
         timer_.stop();
     }
     double longestMs() const { return static_cast<double>(longest_) / 1e6; }

@@ -15,7 +15,7 @@
 
 namespace {
 
-int Run(int argc, char *argv[], const QString &tree, const QString &destination)
+int run(int argc, char *argv[], const QString &tree, const QString &destination)
 {
     QApplication application(argc, argv);
     BenchDialogs dialogs(destination);
@@ -41,17 +41,17 @@ int main(int argc, char *argv[])
 {
     const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     if (mode == QLatin1String("make") && argc == 4) {
-        const long long bytes = MakeMessageTree(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]));
+        const long long bytes = makeMessageTree(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]));
         std::printf("%lld\n", bytes);
         return bytes < 0 ? 1 : 0;
     }
     if (mode == QLatin1String("make-huge") && argc == 4) {
-        const long long bytes = MakeHugeMessage(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]));
+        const long long bytes = makeHugeMessage(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]));
         std::printf("%lld\n", bytes);
         return bytes < 0 ? 1 : 0;
     }
     if (mode == QLatin1String("run") && argc == 4)
-        return Run(argc, argv, QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+        return run(argc, argv, QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
     std::fprintf(stderr, "usage: convert_bench make TREE N | make-huge FILE MB | run TREE DEST\n");
     return 2;
 }

@@ -13,7 +13,7 @@
 
 namespace {
 
-int Run(int argc, char *argv[], const QString &tree)
+int run(int argc, char *argv[], const QString &tree)
 {
     QApplication application(argc, argv);
     BenchDialogs dialogs(tree);
@@ -33,12 +33,12 @@ int main(int argc, char *argv[])
 {
     const QString mode = argc > 2 ? QString::fromLocal8Bit(argv[1]) : QString();
     if (mode == QLatin1String("make") && argc == 4) {
-        const long long made = MakeBenchTree(QString::fromLocal8Bit(argv[2]), std::atoll(argv[3]));
+        const long long made = makeBenchTree(QString::fromLocal8Bit(argv[2]), std::atoll(argv[3]));
         std::printf("%lld\n", made);
         return made < 0 ? 1 : 0;
     }
     if (mode == QLatin1String("run") && argc == 3)
-        return Run(argc, argv, QString::fromLocal8Bit(argv[2]));
+        return run(argc, argv, QString::fromLocal8Bit(argv[2]));
     std::fputs("usage: walk_bench make TREE N | walk_bench run TREE\n", stderr);
     return 2;
 }

@@ -210,10 +210,10 @@ ParsedCommand parseCommandLine(const QStringList &arguments)
         return fail(QStringLiteral("--report needs a file name"));
     // Once here, not once a message.
     if (!options.naming.destination.isEmpty())
-        options.naming.destination = AbsolutePath(options.naming.destination);
+        options.naming.destination = absolutePath(options.naming.destination);
     if (!options.naming.singleFile.isEmpty())
-        options.naming.singleFile = AbsolutePath(options.naming.singleFile);
+        options.naming.singleFile = absolutePath(options.naming.singleFile);
     if (!options.reportFile.isEmpty())
-        options.reportFile = AbsolutePath(options.reportFile);
+        options.reportFile = absolutePath(options.reportFile);
     return parsed;
 }

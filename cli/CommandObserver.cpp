@@ -30,29 +30,29 @@ void CommandObserver::messageDone(int number, int total)
 
 void CommandObserver::messageWritten(const QString &source, const QString &mboxFile, qint64 recordBytes)
 {
-    tally_.Written(mboxFile, recordBytes);
+    tally_.noteWritten(mboxFile, recordBytes);
     if (verbose_)
-        console_.Out(shownName(source) + QStringLiteral(" -> ") + shownName(mboxFile));
+        console_.out(shownName(source) + QStringLiteral(" -> ") + shownName(mboxFile));
 }
 
 void CommandObserver::messageFailed(const QString &source, const QString &reason)
 {
     tally_.failed(RunTally::FailureKind::Message, source, reason);
-    console_.Error(QStringLiteral("quorvel-convert: ") + shownName(source) + QStringLiteral(": ") + shownName(reason));
+    console_.error(QStringLiteral("quorvel-convert: ") + shownName(source) + QStringLiteral(": ") + shownName(reason));
     lastDrawMs_ = -1000;  // the line was cleared for it: draw it again at once
 }
 
 void CommandObserver::messageSkipped(const QString &source, const QString &mboxFile, qint64 matchOffset)
 {
-    tally_.Skipped(source, mboxFile, matchOffset);
+    tally_.noteSkipped(source, mboxFile, matchOffset);
     if (verbose_)
-        console_.Out(skippedText(source, mboxFile, matchOffset));
+        console_.out(skippedText(source, mboxFile, matchOffset));
 }
 
 void CommandObserver::messageWarning(const QString &source, const QString &text)
 {
     tally_.warned(source, text);
-    console_.Error(QStringLiteral("quorvel-convert: warning: ") + shownName(source) + QStringLiteral(": ") + text);
+    console_.error(QStringLiteral("quorvel-convert: warning: ") + shownName(source) + QStringLiteral(": ") + text);
     lastDrawMs_ = -1000;
 }
 
@@ -66,7 +66,7 @@ QString skippedText(const QString &source, const QString &mboxFile, qint64 match
 void CommandObserver::mboxRepaired(const QString &mboxFile, const QString &text)
 {
     tally_.repaired(mboxFile, text);
-    console_.Error(QStringLiteral("quorvel-convert: ") + shownName(mboxFile) + QStringLiteral(": ") + shownName(text));
+    console_.error(QStringLiteral("quorvel-convert: ") + shownName(mboxFile) + QStringLiteral(": ") + shownName(text));
 }
 
 void CommandObserver::tick()
@@ -77,10 +77,10 @@ void CommandObserver::tick()
     if (now - lastDrawMs_ < RedrawIntervalMs)
         return;
     lastDrawMs_ = now;
-    Draw();
+    draw();
 }
 
-void CommandObserver::Draw()
+void CommandObserver::draw()
 {
     ProgressFigures figures;
     figures.done = done_;
@@ -89,5 +89,5 @@ void CommandObserver::Draw()
     figures.elapsedMs = clock_.elapsed();
     if (done_ < entries_.size())
         figures.current = shownName(entries_[done_].source);
-    console_.Status(ProgressText(figures, console_.Width()));
+    console_.status(progressText(figures, console_.width()));
 }

@@ -31,7 +31,7 @@ public:
     void tick();
 
 private:
-    void Draw();
+    void draw();
 
     const QList<ConversionEntry> &entries_;
     RunTally &tally_;

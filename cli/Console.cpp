@@ -14,7 +14,7 @@ bool Console::errorIsTerminal()
     return ::isatty(STDERR_FILENO) == 1;
 }
 
-int Console::Width() const
+int Console::width() const
 {
     struct winsize size {};
     if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
@@ -22,13 +22,13 @@ int Console::Width() const
     return 80;
 }
 
-void Console::Status(const QString &text)
+void Console::status(const QString &text)
 {
     if (!statusLine_)
         return;
     // Carriage return, the line, then erase whatever an older, longer line left.
     // Lines for people on a stderr that is gone have no one to tell.
-    (void)WriteFully(STDERR_FILENO, "\r" + nativeName(text) + "\033[K");
+    (void)writeFully(STDERR_FILENO, "\r" + nativeName(text) + "\033[K");
     statusShown_ = true;
 }
 
@@ -36,19 +36,19 @@ void Console::clearStatus()
 {
     if (!statusShown_)
         return;
-    (void)WriteFully(STDERR_FILENO, "\r\033[K");
+    (void)writeFully(STDERR_FILENO, "\r\033[K");
     statusShown_ = false;
 }
 
-void Console::Error(const QString &line)
+void Console::error(const QString &line)
 {
     clearStatus();
-    (void)WriteFully(STDERR_FILENO, nativeName(line) + '\n');
+    (void)writeFully(STDERR_FILENO, nativeName(line) + '\n');
 }
 
-void Console::Out(const QString &line)
+void Console::out(const QString &line)
 {
     clearStatus();
-    if (const int error = WriteFully(STDOUT_FILENO, nativeName(line) + '\n'); error != 0 && outputLost_.isEmpty())
+    if (const int error = writeFully(STDOUT_FILENO, nativeName(line) + '\n'); error != 0 && outputLost_.isEmpty())
         outputLost_ = systemReason(error);
 }

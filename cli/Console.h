@@ -16,15 +16,15 @@ public:
     static bool errorIsTerminal();
     bool hasStatusLine() const { return statusLine_; }
     // Columns of the terminal stderr is on.
-    int Width() const;
+    int width() const;
 
-    void Status(const QString &text);
+    void status(const QString &text);
     void clearStatus();
-    void Error(const QString &line);
-    void Out(const QString &line);
+    void error(const QString &line);
+    void out(const QString &line);
     // Why a line for stdout was lost (a full disk under a redirection), or
     // empty text: the listing is what a dry run is for.
-    QString OutputLost() const { return outputLost_; }
+    QString outputLost() const { return outputLost_; }
 
 private:
     bool statusLine_;

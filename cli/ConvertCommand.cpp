@@ -37,46 +37,46 @@ bool wantsStatusLine(const CommandOptions &options)
     return options.progress == ProgressMode::Always || !(options.quiet || options.verbose);
 }
 
-void Fail(RunTally &tally, Console &console, RunTally::FailureKind kind, const QString &path, const QString &reason)
+void fail(RunTally &tally, Console &console, RunTally::FailureKind kind, const QString &path, const QString &reason)
 {
     tally.failed(kind, path, reason);
     // A reason may quote a name too (the folder that could not be made).
-    console.Error(QStringLiteral("quorvel-convert: ") + shownName(path) + QStringLiteral(": ") + shownName(reason));
+    console.error(QStringLiteral("quorvel-convert: ") + shownName(path) + QStringLiteral(": ") + shownName(reason));
 }
 
 // Every message and its target, named on stdout, or with --skip-duplicates
 // the copy it would be skipped for; nothing is written.
-void DryRun(const SourceListing &listing, const CommandOptions &options, RunTally &tally, Console &console)
+void dryRun(const SourceListing &listing, const CommandOptions &options, RunTally &tally, Console &console)
 {
     QSet<QString> mboxFiles;
     KnownIdentities known(options.duplicates);
     SignalYielder yielder;
     for (const ListedMessage &message : listing.messages) {
         try {
-            const QString mbox = options.naming.For(message.path, message.nameStart).file;
-            const qint64 copy = options.skipDuplicates ? FindCopyOf(message.path, mbox, known, [&] { yielder.Yield(); })
+            const QString mbox = options.naming.targetFor(message.path, message.nameStart).file;
+            const qint64 copy = options.skipDuplicates ? findCopyOf(message.path, mbox, known, [&] { yielder.yield(); })
                                                        : KnownIdentities::NotThere;
             if (copy != KnownIdentities::NotThere) {
-                tally.Skipped(message.path, mbox, copy);
-                console.Out(skippedText(message.path, mbox, copy));
+                tally.noteSkipped(message.path, mbox, copy);
+                console.out(skippedText(message.path, mbox, copy));
                 continue;
             }
             mboxFiles.insert(mbox);
-            console.Out(shownName(message.path) + QStringLiteral(" -> ") + shownName(mbox));
+            console.out(shownName(message.path) + QStringLiteral(" -> ") + shownName(mbox));
         } catch (const RunTimeError &) {
-            Fail(tally, console, RunTally::FailureKind::Message, message.path, noMboxNameReason());
+            fail(tally, console, RunTally::FailureKind::Message, message.path, noMboxNameReason());
         } catch (const Failure &error) {
-            Fail(tally, console, RunTally::FailureKind::Message, message.path, error.Reason());
+            fail(tally, console, RunTally::FailureKind::Message, message.path, error.reason());
         } catch (const Interrupted &) {
             tally.interrupted = true;
             return;
         }
     }
     if (!options.quiet)
-        console.Error(dryRunSummaryLine(tally, mboxFiles.size()));
+        console.error(dryRunSummaryLine(tally, mboxFiles.size()));
 }
 
-void Convert(const SourceListing &listing, const CommandOptions &options, RunTally &tally, Console &console,
+void convert(const SourceListing &listing, const CommandOptions &options, RunTally &tally, Console &console,
              const QElapsedTimer &clock)
 {
     QList<ConversionEntry> entries;
@@ -95,17 +95,17 @@ void Convert(const SourceListing &listing, const CommandOptions &options, RunTal
         if (result.stoppedBy != 0) {
             tally.stoppedBy = systemReason(result.stoppedBy);
             tally.notTried = result.notTried;
-            console.Error(diskStopLine(result.stoppedBy, result.notTried));
+            console.error(diskStopLine(result.stoppedBy, result.notTried));
         }
         // The messages' failures came through the observer.
         for (const ConversionFailure &failure : result.failures)
             if (failure.kind == ConversionFailure::Kind::Flush)
-                Fail(tally, console, RunTally::FailureKind::Mbox, failure.path, failure.reason);
+                fail(tally, console, RunTally::FailureKind::Mbox, failure.path, failure.reason);
     } catch (const Interrupted &) {
         tally.interrupted = true;
         for (const RunTally::Mbox &mbox : tally.mboxes())
             if (const QString reason = flushToDisk(mbox.path); !reason.isEmpty())
-                Fail(tally, console, RunTally::FailureKind::Mbox, mbox.path, reason);
+                fail(tally, console, RunTally::FailureKind::Mbox, mbox.path, reason);
     }
 }
 
@@ -119,7 +119,7 @@ int runConvertCommand(CommandOptions options)
     Console console(wantsStatusLine(options));
     RunTally tally;
     const auto refuse = [&console](const QString &problem) {
-        console.Error(QStringLiteral("quorvel-convert: ") + problem);
+        console.error(QStringLiteral("quorvel-convert: ") + problem);
         return ExitUsage;
     };
     if (!options.listFile.isEmpty()) {
@@ -135,40 +135,40 @@ int runConvertCommand(CommandOptions options)
     try {
         SignalYielder yielder;
         listing = listSources(options.sources, yielder,
-                              [&](int messages, int folders) { console.Status(foundText(messages, folders)); });
+                              [&](int messages, int folders) { console.status(foundText(messages, folders)); });
         if (listing.folders > 0 && (console.hasStatusLine() || options.verbose))
-            console.Error(foundText(int(listing.messages.size()), listing.folders));
+            console.error(foundText(int(listing.messages.size()), listing.folders));
     } catch (const Interrupted &) {
         tally.interrupted = true;
     }
     if (const QString problem = reportClash(options, listing); !problem.isEmpty())
         return refuse(problem);
     for (const SkippedFolder &folder : listing.skippedFolders)
-        Fail(tally, console, RunTally::FailureKind::Folder, folder.path, folder.reason);
+        fail(tally, console, RunTally::FailureKind::Folder, folder.path, folder.reason);
     tally.listed = int(listing.messages.size());
 
     if (!tally.interrupted) {
         if (options.dryRun)
-            DryRun(listing, options, tally, console);
+            dryRun(listing, options, tally, console);
         else
-            Convert(listing, options, tally, console, clock);
+            convert(listing, options, tally, console, clock);
     }
     console.clearStatus();
 
     if (!options.reportFile.isEmpty() && !options.dryRun)
         if (const QString reason = writeJsonReport(options.reportFile, tally); !reason.isEmpty())
-            Fail(tally, console, RunTally::FailureKind::Mbox, options.reportFile, QStringLiteral("cannot write the report: ") + reason);
+            fail(tally, console, RunTally::FailureKind::Mbox, options.reportFile, QStringLiteral("cannot write the report: ") + reason);
     if (!options.quiet && !options.dryRun)
-        console.Error(summaryLine(tally, clock.elapsed()));
-    const bool outputLost = !console.OutputLost().isEmpty();
+        console.error(summaryLine(tally, clock.elapsed()));
+    const bool outputLost = !console.outputLost().isEmpty();
     if (outputLost)
-        console.Error(QStringLiteral("quorvel-convert: standard output: ") + console.OutputLost());
+        console.error(QStringLiteral("quorvel-convert: standard output: ") + console.outputLost());
 
     if (tally.interrupted)
         return ExitStopped;
     if (outputLost)
         return ExitSomeFailed;
     if (options.dryRun)
-        return tally.Failures().isEmpty() ? ExitDone : ExitSomeFailed;
+        return tally.failures().isEmpty() ? ExitDone : ExitSomeFailed;
     return tally.clean() ? ExitDone : ExitSomeFailed;
 }

@@ -13,7 +13,7 @@
 
 namespace {
 
-QString Problem(const QString &path, const QString &reason)
+QString problem(const QString &path, const QString &reason)
 {
     return shownName(path) + QStringLiteral(": ") + reason;
 }
@@ -31,12 +31,12 @@ QString cannotMakeIn(const QString &folder, bool dryRun)
 {
     if (dryRun) {
         if (::faccessat(AT_FDCWD, nativeName(folder).constData(), W_OK | X_OK, AT_EACCESS) != 0)
-            return Problem(folder, QStringLiteral("cannot write in this folder: ") + systemReason(errno));
+            return problem(folder, QStringLiteral("cannot write in this folder: ") + systemReason(errno));
         return {};
     }
     QByteArray probe = nativeName(folder) + "/.quorvel-convert-XXXXXX";
     if (!::mkdtemp(probe.data()))
-        return Problem(folder, QStringLiteral("cannot write in this folder: ") + systemReason(errno));
+        return problem(folder, QStringLiteral("cannot write in this folder: ") + systemReason(errno));
     ::rmdir(probe.constData());
     return {};
 }
@@ -50,11 +50,11 @@ QString cannotMakeBelow(const QString &path, bool dryRun)
         struct stat status {};
         if (::stat(nativeName(folder).constData(), &status) == 0) {
             if (!S_ISDIR(status.st_mode))
-                return Problem(folder, QStringLiteral("not a folder, so nothing can be made below it"));
+                return problem(folder, QStringLiteral("not a folder, so nothing can be made below it"));
             return cannotMakeIn(folder, dryRun);
         }
         if (errno != ENOENT && errno != ENOTDIR)
-            return Problem(folder, systemReason(errno));
+            return problem(folder, systemReason(errno));
     } while (folder != QLatin1String("/"));
     return {};
 }
@@ -63,9 +63,9 @@ QString outputFolderProblem(const QString &folder, bool dryRun)
 {
     struct stat status {};
     if (::stat(nativeName(folder).constData(), &status) != 0)
-        return errno == ENOENT || errno == ENOTDIR ? cannotMakeBelow(folder, dryRun) : Problem(folder, systemReason(errno));
+        return errno == ENOENT || errno == ENOTDIR ? cannotMakeBelow(folder, dryRun) : problem(folder, systemReason(errno));
     if (!S_ISDIR(status.st_mode))
-        return Problem(folder, QStringLiteral("not a folder (-o names the folder the mbox files go into)"));
+        return problem(folder, QStringLiteral("not a folder (-o names the folder the mbox files go into)"));
     return cannotMakeIn(folder, dryRun);
 }
 
@@ -73,15 +73,15 @@ QString singleFileProblem(const QString &file, bool dryRun)
 {
     struct stat status {};
     if (::stat(nativeName(file).constData(), &status) != 0)
-        return errno == ENOENT || errno == ENOTDIR ? cannotMakeBelow(file, dryRun) : Problem(file, systemReason(errno));
+        return errno == ENOENT || errno == ENOTDIR ? cannotMakeBelow(file, dryRun) : problem(file, systemReason(errno));
     if (S_ISDIR(status.st_mode))
-        return Problem(file, QStringLiteral("a folder, not an mbox file"));
+        return problem(file, QStringLiteral("a folder, not an mbox file"));
     if (!S_ISREG(status.st_mode))
-        return Problem(file, QStringLiteral("not a regular file, so it cannot hold an mbox"));
+        return problem(file, QStringLiteral("not a regular file, so it cannot hold an mbox"));
     // Opened for appending, nothing written: the mbox stays as it is.
     const FileDescriptor opened(::open(nativeName(file).constData(), O_WRONLY | O_APPEND | O_NOCTTY | O_CLOEXEC));
     if (opened.get() < 0)
-        return Problem(file, systemReason(errno));
+        return problem(file, systemReason(errno));
     return {};
 }
 
@@ -90,19 +90,19 @@ QString reportFileProblem(const QString &file, bool dryRun)
     struct stat status {};
     if (::stat(nativeName(file).constData(), &status) == 0) {
         if (S_ISDIR(status.st_mode))
-            return Problem(file, QStringLiteral("a folder, not a report file"));
+            return problem(file, QStringLiteral("a folder, not a report file"));
         // A pipe or a terminal (--report /dev/stdout) is written in place.
         if (!S_ISREG(status.st_mode))
             return {};
     } else if (errno != ENOENT) {
-        return Problem(file, systemReason(errno));
+        return problem(file, systemReason(errno));
     }
     // The report is written beside its place and renamed into it.
     const QString folder = folderOf(file);
     if (::stat(nativeName(folder).constData(), &status) != 0)
-        return Problem(file, QStringLiteral("cannot write the report: ") + systemReason(errno));
+        return problem(file, QStringLiteral("cannot write the report: ") + systemReason(errno));
     if (!S_ISDIR(status.st_mode))
-        return Problem(file, QStringLiteral("cannot write the report: ") + systemReason(ENOTDIR));
+        return problem(file, QStringLiteral("cannot write the report: ") + systemReason(ENOTDIR));
     return cannotMakeIn(folder, dryRun);
 }
 
@@ -149,23 +149,23 @@ QString reportClash(const CommandOptions &options, const SourceListing &listing)
         const FileId id = idOf(path);
         return id.exists && id.device == reportId.device && id.inode == reportId.inode;
     };
-    if (!options.listFile.isEmpty() && options.listFile != QLatin1String("-") && same(AbsolutePath(options.listFile)))
-        return Problem(report, QStringLiteral("--report names the --files-from list; the report would overwrite it"));
+    if (!options.listFile.isEmpty() && options.listFile != QLatin1String("-") && same(absolutePath(options.listFile)))
+        return problem(report, QStringLiteral("--report names the --files-from list; the report would overwrite it"));
     // The single mbox is one even when nothing is listed: it may hold earlier runs.
     QSet<QString> mboxes;
     if (!options.naming.singleFile.isEmpty())
         mboxes.insert(options.naming.singleFile);
     for (const ListedMessage &message : listing.messages) {
         if (same(message.path))
-            return Problem(report, QStringLiteral("--report names a message to convert; the report would overwrite it"));
+            return problem(report, QStringLiteral("--report names a message to convert; the report would overwrite it"));
         try {
-            mboxes.insert(options.naming.For(message.path, message.nameStart).file);
+            mboxes.insert(options.naming.targetFor(message.path, message.nameStart).file);
         } catch (const RunTimeError &) {
             // Named as the message's failure during the run.
         }
     }
     for (const QString &mbox : std::as_const(mboxes))
         if (same(mbox))
-            return Problem(report, QStringLiteral("--report names an mbox file of this run; the report would overwrite it"));
+            return problem(report, QStringLiteral("--report names an mbox file of this run; the report would overwrite it"));
     return {};
 }

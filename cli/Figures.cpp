@@ -37,7 +37,7 @@ QString countOf(qint64 count, const char *one, const char *many)
     return QString::number(count) + QLatin1Char(' ') + QLatin1String(count == 1 ? one : many);
 }
 
-QString ProgressText(const ProgressFigures &figures, int width)
+QString progressText(const ProgressFigures &figures, int width)
 {
     const double seconds = double(figures.elapsedMs) / 1000.0;
     const double megabytes = double(figures.bytes) / (1024.0 * 1024.0);

@@ -19,4 +19,4 @@ struct ProgressFigures {
     qint64 elapsedMs = 0;
     QString current;
 };
-QString ProgressText(const ProgressFigures &figures, int width);
+QString progressText(const ProgressFigures &figures, int width);

@@ -79,7 +79,7 @@ QByteArray jsonReport(const RunTally &tally)
     out += "\"listed\": " + QByteArray::number(tally.listed);
     out += ", \"written\": " + QByteArray::number(tally.written);
     out += ", \"skipped\": " + QByteArray::number(tally.skipped);
-    out += ", \"failed\": " + QByteArray::number(tally.FailedMessages());
+    out += ", \"failed\": " + QByteArray::number(tally.failedMessages());
     out += ", \"bytes\": " + QByteArray::number(tally.bytes) + "},\n";
     out += "  \"interrupted\": " + QByteArray(tally.interrupted ? "true" : "false") + ",\n";
     if (!tally.stoppedBy.isEmpty())
@@ -88,7 +88,7 @@ QByteArray jsonReport(const RunTally &tally)
         return "{\"path\": " + jsonString(mbox.path) + ", \"records\": " + QByteArray::number(mbox.records)
                + ", \"bytes\": " + QByteArray::number(mbox.bytes) + "}";
     });
-    appendList(out, "failures", tally.Failures(), [](const RunTally::Failure &failure) {
+    appendList(out, "failures", tally.failures(), [](const RunTally::Failure &failure) {
         return "{\"kind\": \"" + QByteArray(kindName(failure.kind)) + "\", \"path\": " + jsonString(failure.path)
                + ", \"reason\": " + jsonString(failure.reason) + "}";
     });
@@ -118,7 +118,7 @@ QString writeJsonReport(const QString &path, const RunTally &tally)
         const FileDescriptor stream(::open(native.constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC));
         if (stream.get() < 0)
             return systemReason(errno);
-        const int error = WriteFully(stream.get(), json);
+        const int error = writeFully(stream.get(), json);
         return error ? systemReason(error) : QString();
     }
     // A link is followed, so the file it names gets the report, not the link.
@@ -138,7 +138,7 @@ QString writeJsonReport(const QString &path, const RunTally &tally)
     const FileDescriptor stream(fd);
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    int error = WriteFully(fd, json);
+    int error = writeFully(fd, json);
     if (error == 0 && ::fchmod(fd, exists ? status.st_mode & 07777 : 0666 & ~mask) != 0)
         error = errno;
     if (error == 0 && ::fsync(fd) != 0)

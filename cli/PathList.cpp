@@ -11,7 +11,7 @@ namespace {
 
 // Whole, as a list is short beside the messages it names: 100,000 paths are
 // a few megabytes.
-int ReadAll(int fd, QByteArray &bytes)
+int readAll(int fd, QByteArray &bytes)
 {
     char buffer[65536];
     for (;;) {
@@ -35,10 +35,10 @@ PathList readPathList(const QString &file, bool nulSeparated)
     QByteArray bytes;
     int error = 0;
     if (standardInput) {
-        error = ReadAll(STDIN_FILENO, bytes);
+        error = readAll(STDIN_FILENO, bytes);
     } else {
         const FileDescriptor list(::open(nativeName(file).constData(), O_RDONLY | O_CLOEXEC));
-        error = list.get() < 0 ? errno : ReadAll(list.get(), bytes);
+        error = list.get() < 0 ? errno : readAll(list.get(), bytes);
     }
     if (error != 0)
         return {{}, name + QStringLiteral(": ") + systemReason(error)};

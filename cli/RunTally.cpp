@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-void RunTally::Written(const QString &mboxFile, qint64 recordBytes)
+void RunTally::noteWritten(const QString &mboxFile, qint64 recordBytes)
 {
     ++written;
     bytes += recordBytes;
@@ -14,7 +14,7 @@ void RunTally::Written(const QString &mboxFile, qint64 recordBytes)
     mbox.bytes += recordBytes;
 }
 
-int RunTally::FailedMessages() const
+int RunTally::failedMessages() const
 {
     return int(std::count_if(failures_.cbegin(), failures_.cend(),
                              [](const Failure &failure) { return failure.kind == FailureKind::Message; }));

@@ -37,8 +37,8 @@ public:
     QString stoppedBy;
     int notTried = 0;
 
-    void Written(const QString &mboxFile, qint64 recordBytes);
-    void Skipped(const QString &source, const QString &mboxFile, qint64 offset)
+    void noteWritten(const QString &mboxFile, qint64 recordBytes);
+    void noteSkipped(const QString &source, const QString &mboxFile, qint64 offset)
     {
         ++skipped;
         skips_.append({source, mboxFile, offset});
@@ -50,7 +50,7 @@ public:
 
     // In first-use order.
     const QList<Mbox> &mboxes() const { return mboxes_; }
-    const QList<Failure> &Failures() const { return failures_; }
+    const QList<Failure> &failures() const { return failures_; }
     const QList<Skip> &skips() const { return skips_; }
     const QList<Warning> &warnings() const { return warnings_; }
     struct Repair {
@@ -58,7 +58,7 @@ public:
         QString text;
     };
     const QList<Repair> &repairs() const { return repairs_; }
-    int FailedMessages() const;
+    int failedMessages() const;
     // Every message was written or skipped, and nothing else went wrong.
     bool clean() const { return failures_.isEmpty() && written + skipped == listed; }
 

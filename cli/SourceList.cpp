@@ -34,7 +34,7 @@ SourceListing listSources(const QStringList &sources, Yielder &yielder, const Wa
 {
     SourceListing listing;
     for (const QString &source : sources) {
-        const QString path = AbsolutePath(source);
+        const QString path = absolutePath(source);
         if (kindOfPath(path) == PathKind::Folder) {
             walkFolder(path, listing, yielder, counting);
         } else {
@@ -42,7 +42,7 @@ SourceListing listSources(const QStringList &sources, Yielder &yielder, const Wa
             const qsizetype folderEnd = path.lastIndexOf(QLatin1Char('/'));
             listing.messages.append({path, folderEnd > 0 ? path.lastIndexOf(QLatin1Char('/'), folderEnd - 1) + 1 : 0});
         }
-        yielder.Yield();
+        yielder.yield();
     }
     if (counting)
         counting(int(listing.messages.size()), listing.folders);

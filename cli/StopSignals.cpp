@@ -1,6 +1,6 @@
 #include "cli/StopSignals.h"
 
-void SignalYielder::Yield()
+void SignalYielder::yield()
 {
     if (stopRequested())
         throw Interrupted{};

@@ -10,8 +10,8 @@
 class SignalYielder final : public Yielder {
 public:
     explicit SignalYielder(std::function<void()> turn = {}) : turn_(std::move(turn)) {}
-    void Yield() override;
-    void yieldNow() override { Yield(); }
+    void yield() override;
+    void yieldNow() override { yield(); }
     bool due() const override { return false; }
 
 private:

@@ -7,7 +7,7 @@
 
 namespace {
 
-QString Files(qsizetype count)
+QString files(qsizetype count)
 {
     return countOf(count, "mbox file", "mbox files");
 }
@@ -17,13 +17,13 @@ QString problems(const RunTally &tally)
     QString line;
     if (tally.skipped > 0)
         line += QStringLiteral("; %1 skipped as %2").arg(tally.skipped).arg(QLatin1String(tally.skipped == 1 ? "a duplicate" : "duplicates"));
-    const int failedMessages = tally.FailedMessages();
-    const qsizetype otherFailures = tally.Failures().size() - failedMessages;
+    const int failedMessages = tally.failedMessages();
+    const qsizetype otherFailures = tally.failures().size() - failedMessages;
     if (failedMessages > 0)
         line += QStringLiteral("; %1 failed").arg(failedMessages);
     if (otherFailures > 0)
         line += QStringLiteral("; %1 other %2").arg(otherFailures).arg(QLatin1String(otherFailures == 1 ? "error" : "errors"));
-    if (!tally.Failures().isEmpty())
+    if (!tally.failures().isEmpty())
         line += QStringLiteral(", see above");
     return line;
 }
@@ -36,14 +36,14 @@ QString summaryLine(const RunTally &tally, qint64 elapsedMs)
     line += QStringLiteral("converted %1 of %2 into %3 (%4) in %5 s")
                 .arg(tally.written)
                 .arg(countOf(tally.listed, "message", "messages"))
-                .arg(Files(tally.mboxes().size()), sizeText(tally.bytes),
+                .arg(files(tally.mboxes().size()), sizeText(tally.bytes),
                      QString::number(double(elapsedMs) / 1000.0, 'f', 1));
     return line + problems(tally);
 }
 
 QString dryRunSummaryLine(const RunTally &tally, qsizetype mboxFiles)
 {
-    return QStringLiteral("would convert %1 into %2; nothing written").arg(countOf(tally.listed - tally.skipped, "message", "messages"), Files(mboxFiles))
+    return QStringLiteral("would convert %1 into %2; nothing written").arg(countOf(tally.listed - tally.skipped, "message", "messages"), files(mboxFiles))
          + problems(tally);
 }
 

@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 "no blank or invisible character in the sender");
     }
 
-    const QDateTime date = eml.GetDate();
+    const QDateTime date = eml.getDate();
     require(date.isValid() && date.timeSpec() == Qt::UTC, "a date in UTC");
     require(date.date().year() >= 1 && date.date().year() <= 9999 && date.time().msec() == 0,
             "a date a separator line can carry");

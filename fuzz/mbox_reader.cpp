@@ -19,7 +19,7 @@ struct Found {
 };
 
 // Piece lengths drawn from the input itself, so a finding replays the same.
-Found Read(QByteArrayView mbox, DuplicateRule rule, bool inPieces)
+Found read(QByteArrayView mbox, DuplicateRule rule, bool inPieces)
 {
     Found found;
     MboxIdentityReader reader([&](const QByteArray &identity, qint64 offset) {
@@ -27,10 +27,10 @@ Found Read(QByteArrayView mbox, DuplicateRule rule, bool inPieces)
         found.offsets.append(offset);
     }, rule);
     if (inPieces)
-        feedInPieces(mbox, 64, [&](QByteArrayView piece) { reader.Feed(piece); });
+        feedInPieces(mbox, 64, [&](QByteArrayView piece) { reader.feed(piece); });
     else
-        reader.Feed(mbox);
-    reader.Finish();
+        reader.feed(mbox);
+    reader.finish();
     return found;
 }
 
@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArrayView input(reinterpret_cast<const char *>(data), qsizetype(size));
     for (const DuplicateRule rule : {DuplicateRule::ExactCopy, DuplicateRule::MessageId}) {
-        const Found whole = Read(input, rule, false);
+        const Found whole = read(input, rule, false);
         qint64 last = -1;
         for (qint64 offset : whole.offsets) {
             require(offset > last && offset + 5 <= input.size() && input.sliced(offset).startsWith("From "),
@@ -48,13 +48,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             require(offset == 0 || input[offset - 1] == '\n' || input[offset - 1] == '\r', "at the start of a line");
             last = offset;
         }
-        require(Read(input, rule, true) == whole, "the same in pieces cut anywhere");
+        require(read(input, rule, true) == whole, "the same in pieces cut anywhere");
     }
 
     static const QDateTime date = QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC);
     for (const bool lf : {false, true}) {
         const QByteArray record = buildRecord(QStringLiteral("s@x.org"), date, input, lf);
-        const Found back = Read(record, DuplicateRule::ExactCopy, true);
+        const Found back = read(record, DuplicateRule::ExactCopy, true);
         require(back.offsets == QList<qint64>{0} && back.identities.first() == identityOfMessage(input),
                 "a record reads back as its message");
     }

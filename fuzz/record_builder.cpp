@@ -60,9 +60,9 @@ QByteArray fedInPieces(QByteArrayView message, bool lf)
     QByteArray record = separatorLine(QStringLiteral("s@x.org"), QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC), lf);
     OutputPieces out(7, [&](QByteArrayView piece) { record.append(piece); });
     RecordBody quoter(out, lf);
-    feedInPieces(message, 16, [&](QByteArrayView piece) { quoter.Feed(piece); });
-    quoter.Finish();
-    out.Flush();
+    feedInPieces(message, 16, [&](QByteArrayView piece) { quoter.feed(piece); });
+    quoter.finish();
+    out.flush();
     return record;
 }
 

@@ -44,7 +44,7 @@ void MainWindow::addDroppedUrls(const QList<QUrl> &urls)
 {
     if (commandRunning())
         return;
-    RunCommand([&] {
+    runCommand([&] {
         const DroppedUrls dropped = sortDroppedUrls(urls);
         QStringList others;
         for (const QString &path : dropped.localPaths) {

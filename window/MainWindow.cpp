@@ -39,7 +39,7 @@ QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, QRect 
     return label;
 }
 
-void Colour(QWidget *widget, QPalette::ColorRole role, const QColor &colour)
+void setColour(QWidget *widget, QPalette::ColorRole role, const QColor &colour)
 {
     QPalette palette = widget->palette();
     palette.setColor(role, colour);
@@ -48,7 +48,7 @@ void Colour(QWidget *widget, QPalette::ColorRole role, const QColor &colour)
 
 void opaqueBackground(QWidget *widget, const QColor &colour)
 {
-    Colour(widget, QPalette::Window, colour);
+    setColour(widget, QPalette::Window, colour);
     widget->setAutoFillBackground(true);
 }
 
@@ -76,7 +76,7 @@ QPixmap renderSvg(const QString &resource, QSize size)
 }
 
 // The icons live in the window library, which is linked statically.
-static void InitResources()
+static void initResources()
 {
     Q_INIT_RESOURCE(resources);
 }
@@ -87,7 +87,7 @@ MainWindow::MainWindow(Dialogs &dialogs, QWidget *parent)
 {
     formInitialize();
     createControls();
-    SetTabOrder();
+    orderTabs();
     connectCommands();
     formLoad();
 }
@@ -104,7 +104,7 @@ void MainWindow::formInitialize()
     // The look is settled before any control exists.
     if (auto *fusion = QStyleFactory::create(QStringLiteral("Fusion")))
         QApplication::setStyle(fusion);
-    InitResources();
+    initResources();
     QCoreApplication::setApplicationName(QStringLiteral("Quorvel"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));
     QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quorvel.svg")));
@@ -134,7 +134,7 @@ void MainWindow::createControls()
                              QStringLiteral("Copyright (C) 2026 The Quorvel developers. Free software."),
                              twipsRect(240, 480, 6135, 255), tahoma);
     for (QLabel *onBand : {lblTitle, lblCopyright}) {
-        Colour(onBand, QPalette::WindowText, White);
+        setColour(onBand, QPalette::WindowText, White);
         opaqueBackground(onBand, Navy);
     }
     lblCount1 = makeLabel(this, "lblCount1", QStringLiteral("0 files"), twipsRect(270, 1560, 7695, 255), tahoma);
@@ -142,14 +142,14 @@ void MainWindow::createControls()
     Label4 = makeLabel(this, "Label4", QStringLiteral("Converting Messages..."), twipsRect(240, 3480, 2535, 255), tahoma);
     LblProgessCurrent = makeLabel(this, "LblProgessCurrent", QStringLiteral("Message 0 (of 0)"),
                                   twipsRect(600, 3720, 7335, 255), formFont());
-    Colour(LblProgessCurrent, QPalette::WindowText, Black);
+    setColour(LblProgessCurrent, QPalette::WindowText, Black);
     Label3 = makeLabel(this, "Label3", QStringLiteral("Message Status     :"), twipsRect(240, 3960, 1815, 255),
                        designFont(8.25, true));
-    Colour(Label3, QPalette::WindowText, Maroon);
+    setColour(Label3, QPalette::WindowText, Maroon);
     Label1 = makeLabel(this, "Label1", QStringLiteral("Saving : "), twipsRect(1920, 4250, 735, 255), formFont());
     LblByteRead = makeLabel(this, "LblByteRead", QStringLiteral("<  Not Available >"), twipsRect(2640, 4250, 5295, 255),
                             formFont());
-    Colour(LblByteRead, QPalette::WindowText, Blue);
+    setColour(LblByteRead, QPalette::WindowText, Blue);
     Label2 = makeLabel(this, "Label2", QStringLiteral("Conversion Progress : "), twipsRect(240, 4560, 1695, 255),
                        formFont());
 
@@ -203,7 +203,7 @@ void MainWindow::createControls()
         passive->setFocusPolicy(Qt::NoFocus);
 }
 
-void MainWindow::SetTabOrder()
+void MainWindow::orderTabs()
 {
     // The order of the tab indices, not of the controls on the screen.
     setTabOrder(cmdAdd, cmdClear1);
@@ -216,12 +216,12 @@ void MainWindow::SetTabOrder()
 
 void MainWindow::connectCommands()
 {
-    connect(cmdAdd, &QPushButton::clicked, this, [this] { RunCommand([this] { addFiles(); }); });
-    connect(CmdAddFolder, &QPushButton::clicked, this, [this] { RunCommand([this] { addFolder(); }); });
-    connect(cmdClear1, &QPushButton::clicked, this, [this] { RunCommand([this] { clearList(); }); });
-    connect(CmdConvert2MBOX, &QPushButton::clicked, this, [this] { RunCommand([this] { convertToMbox(); }); });
-    connect(CmdHelp, &QPushButton::clicked, this, [this] { RunCommand([this] { showHelp(); }); });
-    connect(cmdEnd, &QPushButton::clicked, this, [this] { RunCommand([this] { exitProgram(); }); });
+    connect(cmdAdd, &QPushButton::clicked, this, [this] { runCommand([this] { addFiles(); }); });
+    connect(CmdAddFolder, &QPushButton::clicked, this, [this] { runCommand([this] { addFolder(); }); });
+    connect(cmdClear1, &QPushButton::clicked, this, [this] { runCommand([this] { clearList(); }); });
+    connect(CmdConvert2MBOX, &QPushButton::clicked, this, [this] { runCommand([this] { convertToMbox(); }); });
+    connect(CmdHelp, &QPushButton::clicked, this, [this] { runCommand([this] { showHelp(); }); });
+    connect(cmdEnd, &QPushButton::clicked, this, [this] { runCommand([this] { exitProgram(); }); });
 }
 
 void MainWindow::formLoad()
@@ -272,7 +272,7 @@ int MainWindow::msgBox(const QString &prompt, int style, const QString &title, c
     return dialogs_.msgBox(prompt, style, title);
 }
 
-void MainWindow::RunCommand(const std::function<void()> &command)
+void MainWindow::runCommand(const std::function<void()> &command)
 {
     const CommandUnderWay underWay(commandsRunning_);
     try {
@@ -280,7 +280,7 @@ void MainWindow::RunCommand(const std::function<void()> &command)
     } catch (const Interrupted &) {
         // The window has closed: nothing more to show.
     } catch (const RunTimeError &error) {
-        showUncaughtFailure(error.Number(), error.Description());
+        showUncaughtFailure(error.number(), error.description());
     } catch (const std::bad_alloc &) {
         showUncaughtFailure(7, QStringLiteral("Out of memory"));
     } catch (const std::exception &error) {

@@ -113,13 +113,13 @@ protected:
 private:
     void formInitialize();
     void createControls();
-    void SetTabOrder();
+    void orderTabs();
     void connectCommands();
     void formLoad();
     void formUnload(int &cancel);
 
     // Runs a command; a failure nothing else caught is shown, and the program goes on.
-    void RunCommand(const std::function<void()> &command);
+    void runCommand(const std::function<void()> &command);
     void showUncaughtFailure(int number, const QString &description);
 
     Dialogs &dialogs_;

@@ -21,7 +21,7 @@ void RememberedFolder::remember(const QString &folder) const
         QSettings().setValue(key_, nativeName(folder));
 }
 
-RememberedFolder RememberedFolder::Open()
+RememberedFolder RememberedFolder::open()
 {
     return RememberedFolder(QStringLiteral("Open"));
 }

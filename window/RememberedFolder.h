@@ -14,7 +14,7 @@ public:
     void remember(const QString &folder) const;
 
     // The dialogs that remember, each its own folder.
-    static RememberedFolder Open();
+    static RememberedFolder open();
     // A folder picker is known by its prompt: the source and the destination
     // pickers each keep theirs.
     static RememberedFolder forPicker(const QString &prompt);

@@ -4,7 +4,7 @@
 
 void MainWindow::addStartupPaths(const QStringList &paths)
 {
-    RunCommand([&] {
+    runCommand([&] {
         QStringList missing;
         for (const QString &path : paths) {
             switch (kindOfPath(path)) {

@@ -23,12 +23,12 @@ constexpr qsizetype FieldCount = 7;
 constexpr qsizetype LineLength = Tag.size() + FieldCount * (1 + NumberWidth) + 1;
 constexpr qsizetype MarkerSize = LineLength + AppendMarker::HeadKept;
 
-QByteArray Field(quint64 value)
+QByteArray field(quint64 value)
 {
     return ' ' + QByteArray::number(value).rightJustified(NumberWidth, '0');
 }
 
-QString Parse(const QByteArray &text, AppendMarker::State &state)
+QString parse(const QByteArray &text, AppendMarker::State &state)
 {
     const QString torn = QStringLiteral("it is not one this program wrote whole");
     if (text.size() != MarkerSize || !text.startsWith(Tag) || text[LineLength - 1] != '\n')
@@ -67,7 +67,7 @@ AppendMarker::AppendMarker(const QString &mboxPath)
 
 AppendMarker::~AppendMarker()
 {
-    Close();
+    close();
 }
 
 QString AppendMarker::path() const
@@ -75,18 +75,18 @@ QString AppendMarker::path() const
     return nameFromNative(inUse_.isEmpty() ? beside_ : inUse_);
 }
 
-void AppendMarker::Close()
+void AppendMarker::close()
 {
     fd_.reset();
 }
 
-QByteArray AppendMarker::StateName(const struct stat &mbox) const
+QByteArray AppendMarker::stateName(const struct stat &mbox) const
 {
-    return nativeName(ReportFolder()) + "/appends/" + QByteArray::number(quint64(mbox.st_dev)) + '-'
+    return nativeName(reportFolder()) + "/appends/" + QByteArray::number(quint64(mbox.st_dev)) + '-'
            + QByteArray::number(quint64(mbox.st_ino)) + ".append";
 }
 
-bool AppendMarker::Open(const QByteArray &name, bool create, QString &unusable)
+bool AppendMarker::open(const QByteArray &name, bool create, QString &unusable)
 {
     // Never through a link: a link planted here must not lead a cut elsewhere.
     FileDescriptor fd(::open(name.constData(), O_RDWR | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | (create ? O_CREAT : 0), 0600));
@@ -113,18 +113,18 @@ bool AppendMarker::Open(const QByteArray &name, bool create, QString &unusable)
     return true;
 }
 
-AppendMarker::Found AppendMarker::Read(const struct stat &mbox)
+AppendMarker::Found AppendMarker::read(const struct stat &mbox)
 {
     struct stat info {};
     // Another program may have removed it since: then it is looked for afresh.
     if (fd_.valid() && (::fstat(fd_.get(), &info) != 0 || info.st_nlink == 0))
-        Close();
+        close();
     Found found;
     if (!fd_.valid()) {
         QString unusable, stateUnusable;
-        if (!Open(beside_, false, unusable) && !Open(StateName(mbox), false, stateUnusable)) {
+        if (!open(beside_, false, unusable) && !open(stateName(mbox), false, stateUnusable)) {
             if (unusable.isEmpty() && !stateUnusable.isEmpty())
-                return {true, QStringLiteral("the side file %1 was ignored: %2").arg(nameFromNative(StateName(mbox)), stateUnusable), {}};
+                return {true, QStringLiteral("the side file %1 was ignored: %2").arg(nameFromNative(stateName(mbox)), stateUnusable), {}};
             if (!unusable.isEmpty())
                 return {true, QStringLiteral("the side file %1 was ignored: %2").arg(nameFromNative(beside_), unusable), {}};
             return found;
@@ -137,18 +137,18 @@ AppendMarker::Found AppendMarker::Read(const struct stat &mbox)
     found.present = true;
     QByteArray text(qMin<qint64>(info.st_size, MarkerSize + 1), Qt::Uninitialized);
     const ssize_t got = ::pread(fd_.get(), text.data(), size_t(text.size()), 0);
-    const QString why = got != text.size() ? systemReason(got < 0 ? errno : EIO) : Parse(text, found.state);
+    const QString why = got != text.size() ? systemReason(got < 0 ? errno : EIO) : parse(text, found.state);
     if (!why.isEmpty())
         found.unusable = QStringLiteral("the side file %1 was ignored: %2").arg(path(), why);
     return found;
 }
 
-QString AppendMarker::Write(const State &state, const struct stat &mbox)
+QString AppendMarker::write(const State &state, const struct stat &mbox)
 {
-    QByteArray text = Tag.toByteArray() + Field(quint64(state.start)) + Field(quint64(state.done)) + Field(state.doneHash)
-                      + Field(quint64(state.end)) + Field(state.endHash) + Field(state.last ? 1 : 0);
+    QByteArray text = Tag.toByteArray() + field(quint64(state.start)) + field(quint64(state.done)) + field(state.doneHash)
+                      + field(quint64(state.end)) + field(state.endHash) + field(state.last ? 1 : 0);
     const QByteArrayView head = QByteArrayView(state.head).first(qMin(state.head.size(), HeadKept));
-    text += Field(quint64(head.size())) + '\n' + head.toByteArray();
+    text += field(quint64(head.size())) + '\n' + head.toByteArray();
     text.append(MarkerSize - text.size(), '\0');
 
     writeError_ = 0;
@@ -156,16 +156,16 @@ QString AppendMarker::Write(const State &state, const struct stat &mbox)
     // Removed by another program since: made afresh. Looked at once a record:
     // a marker lost in the middle of one costs a cut, never a wrong one.
     if (fd_.valid() && state.done == 0 && (::fstat(fd_.get(), &info) != 0 || info.st_nlink == 0))
-        Close();
+        close();
     if (!fd_.valid()) {
         QString besideFailure;
-        if (!Open(beside_, true, besideFailure)) {
+        if (!open(beside_, true, besideFailure)) {
             // A spool folder the user may not create in, or something else in the way.
-            const QByteArray other = StateName(mbox);
+            const QByteArray other = stateName(mbox);
             QString stateFailure;
             int madeError = 0;
             const QString made = createPath(nameFromNative(other.left(other.lastIndexOf('/'))), 0700, &madeError);
-            if (!made.isEmpty() || !Open(other, true, stateFailure)) {
+            if (!made.isEmpty() || !open(other, true, stateFailure)) {
                 writeError_ = made.isEmpty() ? openError_ : madeError;
                 return QStringLiteral("%1 (%2), nor %3 (%4)")
                     .arg(nameFromNative(beside_), besideFailure, nameFromNative(other), made.isEmpty() ? stateFailure : made);
@@ -180,7 +180,7 @@ QString AppendMarker::Write(const State &state, const struct stat &mbox)
     return {};
 }
 
-void AppendMarker::Clear()
+void AppendMarker::clear()
 {
     // A marker left full would be judged again against whatever comes next.
     if (fd_.valid() && ::ftruncate(fd_.get(), 0) != 0)
@@ -192,5 +192,5 @@ void AppendMarker::removeIfEmpty()
     struct stat info {};
     if (fd_.valid() && ::fstat(fd_.get(), &info) == 0 && info.st_size == 0 && info.st_nlink > 0)
         ::unlink(inUse_.constData());
-    Close();
+    close();
 }

@@ -44,14 +44,14 @@ public:
         State state;
     };
     // mbox: the open mbox's status, which names the file in the state folder.
-    Found Read(const struct stat &mbox);
+    Found read(const struct stat &mbox);
 
     // Empty text when written, else why not; writeError() then holds the
     // system's error, so a full disk can be told from any other failure.
-    [[nodiscard]] QString Write(const State &state, const struct stat &mbox);
+    [[nodiscard]] QString write(const State &state, const struct stat &mbox);
     int writeError() const { return writeError_; }
     // The record is whole, or cut off again.
-    void Clear();
+    void clear();
     // At the end of a series: an emptied marker is removed.
     void removeIfEmpty();
 
@@ -60,9 +60,9 @@ public:
     static constexpr qsizetype HeadKept = 1024;
 
 private:
-    [[nodiscard]] bool Open(const QByteArray &name, bool create, QString &unusable);
-    QByteArray StateName(const struct stat &mbox) const;
-    void Close();
+    [[nodiscard]] bool open(const QByteArray &name, bool create, QString &unusable);
+    QByteArray stateName(const struct stat &mbox) const;
+    void close();
 
     QByteArray beside_;
     QByteArray inUse_;  // the name fd_ was opened by

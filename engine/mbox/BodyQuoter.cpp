@@ -29,7 +29,7 @@ const char *findBreak(const char *p, const char *const end)
 
 } // namespace
 
-void BodyQuoter::Feed(QByteArrayView piece)
+void BodyQuoter::feed(QByteArrayView piece)
 {
     bytesIn_ += piece.size();
     if (envelope_ != Envelope::Done)
@@ -96,9 +96,9 @@ void BodyQuoter::leaveEnvelope(QByteArrayView heldBack)
 void BodyQuoter::releaseHeld(bool quote)
 {
     if (quote)
-        out_.Append('>');
+        out_.append('>');
     out_.repeat('>', start_.quotes());
-    out_.Append(FromSpace, start_.matched());
+    out_.append(FromSpace, start_.matched());
 }
 
 void BodyQuoter::feedLines(QByteArrayView piece)
@@ -116,18 +116,18 @@ void BodyQuoter::feedLines(QByteArrayView piece)
     // The line's start is decided: a ">" before it or not.
     auto decide = [&](bool quote) {
         if (quote || heldBefore) {
-            out_.Append(stretch, lineStart - stretch);
+            out_.append(stretch, lineStart - stretch);
             stretch = lineStart;
             if (lineStart == piece.data()) {
                 start_ = startBefore;
                 releaseHeld(quote);
             } else if (quote) {
-                out_.Append('>');
+                out_.append('>');
             }
         }
         heldBefore = false;
         atLineStart_ = false;
-        start_.Reset();
+        start_.reset();
     };
 
     while (p < end) {
@@ -137,8 +137,8 @@ void BodyQuoter::feedLines(QByteArrayView piece)
                 lineStart = ++p;
                 continue;
             }
-            out_.Append(stretch, p - stretch);
-            out_.Append('\n');
+            out_.append(stretch, p - stretch);
+            out_.append('\n');
             stretch = p;
         }
         if (atLineStart_) {
@@ -160,8 +160,8 @@ void BodyQuoter::feedLines(QByteArrayView piece)
         if (p == end)
             break;
         if (*p == '\n') {  // alone: the LF of a CR LF was taken above
-            out_.Append(stretch, p - stretch);
-            out_.Append('\r');
+            out_.append(stretch, p - stretch);
+            out_.append('\r');
             stretch = p;
         }
         afterCr_ = *p == '\r';
@@ -170,24 +170,24 @@ void BodyQuoter::feedLines(QByteArrayView piece)
         atLineStart_ = true;
     }
     // A line's first bytes at the end of the piece stay held.
-    out_.Append(stretch, (atLineStart_ ? lineStart : end) - stretch);
+    out_.append(stretch, (atLineStart_ ? lineStart : end) - stretch);
 }
 
-void BodyQuoter::Finish()
+void BodyQuoter::finish()
 {
     if (envelope_ == Envelope::Matching)
         leaveEnvelope(QByteArrayView(FromSpace, envelopeMatched_));
     // Any other unfinished envelope state means the whole message was its envelope line.
     if (afterCr_)
-        out_.Append('\n');
+        out_.append('\n');
     else if (atLineStart_)
         releaseHeld(false);
     if (anyBody_ && !endsWithBreak_) {
-        out_.Append('\r');
-        out_.Append('\n');
+        out_.append('\r');
+        out_.append('\n');
     }
     envelope_ = Envelope::Done;
     atLineStart_ = afterCr_ = anyBody_ = false;
-    start_.Reset();
+    start_.reset();
     endsWithBreak_ = true;
 }

@@ -18,17 +18,17 @@
 //     QByteArray body;
 //     OutputPieces out(64 * 1024, [&](QByteArrayView piece) { body.append(piece); });
 //     BodyQuoter quoter(out);
-//     quoter.Feed(first); quoter.Feed(second); ...
-//     quoter.Finish();
-//     out.Flush();
+//     quoter.feed(first); quoter.feed(second); ...
+//     quoter.finish();
+//     out.flush();
 class BodyQuoter {
 public:
     explicit BodyQuoter(OutputPieces &out) : out_(out) {}
 
-    void Feed(QByteArrayView piece);
+    void feed(QByteArrayView piece);
     // After the last piece: what was held back to decide on goes to out, which
     // the caller then flushes.
-    void Finish();
+    void finish();
 
     // Message bytes fed so far.
     qint64 bytesIn() const { return bytesIn_; }

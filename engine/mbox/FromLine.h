@@ -29,7 +29,7 @@ public:
             return Verdict::Other;
         return ++matched_ == FromSpaceLength ? Verdict::FromLine : Verdict::Undecided;
     }
-    void Reset() { quotes_ = 0; matched_ = 0; }
+    void reset() { quotes_ = 0; matched_ = 0; }
     qint64 quotes() const { return quotes_; }
     int matched() const { return matched_; }
     bool empty() const { return quotes_ == 0 && matched_ == 0; }

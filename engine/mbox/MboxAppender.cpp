@@ -29,7 +29,7 @@ struct WriteFailed {
 // Throws WriteFailed.
 void writeAll(const FileIo &io, int fd, QByteArrayView data)
 {
-    if (const int error = WriteFully(fd, data, io.write))
+    if (const int error = writeFully(fd, data, io.write))
         throw WriteFailed{error};
 }
 
@@ -79,7 +79,7 @@ MboxAppender::MboxAppender(const QString &mboxPath, AppendRules rules)
 {
 }
 
-FileIo FileIo::System()
+FileIo FileIo::system()
 {
     return {&::write, &::ftruncate};
 }
@@ -129,14 +129,14 @@ bool MboxAppender::openMbox(QString &failure, int &error)
 
 void MboxAppender::judgeMarker(off_t &length, const struct stat &mbox, AppendOutcome &outcome)
 {
-    const AppendMarker::Found found = marker_.Read(mbox);
+    const AppendMarker::Found found = marker_.read(mbox);
     if (!found.present)
         return;
     if (!found.unusable.isEmpty()) {
         outcome.notes << found.unusable;
     } else {
         const AppendMarker::State &marked = found.state;
-        const TornRecordVerdict verdict = JudgeTornRecord(fd_.get(), length, marked, rules_.betweenChunks);
+        const TornRecordVerdict verdict = judgeTornRecord(fd_.get(), length, marked, rules_.betweenChunks);
         switch (verdict.kind) {
         case TornRecordVerdict::NothingWritten:
         case TornRecordVerdict::Whole:
@@ -161,10 +161,10 @@ void MboxAppender::judgeMarker(off_t &length, const struct stat &mbox, AppendOut
     }
     // Judged: a marker left behind would be judged again against whatever is
     // appended next, by us or by another program.
-    marker_.Clear();
+    marker_.clear();
 }
 
-AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest &rest,
+AppendOutcome MboxAppender::append(QByteArrayView recordStart, const RecordRest &rest,
                                    const std::function<bool()> &alreadyThere)
 {
     AppendOutcome outcome;
@@ -239,7 +239,7 @@ AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest 
     auto cutBack = [&]() -> bool {
         if (rules_.io.truncate(fd, lengthBefore) != 0)
             return false;
-        marker_.Clear();
+        marker_.clear();
         return true;
     };
     // The marker goes ahead of each piece: whatever a crash leaves, the next
@@ -248,12 +248,12 @@ AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest 
     qint64 written = 0;
     bool finishing = false, lastMarked = false;
     auto mark = [&](QByteArrayView piece) {
-        AppendMarker::State state{lengthBefore, written, hash.Value(), written, 0, finishing,
+        AppendMarker::State state{lengthBefore, written, hash.value(), written, 0, finishing,
                                   piece.first(qMin(piece.size(), AppendMarker::HeadKept)).toByteArray()};
-        hash.Feed(piece);
+        hash.feed(piece);
         state.end += piece.size();
-        state.endHash = hash.Value();
-        if (const QString failure = marker_.Write(state, info); !failure.isEmpty())
+        state.endHash = hash.value();
+        if (const QString failure = marker_.write(state, info); !failure.isEmpty())
             throw MarkerFailed{failure};
         lastMarked = finishing;
     };
@@ -270,12 +270,12 @@ AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest 
     });
     QString unfinished;
     try {
-        out.Append(fill);
-        out.Append(recordStart);
+        out.append(fill);
+        out.append(recordStart);
         unfinished = rest ? rest(out) : QString();
         if (unfinished.isEmpty()) {
             finishing = true;
-            out.Flush();
+            out.flush();
             if (!lastMarked)
                 mark({});  // the record ended with a full piece: the marker says it is whole
         }
@@ -302,7 +302,7 @@ AppendOutcome MboxAppender::Append(QByteArrayView recordStart, const RecordRest 
             outcome.reason += QStringLiteral("; the end of the mbox file could not be cut back: ") + systemReason(errno);
         return outcome;
     }
-    marker_.Clear();
+    marker_.clear();
     wholeEnd_ = lengthBefore + written;
     outcome.written = true;
     outcome.bytes = written;
@@ -314,7 +314,7 @@ AppendOutcome appendRecord(const QString &mboxPath, QByteArrayView recordStart, 
                            const AppendRules &rules)
 {
     MboxAppender appender(mboxPath, rules);
-    return appender.Append(recordStart, rest);
+    return appender.append(recordStart, rest);
 }
 
 AppendOutcome appendRecord(const QString &mboxPath, const QByteArray &record, const FileIo &io,
@@ -324,7 +324,7 @@ AppendOutcome appendRecord(const QString &mboxPath, const QByteArray &record, co
     const qsizetype startLength = lineEnd < 0 ? record.size() : lineEnd + 1;
     const QByteArrayView whole(record);
     return appendRecord(mboxPath, whole.first(startLength), [&](OutputPieces &out) {
-        out.Append(whole.sliced(startLength));
+        out.append(whole.sliced(startLength));
         return QString();
     }, {.io = io, .betweenChunks = betweenChunks});
 }

@@ -19,11 +19,11 @@
 struct FileIo {
     ssize_t (*write)(int fd, const void *data, size_t size);
     int (*truncate)(int fd, off_t length);
-    static FileIo System();
+    static FileIo system();
 };
 
 struct AppendRules {
-    FileIo io = FileIo::System();
+    FileIo io = FileIo::system();
     std::chrono::milliseconds lockWait = std::chrono::seconds(30);
     // How long the locks may be kept from one record to the next.
     std::chrono::milliseconds lockLease = std::chrono::milliseconds(500);
@@ -84,7 +84,7 @@ public:
     // alreadyThere, when given, is asked once the lock is held and a torn
     // record cut off, before anything is written: true leaves the record
     // unwritten (skipped). It may throw.
-    AppendOutcome Append(QByteArrayView recordStart, const RecordRest &rest,
+    AppendOutcome append(QByteArrayView recordStart, const RecordRest &rest,
                          const std::function<bool()> &alreadyThere = {});
     QString path() const { return path_; }
 
@@ -109,7 +109,7 @@ AppendOutcome appendRecord(const QString &mboxPath, QByteArrayView recordStart, 
                            const AppendRules &rules);
 
 // The same for a record already built whole.
-AppendOutcome appendRecord(const QString &mboxPath, const QByteArray &record, const FileIo &io = FileIo::System(),
+AppendOutcome appendRecord(const QString &mboxPath, const QByteArray &record, const FileIo &io = FileIo::system(),
                            const std::function<void()> &betweenChunks = {});
 
 // Waits until the file's data is on the disk. Empty text on success, else why not.

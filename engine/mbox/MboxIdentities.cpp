@@ -13,41 +13,41 @@ constexpr qsizetype ReadPiece = 1024 * 1024;
 constexpr qsizetype QuotesAtOnce = 4096;
 } // namespace
 
-void MboxIdentityReader::Feed(QByteArrayView piece)
+void MboxIdentityReader::feed(QByteArrayView piece)
 {
     piece_ = piece.data();
-    lines_.Feed(piece, [this](QByteArrayView text) { Text(text); }, [this] { lineEnd(); });
+    lines_.feed(piece, [this](QByteArrayView text) { lineText(text); }, [this] { lineEnd(); });
     position_ += piece.size();
 }
 
-void MboxIdentityReader::Text(QByteArrayView text)
+void MboxIdentityReader::lineText(QByteArrayView text)
 {
     if (atLineStart_) {
         atLineStart_ = false;
         deciding_ = true;
         lineOffset_ = position_ + (text.data() - piece_);
-        start_.Reset();
+        start_.reset();
     }
     while (deciding_ && !text.isEmpty()) {
         const FromLineStart::Verdict verdict = start_.step(text.front());
         if (verdict == FromLineStart::Verdict::Other) {
-            Decide(false);
+            decide(false);
             break;
         }
         text = text.sliced(1);
         if (verdict == FromLineStart::Verdict::FromLine)
-            Decide(true);
+            decide(true);
     }
     emit(text);
 }
 
-void MboxIdentityReader::Decide(bool fromLine)
+void MboxIdentityReader::decide(bool fromLine)
 {
     deciding_ = false;
     if (fromLine && start_.quotes() == 0) {
         if (inMessage_)
-            found_(message_.Finish(), recordOffset_);
-        message_.Reset();
+            found_(message_.finish(), recordOffset_);
+        message_.reset();
         inMessage_ = true;
         inSeparator_ = true;
         recordOffset_ = lineOffset_;
@@ -62,29 +62,29 @@ void MboxIdentityReader::Decide(bool fromLine)
 void MboxIdentityReader::emit(QByteArrayView text)
 {
     if (inMessage_ && !inSeparator_)
-        message_.Add(text);
+        message_.add(text);
 }
 
 void MboxIdentityReader::lineEnd()
 {
     if (deciding_)
-        Decide(false);
+        decide(false);
     if (inMessage_ && !inSeparator_)
         message_.endLine();
     inSeparator_ = false;
     atLineStart_ = true;
 }
 
-void MboxIdentityReader::Finish()
+void MboxIdentityReader::finish()
 {
     if (deciding_)
-        Decide(false);
+        decide(false);
     if (inMessage_)
-        found_(message_.Finish(), recordOffset_);
+        found_(message_.finish(), recordOffset_);
     inMessage_ = false;
 }
 
-MboxScan ReadMboxIdentities(const QString &mboxPath, const MboxIdentityReader::Found &found, DuplicateRule rule,
+MboxScan readMboxIdentities(const QString &mboxPath, const MboxIdentityReader::Found &found, DuplicateRule rule,
                             qint64 from, const std::function<void()> &betweenPieces)
 {
     MboxScan scan;
@@ -121,10 +121,10 @@ MboxScan ReadMboxIdentities(const QString &mboxPath, const MboxIdentityReader::F
         if (got == 0)
             break;
         scan.end += got;
-        reader.Feed(QByteArrayView(piece.constData(), got));
+        reader.feed(QByteArrayView(piece.constData(), got));
         if (betweenPieces)
             betweenPieces();
     }
-    reader.Finish();
+    reader.finish();
     return scan;
 }

@@ -21,13 +21,13 @@ public:
     explicit MboxIdentityReader(Found found, DuplicateRule rule = DuplicateRule::ExactCopy, qint64 start = 0)
         : found_(std::move(found)), message_(rule), position_(start) {}
 
-    void Feed(QByteArrayView piece);
-    void Finish();
+    void feed(QByteArrayView piece);
+    void finish();
 
 private:
-    void Text(QByteArrayView text);
+    void lineText(QByteArrayView text);
     void lineEnd();
-    void Decide(bool fromLine);
+    void decide(bool fromLine);
     void emit(QByteArrayView text);
 
     Found found_;
@@ -54,6 +54,6 @@ struct [[nodiscard]] MboxScan {
 // Every message's identity in the mbox file from offset from on (where a
 // record begins), read a piece at a time with betweenPieces run between
 // pieces (a yield point; it may throw). A missing file holds none.
-MboxScan ReadMboxIdentities(const QString &mboxPath, const MboxIdentityReader::Found &found,
+MboxScan readMboxIdentities(const QString &mboxPath, const MboxIdentityReader::Found &found,
                             DuplicateRule rule = DuplicateRule::ExactCopy, qint64 from = 0,
                             const std::function<void()> &betweenPieces = {});

@@ -14,7 +14,7 @@
 
 namespace {
 
-struct flock WholeFile(short type)
+struct flock wholeFile(short type)
 {
     struct flock lock {};
     lock.l_type = type;
@@ -26,14 +26,14 @@ struct flock WholeFile(short type)
 
 // 0 when taken, else the errno; command falls back to the classic lock on a
 // kernel without open-file-description locks.
-[[nodiscard]] int TryLock(int fd, int &command)
+[[nodiscard]] int tryLock(int fd, int &command)
 {
-    struct flock lock = WholeFile(F_WRLCK);
+    struct flock lock = wholeFile(F_WRLCK);
     if (::fcntl(fd, command, &lock) == 0)
         return 0;
     if (errno == EINVAL && command == F_OFD_SETLK) {
         command = F_SETLK;
-        return TryLock(fd, command);
+        return tryLock(fd, command);
     }
     return errno;
 }
@@ -71,7 +71,7 @@ MboxLock::MboxLock(int fd, const QByteArray &nativeMboxPath, const LockWait &wai
         int error = EAGAIN;
         if (tryDotLock() == Try::Taken) {
             do
-                error = TryLock(fd, command);
+                error = tryLock(fd, command);
             while (error == EINTR);
             if (error == 0) {
                 command_ = command;
@@ -86,7 +86,7 @@ MboxLock::MboxLock(int fd, const QByteArray &nativeMboxPath, const LockWait &wai
         }
         if (error == 0)
             return;
-        Release();
+        release();
         if (error != EAGAIN && error != EACCES) {
             failure_ = QStringLiteral("cannot lock the mbox file: ") + systemReason(error);
             return;
@@ -111,7 +111,7 @@ MboxLock::Try MboxLock::tryDotLock()
     FileDescriptor unnamed(::open(folder.isEmpty() ? "." : folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644));
     if (unnamed.valid()) {
         const QByteArray self = "/proc/self/fd/" + QByteArray::number(unnamed.get());
-        const bool named = WriteFully(unnamed.get(), pid) == 0
+        const bool named = writeFully(unnamed.get(), pid) == 0
                            && ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, dotLock_.constData(), AT_SYMLINK_FOLLOW) == 0;
         const int error = errno;
         unnamed.reset();
@@ -128,7 +128,7 @@ MboxLock::Try MboxLock::tryDotLock()
         if (made.valid()) {
             // One without the process number could not be told from a live
             // one for minutes after a crash: none is better.
-            if (const int error = WriteFully(made.get(), pid); error != 0) {
+            if (const int error = writeFully(made.get(), pid); error != 0) {
                 ::unlink(dotLock_.constData());
                 errno = error;
                 return Try::Taken;
@@ -162,11 +162,11 @@ void MboxLock::keepFresh()
     touched_ = now;
 }
 
-void MboxLock::Release()
+void MboxLock::release()
 {
     if (command_ != 0) {
         ::flock(fd_, LOCK_UN);
-        struct flock lock = WholeFile(F_UNLCK);
+        struct flock lock = wholeFile(F_UNLCK);
         ::fcntl(fd_, command_, &lock);
         command_ = 0;
     }
@@ -177,5 +177,5 @@ void MboxLock::Release()
 
 MboxLock::~MboxLock()
 {
-    Release();
+    release();
 }

@@ -41,7 +41,7 @@ public:
 private:
     enum class Try { Taken, Busy };
     Try tryDotLock();
-    void Release();
+    void release();
 
     int fd_;
     QByteArray dotLock_;

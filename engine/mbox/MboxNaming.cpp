@@ -2,7 +2,7 @@
 
 #include "engine/support/PathParts.h"
 
-OutputTarget OutputFor(const QString &sourcePath, const QString &destination)
+OutputTarget outputFor(const QString &sourcePath, const QString &destination)
 {
     QString sourceFolder = getFolderPart(sourcePath);
     if (sourceFolder.startsWith(QLatin1Char('/')))
@@ -15,15 +15,15 @@ OutputTarget OutputFor(const QString &sourcePath, const QString &destination)
     return {folder, folder + name + QStringLiteral(".mbox")};
 }
 
-OutputTarget MboxNaming::For(const QString &source, qsizetype nameStart) const
+OutputTarget MboxNaming::targetFor(const QString &source, qsizetype nameStart) const
 {
     switch (rule) {
     case Rule::Single:
         return {singleFile.left(singleFile.lastIndexOf(QLatin1Char('/')) + 1), singleFile};
     case Rule::Relative:
-        return OutputFor(QLatin1Char('/') + source.mid(nameStart), destination);
+        return outputFor(QLatin1Char('/') + source.mid(nameStart), destination);
     case Rule::Mirror:
         break;
     }
-    return OutputFor(source, destination);
+    return outputFor(source, destination);
 }

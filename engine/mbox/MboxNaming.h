@@ -20,17 +20,17 @@ struct MboxNaming {
     QString destination;  // Mirror and Relative
     QString singleFile;   // Single
 
-    static MboxNaming Mirror(const QString &destination) { return {Rule::Mirror, destination, {}}; }
-    static MboxNaming Single(const QString &file) { return {Rule::Single, {}, file}; }
+    static MboxNaming mirror(const QString &destination) { return {Rule::Mirror, destination, {}}; }
+    static MboxNaming single(const QString &file) { return {Rule::Single, {}, file}; }
 
     // nameStart is where the listed folder's own name begins in source
     // (Relative only). Throws RunTimeError (SubscriptOutOfRange) when no mbox
     // name can be made from the path.
-    OutputTarget For(const QString &source, qsizetype nameStart = 0) const;
+    OutputTarget targetFor(const QString &source, qsizetype nameStart = 0) const;
     // The user named the mbox himself: a symbolic link there is his to follow.
     bool namedByUser() const { return rule == Rule::Single; }
 };
 
 // The mirror rule: the mbox of sourcePath's folder, named after that folder,
 // with the folder's absolute path below destination.
-OutputTarget OutputFor(const QString &sourcePath, const QString &destination);
+OutputTarget outputFor(const QString &sourcePath, const QString &destination);

@@ -51,7 +51,7 @@ void appendWithoutCrs(OutputPieces &out, QByteArrayView piece)
 {
     while (!piece.isEmpty()) {
         const qsizetype cr = piece.indexOf('\r');
-        out.Append(piece.first(cr < 0 ? piece.size() : cr));
+        out.append(piece.first(cr < 0 ? piece.size() : cr));
         piece = cr < 0 ? QByteArrayView() : piece.sliced(cr + 1);
     }
 }
@@ -72,12 +72,12 @@ RecordBody::RecordBody(OutputPieces &out, bool lfLineEnds)
 {
 }
 
-void RecordBody::Finish()
+void RecordBody::finish()
 {
-    quoter_.Finish();
+    quoter_.finish();
     if (withoutCrs_)
-        withoutCrs_->Flush();
-    out_.Append(withoutCrs_ ? QByteArrayView("\n") : QByteArrayView("\r\n"));
+        withoutCrs_->flush();
+    out_.append(withoutCrs_ ? QByteArrayView("\n") : QByteArrayView("\r\n"));
 }
 
 qsizetype appendBody(QByteArray &out, QByteArrayView message, const BodyProgress &progress)
@@ -87,11 +87,11 @@ qsizetype appendBody(QByteArray &out, QByteArrayView message, const BodyProgress
     BodyQuoter quoter(pieces);
     for (qsizetype at = 0; at < message.size(); at += ProgressInterval) {
         if (progress && at > 0)
-            progress(pieces.Total());
-        quoter.Feed(message.sliced(at, qMin(ProgressInterval, message.size() - at)));
+            progress(pieces.total());
+        quoter.feed(message.sliced(at, qMin(ProgressInterval, message.size() - at)));
     }
-    quoter.Finish();
-    pieces.Flush();
+    quoter.finish();
+    pieces.flush();
     return out.size() - start;
 }
 
@@ -100,8 +100,8 @@ QByteArray buildRecord(const QString &sender, const QDateTime &date, QByteArrayV
     QByteArray record = separatorLine(sender, date, lfLineEnds);
     OutputPieces pieces(ProgressInterval, [&record](QByteArrayView piece) { record.append(piece); });
     RecordBody body(pieces, lfLineEnds);
-    body.Feed(message);
-    body.Finish();
-    pieces.Flush();
+    body.feed(message);
+    body.finish();
+    pieces.flush();
     return record;
 }

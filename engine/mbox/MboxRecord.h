@@ -26,9 +26,9 @@ QByteArray separatorLine(const QString &sender, const QDateTime &date, bool lfLi
 class RecordBody {
 public:
     RecordBody(OutputPieces &out, bool lfLineEnds);
-    void Feed(QByteArrayView piece) { quoter_.Feed(piece); }
+    void feed(QByteArrayView piece) { quoter_.feed(piece); }
     // The closing line goes out, and everything held, into out; the caller flushes out.
-    void Finish();
+    void finish();
     qint64 bytesIn() const { return quoter_.bytesIn(); }
 
 private:

@@ -17,17 +17,17 @@ public:
     OutputPieces(const OutputPieces &) = delete;
     OutputPieces &operator=(const OutputPieces &) = delete;
 
-    void Append(char c)
+    void append(char c)
     {
         if (used_ == piece_.size())
-            Flush();
+            flush();
         piece_.data()[used_++] = c;
         ++total_;
     }
-    void Append(const char *data, qsizetype size)
+    void append(const char *data, qsizetype size)
     {
         if (size >= piece_.size())
-            Flush();
+            flush();
         while (size >= piece_.size()) {
             // Handed on where it is: a stretch this long gains nothing from being gathered.
             const qsizetype step = piece_.size();
@@ -38,7 +38,7 @@ public:
         }
         while (size > 0) {
             if (used_ == piece_.size())
-                Flush();
+                flush();
             const qsizetype step = qMin(size, piece_.size() - used_);
             std::memcpy(piece_.data() + used_, data, size_t(step));
             used_ += step;
@@ -47,12 +47,12 @@ public:
             size -= step;
         }
     }
-    void Append(QByteArrayView bytes) { Append(bytes.data(), bytes.size()); }
+    void append(QByteArrayView bytes) { append(bytes.data(), bytes.size()); }
     void repeat(char c, qint64 count)
     {
         while (count > 0) {
             if (used_ == piece_.size())
-                Flush();
+                flush();
             const qsizetype step = qsizetype(qMin<qint64>(count, piece_.size() - used_));
             std::memset(piece_.data() + used_, c, size_t(step));
             used_ += step;
@@ -62,7 +62,7 @@ public:
     }
 
     // Hands on what has been gathered, if anything.
-    void Flush()
+    void flush()
     {
         if (used_ == 0)
             return;
@@ -72,7 +72,7 @@ public:
     }
 
     // Every byte appended so far, handed on or not.
-    qint64 Total() const { return total_; }
+    qint64 total() const { return total_; }
 
 private:
     QByteArray piece_;

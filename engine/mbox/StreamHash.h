@@ -13,9 +13,9 @@
 class StreamHash {
 public:
     StreamHash() { XXH64_reset(&state_, 0); }
-    void Feed(QByteArrayView bytes) { XXH64_update(&state_, bytes.data(), size_t(bytes.size())); }
+    void feed(QByteArrayView bytes) { XXH64_update(&state_, bytes.data(), size_t(bytes.size())); }
     // Of everything fed so far; feeding may go on.
-    quint64 Value() const { return XXH64_digest(&state_); }
+    quint64 value() const { return XXH64_digest(&state_); }
 
 private:
     XXH64_state_t state_;

@@ -11,7 +11,7 @@ namespace {
 constexpr qsizetype ReadPiece = 1024 * 1024;
 
 // Feeds [from, to) of the file to hash, or to look, a piece at a time.
-[[nodiscard]] bool ReadRange(int fd, off_t from, off_t to, const std::function<void(QByteArrayView)> &take,
+[[nodiscard]] bool readRange(int fd, off_t from, off_t to, const std::function<void(QByteArrayView)> &take,
                const std::function<void()> &betweenReads)
 {
     QByteArray piece(qsizetype(qMin<off_t>(ReadPiece, qMax<off_t>(to - from, 1))), Qt::Uninitialized);
@@ -30,7 +30,7 @@ constexpr qsizetype ReadPiece = 1024 * 1024;
 
 } // namespace
 
-TornRecordVerdict JudgeTornRecord(int fd, off_t length, const AppendMarker::State &marked,
+TornRecordVerdict judgeTornRecord(int fd, off_t length, const AppendMarker::State &marked,
                                   const std::function<void()> &betweenReads)
 {
     using Verdict = TornRecordVerdict;
@@ -40,9 +40,9 @@ TornRecordVerdict JudgeTornRecord(int fd, off_t length, const AppendMarker::Stat
     if (length < doneEnd)
         return {Verdict::NotOurs, QStringLiteral("the mbox file is shorter than the record it names")};
     StreamHash hash;
-    if (!ReadRange(fd, marked.start, doneEnd, [&](QByteArrayView bytes) { hash.Feed(bytes); }, betweenReads))
+    if (!readRange(fd, marked.start, doneEnd, [&](QByteArrayView bytes) { hash.feed(bytes); }, betweenReads))
         return {Verdict::NotOurs, QStringLiteral("the mbox file could not be read")};
-    if (hash.Value() != marked.doneHash)
+    if (hash.value() != marked.doneHash)
         return {Verdict::NotOurs, QStringLiteral("the mbox file does not hold the record it names")};
 
     const QString othersFollow = QStringLiteral("an earlier run left a record unfinished at byte %1, and other mail follows it;"
@@ -57,9 +57,9 @@ TornRecordVerdict JudgeTornRecord(int fd, off_t length, const AppendMarker::Stat
                 marked.done > 0 ? othersFollow : QStringLiteral("the mbox file does not hold the record it names")};
 
     if (length >= plannedEnd) {
-        if (!ReadRange(fd, doneEnd, plannedEnd, [&](QByteArrayView bytes) { hash.Feed(bytes); }, betweenReads))
+        if (!readRange(fd, doneEnd, plannedEnd, [&](QByteArrayView bytes) { hash.feed(bytes); }, betweenReads))
             return {Verdict::NotOurs, QStringLiteral("the mbox file could not be read")};
-        if (hash.Value() != marked.endHash)
+        if (hash.value() != marked.endHash)
             return {Verdict::OthersFollow, othersFollow};
         if (marked.last)
             return {Verdict::Whole, {}};
@@ -69,7 +69,7 @@ TornRecordVerdict JudgeTornRecord(int fd, off_t length, const AppendMarker::Stat
     // another program's message (our own separator line is among those).
     bool foreign = false;
     QByteArray text;
-    if (!ReadRange(fd, doneEnd + head.size() - 1, length, [&](QByteArrayView bytes) {
+    if (!readRange(fd, doneEnd + head.size() - 1, length, [&](QByteArrayView bytes) {
             text = text.right(5) + bytes.toByteArray();
             foreign = foreign || text.contains("\nFrom ");
         }, betweenReads))

@@ -25,5 +25,5 @@ struct [[nodiscard]] TornRecordVerdict {
 // having no line starting "From " (this program quotes every such line of a
 // message, so one is another program's mail). betweenReads runs between two
 // reads of a long record (a yield point; it may throw).
-TornRecordVerdict JudgeTornRecord(int fd, off_t length, const AppendMarker::State &marked,
+TornRecordVerdict judgeTornRecord(int fd, off_t length, const AppendMarker::State &marked,
                                   const std::function<void()> &betweenReads);

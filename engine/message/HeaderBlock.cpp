@@ -54,7 +54,7 @@ HeaderBlock::HeaderBlock(QByteArrayView message)
     }
 }
 
-QByteArray HeaderBlock::First(QByteArrayView name) const
+QByteArray HeaderBlock::first(QByteArrayView name) const
 {
     const QByteArray lower = name.toByteArray().toLower();
     for (const Field &field : fields_)

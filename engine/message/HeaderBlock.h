@@ -16,10 +16,10 @@ public:
 
     // The value of the first field with this name (any letter case); null
     // when the message has no such field.
-    QByteArray First(QByteArrayView name) const;
+    QByteArray first(QByteArrayView name) const;
 
     // The leading "From " envelope line, without its break; empty when absent.
-    QByteArray EnvelopeLine() const { return envelope_; }
+    QByteArray envelopeLine() const { return envelope_; }
 
 private:
     struct Field {

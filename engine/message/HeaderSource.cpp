@@ -53,7 +53,7 @@ bool invisible(char32_t codePoint)
     return QChar::isSpace(codePoint) || category == QChar::Other_Control || category == QChar::Other_Format;
 }
 
-QString Readable(const QString &sender)
+QString readable(const QString &sender)
 {
     QString readable;
     readable.reserve(sender.size());
@@ -78,7 +78,7 @@ bool HeaderSource::loadEml(const QString &path)
 {
     MessageReader reader(path);
     QByteArray start;
-    const bool read = reader.ok() && reader.Next(start, HeaderBlock::HeaderScanLimit);
+    const bool read = reader.ok() && reader.next(start, HeaderBlock::HeaderScanLimit);
     loadFromBytes(read ? start : QByteArray(), reader.modified());
     return read;
 }
@@ -86,20 +86,20 @@ bool HeaderSource::loadEml(const QString &path)
 void HeaderSource::loadFromBytes(const QByteArray &message, const QDateTime &modified)
 {
     const HeaderBlock header(message);
-    const EnvelopeParts envelope = splitEnvelopeLine(header.EnvelopeLine());
+    const EnvelopeParts envelope = splitEnvelopeLine(header.envelopeLine());
 
-    QString sender = addressIn(header.First("From"));
+    QString sender = addressIn(header.first("From"));
     if (sender.isEmpty())
-        sender = addressIn(header.First("Sender"));
+        sender = addressIn(header.first("Sender"));
     if (sender.isEmpty())
-        sender = addressIn(header.First("Return-Path"));
+        sender = addressIn(header.first("Return-Path"));
     if (sender.isEmpty() && envelope.sender != "<>")
         sender = QString::fromUtf8(envelope.sender);
-    sender_ = sender.isEmpty() ? QString::fromLatin1(NoSender) : Readable(sender);
+    sender_ = sender.isEmpty() ? QString::fromLatin1(NoSender) : readable(sender);
 
-    QDateTime date = parseMailDate(header.First("Date"));
+    QDateTime date = parseMailDate(header.first("Date"));
     if (!date.isValid())
-        date = receivedDate(header.First("Received"));
+        date = receivedDate(header.first("Received"));
     if (!date.isValid())
         date = parseMailDate(envelope.date);
     if (!date.isValid() && modified.isValid())

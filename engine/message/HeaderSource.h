@@ -22,7 +22,7 @@ public:
     void loadFromBytes(const QByteArray &message, const QDateTime &modified);
 
     // In UTC, to the second.
-    QDateTime GetDate() const { return date_; }
+    QDateTime getDate() const { return date_; }
     // A bare address with no spaces or control characters.
     QString getSender() const { return sender_; }
 

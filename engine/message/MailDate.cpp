@@ -37,7 +37,7 @@ QByteArray withoutComments(const QByteArray &text)
 }
 
 // Obsolete syntax allows folding white space around the colons of the time.
-QList<QByteArray> Tokens(const QByteArray &text)
+QList<QByteArray> splitTokens(const QByteArray &text)
 {
     QByteArray joined;
     joined.reserve(text.size());
@@ -82,7 +82,7 @@ bool allLetters(const QByteArray &token)
     return true;
 }
 
-int MonthNumber(const QByteArray &token)
+int monthOf(const QByteArray &token)
 {
     const QByteArray lower = token.toLower();
     for (int m = 0; m < 12; ++m)
@@ -116,7 +116,7 @@ std::optional<int> zoneOffsetSeconds(const QByteArray &token)
     return 0;
 }
 
-std::optional<QTime> TimeOfDay(const QByteArray &token)
+std::optional<QTime> parseTimeOfDay(const QByteArray &token)
 {
     const QList<QByteArray> parts = token.split(':');
     if (parts.size() < 2 || parts.size() > 3)
@@ -160,10 +160,10 @@ bool isYear(const QByteArray &token)
 std::optional<QDateTime> assemble(const QByteArray &day, const QByteArray &month, const QByteArray &year,
                                   const QByteArray &time, const QByteArray *zone)
 {
-    const int monthNumber = MonthNumber(month);
+    const int monthNumber = monthOf(month);
     if (!allDigits(day) || day.size() > 2 || monthNumber == 0 || !isYear(year) || time.count(':') < 1)
         return std::nullopt;
-    const std::optional<QTime> timeOfDay = TimeOfDay(time);
+    const std::optional<QTime> timeOfDay = parseTimeOfDay(time);
     const std::optional<int> offset = zone ? zoneOffsetSeconds(*zone) : std::optional<int>(0);
     const QDate date(fullYear(year), monthNumber, day.toInt());
     if (!timeOfDay || !offset || !date.isValid())
@@ -193,7 +193,7 @@ std::optional<QDateTime> parseAsctime(const QList<QByteArray> &t)
 
 QList<QByteArray> withoutWeekday(QList<QByteArray> tokens)
 {
-    if (!tokens.isEmpty() && allLetters(tokens.first()) && MonthNumber(tokens.first()) == 0)
+    if (!tokens.isEmpty() && allLetters(tokens.first()) && monthOf(tokens.first()) == 0)
         tokens.removeFirst();  // computed from the date, never trusted
     return tokens;
 }
@@ -206,7 +206,7 @@ QList<QByteArray> loosened(const QList<QByteArray> &tokens)
     for (qsizetype i = 0; i < tokens.size(); ++i) {
         const QByteArray &token = tokens[i];
         const bool digitFirst = token[0] >= '0' && token[0] <= '9';
-        if (i == 0 && !digitFirst && MonthNumber(token) == 0)
+        if (i == 0 && !digitFirst && monthOf(token) == 0)
             continue;
         if (digitFirst && token.contains(':')) {
             qsizetype end = 0;
@@ -246,7 +246,7 @@ QDateTime parseMailDate(const QByteArray &text)
     const QByteArray trimmed = text.trimmed();
     if (trimmed.isEmpty())
         return {};
-    const QList<QByteArray> tokens = withoutWeekday(Tokens(withoutComments(trimmed)));
+    const QList<QByteArray> tokens = withoutWeekday(splitTokens(withoutComments(trimmed)));
     // The strict forms first, then the same with the slips of real mail.
     // GMime only sees text whose shape is none of these: it reads a zone
     // glued to the time as midnight, and the year 0001 as 2001.

@@ -53,13 +53,13 @@ TextHash::TextHash() : state_(XXH3_createState(), [](XXH3_state_t *state) { XXH3
         throw std::bad_alloc();
 }
 
-void TextHash::Add(QByteArrayView data)
+void TextHash::add(QByteArrayView data)
 {
     if (!data.isEmpty())
         XXH3_128bits_update(state_.get(), data.data(), size_t(data.size()));
 }
 
-QByteArray TextHash::Result()
+QByteArray TextHash::result()
 {
     XXH128_canonical_t canonical;
     XXH128_canonicalFromHash(&canonical, XXH3_128bits_digest(state_.get()));
@@ -67,7 +67,7 @@ QByteArray TextHash::Result()
     return QByteArray(reinterpret_cast<const char *>(canonical.digest), sizeof canonical.digest);
 }
 
-void MessageIdentity::Add(QByteArrayView text)
+void MessageIdentity::add(QByteArrayView text)
 {
     if (text.isEmpty())
         return;
@@ -88,25 +88,25 @@ void MessageIdentity::Add(QByteArrayView text)
             hashGathered();
         gather_[gathered_++] = '\n';
     }
-    Hash(text);
+    hash(text);
 }
 
 void MessageIdentity::hashGathered()
 {
     hashed_ += gathered_;
-    hash_.Add(QByteArrayView(gather_.get(), gathered_));
+    hash_.add(QByteArrayView(gather_.get(), gathered_));
     gathered_ = 0;
 }
 
 // Lines are short: gathered, they reach the hash in a few long calls rather
 // than two calls a line.
-void MessageIdentity::Hash(QByteArrayView text)
+void MessageIdentity::hash(QByteArrayView text)
 {
     if (gathered_ + text.size() > GatherSize)
         hashGathered();
     if (text.size() >= GatherSize) {
         hashed_ += text.size();
-        hash_.Add(text);
+        hash_.add(text);
     } else {
         std::memcpy(gather_.get() + gathered_, text.data(), size_t(text.size()));
         gathered_ += text.size();
@@ -139,7 +139,7 @@ void MessageIdentity::endField()
     field_.clear();
 }
 
-QByteArray MessageIdentity::Finish()
+QByteArray MessageIdentity::finish()
 {
     if (inHeader_) {
         if (!line_.isEmpty())
@@ -151,7 +151,7 @@ QByteArray MessageIdentity::Finish()
     hashGathered();
     char length[8];
     qToBigEndian(hashed_, length);
-    return "text:" + QByteArray(length, sizeof length) + hash_.Result();
+    return "text:" + QByteArray(length, sizeof length) + hash_.result();
 }
 
 QByteArray identityOfMessage(QByteArrayView message, DuplicateRule rule)
@@ -159,13 +159,13 @@ QByteArray identityOfMessage(QByteArrayView message, DuplicateRule rule)
     message = message.sliced(findEnvelopeLine(message).lengthWithBreak);
     MessageIdentity identity(rule);
     LineSplitter lines;
-    lines.Feed(message, [&](QByteArrayView text) { identity.Add(text); }, [&] { identity.endLine(); });
-    return identity.Finish();
+    lines.feed(message, [&](QByteArrayView text) { identity.add(text); }, [&] { identity.endLine(); });
+    return identity.finish();
 }
 
-void MessageIdentity::Reset()
+void MessageIdentity::reset()
 {
-    hash_.Result();
+    hash_.result();
     hashed_ = 0;
     gathered_ = 0;
     pendingBreaks_ = 0;

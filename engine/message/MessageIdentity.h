@@ -16,8 +16,8 @@ struct XXH3_state_s;
 class TextHash {
 public:
     TextHash();
-    void Add(QByteArrayView data);
-    QByteArray Result();  // 16 bytes, and ready for the next text
+    void add(QByteArrayView data);
+    QByteArray result();  // 16 bytes, and ready for the next text
 private:
     std::unique_ptr<XXH3_state_s, void (*)(XXH3_state_s *)> state_;
 };
@@ -42,20 +42,20 @@ public:
     explicit MessageIdentity(DuplicateRule rule = DuplicateRule::ExactCopy)
         : rule_(rule), inHeader_(rule == DuplicateRule::MessageId) {}
     // Part of a line, without any CR or LF.
-    void Add(QByteArrayView text);
+    void add(QByteArrayView text);
     void endLine();
     // "id:" + the Message-ID, or "text:" + the length's 8 bytes and the hash's 16.
-    QByteArray Finish();
+    QByteArray finish();
     // The header block is over and held a Message-ID that is the identity: the rest changes nothing.
-    bool Known() const { return !inHeader_ && !messageId_.isEmpty(); }
+    bool known() const { return !inHeader_ && !messageId_.isEmpty(); }
     // Ready for the next message.
-    void Reset();
+    void reset();
 
 private:
     static constexpr qsizetype GatherSize = 64 * 1024;
 
     void endField();
-    void Hash(QByteArrayView text);
+    void hash(QByteArrayView text);
     void hashGathered();
 
     DuplicateRule rule_;
@@ -77,7 +77,7 @@ private:
 class LineSplitter {
 public:
     template <typename Text, typename End>
-    void Feed(QByteArrayView piece, Text &&text, End &&end)
+    void feed(QByteArrayView piece, Text &&text, End &&end)
     {
         const char *p = piece.data();
         const char *const last = p + piece.size();

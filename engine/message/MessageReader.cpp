@@ -9,7 +9,7 @@
 
 namespace {
 
-QDateTime ModificationTime(const struct stat &info)
+QDateTime modificationTime(const struct stat &info)
 {
     return QDateTime::fromSecsSinceEpoch(info.st_mtim.tv_sec, Qt::UTC);
 }
@@ -29,14 +29,14 @@ MessageReader::MessageReader(const QString &path)
     if (fd_.get() < 0) {
         failure_ = QStringLiteral("cannot open the message: ") + systemReason(errno);
         if (::stat(nativeName(path).constData(), &info) == 0)
-            modified_ = ModificationTime(info);
+            modified_ = modificationTime(info);
         return;
     }
     if (::fstat(fd_.get(), &info) != 0) {
         failure_ = QStringLiteral("cannot open the message: ") + systemReason(errno);
         return;
     }
-    modified_ = ModificationTime(info);
+    modified_ = modificationTime(info);
     if (!S_ISREG(info.st_mode)) {
         failure_ = S_ISDIR(info.st_mode) ? QStringLiteral("is a folder, not a message file")
                                          : QStringLiteral("is not a regular file");
@@ -45,7 +45,7 @@ MessageReader::MessageReader(const QString &path)
     size_ = info.st_size;
 }
 
-qint64 MessageReader::Read(char *target, qint64 room)
+qint64 MessageReader::read(char *target, qint64 room)
 {
     if (!ok())
         return -1;
@@ -65,12 +65,12 @@ qint64 MessageReader::Read(char *target, qint64 room)
     }
 }
 
-bool MessageReader::Next(QByteArray &piece, qint64 atMost)
+bool MessageReader::next(QByteArray &piece, qint64 atMost)
 {
     piece.resize(atMost);
     qint64 filled = 0;
     while (filled < atMost) {
-        const qint64 got = Read(piece.data() + filled, atMost - filled);
+        const qint64 got = read(piece.data() + filled, atMost - filled);
         if (got < 0) {
             piece.clear();
             return false;

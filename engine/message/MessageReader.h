@@ -26,10 +26,10 @@ public:
 
     // Reads up to room bytes into target; 0 at the end of the file, -1 on a
     // read error (failure() then says why).
-    [[nodiscard]] qint64 Read(char *target, qint64 room);
+    [[nodiscard]] qint64 read(char *target, qint64 room);
     // Fills piece with the next bytes, at most atMost; empty at the end.
     // False on a read error.
-    [[nodiscard]] bool Next(QByteArray &piece, qint64 atMost = PieceSize);
+    [[nodiscard]] bool next(QByteArray &piece, qint64 atMost = PieceSize);
 
 private:
     FileDescriptor fd_;

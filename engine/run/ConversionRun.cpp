@@ -70,7 +70,7 @@ OutputTarget targetOf(const ConversionEntry &entry, const ConversionRules &rules
 {
     if (entry.mboxFile.isEmpty()) {
         try {
-            return rules.naming.For(entry.source, entry.nameStart);
+            return rules.naming.targetFor(entry.source, entry.nameStart);
         } catch (const RunTimeError &) {
             throw Failure(FailureKind::NoMboxName, noMboxNameReason());
         }
@@ -86,22 +86,22 @@ QString convertOne(const ConversionEntry &entry, const ConversionRules &rules, C
 {
     const QString &sourcePath = entry.source;
     const OutputTarget target = targetOf(entry, rules);
-    yielder.Yield();
+    yielder.yield();
     if (run.ownMboxes.holds(sourcePath))
         return QStringLiteral("the file is an mbox file this run appends to; it is not read as a message");
     if (const auto failed = run.lockFailures.constFind(target.file); failed != run.lockFailures.cend())
         return *failed;
 
     MessageReader reader(sourcePath);
-    if (!reader.ok() || !reader.Next(run.piece))
+    if (!reader.ok() || !reader.next(run.piece))
         return reader.failure();
-    yielder.Yield();
+    yielder.yield();
 
     // Told only once the record is written: a message skipped or failed joins nothing.
     const bool withoutHeaderFields = !startsWithHeaderField(run.piece);
     HeaderSource header;
     header.loadFromBytes(run.piece, reader.modified());
-    const QByteArray separator = separatorLine(header.getSender(), header.GetDate(), rules.lfLineEnds);
+    const QByteArray separator = separatorLine(header.getSender(), header.getDate(), rules.lfLineEnds);
 
     // Made only now: a folder none of whose messages can be read stays unmade.
     if (target.folder != run.lastFolderMade) {
@@ -119,36 +119,36 @@ QString convertOne(const ConversionEntry &entry, const ConversionRules &rules, C
         run.appender.reset();
         run.appender.emplace(target.file, AppendRules{.lockWait = rules.lockWait,
                                                       .lockLease = rules.lockLease,
-                                                      .betweenChunks = [&yielder] { yielder.Yield(); },
+                                                      .betweenChunks = [&yielder] { yielder.yield(); },
                                                       .lfLineEnds = rules.lfLineEnds,
                                                       .followLink = entry.mboxFile.isEmpty() && rules.naming.namedByUser()});
     }
     QByteArray identity;
     std::function<bool()> alreadyThere;
     if (rules.skipDuplicates) {
-        identity = SourceIdentity(sourcePath, run.piece, reader.size(), rules.duplicates, [&] { yielder.Yield(); });
+        identity = sourceIdentity(sourcePath, run.piece, reader.size(), rules.duplicates, [&] { yielder.yield(); });
         alreadyThere = [&] {
-            run.lastMatch = run.known.Find(target.file, identity, [&] { yielder.Yield(); });
+            run.lastMatch = run.known.find(target.file, identity, [&] { yielder.yield(); });
             return run.lastMatch != KnownIdentities::NotThere;
         };
     }
-    const AppendOutcome outcome = run.appender->Append(separator, [&](OutputPieces &out) {
+    const AppendOutcome outcome = run.appender->append(separator, [&](OutputPieces &out) {
         RecordBody body(out, rules.lfLineEnds);
         while (!run.piece.isEmpty()) {
             const QByteArrayView piece(run.piece);
             for (qsizetype at = 0; at < piece.size(); at += QuoteSlice) {
                 if (at > 0) {
                     report(body.bytesIn());
-                    yielder.Yield();
+                    yielder.yield();
                 }
-                body.Feed(piece.sliced(at, qMin(QuoteSlice, piece.size() - at)));
+                body.feed(piece.sliced(at, qMin(QuoteSlice, piece.size() - at)));
             }
             report(body.bytesIn());
-            yielder.Yield();
-            if (!reader.Next(run.piece, MessageReader::StreamPieceSize))
+            yielder.yield();
+            if (!reader.next(run.piece, MessageReader::StreamPieceSize))
                 return reader.failure();
         }
-        body.Finish();
+        body.finish();
         return QString();
     }, alreadyThere);
     for (const QString &note : outcome.notes) {
@@ -188,7 +188,7 @@ QList<ConversionFailure> flushAll(const QStringList &mboxFiles, Yielder &yielder
         return failures;
     });
     while (flushing.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready)
-        yielder.Yield();
+        yielder.yield();
     return flushing.get();
 }
 
@@ -211,7 +211,7 @@ ConversionResult convertMessages(const QStringList &paths, const QString &destin
     entries.reserve(paths.size());
     for (const QString &path : paths)
         entries.append({trimSpaces(path), {}});
-    return convertEntries(entries, {.naming = MboxNaming::Mirror(destination)}, observer, yielder);
+    return convertEntries(entries, {.naming = MboxNaming::mirror(destination)}, observer, yielder);
 }
 
 ConversionResult convertEntries(const QList<ConversionEntry> &entries, const ConversionRules &rules,
@@ -225,7 +225,7 @@ ConversionResult convertEntries(const QList<ConversionEntry> &entries, const Con
     QSet<QString> targets;
     for (qsizetype k = 0; k < entries.size(); ++k) {
         if (k % 1024 == 1023)
-            yielder.Yield();
+            yielder.yield();
         try {
             targets.insert(targetOf(entries[k], rules).file);
         } catch (const Failure &) {
@@ -233,9 +233,9 @@ ConversionResult convertEntries(const QList<ConversionEntry> &entries, const Con
         }
     }
     for (const QString &target : std::as_const(targets))
-        run.ownMboxes.Add(target);
+        run.ownMboxes.add(target);
     for (int k = 0; k < result.total; ++k) {
-        yielder.Yield();
+        yielder.yield();
         const QString &sourcePath = entries[k].source;
         QString failure;
         FailureKind cause = FailureKind::Other;
@@ -244,8 +244,8 @@ ConversionResult convertEntries(const QList<ConversionEntry> &entries, const Con
         try {
             failure = convertOne(entries[k], rules, observer, yielder, run, result.notes);
         } catch (const Failure &error) {
-            failure = error.Reason();
-            cause = error.Kind();
+            failure = error.reason();
+            cause = error.kind();
         } catch (const std::bad_alloc &) {
             failure = QStringLiteral("not enough memory to hold the message");
         } catch (const std::exception &error) {

@@ -13,14 +13,14 @@
 
 namespace {
 
-void Feed(MessageIdentity &identity, LineSplitter &lines, QByteArrayView piece)
+void feed(MessageIdentity &identity, LineSplitter &lines, QByteArrayView piece)
 {
-    lines.Feed(piece, [&](QByteArrayView text) { identity.Add(text); }, [&] { identity.endLine(); });
+    lines.feed(piece, [&](QByteArrayView text) { identity.add(text); }, [&] { identity.endLine(); });
 }
 
 } // namespace
 
-qint64 KnownIdentities::Find(const QString &mboxFile, const QByteArray &identity,
+qint64 KnownIdentities::find(const QString &mboxFile, const QByteArray &identity,
                             const std::function<void()> &betweenPieces)
 {
     Mbox &box = known_[mboxFile];
@@ -38,7 +38,7 @@ qint64 KnownIdentities::Find(const QString &mboxFile, const QByteArray &identity
             box.inode = info.st_ino;
         }
         if (info.st_size > box.readTo) {
-            const MboxScan scan = ReadMboxIdentities(mboxFile, [&](const QByteArray &one, qint64 offset) {
+            const MboxScan scan = readMboxIdentities(mboxFile, [&](const QByteArray &one, qint64 offset) {
                 if (!box.offsets.contains(one))
                     box.offsets.insert(one, offset);
             }, rule_, box.readTo, betweenPieces);
@@ -66,45 +66,45 @@ void KnownIdentities::listed(const QString &mboxFile, const QByteArray &identity
         box.offsets.insert(identity, ListedEarlier);
 }
 
-QByteArray SourceIdentity(const QString &path, QByteArrayView firstPiece, qint64 fileSize, DuplicateRule rule,
+QByteArray sourceIdentity(const QString &path, QByteArrayView firstPiece, qint64 fileSize, DuplicateRule rule,
                           const std::function<void()> &betweenPieces)
 {
     // The envelope line, which the record leaves out, is always within the first piece.
     const qsizetype envelope = findEnvelopeLine(firstPiece).lengthWithBreak;
     MessageIdentity identity(rule);
     LineSplitter lines;
-    Feed(identity, lines, firstPiece.sliced(envelope));
-    if (identity.Known() || firstPiece.size() >= fileSize)
-        return identity.Finish();
+    feed(identity, lines, firstPiece.sliced(envelope));
+    if (identity.known() || firstPiece.size() >= fileSize)
+        return identity.finish();
 
-    identity.Reset();
+    identity.reset();
     lines = LineSplitter();
     MessageReader reader(path);
     QByteArray piece;
     qint64 skip = envelope;
-    while (reader.ok() && reader.Next(piece, MessageReader::StreamPieceSize) && !piece.isEmpty()) {
+    while (reader.ok() && reader.next(piece, MessageReader::StreamPieceSize) && !piece.isEmpty()) {
         const qsizetype skipped = qsizetype(qMin<qint64>(skip, piece.size()));
         skip -= skipped;
-        Feed(identity, lines, QByteArrayView(piece).sliced(skipped));
-        if (identity.Known())
+        feed(identity, lines, QByteArrayView(piece).sliced(skipped));
+        if (identity.known())
             break;
         if (betweenPieces)
             betweenPieces();
     }
     if (!reader.ok())
         throw Failure(FailureKind::Unreadable, reader.failure());
-    return identity.Finish();
+    return identity.finish();
 }
 
-qint64 FindCopyOf(const QString &path, const QString &mboxFile, KnownIdentities &known,
+qint64 findCopyOf(const QString &path, const QString &mboxFile, KnownIdentities &known,
                   const std::function<void()> &betweenPieces)
 {
     MessageReader reader(path);
     QByteArray firstPiece;
-    if (!reader.ok() || !reader.Next(firstPiece))
+    if (!reader.ok() || !reader.next(firstPiece))
         throw Failure(FailureKind::Unreadable, reader.failure());
-    const QByteArray identity = SourceIdentity(path, firstPiece, reader.size(), known.rule(), betweenPieces);
-    const qint64 found = known.Find(mboxFile, identity, betweenPieces);
+    const QByteArray identity = sourceIdentity(path, firstPiece, reader.size(), known.rule(), betweenPieces);
+    const qint64 found = known.find(mboxFile, identity, betweenPieces);
     if (found == KnownIdentities::NotThere)
         known.listed(mboxFile, identity);
     return found;

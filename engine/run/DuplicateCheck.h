@@ -23,7 +23,7 @@ public:
     // The offset of the first record with that identity, or NotThere. Throws
     // Failure when the mbox cannot be read. betweenPieces is a yield
     // point while it is.
-    qint64 Find(const QString &mboxFile, const QByteArray &identity, const std::function<void()> &betweenPieces);
+    qint64 find(const QString &mboxFile, const QByteArray &identity, const std::function<void()> &betweenPieces);
     // A record appended right after Find, at offset, growing the file by
     // bytes (the line ends added before it included).
     void appended(const QString &mboxFile, const QByteArray &identity, qint64 offset, qint64 bytes);
@@ -47,12 +47,12 @@ private:
 // The identity of a message file whose first piece has been read. The rest
 // is read (from the start, in pieces) only when the first piece does not
 // settle it. Throws Failure when the file cannot be read.
-QByteArray SourceIdentity(const QString &path, QByteArrayView firstPiece, qint64 fileSize, DuplicateRule rule,
+QByteArray sourceIdentity(const QString &path, QByteArrayView firstPiece, qint64 fileSize, DuplicateRule rule,
                           const std::function<void()> &betweenPieces);
 
 // For a run that writes nothing and locks nothing: where a copy of the
 // message file at path is in mboxFile (see KnownIdentities::Find); when there
 // is none, the message is taken as appended (KnownIdentities::Listed).
 // Throws Failure when the message or the mbox cannot be read.
-qint64 FindCopyOf(const QString &path, const QString &mboxFile, KnownIdentities &known,
+qint64 findCopyOf(const QString &path, const QString &mboxFile, KnownIdentities &known,
                   const std::function<void()> &betweenPieces);

@@ -17,7 +17,7 @@ bool idOf(const QString &path, std::pair<quint64, quint64> &id)
 
 } // namespace
 
-void OwnMboxes::Add(const QString &mboxPath)
+void OwnMboxes::add(const QString &mboxPath)
 {
     std::pair<quint64, quint64> id;
     if (idOf(mboxPath, id))

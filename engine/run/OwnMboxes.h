@@ -10,7 +10,7 @@
 // same file are the same file.
 class OwnMboxes {
 public:
-    void Add(const QString &mboxPath);  // a file not there yet is not one
+    void add(const QString &mboxPath);  // a file not there yet is not one
     bool holds(const QString &path) const;
 
 private:

@@ -10,18 +10,18 @@ class RunInProgress {
 public:
     RunInProgress()
     {
-        if (Running())
+        if (running())
             throw RunTimeError(ErrorNumber::AlreadyRunning, QStringLiteral("A conversion is already running"));
-        Running() = true;
+        running() = true;
     }
-    ~RunInProgress() { Running() = false; }
+    ~RunInProgress() { running() = false; }
     RunInProgress(const RunInProgress &) = delete;
     RunInProgress &operator=(const RunInProgress &) = delete;
 
-    static bool active() { return Running(); }
+    static bool active() { return running(); }
 
 private:
-    static bool &Running()
+    static bool &running()
     {
         static bool running = false;
         return running;

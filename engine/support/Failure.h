@@ -18,8 +18,8 @@ public:
     Failure(FailureKind kind, const QString &reason)
         : std::runtime_error(reason.toStdString()), kind_(kind), reason_(reason) {}
 
-    FailureKind Kind() const { return kind_; }
-    QString Reason() const { return reason_; }
+    FailureKind kind() const { return kind_; }
+    QString reason() const { return reason_; }
 
 private:
     FailureKind kind_;

@@ -52,7 +52,7 @@ inline QString systemReason(int error)
 // Writes all of data, going on after an interrupted or short write. 0 when
 // done, else the errno of the failure (ENOSPC when a write stores nothing).
 // write is the system's unless a test injects a failing one.
-[[nodiscard]] inline int WriteFully(int fd, QByteArrayView data, ssize_t (*write)(int, const void *, size_t) = &::write)
+[[nodiscard]] inline int writeFully(int fd, QByteArrayView data, ssize_t (*write)(int, const void *, size_t) = &::write)
 {
     const char *p = data.data();
     size_t left = size_t(data.size());

@@ -138,7 +138,7 @@ QByteArray nativeName(const QString &name)
     return bytes;
 }
 
-QString PathFromLossyName(const QString &path)
+QString pathFromLossyName(const QString &path)
 {
     if (!path.startsWith(QLatin1Char('/')) || !path.contains(QChar::ReplacementCharacter))
         return path;

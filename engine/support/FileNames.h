@@ -27,4 +27,4 @@ inline bool holdsNul(const QString &name)
 // absolute path holding U+FFFD is looked up in its folder, listed with the
 // real bytes, for the one entry whose decoding reads the same. When no entry
 // or several do, that part stays as it was.
-QString PathFromLossyName(const QString &path);
+QString pathFromLossyName(const QString &path);

@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-QString AbsolutePath(const QString &path)
+QString absolutePath(const QString &path)
 {
     if (path.startsWith(QLatin1Char('/')))
         return QDir::cleanPath(path);

@@ -8,7 +8,7 @@
 // put an mbox outside its destination); a relative one starts from the
 // working folder, read as bytes (QDir::currentPath() would lose a name that is
 // not UTF-8).
-QString AbsolutePath(const QString &path);
+QString absolutePath(const QString &path);
 
 enum class PathKind { Missing, Folder, File };
 

@@ -18,7 +18,7 @@ constexpr int MaxReportsPerSecond = 1000;
 
 } // namespace
 
-QString ReportFolder()
+QString reportFolder()
 {
     const QByteArray state = qgetenv("XDG_STATE_HOME");
     // A relative XDG_STATE_HOME is taken for unset, as other programs take it.
@@ -31,7 +31,7 @@ QString ReportFolder()
 
 SavedReport saveReport(const QString &kind, const QString &text, const QDateTime &when)
 {
-    const QString folder = ReportFolder();
+    const QString folder = reportFolder();
     if (const QString reason = createPath(folder, 0700); !reason.isEmpty())
         return {folder, reason};
     const QString stem = folder + QLatin1Char('/') + kind + QLatin1Char('-')
@@ -47,7 +47,7 @@ SavedReport saveReport(const QString &kind, const QString &text, const QDateTime
                 continue;
             return {path, systemReason(errno)};
         }
-        if (const int error = WriteFully(file.get(), bytes); error != 0) {
+        if (const int error = writeFully(file.get(), bytes); error != 0) {
             ::unlink(native.constData());
             return {path, systemReason(error)};
         }
@@ -58,7 +58,7 @@ SavedReport saveReport(const QString &kind, const QString &text, const QDateTime
 
 QString savedReportLine(const SavedReport &saved)
 {
-    if (saved.Saved())
+    if (saved.saved())
         return QStringLiteral("The complete report is in ") + shownName(saved.path);
     return QStringLiteral("The complete report could not be written to ") + shownName(saved.path) + QStringLiteral(": ")
            + saved.failure;

@@ -9,10 +9,10 @@
 struct [[nodiscard]] SavedReport {
     QString path;     // the file written, or the one that could not be
     QString failure;  // empty when the file was written
-    bool Saved() const { return failure.isEmpty(); }
+    bool saved() const { return failure.isEmpty(); }
 };
 
-QString ReportFolder();
+QString reportFolder();
 
 // Writes text to "<kind>-<yyyy-MM-ddTHH-mm-ss>[-n].txt" in the report folder,
 // making the folder when needed; an existing report is never overwritten.

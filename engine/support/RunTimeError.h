@@ -11,10 +11,10 @@ public:
     RunTimeError(int number, const QString &description)
         : std::runtime_error(description.toStdString()), number_(number), description_(description) {}
 
-    int Number() const { return number_; }
-    QString Description() const { return description_; }
+    int number() const { return number_; }
+    QString description() const { return description_; }
     // "number:description", the form the error boxes show.
-    QString Text() const { return QString::number(number_) + QLatin1Char(':') + description_; }
+    QString text() const { return QString::number(number_) + QLatin1Char(':') + description_; }
 
 private:
     int number_;
@@ -35,13 +35,13 @@ constexpr int BufferTooSmall = 20476;
 
 // An engine failure as the window shows it: the kinds it has always numbered
 // in "number:description", the others in words.
-inline QString WindowText(FailureKind kind, const QString &reason)
+inline QString windowText(FailureKind kind, const QString &reason)
 {
     switch (kind) {
     case FailureKind::NoMboxName:
-        return RunTimeError(ErrorNumber::SubscriptOutOfRange, QStringLiteral("Subscript out of range")).Text();
+        return RunTimeError(ErrorNumber::SubscriptOutOfRange, QStringLiteral("Subscript out of range")).text();
     case FailureKind::Unreadable:
-        return RunTimeError(ErrorNumber::PathFileAccess, reason).Text();
+        return RunTimeError(ErrorNumber::PathFileAccess, reason).text();
     case FailureKind::Other:
         break;
     }

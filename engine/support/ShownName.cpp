@@ -10,7 +10,7 @@ bool needsEscape(char16_t unit)
         || (unit >= FirstRawByte && unit < FirstRawByte + 0x20);
 }
 
-QString Escape(char16_t unit)
+QString escape(char16_t unit)
 {
     switch (unit) {
     case '\a': return QStringLiteral("\\a");
@@ -55,7 +55,7 @@ QString shownName(const QString &name)
         // Most names need nothing: copied only from the first escape on.
         if (shown.isNull())
             shown = name.left(i);
-        shown += Escape(unit);
+        shown += escape(unit);
     }
     return shown.isNull() ? name : shown;
 }

@@ -8,14 +8,14 @@
 
 namespace {
 
-std::atomic<int> stopSignal{0};
+std::atomic<int> caughtSignal{0};
 static_assert(std::atomic<int>::is_always_lock_free, "the flag is set from a signal handler");
 int wakePipe[2] = {-1, -1};
 
 void onStopSignal(int signal)
 {
     const int savedErrno = errno;  // the interrupted code may be about to read it
-    stopSignal.store(signal, std::memory_order_relaxed);
+    caughtSignal.store(signal, std::memory_order_relaxed);
     if (wakePipe[1] >= 0) {
         const char byte = 1;
         [[maybe_unused]] const ssize_t ignored = ::write(wakePipe[1], &byte, 1);  // a full pipe is awake already
@@ -41,12 +41,12 @@ void catchStopSignals()
 
 bool stopRequested()
 {
-    return StopSignal() != 0;
+    return stopSignal() != 0;
 }
 
-int StopSignal()
+int stopSignal()
 {
-    return stopSignal.load(std::memory_order_relaxed);
+    return caughtSignal.load(std::memory_order_relaxed);
 }
 
 int stopSignalFd()

@@ -6,7 +6,7 @@
 void catchStopSignals();
 bool stopRequested();
 // The signal caught, or 0.
-int StopSignal();
+int stopSignal();
 // Becomes readable when a stop signal is caught, for an event loop that must
 // wake up to it while nothing yields; -1 when it could not be made.
 int stopSignalFd();

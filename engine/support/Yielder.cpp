@@ -13,7 +13,7 @@ bool EventLoopYielder::due() const
     return sinceLast_.elapsed() >= intervalMs_;
 }
 
-void EventLoopYielder::Yield()
+void EventLoopYielder::yield()
 {
     if (due())
         yieldNow();

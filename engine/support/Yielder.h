@@ -13,10 +13,10 @@ class Yielder {
 public:
     virtual ~Yielder() = default;
     // Throttled: cheap enough to call after every row, file or chunk.
-    virtual void Yield() = 0;
+    virtual void yield() = 0;
     // Unthrottled: before a modal box and when a command ends.
     virtual void yieldNow() = 0;
-    // True when the next Yield() will let the window process its events: the
+    // True when the next yield() will let the window process its events: the
     // moment to bring what it shows up to date.
     virtual bool due() const { return true; }
 };
@@ -24,7 +24,7 @@ public:
 // For callers without a window (tests, a command-line front end).
 class NoYield final : public Yielder {
 public:
-    void Yield() override {}
+    void yield() override {}
     void yieldNow() override {}
     bool due() const override { return false; }
 };
@@ -35,7 +35,7 @@ public:
 class EventLoopYielder final : public Yielder {
 public:
     explicit EventLoopYielder(std::function<bool()> stopRequested);
-    void Yield() override;
+    void yield() override;
     void yieldNow() override;
     bool due() const override;
 

@@ -31,7 +31,7 @@ struct NumberedKey {
     qint32 number;
     bool operator==(const NumberedKey &) const = default;
 
-    static std::optional<NumberedKey> From(const QString &key)
+    static std::optional<NumberedKey> from(const QString &key)
     {
         if (key.size() < 2 || key.size() > 11 || (key[1] == u'0' && key.size() > 2) || key[0].isDigit())
             return std::nullopt;
@@ -46,7 +46,7 @@ struct NumberedKey {
             return std::nullopt;
         return NumberedKey{key[0].unicode(), qint32(number)};
     }
-    QString Text() const { return QChar(letter) + QString::number(number); }
+    QString text() const { return QChar(letter) + QString::number(number); }
 };
 
 // An ordered list with 1-based positions whose entries may carry a text key.
@@ -57,56 +57,56 @@ class Collection {
 public:
     using const_iterator = typename std::vector<T>::const_iterator;
 
-    int Count() const { return static_cast<int>(items_.size()); }
+    int count() const { return static_cast<int>(items_.size()); }
 
-    const T &Item(int position) const
+    const T &item(int position) const
     {
-        if (position < 1 || position > Count())
+        if (position < 1 || position > count())
             throw RunTimeError(ErrorNumber::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
         return items_[static_cast<size_t>(position - 1)];
     }
 
-    void Add(T value)
+    void add(T value)
     {
         refuseWhenFull();
         items_.push_back(std::move(value));
     }
 
-    void Add(T value, const QString &key)
+    void add(T value, const QString &key)
     {
-        if (const auto numbered = NumberedKey::From(key)) {
-            Add(std::move(value), *numbered);
+        if (const auto numbered = NumberedKey::from(key)) {
+            add(std::move(value), *numbered);
             return;
         }
         refuseWhenFull();
         CollectionKey held(key);
         if (keys_.contains(held))
-            RefuseDuplicate();
-        keys_.insert(std::move(held), Count() + 1);
+            refuseDuplicate();
+        keys_.insert(std::move(held), count() + 1);
         items_.push_back(std::move(value));
     }
 
-    // The same as Add(value, key.Text()), without making the text: a walk of a
+    // The same as add(value, key.text()), without making the text: a walk of a
     // hundred thousand files numbers each one.
-    void Add(T value, NumberedKey key)
+    void add(T value, NumberedKey key)
     {
         refuseWhenFull();
         if (hasKey(key))
-            RefuseDuplicate();
+            refuseDuplicate();
         if (!runs_.empty() && runs_.back().letter == key.letter && runs_.back().end == key.number
             && key.number < INT_MAX) {
             ++runs_.back().end;
         } else if (runs_.size() < MaxRuns && key.number < INT_MAX) {
             runs_.push_back({key.letter, key.number, key.number + 1});
         } else {
-            keys_.insert(CollectionKey(key.Text()), Count() + 1);
+            keys_.insert(CollectionKey(key.text()), count() + 1);
         }
         items_.push_back(std::move(value));
     }
 
     bool hasKey(const QString &key) const
     {
-        if (const auto numbered = NumberedKey::From(key))
+        if (const auto numbered = NumberedKey::from(key))
             return hasKey(*numbered);
         return keys_.contains(CollectionKey(key));
     }
@@ -129,7 +129,7 @@ private:
         for (const Run &run : runs_)
             if (run.letter == key.letter && key.number >= run.first && key.number < run.end)
                 return true;
-        return !keys_.isEmpty() && keys_.contains(CollectionKey(key.Text()));
+        return !keys_.isEmpty() && keys_.contains(CollectionKey(key.text()));
     }
 
     void refuseWhenFull() const
@@ -138,7 +138,7 @@ private:
             throw RunTimeError(ErrorNumber::Overflow, QStringLiteral("Overflow"));
     }
 
-    [[noreturn]] static void RefuseDuplicate()
+    [[noreturn]] static void refuseDuplicate()
     {
         throw RunTimeError(ErrorNumber::DuplicateKey,
                            QStringLiteral("This key is already associated with an element of this collection"));

@@ -4,7 +4,7 @@
 
 namespace {
 
-FileSystemFactory &Factory()
+FileSystemFactory &factory()
 {
     static FileSystemFactory factory;
     return factory;
@@ -14,12 +14,12 @@ FileSystemFactory &Factory()
 
 std::shared_ptr<FileSystem> createFileSystem()
 {
-    if (Factory())
-        return Factory()();
+    if (factory())
+        return factory()();
     return std::make_shared<PosixFileSystem>();
 }
 
-void setFileSystemFactory(FileSystemFactory factory)
+void setFileSystemFactory(FileSystemFactory made)
 {
-    Factory() = std::move(factory);
+    factory() = std::move(made);
 }

@@ -18,25 +18,25 @@ public:
         sinceReport_.start();
     }
     void watch(FolderWalker *walker) { walker_ = walker; }
-    void Yield() override
+    void yield() override
     {
-        inner_.Yield();
+        inner_.yield();
         if (counting_ && walker_ && sinceReport_.elapsed() >= 100) {
             sinceReport_.restart();
-            Report();
+            report();
         }
     }
     void yieldNow() override { inner_.yieldNow(); }
     bool due() const override { return inner_.due(); }
 
 private:
-    void Report()
+    void report()
     {
         const auto &files = *walker_->fullFileNames();
-        for (; checked_ < files.Count(); ++checked_)
-            if (isMessagePath(files.Item(checked_ + 1)))
+        for (; checked_ < files.count(); ++checked_)
+            if (isMessagePath(files.item(checked_ + 1)))
                 ++messages_;
-        counting_(messages_, walker_->pathNames()->Count());
+        counting_(messages_, walker_->pathNames()->count());
     }
 
     Yielder &inner_;
@@ -53,7 +53,7 @@ FolderMessages messagesBelow(const QString &folder, Yielder &yielder, const Walk
 {
     CountingYielder walkYielder(yielder, counting);
     FolderWalker walker(walkYielder);
-    yielder.Yield();
+    yielder.yield();
     walker.pathLogInit();
     walker.setFullFileNamesOnly(true);
     walkYielder.watch(&walker);
@@ -64,7 +64,7 @@ FolderMessages messagesBelow(const QString &folder, Yielder &yielder, const Walk
         if (isMessagePath(path))
             found.messages.append(path);
     found.skippedFolders = walker.skippedFolders();
-    found.folders = walker.pathNames()->Count();
-    walker.Terminate();
+    found.folders = walker.pathNames()->count();
+    walker.terminate();
     return found;
 }

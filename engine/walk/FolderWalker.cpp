@@ -5,7 +5,7 @@
 
 namespace {
 
-NumberedKey Key(qint32 number)
+NumberedKey keyFor(qint32 number)
 {
     return {u'K', number};
 }
@@ -28,7 +28,7 @@ FolderWalker::FolderWalker(Yielder &yielder)
 void FolderWalker::pathLogInit()
 {
     fileSystem_ = createFileSystem();
-    yielder_.Yield();
+    yielder_.yield();
     fullFileNamesOnly_ = true;
     fileNames_.reset();
     pathPointers_.reset();
@@ -41,30 +41,30 @@ void FolderWalker::logPath(const QString &startFolder)
 {
     if (!requireFileSystem().folderExists(startFolder))
         return;
-    yielder_.Yield();
+    yielder_.yield();
     qint32 position = 1;
     qint32 knownFolders = 1;
     fileCounter_ = 1;
-    yielder_.Yield();
-    pathNames()->Add(ensureTrailingBackslash(startFolder), QStringLiteral("K0"));
+    yielder_.yield();
+    pathNames()->add(ensureTrailingBackslash(startFolder), QStringLiteral("K0"));
     walkedFolders_.clear();
     do {
         visitFolder(position, knownFolders);
-        yielder_.Yield();
+        yielder_.yield();
         position = checkedIncrement(position);
-        yielder_.Yield();
+        yielder_.yield();
     } while (position <= knownFolders);
 }
 
 void FolderWalker::visitFolder(qint32 position, qint32 &knownFolders)
 {
-    yielder_.Yield();
-    const QString folder = pathNames()->Item(position);
+    yielder_.yield();
+    const QString folder = pathNames()->item(position);
     // One listing serves both the subfolders and the files of the folder.
     auto listing = std::make_shared<FolderListing>();
     QString reason;
     if (!requireFileSystem().listFolder(folder, *listing, reason)) {
-        skippedFolders()->Add({folder, reason});
+        skippedFolders()->add({folder, reason});
         return;
     }
     if (listing->identity)
@@ -76,11 +76,11 @@ void FolderWalker::visitFolder(qint32 position, qint32 &knownFolders)
         const QString &name = listing->subFolders[k];
         subFolderEntry_ = name;
         knownFolders = checkedIncrement(knownFolders);
-        pathNames()->Add(folder + name + QLatin1Char('/'), Key(knownFolders));
-        yielder_.Yield();
+        pathNames()->add(folder + name + QLatin1Char('/'), keyFor(knownFolders));
+        yielder_.yield();
     }
     fileList_ = listing;
-    yielder_.Yield();
+    yielder_.yield();
     for (const QString &name : listing->files) {
         fileEntry_ = name;
         recordFile(folder, name, position);
@@ -96,26 +96,26 @@ bool FolderWalker::firstVisit(const FolderIdentity &folder)
 
 void FolderWalker::recordFile(const QString &folder, const QString &name, qint32 position)
 {
-    const NumberedKey key = Key(fileCounter_);
+    const NumberedKey key = keyFor(fileCounter_);
     // Made at its exact size (operator+ leaves room to grow): the path is
     // kept, and goes into the list as it is.
     QString path;
     path.reserve(folder.size() + name.size());
     path.append(folder).append(name);
     if (fullFileNamesOnly_) {
-        fullFileNames()->Add(std::move(path), key);
+        fullFileNames()->add(std::move(path), key);
     } else {
-        fileNames()->Add(name, key);
-        fullFileNames()->Add(std::move(path), key);
-        pathPointers()->Add(position, key);
+        fileNames()->add(name, key);
+        fullFileNames()->add(std::move(path), key);
+        pathPointers()->add(position, key);
     }
     fileCounter_ = checkedIncrement(fileCounter_);
-    yielder_.Yield();
+    yielder_.yield();
 }
 
-void FolderWalker::Terminate()
+void FolderWalker::terminate()
 {
-    yielder_.Yield();
+    yielder_.yield();
     fileSystem_.reset();
     fileList_.reset();
     fileEntry_.clear();

@@ -26,8 +26,8 @@ public:
     void pathLogInit();
     void logPath(const QString &startFolder);
     // After a walk that recorded N files: N + 1, the number the next file would get.
-    qint32 Count() const { return fileCounter_; }
-    void Terminate();
+    qint32 count() const { return fileCounter_; }
+    void terminate();
 
     void setFullFileNamesOnly(bool value) { fullFileNamesOnly_ = value; }
     bool fullFileNamesOnly() const { return fullFileNamesOnly_; }

@@ -5,7 +5,7 @@
 
 namespace {
 
-bool IsDigit(char16_t c)
+bool isDigit(char16_t c)
 {
     return c >= u'0' && c <= u'9';
 }
@@ -36,7 +36,7 @@ void appendKey(QStringView name, std::string &key)
     };
     for (qsizetype i = 0; i < size;) {
         const char16_t c = name[i].unicode();
-        if (!IsDigit(c)) {
+        if (!isDigit(c)) {
             put16(folded(c));
             ++i;
             continue;
@@ -44,7 +44,7 @@ void appendKey(QStringView name, std::string &key)
         while (i < size && name[i] == u'0')
             ++i;
         const qsizetype first = i;
-        while (i < size && IsDigit(name[i].unicode()))
+        while (i < size && isDigit(name[i].unicode()))
             ++i;
         const auto digits = quint32(i - first);
         put16(U'0');
@@ -63,7 +63,7 @@ int sign(int value)
 
 } // namespace
 
-int CompareNames(QStringView a, QStringView b)
+int compareNames(QStringView a, QStringView b)
 {
     std::string keyA, keyB;
     appendKey(a, keyA);

@@ -9,11 +9,11 @@
 // of digits compared as numbers ("2.eml" before "10.eml"). Names equal under
 // that rule fall back to a plain comparison, so the order never depends on
 // how the file system happened to list them.
-int CompareNames(QStringView a, QStringView b);
+int compareNames(QStringView a, QStringView b);
 
 inline bool nameLess(QStringView a, QStringView b)
 {
-    return CompareNames(a, b) < 0;
+    return compareNames(a, b) < 0;
 }
 
 // The positions of names in that order. A folder of thousands of entries is

@@ -14,7 +14,7 @@ namespace {
 
 enum class EntryKind { Folder, File, Leave };
 
-FolderIdentity IdentityOf(const struct stat &info)
+FolderIdentity identityOf(const struct stat &info)
 {
     return {quint64(info.st_dev), quint64(info.st_ino)};
 }
@@ -30,7 +30,7 @@ EntryKind kindOf(int folderFd, const dirent &entry, FolderIdentity &identity)
     if (fstatat(folderFd, entry.d_name, &info, 0) == 0) {
         if (!S_ISDIR(info.st_mode))
             return EntryKind::File;
-        identity = IdentityOf(info);
+        identity = identityOf(info);
         return EntryKind::Folder;
     }
     if (type == DT_DIR)
@@ -80,7 +80,7 @@ bool PosixFileSystem::listFolder(const QString &path, FolderListing &listing, QS
     const int folderFd = dirfd(folder);
     struct stat self {};
     if (fstat(folderFd, &self) == 0)
-        listing.identity = IdentityOf(self);
+        listing.identity = identityOf(self);
     errno = 0;
     while (const dirent *entry = readdir(folder)) {
         if (isDotOrDotDot(entry->d_name))

@@ -20,7 +20,7 @@
 
 namespace {
 
-QByteArray Message(int number, const QByteArray &body = "From the body\r\n")
+QByteArray message(int number, const QByteArray &body = "From the body\r\n")
 {
     return "From: sender" + QByteArray::number(number) + "@example.org\r\nDate: " + QByteArray::number(1 + number % 28)
          + " Mar 2024 10:00:00 +0000\r\nMessage-ID: <" + QByteArray::number(number) + "@example.org>\r\n\r\n" + body;
@@ -48,11 +48,11 @@ QStringList walkedMessages(const QString &folder)
 // A mail tree: nested folders, names in mixed case, a file that is no message.
 void makeMailTree(TempTree &tree)
 {
-    tree.file(QStringLiteral("Mail/Inbox/b.eml"), Message(1));
-    tree.file(QStringLiteral("Mail/Inbox/A.EML"), Message(2, "no final line end"));
+    tree.file(QStringLiteral("Mail/Inbox/b.eml"), message(1));
+    tree.file(QStringLiteral("Mail/Inbox/A.EML"), message(2, "no final line end"));
     tree.file(QStringLiteral("Mail/Inbox/notes.txt"), "not a message");
-    tree.file(QStringLiteral("Mail/Sent/1.eml"), Message(3, ">From quoted\nlone LF\r\n"));
-    tree.file(QStringLiteral("Mail/top.eml"), Message(4));
+    tree.file(QStringLiteral("Mail/Sent/1.eml"), message(3, ">From quoted\nlone LF\r\n"));
+    tree.file(QStringLiteral("Mail/top.eml"), message(4));
 }
 
 // Python's mailbox reads each mbox and finds one message per source, in
@@ -200,7 +200,7 @@ private Q_SLOTS:
             QSKIP("no right to mount a tmpfs here");
         TempTree tree;
         for (int i = 1; i <= 40; ++i)
-            tree.file(QStringLiteral("In/%1.eml").arg(i), Message(i, QByteArray("0123456789abcdef\r\n").repeated(6000)));
+            tree.file(QStringLiteral("In/%1.eml").arg(i), message(i, QByteArray("0123456789abcdef\r\n").repeated(6000)));
         const QStringList arguments{tree.path(QStringLiteral("In")), QStringLiteral("--single"),
                                     disk.path() + QStringLiteral("/all.mbox")};
         const QString report = tree.path(QStringLiteral("run.json"));
@@ -248,7 +248,7 @@ private Q_SLOTS:
     void anUnreadableMboxIsNamedInWords()
     {
         TempTree tree;
-        tree.file(QStringLiteral("Mail/1.eml"), Message(1));
+        tree.file(QStringLiteral("Mail/1.eml"), message(1));
         QVERIFY(QDir().mkpath(tree.path(QStringLiteral("out/Mail/Mail.mbox"))));
         const CliRun run = runCli({QStringLiteral("-n"), QStringLiteral("--skip-duplicates"), QStringLiteral("--relative"),
                                    QStringLiteral("Mail"), QStringLiteral("-o"), QStringLiteral("out")}, tree.root());
@@ -301,8 +301,8 @@ private Q_SLOTS:
         QCOMPARE(::mkdir(oddFolder.constData(), 0755), 0);
         const int fd = ::open((oddFolder + "/1.eml").constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         QVERIFY(fd >= 0);
-        const QByteArray message = Message(5);
-        QCOMPARE(::write(fd, message.constData(), size_t(message.size())), ssize_t(message.size()));
+        const QByteArray bytes = message(5);
+        QCOMPARE(::write(fd, bytes.constData(), size_t(bytes.size())), ssize_t(bytes.size()));
         ::close(fd);
         tree.file(QStringLiteral("Mail/Inbox/note.eml"), "Remember the milk.\n");
         const CliRun run = runCli({QStringLiteral("Mail"), QStringLiteral("gone.eml"), QStringLiteral("-o"), QStringLiteral("out"),
@@ -446,7 +446,7 @@ print('ok')
         tree.file(QStringLiteral("Mail/Sent/2.eml"), "Subject: no id\r\n\r\nFrom me\r\n");
         tree.file(QStringLiteral("Mail/Sent/3.eml"), "Subject: no id\n\nFrom me\n");
         if (arguments.contains(QStringLiteral("Mail/Inbox")))
-            tree.file(QStringLiteral("Mail/Inbox/c.eml"), Message(1, "another text\r\n"));
+            tree.file(QStringLiteral("Mail/Inbox/c.eml"), message(1, "another text\r\n"));
         if (!alreadyThere.isEmpty()) {
             tree.folder(QStringLiteral("out"));
             QProcess python;
@@ -512,7 +512,7 @@ print('ok')
         TempTree tree;
         QStringList sources;
         for (int k = 0; k < 200; ++k)
-            sources.append(tree.file(QStringLiteral("Mail/Inbox/message-%1.eml").arg(k, 3, 10, QLatin1Char('0')), Message(k)));
+            sources.append(tree.file(QStringLiteral("Mail/Inbox/message-%1.eml").arg(k, 3, 10, QLatin1Char('0')), message(k)));
         const QString fifo = tree.path(QStringLiteral("verbose.fifo"));
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
         const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -632,7 +632,7 @@ print('ok')
         makeMailTree(tree);
         QStringList sources{tree.path(QStringLiteral("Mail/top.eml")), tree.path(QStringLiteral("Mail/Sent/1.eml"))};
         if (separator != "\n")
-            sources.insert(1, tree.file(QStringLiteral("Mail/two\nlines.eml"), Message(5)));
+            sources.insert(1, tree.file(QStringLiteral("Mail/two\nlines.eml"), message(5)));
         QByteArray list;
         for (const QString &source : sources)
             list += QFile::encodeName(source) + separator;
@@ -665,10 +665,10 @@ print('ok')
     {
         TempTree tree;
         const QString forged = QStringLiteral("x\nquorvel-convert: 1.eml: converted fine\n\x1b]0;pwned\a.eml");
-        tree.file(forged, Message(1));
+        tree.file(forged, message(1));
         // The reason names a folder too: the one that cannot be made where a file is.
         const QString folder = QStringLiteral("d\n\x1b[2J");
-        tree.file(folder + QStringLiteral("/1.eml"), Message(2));
+        tree.file(folder + QStringLiteral("/1.eml"), message(2));
         tree.file(QStringLiteral("out") + tree.path(folder), "in the way");
         const CliRun run = runCli({QStringLiteral("-v"), forged, QStringLiteral("gone") + forged, folder + QStringLiteral("/1.eml"),
                                    QStringLiteral("-o"), QStringLiteral("out")}, tree.root());
@@ -704,7 +704,7 @@ print('ok')
         QFETCH(QByteArray, said);
         TempTree tree;
         makeMailTree(tree);
-        tree.file(QStringLiteral("-weird.eml"), Message(5));
+        tree.file(QStringLiteral("-weird.eml"), message(5));
         // 3 KiB to the byte with its separator line, the blank line after it and the record's CR LF line ends.
         const QByteArray big = "Subject: big\r\n\r\n";
         const qsizetype separator = QByteArray("From MAILER-DAEMON Thu Jan  1 00:00:00 1970\r\n").size() + 2;

@@ -69,7 +69,7 @@ private Q_SLOTS:
                 QVERIFY(::mkdir(path.constData(), 0755) == 0);
         }
         const QString returned = QFile::decodeName(root + picked);
-        QCOMPARE(PathFromLossyName(returned), recovered ? nameFromNative(root + picked) : returned);
+        QCOMPARE(::pathFromLossyName(returned), recovered ? nameFromNative(root + picked) : returned);
     }
 };
 

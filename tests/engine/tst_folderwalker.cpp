@@ -17,8 +17,8 @@ namespace {
 class CallbackYielder final : public Yielder {
 public:
     std::function<void()> onYield;
-    void Yield() override { if (onYield) onYield(); }
-    void yieldNow() override { Yield(); }
+    void yield() override { if (onYield) onYield(); }
+    void yieldNow() override { yield(); }
 };
 
 // Listings given in the test, for trees that cannot be made on disk.
@@ -45,7 +45,7 @@ QList<T> entries(const std::shared_ptr<Collection<T>> &collection)
     return QList<T>(collection->begin(), collection->end());
 }
 
-QStringList Keys(const std::shared_ptr<Collection<QString>> &collection, const QStringList &candidates)
+QStringList keys(const std::shared_ptr<Collection<QString>> &collection, const QStringList &candidates)
 {
     QStringList held;
     for (const QString &key : candidates)
@@ -54,12 +54,12 @@ QStringList Keys(const std::shared_ptr<Collection<QString>> &collection, const Q
     return held;
 }
 
-int ErrorOf(const std::function<void()> &action)
+int errorOf(const std::function<void()> &action)
 {
     try {
         action();
     } catch (const RunTimeError &error) {
-        return error.Number();
+        return error.number();
     }
     return 0;
 }
@@ -98,12 +98,12 @@ private Q_SLOTS:
         const auto walker = walk(r, false);
 
         QCOMPARE(entries(walker->pathNames()), QStringList({r + "/", r + "/S1/", r + "/S2/", r + "/S1/T/"}));
-        QCOMPARE(Keys(walker->pathNames(), {"K0", "K1", "K2", "K3", "K4", "K5"}), QStringList({"K0", "K2", "K3", "K4"}));
+        QCOMPARE(keys(walker->pathNames(), {"K0", "K1", "K2", "K3", "K4", "K5"}), QStringList({"K0", "K2", "K3", "K4"}));
         QCOMPARE(entries(walker->fullFileNames()), QStringList({r + "/a", r + "/b", r + "/S1/c", r + "/S2/d"}));
-        QCOMPARE(Keys(walker->fullFileNames(), {"K0", "K1", "K4", "K5"}), QStringList({"K1", "K4"}));
+        QCOMPARE(keys(walker->fullFileNames(), {"K0", "K1", "K4", "K5"}), QStringList({"K1", "K4"}));
         QCOMPARE(entries(walker->fileNames()), QStringList({"a", "b", "c", "d"}));
         QCOMPARE(entries(walker->pathPointers()), QList<qint32>({1, 1, 2, 3}));
-        QCOMPARE(walker->Count(), 5);
+        QCOMPARE(walker->count(), 5);
     }
 
     void startFolderWithOrWithoutSeparator_data()
@@ -119,9 +119,9 @@ private Q_SLOTS:
         const QString r = makeWorkedExample(tree);
         auto walker = walk(r + suffix);
         QCOMPARE(entries(walker->pathNames()), QStringList({r + "/", r + "/S1/", r + "/S2/", r + "/S1/T/"}));
-        QCOMPARE(walker->fullFileNames()->Item(1), r + "/a");
-        QCOMPARE(walker->fileNames()->Count(), 0);
-        QCOMPARE(walker->pathPointers()->Count(), 0);
+        QCOMPARE(walker->fullFileNames()->item(1), r + "/a");
+        QCOMPARE(walker->fileNames()->count(), 0);
+        QCOMPARE(walker->pathPointers()->count(), 0);
     }
 
     void subfolderFilesComeAfterTheStartFoldersFiles()
@@ -162,9 +162,9 @@ private Q_SLOTS:
         tree.folder("empty");
         tree.file("file.eml");
         auto walker = walk(relative.isEmpty() ? QString() : tree.path(relative));
-        QCOMPARE(walker->pathNames()->Count(), folders);
-        QCOMPARE(walker->fullFileNames()->Count(), 0);
-        QCOMPARE(walker->Count(), count);
+        QCOMPARE(walker->pathNames()->count(), folders);
+        QCOMPARE(walker->fullFileNames()->count(), 0);
+        QCOMPARE(walker->count(), count);
     }
 
     void compareNames_data()
@@ -184,9 +184,9 @@ private Q_SLOTS:
     {
         QFETCH(QString, a);
         QFETCH(QString, b);
-        QVERIFY(CompareNames(a, b) < 0);
-        QVERIFY(CompareNames(b, a) > 0);
-        QCOMPARE(CompareNames(a, a), 0);
+        QVERIFY(::compareNames(a, b) < 0);
+        QVERIFY(::compareNames(b, a) > 0);
+        QCOMPARE(::compareNames(a, a), 0);
         QCOMPARE(nameOrderOf({b, a, b}), std::vector<size_t>({1, 0, 2}));
     }
 
@@ -195,9 +195,9 @@ private Q_SLOTS:
         TempTree tree;
         const QString r = makeWorkedExample(tree);
         const auto walker = walk(r);
-        QCOMPARE(ErrorOf([&] { walker->logPath(r); }), ErrorNumber::DuplicateKey);
-        QCOMPARE(walker->pathNames()->Count(), 4);
-        QCOMPARE(walker->fullFileNames()->Count(), 4);
+        QCOMPARE(errorOf([&] { walker->logPath(r); }), ErrorNumber::DuplicateKey);
+        QCOMPARE(walker->pathNames()->count(), 4);
+        QCOMPARE(walker->fullFileNames()->count(), 4);
     }
 
     void walkNeedsPathLogInit()
@@ -205,10 +205,10 @@ private Q_SLOTS:
         TempTree tree;
         NoYield yield;
         FolderWalker walker(yield);
-        QCOMPARE(ErrorOf([&] { walker.logPath(tree.root()); }), ErrorNumber::ObjectNotSet);
+        QCOMPARE(errorOf([&] { walker.logPath(tree.root()); }), ErrorNumber::ObjectNotSet);
         walker.pathLogInit();
-        walker.Terminate();
-        QCOMPARE(ErrorOf([&] { walker.logPath(tree.root()); }), ErrorNumber::ObjectNotSet);
+        walker.terminate();
+        QCOMPARE(errorOf([&] { walker.logPath(tree.root()); }), ErrorNumber::ObjectNotSet);
     }
 
     void collectionsOutliveTheWalker()
@@ -223,23 +223,23 @@ private Q_SLOTS:
             takenBefore = walker.fullFileNames();
             walker.logPath(r);
             takenAfter = walker.fullFileNames();
-            walker.Terminate();
-            QCOMPARE(walker.fullFileNames()->Count(), 0);
+            walker.terminate();
+            QCOMPARE(walker.fullFileNames()->count(), 0);
         }
         QCOMPARE(takenBefore, takenAfter);
-        QCOMPARE(takenAfter->Count(), 4);
+        QCOMPARE(takenAfter->count(), 4);
     }
 
     void duplicateKeyAppendsNothing()
     {
         Collection<int> numbers;
-        numbers.Add(10, "K1");
-        numbers.Add(20);
-        QCOMPARE(ErrorOf([&] { numbers.Add(30, "K1"); }), ErrorNumber::DuplicateKey);
-        QCOMPARE(numbers.Count(), 2);
-        QCOMPARE(numbers.Item(2), 20);
-        QCOMPARE(ErrorOf([&] { numbers.Item(0); }), ErrorNumber::SubscriptOutOfRange);
-        QCOMPARE(ErrorOf([&] { numbers.Item(3); }), ErrorNumber::SubscriptOutOfRange);
+        numbers.add(10, "K1");
+        numbers.add(20);
+        QCOMPARE(errorOf([&] { numbers.add(30, "K1"); }), ErrorNumber::DuplicateKey);
+        QCOMPARE(numbers.count(), 2);
+        QCOMPARE(numbers.item(2), 20);
+        QCOMPARE(errorOf([&] { numbers.item(0); }), ErrorNumber::SubscriptOutOfRange);
+        QCOMPARE(errorOf([&] { numbers.item(3); }), ErrorNumber::SubscriptOutOfRange);
     }
 
     void keysHeldOnce_data()
@@ -264,13 +264,13 @@ private Q_SLOTS:
         for (int k = 0; k < keys.size(); ++k) {
             const bool expectRefusal = k == refused;
             QCOMPARE(numbers.hasKey(keys[k]), expectRefusal);
-            const int error = ErrorOf([&] {
+            const int error = errorOf([&] {
                 if (k % 2)
-                    numbers.Add(k, keys[k]);
-                else if (const auto numbered = NumberedKey::From(keys[k]))
-                    numbers.Add(k, *numbered);
+                    numbers.add(k, keys[k]);
+                else if (const auto numbered = NumberedKey::from(keys[k]))
+                    numbers.add(k, *numbered);
                 else
-                    numbers.Add(k, keys[k]);
+                    numbers.add(k, keys[k]);
             });
             QCOMPARE(error, expectRefusal ? int(ErrorNumber::DuplicateKey) : 0);
             if (expectRefusal)
@@ -282,7 +282,7 @@ private Q_SLOTS:
     void counterOverflowRaises()
     {
         QCOMPARE(checkedIncrement(2147483646), 2147483647);
-        QCOMPARE(ErrorOf([] { checkedIncrement(2147483647); }), ErrorNumber::Overflow);
+        QCOMPARE(errorOf([] { checkedIncrement(2147483647); }), ErrorNumber::Overflow);
     }
 
     void symbolicLinks_data()
@@ -334,9 +334,9 @@ private Q_SLOTS:
         walker.pathLogInit();
         walker.logPath(tree.path("R"));
         QCOMPARE(entries(walker.fullFileNames()), QStringList({tree.path("R/a.eml"), tree.path("R/kept/b.eml")}));
-        QCOMPARE(walker.skippedFolders()->Count(), 1);
-        QCOMPARE(walker.skippedFolders()->Item(1).path, tree.path("R/gone/"));
-        QCOMPARE(walker.skippedFolders()->Item(1).reason, QString::fromLocal8Bit(strerror(ENOENT)));
+        QCOMPARE(walker.skippedFolders()->count(), 1);
+        QCOMPARE(walker.skippedFolders()->item(1).path, tree.path("R/gone/"));
+        QCOMPARE(walker.skippedFolders()->item(1).reason, QString::fromLocal8Bit(strerror(ENOENT)));
     }
 };
 

@@ -6,11 +6,11 @@
 #include <sys/stat.h>
 
 namespace {
-QDateTime Utc(const char *iso)
+QDateTime utcTime(const char *iso)
 {
     return QDateTime::fromString(QString::fromLatin1(iso) + QLatin1Char('Z'), Qt::ISODate).toUTC();
 }
-const QDateTime FileTime = Utc("2020-01-02T03:04:05");
+const QDateTime FileTime = utcTime("2020-01-02T03:04:05");
 } // namespace
 
 class HeaderSourceTest : public QObject {
@@ -22,7 +22,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("sender");
         QTest::addColumn<QDateTime>("date");
         const QByteArray date = "Date: Tue, 5 Mar 2024 14:07:09 +0100";
-        const QDateTime utc = Utc("2024-03-05T13:07:09");
+        const QDateTime utc = utcTime("2024-03-05T13:07:09");
         auto row = [](const char *name, const QByteArray &message, const char *sender, const QDateTime &when) {
             QTest::newRow(name) << message << QString::fromUtf8(sender) << when;
         };
@@ -40,20 +40,20 @@ private Q_SLOTS:
         row("unparsable From: Sender", "From: <>\r\nSender: s@x.org\r\n" + date + "\r\n\r\n", "s@x.org", utc);
         row("Return-Path", "Return-Path: <r@x.org>\r\n" + date + "\r\n\r\n", "r@x.org", utc);
         row("Return-Path <> is none", "From e@x.org Fri Jul  8 12:08:34 2011\r\nReturn-Path: <>\r\n" + date + "\r\n\r\n", "e@x.org", utc);
-        row("envelope line gives both", "From e@x.org Fri Jul  8 12:08:34 2011\nSubject: x\n\nbody\n", "e@x.org", Utc("2011-07-08T12:08:34"));
+        row("envelope line gives both", "From e@x.org Fri Jul  8 12:08:34 2011\nSubject: x\n\nbody\n", "e@x.org", utcTime("2011-07-08T12:08:34"));
         row("nothing: MAILER-DAEMON, file time", "Subject: x\r\n\r\nFrom: late@x.org\r\n", "MAILER-DAEMON", FileTime);
         row("zero bytes", "", "MAILER-DAEMON", FileTime);
         row("body without empty line ends the header", "Subject: x\r\nplain\r\nFrom: a@x.org\r\n", "MAILER-DAEMON", FileTime);
-        row("control character in sender", "From a\x01" "b@x Fri Jul  8 12:08:34 2011\n\n", "a-b@x", Utc("2011-07-08T12:08:34"));
+        row("control character in sender", "From a\x01" "b@x Fri Jul  8 12:08:34 2011\n\n", "a-b@x", utcTime("2011-07-08T12:08:34"));
         row("quoted space in sender", "From: \"a b\"@x.org\r\n" + date + "\r\n\r\n", "\"a-b\"@x.org", utc);
         row("invisible character outside the BMP", "From: a\xf3\xa0\x80\x81" "b@x.org\r\n" + date + "\r\n\r\n", "a-b@x.org", utc);
         row("envelope line among the fields", "Received: from a by b\r\nFrom list@x.org Fri Jul  8 12:08:34 2011\r\n"
             "From: j@x.org\r\n" + date + "\r\n\r\n", "j@x.org", utc);
         row("empty envelope sender, as mutt reads it", "From  Fri Jul  8 12:08:34 2011\nSubject: x\n\n", "MAILER-DAEMON",
-            Utc("2011-07-08T12:08:34"));
-        row("TAB in the envelope line", "From e@x.org\tFri Jul  8 12:08:34 2011\n\n", "e@x.org", Utc("2011-07-08T12:08:34"));
-        row("envelope date before 1969", "From e@x.org Tue Jul 01 12:00:00 1968\n\n", "e@x.org", Utc("1968-07-01T12:00:00"));
-        row("envelope date in the year 1", "From e@x.org Mon Jan 01 01:02:03 0001\n\n", "e@x.org", Utc("0001-01-01T01:02:03"));
+            utcTime("2011-07-08T12:08:34"));
+        row("TAB in the envelope line", "From e@x.org\tFri Jul  8 12:08:34 2011\n\n", "e@x.org", utcTime("2011-07-08T12:08:34"));
+        row("envelope date before 1969", "From e@x.org Tue Jul 01 12:00:00 1968\n\n", "e@x.org", utcTime("1968-07-01T12:00:00"));
+        row("envelope date in the year 1", "From e@x.org Mon Jan 01 01:02:03 0001\n\n", "e@x.org", utcTime("0001-01-01T01:02:03"));
         row("bare name before a broken address", "From: root,<\r\nSender: s@x.org\r\n" + date + "\r\n\r\n", "root", utc);
         const QByteArray bareNames = QByteArray("a,").repeated(256 * 1024);
         row("From: of bare names, 512 KiB", "From: " + bareNames + "\r\n" + date + "\r\n\r\n", "a", utc);
@@ -61,7 +61,7 @@ private Q_SLOTS:
         row("Return-Path: of bare names, 512 KiB", "Return-Path: " + bareNames + "\r\n" + date + "\r\n\r\n", "a", utc);
 
         auto dated = [&](const char *name, const char *value, const char *expected) {
-            row(name, "From: j@x.org\r\nDate: " + QByteArray(value) + "\r\n\r\n", "j@x.org", expected ? Utc(expected) : FileTime);
+            row(name, "From: j@x.org\r\nDate: " + QByteArray(value) + "\r\n\r\n", "j@x.org", expected ? utcTime(expected) : FileTime);
         };
         dated("two-digit year below 50", "5 Mar 24 14:07:09 +0000", "2024-03-05T14:07:09");
         dated("two-digit year 50 and up", "Sun, 5 Mar 50 14:07:09 +0000", "1950-03-05T14:07:09");
@@ -95,7 +95,7 @@ private Q_SLOTS:
             "From: j@x.org\r\nReceived: from a (x; y)\r\n by b; Tue, 5 Mar 2024\r\n 14:07:09 +0100\r\n\r\n", "j@x.org", utc);
         row("Received without a date: envelope date",
             "From e@x.org Fri Jul  8 12:08:34 2011\r\nFrom: j@x.org\r\nReceived: from a by b\r\n\r\n", "j@x.org",
-            Utc("2011-07-08T12:08:34"));
+            utcTime("2011-07-08T12:08:34"));
     }
     void senderAndDate()
     {
@@ -105,8 +105,8 @@ private Q_SLOTS:
         HeaderSource eml;
         eml.loadFromBytes(message, FileTime);
         QCOMPARE(eml.getSender(), sender);
-        QCOMPARE(eml.GetDate(), date);
-        QCOMPARE(eml.GetDate().timeSpec(), Qt::UTC);
+        QCOMPARE(eml.getDate(), date);
+        QCOMPARE(eml.getDate().timeSpec(), Qt::UTC);
     }
 
     void headerIsReadOnlyWithinTheFirstMebibyte_data()
@@ -135,7 +135,7 @@ private Q_SLOTS:
         file.close();
         HeaderSource eml;
         QVERIFY(eml.loadEml(file.fileName()));
-        QCOMPARE(eml.GetDate(), FileTime);
+        QCOMPARE(eml.getDate(), FileTime);
     }
 
     void unreadableFilesGiveTheFallbacks()
@@ -147,7 +147,7 @@ private Q_SLOTS:
             HeaderSource eml;
             QVERIFY(!eml.loadEml(path));  // at once, never waiting for a FIFO's writer
             QCOMPARE(eml.getSender(), QStringLiteral("MAILER-DAEMON"));
-            QVERIFY(eml.GetDate().isValid());
+            QVERIFY(eml.getDate().isValid());
         }
     }
 };

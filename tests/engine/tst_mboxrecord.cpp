@@ -20,7 +20,7 @@
 #include <unistd.h>
 
 namespace {
-QDateTime Utc(const char *iso)
+QDateTime utc(const char *iso)
 {
     return QDateTime::fromString(QString::fromLatin1(iso) + QLatin1Char('Z'), Qt::ISODate).toUTC();
 }
@@ -37,7 +37,7 @@ ssize_t failingWrite(int fd, const void *data, size_t size)
     errno = ENOSPC;
     return -1;
 }
-int Truncate(int fd, off_t length)
+int truncate(int fd, off_t length)
 {
     if (!truncateFails)
         return ::ftruncate(fd, length);
@@ -61,7 +61,7 @@ public:
         }
         if (kind == LockKind::OwnDescriptor) {
             fd_.reset(::open(QFile::encodeName(path).constData(), O_RDWR));
-            struct flock lock = WholeFile();
+            struct flock lock = wholeFile();
             held_ = fd_.valid() && ::fcntl(fd_.get(), F_OFD_SETLK, &lock) == 0;
             return;
         }
@@ -73,7 +73,7 @@ public:
             ::close(ready[0]);
             ::close(release[1]);
             const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR);
-            struct flock lock = WholeFile();
+            struct flock lock = wholeFile();
             const bool taken = fd >= 0 && (kind == LockKind::Flock ? ::flock(fd, LOCK_EX | LOCK_NB) == 0 : ::fcntl(fd, F_SETLK, &lock) == 0);
             const char answer = taken ? 'y' : 'n';
             ::write(ready[1], &answer, 1);
@@ -88,9 +88,9 @@ public:
         ::close(ready[0]);
         release_.reset(release[1]);
     }
-    ~LockHolder() { Release(); }
+    ~LockHolder() { release(); }
     bool held() const { return held_; }
-    void Release()
+    void release()
     {
         if (!dotLock_.isEmpty())
             ::unlink(dotLock_.constData());
@@ -104,7 +104,7 @@ public:
     }
 
 private:
-    static struct flock WholeFile()
+    static struct flock wholeFile()
     {
         struct flock lock {};
         lock.l_type = F_WRLCK;
@@ -126,11 +126,11 @@ private Q_SLOTS:
     {
         QTest::addColumn<QDateTime>("date");
         QTest::addColumn<QByteArray>("text");
-        QTest::newRow("afternoon, day below 10") << Utc("2024-03-05T14:07:09") << QByteArray("Tue Mar 05 14:07:09 2024");
-        QTest::newRow("midnight") << Utc("2023-12-31T00:00:00") << QByteArray("Sun Dec 31 00:00:00 2023");
-        QTest::newRow("leap day") << Utc("2000-02-29T23:59:59") << QByteArray("Tue Feb 29 23:59:59 2000");
-        QTest::newRow("year 1") << Utc("0001-01-01T01:02:03") << QByteArray("Mon Jan 01 01:02:03 0001");
-        QTest::newRow("year 9999") << Utc("9999-12-31T12:00:00") << QByteArray("Fri Dec 31 12:00:00 9999");
+        QTest::newRow("afternoon, day below 10") << utc("2024-03-05T14:07:09") << QByteArray("Tue Mar 05 14:07:09 2024");
+        QTest::newRow("midnight") << utc("2023-12-31T00:00:00") << QByteArray("Sun Dec 31 00:00:00 2023");
+        QTest::newRow("leap day") << utc("2000-02-29T23:59:59") << QByteArray("Tue Feb 29 23:59:59 2000");
+        QTest::newRow("year 1") << utc("0001-01-01T01:02:03") << QByteArray("Mon Jan 01 01:02:03 0001");
+        QTest::newRow("year 9999") << utc("9999-12-31T12:00:00") << QByteArray("Fri Dec 31 12:00:00 9999");
         QTest::newRow("invalid: the start of 1970") << QDateTime() << QByteArray("Thu Jan 01 00:00:00 1970");
         QTest::newRow("year 10000: the start of 1970") << QDateTime(QDate(10000, 1, 1), QTime(0, 0), Qt::UTC)
                                                        << QByteArray("Thu Jan 01 00:00:00 1970");
@@ -201,9 +201,9 @@ private Q_SLOTS:
             OutputPieces gathered(3, [&](QByteArrayView piece) { out.append(piece); });
             BodyQuoter quoter(gathered);
             for (QByteArrayView piece : pieces)
-                quoter.Feed(piece);
-            quoter.Finish();
-            gathered.Flush();
+                quoter.feed(piece);
+            quoter.finish();
+            gathered.flush();
             return out;
         };
         const QByteArrayView whole(message);
@@ -250,16 +250,16 @@ private Q_SLOTS:
             bytes.append(char(k * 31 + 7));
         StreamHash hash;
         for (int at = 0; at < length; at += step)
-            hash.Feed(QByteArrayView(bytes).sliced(at, qMin(step, length - at)));
-        QCOMPARE(hash.Value(), expected);
+            hash.feed(QByteArrayView(bytes).sliced(at, qMin(step, length - at)));
+        QCOMPARE(hash.value(), expected);
     }
 
     void appendsBehindWhatTheFileHolds()
     {
         TempTree tree;
         const QString mbox = tree.path(QStringLiteral("Inbox.mbox"));
-        const QByteArray first = buildRecord(QStringLiteral("a@b"), Utc("2024-03-05T14:07:09"), "X: 1\r\n\r\nhi");
-        const QByteArray second = buildRecord(QStringLiteral("c@d"), Utc("2024-03-06T14:07:09"), "");
+        const QByteArray first = buildRecord(QStringLiteral("a@b"), utc("2024-03-05T14:07:09"), "X: 1\r\n\r\nhi");
+        const QByteArray second = buildRecord(QStringLiteral("c@d"), utc("2024-03-06T14:07:09"), "");
         const mode_t oldMask = ::umask(027);
         const bool written = appendRecord(mbox, first).written && appendRecord(mbox, second).written;
         ::umask(oldMask);
@@ -289,7 +289,7 @@ private Q_SLOTS:
         storedBeforeFailing = stored;
         truncateFails = cutBackFails;
         writeCalls = 0;
-        const AppendOutcome outcome = appendRecord(mbox, QByteArray(1000, 'r'), {&failingWrite, &Truncate});
+        const AppendOutcome outcome = appendRecord(mbox, QByteArray(1000, 'r'), {&failingWrite, &truncate});
         QVERIFY(!outcome.written);
         QVERIFY2(outcome.reason.contains(QStringLiteral("No space left")), qPrintable(outcome.reason));
         QCOMPARE(outcome.error, ENOSPC);
@@ -307,7 +307,7 @@ private Q_SLOTS:
         int pauses = 0;
         bool stopped = false;
         try {
-            (void)appendRecord(mbox, large, FileIo::System(), [&] {
+            (void)appendRecord(mbox, large, FileIo::system(), [&] {
                 if (++pauses == 2)
                     throw Interrupted{};
             });
@@ -318,7 +318,7 @@ private Q_SLOTS:
         QCOMPARE(TempTree::read(mbox), earlier);
 
         pauses = 0;
-        QVERIFY(appendRecord(mbox, large, FileIo::System(), [&] { ++pauses; }).written);
+        QVERIFY(appendRecord(mbox, large, FileIo::system(), [&] { ++pauses; }).written);
         QVERIFY(pauses >= 2);
         QCOMPARE(TempTree::read(mbox), earlier + large);
     }
@@ -342,10 +342,10 @@ private Q_SLOTS:
         QVERIFY(holder.held());
         int tries = 0;
         QByteArray seenWhileWaiting;
-        const AppendOutcome outcome = appendRecord(mbox, record, FileIo::System(), [&] {
+        const AppendOutcome outcome = appendRecord(mbox, record, FileIo::system(), [&] {
             if (++tries == 3) {
                 seenWhileWaiting = TempTree::read(mbox);
-                holder.Release();
+                holder.release();
             }
         });
         QVERIFY(outcome.written);
@@ -369,7 +369,7 @@ private Q_SLOTS:
         TempTree tree;
         const QString mbox = tree.file(QStringLiteral("Inbox.mbox"), "");
         MboxAppender appender(mbox, {.lockLease = std::chrono::milliseconds(leaseMs)});
-        QVERIFY(appender.Append("From b Wed Mar 06 14:07:09 2024\r\n\r\n", {}).written);
+        QVERIFY(appender.append("From b Wed Mar 06 14:07:09 2024\r\n\r\n", {}).written);
         const bool dotLockThere = QFileInfo::exists(mbox + QStringLiteral(".lock"));
         LockHolder other(mbox, LockKind::Fcntl);
         QCOMPARE(other.held(), !keptAfterTheRecord);

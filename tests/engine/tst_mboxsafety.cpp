@@ -18,7 +18,7 @@
 // to, another program's lock or an mbox among its own sources do to a run.
 namespace {
 
-QByteArray Message(const char *from, const QByteArray &text)
+QByteArray message(const char *from, const QByteArray &text)
 {
     return "From: " + QByteArray(from) + "\r\nDate: 5 Mar 2024 10:00:00 +0000\r\n\r\n" + text + "\r\n";
 }
@@ -34,7 +34,7 @@ struct FailureObserver : ConversionObserver {
     }
 };
 
-ConversionResult Run(const QList<ConversionEntry> &entries, const ConversionRules &rules, FailureObserver &&observer = {})
+ConversionResult run(const QList<ConversionEntry> &entries, const ConversionRules &rules, FailureObserver &&observer = {})
 {
     NoYield yielder;
     return convertEntries(entries, rules, observer, yielder);
@@ -100,9 +100,9 @@ private Q_SLOTS:
         QFETCH(QString, planted);
         const bool mboxLink = planted == QLatin1String("mbox link");
         TempTree source, destination, outside;
-        const QString path = source.file(QStringLiteral("In/1.eml"), Message("a@x", "one"));
+        const QString path = source.file(QStringLiteral("In/1.eml"), message("a@x", "one"));
         const QString dest = destination.root() + QLatin1Char('/');
-        const QString mbox = OutputFor(path, dest).file;
+        const QString mbox = outputFor(path, dest).file;
         const QByteArray precious = "From p@x Tue Mar 05 10:00:00 2024\r\nprecious\r\n\r\n";
         const QString target = outside.file(QStringLiteral("precious"), precious);
         destination.folder(mbox.mid(dest.size()).section(QLatin1Char('/'), 0, -2));
@@ -119,7 +119,7 @@ private Q_SLOTS:
             }
             destination.file(mbox.mid(dest.size()), "From z@x Wed Mar 06 10:00:00 2024\r\nX: 1");
         }
-        const ConversionResult result = Run({{path, {}}}, {.naming = MboxNaming::Mirror(dest)});
+        const ConversionResult result = run({{path, {}}}, {.naming = MboxNaming::mirror(dest)});
         QCOMPARE(TempTree::read(target), precious);
         if (mboxLink) {
             QCOMPARE(result.failures.size(), 1);
@@ -137,11 +137,11 @@ private Q_SLOTS:
     void linkTheUserNamedIsFollowedAndNamed()
     {
         TempTree source, outside;
-        const QString path = source.file(QStringLiteral("In/1.eml"), Message("a@x", "one"));
+        const QString path = source.file(QStringLiteral("In/1.eml"), message("a@x", "one"));
         const QString target = outside.file(QStringLiteral("real.mbox"), "");
         const QString link = source.path(QStringLiteral("all.mbox"));
         QVERIFY(QFile::link(target, link));
-        const ConversionResult result = Run({{path}}, {.naming = MboxNaming::Single(link)});
+        const ConversionResult result = run({{path}}, {.naming = MboxNaming::single(link)});
         QVERIFY(result.succeeded());
         QVERIFY(TempTree::read(target).startsWith("From a@x "));
         QCOMPARE(result.notes.size(), 1);
@@ -152,11 +152,11 @@ private Q_SLOTS:
     void mboxAmongItsOwnSourcesIsNotRead()
     {
         TempTree tree;
-        const QString one = tree.file(QStringLiteral("1.eml"), Message("a@x", "one"));
+        const QString one = tree.file(QStringLiteral("1.eml"), message("a@x", "one"));
         const QString all = tree.file(QStringLiteral("all.mbox"), "From b@x Tue Mar 05 10:00:00 2024\r\nhi\r\n\r\n");
         const QString alias = tree.path(QStringLiteral("alias.eml"));
         QVERIFY(QFile::link(all, alias));
-        const ConversionResult result = Run({{all, all}, {one, all}, {alias, all}}, {});
+        const ConversionResult result = run({{all, all}, {one, all}, {alias, all}}, {});
         QCOMPARE(result.written, 1);
         QCOMPARE(result.failures.size(), 2);
         QCOMPARE(result.failures[0].path, all);
@@ -179,14 +179,14 @@ private Q_SLOTS:
         QVERIFY(fd >= 0 && ::fcntl(fd, F_OFD_SETLK, &lock) == 0);
         QList<ConversionEntry> entries;
         for (int k = 0; k < 4; ++k)
-            entries.append({source.file(QStringLiteral("%1.eml").arg(k), Message("a@x", QByteArray::number(k))), k == 1 ? free : locked});
+            entries.append({source.file(QStringLiteral("%1.eml").arg(k), message("a@x", QByteArray::number(k))), k == 1 ? free : locked});
         FailureObserver observer;
         observer.onFailure = [&] {
             if (fd >= 0)
                 ::close(fd);
             fd = -1;
         };
-        const ConversionResult result = Run(entries, {.lockWait = std::chrono::milliseconds(50)}, std::move(observer));
+        const ConversionResult result = run(entries, {.lockWait = std::chrono::milliseconds(50)}, std::move(observer));
         QCOMPARE(result.written, 1);
         QCOMPARE(result.failures.size(), 3);
         for (const ConversionFailure &failure : result.failures)
@@ -206,11 +206,11 @@ private Q_SLOTS:
         QFETCH(int, length);
         TempTree source, destination;
         const QString folder = QString(length, QLatin1Char('f'));
-        const QString path = source.file(folder + QStringLiteral("/1.eml"), Message("a@x", "one"));
+        const QString path = source.file(folder + QStringLiteral("/1.eml"), message("a@x", "one"));
         const QString dest = destination.root() + QLatin1Char('/');
-        const ConversionResult result = Run({{path, {}}, {path, {}}}, {.naming = MboxNaming::Mirror(dest)});
+        const ConversionResult result = run({{path, {}}, {path, {}}}, {.naming = MboxNaming::mirror(dest)});
         QVERIFY2(result.succeeded(), result.failures.isEmpty() ? "" : qPrintable(result.failures[0].reason));
-        QCOMPARE(QDir(QFileInfo(OutputFor(path, dest).file).path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+        QCOMPARE(QDir(QFileInfo(outputFor(path, dest).file).path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
         QVERIFY(!QFileInfo::exists(state_->path(QStringLiteral("quorvel/appends"))));  // it was made beside the mbox
     }
 
@@ -224,12 +224,12 @@ private Q_SLOTS:
         const QString dest = destination.root() + QLatin1Char('/');
         const QString mbox = destination.file(QStringLiteral("spool/ann"), "");
         destination.folder(QStringLiteral("spool/.ann.append"));
-        const QString big = source.file(QStringLiteral("big.eml"), Message("b@x", QByteArray("0123456789abcdef\r\n").repeated(30000)));
-        const QString small = source.file(QStringLiteral("small.eml"), Message("s@x", "small"));
+        const QString big = source.file(QStringLiteral("big.eml"), message("b@x", QByteArray("0123456789abcdef\r\n").repeated(30000)));
+        const QString small = source.file(QStringLiteral("small.eml"), message("s@x", "small"));
         bool stopped = false;
         int pieces = 0;
         try {
-            (void)appendRecord(mbox, TempTree::read(big), FileIo::System(), [&] {
+            (void)appendRecord(mbox, TempTree::read(big), FileIo::system(), [&] {
                 if (++pieces == 2)
                     throw Interrupted{};
             });
@@ -244,7 +244,7 @@ private Q_SLOTS:
         QVERIFY(child >= 0);
         if (child == 0) {
             pieces = 0;
-            (void)appendRecord(mbox, TempTree::read(big), FileIo::System(), [&] {
+            (void)appendRecord(mbox, TempTree::read(big), FileIo::system(), [&] {
                 if (++pieces == 2)
                     ::_exit(9);
             });
@@ -253,7 +253,7 @@ private Q_SLOTS:
         int status = 0;
         QCOMPARE(::waitpid(child, &status, 0), child);
         QVERIFY(QFileInfo(mbox).size() > 0);
-        const ConversionResult result = Run({{small, mbox}}, {});
+        const ConversionResult result = run({{small, mbox}}, {});
         QVERIFY(result.succeeded());
         QVERIFY(TempTree::read(mbox).startsWith("From s@x "));
         QVERIFY(!result.notes.isEmpty() && result.notes.last().text.contains(QStringLiteral("cut off")));
@@ -270,8 +270,8 @@ private Q_SLOTS:
         const QString spool = tree.folder(QStringLiteral("spool"));
         const QString mbox = tree.file(QStringLiteral("spool/ann"), "");
         const QString state = tree.folder(QStringLiteral("state"));
-        const QString small = tree.file(QStringLiteral("small.eml"), Message("s@x", "small"));
-        const QByteArray big = Message("b@x", QByteArray("0123456789abcdef\r\n").repeated(30000));
+        const QString small = tree.file(QStringLiteral("small.eml"), message("s@x", "small"));
+        const QByteArray big = message("b@x", QByteArray("0123456789abcdef\r\n").repeated(30000));
         if (::chown(QFile::encodeName(mbox).constData(), User, User) != 0
             || ::chown(QFile::encodeName(state).constData(), User, User) != 0
             || ::chmod(QFile::encodeName(spool).constData(), 02775) != 0)
@@ -287,7 +287,7 @@ private Q_SLOTS:
         };
         QCOMPARE(asUser([&] {
             int pieces = 0;
-            (void)appendRecord(mbox, big, FileIo::System(), [&] {
+            (void)appendRecord(mbox, big, FileIo::system(), [&] {
                 if (++pieces == 2)
                     ::_exit(0);  // killed midway
             });
@@ -296,7 +296,7 @@ private Q_SLOTS:
         QVERIFY(QFileInfo(mbox).size() > 0);
         QCOMPARE(QDir(spool).entryList(QDir::Files | QDir::Hidden).size(), 1);
         QCOMPARE(asUser([&] {
-            const ConversionResult result = Run({{small, mbox}}, {});
+            const ConversionResult result = run({{small, mbox}}, {});
             return result.succeeded() && !result.notes.isEmpty() && result.notes.last().text.contains(QStringLiteral("cut off")) ? 0 : 1;
         }), 0);
         QVERIFY(TempTree::read(mbox).startsWith("From s@x "));

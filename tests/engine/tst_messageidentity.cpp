@@ -21,8 +21,8 @@ QList<QByteArray> readBack(const QByteArray &mbox, qsizetype pieceSize, QList<qi
             offsets->append(offset);
     });
     for (qsizetype at = 0; at < mbox.size(); at += pieceSize)
-        reader.Feed(QByteArrayView(mbox).sliced(at, qMin(pieceSize, mbox.size() - at)));
-    reader.Finish();
+        reader.feed(QByteArrayView(mbox).sliced(at, qMin(pieceSize, mbox.size() - at)));
+    reader.finish();
     return found;
 }
 
@@ -108,14 +108,14 @@ private Q_SLOTS:
         QList<QByteArray> found;
         auto add = [&](const QByteArray &identity, qint64) { found.append(identity); };
         int pieces = 0;
-        const MboxScan scan = ReadMboxIdentities(tree.file(QStringLiteral("box.mbox"), mbox), add,
+        const MboxScan scan = readMboxIdentities(tree.file(QStringLiteral("box.mbox"), mbox), add,
                                                  DuplicateRule::MessageId, 0, [&] { ++pieces; });
         QCOMPARE(scan.failure, QString());
         QCOMPARE(scan.end, mbox.size());
         QCOMPARE(found, (QList<QByteArray>{"id:<m1@x>", identityOfMessage("Subject: two\n\nFrom y\n")}));
         QCOMPARE(pieces, 1);
         found.clear();
-        QCOMPARE(ReadMboxIdentities(tree.path(QStringLiteral("missing.mbox")), add).failure, QString());
+        QCOMPARE(readMboxIdentities(tree.path(QStringLiteral("missing.mbox")), add).failure, QString());
         QVERIFY(found.isEmpty());
     }
 };

@@ -43,7 +43,7 @@ private Q_SLOTS:
                 part(QString());
                 QFAIL("no error raised");
             } catch (const RunTimeError &error) {
-                QCOMPARE(error.Number(), ErrorNumber::SubscriptOutOfRange);
+                QCOMPARE(error.number(), ErrorNumber::SubscriptOutOfRange);
             }
         }
     }

@@ -41,7 +41,7 @@ QString ScriptedDialogs::pickFolder(QWidget *, const QString &prompt)
     return folderAnswers.isEmpty() ? QString() : folderAnswers.dequeue();
 }
 
-void ScriptedDialogs::OpenUrl(const QString &target)
+void ScriptedDialogs::openUrl(const QString &target)
 {
     openedUrls.append(target);
 }

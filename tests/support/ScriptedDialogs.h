@@ -46,5 +46,5 @@ public:
     int msgBoxWithDetails(const QString &prompt, int style, const QString &title, const QString &details) override;
     void showOpen(OpenDialog &dialog) override;
     QString pickFolder(QWidget *owner, const QString &prompt) override;
-    void OpenUrl(const QString &target) override;
+    void openUrl(const QString &target) override;
 };

@@ -41,7 +41,7 @@ private:
     PosixFileSystem real_;
 };
 
-QByteArray Native(const QString &asciiPath)
+QByteArray native(const QString &asciiPath)
 {
     return asciiPath.toLatin1();
 }
@@ -185,7 +185,7 @@ private Q_SLOTS:
     void namesThatAreNotUtf8ConvertEndToEnd()
     {
         TempTree source, destination;
-        const QByteArray folder = Native(source.root()) + "/dir\xFE";
+        const QByteArray folder = native(source.root()) + "/dir\xFE";
         QVERIFY(::mkdir(folder.constData(), 0755) == 0);
         const QByteArray message = "From: ann@example.org\r\nSubject: Latin-1 name\r\n\r\nbody\r\n";
         const int fd = ::open((folder + "/\xFF.eml").constData(), O_WRONLY | O_CREAT, 0644);
@@ -198,7 +198,7 @@ private Q_SLOTS:
         window.CmdConvert2MBOX->click();
 
         QCOMPARE(dialogs.boxes.value(0).prompt, QString("1 Files Added to List."));
-        const QByteArray mbox = Native(destination.root()) + folder + "/dir\xFE.mbox";
+        const QByteArray mbox = native(destination.root()) + folder + "/dir\xFE.mbox";
         struct stat info {};
         QVERIFY2(::stat(mbox.constData(), &info) == 0, qPrintable(dialogs.boxes.value(1).prompt));
         QVERIFY(readRaw(mbox).contains("Subject: Latin-1 name"));

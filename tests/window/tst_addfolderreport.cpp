@@ -48,7 +48,7 @@ private Q_SLOTS:
         QFETCH(QString, lastLine);
         Collection<SkippedFolder> skipped;
         for (int k = 1; k <= skippedCount; ++k)
-            skipped.Add({QStringLiteral("/f%1/").arg(k), QStringLiteral("Permission denied")});
+            skipped.add({QStringLiteral("/f%1/").arg(k), QStringLiteral("Permission denied")});
         const QStringList lines = addFolderReport(7, skipped).split(QLatin1Char('\n'));
         QCOMPARE(lines.first(), QString("7 Files Added to List."));
         QCOMPARE(lines.size(), lineCount);

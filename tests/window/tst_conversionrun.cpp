@@ -53,20 +53,20 @@ struct RecordingObserver : ConversionObserver {
 
 struct StoppableYielder : Yielder {
     bool stop = false;
-    void Yield() override { if (stop) throw Interrupted{}; }
-    void yieldNow() override { Yield(); }
+    void yield() override { if (stop) throw Interrupted{}; }
+    void yieldNow() override { yield(); }
 };
 
-QByteArray Message(const char *from, int day, const QByteArray &text)
+QByteArray message(const char *from, int day, const QByteArray &text)
 {
     return "From: " + QByteArray(from) + "\r\nDate: " + QByteArray::number(day) + " Mar 2024 10:00:00 +0000\r\n\r\n" + text + "\r\n";
 }
 
-// What the mbox must hold for a Message(from, day, text).
+// What the mbox must hold for a message(from, day, text).
 QByteArray record(const char *from, const char *weekday, int day, const QByteArray &text)
 {
     return "From " + QByteArray(from) + ' ' + weekday + " Mar 0" + QByteArray::number(day) + " 10:00:00 2024\r\n"
-         + Message(from, day, text) + "\r\n";
+         + message(from, day, text) + "\r\n";
 }
 
 QString mboxOf(const QString &destination, const QString &sourceFolder)
@@ -79,12 +79,12 @@ QString mboxOf(const QString &destination, const QString &sourceFolder)
 bool markPiece(const QString &mbox, int start, const QByteArray &planned, int done, int end, bool last)
 {
     StreamHash hash;
-    hash.Feed(QByteArrayView(planned).first(done));
-    AppendMarker::State state{start, done, hash.Value(), end, 0, last, planned.mid(done, qMin(end - done, 1024))};
-    hash.Feed(QByteArrayView(planned).sliced(done, end - done));
-    state.endHash = hash.Value();
+    hash.feed(QByteArrayView(planned).first(done));
+    AppendMarker::State state{start, done, hash.value(), end, 0, last, planned.mid(done, qMin(end - done, 1024))};
+    hash.feed(QByteArrayView(planned).sliced(done, end - done));
+    state.endHash = hash.value();
     struct stat info {};
-    return ::stat(QFile::encodeName(mbox).constData(), &info) == 0 && AppendMarker(mbox).Write(state, info).isEmpty();
+    return ::stat(QFile::encodeName(mbox).constData(), &info) == 0 && AppendMarker(mbox).write(state, info).isEmpty();
 }
 
 // The record of a message from a@x dated 5 March 2024.
@@ -93,7 +93,7 @@ QByteArray recordOf(const QByteArray &message)
     return buildRecord(QStringLiteral("a@x"), QDateTime(QDate(2024, 3, 5), QTime(10, 0), Qt::UTC), message);
 }
 
-ConversionResult Convert(const QStringList &paths, const QString &destination, RecordingObserver &&observer = {})
+ConversionResult convert(const QStringList &paths, const QString &destination, RecordingObserver &&observer = {})
 {
     NoYield yielder;
     return convertMessages(paths, destination, observer, yielder);
@@ -108,7 +108,7 @@ private Q_SLOTS:
     {
         TempTree source, destination;
         const QString cut = source.file(QStringLiteral("in.eml"), "Subject: not this one\r\n\r\nbody\r\n");
-        const ConversionResult result = Convert({cut + QChar(0) + QStringLiteral(".eml")}, destination.root() + QLatin1Char('/'));
+        const ConversionResult result = convert({cut + QChar(0) + QStringLiteral(".eml")}, destination.root() + QLatin1Char('/'));
         QCOMPARE(result.written, 0);
         QCOMPARE(result.failures.size(), 1);
         QVERIFY2(result.failures[0].reason.contains(QStringLiteral("NUL")), qPrintable(result.failures[0].reason));
@@ -131,7 +131,7 @@ private Q_SLOTS:
         QFETCH(QString, source);
         QFETCH(QString, destination);
         QFETCH(QString, file);
-        const OutputTarget target = OutputFor(source, destination);
+        const OutputTarget target = ::outputFor(source, destination);
         QCOMPARE(target.file, file);
         QCOMPARE(target.folder, file.left(file.lastIndexOf(QLatin1Char('/')) + 1));
     }
@@ -139,10 +139,10 @@ private Q_SLOTS:
     void noMboxNameForARootSourceInTheRoot()
     {
         try {
-            OutputFor(QStringLiteral("/a.eml"), QStringLiteral("/"));
+            ::outputFor(QStringLiteral("/a.eml"), QStringLiteral("/"));
             QFAIL("no error raised");
         } catch (const RunTimeError &error) {
-            QCOMPARE(error.Number(), ErrorNumber::SubscriptOutOfRange);
+            QCOMPARE(error.number(), ErrorNumber::SubscriptOutOfRange);
         }
     }
 
@@ -151,8 +151,8 @@ private Q_SLOTS:
     void namingAndFlushFailuresAreBothReported()
     {
         TempTree source, destination;
-        const QString unnamed = source.file(QStringLiteral("In/1.eml"), Message("a@x", 5, "one"));
-        const QString written = source.file(QStringLiteral("In/2.eml"), Message("a@x", 5, "two"));
+        const QString unnamed = source.file(QStringLiteral("In/1.eml"), message("a@x", 5, "one"));
+        const QString written = source.file(QStringLiteral("In/2.eml"), message("a@x", 5, "two"));
         const QString mbox = destination.path(QStringLiteral("In.mbox"));
         struct : RecordingObserver {
             QStringList failed;
@@ -192,13 +192,13 @@ private Q_SLOTS:
     void mboxPerFolderInListOrderDoubledBySecondRun()
     {
         TempTree source, destination;
-        const QString one = source.file(QStringLiteral("Mail/Inbox/1.eml"), Message("a@x", 5, "one"));
-        const QString two = source.file(QStringLiteral("Mail/Inbox/2.eml"), Message("b@x", 6, "two"));
-        const QString three = source.file(QStringLiteral("Mail/Sent/3.eml"), Message("c@x", 7, "three"));
+        const QString one = source.file(QStringLiteral("Mail/Inbox/1.eml"), message("a@x", 5, "one"));
+        const QString two = source.file(QStringLiteral("Mail/Inbox/2.eml"), message("b@x", 6, "two"));
+        const QString three = source.file(QStringLiteral("Mail/Sent/3.eml"), message("c@x", 7, "three"));
         const QStringList list{two, QStringLiteral("  ") + three + QStringLiteral(" "), one};
         const QString dest = destination.root() + QLatin1Char('/');
-        QVERIFY(Convert(list, dest).succeeded());
-        QVERIFY(Convert(list, dest).succeeded());
+        QVERIFY(convert(list, dest).succeeded());
+        QVERIFY(convert(list, dest).succeeded());
         const QByteArray inbox = record("b@x", "Wed", 6, "two") + record("a@x", "Tue", 5, "one");
         QCOMPARE(TempTree::read(mboxOf(dest, source.path(QStringLiteral("Mail/Inbox")))), inbox + inbox);
         QCOMPARE(TempTree::read(mboxOf(dest, source.path(QStringLiteral("Mail/Sent")))), record("c@x", "Thu", 7, "three").repeated(2));
@@ -213,7 +213,7 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::ReadWrite));
         QVERIFY(file.setFileTime(QDateTime(QDate(2021, 6, 7), QTime(8, 9, 10), Qt::UTC), QFileDevice::FileModificationTime));
         file.close();
-        const QStringList list{source.file(QStringLiteral("In/1.eml"), Message("a@x", 5, "one")), empty,
+        const QStringList list{source.file(QStringLiteral("In/1.eml"), message("a@x", 5, "one")), empty,
                                source.file(QStringLiteral("In/3.eml"), lf)};
         RecordingObserver observer;
         NoYield yielder;
@@ -222,7 +222,7 @@ private Q_SLOTS:
         QCOMPARE(observer.done, (QList<QPair<int, int>>{{1, 3}, {2, 3}, {3, 3}}));
         // Nothing for the zero-byte message; the LF one is widened by a CR a line, but
         // the figure shown stays within the file.
-        const qint64 first = Message("a@x", 5, "one").size();
+        const qint64 first = message("a@x", 5, "one").size();
         QCOMPARE(observer.bytes, (QList<QPair<qint64, qint64>>{{first, first}, {lf.size(), lf.size()}}));
         QCOMPARE(TempTree::read(mboxOf(dest, source.path(QStringLiteral("In")))),
                  record("a@x", "Tue", 5, "one") + "From MAILER-DAEMON Mon Jun 07 08:09:10 2021\r\n\r\n"
@@ -233,17 +233,17 @@ private Q_SLOTS:
     {
         TempTree source, destination;
         const QString dest = destination.root() + QLatin1Char('/');
-        const QString good = source.file(QStringLiteral("In/good.eml"), Message("a@x", 5, "one"));
+        const QString good = source.file(QStringLiteral("In/good.eml"), message("a@x", 5, "one"));
         const QString fifo = source.path(QStringLiteral("In/x.eml"));
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
         const QString folder = source.folder(QStringLiteral("In/dir.eml"));
         const QString missing = source.path(QStringLiteral("In/missing.eml"));
-        const QString blocked = source.file(QStringLiteral("Blocked/b.eml"), Message("b@x", 6, "two"));
+        const QString blocked = source.file(QStringLiteral("Blocked/b.eml"), message("b@x", 6, "two"));
         destination.file(source.path(QStringLiteral("Blocked")).mid(1), "a file where the folder must go");
         const QString unread = source.path(QStringLiteral("Unread/gone.eml"));
         const QStringList list{fifo, folder, QStringLiteral("   "), missing, good, blocked, unread};
 
-        auto running = std::async(std::launch::async, [&] { return Convert(list, dest); });
+        auto running = std::async(std::launch::async, [&] { return convert(list, dest); });
         if (running.wait_for(std::chrono::seconds(60)) != std::future_status::ready) {
             ::close(::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK));  // releases a stuck reader
             QFAIL("the run waited on the FIFO");
@@ -254,9 +254,9 @@ private Q_SLOTS:
         for (const ConversionFailure &failure : result.failures)
             failed << failure.path + (failure.reason.isEmpty() ? QStringLiteral(" without reason") : QString());
         QCOMPARE(failed, (QStringList{fifo, folder, QString(), missing, blocked, unread}));
-        const QString blockedFolder = OutputFor(blocked, dest).folder;
+        const QString blockedFolder = ::outputFor(blocked, dest).folder;
         QCOMPARE(result.failures[4].reason, QStringLiteral("cannot create the folder ") + blockedFolder + QStringLiteral(": ") + systemReason(EEXIST));
-        QVERIFY2(!QFileInfo::exists(OutputFor(unread, dest).folder), "no folder is made for messages none of which was read");
+        QVERIFY2(!QFileInfo::exists(::outputFor(unread, dest).folder), "no folder is made for messages none of which was read");
         QCOMPARE(TempTree::read(mboxOf(dest, source.path(QStringLiteral("In")))), record("a@x", "Tue", 5, "one"));
 
         QCOMPARE(conversionReportStyle(result), MsgBoxStyle::Exclamation);
@@ -300,7 +300,7 @@ private Q_SLOTS:
         TempTree source, destination;
         const QString path = source.file(QStringLiteral("In/big.eml"), message);
         const QString dest = destination.root() + QLatin1Char('/');
-        const QString mbox = OutputFor(path, dest).file;
+        const QString mbox = ::outputFor(path, dest).file;
         qint64 writtenBeforeTheEnd = -1;
         RecordingObserver observer;
         observer.onBytes = [&] {
@@ -381,9 +381,9 @@ private Q_SLOTS:
         QFETCH(QByteArray, repaired);
         QFETCH(QStringList, notes);
         TempTree source, destination;
-        const QString path = source.file(QStringLiteral("In/1.eml"), Message("c@x", 8, "new"));
+        const QString path = source.file(QStringLiteral("In/1.eml"), message("c@x", 8, "new"));
         const QString dest = destination.root() + QLatin1Char('/');
-        const QString mbox = OutputFor(path, dest).file;
+        const QString mbox = ::outputFor(path, dest).file;
         destination.file(mbox.mid(dest.size()), before);
         const QString marker = mbox.left(mbox.lastIndexOf(QLatin1Char('/')) + 1) + QStringLiteral(".In.mbox.append");
         if (!planned.isEmpty())
@@ -391,7 +391,7 @@ private Q_SLOTS:
         else if (start == -1)
             destination.file(marker.mid(dest.size()), "quorvel-append 12");
 
-        const ConversionResult result = Convert({path}, dest);
+        const ConversionResult result = convert({path}, dest);
         QVERIFY(result.succeeded());
         QCOMPARE(TempTree::read(mbox), repaired + record("c@x", "Fri", 8, "new"));
         QVERIFY(!QFileInfo::exists(marker));
@@ -405,15 +405,15 @@ private Q_SLOTS:
     void tornRecordCutOffAlsoWhenTheMessageIsSkipped()
     {
         TempTree source, destination;
-        const QString path = source.file(QStringLiteral("In/1.eml"), Message("c@x", 8, "new"));
+        const QString path = source.file(QStringLiteral("In/1.eml"), message("c@x", 8, "new"));
         const QString dest = destination.root() + QLatin1Char('/');
-        const QString mbox = OutputFor(path, dest).file;
+        const QString mbox = ::outputFor(path, dest).file;
         const QByteArray earlier = record("c@x", "Fri", 8, "new");
         destination.file(mbox.mid(dest.size()), earlier + "From z@x Wed Mar 06 10:00:00 2024\r\nX: 1");
         QVERIFY(markPiece(mbox, int(earlier.size()), "From z@x Wed Mar 06 10:00:00 2024\r\nX: 1\r\n\r\nAAAA\r\n\r\n", 0, 51, true));
         RecordingObserver observer;
         NoYield yielder;
-        const ConversionResult result = convertEntries({{path, {}}}, {.naming = MboxNaming::Mirror(dest), .skipDuplicates = true}, observer, yielder);
+        const ConversionResult result = convertEntries({{path, {}}}, {.naming = MboxNaming::mirror(dest), .skipDuplicates = true}, observer, yielder);
         QCOMPARE(result.skipped, 1);
         QCOMPARE(TempTree::read(mbox), earlier);
         QVERIFY(!QFileInfo::exists(mbox.left(mbox.lastIndexOf(QLatin1Char('/')) + 1) + QStringLiteral(".In.mbox.append")));
@@ -428,9 +428,9 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("message");  // CR LF lines; the source file has LF lines
         QTest::addColumn<bool>("byMessageId");
         QTest::addColumn<qint64>("copyAt");       // -1: written
-        const QByteArray plain = Message("a@x", 5, "From here on\r\n>From quoted"), other = Message("a@x", 5, "other");
+        const QByteArray plain = message("a@x", 5, "From here on\r\n>From quoted"), other = message("a@x", 5, "other");
         const QByteArray id1 = "Message-ID: <1@x>\r\n" + plain, id1Other = "Message-ID: <1@x>\r\n" + other;
-        const QByteArray manyQuotes = Message("a@x", 5, QByteArray(4096, '>') + "From x");
+        const QByteArray manyQuotes = message("a@x", 5, QByteArray(4096, '>') + "From x");
         auto row = [](const char *name, const QByteArray &there, const QByteArray &message, bool byMessageId, qint64 copyAt) {
             QTest::newRow(name) << there << message << byMessageId << copyAt;
         };
@@ -482,7 +482,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, replaced);
         TempTree source, destination;
-        const QByteArray messages[] = {Message("a@x", 5, "one"), Message("a@x", 5, "two"), Message("a@x", 5, "three")};
+        const QByteArray messages[] = {message("a@x", 5, "one"), message("a@x", 5, "two"), message("a@x", 5, "three")};
         QList<ConversionEntry> entries;
         const QString mbox = destination.path(QStringLiteral("In.mbox"));
         for (const QByteArray &message : messages)
@@ -536,13 +536,13 @@ private Q_SLOTS:
         TempTree source, destination;
         const QString path = source.file(QStringLiteral("In/1.eml"), bytes);
         RecordingObserver observer;
-        QVERIFY(Convert({path}, destination.root(), std::move(observer)).succeeded());
+        QVERIFY(convert({path}, destination.root(), std::move(observer)).succeeded());
         QCOMPARE(observer.warned, warned ? QStringList{path} : QStringList{});
 
         // Skipped as a copy on the next run, it joins nothing: no warning again.
         RecordingObserver again;
         NoYield yielder;
-        const ConversionResult rerun = convertEntries({{path}}, {.naming = MboxNaming::Mirror(destination.root()), .skipDuplicates = true}, again, yielder);
+        const ConversionResult rerun = convertEntries({{path}}, {.naming = MboxNaming::mirror(destination.root()), .skipDuplicates = true}, again, yielder);
         QCOMPARE(rerun.skipped, 1);
         QCOMPARE(again.warned, QStringList{});
     }
@@ -550,25 +550,25 @@ private Q_SLOTS:
     void lfRecordsFinishATornMboxWithLf()
     {
         TempTree source, destination;
-        const QString path = source.file(QStringLiteral("In/1.eml"), Message("c@x", 8, "new"));
+        const QString path = source.file(QStringLiteral("In/1.eml"), message("c@x", 8, "new"));
         const QString dest = destination.root() + QLatin1Char('/');
-        const QString mbox = OutputFor(path, dest).file;
+        const QString mbox = ::outputFor(path, dest).file;
         const QString fresh = dest + QStringLiteral("fresh.mbox");
         RecordingObserver observer;
         NoYield yielder;
-        QVERIFY(convertEntries({{path, fresh}}, {.naming = MboxNaming::Mirror(dest), .lfLineEnds = true}, observer, yielder).succeeded());
+        QVERIFY(convertEntries({{path, fresh}}, {.naming = MboxNaming::mirror(dest), .lfLineEnds = true}, observer, yielder).succeeded());
         const QByteArray torn = "From b@y Thu Mar 07 10:00:00 2024\nhi\nhal";
         destination.file(mbox.mid(dest.size()), torn);
-        QVERIFY(convertEntries({{path, {}}}, {.naming = MboxNaming::Mirror(dest), .lfLineEnds = true}, observer, yielder).succeeded());
+        QVERIFY(convertEntries({{path, {}}}, {.naming = MboxNaming::mirror(dest), .lfLineEnds = true}, observer, yielder).succeeded());
         QCOMPARE(TempTree::read(mbox), torn + "\n\n" + TempTree::read(fresh));
     }
 
     void appendKilledMidwayIsCutOffByTheNextRun()
     {
         TempTree source, destination;
-        const QString path = source.file(QStringLiteral("In/1.eml"), Message("c@x", 8, "new"));
+        const QString path = source.file(QStringLiteral("In/1.eml"), message("c@x", 8, "new"));
         const QString dest = destination.root() + QLatin1Char('/');
-        const QString mbox = OutputFor(path, dest).file;
+        const QString mbox = ::outputFor(path, dest).file;
         const QByteArray earlier = record("a@x", "Tue", 5, "one");
         destination.file(mbox.mid(dest.size()), earlier);
 
@@ -577,7 +577,7 @@ private Q_SLOTS:
         if (child == 0) {
             int pieces = 0;
             (void)appendRecord(mbox, buildRecord(QStringLiteral("k@x"), QDateTime::currentDateTimeUtc(), QByteArray(3 << 20, 'k')),
-                         FileIo::System(), [&] {
+                         FileIo::system(), [&] {
                 if (++pieces == 2)
                     ::raise(SIGKILL);
             });
@@ -588,7 +588,7 @@ private Q_SLOTS:
         QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
         QVERIFY(QFileInfo(mbox).size() > earlier.size());
 
-        const ConversionResult result = Convert({path}, dest);
+        const ConversionResult result = convert({path}, dest);
         QVERIFY(result.succeeded());
         QCOMPARE(TempTree::read(mbox), earlier + record("c@x", "Fri", 8, "new"));
         QCOMPARE(result.notes.size(), 1);
@@ -614,8 +614,8 @@ private Q_SLOTS:
     void interruptionLeavesOnlyWholeRecords()
     {
         TempTree source, destination;
-        const QByteArray big = Message("b@x", 6, QByteArray("0123456789abcdef\r\n").repeated(20000));
-        const QStringList list{source.file(QStringLiteral("In/1.eml"), Message("a@x", 5, "one")),
+        const QByteArray big = message("b@x", 6, QByteArray("0123456789abcdef\r\n").repeated(20000));
+        const QStringList list{source.file(QStringLiteral("In/1.eml"), message("a@x", 5, "one")),
                                source.file(QStringLiteral("In/2.eml"), big)};
         RecordingObserver observer;
         StoppableYielder yielder;
@@ -646,10 +646,10 @@ private Q_SLOTS:
         const QByteArray body = QByteArray("0123456789abcdef\r\n").repeated(6000);
         QStringList list;
         for (int i = 1; i <= 40; ++i)
-            list << source.file(QStringLiteral("In/%1.eml").arg(i), Message("a@x", 5, body));
+            list << source.file(QStringLiteral("In/%1.eml").arg(i), message("a@x", 5, body));
         const QString dest = disk.path() + QLatin1Char('/');
 
-        const ConversionResult result = Convert(list, dest);
+        const ConversionResult result = convert(list, dest);
         QCOMPARE(result.stoppedBy, error);
         QCOMPARE(result.written > 0, !readOnly);
         QCOMPARE(result.failures.size(), 1);
@@ -665,17 +665,17 @@ private Q_SLOTS:
     void aRunStartedInsideAnotherIsRefused()
     {
         TempTree source, destination;
-        const QString first = source.file(QStringLiteral("In/1.eml"), Message("a@x.org", 1, "one"));
+        const QString first = source.file(QStringLiteral("In/1.eml"), message("a@x.org", 1, "one"));
         QString nestedFailure;
         RecordingObserver observer;
         observer.onBytes = [&] {
             if (!nestedFailure.isEmpty())
                 return;
             try {
-                Convert({first}, destination.root());
+                convert({first}, destination.root());
                 nestedFailure = QStringLiteral("none");
             } catch (const RunTimeError &error) {
-                nestedFailure = error.Text();
+                nestedFailure = error.text();
             }
         };
         const QString dest = destination.root() + QLatin1Char('/');
@@ -684,7 +684,7 @@ private Q_SLOTS:
         QCOMPARE(nestedFailure, QStringLiteral("10:A conversion is already running"));
         QVERIFY(result.succeeded());
         QCOMPARE(TempTree::read(mboxOf(dest, source.path(QStringLiteral("In")))), record("a@x.org", "Fri", 1, "one"));
-        QVERIFY(Convert({first}, dest).succeeded());  // the guard is released
+        QVERIFY(convert({first}, dest).succeeded());  // the guard is released
     }
 
     void pythonMailboxReadsWhatWasWritten_data()
@@ -719,11 +719,11 @@ private Q_SLOTS:
                 QSKIP("libpython3.11-testsuite is not installed");
         }
         const QString dest = destination.root() + QLatin1Char('/');
-        QVERIFY(Convert(list, dest).succeeded());
+        QVERIFY(convert(list, dest).succeeded());
 
         QMap<QString, QJsonArray> sourcesByMbox;
         for (const QString &path : list)
-            sourcesByMbox[OutputFor(path, dest).file].append(path);
+            sourcesByMbox[::outputFor(path, dest).file].append(path);
         QJsonArray request;
         for (auto it = sourcesByMbox.cbegin(); it != sourcesByMbox.cend(); ++it)
             request.append(QJsonObject{{QStringLiteral("mbox"), it.key()}, {QStringLiteral("sources"), it.value()}});

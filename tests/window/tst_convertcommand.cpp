@@ -13,7 +13,7 @@
 #include <sys/stat.h>
 
 namespace {
-QByteArray Message(int number, int bodyLines = 1)
+QByteArray message(int number, int bodyLines = 1)
 {
     QByteArray text = "From: sender" + QByteArray::number(number) + "@example.org\r\nDate: Tue, 5 Mar 2024 14:07:09 +0000\r\n"
                       "Subject: " + QByteArray::number(number) + "\r\n\r\n";
@@ -22,7 +22,7 @@ QByteArray Message(int number, int bodyLines = 1)
     return text;
 }
 
-int Records(const QByteArray &mbox)
+int recordCount(const QByteArray &mbox)
 {
     return int(mbox.count("\r\nFrom sender") + (mbox.startsWith("From sender") ? 1 : 0));
 }
@@ -34,7 +34,7 @@ public:
     {
         timer_.setInterval(0);
         connect(&timer_, &QTimer::timeout, this, [this] {
-            const QPair<QString, double> now{window_.LblProgessCurrent->text(), window_.ProgressBar1->Value()};
+            const QPair<QString, double> now{window_.LblProgessCurrent->text(), window_.ProgressBar1->value()};
             if (seen.isEmpty() || seen.last() != now)
                 seen.append(now);
             buttonDisabledMeanwhile = buttonDisabledMeanwhile || !window_.CmdConvert2MBOX->isEnabled();
@@ -77,8 +77,8 @@ private Q_SLOTS:
     {
         TempTree source;
         TempTree destination;
-        const QStringList paths = {source.file("Inbox/1.eml", Message(1)), source.file("Sent/2.eml", Message(2)),
-                                   source.file("Inbox/3.eml", Message(3))};
+        const QStringList paths = {source.file("Inbox/1.eml", message(1)), source.file("Sent/2.eml", message(2)),
+                                   source.file("Inbox/3.eml", message(3))};
         for (const QString &path : paths)
             w->addMessagePath(path);
         convertTo(destination.root());
@@ -87,10 +87,10 @@ private Q_SLOTS:
         const QString mirror = destination.root() + source.root();
         const QByteArray inbox = TempTree::read(mirror + QStringLiteral("/Inbox/Inbox.mbox"));
         const QByteArray sent = TempTree::read(mirror + QStringLiteral("/Sent/Sent.mbox"));
-        QCOMPARE(Records(inbox), 4);
-        QCOMPARE(Records(sent), 2);
-        const QByteArray first = "From sender1@example.org Tue Mar 05 14:07:09 2024\r\n" + Message(1) + "\r\n";
-        const QByteArray third = "From sender3@example.org Tue Mar 05 14:07:09 2024\r\n" + Message(3) + "\r\n";
+        QCOMPARE(recordCount(inbox), 4);
+        QCOMPARE(recordCount(sent), 2);
+        const QByteArray first = "From sender1@example.org Tue Mar 05 14:07:09 2024\r\n" + message(1) + "\r\n";
+        const QByteArray third = "From sender3@example.org Tue Mar 05 14:07:09 2024\r\n" + message(3) + "\r\n";
         QCOMPARE(inbox, first + third + first + third);
 
         QCOMPARE(dialogs->boxes.size(), 2);
@@ -100,20 +100,20 @@ private Q_SLOTS:
         QCOMPARE(dialogs->boxes[0].style, 64);
         QCOMPARE(dialogs->boxes[0].title, QStringLiteral("Quorvel"));
         QCOMPARE(w->LblProgessCurrent->text(), QStringLiteral("Message 3 (of 3)"));
-        QCOMPARE(w->ProgressBar1->Value(), 100.0);
+        QCOMPARE(w->ProgressBar1->value(), 100.0);
         QVERIFY(w->CmdConvert2MBOX->isEnabled());
-        const int size = int(Message(3).size());
+        const int size = int(message(3).size());
         QCOMPARE(w->LblByteRead->text(), QStringLiteral("%1 Bytes out of %1 Total Bytes.").arg(size));
-        QCOMPARE(w->EmlProgress->Value(), 100.0);
+        QCOMPARE(w->EmlProgress->value(), 100.0);
     }
 
     void progressAfterTheFirstOfThree()
     {
         TempTree source;
         TempTree destination;
-        w->addMessagePath(source.file("a/1.eml", Message(1)));
-        w->addMessagePath(source.file("a/2.eml", Message(2)));
-        w->addMessagePath(source.file("a/3.eml", Message(3)));
+        w->addMessagePath(source.file("a/1.eml", message(1)));
+        w->addMessagePath(source.file("a/2.eml", message(2)));
+        w->addMessagePath(source.file("a/3.eml", message(3)));
         yieldAtEveryPoint();
         ProgressWatcher watcher(*w);
         convertTo(destination.root());
@@ -132,7 +132,7 @@ private Q_SLOTS:
     {
         TempTree source;
         TempTree destination;
-        w->addMessagePath(QStringLiteral("  ") + source.file("box/full.eml", Message(1)) + QStringLiteral(" "));
+        w->addMessagePath(QStringLiteral("  ") + source.file("box/full.eml", message(1)) + QStringLiteral(" "));
         const QString empty = source.file("box/empty.eml");
         w->addMessagePath(empty);
         convertTo(destination.root());
@@ -140,9 +140,9 @@ private Q_SLOTS:
         // The zero-byte message: no sender, no date but the file's own, and an empty body.
         const QString modified = QLocale::c().toString(QFileInfo(empty).lastModified().toUTC(),
                                                        QStringLiteral("ddd MMM dd hh:mm:ss yyyy"));
-        QCOMPARE(mbox, "From sender1@example.org Tue Mar 05 14:07:09 2024\r\n" + Message(1) + "\r\n"
+        QCOMPARE(mbox, "From sender1@example.org Tue Mar 05 14:07:09 2024\r\n" + message(1) + "\r\n"
                            + "From MAILER-DAEMON " + modified.toLatin1() + "\r\n\r\n");
-        QCOMPARE(w->LblByteRead->text(), QStringLiteral("%1 Bytes out of %1 Total Bytes.").arg(Message(1).size()));
+        QCOMPARE(w->LblByteRead->text(), QStringLiteral("%1 Bytes out of %1 Total Bytes.").arg(message(1).size()));
         QCOMPARE(w->LblProgessCurrent->text(), QStringLiteral("Message 2 (of 2)"));
         QCOMPARE(dialogs->boxes.last().style, 64);
     }
@@ -153,7 +153,7 @@ private Q_SLOTS:
         TempTree destination;
         const QString fifo = source.path(QStringLiteral("x.eml"));
         QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-        const QString good = source.file("ok/1.eml", Message(1));
+        const QString good = source.file("ok/1.eml", message(1));
         const QString gone = source.path(QStringLiteral("gone/2.eml"));
         for (const QString &path : {fifo, good, gone})
             w->addMessagePath(path);
@@ -187,7 +187,7 @@ private Q_SLOTS:
         TempTree source, destination;
         QFile inTheWay(state->reportFolder());
         QVERIFY(!folderBlocked || inTheWay.open(QIODevice::WriteOnly));
-        w->addMessagePath(source.file("ok/1.eml", Message(1)));
+        w->addMessagePath(source.file("ok/1.eml", message(1)));
         for (int i = 0; i < missing; ++i)
             w->addMessagePath(source.path(QStringLiteral("gone/%1.eml").arg(i)));
         convertTo(destination.root());
@@ -224,8 +224,8 @@ private Q_SLOTS:
     {
         TempTree source;
         TempTree destination;
-        w->addMessagePath(source.file("a/1.eml", Message(1)));
-        w->addMessagePath(source.file("a/2.eml", Message(2)));
+        w->addMessagePath(source.file("a/1.eml", message(1)));
+        w->addMessagePath(source.file("a/2.eml", message(2)));
         yieldAtEveryPoint();
         dialogs->msgBoxAnswers.enqueue(MsgBoxResult::Yes);  // the clear question
         // Clear once the run is reading its first message.
@@ -242,7 +242,7 @@ private Q_SLOTS:
         QVERIFY(!clearer.isActive());
         QVERIFY(w->messageListIsEmpty());
         const QByteArray mbox = TempTree::read(destination.root() + source.root() + QStringLiteral("/a/a.mbox"));
-        QCOMPARE(Records(mbox), 2);
+        QCOMPARE(recordCount(mbox), 2);
         QCOMPARE(dialogs->boxes.size(), 2);  // the clear question, then the report
         QCOMPARE(dialogs->boxes.last().style, 64);
     }
@@ -255,10 +255,10 @@ private Q_SLOTS:
         TempTree source, destination, more;
         QByteArray whole;
         for (int i = 0; i < 6; ++i) {
-            w->addMessagePath(source.file(QStringLiteral("a/%1.eml").arg(i), Message(i, 2000)));
-            whole += "From sender" + QByteArray::number(i) + "@example.org Tue Mar 05 14:07:09 2024\r\n" + Message(i, 2000) + "\r\n";
+            w->addMessagePath(source.file(QStringLiteral("a/%1.eml").arg(i), message(i, 2000)));
+            whole += "From sender" + QByteArray::number(i) + "@example.org Tue Mar 05 14:07:09 2024\r\n" + message(i, 2000) + "\r\n";
         }
-        const QString added = more.file("b/extra.eml", Message(99));
+        const QString added = more.file("b/extra.eml", message(99));
         dialogs->folderAnswers << destination.root() << more.root() << destination.root();
         dialogs->openAnswers.enqueue({added});
         yieldAtEveryPoint();
@@ -299,7 +299,7 @@ private Q_SLOTS:
         QFETCH(bool, withMessages);
         TempTree source, destination;
         if (withMessages)
-            w->addMessagePath(source.file("a/1.eml", Message(1)));
+            w->addMessagePath(source.file("a/1.eml", message(1)));
         w->CmdConvert2MBOX->setEnabled(true);
         w->CmdConvert2MBOX->setFocus();
         QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w->CmdConvert2MBOX));
@@ -314,7 +314,7 @@ private Q_SLOTS:
         TempTree source;
         TempTree destination;
         for (int i = 0; i < 40; ++i)
-            w->addMessagePath(source.file(QStringLiteral("a/%1.eml").arg(i), Message(i, 2000)));
+            w->addMessagePath(source.file(QStringLiteral("a/%1.eml").arg(i), message(i, 2000)));
         yieldAtEveryPoint();
         // Close the window once the second message is done.
         QTimer closer;
@@ -331,11 +331,11 @@ private Q_SLOTS:
         QVERIFY(dialogs->boxes.isEmpty());
         QVERIFY(w->CmdConvert2MBOX->isEnabled());
         const QByteArray mbox = TempTree::read(destination.root() + source.root() + QStringLiteral("/a/a.mbox"));
-        const int records = Records(mbox);
+        const int records = recordCount(mbox);
         QVERIFY2(records >= 2 && records <= 3, qPrintable(QString::number(records)));
         QByteArray whole;
         for (int i = 0; i < records; ++i)
-            whole += "From sender" + QByteArray::number(i) + "@example.org Tue Mar 05 14:07:09 2024\r\n" + Message(i, 2000) + "\r\n";
+            whole += "From sender" + QByteArray::number(i) + "@example.org Tue Mar 05 14:07:09 2024\r\n" + message(i, 2000) + "\r\n";
         QCOMPARE(mbox, whole);
     }
 
@@ -347,7 +347,7 @@ private Q_SLOTS:
             QSKIP("no right to mount a tmpfs here");
         TempTree source;
         for (int i = 1; i <= 30; ++i)
-            w->addMessagePath(source.file(QStringLiteral("In/%1.eml").arg(i), Message(i, 4000)));
+            w->addMessagePath(source.file(QStringLiteral("In/%1.eml").arg(i), message(i, 4000)));
         convertTo(disk.path());
         QCOMPARE(dialogs->boxes.size(), 1);
         const QString box = dialogs->boxes[0].prompt;

@@ -14,7 +14,7 @@
 
 namespace {
 // A name with "://" is a URL as it stands; any other is a file in the tree.
-QList<QUrl> Urls(const TempTree &tree, const QStringList &names)
+QList<QUrl> urls(const TempTree &tree, const QStringList &names)
 {
     QList<QUrl> urls;
     for (const QString &name : names)
@@ -74,7 +74,7 @@ private Q_SLOTS:
         QFETCH(QStringList, named);
         w->addMessagePath(QStringLiteral("/earlier.eml"));
 
-        QVERIFY(dragAndDrop(*w, Urls(tree, dropped)));
+        QVERIFY(dragAndDrop(*w, urls(tree, dropped)));
 
         QStringList expected{QStringLiteral("/earlier.eml")};
         for (const QString &name : listed)
@@ -108,7 +108,7 @@ private Q_SLOTS:
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, w, [&] {
             if (!taken && w->convertButton().runActive() == duringTheRun)
-                taken = dragAndDrop(*w, Urls(tree, {"a.eml"}));
+                taken = dragAndDrop(*w, urls(tree, {"a.eml"}));
         });
         poll.start(0);
         dialogs->folderAnswers << destination.root();

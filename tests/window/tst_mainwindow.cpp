@@ -68,9 +68,9 @@ private Q_SLOTS:
             QVERIFY(band->geometry().left() <= 0);
             QVERIFY(band->geometry().right() >= w.width() - 1);
         }
-        QCOMPARE(w.Shape2->Fill(), QColor(0x00, 0x00, 0x80));
-        QCOMPARE(w.Shape1->Fill(), QColor(0xFF, 0xFF, 0xFF));
-        QCOMPARE(w.Shape1->Outline(), QColor(0xC0, 0xC0, 0xC0));
+        QCOMPARE(w.Shape2->fill(), QColor(0x00, 0x00, 0x80));
+        QCOMPARE(w.Shape1->fill(), QColor(0xFF, 0xFF, 0xFF));
+        QCOMPARE(w.Shape1->outline(), QColor(0xC0, 0xC0, 0xC0));
         // Bands lie under everything else.
         QCOMPARE(w.children().indexOf(w.Shape2), 0);
         QCOMPARE(w.children().indexOf(w.Shape1), 1);
@@ -117,13 +117,13 @@ private Q_SLOTS:
     {
         MainWindow &w = *fixture.window;
         for (ProgressBar *bar : {w.EmlProgress, w.ProgressBar1}) {
-            QCOMPARE(bar->Min(), 0.0);
-            QCOMPARE(bar->Max(), 100.0);
-            QCOMPARE(bar->Value(), 0.0);
+            QCOMPARE(bar->min(), 0.0);
+            QCOMPARE(bar->max(), 100.0);
+            QCOMPARE(bar->value(), 0.0);
         }
-        QCOMPARE(w.grdFiles1->Rows(), 1);
-        QCOMPARE(w.grdFiles1->Cols(), 1);
-        QCOMPARE(w.grdFiles1->FixedRows(), 0);
+        QCOMPARE(w.grdFiles1->rows(), 1);
+        QCOMPARE(w.grdFiles1->cols(), 1);
+        QCOMPARE(w.grdFiles1->fixedRows(), 0);
         QCOMPARE(w.grdFiles1->colWidth(0), 15000);
         QVERIFY(w.messageListIsEmpty());
     }
@@ -143,7 +143,7 @@ private Q_SLOTS:
         QCOMPARE(w.cmdAdd->font().pointSizeF(), 8.25);
         QCOMPARE(w.Picture3->palette().color(QPalette::Window), QColor(Qt::white));
         QCOMPARE(w.grdFiles1->palette().color(QPalette::Highlight), QColor(0x00, 0x00, 0x80));
-        QCOMPARE(w.grdFiles1->Model()->cellBackground, QColor(0xFF, 0xFF, 0xBF));
+        QCOMPARE(w.grdFiles1->gridModel()->cellBackground, QColor(0xFF, 0xFF, 0xBF));
         QCOMPARE(w.Image1->pixmap().size(), QSize(16, 16));
     }
 

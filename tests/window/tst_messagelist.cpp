@@ -30,7 +30,7 @@ private Q_SLOTS:
         w->addMessagePath(QStringLiteral("/m/a.eml"));
         QCOMPARE(listedPaths(*w), QStringList({"/m/a.eml", "/m/a.eml"}));
         QCOMPARE(w->lblCount1->text(), QStringLiteral("2 files"));
-        QCOMPARE(w->grdFiles1->Row(), 1);  // the cursor ends on the new last row
+        QCOMPARE(w->grdFiles1->row(), 1);  // the cursor ends on the new last row
     }
 
     void spacesAreKept()
@@ -44,7 +44,7 @@ private Q_SLOTS:
         w->addMessagePath(QStringLiteral("/m/a.eml"));
         w->addMessagePath(QStringLiteral("/m/b.eml"));
         w->resetMessageList();
-        QCOMPARE(w->grdFiles1->Rows(), 1);
+        QCOMPARE(w->grdFiles1->rows(), 1);
         QVERIFY(w->messageListIsEmpty());
         QCOMPARE(w->lblCount1->text(), QStringLiteral("0 files"));
         QCOMPARE(w->grdFiles1->colWidth(0), 15000);
@@ -148,7 +148,7 @@ private Q_SLOTS:
             dialog.storeSelection(many);
             QFAIL("no overflow raised");
         } catch (const RunTimeError &error) {
-            QCOMPARE(error.Number(), 20476);
+            QCOMPARE(error.number(), 20476);
         }
         QVERIFY(dialog.FileName.isEmpty());
         // "/m" then 16 characters a name: 62 names fit below 1000 with the final NUL.

@@ -138,7 +138,7 @@ private Q_SLOTS:
             lines << QStringLiteral("/start%1/%2end.eml%3\r").arg(i).arg(QStringLiteral("middle/").repeated(10 * i), reason);
         const QFontMetrics metrics(QApplication::font());
         const int width = metrics.horizontalAdvance(QStringLiteral("x").repeated(80));
-        const QStringList fitted = FitLines(lines.join(QLatin1Char('\n')), metrics, width, 10).split(QLatin1Char('\n'));
+        const QStringList fitted = ::fitLines(lines.join(QLatin1Char('\n')), metrics, width, 10).split(QLatin1Char('\n'));
         // The last line may wrap over three rows, so eight lines fill ten rows.
         QCOMPARE(fitted.size(), count <= 8 ? count : 8);
         QVERIFY(fitted.first().startsWith(QStringLiteral("/start1/")) && fitted.last().startsWith(QStringLiteral("/start%1/").arg(count)));
@@ -157,7 +157,7 @@ private Q_SLOTS:
         const QString text = QStringLiteral("Export Completed Successfully !\r\nYour data has been successfully exported "
                                             "to .mbox format (Compatible for Mac Mail, Entourage, Thunderbird, Evolution etc).\r\n");
         const QFontMetrics metrics(QApplication::font());
-        QCOMPARE(FitLines(text, metrics, metrics.horizontalAdvance(QStringLiteral("x").repeated(30)), 10), text);
+        QCOMPARE(::fitLines(text, metrics, metrics.horizontalAdvance(QStringLiteral("x").repeated(30)), 10), text);
     }
 };
 

@@ -35,7 +35,7 @@ private Q_SLOTS:
         const SavedReport second = saveReport(QStringLiteral("conversion"), QStringLiteral("second\n"), When);
         qputenv("HOME", home);
 
-        QVERIFY2(first.Saved() && second.Saved(), qPrintable(first.failure + second.failure));
+        QVERIFY2(first.saved() && second.saved(), qPrintable(first.failure + second.failure));
         const QString expected = root.path() + QLatin1Char('/') + folder + QStringLiteral("/conversion-2026-12-07T10-45-12");
         QCOMPARE(first.path, expected + QStringLiteral(".txt"));
         QVERIFY(second.path.startsWith(expected) && second.path != first.path);  // the same second: a file of its own

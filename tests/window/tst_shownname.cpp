@@ -21,7 +21,7 @@ QString textNaming(Text which, const QString &path)
     result.failures.append({path, QStringLiteral("gone")});
     result.notes.append({path, QStringLiteral("cut back")});
     Collection<SkippedFolder> skipped;
-    skipped.Add({path, QStringLiteral("Permission denied")});
+    skipped.add({path, QStringLiteral("Permission denied")});
     switch (which) {
     case Text::ConversionBox: return conversionReport(result);
     case Text::ConversionDetails: return conversionReportDetails(result);

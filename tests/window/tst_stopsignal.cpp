@@ -10,7 +10,7 @@
 #include <unistd.h>
 
 namespace {
-QByteArray Message(int number, qsizetype bodyLines)
+QByteArray message(int number, qsizetype bodyLines)
 {
     return "From: sender" + QByteArray::number(number) + "@example.org\r\nDate: Tue, 5 Mar 2024 14:07:09 +0000\r\n\r\n"
          + QByteArray("a line of the body, long enough to fill the message\r\n").repeated(bodyLines);
@@ -27,9 +27,9 @@ private Q_SLOTS:
     void termMidRecordLeavesWholeRecordsAndClosesTheWindow()
     {
         TempTree source, destination;
-        const QByteArray first = Message(1, 1);
+        const QByteArray first = message(1, 1);
         w->addMessagePath(source.file(QStringLiteral("In/1.eml"), first));
-        w->addMessagePath(source.file(QStringLiteral("In/2.eml"), Message(2, 300000)));  // 16 MB
+        w->addMessagePath(source.file(QStringLiteral("In/2.eml"), message(2, 300000)));  // 16 MB
         yieldAtEveryPoint();
         const QString mbox = destination.root() + source.root() + QStringLiteral("/In/In.mbox");
         const QByteArray firstRecord = "From sender1@example.org Tue Mar 05 14:07:09 2024\r\n" + first + "\r\n";

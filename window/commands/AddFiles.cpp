@@ -23,7 +23,7 @@ void MainWindow::addFiles()
             return;
 
         QString selection = cdlgFile.FileName;
-        yielder().Yield();
+        yielder().yield();
         if (!selection.endsWith(Nul))
             selection += Nul;
         setConvertAvailable(true);
@@ -36,14 +36,14 @@ void MainWindow::addFiles()
         for (qsizetype k = 0; k < last; ++k) {
             if (!prefix.isEmpty() && k == 0)
                 continue;
-            yielder().Yield();
+            yielder().yield();
             addMessagePath(prefix + pieces.at(k));
         }
     } catch (const RunTimeError &error) {
-        const QString text = error.Number() == ErrorNumber::BufferTooSmall
+        const QString text = error.number() == ErrorNumber::BufferTooSmall
                                  ? QStringLiteral("Please select only ") + QString::number(cdlgFile.FilesThatFit)
                                        + QStringLiteral(" files at a time")
-                                 : error.Text();
+                                 : error.text();
         msgBox(text, MsgBoxStyle::Exclamation, applicationTitle());
     }
 }

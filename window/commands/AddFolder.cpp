@@ -28,13 +28,13 @@ void MainWindow::addFolderContents(QString folder)
         WaitCursor hourglass;
         FolderMessages found = messagesBelow(folder, yielder());
         skipped = found.skippedFolders;
-        yielder().Yield();
+        yielder().yield();
         try {
             MessageListBatch batch(*this);
             for (const QString &entry : std::as_const(found.messages)) {
-                yielder().Yield();
+                yielder().yield();
                 addMessagePath(entry);
-                yielder().Yield();
+                yielder().yield();
                 ++added;
             }
         } catch (...) {

@@ -57,11 +57,11 @@ public:
             // Halves go to the even neighbour; a value past 100 (the body grew by
             // its CR LF line ends) is refused by the bar.
             if (fileSize_ > 0)
-                window_.EmlProgress->SetValue(std::nearbyint(double(bodyLength_) / double(fileSize_) * 100.0));
+                window_.EmlProgress->setValue(std::nearbyint(double(bodyLength_) / double(fileSize_) * 100.0));
         }
         if (messagePending_) {
             messagePending_ = false;
-            window_.ProgressBar1->SetValue(double(number_) / double(total_) * 100.0);
+            window_.ProgressBar1->setValue(double(number_) / double(total_) * 100.0);
             window_.LblProgessCurrent->setText(QStringLiteral("Message ") + QString::number(number_)
                                                + QStringLiteral(" (of ") + QString::number(total_)
                                                + QLatin1Char(')'));
@@ -93,8 +93,8 @@ void MainWindow::convertToMbox()
     const FocusComesBack focus(this);
     const ConvertButtonState::Run running(convertButton());
     yielder().yieldNow();
-    ProgressBar1->SetRange(0, 100);
-    EmlProgress->SetRange(0, 100);
+    ProgressBar1->setRange(0, 100);
+    EmlProgress->setRange(0, 100);
 
     // The run converts the list as it stands now: every row is read once, so
     // adding, clearing or clicking in the grid meanwhile changes nothing here.

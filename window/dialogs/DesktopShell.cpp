@@ -6,7 +6,7 @@ void shellOpen(Dialogs &dialogs, const QString &target)
 {
     if (target == QString())
         return;
-    dialogs.OpenUrl(target);
+    dialogs.openUrl(target);
 }
 
 QString browseForFolder(Dialogs &dialogs, QWidget *owner, const QString &prompt)

@@ -47,5 +47,5 @@ public:
     virtual QString pickFolder(QWidget *owner, const QString &prompt) = 0;
 
     // Hands a web address or document to the desktop; never waits, never reports.
-    virtual void OpenUrl(const QString &target) = 0;
+    virtual void openUrl(const QString &target) = 0;
 };

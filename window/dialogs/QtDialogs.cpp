@@ -65,7 +65,7 @@ int QtDialogs::msgBoxWithDetails(const QString &prompt, int style, const QString
 void QtDialogs::showOpen(OpenDialog &dialog)
 {
     const bool several = dialog.Flags & OpenDialog::AllowMultiSelect;
-    const RememberedFolder remembered = RememberedFolder::Open();
+    const RememberedFolder remembered = RememberedFolder::open();
     const QString start = remembered.startFolder();
     QStringList picked;
     if (several) {
@@ -76,7 +76,7 @@ void QtDialogs::showOpen(OpenDialog &dialog)
             picked.append(one);
     }
     for (QString &path : picked)
-        path = PathFromLossyName(path);
+        path = pathFromLossyName(path);
     if (!picked.isEmpty())
         remembered.remember(QFileInfo(picked.first()).path());
     dialog.storeSelection(picked);
@@ -88,12 +88,12 @@ QString QtDialogs::pickFolder(QWidget *owner, const QString &prompt)
     QString folder = QFileDialog::getExistingDirectory(owner, prompt, remembered.startFolder(), QFileDialog::ShowDirsOnly);
     while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
         folder.chop(1);
-    folder = PathFromLossyName(folder);
+    folder = pathFromLossyName(folder);
     remembered.remember(folder);
     return folder;
 }
 
-void QtDialogs::OpenUrl(const QString &target)
+void QtDialogs::openUrl(const QString &target)
 {
     QDesktopServices::openUrl(QUrl::fromUserInput(target));
 }

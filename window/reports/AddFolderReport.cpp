@@ -6,10 +6,10 @@
 #include <limits>
 
 namespace {
-QString Report(int added, const Collection<SkippedFolder> &skipped, qsizetype listed)
+QString report(int added, const Collection<SkippedFolder> &skipped, qsizetype listed)
 {
     QString text = QString::number(added) + QStringLiteral(" Files Added to List.");
-    if (skipped.Count() == 0)
+    if (skipped.count() == 0)
         return text;
     QStringList folders;
     for (const SkippedFolder &folder : skipped)
@@ -23,12 +23,12 @@ QString Report(int added, const Collection<SkippedFolder> &skipped, qsizetype li
 
 QString addFolderReport(int added, const Collection<SkippedFolder> &skipped)
 {
-    return Report(added, skipped, MaxListedSkippedFolders);
+    return report(added, skipped, MaxListedSkippedFolders);
 }
 
 QString addFolderReportDetails(int added, const Collection<SkippedFolder> &skipped)
 {
-    if (skipped.Count() == 0)
+    if (skipped.count() == 0)
         return {};
-    return Report(added, skipped, std::numeric_limits<qsizetype>::max()) + QLatin1Char('\n');
+    return report(added, skipped, std::numeric_limits<qsizetype>::max()) + QLatin1Char('\n');
 }

@@ -46,11 +46,11 @@ QString outcome(const ConversionResult &result, qsizetype listed, const QString 
         return text;
     QStringList failures;
     for (const ConversionFailure &failure : result.failures)
-        failures.append(shownName(failure.path) + QStringLiteral(": ") + shownName(WindowText(failure.cause, failure.reason)));
+        failures.append(shownName(failure.path) + QStringLiteral(": ") + shownName(windowText(failure.cause, failure.reason)));
     return text + lineEnd + QStringLiteral("Not exported:") + lineEnd + firstLines(failures, listed, lineEnd);
 }
 
-QString Notes(const ConversionResult &result, qsizetype listed, const QString &lineEnd)
+QString notes(const ConversionResult &result, qsizetype listed, const QString &lineEnd)
 {
     if (result.notes.isEmpty())
         return {};
@@ -68,14 +68,14 @@ QString conversionReport(const ConversionResult &result)
 
 QString conversionReportNotes(const ConversionResult &result)
 {
-    return Notes(result, ListedNotes, Crlf);
+    return notes(result, ListedNotes, Crlf);
 }
 
 QString conversionReportDetails(const ConversionResult &result)
 {
     if (result.failures.isEmpty() && result.notes.isEmpty())
         return {};
-    return outcome(result, Everything, Lf) + Notes(result, Everything, Lf);
+    return outcome(result, Everything, Lf) + notes(result, Everything, Lf);
 }
 
 int conversionReportStyle(const ConversionResult &result)

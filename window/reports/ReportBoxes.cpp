@@ -22,5 +22,5 @@ void MainWindow::showAddFolderReport(int added, const Collection<SkippedFolder> 
     const QString details = addFolderReportDetails(added, skipped);
     if (!details.isEmpty())
         text += QStringLiteral("\n\n") + savedReportLine(saveReport(QStringLiteral("add-folder"), details));
-    msgBox(text, skipped.Count() > 0 ? MsgBoxStyle::Exclamation : MsgBoxStyle::OkOnly, applicationTitle(), details);
+    msgBox(text, skipped.count() > 0 ? MsgBoxStyle::Exclamation : MsgBoxStyle::OkOnly, applicationTitle(), details);
 }

@@ -8,8 +8,8 @@ class FilledShape : public QWidget {
     Q_OBJECT
 public:
     FilledShape(const QColor &fill, const QColor &outline, QWidget *parent);
-    QColor Fill() const { return fill_; }
-    QColor Outline() const { return outline_; }
+    QColor fill() const { return fill_; }
+    QColor outline() const { return outline_; }
 
 protected:
     void paintEvent(QPaintEvent *) override;

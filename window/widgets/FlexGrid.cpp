@@ -35,14 +35,14 @@ void FlexGrid::setCols(int cols)
 
 void FlexGrid::setFixedRows(int fixedRows)
 {
-    if (fixedRows < 0 || (fixedRows > 0 && fixedRows >= Rows()))
+    if (fixedRows < 0 || (fixedRows > 0 && fixedRows >= rows()))
         throw RunTimeError(30009, QStringLiteral("Invalid Row value"));
     fixedRows_ = fixedRows;
 }
 
-void FlexGrid::SetRow(int row)
+void FlexGrid::setRow(int row)
 {
-    if (row < 0 || row >= Rows())
+    if (row < 0 || row >= rows())
         throw RunTimeError(30009, QStringLiteral("Invalid Row value"));
     row_ = row;
     showCurrentCellLater();
@@ -50,7 +50,7 @@ void FlexGrid::SetRow(int row)
 
 void FlexGrid::setCol(int col)
 {
-    if (col < 0 || col >= Cols())
+    if (col < 0 || col >= cols())
         throw RunTimeError(30010, QStringLiteral("Invalid Col value"));
     col_ = col;
     showCurrentCellLater();
@@ -63,7 +63,7 @@ int FlexGrid::colWidth(int col) const
 
 void FlexGrid::setColWidth(int col, int twips)
 {
-    if (col < 0 || col >= Cols())
+    if (col < 0 || col >= cols())
         throw RunTimeError(30010, QStringLiteral("Invalid Col value"));
     setColumnWidth(col, twipsToPixels(twips));
 }
@@ -81,7 +81,7 @@ void FlexGrid::showCurrentCellLater()
 void FlexGrid::showCurrentCell()
 {
     showPending_ = false;
-    if (row_ >= Rows() || col_ >= Cols())
+    if (row_ >= rows() || col_ >= cols())
         return;
     model_->showNewRows();
     showingCell_ = true;

@@ -12,26 +12,26 @@ class FlexGrid final : public QTableView {
 public:
     explicit FlexGrid(QWidget *parent);
 
-    int Rows() const { return model_->Rows(); }
+    int rows() const { return model_->rows(); }
     void setRows(int rows);
-    int Cols() const { return model_->Cols(); }
+    int cols() const { return model_->cols(); }
     void setCols(int cols);
-    int FixedRows() const { return fixedRows_; }
+    int fixedRows() const { return fixedRows_; }
     void setFixedRows(int fixedRows);
 
-    int Row() const { return row_; }
-    void SetRow(int row);
-    int Col() const { return col_; }
+    int row() const { return row_; }
+    void setRow(int row);
+    int col() const { return col_; }
     void setCol(int col);
 
-    QString Text() const { return model_->Cell(row_, col_); }
-    void SetText(const QString &text) { model_->SetCell(row_, col_, text); }
+    QString text() const { return model_->cell(row_, col_); }
+    void setText(const QString &text) { model_->setCell(row_, col_, text); }
 
     int colWidth(int col) const;          // twips
     void setColWidth(int col, int twips);
-    void Clear() { model_->clearText(); }
+    void clear() { model_->clearText(); }
 
-    GridModel *Model() const { return model_; }
+    GridModel *gridModel() const { return model_; }
 
 protected:
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;

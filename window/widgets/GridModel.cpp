@@ -21,7 +21,7 @@ QVariant GridModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
-        return Cell(index.row(), index.column());
+        return cell(index.row(), index.column());
     case Qt::BackgroundRole:
         return cellBackground;
     default:
@@ -29,16 +29,16 @@ QVariant GridModel::data(const QModelIndex &index, int role) const
     }
 }
 
-const QString &GridModel::Cell(int row, int col) const
+const QString &GridModel::cell(int row, int col) const
 {
     if (row < 0 || row >= rows_ || col < 0 || col >= cols_)
         throw RunTimeError(381, QStringLiteral("Invalid Row or Column value"));
     return cells_[size_t(row) * size_t(cols_) + size_t(col)];
 }
 
-void GridModel::SetCell(int row, int col, const QString &text)
+void GridModel::setCell(int row, int col, const QString &text)
 {
-    Cell(row, col);
+    cell(row, col);
     cells_[size_t(row) * size_t(cols_) + size_t(col)] = text;
     if (row >= shownRows_)
         return;

@@ -15,12 +15,12 @@ public:
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
 
-    int Rows() const { return rows_; }
-    int Cols() const { return cols_; }
+    int rows() const { return rows_; }
+    int cols() const { return cols_; }
     void setRows(int rows);
     void setCols(int cols);
-    const QString &Cell(int row, int col) const;
-    void SetCell(int row, int col, const QString &text);
+    const QString &cell(int row, int col) const;
+    void setCell(int row, int col, const QString &text);
     // Erases every cell's text; the shape stays.
     void clearText();
 

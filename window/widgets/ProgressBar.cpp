@@ -9,7 +9,7 @@ ProgressBar::ProgressBar(QWidget *parent) : QWidget(parent)
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
-void ProgressBar::SetRange(double min, double max)
+void ProgressBar::setRange(double min, double max)
 {
     min_ = min;
     max_ = max;
@@ -18,7 +18,7 @@ void ProgressBar::SetRange(double min, double max)
     update();
 }
 
-bool ProgressBar::SetValue(double value)
+bool ProgressBar::setValue(double value)
 {
     if (!(value >= min_ && value <= max_))
         return false;

@@ -11,12 +11,12 @@ class ProgressBar : public QWidget {
 public:
     explicit ProgressBar(QWidget *parent);
 
-    double Min() const { return min_; }
-    double Max() const { return max_; }
-    double Value() const { return value_; }
-    void SetRange(double min, double max);
+    double min() const { return min_; }
+    double max() const { return max_; }
+    double value() const { return value_; }
+    void setRange(double min, double max);
     // False (and nothing changes) when the value lies outside the range.
-    bool SetValue(double value);
+    bool setValue(double value);
 
     QSize sizeHint() const override;
 

@@ -21,7 +21,7 @@ const QChar Ellipsis(0x2026);
 
 // Where the path in a line ends: at ".eml" followed by its reason, else at
 // the first ": " or " (" after it. A reason may name a folder of its own.
-qsizetype PathEnd(const QString &line, qsizetype pathStart)
+qsizetype endOfPath(const QString &line, qsizetype pathStart)
 {
     qsizetype end = -1;
     for (const QString &tail : {QStringLiteral(".eml: "), QStringLiteral(".eml (")}) {
@@ -48,7 +48,7 @@ QString shortenLine(const QString &line, const QFontMetrics &metrics, int maxWid
     if (metrics.horizontalAdvance(line) <= maxWidth)
         return line;
     const qsizetype pathStart = line.indexOf(QLatin1Char('/'));
-    const qsizetype pathEnd = PathEnd(line, pathStart);
+    const qsizetype pathEnd = endOfPath(line, pathStart);
     const qsizetype nameStart = line.lastIndexOf(QLatin1Char('/'), pathEnd - 1) + 1;
     const QString before = line.left(pathStart);
     const QString folder = line.mid(pathStart, nameStart - pathStart);
@@ -69,7 +69,7 @@ QString shortenLine(const QString &line, const QFontMetrics &metrics, int maxWid
 }
 }
 
-QString FitLines(const QString &text, const QFontMetrics &metrics, int maxWidth, int maxLines)
+QString fitLines(const QString &text, const QFontMetrics &metrics, int maxWidth, int maxLines)
 {
     QStringList lines = text.split(QLatin1Char('\n'));
     const bool endsWithBreak = lines.size() > 1 && lines.last().isEmpty();
@@ -114,5 +114,5 @@ QString fitMessageBoxText(const QString &text, const QFontMetrics &metrics, cons
     const QRect available = screen.availableGeometry();
     const int width = qMax(NarrowestText, qMin(available.width() / 2, WrapLimit) - BesideText);
     const int lines = qMax(FewestLines, (available.height() - BelowText) / qMax(1, metrics.lineSpacing()));
-    return FitLines(text, metrics, width, lines);
+    return fitLines(text, metrics, width, lines);
 }

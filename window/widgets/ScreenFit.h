@@ -11,7 +11,7 @@ class QScreen;
 // lines in the middle give way to one "…" line. The last line, which names the
 // report file, may take a few rows rather than lose its path.
 // The line ends are kept as they are.
-QString FitLines(const QString &text, const QFontMetrics &metrics, int maxWidth, int maxLines);
+QString fitLines(const QString &text, const QFontMetrics &metrics, int maxWidth, int maxLines);
 
 // The same against the screen's available room for a message box, whose
 // buttons, margins and opened details take the rest.
