@@ -1,8 +1,8 @@
-#include "window/dialogs/QtDialogs.h"
 #include "app/StartupArguments.h"
-#include "window/StopSignalWatch.h"
-#include "window/MainWindow.h"
 #include "engine/support/StopSignals.h"
+#include "window/dialogs/QtDialogs.h"
+#include "window/MainWindow.h"
+#include "window/StopSignalWatch.h"
 
 #include <QApplication>
 #include <QGuiApplication>

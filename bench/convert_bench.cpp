@@ -3,11 +3,11 @@
 //   convert_bench make-huge FILE MB  makes one message of MB MiB, prints its size in bytes
 //   convert_bench run TREE DEST      prints quorvel_s=... max_stall_ms=... peak_rss_mb=... written=...
 
-#include "MessageTree.h"
 #include "BenchSupport.h"
-#include "window/MainWindow.h"
-#include "engine/walk/FolderMessages.h"
 #include "engine/support/Yielder.h"
+#include "engine/walk/FolderMessages.h"
+#include "MessageTree.h"
+#include "window/MainWindow.h"
 
 #include <QApplication>
 #include <QPushButton>

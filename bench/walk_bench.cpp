@@ -3,8 +3,8 @@
 //   walk_bench make TREE N   makes the tree, prints how many *.eml it made
 //   walk_bench run TREE      prints quorvel_s=... added=... max_stall_ms=... peak_rss_mb=...
 
-#include "BenchTree.h"
 #include "BenchSupport.h"
+#include "BenchTree.h"
 #include "window/MainWindow.h"
 
 #include <QApplication>

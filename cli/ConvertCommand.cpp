@@ -10,11 +10,11 @@
 #include "cli/SourceList.h"
 #include "cli/StopSignals.h"
 #include "cli/Summary.h"
+#include "engine/mbox/MboxAppender.h"
 #include "engine/run/ConversionRun.h"
 #include "engine/run/DuplicateCheck.h"
-#include "engine/mbox/MboxAppender.h"
-#include "engine/support/FileDescriptor.h"
 #include "engine/support/Failure.h"
+#include "engine/support/FileDescriptor.h"
 #include "engine/support/RunTimeError.h"
 #include "engine/support/ShownName.h"
 

@@ -1,8 +1,8 @@
 #include "cli/SourceList.h"
 
-#include "engine/walk/FolderMessages.h"
 #include "engine/support/PathOnDisk.h"
 #include "engine/support/Yielder.h"
+#include "engine/walk/FolderMessages.h"
 
 namespace {
 

@@ -18,8 +18,8 @@ inline void require(bool holds, const char *invariant)
 // Feeds data to feed in pieces of 1 to maxPiece bytes whose lengths are drawn
 // from the data itself, so every input cuts its own way and a finding replays
 // the same.
-template <typename feed>
-void feedInPieces(QByteArrayView data, quint32 maxPiece, feed &&feed)
+template <typename Feed>
+void feedInPieces(QByteArrayView data, quint32 maxPiece, Feed &&feed)
 {
     quint32 state = 2166136261u;
     for (char c : data)

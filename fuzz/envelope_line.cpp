@@ -1,8 +1,8 @@
 // The envelope-line reader on any bytes: the line is the start of the
 // message up to its first break, and its parts are pieces of it.
-#include "FuzzCheck.h"
 #include "engine/message/EnvelopeLine.h"
 #include "engine/message/MailDate.h"
+#include "FuzzCheck.h"
 
 #include <cstdint>
 

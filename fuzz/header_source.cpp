@@ -1,9 +1,9 @@
 // Sender and date from any bytes: always an answer, and one a separator line
 // can carry and give back.
-#include "FuzzCheck.h"
+#include "engine/mbox/MboxRecord.h"
 #include "engine/message/HeaderSource.h"
 #include "engine/message/MailDate.h"
-#include "engine/mbox/MboxRecord.h"
+#include "FuzzCheck.h"
 
 #include <cstdint>
 

@@ -1,8 +1,8 @@
 // The date reader on any text: no usable date, or one in UTC that the
 // separator line can carry and that reads back from it.
-#include "FuzzCheck.h"
-#include "engine/message/MailDate.h"
 #include "engine/mbox/MboxRecord.h"
+#include "engine/message/MailDate.h"
+#include "FuzzCheck.h"
 
 #include <cstdint>
 

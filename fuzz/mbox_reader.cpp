@@ -4,9 +4,9 @@
 // the same whether the file comes whole or in pieces cut anywhere. And the
 // input taken as a message, written as a record with either line ends, reads
 // back with the message's own identity: writer and reader agree on quoting.
-#include "FuzzCheck.h"
 #include "engine/mbox/MboxIdentities.h"
 #include "engine/mbox/MboxRecord.h"
+#include "FuzzCheck.h"
 
 #include <cstdint>
 

@@ -3,9 +3,9 @@
 // is the message with its line ends normalised as MboxRecord.h says, less a
 // leading envelope line; and no line but the separator starts with "From ".
 // Fed in pieces cut anywhere, the record is the same as for the whole message.
-#include "FuzzCheck.h"
-#include "engine/message/EnvelopeLine.h"
 #include "engine/mbox/MboxRecord.h"
+#include "engine/message/EnvelopeLine.h"
+#include "FuzzCheck.h"
 
 #include <cstdint>
 

@@ -1,8 +1,8 @@
-#include "window/DroppedUrls.h"
-#include "window/reports/PathListBox.h"
-#include "window/MainWindow.h"
-#include "engine/walk/MessagePath.h"
 #include "engine/support/PathOnDisk.h"
+#include "engine/walk/MessagePath.h"
+#include "window/DroppedUrls.h"
+#include "window/MainWindow.h"
+#include "window/reports/PathListBox.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>

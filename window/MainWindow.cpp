@@ -1,15 +1,15 @@
 #include "window/MainWindow.h"
 
+#include "engine/support/RunTimeError.h"
+#include "engine/support/StopSignals.h"
 #include "window/CommandUnderWay.h"
 #include "window/ConvertButtonState.h"
+#include "window/dialogs/Dialogs.h"
 #include "window/widgets/FilledShape.h"
+#include "window/widgets/FlexGrid.h"
 #include "window/widgets/Fonts.h"
 #include "window/widgets/ProgressBar.h"
 #include "window/widgets/Twips.h"
-#include "window/widgets/FlexGrid.h"
-#include "window/dialogs/Dialogs.h"
-#include "engine/support/RunTimeError.h"
-#include "engine/support/StopSignals.h"
 
 #include <QApplication>
 #include <QCloseEvent>

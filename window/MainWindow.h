@@ -1,7 +1,7 @@
 #pragma once
 
-#include "window/dialogs/OpenDialog.h"
 #include "engine/support/Yielder.h"
+#include "window/dialogs/OpenDialog.h"
 
 #include <QWidget>
 #include <functional>

@@ -1,7 +1,7 @@
 #include "window/MainWindow.h"
 
-#include "window/widgets/FlexGrid.h"
 #include "window/MessageListBatch.h"
+#include "window/widgets/FlexGrid.h"
 
 #include <QLabel>
 

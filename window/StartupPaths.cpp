@@ -1,6 +1,6 @@
-#include "window/reports/PathListBox.h"
-#include "window/MainWindow.h"
 #include "engine/support/PathOnDisk.h"
+#include "window/MainWindow.h"
+#include "window/reports/PathListBox.h"
 
 void MainWindow::addStartupPaths(const QStringList &paths)
 {

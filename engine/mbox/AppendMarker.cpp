@@ -1,9 +1,9 @@
 #include "engine/mbox/AppendMarker.h"
 
+#include "engine/support/CreatePath.h"
 #include "engine/support/FileDescriptor.h"
 #include "engine/support/FileNames.h"
 #include "engine/support/ReportFile.h"
-#include "engine/support/CreatePath.h"
 
 #include <QCryptographicHash>
 #include <QList>

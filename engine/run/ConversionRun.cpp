@@ -1,17 +1,17 @@
 #include "engine/run/ConversionRun.h"
 
-#include "engine/run/DuplicateCheck.h"
-#include "engine/message/HeaderSource.h"
-#include "engine/message/EnvelopeLine.h"
-#include "engine/message/HeaderBlock.h"
 #include "engine/mbox/MboxAppender.h"
 #include "engine/mbox/MboxRecord.h"
+#include "engine/message/EnvelopeLine.h"
+#include "engine/message/HeaderBlock.h"
+#include "engine/message/HeaderSource.h"
 #include "engine/message/MessageReader.h"
+#include "engine/run/DuplicateCheck.h"
 #include "engine/run/OwnMboxes.h"
 #include "engine/run/RunInProgress.h"
+#include "engine/support/CreatePath.h"
 #include "engine/support/RunTimeError.h"
 #include "engine/support/Yielder.h"
-#include "engine/support/CreatePath.h"
 
 #include <QHash>
 #include <QSet>

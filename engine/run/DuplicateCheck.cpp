@@ -1,12 +1,12 @@
 #include "engine/run/DuplicateCheck.h"
 
-#include "engine/message/EnvelopeLine.h"
 #include "engine/mbox/MboxIdentities.h"
+#include "engine/message/EnvelopeLine.h"
 #include "engine/message/MessageIdentity.h"
 #include "engine/message/MessageReader.h"
-#include "engine/support/FileNames.h"
 #include "engine/support/Failure.h"
 #include "engine/support/FileDescriptor.h"
+#include "engine/support/FileNames.h"
 
 #include <cerrno>
 #include <sys/stat.h>

@@ -1,8 +1,8 @@
 #include "engine/walk/FolderMessages.h"
 
-#include "engine/walk/MessagePath.h"
-#include "engine/walk/FolderWalker.h"
 #include "engine/support/Yielder.h"
+#include "engine/walk/FolderWalker.h"
+#include "engine/walk/MessagePath.h"
 
 #include <QElapsedTimer>
 

@@ -1,7 +1,7 @@
 #include "engine/walk/FolderWalker.h"
 
-#include "engine/walk/CheckedCount.h"
 #include "engine/support/Yielder.h"
+#include "engine/walk/CheckedCount.h"
 
 namespace {
 

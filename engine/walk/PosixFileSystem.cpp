@@ -1,8 +1,8 @@
 #include "engine/walk/PosixFileSystem.h"
 
-#include "engine/walk/NameOrder.h"
 #include "engine/support/FileDescriptor.h"
 #include "engine/support/FileNames.h"
+#include "engine/walk/NameOrder.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,8 +1,8 @@
 #include "CliRun.h"
 #include "engine/run/ConversionRun.h"
-#include "engine/walk/FolderMessages.h"
 #include "engine/support/FileNames.h"
 #include "engine/support/Yielder.h"
+#include "engine/walk/FolderMessages.h"
 #include "SmallDisk.h"
 #include "TempTree.h"
 

@@ -1,9 +1,9 @@
-#include "engine/walk/FileSystem.h"
+#include "engine/support/Yielder.h"
 #include "engine/walk/CheckedCount.h"
+#include "engine/walk/FileSystem.h"
+#include "engine/walk/FolderWalker.h"
 #include "engine/walk/NameOrder.h"
 #include "engine/walk/PosixFileSystem.h"
-#include "engine/walk/FolderWalker.h"
-#include "engine/support/Yielder.h"
 #include "TempTree.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
-#include "engine/run/ConversionRun.h"
 #include "engine/mbox/MboxAppender.h"
+#include "engine/run/ConversionRun.h"
 #include "engine/support/FileDescriptor.h"
 #include "engine/support/Yielder.h"
 #include "TempTree.h"

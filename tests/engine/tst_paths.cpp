@@ -1,7 +1,7 @@
-#include "engine/support/FileDescriptor.h"
-#include "engine/support/RunTimeError.h"
 #include "engine/support/CreatePath.h"
+#include "engine/support/FileDescriptor.h"
 #include "engine/support/PathParts.h"
+#include "engine/support/RunTimeError.h"
 #include "TempTree.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "ScriptedDialogs.h"
 
-#include "window/dialogs/OpenDialog.h"
 #include "engine/support/RunTimeError.h"
+#include "window/dialogs/OpenDialog.h"
 
 int ScriptedDialogs::msgBox(const QString &prompt, int style, const QString &title)
 {

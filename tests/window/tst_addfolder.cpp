@@ -1,10 +1,10 @@
-#include "window/MainWindow.h"
 #include "engine/walk/FileSystem.h"
 #include "engine/walk/PosixFileSystem.h"
 #include "ScriptedDialogs.h"
-#include "WindowFixture.h"
-#include "TempTree.h"
 #include "TemporaryStateFolder.h"
+#include "TempTree.h"
+#include "window/MainWindow.h"
+#include "WindowFixture.h"
 
 #include "window/widgets/FlexGrid.h"
 

@@ -1,5 +1,5 @@
-#include "window/reports/AddFolderReport.h"
 #include "engine/walk/MessagePath.h"
+#include "window/reports/AddFolderReport.h"
 
 #include <QTest>
 

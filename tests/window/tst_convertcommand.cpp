@@ -1,7 +1,7 @@
 #include "SmallDisk.h"
 #include "TempTree.h"
-#include "WindowFixture.h"
 #include "window/widgets/ProgressBar.h"
+#include "WindowFixture.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,8 +1,8 @@
-#include "window/ConvertButtonState.h"
 #include "ScriptedDialogs.h"
 #include "TempTree.h"
-#include "WindowFixture.h"
+#include "window/ConvertButtonState.h"
 #include "window/widgets/FlexGrid.h"
+#include "WindowFixture.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>

@@ -1,8 +1,8 @@
-#include "WindowFixture.h"
 #include "window/widgets/FilledShape.h"
+#include "window/widgets/FlexGrid.h"
 #include "window/widgets/ProgressBar.h"
 #include "window/widgets/Twips.h"
-#include "window/widgets/FlexGrid.h"
+#include "WindowFixture.h"
 
 #include <QApplication>
 #include <QLabel>

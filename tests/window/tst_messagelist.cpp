@@ -1,7 +1,7 @@
-#include "WindowFixture.h"
-#include "window/widgets/FlexGrid.h"
 #include "engine/support/RunTimeError.h"
 #include "window/dialogs/DesktopShell.h"
+#include "window/widgets/FlexGrid.h"
+#include "WindowFixture.h"
 
 #include <QApplication>
 #include <QFileInfo>

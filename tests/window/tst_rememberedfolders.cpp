@@ -1,6 +1,6 @@
-#include "window/dialogs/QtDialogs.h"
-#include "window/dialogs/OpenDialog.h"
 #include "TempTree.h"
+#include "window/dialogs/OpenDialog.h"
+#include "window/dialogs/QtDialogs.h"
 
 #include <QApplication>
 #include <QFileDialog>

@@ -1,8 +1,8 @@
-#include "TemporaryStateFolder.h"
-#include "window/reports/ConversionReport.h"
 #include "engine/run/ConversionRun.h"
 #include "engine/support/FileNames.h"
 #include "engine/support/ReportFile.h"
+#include "TemporaryStateFolder.h"
+#include "window/reports/ConversionReport.h"
 
 #include <QTest>
 

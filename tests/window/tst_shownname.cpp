@@ -1,9 +1,9 @@
-#include "window/reports/ConversionReport.h"
 #include "engine/run/ConversionRun.h"
-#include "window/reports/AddFolderReport.h"
 #include "engine/support/FileNames.h"
 #include "engine/support/ReportFile.h"
 #include "engine/support/ShownName.h"
+#include "window/reports/AddFolderReport.h"
+#include "window/reports/ConversionReport.h"
 
 #include <QTest>
 

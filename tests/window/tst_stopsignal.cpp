@@ -1,6 +1,6 @@
 #include "TempTree.h"
-#include "WindowFixture.h"
 #include "window/StopSignalWatch.h"
+#include "WindowFixture.h"
 
 #include <QApplication>
 #include <QFileInfo>

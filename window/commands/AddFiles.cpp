@@ -1,7 +1,7 @@
 #include "window/MainWindow.h"
 
-#include "window/dialogs/Dialogs.h"
 #include "engine/support/RunTimeError.h"
+#include "window/dialogs/Dialogs.h"
 
 namespace {
 const QChar Nul(u'\0');

@@ -1,11 +1,11 @@
 #include "window/MainWindow.h"
 
-#include "window/widgets/WaitCursor.h"
-#include "window/reports/AddFolderReport.h"
 #include "engine/walk/FolderMessages.h"
-#include "window/MessageListBatch.h"
-#include "window/dialogs/Dialogs.h"
 #include "window/dialogs/DesktopShell.h"
+#include "window/dialogs/Dialogs.h"
+#include "window/MessageListBatch.h"
+#include "window/reports/AddFolderReport.h"
+#include "window/widgets/WaitCursor.h"
 
 #include <QPushButton>
 

@@ -1,12 +1,12 @@
-#include "window/ConvertButtonState.h"
-#include "window/FocusComesBack.h"
-#include "window/widgets/ProgressBar.h"
-#include "window/MainWindow.h"
-#include "engine/run/ConversionRun.h"
 #include "engine/mbox/MboxAppender.h"
-#include "window/dialogs/Dialogs.h"
+#include "engine/run/ConversionRun.h"
 #include "engine/support/ShownName.h"
+#include "window/ConvertButtonState.h"
 #include "window/dialogs/DesktopShell.h"
+#include "window/dialogs/Dialogs.h"
+#include "window/FocusComesBack.h"
+#include "window/MainWindow.h"
+#include "window/widgets/ProgressBar.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -1,8 +1,8 @@
 #include "window/MainWindow.h"
 
 #include "window/commands/Manual.h"
-#include "window/dialogs/Dialogs.h"
 #include "window/dialogs/DesktopShell.h"
+#include "window/dialogs/Dialogs.h"
 
 #include <QUrl>
 

@@ -1,7 +1,7 @@
 #include "window/dialogs/OpenDialog.h"
 
-#include "window/dialogs/Dialogs.h"
 #include "engine/support/RunTimeError.h"
+#include "window/dialogs/Dialogs.h"
 
 #include <QFileInfo>
 

@@ -1,9 +1,9 @@
 #include "window/dialogs/QtDialogs.h"
 
+#include "engine/support/FileNames.h"
+#include "window/dialogs/OpenDialog.h"
 #include "window/RememberedFolder.h"
 #include "window/widgets/ScreenFit.h"
-#include "window/dialogs/OpenDialog.h"
-#include "engine/support/FileNames.h"
 
 #include <QApplication>
 #include <QDesktopServices>

@@ -1,7 +1,7 @@
 #include "window/reports/AddFolderReport.h"
 
-#include "window/reports/FirstLines.h"
 #include "engine/support/ShownName.h"
+#include "window/reports/FirstLines.h"
 
 #include <limits>
 

@@ -1,10 +1,10 @@
 #include "window/reports/ConversionReport.h"
 
 #include "engine/run/ConversionRun.h"
-#include "window/dialogs/Dialogs.h"
-#include "window/reports/FirstLines.h"
 #include "engine/support/RunTimeError.h"
 #include "engine/support/ShownName.h"
+#include "window/dialogs/Dialogs.h"
+#include "window/reports/FirstLines.h"
 
 #include <cerrno>
 #include <limits>

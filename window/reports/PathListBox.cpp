@@ -1,9 +1,9 @@
 #include "window/reports/PathListBox.h"
 
-#include "window/MainWindow.h"
-#include "window/dialogs/Dialogs.h"
-#include "window/reports/FirstLines.h"
 #include "engine/support/ShownName.h"
+#include "window/dialogs/Dialogs.h"
+#include "window/MainWindow.h"
+#include "window/reports/FirstLines.h"
 
 void showPathListBox(MainWindow &window, const QString &heading, const QStringList &paths)
 {

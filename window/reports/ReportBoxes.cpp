@@ -1,10 +1,10 @@
 #include "window/MainWindow.h"
 
-#include "window/reports/ConversionReport.h"
 #include "engine/run/ConversionRun.h"
-#include "window/reports/AddFolderReport.h"
-#include "window/dialogs/Dialogs.h"
 #include "engine/support/ReportFile.h"
+#include "window/dialogs/Dialogs.h"
+#include "window/reports/AddFolderReport.h"
+#include "window/reports/ConversionReport.h"
 
 void MainWindow::showConversionReport(const ConversionResult &result)
 {

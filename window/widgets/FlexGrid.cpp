@@ -1,7 +1,7 @@
 #include "window/widgets/FlexGrid.h"
 
-#include "window/widgets/Twips.h"
 #include "engine/support/RunTimeError.h"
+#include "window/widgets/Twips.h"
 
 #include <QHeaderView>
 #include <QTimer>

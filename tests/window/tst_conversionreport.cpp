@@ -1,0 +1,76 @@
+#include "window/reports/ConversionReport.h"
+#include "window/dialogs/Dialogs.h"
+#include "engine/run/ConversionRun.h"
+#include "engine/support/Yielder.h"
+
+#include <QTest>
+#include <cerrno>
+
+namespace {
+struct SilentObserver : ConversionObserver {
+    void bytesRead(qint64, qint64) override {}
+    void messageDone(int, int) override {}
+};
+
+ConversionResult failedRun(int total, int written, const QStringList &failed)
+{
+    ConversionResult result;
+    result.total = total;
+    result.written = written;
+    for (const QString &path : failed)
+        result.failures.append({path, QStringLiteral("No such file or directory")});
+    return result;
+}
+} // namespace
+
+class ConversionReportTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void reportTexts()
+    {
+        ConversionResult result;
+        QCOMPARE(conversionReportStyle(result), MsgBoxStyle::Exclamation);  // an empty list is no success
+        result.total = result.written = 30;
+        QCOMPARE(conversionReport(result), QStringLiteral("Export Completed Successfully !\r\nYour data has been successfully "
+                 "exported to .mbox format (Compatible for Mac Mail, Entourage, Thunderbird, Evolution etc).\r\n"));
+        QCOMPARE(conversionReportStyle(result), MsgBoxStyle::Information);
+        result.written = 5;
+        for (int i = 1; i <= 25; ++i)
+            result.failures.append({QStringLiteral("/m/%1.eml").arg(i), QStringLiteral("gone")});
+        const QString report = conversionReport(result);
+        QVERIFY(report.contains(QStringLiteral("/m/20.eml: gone")) && !report.contains(QStringLiteral("/m/21.eml")));
+        QVERIFY(report.contains(QStringLiteral("... and 5 more.")));
+        QVERIFY(!report.contains(QStringLiteral("Successfully")));
+    }
+
+    // The engine says it in words; the window's box keeps the number it always showed.
+    void noMboxNameIsNumberedInTheWindow()
+    {
+        SilentObserver observer;
+        NoYield yielder;
+        const ConversionResult result = convertMessages({QStringLiteral("/a.eml")}, QStringLiteral("/"), observer, yielder);
+        QVERIFY(conversionReport(result).contains(QStringLiteral("/a.eml: 9:Subscript out of range\r\n")));
+    }
+
+    void failedEntriesAreNamed()
+    {
+        const QStringList failed{QStringLiteral("/in/x.eml"), QStringLiteral("/in/dir.eml"), QStringLiteral("/in/missing.eml")};
+        const ConversionResult result = failedRun(7, 1, failed);
+        QCOMPARE(conversionReportStyle(result), MsgBoxStyle::Exclamation);
+        const QString report = conversionReport(result);
+        QVERIFY2(report.startsWith(QStringLiteral("1 of 7 messages")), qPrintable(report));
+        for (const QString &path : failed)
+            QVERIFY2(report.contains(path + QStringLiteral(": ")), qPrintable(path));
+    }
+
+    void fullDiskSaysWhatWasNotTried()
+    {
+        ConversionResult result = failedRun(40, 12, {QStringLiteral("/in/13.eml")});
+        result.stoppedBy = ENOSPC;
+        result.notTried = 27;
+        QVERIFY2(conversionReport(result).contains(QStringLiteral("remaining 27 messages were not tried")), qPrintable(conversionReport(result)));
+    }
+};
+
+QTEST_GUILESS_MAIN(ConversionReportTest)
+#include "tst_conversionreport.moc"
