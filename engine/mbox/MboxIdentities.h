@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/mbox/FromLine.h"
+#include "engine/mbox/FromLineStart.h"
 #include "engine/message/MessageIdentity.h"
 
 #include <QString>

@@ -1,7 +1,7 @@
-#include "window/reports/ConversionReport.h"
-#include "window/dialogs/Dialogs.h"
 #include "engine/run/ConversionRun.h"
 #include "engine/support/Yielder.h"
+#include "window/dialogs/Dialogs.h"
+#include "window/reports/ConversionReport.h"
 
 #include <QTest>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "cli/StopSignals.h"
+#include "cli/SignalYielder.h"
 
 void SignalYielder::yield()
 {
