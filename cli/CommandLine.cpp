@@ -92,6 +92,9 @@ ParsedCommand parseCommandLine(const QStringList &arguments)
     const QCommandLineOption lineEndings(QStringLiteral("line-endings"),
                                          QStringLiteral("End the lines of each record in crlf (default, as the window) or lf, any case."),
                                          QStringLiteral("crlf|lf"));
+    const QCommandLineOption layout(QStringLiteral("layout"),
+                                    QStringLiteral("How DEST is laid out: mbox (default), thunderbird or maildir."),
+                                    QStringLiteral("mbox|thunderbird|maildir"));
     const QCommandLineOption skipDuplicates(QStringLiteral("skip-duplicates"),
                                             QStringLiteral("Do not append a message already in its target mbox."));
     const QCommandLineOption filesFrom(QStringLiteral("files-from"),
@@ -115,7 +118,7 @@ ParsedCommand parseCommandLine(const QStringList &arguments)
                                       QStringLiteral("auto|always|never"));
     const QCommandLineOption version({QStringLiteral("V"), QStringLiteral("version")}, QStringLiteral("Print the version and exit."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Print this help and exit."));
-    parser.addOptions({output, relative, single, lineEndings, skipDuplicates, duplicatesBy, filesFrom, nul, dryRun, report, quiet, verbose,
+    parser.addOptions({output, relative, single, layout, lineEndings, skipDuplicates, duplicatesBy, filesFrom, nul, dryRun, report, quiet, verbose,
                        progress, version, help});
     parser.addPositionalArgument(QStringLiteral("SOURCE"), QStringLiteral(".eml files and folders to convert."),
                                  QStringLiteral("SOURCE... -o DEST"));
@@ -166,6 +169,19 @@ ParsedCommand parseCommandLine(const QStringList &arguments)
         else if (value != QLatin1String("crlf"))
             return fail(QStringLiteral("--line-endings takes crlf or lf, not '%1'").arg(shownName(parser.value(lineEndings))));
     }
+    if (parser.isSet(layout)) {
+        const QString value = parser.value(layout).toLower();
+        if (value == QLatin1String("thunderbird"))
+            options.layout = OutputLayout::Thunderbird;
+        else if (value == QLatin1String("maildir"))
+            options.layout = OutputLayout::Maildir;
+        else if (value != QLatin1String("mbox"))
+            return fail(QStringLiteral("--layout takes mbox, thunderbird or maildir, not '%1'").arg(shownName(parser.value(layout))));
+    }
+    if (options.layout == OutputLayout::Thunderbird)
+        return fail(QStringLiteral("--layout thunderbird is not available yet"));
+    if (options.layout == OutputLayout::Maildir)
+        return fail(QStringLiteral("--layout maildir is not available yet"));
     if (parser.isSet(duplicatesBy)) {
         const QString value = parser.value(duplicatesBy).toLower();
         if (value == QLatin1String("message-id"))

@@ -2,6 +2,7 @@
 
 #include "engine/mbox/MboxNaming.h"
 #include "engine/message/MessageIdentity.h"
+#include "engine/run/OutputLayout.h"
 
 #include <QString>
 #include <QStringList>
@@ -14,6 +15,7 @@ struct CommandOptions {
     QString listFile;         // --files-from; "-" is standard input
     bool nulSeparated = false;
     MboxNaming naming;        // -o DEST as destination (empty with --single), --relative, --single FILE
+    OutputLayout layout = OutputLayout::Mbox;
     LineEnds lineEnds = LineEnds::CrLf;
     ProgressMode progress = ProgressMode::Auto;
     QString reportFile;

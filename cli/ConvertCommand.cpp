@@ -84,6 +84,7 @@ void convert(const SourceListing &listing, const CommandOptions &options, RunTal
     for (const ListedMessage &message : listing.messages)
         entries.append({message.path, {}, message.nameStart});
     const ConversionRules rules{.naming = options.naming,
+                                .layout = options.layout,
                                 .lfLineEnds = options.lineEnds == LineEnds::Lf,
                                 .skipDuplicates = options.skipDuplicates,
                                 .duplicates = options.duplicates};

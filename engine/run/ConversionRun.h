@@ -2,6 +2,7 @@
 
 #include "engine/mbox/MboxNaming.h"
 #include "engine/message/MessageIdentity.h"
+#include "engine/run/OutputLayout.h"
 #include "engine/support/Failure.h"
 
 #include <QList>
@@ -71,6 +72,7 @@ struct ConversionEntry {
 // How a run writes. The defaults are the window's.
 struct ConversionRules {
     MboxNaming naming;  // for the entries without an mbox file of their own
+    OutputLayout layout = OutputLayout::Mbox;
     // Every line of a record ends with LF alone (CR LF and a lone CR become
     // LF); the quoting is the same.
     bool lfLineEnds = false;
