@@ -15,7 +15,6 @@
 #include "engine/run/DuplicateCheck.h"
 #include "engine/support/Failure.h"
 #include "engine/support/FileDescriptor.h"
-#include "engine/support/RunTimeError.h"
 #include "engine/support/ShownName.h"
 
 #include <QElapsedTimer>
@@ -63,8 +62,6 @@ void dryRun(const SourceListing &listing, const CommandOptions &options, RunTall
             }
             mboxFiles.insert(mbox);
             console.out(shownName(message.path) + QStringLiteral(" -> ") + shownName(mbox));
-        } catch (const RunTimeError &) {
-            fail(tally, console, RunTally::FailureKind::Message, message.path, noMboxNameReason());
         } catch (const Failure &error) {
             fail(tally, console, RunTally::FailureKind::Message, message.path, error.reason());
         } catch (const Interrupted &) {

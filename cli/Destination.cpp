@@ -1,9 +1,9 @@
 #include "cli/Destination.h"
 
+#include "engine/support/Failure.h"
 #include "engine/support/FileDescriptor.h"
 #include "engine/support/FileNames.h"
 #include "engine/support/PathOnDisk.h"
-#include "engine/support/RunTimeError.h"
 #include "engine/support/ShownName.h"
 
 #include <QSet>
@@ -160,7 +160,7 @@ QString reportClash(const CommandOptions &options, const SourceListing &listing)
             return problem(report, QStringLiteral("--report names a message to convert; the report would overwrite it"));
         try {
             mboxes.insert(options.naming.targetFor(message.path, message.nameStart).file);
-        } catch (const RunTimeError &) {
+        } catch (const Failure &) {
             // Named as the message's failure during the run.
         }
     }

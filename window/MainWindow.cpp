@@ -1,6 +1,6 @@
 #include "window/MainWindow.h"
 
-#include "engine/support/RunTimeError.h"
+#include "window/RunTimeError.h"
 #include "engine/support/StopSignals.h"
 #include "window/CommandUnderWay.h"
 #include "window/ConvertButtonState.h"
@@ -281,6 +281,12 @@ void MainWindow::runCommand(const std::function<void()> &command)
         // The window has closed: nothing more to show.
     } catch (const RunTimeError &error) {
         showUncaughtFailure(error.number(), error.description());
+    } catch (const Failure &failure) {
+        // The engine says what went wrong in words; the box shows it as it always has.
+        if (failure.kind() == FailureKind::Other)
+            showUncaughtFailure(51, failure.reason());
+        else
+            msgBox(windowText(failure.kind(), failure.reason()), MsgBoxStyle::Exclamation, applicationTitle());
     } catch (const std::bad_alloc &) {
         showUncaughtFailure(7, QStringLiteral("Out of memory"));
     } catch (const std::exception &error) {

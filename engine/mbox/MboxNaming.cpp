@@ -1,5 +1,6 @@
 #include "engine/mbox/MboxNaming.h"
 
+#include "engine/support/Failure.h"
 #include "engine/support/PathParts.h"
 
 OutputTarget outputFor(const QString &sourcePath, const QString &destination)
@@ -11,7 +12,10 @@ OutputTarget outputFor(const QString &sourcePath, const QString &destination)
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
     folder += sourceFolder;
-    const QString name = getLastPathPart(folder.left(folder.size() - 1));
+    const QString parent = folder.left(folder.size() - 1);
+    if (parent.isEmpty())
+        throw Failure(FailureKind::NoMboxName, noMboxNameReason());
+    const QString name = getLastPathPart(parent);
     return {folder, folder + name + QStringLiteral(".mbox")};
 }
 

@@ -24,8 +24,8 @@ struct MboxNaming {
     static MboxNaming single(const QString &file) { return {Rule::Single, {}, file}; }
 
     // nameStart is where the listed folder's own name begins in source
-    // (Relative only). Throws RunTimeError (SubscriptOutOfRange) when no mbox
-    // name can be made from the path.
+    // (Relative only). Throws Failure (NoMboxName) when no mbox name can be
+    // made from the path.
     OutputTarget targetFor(const QString &source, qsizetype nameStart = 0) const;
     // The user named the mbox himself: a symbolic link there is his to follow.
     bool namedByUser() const { return rule == Rule::Single; }

@@ -10,7 +10,6 @@
 #include "engine/run/OwnMboxes.h"
 #include "engine/run/RunInProgress.h"
 #include "engine/support/CreatePath.h"
-#include "engine/support/RunTimeError.h"
 #include "engine/support/Yielder.h"
 
 #include <QHash>
@@ -68,13 +67,8 @@ bool startsWithHeaderField(QByteArrayView message)
 
 OutputTarget targetOf(const ConversionEntry &entry, const ConversionRules &rules)
 {
-    if (entry.mboxFile.isEmpty()) {
-        try {
-            return rules.naming.targetFor(entry.source, entry.nameStart);
-        } catch (const RunTimeError &) {
-            throw Failure(FailureKind::NoMboxName, noMboxNameReason());
-        }
-    }
+    if (entry.mboxFile.isEmpty())
+        return rules.naming.targetFor(entry.source, entry.nameStart);
     return {entry.mboxFile.left(entry.mboxFile.lastIndexOf(QLatin1Char('/')) + 1), entry.mboxFile};
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/support/RunTimeError.h"
+#include "engine/support/Failure.h"
 
 // Held for the whole of a conversion run. The window yields in the middle of
 // a record, so a second run started from inside that yield would write its
@@ -11,7 +11,7 @@ public:
     RunInProgress()
     {
         if (running())
-            throw RunTimeError(ErrorNumber::AlreadyRunning, QStringLiteral("A conversion is already running"));
+            throw Failure(FailureKind::AlreadyRunning, QStringLiteral("a conversion is running already"));
         running() = true;
     }
     ~RunInProgress() { running() = false; }

@@ -4,11 +4,16 @@
 #include <stdexcept>
 
 // What went wrong, beside the reason in words: the window shows a few kinds
-// under the numbers its boxes have always given them (WindowText).
+// under the numbers its boxes have always given them.
 enum class FailureKind {
-    Other,       // the reason is all there is
-    NoMboxName,  // no mbox name can be made from a message's path
-    Unreadable,  // a message or an mbox could not be read to compare them
+    Other,           // the reason is all there is
+    NoMboxName,      // no mbox name can be made from a message's path
+    Unreadable,      // a message or an mbox could not be read to compare them
+    NoSuchItem,      // a position or a path part that is not there
+    Overflow,        // a count past its largest value
+    DuplicateKey,    // a key a list holds already
+    NoFileSystem,    // a walk started without its file system
+    AlreadyRunning,  // a run started while another one goes on
 };
 
 // Thrown where the engine cannot go on with one message. Functions that can
@@ -26,7 +31,7 @@ private:
     QString reason_;
 };
 
-// Why OutputFor refuses a path, in words.
+// Why targetFor refuses a path, in words.
 inline QString noMboxNameReason()
 {
     return QStringLiteral("no mbox name can be made from the path: its mbox would be in the root folder, which has no name");

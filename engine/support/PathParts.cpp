@@ -1,11 +1,11 @@
 #include "engine/support/PathParts.h"
 
-#include "engine/support/RunTimeError.h"
+#include "engine/support/Failure.h"
 
 QString getLastPathPart(const QString &path)
 {
     if (path.isEmpty())
-        throw RunTimeError(ErrorNumber::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
+        throw Failure(FailureKind::NoSuchItem, QStringLiteral("an empty path has no parts"));
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/support/RunTimeError.h"
+#include "engine/support/Failure.h"
 
 #include <QtGlobal>
 #include <limits>
@@ -9,6 +9,6 @@
 inline qint32 checkedIncrement(qint32 value)
 {
     if (value == std::numeric_limits<qint32>::max())
-        throw RunTimeError(ErrorNumber::Overflow, QStringLiteral("Overflow"));
+        throw Failure(FailureKind::Overflow, QStringLiteral("a count past its largest value"));
     return value + 1;
 }

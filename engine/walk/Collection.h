@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/support/RunTimeError.h"
+#include "engine/support/Failure.h"
 
 #include <QHash>
 #include <QString>
@@ -62,7 +62,7 @@ public:
     const T &item(int position) const
     {
         if (position < 1 || position > count())
-            throw RunTimeError(ErrorNumber::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
+            throw Failure(FailureKind::NoSuchItem, QStringLiteral("no item at position %1 of %2").arg(position).arg(count()));
         return items_[static_cast<size_t>(position - 1)];
     }
 
@@ -135,13 +135,12 @@ private:
     void refuseWhenFull() const
     {
         if (items_.size() >= static_cast<size_t>(INT_MAX))
-            throw RunTimeError(ErrorNumber::Overflow, QStringLiteral("Overflow"));
+            throw Failure(FailureKind::Overflow, QStringLiteral("more items than a list can hold"));
     }
 
     [[noreturn]] static void refuseDuplicate()
     {
-        throw RunTimeError(ErrorNumber::DuplicateKey,
-                           QStringLiteral("This key is already associated with an element of this collection"));
+        throw Failure(FailureKind::DuplicateKey, QStringLiteral("the list holds this key already"));
     }
 
     std::vector<T> items_;

@@ -1,5 +1,6 @@
 #include "engine/walk/FolderWalker.h"
 
+#include "engine/support/Failure.h"
 #include "engine/support/Yielder.h"
 #include "engine/walk/CheckedCount.h"
 
@@ -164,7 +165,6 @@ QString FolderWalker::ensureTrailingBackslash(const QString &path)
 FileSystem &FolderWalker::requireFileSystem() const
 {
     if (!fileSystem_)
-        throw RunTimeError(ErrorNumber::ObjectNotSet,
-                           QStringLiteral("Object variable or With block variable not set"));
+        throw Failure(FailureKind::NoFileSystem, QStringLiteral("the walk has no file system to read"));
     return *fileSystem_;
 }

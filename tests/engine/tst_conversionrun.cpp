@@ -5,7 +5,6 @@
 #include "engine/message/MessageReader.h"
 #include "engine/run/ConversionRun.h"
 #include "engine/support/FileDescriptor.h"
-#include "engine/support/RunTimeError.h"
 #include "engine/support/Yielder.h"
 #include "SmallDisk.h"
 #include "TempTree.h"
@@ -139,8 +138,8 @@ private Q_SLOTS:
         try {
             ::outputFor(QStringLiteral("/a.eml"), QStringLiteral("/"));
             QFAIL("no error raised");
-        } catch (const RunTimeError &error) {
-            QCOMPARE(error.number(), ErrorNumber::SubscriptOutOfRange);
+        } catch (const Failure &error) {
+            QCOMPARE(error.kind(), FailureKind::NoMboxName);
         }
     }
 
@@ -648,14 +647,14 @@ private Q_SLOTS:
             try {
                 convert({first}, destination.root());
                 nestedFailure = QStringLiteral("none");
-            } catch (const RunTimeError &error) {
-                nestedFailure = error.text();
+            } catch (const Failure &error) {
+                nestedFailure = error.kind() == FailureKind::AlreadyRunning ? QStringLiteral("already running") : error.reason();
             }
         };
         const QString dest = destination.root() + QLatin1Char('/');
         NoYield yielder;
         const ConversionResult result = convertMessages({first}, dest, observer, yielder);
-        QCOMPARE(nestedFailure, QStringLiteral("10:A conversion is already running"));
+        QCOMPARE(nestedFailure, QStringLiteral("already running"));
         QVERIFY(result.succeeded());
         QCOMPARE(TempTree::read(mboxOf(dest, source.path(QStringLiteral("In")))), record("a@x.org", "Fri", 1, "one"));
         QVERIFY(convert({first}, dest).succeeded());  // the guard is released

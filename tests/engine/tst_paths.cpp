@@ -1,7 +1,7 @@
 #include "engine/support/CreatePath.h"
 #include "engine/support/FileDescriptor.h"
 #include "engine/support/PathParts.h"
-#include "engine/support/RunTimeError.h"
+#include "engine/support/Failure.h"
 #include "TempTree.h"
 
 #include <QDir>
@@ -36,14 +36,14 @@ private Q_SLOTS:
         QCOMPARE(getFolderPart(path), folder);
     }
 
-    void emptyPathIsSubscriptOutOfRange()
+    void emptyPathHasNoParts()
     {
         for (auto part : {&getLastPathPart, &getFolderPart}) {
             try {
                 part(QString());
                 QFAIL("no error raised");
-            } catch (const RunTimeError &error) {
-                QCOMPARE(error.number(), ErrorNumber::SubscriptOutOfRange);
+            } catch (const Failure &error) {
+                QCOMPARE(error.kind(), FailureKind::NoSuchItem);
             }
         }
     }

@@ -1,6 +1,6 @@
 #include "ScriptedDialogs.h"
 
-#include "engine/support/RunTimeError.h"
+#include "window/RunTimeError.h"
 #include "window/dialogs/OpenDialog.h"
 
 int ScriptedDialogs::msgBox(const QString &prompt, int style, const QString &title)

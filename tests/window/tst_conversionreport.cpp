@@ -1,5 +1,6 @@
 #include "engine/run/ConversionRun.h"
 #include "engine/support/Yielder.h"
+#include "window/RunTimeError.h"
 #include "window/dialogs/Dialogs.h"
 #include "window/reports/ConversionReport.h"
 
@@ -50,6 +51,30 @@ private Q_SLOTS:
         NoYield yielder;
         const ConversionResult result = convertMessages({QStringLiteral("/a.eml")}, QStringLiteral("/"), observer, yielder);
         QVERIFY(conversionReport(result).contains(QStringLiteral("/a.eml: 9:Subscript out of range\r\n")));
+    }
+
+    // The engine's failures in words, shown as the window's boxes always numbered them.
+    void windowNumbersTheEngineFailures_data()
+    {
+        QTest::addColumn<FailureKind>("kind");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("no mbox name") << FailureKind::NoMboxName << QStringLiteral("9:Subscript out of range");
+        QTest::newRow("no such item") << FailureKind::NoSuchItem << QStringLiteral("9:Subscript out of range");
+        QTest::newRow("overflow") << FailureKind::Overflow << QStringLiteral("6:Overflow");
+        QTest::newRow("duplicate key") << FailureKind::DuplicateKey
+                                       << QStringLiteral("457:This key is already associated with an element of this collection");
+        QTest::newRow("no file system") << FailureKind::NoFileSystem
+                                        << QStringLiteral("91:Object variable or With block variable not set");
+        QTest::newRow("already running") << FailureKind::AlreadyRunning << QStringLiteral("10:A conversion is already running");
+        QTest::newRow("unreadable keeps the reason") << FailureKind::Unreadable << QStringLiteral("75:the words");
+        QTest::newRow("other is the words alone") << FailureKind::Other << QStringLiteral("the words");
+    }
+
+    void windowNumbersTheEngineFailures()
+    {
+        QFETCH(FailureKind, kind);
+        QFETCH(QString, shown);
+        QCOMPARE(windowText(kind, QStringLiteral("the words")), shown);
     }
 
     void failedEntriesAreNamed()

@@ -1,4 +1,4 @@
-#include "engine/support/RunTimeError.h"
+#include "window/RunTimeError.h"
 #include "window/dialogs/DesktopShell.h"
 #include "window/widgets/FlexGrid.h"
 #include "WindowFixture.h"

@@ -1,6 +1,6 @@
 #include "window/MainWindow.h"
 
-#include "engine/support/RunTimeError.h"
+#include "window/RunTimeError.h"
 #include "window/dialogs/Dialogs.h"
 
 namespace {

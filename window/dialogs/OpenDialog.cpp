@@ -1,6 +1,6 @@
 #include "window/dialogs/OpenDialog.h"
 
-#include "engine/support/RunTimeError.h"
+#include "window/RunTimeError.h"
 #include "window/dialogs/Dialogs.h"
 
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "window/reports/ConversionReport.h"
 
 #include "engine/run/ConversionRun.h"
-#include "engine/support/RunTimeError.h"
+#include "window/RunTimeError.h"
 #include "engine/support/ShownName.h"
 #include "window/dialogs/Dialogs.h"
 #include "window/reports/FirstLines.h"

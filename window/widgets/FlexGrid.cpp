@@ -1,6 +1,6 @@
 #include "window/widgets/FlexGrid.h"
 
-#include "engine/support/RunTimeError.h"
+#include "window/RunTimeError.h"
 #include "window/widgets/Twips.h"
 
 #include <QHeaderView>

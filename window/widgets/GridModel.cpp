@@ -1,6 +1,6 @@
 #include "window/widgets/GridModel.h"
 
-#include "engine/support/RunTimeError.h"
+#include "window/RunTimeError.h"
 
 GridModel::GridModel(QObject *parent) : QAbstractTableModel(parent), cells_(1) {}
 

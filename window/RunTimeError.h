@@ -33,15 +33,25 @@ constexpr int DuplicateKey = 457;
 constexpr int BufferTooSmall = 20476;
 }
 
-// An engine failure as the window shows it: the kinds it has always numbered
-// in "number:description", the others in words.
+// An engine failure under the number and the description the window's
+// boxes have always shown for its kind; a kind without a number keeps its words.
 inline QString windowText(FailureKind kind, const QString &reason)
 {
     switch (kind) {
     case FailureKind::NoMboxName:
+    case FailureKind::NoSuchItem:
         return RunTimeError(ErrorNumber::SubscriptOutOfRange, QStringLiteral("Subscript out of range")).text();
     case FailureKind::Unreadable:
         return RunTimeError(ErrorNumber::PathFileAccess, reason).text();
+    case FailureKind::Overflow:
+        return RunTimeError(ErrorNumber::Overflow, QStringLiteral("Overflow")).text();
+    case FailureKind::DuplicateKey:
+        return RunTimeError(ErrorNumber::DuplicateKey,
+                            QStringLiteral("This key is already associated with an element of this collection")).text();
+    case FailureKind::NoFileSystem:
+        return RunTimeError(ErrorNumber::ObjectNotSet, QStringLiteral("Object variable or With block variable not set")).text();
+    case FailureKind::AlreadyRunning:
+        return RunTimeError(ErrorNumber::AlreadyRunning, QStringLiteral("A conversion is already running")).text();
     case FailureKind::Other:
         break;
     }
