@@ -10,14 +10,18 @@
 #include "cli/SignalYielder.h"
 #include "cli/SourceList.h"
 #include "cli/Summary.h"
+#include "engine/layout/ThunderbirdNaming.h"
+#include "engine/layout/ThunderbirdProfile.h"
 #include "engine/mbox/MboxAppender.h"
 #include "engine/run/ConversionRun.h"
 #include "engine/run/DuplicateCheck.h"
 #include "engine/support/Failure.h"
+#include "engine/support/PathOnDisk.h"
 #include "engine/support/FileDescriptor.h"
 #include "engine/support/RunTimeError.h"
 #include "engine/support/ShownName.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QSet>
 
@@ -86,6 +90,8 @@ void convert(const SourceListing &listing, const CommandOptions &options, RunTal
     const ConversionRules rules{.naming = options.naming,
                                 .layout = options.layout,
                                 .lfLineEnds = options.lineEnds == LineEnds::Lf,
+                                .afterSeparator = options.layout == OutputLayout::Thunderbird
+                                                      ? thunderbirdStatusLines(!options.unread) : QByteArray(),
                                 .skipDuplicates = options.skipDuplicates,
                                 .duplicates = options.duplicates};
 
@@ -110,6 +116,61 @@ void convert(const SourceListing &listing, const CommandOptions &options, RunTal
     }
 }
 
+// The profile's Local Folders, or why the run cannot write there.
+QString intoProfileProblem(CommandOptions &options)
+{
+    QString wanted = options.profile;
+    if (wanted.contains(QLatin1Char('/')))
+        wanted = absolutePath(wanted);
+    const ProfileChoice profile = findThunderbirdProfile(QDir::homePath(), wanted);
+    if (!profile.problem.isEmpty())
+        return profile.problem;
+    if (profileInUse(profile.path))
+        return QStringLiteral("Thunderbird is running with the profile %1: close it, then run the same command again")
+            .arg(profile.path);
+    options.naming.destination = localFoldersOf(profile.path);
+    if (options.naming.destination.isEmpty())
+        return QStringLiteral("the profile %1 has no Local Folders yet: start Thunderbird with it, add an account "
+                              "(a newsgroup account is enough), close Thunderbird and run the same command again")
+            .arg(profile.path);
+    return {};
+}
+
+// Each SOURCE's top folder gets a name not yet in the profile's Local Folders.
+void chooseNewTopFolders(CommandOptions &options, const SourceListing &listing)
+{
+    QSet<QString> tops;
+    for (const ListedMessage &message : listing.messages)
+        tops.insert(thunderbirdFolderName(message.path.mid(message.nameStart).section(QLatin1Char('/'), 0, 0)));
+    QStringList sorted(tops.cbegin(), tops.cend());
+    sorted.sort();
+    QSet<QString> taken;
+    for (const QString &top : std::as_const(sorted)) {
+        const QString name = freeFolderName(options.naming.destination, top, taken);
+        taken.insert(name);
+        options.naming.topNames.insert(top, name);
+    }
+}
+
+// What to do with the output in Thunderbird.
+void thunderbirdSteps(const CommandOptions &options, const RunTally &tally, Console &console)
+{
+    if (tally.mboxes().isEmpty())
+        return;
+    if (options.intoThunderbird) {
+        QStringList names(options.naming.topNames.cbegin(), options.naming.topNames.cend());
+        names.sort();
+        console.error(QStringLiteral("In Thunderbird: Local Folders > ") + names.join(QStringLiteral(", ")));
+        return;
+    }
+    console.error(QStringLiteral(
+                      "In Thunderbird: Tools > Import... > Import from another Thunderbird installation > "
+                      "Choose a profile folder > Continue, pick %1, tick only Mail messages, Start Import: the folders "
+                      "appear in Local Folders > Thunderbird Import > Local Folders. Or, with Thunderbird closed, "
+                      "copy what %2 holds into the profile's Mail/Local Folders/")
+                      .arg(shownName(options.output), shownName(options.naming.destination)));
+}
+
 } // namespace
 
 int runConvertCommand(CommandOptions options)
@@ -129,6 +190,9 @@ int runConvertCommand(CommandOptions options)
             return refuse(list.problem);
         options.sources += std::move(list.paths);
     }
+    if (options.intoThunderbird)
+        if (const QString problem = intoProfileProblem(options); !problem.isEmpty())
+            return refuse(problem);
     if (const QString problem = destinationProblem(options); !problem.isEmpty())
         return refuse(problem);
 
@@ -147,6 +211,8 @@ int runConvertCommand(CommandOptions options)
     for (const SkippedFolder &folder : listing.skippedFolders)
         fail(tally, console, RunTally::FailureKind::Folder, folder.path, folder.reason);
     tally.listed = int(listing.messages.size());
+    if (options.intoThunderbird)
+        chooseNewTopFolders(options, listing);
 
     if (!tally.interrupted) {
         if (options.dryRun)
@@ -159,8 +225,11 @@ int runConvertCommand(CommandOptions options)
     if (!options.reportFile.isEmpty() && !options.dryRun)
         if (const QString reason = writeJsonReport(options.reportFile, tally); !reason.isEmpty())
             fail(tally, console, RunTally::FailureKind::Mbox, options.reportFile, QStringLiteral("cannot write the report: ") + reason);
-    if (!options.quiet && !options.dryRun)
+    if (!options.quiet && !options.dryRun) {
         console.error(summaryLine(tally, clock.elapsed()));
+        if (options.layout == OutputLayout::Thunderbird && !tally.interrupted)
+            thunderbirdSteps(options, tally, console);
+    }
     const bool outputLost = !console.outputLost().isEmpty();
     if (outputLost)
         console.error(QStringLiteral("quorvel-convert: standard output: ") + console.outputLost());

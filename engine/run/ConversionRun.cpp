@@ -1,5 +1,6 @@
 #include "engine/run/ConversionRun.h"
 
+#include "engine/layout/ThunderbirdNaming.h"
 #include "engine/mbox/MboxAppender.h"
 #include "engine/mbox/MboxRecord.h"
 #include "engine/message/EnvelopeLine.h"
@@ -101,12 +102,16 @@ QString convertOne(const ConversionEntry &entry, const ConversionRules &rules, C
     const bool withoutHeaderFields = !startsWithHeaderField(run.piece);
     HeaderSource header;
     header.loadFromBytes(run.piece, reader.modified());
-    const QByteArray separator = separatorLine(header.getSender(), header.getDate(), rules.lfLineEnds);
+    QByteArray separator = separatorLine(header.getSender(), header.getDate(), rules.lfLineEnds);
+    separator += rules.afterSeparator;
 
     // Made only now: a folder none of whose messages can be read stays unmade.
     if (target.folder != run.lastFolderMade) {
         if (const QString reason = createPath(target.folder, 0777, &run.lastError); !reason.isEmpty())
             return QStringLiteral("cannot create the folder ") + target.folder + QStringLiteral(": ") + reason;
+        if (!target.treeRoot.isEmpty())
+            if (const QString reason = makeParentFolderFiles(target.treeRoot, target.folder, &run.lastError); !reason.isEmpty())
+                return reason;
         run.lastFolderMade = target.folder;
     }
 
