@@ -23,13 +23,26 @@ Each record is a "From " separator line, the message with mboxrd quoting, and
 an empty line. Every line of a record ends in CR LF by default (a bare LF or
 CR in the message also ends a line), or in LF alone with --line-endings lf.
 
+Thunderbird: --layout thunderbird makes DEST a folder shaped as a profile:
+each folder SOURCE's tree, from its own name on, in DEST/Mail/Local Folders/
+in Thunderbird's layout (a folder is an mbox file without extension, its
+subfolders in Name.sbd/), LF line ends, and after every separator the status
+lines Thunderbird writes (X-Mozilla-Status: 0001, read; 0000 with --unread).
+A folder name Thunderbird would pass over gets a '_': .hidden -> _.hidden,
+old.msf -> old.msf_, draft~ -> draft~_. Import it while Thunderbird runs:
+Tools > Import..., Import from another Thunderbird installation, Choose a
+profile folder, pick DEST, untick all but Mail Messages, Start Import.
+--into-thunderbird writes the tree into the Local Folders of the default
+profile (~/.thunderbird, Flatpak's or Snap's) or of PROFILE (a name or a
+folder), as a new folder named after each SOURCE ("Name 2" when taken); it
+refuses while Thunderbird runs with that profile.
+
 Reading the output: mutt -f FILE and Python's mailbox module read an mbox in
 place; they expect LF alone and would otherwise keep a CR on every line, so
 give them --line-endings lf (so too Dovecot, which serves a folder of mbox
 files: --relative --line-endings lf). Evolution (File > Import, a single file)
-imports an mbox with either line ends. Thunderbird has no mbox import: copy the
-mbox, while Thunderbird is closed, into the Mail/Local Folders/ of its profile,
-where it shows as a folder named as the file; either line ends work.
+imports an mbox with either line ends. Thunderbird has no mbox import: see
+Thunderbird above.
 man quorvel-convert says more, Apple Mail too.
 
 Re-running: with --skip-duplicates a message of which an exact copy is already

@@ -164,10 +164,10 @@ void thunderbirdSteps(const CommandOptions &options, const RunTally &tally, Cons
         return;
     }
     console.error(QStringLiteral(
-                      "In Thunderbird: Tools > Import... > Import from another Thunderbird installation > "
-                      "Choose a profile folder > Continue, pick %1, tick only Mail messages, Start Import: the folders "
-                      "appear in Local Folders > Thunderbird Import > Local Folders. Or, with Thunderbird closed, "
-                      "copy what %2 holds into the profile's Mail/Local Folders/")
+                      "In Thunderbird: Tools > Import..., Import from another Thunderbird installation, Continue, "
+                      "Choose a profile folder, Continue, pick %1, untick all but Mail Messages, Continue, Start Import: "
+                      "the folders come under Local Folders > Thunderbird Import > Local Folders. Or, with Thunderbird "
+                      "closed, copy what %2 holds into the profile's Mail/Local Folders/")
                       .arg(shownName(options.output), shownName(options.naming.destination)));
 }
 
