@@ -14,6 +14,10 @@ namespace {
 
 const QLatin1String SubfolderSuffix(".sbd");
 
+// Thunderbird stores a folder whose name is longer than this under a cut and
+// hashed name, and finds nothing under the name itself.
+constexpr qsizetype LongestName = 55;
+
 bool endsInIgnoredExtension(const QString &name)
 {
     static const char *const extensions[] = {".msf", ".sbd", ".snm", ".toc", ".mozmsgs"};
@@ -23,15 +27,38 @@ bool endsInIgnoredExtension(const QString &name)
     return false;
 }
 
+// Thunderbird's own hash of a folder name (its UTF-16 bytes), as it names
+// the file of a folder whose name is too long.
+QString nameHash(const QString &name)
+{
+    quint32 hash = 1;
+    for (const QChar c : name) {
+        hash = 0x63c63cd9u * hash + 0x9c39c33du + quint32(c.unicode() & 0xff);
+        hash = 0x63c63cd9u * hash + 0x9c39c33du + quint32(c.unicode() >> 8);
+    }
+    return QStringLiteral("%1").arg(hash, 8, 16, QLatin1Char('0'));
+}
+
 } // namespace
 
 QString thunderbirdFolderName(const QString &name)
 {
     QString shown = name;
-    if (shown.startsWith(QLatin1Char('.')) || shown.startsWith(QLatin1Char('#')))
+    for (QChar &c : shown) {
+        // Thunderbird reads file names as UTF-8 and finds no file by a name
+        // it could not read; such bytes are mostly Latin-1 from older systems.
+        if (c.unicode() >= 0xdc80 && c.unicode() <= 0xdcff)
+            c = QChar(c.unicode() - 0xdc00);
+        else if (c.unicode() < 0x20 || c.unicode() == 0x7f || c == QLatin1Char('#') || c == QLatin1Char(';'))
+            c = QLatin1Char('_');
+    }
+    if (shown.startsWith(QLatin1Char('.')))
         shown.prepend(QLatin1Char('_'));
-    if (shown.endsWith(QLatin1Char('~')) || endsInIgnoredExtension(shown))
+    if (shown.endsWith(QLatin1Char('~')) || shown.endsWith(QLatin1Char('.')) || shown.endsWith(QLatin1Char(' '))
+        || endsInIgnoredExtension(shown))
         shown.append(QLatin1Char('_'));
+    if (shown.size() > LongestName)
+        shown = shown.left(LongestName - 8) + nameHash(shown);
     return shown;
 }
 

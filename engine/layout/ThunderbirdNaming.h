@@ -18,11 +18,16 @@ inline QString thunderbirdTreeRoot(const QString &destination)
     return destination + (destination.endsWith(QLatin1Char('/')) ? "" : "/") + QStringLiteral("Mail/Local Folders");
 }
 
-// A folder name as Thunderbird shows it. Thunderbird passes over a name that
-// starts with '.' or '#', ends in '~', or ends in .msf, .sbd, .snm, .toc or
-// .mozmsgs (any case), so such a name gets a '_' where it does harm: before
-// the '.' or '#', after the '~' or the extension. Every other name, bytes that
-// are not UTF-8 included, stays as it is.
+// A folder name as Thunderbird can keep it. Thunderbird passes over a file
+// whose name starts with '.', ends in '~', or ends in .msf, .sbd, .snm, .toc or
+// .mozmsgs (any case); it looks for the messages of a folder whose name holds
+// '#', ';' or a control character, ends in '.', '~' or a space, or is longer
+// than 55 characters under another file name, and finds none; it reads file
+// names as UTF-8. So: a byte that is not UTF-8 becomes its Latin-1 letter;
+// '#', ';' and control characters become '_'; a '_' goes before a leading '.'
+// and after a trailing '.', '~', space or such an extension; a longer name is
+// cut to 47 characters and Thunderbird's own 8-digit hash of it follows, the
+// name Thunderbird itself gives that folder's file. Any other name stays.
 QString thunderbirdFolderName(const QString &name);
 
 // The mbox of a folder whose path from the listed folder's own name on is

@@ -1,5 +1,6 @@
 #include "engine/layout/ThunderbirdProfile.h"
 
+#include "engine/layout/ThunderbirdNaming.h"
 #include "engine/support/FileDescriptor.h"
 #include "engine/support/FileNames.h"
 
@@ -166,6 +167,6 @@ QString freeFolderName(const QString &localFolders, const QString &name, const Q
         if (!taken.contains(candidate) && !exists(joined(localFolders, candidate), false)
             && !exists(joined(localFolders, candidate + QStringLiteral(".sbd")), false))
             return candidate;
-        candidate = name + QLatin1Char(' ') + QString::number(number);
+        candidate = thunderbirdFolderName(name + QLatin1Char(' ') + QString::number(number));
     }
 }

@@ -18,7 +18,11 @@ private Q_SLOTS:
         QTest::newRow("the listed folder itself") << "Mail" << "Mail";
         QTest::newRow("nested") << "Mail/Inbox/Bounces" << "Mail.sbd/Inbox.sbd/Bounces";
         QTest::newRow("leading dot") << "Mail/.hidden" << "Mail.sbd/_.hidden";
-        QTest::newRow("leading #") << "#Mail/x" << "_#Mail.sbd/x";
+        QTest::newRow("leading #") << "#Mail/x" << "_Mail.sbd/x";
+        QTest::newRow("# and ; inside") << "Mail/a;b#c" << "Mail.sbd/a_b_c";
+        QTest::newRow("a tab") << "Mail/a\tb" << "Mail.sbd/a_b";
+        QTest::newRow("trailing dot") << "Mail/v1." << "Mail.sbd/v1._";
+        QTest::newRow("trailing space") << "Mail/x " << "Mail.sbd/x _";
         QTest::newRow("trailing ~") << "Mail/draft~" << "Mail.sbd/draft~_";
         QTest::newRow(".msf, any case") << "Mail/old.MSF" << "Mail.sbd/old.MSF_";
         QTest::newRow(".sbd inside the tree") << "Mail/a.sbd/b" << "Mail.sbd/a.sbd_.sbd/b";
@@ -26,7 +30,12 @@ private Q_SLOTS:
         QTest::newRow(".toc") << "Mail/x.toc" << "Mail.sbd/x.toc_";
         QTest::newRow(".mozmsgs") << "Mail/x.mozmsgs" << "Mail.sbd/x.mozmsgs_";
         QTest::newRow("a dot elsewhere") << "Mail/v1.2" << "Mail.sbd/v1.2";
-        QTest::newRow("not UTF-8") << nameFromNative("Caf\xe9/Entr\xe9\x65") << nameFromNative("Caf\xe9.sbd/Entr\xe9\x65");
+        QTest::newRow("UTF-8") << QStringLiteral("Caf\u00e9/R&D") << QStringLiteral("Caf\u00e9.sbd/R&D");
+        QTest::newRow("not UTF-8, read as Latin-1") << nameFromNative("Caf\xe9/Entr\xe9\x65") << QStringLiteral("Caf\u00e9.sbd/Entr\u00e9\x65");
+        QTest::newRow("55 characters") << "Mail/" + QString(55, QLatin1Char('L')) << "Mail.sbd/" + QString(55, QLatin1Char('L'));
+        QTest::newRow("56 characters") << "Mail/" + QString(56, QLatin1Char('L')) << "Mail.sbd/" + QString(47, QLatin1Char('L')) + "ec25fd91";
+        // The file Thunderbird 153 made itself for a folder of 80 L's.
+        QTest::newRow("80 characters") << "Mail/" + QString(80, QLatin1Char('L')) << "Mail.sbd/" + QString(47, QLatin1Char('L')) + "6af4eb61";
     }
     void folderNames()
     {
@@ -35,7 +44,7 @@ private Q_SLOTS:
         const OutputTarget target = thunderbirdTarget(QStringLiteral("/d/Local Folders"), relativeFolder);
         QCOMPARE(target.file, QStringLiteral("/d/Local Folders/") + expected);
         QCOMPARE(target.folder, target.file.left(target.file.lastIndexOf(QLatin1Char('/')) + 1));
-        QVERIFY(nativeName(target.file).endsWith(nativeName(expected.section(QLatin1Char('/'), -1))));
+        QCOMPARE(thunderbirdFolderName(expected.section(QLatin1Char('/'), -1)), expected.section(QLatin1Char('/'), -1));
     }
 
     void renamedTopFolder()
@@ -172,6 +181,9 @@ private Q_SLOTS:
         QCOMPARE(freeFolderName(tree.root(), QStringLiteral("Mail")), QStringLiteral("Mail 3"));
         QCOMPARE(freeFolderName(tree.root(), QStringLiteral("Old"), {QStringLiteral("Old")}), QStringLiteral("Old 2"));
         QCOMPARE(freeFolderName(tree.root(), QStringLiteral("Old")), QStringLiteral("Old"));
+        const QString longest(55, QLatin1Char('L'));
+        tree.file(longest);
+        QVERIFY(freeFolderName(tree.root(), longest).size() <= 55);
     }
 };
 
