@@ -28,8 +28,11 @@ each folder SOURCE's tree, from its own name on, in DEST/Mail/Local Folders/
 in Thunderbird's layout (a folder is an mbox file without extension, its
 subfolders in Name.sbd/), LF line ends, and after every separator the status
 lines Thunderbird writes (X-Mozilla-Status: 0001, read; 0000 with --unread).
-A folder name Thunderbird would pass over gets a '_': .hidden -> _.hidden,
-old.msf -> old.msf_, draft~ -> draft~_. Import it while Thunderbird runs:
+A folder name Thunderbird would pass over or look for elsewhere is changed:
+.hidden -> _.hidden, old.msf -> old.msf_, draft~ -> draft~_, 'v1.' -> 'v1._',
+'#', ';' and control characters -> '_', bytes that are not UTF-8 are read as
+Latin-1, and a name over 55 characters is cut to 47 and ends in Thunderbird's
+own 8-digit hash of it. Import it while Thunderbird runs:
 Tools > Import..., Import from another Thunderbird installation, Choose a
 profile folder, pick DEST, untick all but Mail Messages, Start Import.
 --into-thunderbird writes the tree into the Local Folders of the default
