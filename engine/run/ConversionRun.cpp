@@ -171,7 +171,8 @@ QString convertOne(const ConversionEntry &entry, const ConversionRules &rules, C
         return outcome.reason;
     }
     run.lastRecordBytes = outcome.bytes;
-    if (withoutHeaderFields)
+    // Header fields written after the separator keep it apart (Thunderbird's status lines).
+    if (withoutHeaderFields && rules.afterSeparator.isEmpty())
         observer.messageWarning(sourcePath, QStringLiteral("no header fields at its start: mail programs may join it to the message before it"));
     if (rules.skipDuplicates)
         run.known.appended(target.file, identity, outcome.offset, outcome.bytes);

@@ -53,6 +53,7 @@ void makeTree(TempTree &tree)
     tree.file(QStringLiteral("Mail/Inbox/1.eml"), "From: a@b.c\nSubject: one\n\nFrom here\n");
     tree.file(QStringLiteral("Mail/Inbox/2.eml"), "Subject: a single header line\n\nbody\n");
     tree.file(QStringLiteral("Mail/Inbox/3.eml"), "From: a@b.c\r\nSubject: three\r\n\r\nCR LF\r\n");
+    tree.file(QStringLiteral("Mail/Inbox/4.eml"), "a note without header fields\n");
     tree.file(QStringLiteral("Mail/Archive/2019/4.eml"), "From: a@b.c\nSubject: four\n\nold\n");
 }
 
@@ -83,8 +84,9 @@ QString makeProfile(TempTree &home, bool withLocalFolders = true)
 class CliThunderbirdTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    // Every message is one of Thunderbird's, the one with a single header
-    // line too, and says read or new as asked; a re-run skips them all.
+    // Every message is one of Thunderbird's, those with one header line or
+    // none too (so no warning is due), and says read or new as asked; a
+    // re-run skips them all.
     void layoutStatusAndRerun_data()
     {
         QTest::addColumn<QStringList>("options");
@@ -100,7 +102,9 @@ private Q_SLOTS:
         makeTree(tree);
         const QStringList arguments = options + QStringList{QStringLiteral("--layout"), QStringLiteral("thunderbird"),
                                                             tree.path(QStringLiteral("Mail")), QStringLiteral("-o"), tree.path(QStringLiteral("out"))};
-        QCOMPARE(runCli(arguments).exitCode, 0);
+        const CliRun run = runCli(arguments);
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(!run.err.contains("warning"), run.err.constData());
         const QString root = tree.path(QStringLiteral("out/Mail/Local Folders/"));
         QCOMPARE(filesBelow(root), (QStringList{QStringLiteral("Mail"), QStringLiteral("Mail.sbd"), QStringLiteral("Mail.sbd/Archive"),
                                                 QStringLiteral("Mail.sbd/Archive.sbd"), QStringLiteral("Mail.sbd/Archive.sbd/2019"),
@@ -110,7 +114,7 @@ private Q_SLOTS:
         QVERIFY(!inbox.contains('\r'));
         QList<QByteArray> statusLines;
         const QList<QByteArray> messages = thunderbirdMessages(inbox, &statusLines);
-        QCOMPARE(messages.size(), 3);
+        QCOMPARE(messages.size(), 4);
         QVERIFY(messages[0].contains(">From here"));
         for (const QByteArray &lines : statusLines)
             QCOMPARE(lines, status);
@@ -159,7 +163,7 @@ private Q_SLOTS:
         for (const QString &file : std::as_const(added))
             QVERIFY2(file.startsWith(QLatin1String("/Mail/Local Folders/Mail 2")), qPrintable(file));
         QCOMPARE(TempTree::read(profile + QStringLiteral("/Mail/Local Folders/Mail")), QByteArray("From x\nA: b\nC: d\n\nkept\n"));
-        QCOMPARE(thunderbirdMessages(TempTree::read(profile + QStringLiteral("/Mail/Local Folders/Mail 2.sbd/Inbox"))).size(), 3);
+        QCOMPARE(thunderbirdMessages(TempTree::read(profile + QStringLiteral("/Mail/Local Folders/Mail 2.sbd/Inbox"))).size(), 4);
     }
 
     // Refused in one line, exit status 2, nothing written.
