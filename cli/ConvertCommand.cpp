@@ -16,7 +16,6 @@
 #include "engine/run/ConversionRun.h"
 #include "engine/run/DuplicateCheck.h"
 #include "engine/support/Failure.h"
-#include "engine/support/PathOnDisk.h"
 #include "engine/support/FileDescriptor.h"
 #include "engine/support/RunTimeError.h"
 #include "engine/support/ShownName.h"
@@ -119,20 +118,17 @@ void convert(const SourceListing &listing, const CommandOptions &options, RunTal
 // The profile's Local Folders, or why the run cannot write there.
 QString intoProfileProblem(CommandOptions &options)
 {
-    QString wanted = options.profile;
-    if (wanted.contains(QLatin1Char('/')))
-        wanted = absolutePath(wanted);
-    const ProfileChoice profile = findThunderbirdProfile(QDir::homePath(), wanted);
+    const ProfileChoice profile = findThunderbirdProfile(QDir::homePath(), options.profile);
     if (!profile.problem.isEmpty())
-        return profile.problem;
+        return shownName(profile.problem);
     if (profileInUse(profile.path))
         return QStringLiteral("Thunderbird is running with the profile %1: close it, then run the same command again")
-            .arg(profile.path);
+            .arg(shownName(profile.path));
     options.naming.destination = localFoldersOf(profile.path);
     if (options.naming.destination.isEmpty())
         return QStringLiteral("the profile %1 has no Local Folders yet: start Thunderbird with it, add an account "
                               "(a newsgroup account is enough), close Thunderbird and run the same command again")
-            .arg(profile.path);
+            .arg(shownName(profile.path));
     return {};
 }
 

@@ -3,6 +3,7 @@
 #include "engine/layout/ThunderbirdNaming.h"
 #include "engine/support/FileDescriptor.h"
 #include "engine/support/FileNames.h"
+#include "engine/support/PathOnDisk.h"
 
 #include <QFile>
 #include <QHash>
@@ -102,7 +103,7 @@ ProfileChoice findThunderbirdProfile(const QString &home, const QString &wanted)
     if (!wanted.isEmpty() && (wanted.contains(QLatin1Char('/')) || exists(wanted, true))) {
         if (!exists(wanted, true))
             return {{}, QStringLiteral("no profile folder %1").arg(wanted)};
-        return {withoutTrailingSlash(wanted), {}};
+        return {withoutTrailingSlash(absolutePath(wanted)), {}};
     }
     bool anyList = false;
     for (const QString &folder : homes) {

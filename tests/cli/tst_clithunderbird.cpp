@@ -135,8 +135,6 @@ private Q_SLOTS:
                                << QByteArray("writes LF line ends");
         QTest::newRow("into with -o") << QStringList{QStringLiteral("--into-thunderbird"), QStringLiteral("x"), QStringLiteral("-o"), QStringLiteral("d")}
                                       << QByteArray("takes no -o");
-        QTest::newRow("into another layout") << QStringList{QStringLiteral("--into-thunderbird"), QStringLiteral("--layout=mbox"), QStringLiteral("x")}
-                                             << QByteArray("not another");
     }
     void usageErrors()
     {
