@@ -126,7 +126,8 @@ QString convertOne(const ConversionEntry &entry, const ConversionRules &rules, C
                                                       .lockLease = rules.lockLease,
                                                       .betweenChunks = [&yielder] { yielder.yield(); },
                                                       .lfLineEnds = rules.lfLineEnds,
-                                                      .followLink = entry.mboxFile.isEmpty() && rules.naming.namedByUser()});
+                                                      .followLink = entry.mboxFile.isEmpty() && rules.naming.namedByUser(),
+                                                      .dotLock = rules.naming.rule != MboxNaming::Rule::Thunderbird});
     }
     QByteArray identity;
     std::function<bool()> alreadyThere;

@@ -1,7 +1,9 @@
 #include "CliRun.h"
 #include "TempTree.h"
 
+#include <QCoreApplication>
 #include <QDirIterator>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
@@ -122,6 +124,19 @@ private Q_SLOTS:
         const CliRun again = runCli(QStringList{QStringLiteral("--skip-duplicates"), QStringLiteral("-q")} + arguments);
         QCOMPARE(again.exitCode, 0);
         QCOMPARE(TempTree::read(root + QStringLiteral("Mail.sbd/Inbox")), inbox);
+    }
+
+    // Thunderbird takes no dot-lock: one of a live process is none of its
+    // business, and one left by a crash would show as a folder.
+    void noDotLock()
+    {
+        TempTree tree;
+        makeTree(tree);
+        const QString lock = tree.file(QStringLiteral("out/Mail/Local Folders/Mail.sbd/Inbox.lock"),
+                                       QByteArray::number(QCoreApplication::applicationPid()) + '\n');
+        const CliRun run = runCli({QStringLiteral("--layout=thunderbird"), tree.path(QStringLiteral("Mail")), QStringLiteral("-o"), tree.path(QStringLiteral("out"))});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(QFileInfo::exists(lock));
     }
 
     void usageErrors_data()
