@@ -115,15 +115,21 @@ void convert(const SourceListing &listing, const CommandOptions &options, RunTal
     }
 }
 
+QString inUseText(const QString &profile)
+{
+    return QStringLiteral("Thunderbird is running with the profile %1: close it, then run the same command again")
+        .arg(shownName(profile));
+}
+
 // The profile's Local Folders, or why the run cannot write there.
 QString intoProfileProblem(CommandOptions &options)
 {
     const ProfileChoice profile = findThunderbirdProfile(QDir::homePath(), options.profile);
     if (!profile.problem.isEmpty())
         return shownName(profile.problem);
+    options.profile = profile.path;
     if (profileInUse(profile.path))
-        return QStringLiteral("Thunderbird is running with the profile %1: close it, then run the same command again")
-            .arg(shownName(profile.path));
+        return inUseText(profile.path);
     options.naming.destination = localFoldersOf(profile.path);
     if (options.naming.destination.isEmpty())
         return QStringLiteral("the profile %1 has no Local Folders yet: start Thunderbird with it, add an account "
@@ -207,8 +213,12 @@ int runConvertCommand(CommandOptions options)
     for (const SkippedFolder &folder : listing.skippedFolders)
         fail(tally, console, RunTally::FailureKind::Folder, folder.path, folder.reason);
     tally.listed = int(listing.messages.size());
-    if (options.intoThunderbird)
+    if (options.intoThunderbird) {
+        // A walk can take minutes: Thunderbird may have been started meanwhile.
+        if (profileInUse(options.profile))
+            return refuse(inUseText(options.profile));
         chooseNewTopFolders(options, listing);
+    }
 
     if (!tally.interrupted) {
         if (options.dryRun)
