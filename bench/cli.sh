@@ -75,3 +75,20 @@ ratio="$(echo "$cli_s $cat_s" | awk '{ printf "%.2f", ($2 > 0 ? $1 / $2 : 0) }')
 rerun_ratio="$(echo "$rerun_s $cat_s" | awk '{ printf "%.2f", ($2 > 0 ? $1 / $2 : 0) }')"
 peak_mb="$(echo "$peak_kb" | awk '{ printf "%.0f", $1 / 1024 }')"
 echo "cli messages=$messages cat_s=$cat_s cli_s=$cli_s ratio=$ratio rerun_s=$rerun_s rerun_ratio=$rerun_ratio peak_rss_mb=$peak_mb"
+
+# --- The Thunderbird layout: the same tree into a profile-shaped folder (LF
+# line ends, two status lines after every separator), against cat + sync.
+# Last line: cli_thunderbird messages=N cat_s=A thunderbird_s=B ratio=B/A
+tb_cats=() tbs=()
+for round in $(seq "$rounds"); do
+    tb_cats+=("$(time_cat)")
+    rm -rf "$out" && mkdir -p "$out"
+    sync
+    tbs+=("$(time_cli --layout thunderbird)")
+    echo "thunderbird round $round: cat_s=${tb_cats[-1]} thunderbird_s=${tbs[-1]}" >&2
+done
+rm -rf "$out" "$out.rss"
+tb_cat_s="$(printf '%s\n' "${tb_cats[@]}" | median)"
+tb_s="$(printf '%s\n' "${tbs[@]}" | median)"
+tb_ratio="$(echo "$tb_s $tb_cat_s" | awk '{ printf "%.2f", ($2 > 0 ? $1 / $2 : 0) }')"
+echo "cli_thunderbird messages=$messages cat_s=$tb_cat_s thunderbird_s=$tb_s ratio=$tb_ratio"

@@ -1,4 +1,5 @@
 #include "cli/CommandOptions.h"
+#include "engine/layout/ThunderbirdNaming.h"
 #include "engine/support/PathOnDisk.h"
 #include "engine/support/ShownName.h"
 
@@ -22,13 +23,29 @@ Each record is a "From " separator line, the message with mboxrd quoting, and
 an empty line. Every line of a record ends in CR LF by default (a bare LF or
 CR in the message also ends a line), or in LF alone with --line-endings lf.
 
+Thunderbird: --layout thunderbird makes DEST a folder shaped as a profile:
+each folder SOURCE's tree, from its own name on, in DEST/Mail/Local Folders/
+in Thunderbird's layout (a folder is an mbox file without extension, its
+subfolders in Name.sbd/), LF line ends, and after every separator the status
+lines Thunderbird writes (X-Mozilla-Status: 0001, read; 0000 with --unread).
+A folder name Thunderbird would pass over or look for elsewhere is changed:
+.hidden -> _.hidden, old.msf -> old.msf_, draft~ -> draft~_, 'v1.' -> 'v1._',
+'#', ';' and control characters -> '_', bytes that are not UTF-8 are read as
+Latin-1, and a name over 55 characters is cut to 47 and ends in Thunderbird's
+own 8-digit hash of it. Import it while Thunderbird runs:
+Tools > Import..., Import from another Thunderbird installation, Choose a
+profile folder, pick DEST, untick all but Mail Messages, Start Import.
+--into-thunderbird writes the tree into the Local Folders of the default
+profile (~/.thunderbird, Flatpak's or Snap's) or of PROFILE (a name or a
+folder), as a new folder named after each SOURCE ("Name 2" when taken); it
+refuses while Thunderbird runs with that profile.
+
 Reading the output: mutt -f FILE and Python's mailbox module read an mbox in
 place; they expect LF alone and would otherwise keep a CR on every line, so
 give them --line-endings lf (so too Dovecot, which serves a folder of mbox
 files: --relative --line-endings lf). Evolution (File > Import, a single file)
-imports an mbox with either line ends. Thunderbird has no mbox import: copy the
-mbox, while Thunderbird is closed, into the Mail/Local Folders/ of its profile,
-where it shows as a folder named as the file; either line ends work.
+imports an mbox with either line ends. Thunderbird has no mbox import: see
+Thunderbird above.
 man quorvel-convert says more, Apple Mail too.
 
 Re-running: with --skip-duplicates a message of which an exact copy is already
@@ -95,6 +112,12 @@ ParsedCommand parseCommandLine(const QStringList &arguments)
     const QCommandLineOption layout(QStringLiteral("layout"),
                                     QStringLiteral("How DEST is laid out: mbox (default), thunderbird or maildir."),
                                     QStringLiteral("mbox|thunderbird|maildir"));
+    const QCommandLineOption intoThunderbird(QStringLiteral("into-thunderbird"),
+                                             QStringLiteral("Write straight into the Local Folders of the default Thunderbird profile, "
+                                                            "or of the one named by --into-thunderbird=PROFILE (a name or a folder), "
+                                                            "as a new folder named after each SOURCE. Thunderbird must be closed."));
+    const QCommandLineOption unread(QStringLiteral("unread"),
+                                    QStringLiteral("With the thunderbird layout, leave the messages unread (they are marked read)."));
     const QCommandLineOption skipDuplicates(QStringLiteral("skip-duplicates"),
                                             QStringLiteral("Do not append a message already in its target mbox."));
     const QCommandLineOption filesFrom(QStringLiteral("files-from"),
@@ -118,18 +141,26 @@ ParsedCommand parseCommandLine(const QStringList &arguments)
                                       QStringLiteral("auto|always|never"));
     const QCommandLineOption version({QStringLiteral("V"), QStringLiteral("version")}, QStringLiteral("Print the version and exit."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Print this help and exit."));
-    parser.addOptions({output, relative, single, layout, lineEndings, skipDuplicates, duplicatesBy, filesFrom, nul, dryRun, report, quiet, verbose,
+    parser.addOptions({output, relative, single, layout, intoThunderbird, unread, lineEndings, skipDuplicates, duplicatesBy, filesFrom, nul, dryRun, report, quiet, verbose,
                        progress, version, help});
     parser.addPositionalArgument(QStringLiteral("SOURCE"), QStringLiteral(".eml files and folders to convert."),
                                  QStringLiteral("SOURCE... -o DEST"));
 
     ParsedCommand parsed;
+    // Qt's parser knows no option whose value is optional: the value of
+    // --into-thunderbird=PROFILE is taken off before it parses.
+    QStringList given = arguments;
+    for (qsizetype k = 1; k < given.size() && given[k] != QLatin1String("--"); ++k)
+        if (given[k].startsWith(QLatin1String("--into-thunderbird="))) {
+            parsed.options.profile = given[k].mid(19);
+            given[k] = QStringLiteral("--into-thunderbird");
+        }
     auto fail = [&](const QString &message) {
         parsed.action = ParsedCommand::Action::UsageError;
         parsed.text = message;
         return parsed;
     };
-    if (!parser.parse(arguments)) {
+    if (!parser.parse(given)) {
         if (!parser.unknownOptionNames().isEmpty())
             return fail(unknownOptionText(arguments, parser.unknownOptionNames().first()));
         return fail(parser.errorText());
@@ -178,8 +209,26 @@ ParsedCommand parseCommandLine(const QStringList &arguments)
         else if (value != QLatin1String("mbox"))
             return fail(QStringLiteral("--layout takes mbox, thunderbird or maildir, not '%1'").arg(shownName(parser.value(layout))));
     }
-    if (options.layout == OutputLayout::Thunderbird)
-        return fail(QStringLiteral("--layout thunderbird is not available yet"));
+    options.intoThunderbird = parser.isSet(intoThunderbird);
+    options.unread = parser.isSet(unread);
+    if (options.intoThunderbird) {
+        if (parser.isSet(layout) && options.layout != OutputLayout::Thunderbird)
+            return fail(QStringLiteral("--into-thunderbird writes the thunderbird layout, not another"));
+        if (parser.isSet(output) || parser.isSet(single))
+            return fail(QStringLiteral("--into-thunderbird takes no -o or --single: it writes into the profile"));
+        if (parser.isSet(intoThunderbird) && arguments.contains(QStringLiteral("--into-thunderbird=")))
+            return fail(QStringLiteral("--into-thunderbird= needs a profile's name or folder"));
+        options.layout = OutputLayout::Thunderbird;
+    }
+    if (options.layout == OutputLayout::Thunderbird) {
+        if (parser.isSet(single))
+            return fail(QStringLiteral("--layout thunderbird and --single cannot be used together"));
+        if (parser.isSet(lineEndings) && options.lineEnds != LineEnds::Lf)
+            return fail(QStringLiteral("--layout thunderbird writes LF line ends, as Thunderbird does on Linux"));
+        options.lineEnds = LineEnds::Lf;
+    } else if (options.unread) {
+        return fail(QStringLiteral("--unread needs --layout thunderbird or --into-thunderbird"));
+    }
     if (options.layout == OutputLayout::Maildir)
         return fail(QStringLiteral("--layout maildir is not available yet"));
     if (parser.isSet(duplicatesBy)) {
@@ -216,7 +265,7 @@ ParsedCommand parseCommandLine(const QStringList &arguments)
         if (options.naming.singleFile.isEmpty())
             return fail(QStringLiteral("--single needs a file name"));
         options.naming.rule = MboxNaming::Rule::Single;
-    } else {
+    } else if (!options.intoThunderbird) {
         if (options.naming.destination.isEmpty())
             return fail(QStringLiteral("missing destination (-o DEST)"));
         if (parser.isSet(relative))
@@ -227,6 +276,13 @@ ParsedCommand parseCommandLine(const QStringList &arguments)
     // Once here, not once a message.
     if (!options.naming.destination.isEmpty())
         options.naming.destination = absolutePath(options.naming.destination);
+    options.output = options.naming.destination;
+    if (options.layout == OutputLayout::Thunderbird) {
+        // Each SOURCE's tree from its own name on, in the profile-shaped DEST (or the profile itself).
+        options.naming.rule = MboxNaming::Rule::Thunderbird;
+        if (!options.intoThunderbird)
+            options.naming.destination = thunderbirdTreeRoot(options.output);
+    }
     if (!options.naming.singleFile.isEmpty())
         options.naming.singleFile = absolutePath(options.naming.singleFile);
     if (!options.reportFile.isEmpty())

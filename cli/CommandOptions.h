@@ -16,6 +16,10 @@ struct CommandOptions {
     bool nulSeparated = false;
     MboxNaming naming;        // -o DEST as destination (empty with --single), --relative, --single FILE
     OutputLayout layout = OutputLayout::Mbox;
+    QString output;           // -o DEST as given, made absolute (naming.destination may lie below it)
+    bool intoThunderbird = false;  // --into-thunderbird: naming.destination is set once the profile is found
+    QString profile;          // its =PROFILE: a name or a folder, empty for the default; then the folder found
+    bool unread = false;      // Thunderbird's status lines say new, not read
     LineEnds lineEnds = LineEnds::CrLf;
     ProgressMode progress = ProgressMode::Auto;
     QString reportFile;

@@ -10,6 +10,8 @@
 #include "cli/SignalYielder.h"
 #include "cli/SourceList.h"
 #include "cli/Summary.h"
+#include "engine/layout/ThunderbirdNaming.h"
+#include "engine/layout/ThunderbirdProfile.h"
 #include "engine/mbox/MboxAppender.h"
 #include "engine/run/ConversionRun.h"
 #include "engine/run/DuplicateCheck.h"
@@ -17,6 +19,7 @@
 #include "engine/support/FileDescriptor.h"
 #include "engine/support/ShownName.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QSet>
 
@@ -83,6 +86,8 @@ void convert(const SourceListing &listing, const CommandOptions &options, RunTal
     const ConversionRules rules{.naming = options.naming,
                                 .layout = options.layout,
                                 .lfLineEnds = options.lineEnds == LineEnds::Lf,
+                                .afterSeparator = options.layout == OutputLayout::Thunderbird
+                                                      ? thunderbirdStatusLines(!options.unread) : QByteArray(),
                                 .skipDuplicates = options.skipDuplicates,
                                 .duplicates = options.duplicates};
 
@@ -107,6 +112,64 @@ void convert(const SourceListing &listing, const CommandOptions &options, RunTal
     }
 }
 
+QString inUseText(const QString &profile)
+{
+    return QStringLiteral("Thunderbird is running with the profile %1: close it, then run the same command again")
+        .arg(shownName(profile));
+}
+
+// The profile's Local Folders, or why the run cannot write there.
+QString intoProfileProblem(CommandOptions &options)
+{
+    const ProfileChoice profile = findThunderbirdProfile(QDir::homePath(), options.profile);
+    if (!profile.problem.isEmpty())
+        return shownName(profile.problem);
+    options.profile = profile.path;
+    if (profileInUse(profile.path))
+        return inUseText(profile.path);
+    options.naming.destination = localFoldersOf(profile.path);
+    if (options.naming.destination.isEmpty())
+        return QStringLiteral("the profile %1 has no Local Folders yet: start Thunderbird with it, add an account "
+                              "(a newsgroup account is enough), close Thunderbird and run the same command again")
+            .arg(shownName(profile.path));
+    return {};
+}
+
+// Each SOURCE's top folder gets a name not yet in the profile's Local Folders.
+void chooseNewTopFolders(CommandOptions &options, const SourceListing &listing)
+{
+    QSet<QString> tops;
+    for (const ListedMessage &message : listing.messages)
+        tops.insert(thunderbirdFolderName(message.path.mid(message.nameStart).section(QLatin1Char('/'), 0, 0)));
+    QStringList sorted(tops.cbegin(), tops.cend());
+    sorted.sort();
+    QSet<QString> taken;
+    for (const QString &top : std::as_const(sorted)) {
+        const QString name = freeFolderName(options.naming.destination, top, taken);
+        taken.insert(name);
+        options.naming.topNames.insert(top, name);
+    }
+}
+
+// What to do with the output in Thunderbird.
+void thunderbirdSteps(const CommandOptions &options, const RunTally &tally, Console &console)
+{
+    if (tally.mboxes().isEmpty())
+        return;
+    if (options.intoThunderbird) {
+        QStringList names(options.naming.topNames.cbegin(), options.naming.topNames.cend());
+        names.sort();
+        console.error(QStringLiteral("In Thunderbird: Local Folders > ") + names.join(QStringLiteral(", ")));
+        return;
+    }
+    console.error(QStringLiteral(
+                      "In Thunderbird: Tools > Import..., Import from another Thunderbird installation, Continue, "
+                      "Choose a profile folder, Continue, pick %1, untick all but Mail Messages, Continue, Start Import: "
+                      "the folders come under Local Folders > Thunderbird Import > Local Folders. Or, with Thunderbird "
+                      "closed, copy what %2 holds into the profile's Mail/Local Folders/")
+                      .arg(shownName(options.output), shownName(options.naming.destination)));
+}
+
 } // namespace
 
 int runConvertCommand(CommandOptions options)
@@ -126,6 +189,9 @@ int runConvertCommand(CommandOptions options)
             return refuse(list.problem);
         options.sources += std::move(list.paths);
     }
+    if (options.intoThunderbird)
+        if (const QString problem = intoProfileProblem(options); !problem.isEmpty())
+            return refuse(problem);
     if (const QString problem = destinationProblem(options); !problem.isEmpty())
         return refuse(problem);
 
@@ -144,6 +210,12 @@ int runConvertCommand(CommandOptions options)
     for (const SkippedFolder &folder : listing.skippedFolders)
         fail(tally, console, RunTally::FailureKind::Folder, folder.path, folder.reason);
     tally.listed = int(listing.messages.size());
+    if (options.intoThunderbird) {
+        // A walk can take minutes: Thunderbird may have been started meanwhile.
+        if (profileInUse(options.profile))
+            return refuse(inUseText(options.profile));
+        chooseNewTopFolders(options, listing);
+    }
 
     if (!tally.interrupted) {
         if (options.dryRun)
@@ -156,8 +228,11 @@ int runConvertCommand(CommandOptions options)
     if (!options.reportFile.isEmpty() && !options.dryRun)
         if (const QString reason = writeJsonReport(options.reportFile, tally); !reason.isEmpty())
             fail(tally, console, RunTally::FailureKind::Mbox, options.reportFile, QStringLiteral("cannot write the report: ") + reason);
-    if (!options.quiet && !options.dryRun)
+    if (!options.quiet && !options.dryRun) {
         console.error(summaryLine(tally, clock.elapsed()));
+        if (options.layout == OutputLayout::Thunderbird && !tally.interrupted)
+            thunderbirdSteps(options, tally, console);
+    }
     const bool outputLost = !console.outputLost().isEmpty();
     if (outputLost)
         console.error(QStringLiteral("quorvel-convert: standard output: ") + console.outputLost());

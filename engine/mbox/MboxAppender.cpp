@@ -90,7 +90,7 @@ MboxAppender::~MboxAppender()
     if (lock_) {
         marker_.removeIfEmpty();
     } else if (fd_.valid()) {
-        const MboxLock lock(fd_.get(), nativeName(target_), {std::chrono::milliseconds(0), {}});
+        const MboxLock lock(fd_.get(), nativeName(target_), {std::chrono::milliseconds(0), {}, rules_.dotLock});
         if (lock.held())
             marker_.removeIfEmpty();
     }
@@ -195,7 +195,7 @@ AppendOutcome MboxAppender::append(QByteArrayView recordStart, const RecordRest 
                 outcome.notes << QStringLiteral("the mbox file is a symbolic link to %1, which the messages were appended to").arg(target_);
         }
         if (!lock_) {
-            lock_.emplace(fd_.get(), nativeName(target_), LockWait{rules_.lockWait, rules_.betweenChunks});
+            lock_.emplace(fd_.get(), nativeName(target_), LockWait{rules_.lockWait, rules_.betweenChunks, rules_.dotLock});
             lockTaken_ = std::chrono::steady_clock::now();
         }
         if (!lock_->held()) {

@@ -36,6 +36,7 @@ struct AppendRules {
     // The mbox was named by the user: a symbolic link there is followed (and
     // the notes name its target). Elsewhere a link there fails the append.
     bool followLink = false;
+    bool dotLock = true;  // see LockWait
 };
 
 struct [[nodiscard]] AppendOutcome {

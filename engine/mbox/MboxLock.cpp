@@ -60,7 +60,7 @@ bool ownerGone(const QByteArray &dotLock)
 } // namespace
 
 MboxLock::MboxLock(int fd, const QByteArray &nativeMboxPath, const LockWait &wait)
-    : fd_(fd), dotLock_(nativeMboxPath + ".lock")
+    : fd_(fd), dotLock_(wait.dotLock ? nativeMboxPath + ".lock" : QByteArray())
 {
     // Waits in short pauses with the window's turn between them rather than in
     // F_SETLKW: the window stays alive, and the wait has an end.
@@ -69,7 +69,7 @@ MboxLock::MboxLock(int fd, const QByteArray &nativeMboxPath, const LockWait &wai
     int command = F_OFD_SETLK;
     for (;;) {
         int error = EAGAIN;
-        if (tryDotLock() == Try::Taken) {
+        if (dotLock_.isEmpty() || tryDotLock() == Try::Taken) {
             do
                 error = tryLock(fd, command);
             while (error == EINTR);

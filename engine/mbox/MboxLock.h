@@ -9,6 +9,9 @@ struct LockWait {
     std::chrono::milliseconds limit = std::chrono::seconds(30);
     // Runs between two tries (a yield point; it may throw to give up).
     std::function<void()> betweenTries;
+    // Thunderbird takes no dot-lock, and would show one that a crash left
+    // behind as a folder of its own.
+    bool dotLock = true;
 };
 
 // The locks mail programs take before they write to an mbox, held for as long

@@ -1,6 +1,7 @@
 #include "engine/mbox/MboxNaming.h"
 
 #include "engine/support/Failure.h"
+#include "engine/layout/ThunderbirdNaming.h"
 #include "engine/support/PathParts.h"
 
 OutputTarget outputFor(const QString &sourcePath, const QString &destination)
@@ -26,6 +27,10 @@ OutputTarget MboxNaming::targetFor(const QString &source, qsizetype nameStart) c
         return {singleFile.left(singleFile.lastIndexOf(QLatin1Char('/')) + 1), singleFile};
     case Rule::Relative:
         return outputFor(QLatin1Char('/') + source.mid(nameStart), destination);
+    case Rule::Thunderbird: {
+        const QString relative = source.mid(nameStart);
+        return thunderbirdTarget(destination, relative.left(qMax<qsizetype>(0, relative.lastIndexOf(QLatin1Char('/')))), topNames);
+    }
     case Rule::Mirror:
         break;
     }

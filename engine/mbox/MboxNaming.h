@@ -1,11 +1,15 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 
 // Where one message goes.
 struct OutputTarget {
     QString folder;  // ends in "/"
     QString file;    // the mbox file, in folder
+    // In a Thunderbird tree, the folder its top folders are in: every level
+    // between it and folder needs its own mbox file (ThunderbirdNaming).
+    QString treeRoot;
 };
 
 // How a run names the mbox file of each message: the rule as data, the same
@@ -15,17 +19,20 @@ struct MboxNaming {
         Mirror,    // the source folder's absolute path below destination, as the window does
         Relative,  // the source's path from its listed folder's own name on, below destination
         Single,    // every message into singleFile
+        Thunderbird,  // as Relative, in Thunderbird's folder tree below destination (ThunderbirdNaming)
     };
     Rule rule = Rule::Mirror;
     QString destination;  // Mirror and Relative
     QString singleFile;   // Single
+    // Thunderbird: top folders written under another name (a new name where one is taken).
+    QHash<QString, QString> topNames;
 
-    static MboxNaming mirror(const QString &destination) { return {Rule::Mirror, destination, {}}; }
-    static MboxNaming single(const QString &file) { return {Rule::Single, {}, file}; }
+    static MboxNaming mirror(const QString &destination) { return {Rule::Mirror, destination, {}, {}}; }
+    static MboxNaming single(const QString &file) { return {Rule::Single, {}, file, {}}; }
 
     // nameStart is where the listed folder's own name begins in source
-    // (Relative only). Throws Failure (NoMboxName) when no mbox name can be
-    // made from the path.
+    // (Relative and Thunderbird). Throws Failure (NoMboxName) when no mbox
+    // name can be made from the path.
     OutputTarget targetFor(const QString &source, qsizetype nameStart = 0) const;
     // The user named the mbox himself: a symbolic link there is his to follow.
     bool namedByUser() const { return rule == Rule::Single; }

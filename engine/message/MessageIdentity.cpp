@@ -6,6 +6,7 @@
 #include <QtEndian>
 #include <array>
 #include <new>
+#include <utility>
 #include <xxhash.h>
 
 namespace {
@@ -25,6 +26,18 @@ bool isMessageIdField(const QByteArray &field, qsizetype &valueStart)
         return false;
     valueStart = k + 1;
     return true;
+}
+
+enum class Lead { StatusLine, Undecided, Other };
+
+Lead leadOf(QByteArrayView line)
+{
+    static constexpr QByteArrayView status = "X-Mozilla-Status:", status2 = "X-Mozilla-Status2:";
+    if (line.startsWith(status) || line.startsWith(status2))
+        return Lead::StatusLine;
+    if (status.startsWith(line) || status2.startsWith(line))
+        return Lead::Undecided;
+    return Lead::Other;
 }
 
 } // namespace
@@ -68,6 +81,30 @@ QByteArray TextHash::result()
 }
 
 void MessageIdentity::add(QByteArrayView text)
+{
+    if (text.isEmpty())
+        return;
+    if (atStart_) {
+        if (droppingLine_)
+            return;
+        lead_.append(text);
+        switch (leadOf(lead_)) {
+        case Lead::StatusLine:
+            droppingLine_ = true;
+            lead_.clear();
+            return;
+        case Lead::Undecided:
+            return;
+        case Lead::Other:
+            atStart_ = false;
+            addText(std::exchange(lead_, {}));
+            return;
+        }
+    }
+    addText(text);
+}
+
+void MessageIdentity::addText(QByteArrayView text)
 {
     if (text.isEmpty())
         return;
@@ -115,6 +152,14 @@ void MessageIdentity::hash(QByteArrayView text)
 
 void MessageIdentity::endLine()
 {
+    if (atStart_) {
+        if (droppingLine_) {
+            droppingLine_ = false;
+            return;
+        }
+        atStart_ = false;
+        addText(std::exchange(lead_, {}));
+    }
     ++pendingBreaks_;
     if (inHeader_) {
         if (lineLength_ == 0) {
@@ -141,6 +186,8 @@ void MessageIdentity::endField()
 
 QByteArray MessageIdentity::finish()
 {
+    if (atStart_ && !droppingLine_)
+        addText(std::exchange(lead_, {}));
     if (inHeader_) {
         if (!line_.isEmpty())
             endLine();
@@ -175,4 +222,7 @@ void MessageIdentity::reset()
     line_.clear();
     field_.clear();
     messageId_.clear();
+    atStart_ = true;
+    droppingLine_ = false;
+    lead_.clear();
 }

@@ -33,7 +33,9 @@ enum class DuplicateRule {
 // LF, and the line ends at its end dropped), hashed, and its length. A message read back from
 // an mbox (separator line left out, mboxrd quoting undone) so gives the
 // identity of the .eml file it was written from, whichever line ends the file
-// and the mbox use. Under DuplicateRule::MessageId a message with a
+// and the mbox use. Thunderbird's status lines (X-Mozilla-Status and
+// X-Mozilla-Status2) at the start of a message are left out: they say whether
+// it was read, not what it is. Under DuplicateRule::MessageId a message with a
 // Message-ID field is that field's value instead (runs of white space made
 // one space): real mail reuses IDs, so this can take different messages for
 // copies.
@@ -54,6 +56,7 @@ public:
 private:
     static constexpr qsizetype GatherSize = 64 * 1024;
 
+    void addText(QByteArrayView text);
     void endField();
     void hash(QByteArrayView text);
     void hashGathered();
@@ -70,6 +73,9 @@ private:
     QByteArray line_;   // the header line being read
     QByteArray field_;  // the header field being read, unfolded
     QByteArray messageId_;
+    bool atStart_ = true;        // no line but status lines yet
+    bool droppingLine_ = false;  // in a status line at the start
+    QByteArray lead_;            // the first bytes of a line at the start, until they tell
 };
 
 // Cuts text into lines at CR LF, lone CR and LF, across pieces: text(view)

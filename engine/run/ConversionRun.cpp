@@ -1,5 +1,6 @@
 #include "engine/run/ConversionRun.h"
 
+#include "engine/layout/ThunderbirdNaming.h"
 #include "engine/mbox/MboxAppender.h"
 #include "engine/mbox/MboxRecord.h"
 #include "engine/message/EnvelopeLine.h"
@@ -95,12 +96,16 @@ QString convertOne(const ConversionEntry &entry, const ConversionRules &rules, C
     const bool withoutHeaderFields = !startsWithHeaderField(run.piece);
     HeaderSource header;
     header.loadFromBytes(run.piece, reader.modified());
-    const QByteArray separator = separatorLine(header.getSender(), header.getDate(), rules.lfLineEnds);
+    QByteArray separator = separatorLine(header.getSender(), header.getDate(), rules.lfLineEnds);
+    separator += rules.afterSeparator;
 
     // Made only now: a folder none of whose messages can be read stays unmade.
     if (target.folder != run.lastFolderMade) {
         if (const QString reason = createPath(target.folder, 0777, &run.lastError); !reason.isEmpty())
             return QStringLiteral("cannot create the folder ") + target.folder + QStringLiteral(": ") + reason;
+        if (!target.treeRoot.isEmpty())
+            if (const QString reason = makeParentFolderFiles(target.treeRoot, target.folder, &run.lastError); !reason.isEmpty())
+                return reason;
         run.lastFolderMade = target.folder;
     }
 
@@ -115,7 +120,8 @@ QString convertOne(const ConversionEntry &entry, const ConversionRules &rules, C
                                                       .lockLease = rules.lockLease,
                                                       .betweenChunks = [&yielder] { yielder.yield(); },
                                                       .lfLineEnds = rules.lfLineEnds,
-                                                      .followLink = entry.mboxFile.isEmpty() && rules.naming.namedByUser()});
+                                                      .followLink = entry.mboxFile.isEmpty() && rules.naming.namedByUser(),
+                                                      .dotLock = rules.naming.rule != MboxNaming::Rule::Thunderbird});
     }
     QByteArray identity;
     std::function<bool()> alreadyThere;
@@ -160,7 +166,8 @@ QString convertOne(const ConversionEntry &entry, const ConversionRules &rules, C
         return outcome.reason;
     }
     run.lastRecordBytes = outcome.bytes;
-    if (withoutHeaderFields)
+    // Header fields written after the separator keep it apart (Thunderbird's status lines).
+    if (withoutHeaderFields && rules.afterSeparator.isEmpty())
         observer.messageWarning(sourcePath, QStringLiteral("no header fields at its start: mail programs may join it to the message before it"));
     if (rules.skipDuplicates)
         run.known.appended(target.file, identity, outcome.offset, outcome.bytes);

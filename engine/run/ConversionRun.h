@@ -76,6 +76,9 @@ struct ConversionRules {
     // Every line of a record ends with LF alone (CR LF and a lone CR become
     // LF); the quoting is the same.
     bool lfLineEnds = false;
+    // Written after every separator line, as part of the record (Thunderbird's
+    // status lines); MessageIdentity leaves them out.
+    QByteArray afterSeparator;
     // A message whose identity (see MessageIdentity) is already in its mbox,
     // from an earlier run, this one or another program, is not appended; the
     // mbox is looked at under its lock.

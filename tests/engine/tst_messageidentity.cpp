@@ -33,6 +33,34 @@ const QDateTime When = QDateTime::fromSecsSinceEpoch(1709287200, Qt::UTC);
 class MessageIdentityTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // Thunderbird's status lines at a message's start say whether it was
+    // read, not what it is; anywhere else they are part of the message.
+    void statusLinesLeftOut_data()
+    {
+        QTest::addColumn<QByteArray>("with");
+        QTest::addColumn<QByteArray>("without");
+        QTest::addColumn<bool>("same");
+        const QByteArray plain("Subject: s\n\nbody\n");
+        QTest::newRow("read") << "X-Mozilla-Status: 0001\nX-Mozilla-Status2: 00000000\n" + plain << plain << true;
+        QTest::newRow("unread, CR LF") << QByteArray("X-Mozilla-Status: 0000\r\nX-Mozilla-Status2: 00000000\r\nSubject: s\r\n\r\nbody\r\n")
+                                       << plain << true;
+        QTest::newRow("Status2 alone") << "X-Mozilla-Status2: 00000000\n" + plain << plain << true;
+        QTest::newRow("after another field") << QByteArray("Subject: s\nX-Mozilla-Status: 0001\n\nbody\n") << plain << false;
+        QTest::newRow("a longer name") << "X-Mozilla-Statusbar: 1\n" + plain << plain << false;
+        QTest::newRow("the name's start alone") << "X-Mozilla-Stat\n" + plain << plain << false;
+        QTest::newRow("in the body") << plain + "X-Mozilla-Status: 0001\n" << plain << false;
+    }
+    void statusLinesLeftOut()
+    {
+        QFETCH(QByteArray, with);
+        QFETCH(QByteArray, without);
+        QFETCH(bool, same);
+        QCOMPARE(identityOfMessage(with) == identityOfMessage(without), same);
+        // Read back from an mbox in pieces of every small size, cut inside the name too.
+        const QByteArray record = buildRecord(QStringLiteral("a@b.c"), When, with, true);
+        for (qsizetype piece = 1; piece <= 24; ++piece)
+            QCOMPARE(readBack(record, piece), QList<QByteArray>{identityOfMessage(with)});
+    }
     // A message written to an mbox by this program and read back, in either
     // line-end form and cut into pieces anywhere, has its .eml file's identity.
     void readBackFromMbox_data()
