@@ -45,11 +45,28 @@ MessageReader::MessageReader(const QString &path)
     size_ = info.st_size;
 }
 
+MessageReader::MessageReader(const QString &path, qint64 offset, qint64 length) : MessageReader(path)
+{
+    if (!ok())
+        return;
+    if (offset < 0 || length < 0 || offset + length > size_) {
+        failure_ = QStringLiteral("the message lies past the end of its file");
+        return;
+    }
+    if (::lseek(fd_.get(), off_t(offset), SEEK_SET) < 0) {
+        failure_ = QStringLiteral("cannot read the message: ") + systemReason(errno);
+        return;
+    }
+    size_ = limit_ = length;
+}
+
 qint64 MessageReader::read(char *target, qint64 room)
 {
     if (!ok())
         return -1;
-    if (atEnd_)
+    if (limit_ >= 0)
+        room = qMin(room, limit_ - position_);
+    if (atEnd_ || room == 0)
         return 0;
     for (;;) {
         const ssize_t got = ::read(fd_.get(), target, size_t(room));

@@ -18,10 +18,13 @@ public:
     static constexpr qint64 StreamPieceSize = 128 * 1024;
 
     explicit MessageReader(const QString &path);
+    // Only the bytes [offset, offset + length) of the file: one message of a
+    // file that holds more (an mbox, Apple Mail's .emlx).
+    MessageReader(const QString &path, qint64 offset, qint64 length);
 
     bool ok() const { return failure_.isEmpty(); }
     QString failure() const { return failure_; }
-    qint64 size() const { return size_; }           // as the file system gave it at the open
+    qint64 size() const { return size_; }           // as the file system gave it at the open, or the range's length
     QDateTime modified() const { return modified_; }  // UTC; invalid when not even that could be learnt
 
     // Reads up to room bytes into target; 0 at the end of the file, -1 on a
@@ -37,5 +40,6 @@ private:
     qint64 size_ = 0;
     QDateTime modified_;
     qint64 position_ = 0;
+    qint64 limit_ = -1;    // a range's length; -1: to the file's end
     bool atEnd_ = false;  // a short read at or past the size: no need to ask again
 };
