@@ -41,6 +41,40 @@ private Q_SLOTS:
         QCOMPARE(out, text);
     }
 
+    void messageInMemory()
+    {
+        const QByteArray bytes = QByteArray("Subject: x\n\n") + QByteArray(1000, 'y');
+        const QDateTime time(QDate(2024, 3, 5), QTime(1, 2, 3), Qt::UTC);
+        MessageReader reader = MessageReader::fromBytes(bytes, time);
+        QVERIFY(reader.ok());
+        QCOMPARE(reader.size(), bytes.size());
+        QCOMPARE(reader.modified(), time);
+        QByteArray all, piece;
+        do {
+            QVERIFY(reader.next(piece, 7));
+            all += piece;
+        } while (!piece.isEmpty());
+        QCOMPARE(all, bytes);
+    }
+
+    // One record of an mbox, read back unquoted in pieces of every size.
+    void recordOfAnMboxUnquoted()
+    {
+        TempTree tree;
+        const QByteArray record = "Subject: q\n\n>From a\n>>From b\nx >From c\n>>>>\n";
+        const QString mbox = tree.file(QStringLiteral("m"), "From a@x Mon Jan  1 00:00:00 2024\n" + record + "\nFrom b@x ...\n");
+        for (qint64 pieceSize : {1, 2, 3, 5, 8, 64}) {
+            MessageReader reader(mbox, 34, record.size());
+            reader.undoFromQuoting();
+            QByteArray all, piece;
+            do {
+                QVERIFY(reader.next(piece, pieceSize));
+                all += piece;
+            } while (!piece.isEmpty());
+            QCOMPARE(all, QByteArray("Subject: q\n\nFrom a\n>From b\nx >From c\n>>>>\n"));
+        }
+    }
+
     void rangeOfAFile_data()
     {
         QTest::addColumn<qint64>("offset");
