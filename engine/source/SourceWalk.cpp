@@ -1,6 +1,7 @@
 #include "engine/source/SourceWalk.h"
 
 #include "engine/source/MaildirName.h"
+#include "engine/support/FileDescriptor.h"
 #include "engine/support/FileNames.h"
 #include "engine/support/PathOnDisk.h"
 #include "engine/support/Yielder.h"
@@ -30,11 +31,8 @@ QString nameOf(const QString &path)
 QByteArray firstBytes(const QString &path)
 {
     QByteArray start(512, Qt::Uninitialized);
-    const int fd = ::open(nativeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return {};
-    const ssize_t got = ::read(fd, start.data(), size_t(start.size()));
-    ::close(fd);
+    const FileDescriptor fd(::open(nativeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    const ssize_t got = fd.get() < 0 ? -1 : ::read(fd.get(), start.data(), size_t(start.size()));
     start.resize(got < 0 ? 0 : got);
     return start;
 }
