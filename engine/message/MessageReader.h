@@ -1,10 +1,12 @@
 #pragma once
 
+#include "engine/source/FromUnquoter.h"
 #include "engine/support/FileDescriptor.h"
 
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <optional>
 
 // One message file, read from its start in pieces, so that a message of any
 // size takes no more memory than one piece. Only regular files are read: a
@@ -18,10 +20,19 @@ public:
     static constexpr qint64 StreamPieceSize = 128 * 1024;
 
     explicit MessageReader(const QString &path);
+    // Only the bytes [offset, offset + length) of the file: one message of a
+    // file that holds more (an mbox, Apple Mail's .emlx).
+    MessageReader(const QString &path, qint64 offset, qint64 length);
+    // A message put together in memory (Apple Mail's partial message with its
+    // attachments back in place); modified stands for its file's time.
+    static MessageReader fromBytes(QByteArray bytes, const QDateTime &modified);
+
+    // An mbox's record: its quoting is undone as it is read (FromUnquoter).
+    void undoFromQuoting();
 
     bool ok() const { return failure_.isEmpty(); }
     QString failure() const { return failure_; }
-    qint64 size() const { return size_; }           // as the file system gave it at the open
+    qint64 size() const { return size_; }           // as the file system gave it at the open, or the range's length
     QDateTime modified() const { return modified_; }  // UTC; invalid when not even that could be learnt
 
     // Reads up to room bytes into target; 0 at the end of the file, -1 on a
@@ -32,10 +43,18 @@ public:
     [[nodiscard]] bool next(QByteArray &piece, qint64 atMost = PieceSize);
 
 private:
+    MessageReader() = default;
+    [[nodiscard]] bool readPiece(QByteArray &piece, qint64 atMost);
+
     FileDescriptor fd_;
     QString failure_;
     qint64 size_ = 0;
     QDateTime modified_;
     qint64 position_ = 0;
+    qint64 limit_ = -1;
+    QByteArray held_;      // fromBytes: the message itself
+    bool fromMemory_ = false;
+    std::optional<FromUnquoter> unquoter_;
+    QByteArray raw_;       // with an unquoter: the bytes before it    // a range's length; -1: to the file's end
     bool atEnd_ = false;  // a short read at or past the size: no need to ask again
 };

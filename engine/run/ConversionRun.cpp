@@ -10,6 +10,8 @@
 #include "engine/run/DuplicateCheck.h"
 #include "engine/run/OwnMboxes.h"
 #include "engine/run/RunInProgress.h"
+#include "engine/source/EmlxFile.h"
+#include "engine/source/PartialEmlx.h"
 #include "engine/support/CreatePath.h"
 #include "engine/support/Yielder.h"
 
@@ -69,8 +71,44 @@ bool startsWithHeaderField(QByteArrayView message)
 OutputTarget targetOf(const ConversionEntry &entry, const ConversionRules &rules)
 {
     if (entry.mboxFile.isEmpty())
-        return rules.naming.targetFor(entry.source, entry.nameStart);
+        return rules.naming.targetFor(entry.namePath.isEmpty() ? entry.source : entry.namePath, entry.nameStart);
     return {entry.mboxFile.left(entry.mboxFile.lastIndexOf(QLatin1Char('/')) + 1), entry.mboxFile};
+}
+
+// The message of an entry as its kind of file holds it.
+MessageReader openMessage(const ConversionEntry &entry, ConversionObserver &observer)
+{
+    switch (entry.kind) {
+    case SourceKind::Mbox: {
+        MessageReader reader(entry.source, entry.offset, entry.length);
+        reader.undoFromQuoting();
+        return reader;
+    }
+    case SourceKind::Emlx:
+    case SourceKind::PartialEmlx: {
+        const EmlxFile file = EmlxFile::open(entry.source);
+        if (!file.failure.isEmpty())
+            throw Failure(FailureKind::Other, file.failure);
+        if (entry.kind == SourceKind::Emlx)
+            return MessageReader(entry.source, file.messageOffset, file.messageLength);
+        MessageReader stub(entry.source, file.messageOffset, file.messageLength);
+        QByteArray message;
+        if (!stub.ok() || !stub.next(message, file.messageLength))
+            throw Failure(FailureKind::Other, stub.failure());
+        const RestoredMessage restored = restorePartialMessage(message, attachmentsFolderOf(entry.source));
+        if (!restored.failure.isEmpty())
+            throw Failure(FailureKind::Other, QStringLiteral("cannot read its attachment ") + restored.failure);
+        if (!restored.missingParts.isEmpty())
+            observer.messageWarning(entry.source, QStringLiteral("incomplete: Apple Mail did not keep the attachment of part ")
+                                                      + restored.missingParts.join(QStringLiteral(", ")));
+        return MessageReader::fromBytes(restored.bytes, stub.modified());
+    }
+    case SourceKind::Eml:
+    case SourceKind::Maildir:
+    case SourceKind::Unknown:
+        break;
+    }
+    return MessageReader(entry.source);
 }
 
 // One entry; returns why it was not written, or empty text when it was (or
@@ -87,7 +125,7 @@ QString convertOne(const ConversionEntry &entry, const ConversionRules &rules, C
     if (const auto failed = run.lockFailures.constFind(target.file); failed != run.lockFailures.cend())
         return *failed;
 
-    MessageReader reader(sourcePath);
+    MessageReader reader = openMessage(entry, observer);
     if (!reader.ok() || !reader.next(run.piece))
         return reader.failure();
     yielder.yield();
@@ -96,7 +134,9 @@ QString convertOne(const ConversionEntry &entry, const ConversionRules &rules, C
     const bool withoutHeaderFields = !startsWithHeaderField(run.piece);
     HeaderSource header;
     header.loadFromBytes(run.piece, reader.modified());
-    QByteArray separator = separatorLine(header.getSender(), header.getDate(), rules.lfLineEnds);
+    QByteArray separator = entry.envelope.isEmpty()
+                               ? separatorLine(header.getSender(), header.getDate(), rules.lfLineEnds)
+                               : entry.envelope + (rules.lfLineEnds ? "\n" : "\r\n");
     separator += rules.afterSeparator;
 
     // Made only now: a folder none of whose messages can be read stays unmade.

@@ -3,12 +3,15 @@
 #include "engine/mbox/MboxNaming.h"
 #include "engine/message/MessageIdentity.h"
 #include "engine/run/OutputLayout.h"
+#include "engine/source/MessageFlags.h"
+#include "engine/source/SourceKind.h"
 #include "engine/support/Failure.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <chrono>
+#include <optional>
 
 class Yielder;
 
@@ -65,8 +68,15 @@ struct ConversionNote {
 struct ConversionEntry {
     QString source;
     QString mboxFile;  // empty: named by the run's rule, ConversionRules::naming
-    // Where the listed folder's own name begins in source (MboxNaming::Rule::Relative).
+    // Where the listed folder's own name begins in source, or in namePath (MboxNaming::Rule::Relative).
     qsizetype nameStart = 0;
+    // What the file is, and where in it the message lies when it holds more.
+    SourceKind kind = SourceKind::Eml;
+    QString namePath;      // named after this path, not source (SourceFile::namePath)
+    qint64 offset = 0;     // Mbox: the message's bytes in source, still quoted
+    qint64 length = -1;
+    QByteArray envelope;   // Mbox: its separator line, kept as the record's
+    std::optional<MessageFlags> flags;  // what the store knew of it
 };
 
 // How a run writes. The defaults are the window's.

@@ -13,7 +13,8 @@ namespace {
 // looked at, so the walk stays one pass.
 class CountingYielder final : public Yielder {
 public:
-    CountingYielder(Yielder &inner, const WalkCount &counting) : inner_(inner), counting_(counting)
+    CountingYielder(Yielder &inner, const WalkCount &counting, FileFilter wanted)
+        : inner_(inner), counting_(counting), wanted_(wanted)
     {
         sinceReport_.start();
     }
@@ -34,13 +35,14 @@ private:
     {
         const auto &files = *walker_->fullFileNames();
         for (; checked_ < files.count(); ++checked_)
-            if (isMessagePath(files.item(checked_ + 1)))
+            if (wanted_(files.item(checked_ + 1)))
                 ++messages_;
         counting_(messages_, walker_->pathNames()->count());
     }
 
     Yielder &inner_;
     const WalkCount &counting_;
+    FileFilter wanted_;
     FolderWalker *walker_ = nullptr;
     QElapsedTimer sinceReport_;
     int checked_ = 0;
@@ -51,7 +53,12 @@ private:
 
 FolderMessages messagesBelow(const QString &folder, Yielder &yielder, const WalkCount &counting)
 {
-    CountingYielder walkYielder(yielder, counting);
+    return filesBelow(folder, yielder, counting, isMessagePath);
+}
+
+FolderMessages filesBelow(const QString &folder, Yielder &yielder, const WalkCount &counting, FileFilter wanted)
+{
+    CountingYielder walkYielder(yielder, counting, wanted);
     FolderWalker walker(walkYielder);
     yielder.yield();
     walker.pathLogInit();
@@ -61,7 +68,7 @@ FolderMessages messagesBelow(const QString &folder, Yielder &yielder, const Walk
     walkYielder.watch(nullptr);
     FolderMessages found;
     for (const QString &path : *walker.fullFileNames())
-        if (isMessagePath(path))
+        if (wanted(path))
             found.messages.append(path);
     found.skippedFolders = walker.skippedFolders();
     found.folders = walker.pathNames()->count();

@@ -24,3 +24,7 @@ using WalkCount = std::function<void(int messages, int folders)>;
 // command lists them and the command walks a SOURCE folder. counting, when
 // given, is called now and then during the walk.
 FolderMessages messagesBelow(const QString &folder, Yielder &yielder, const WalkCount &counting = {});
+
+// The same walk, keeping the files that wanted says yes to (and counting them).
+using FileFilter = bool (*)(const QString &path);
+FolderMessages filesBelow(const QString &folder, Yielder &yielder, const WalkCount &counting, FileFilter wanted);

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+// Undoes an mbox's quoting of one message's lines as it streams through: a
+// line of one or more ">" and then "From " loses one ">" (mboxrd; an mboxo
+// file reads the same way, the only way it can be read). Pieces may be cut
+// anywhere: the start of a line that cannot be judged yet waits for the next.
+class FromUnquoter {
+public:
+    // Appends the unquoted text of piece to out.
+    void feed(QByteArrayView piece, QByteArray &out);
+    // The held-back start of a last line that was no quoted "From ".
+    void finish(QByteArray &out);
+
+private:
+    QByteArray held_;        // a line's start: ">"s and a part of "From "
+    bool atLineStart_ = true;
+};

@@ -1,0 +1,194 @@
+#include "engine/source/MboxSource.h"
+
+#include "engine/source/MimeParts.h"
+#include "engine/support/FileDescriptor.h"
+#include "engine/support/FileNames.h"
+#include "engine/support/Yielder.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr qint64 PieceSize = 1024 * 1024;
+// Of a line, only its start decides anything; header fields longer than this are not looked into.
+constexpr qsizetype LineKept = 4096;
+
+bool readAt(int fd, qint64 offset, char *target, qint64 length, qint64 &got)
+{
+    got = 0;
+    while (got < length) {
+        const ssize_t n = ::pread(fd, target + got, size_t(length - got), off_t(offset + got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break;
+        got += n;
+    }
+    return true;
+}
+
+class Splitter {
+public:
+    Splitter(int fd, qint64 size, MboxMessages &out) : fd_(fd), size_(size), out_(out) {}
+
+    // One whole line (without its LF) at offset; lineEnd: the offset after its LF.
+    void line(QByteArrayView text, qint64 offset, qint64 lineEnd)
+    {
+        if (text.endsWith('\r'))
+            text.chop(1);
+        const bool empty = text.isEmpty();
+        if (offset >= skipTo_ && text.startsWith("From ") && (offset == 0 || previousEmpty_)) {
+            close(offset);
+            current_ = MboxMessage{lineEnd, 0, text.toByteArray()};
+            inMessage_ = true;
+            inHeader_ = true;
+            contentLength_ = -1;
+        } else if (inMessage_ && inHeader_) {
+            if (empty) {
+                inHeader_ = false;
+                honourContentLength(lineEnd);
+            } else if (text.size() > 15 && text.first(15).compare("Content-Length:", Qt::CaseInsensitive) == 0) {
+                bool ok = false;
+                const qint64 value = text.sliced(15).trimmed().toLongLong(&ok);
+                contentLength_ = ok && value >= 0 ? value : -1;
+            }
+        }
+        previousEmpty_ = empty;
+    }
+
+    void finish(qint64 end)
+    {
+        close(end);
+    }
+
+private:
+    // The record before a separator at offset ends with an empty line: not the message's.
+    void close(qint64 offset)
+    {
+        if (!inMessage_)
+            return;
+        inMessage_ = false;
+        if (honouredEnd_ >= 0) {
+            current_.length = honouredEnd_ - current_.offset;
+            honouredEnd_ = -1;
+            out_.messages.append(current_);
+            return;
+        }
+        qint64 end = offset;
+        char tail[4] = {};
+        qint64 got = 0;
+        const qint64 from = qMax(current_.offset, end - 4);
+        if (readAt(fd_, from, tail, end - from, got) && got == end - from) {
+            const QByteArrayView last(tail, got);
+            if (last.endsWith("\r\n\r\n"))
+                end -= 2;
+            else if (last.endsWith("\n\n"))
+                end -= 1;
+            else if (end - current_.offset == 2 && last == "\r\n")
+                end -= 2;  // an empty message: its record holds the empty line alone
+            else if (end - current_.offset == 1 && last == "\n")
+                end -= 1;
+        }
+        current_.length = end - current_.offset;
+        out_.messages.append(current_);
+    }
+
+    // bodyStart + Content-Length must be the file's end, or an empty line and a separator.
+    void honourContentLength(qint64 bodyStart)
+    {
+        if (contentLength_ < 0)
+            return;
+        const qint64 end = bodyStart + contentLength_;
+        if (end == size_) {
+            skipTo_ = size_;
+            honouredEnd_ = end;
+            return;
+        }
+        char next[8] = {};
+        qint64 got = 0;
+        if (end > size_ || !readAt(fd_, end, next, sizeof next, got))
+            return;
+        const QByteArrayView after(next, got);
+        if (after.startsWith("\nFrom ") || after.startsWith("\r\nFrom ")) {
+            skipTo_ = end + (after[0] == '\r' ? 2 : 1);
+            honouredEnd_ = end;
+        }
+    }
+
+    int fd_;
+    qint64 size_;
+    MboxMessages &out_;
+    MboxMessage current_;
+    bool inMessage_ = false;
+    bool inHeader_ = false;
+    bool previousEmpty_ = false;
+    qint64 contentLength_ = -1;
+    qint64 skipTo_ = 0;
+    qint64 honouredEnd_ = -1;  // where a Content-Length that was taken ends the message  // no separator before this offset (a Content-Length said so)
+};
+
+} // namespace
+
+MboxMessages messagesOfMbox(const QString &path, Yielder &yielder)
+{
+    MboxMessages result;
+    const FileDescriptor fd(::open(nativeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat info {};
+    if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0) {
+        result.failure = systemReason(errno);
+        return result;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        result.failure = QStringLiteral("not a regular file");
+        return result;
+    }
+    Splitter splitter(fd.get(), info.st_size, result);
+    QByteArray piece(PieceSize, Qt::Uninitialized);
+    QByteArray partial;          // the start of a line cut by the piece's end
+    qint64 partialOffset = 0;
+    qint64 offset = 0;
+    for (;;) {
+        qint64 got = 0;
+        if (!readAt(fd.get(), offset, piece.data(), PieceSize, got)) {
+            result.failure = systemReason(errno);
+            return result;
+        }
+        if (got == 0)
+            break;
+        const char *p = piece.constData();
+        const char *const end = p + got;
+        while (p < end) {
+            const char *lf = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)));
+            const qint64 at = offset + (p - piece.constData());
+            if (!lf) {
+                if (partial.isEmpty())
+                    partialOffset = at;
+                if (partial.size() < LineKept)
+                    partial += QByteArrayView(p, qMin<qsizetype>(end - p, LineKept - partial.size()));
+                break;
+            }
+            const qint64 lineEnd = offset + (lf + 1 - piece.constData());
+            if (!partial.isEmpty()) {
+                if (partial.size() < LineKept)
+                    partial += QByteArrayView(p, qMin<qsizetype>(lf - p, LineKept - partial.size()));
+                splitter.line(partial, partialOffset, lineEnd);
+                partial.clear();
+            } else {
+                splitter.line(QByteArrayView(p, qMin<qsizetype>(lf - p, LineKept)), at, lineEnd);
+            }
+            p = lf + 1;
+        }
+        offset += got;
+        yielder.yield();
+    }
+    if (!partial.isEmpty())
+        splitter.line(partial, partialOffset, offset);
+    splitter.finish(offset);
+    return result;
+}
