@@ -2,6 +2,7 @@
 
 #include "engine/mbox/MboxAppender.h"
 #include "engine/mbox/MboxRecord.h"
+#include "engine/message/ContentHash.h"
 #include "engine/message/EnvelopeLine.h"
 #include "engine/message/HeaderBlock.h"
 #include "engine/message/HeaderSource.h"
@@ -38,6 +39,8 @@ struct RunState {
     qint64 lastRecordBytes = 0;
     bool lastSkipped = false;    // the entry last done was already in its mbox
     qint64 lastMatch = -1;       // where, when it was
+    qint64 lastOffset = -1;      // where the record written begins
+    std::optional<MessageFacts> lastFacts;  // of the entry last done, once it was read
     KnownIdentities known;       // with skipDuplicates
     int lastError = 0;           // the errno behind the entry last done's failure, when known
     OwnMboxes ownMboxes;
@@ -78,6 +81,19 @@ OutputTarget targetOf(const ConversionEntry &entry, const ConversionRules &rules
     return {entry.mboxFile.left(entry.mboxFile.lastIndexOf(QLatin1Char('/')) + 1), entry.mboxFile};
 }
 
+// A message skipped as a copy was not streamed through: it is read again for its hash.
+QByteArray contentHashOfFile(const QString &path, QByteArray &piece, const std::function<void()> &betweenPieces)
+{
+    MessageReader reader(path);
+    ContentHash hash;
+    bool read = reader.ok();
+    while (read && (read = reader.next(piece, MessageReader::StreamPieceSize)) && !piece.isEmpty()) {
+        hash.feed(piece);
+        betweenPieces();
+    }
+    return read ? hash.hex() : QByteArray();
+}
+
 // One entry; returns why it was not written, or empty text when it was (or
 // was skipped: run.lastSkipped). The message is read, quoted and written
 // piece by piece: memory stays bounded whatever its size.
@@ -102,6 +118,10 @@ QString convertOne(const ConversionEntry &entry, const ConversionRules &rules, C
     HeaderSource header;
     header.loadFromBytes(run.piece, reader.modified());
     const QByteArray separator = separatorLine(header.getSender(), header.getDate(), rules.lfLineEnds);
+    run.lastFacts = MessageFacts{.date = header.getDate(), .dateSource = header.dateSource()};
+    std::optional<ContentHash> hash;
+    if (rules.contentHashes)
+        hash.emplace();
 
     // Made only now: a folder none of whose messages can be read stays unmade.
     if (target.folder != run.lastFolderMade) {
@@ -136,6 +156,8 @@ QString convertOne(const ConversionEntry &entry, const ConversionRules &rules, C
         RecordBody body(out, rules.lfLineEnds);
         while (!run.piece.isEmpty()) {
             const QByteArrayView piece(run.piece);
+            if (hash)
+                hash->feed(piece);
             for (qsizetype at = 0; at < piece.size(); at += QuoteSlice) {
                 if (at > 0) {
                     report(body.bytesIn());
@@ -157,8 +179,11 @@ QString convertOne(const ConversionEntry &entry, const ConversionRules &rules, C
     }
     run.lastMboxFile = target.file;
     run.lastSkipped = outcome.skipped;
-    if (outcome.skipped)
+    if (outcome.skipped) {
+        if (rules.contentHashes)
+            run.lastFacts->contentHash = contentHashOfFile(sourcePath, run.piece, [&] { yielder.yield(); });
         return {};
+    }
     if (outcome.lockFailed)
         run.lockFailures.insert(target.file, outcome.reason);
     if (!outcome.written) {
@@ -166,6 +191,10 @@ QString convertOne(const ConversionEntry &entry, const ConversionRules &rules, C
         return outcome.reason;
     }
     run.lastRecordBytes = outcome.bytes;
+    run.lastOffset = outcome.offset;
+    run.lastFacts->recordLength = outcome.recordLength;
+    if (hash)
+        run.lastFacts->contentHash = hash->hex();
     if (withoutHeaderFields)
         observer.messageWarning(sourcePath, QStringLiteral("no header fields at its start: mail programs may join it to the message before it"));
     if (rules.skipDuplicates)
@@ -241,6 +270,7 @@ ConversionResult convertEntries(const QList<ConversionEntry> &entries, const Con
         FailureKind cause = FailureKind::Other;
         run.lastSkipped = false;
         run.lastError = 0;
+        run.lastFacts.reset();
         try {
             failure = convertOne(entries[k], rules, observer, yielder, run, result.notes);
         } catch (const Failure &error) {
@@ -251,12 +281,14 @@ ConversionResult convertEntries(const QList<ConversionEntry> &entries, const Con
         } catch (const std::exception &error) {
             failure = QString::fromLocal8Bit(error.what());
         }
+        if (run.lastFacts)
+            observer.messageFacts(sourcePath, *run.lastFacts);
         if (failure.isEmpty() && run.lastSkipped) {
             ++result.skipped;
             observer.messageSkipped(sourcePath, run.lastMboxFile, run.lastMatch);
         } else if (failure.isEmpty()) {
             ++result.written;
-            observer.messageWritten(sourcePath, run.lastMboxFile, run.lastRecordBytes);
+            observer.messageWritten(sourcePath, run.lastMboxFile, run.lastRecordBytes, run.lastOffset);
         } else {
             result.failures.append({sourcePath, failure, ConversionFailure::Kind::Message, cause});
             observer.messageFailed(sourcePath, failure);
@@ -272,4 +304,9 @@ ConversionResult convertEntries(const QList<ConversionEntry> &entries, const Con
     result.mboxFiles = run.mboxFiles;
     result.failures += flushAll(result.mboxFiles, yielder);
     return result;
+}
+
+OutputTarget entryTarget(const ConversionEntry &entry, const ConversionRules &rules)
+{
+    return targetOf(entry, rules);
 }

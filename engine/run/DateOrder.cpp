@@ -1,0 +1,76 @@
+#include "engine/run/DateOrder.h"
+
+#include "engine/message/HeaderBlock.h"
+#include "engine/message/HeaderSource.h"
+#include "engine/message/MessageReader.h"
+#include "engine/support/Failure.h"
+#include "engine/support/Yielder.h"
+
+#include <QHash>
+#include <algorithm>
+
+namespace {
+
+// A header block is a few KB: most messages are read whole by the first
+// piece, and a big one only as far as its header needs.
+constexpr qint64 FirstPieceSize = 64 * 1024;
+
+bool holdsHeaderEnd(const QByteArray &start)
+{
+    return start.contains("\n\n") || start.contains("\r\n\r\n") || start.contains("\r\r");
+}
+
+qint64 dateOfMessage(const QString &path, QByteArray &piece)
+{
+    MessageReader reader(path);
+    piece.clear();
+    if (reader.ok() && reader.next(piece, FirstPieceSize) && piece.size() == FirstPieceSize && !holdsHeaderEnd(piece)) {
+        QByteArray rest;
+        if (reader.next(rest, HeaderBlock::HeaderScanLimit - FirstPieceSize))
+            piece += rest;
+    }
+    return HeaderSource::dateOf(piece, reader.modified()).toSecsSinceEpoch();
+}
+
+} // namespace
+
+QList<ConversionEntry> orderedByDate(const QList<ConversionEntry> &entries, const ConversionRules &rules,
+                                     Yielder &yielder)
+{
+    QHash<QString, QList<qsizetype>> places;  // by target
+    QList<QString> targets;                   // in first-use order
+    for (qsizetype k = 0; k < entries.size(); ++k) {
+        if (k % 1024 == 1023)
+            yielder.yield();
+        try {
+            const QString target = entryTarget(entries[k], rules).file;
+            auto found = places.find(target);
+            if (found == places.end()) {
+                found = places.insert(target, {});
+                targets.append(target);
+            }
+            found->append(k);
+        } catch (const Failure &) {
+            // keeps its place
+        }
+    }
+
+    QList<ConversionEntry> ordered = entries;
+    QByteArray piece;
+    for (const QString &target : std::as_const(targets)) {
+        const QList<qsizetype> &at = places[target];
+        if (at.size() < 2)
+            continue;
+        QList<std::pair<qint64, qsizetype>> dated;  // (date, index in entries)
+        dated.reserve(at.size());
+        for (const qsizetype index : at) {
+            yielder.yield();
+            dated.append({dateOfMessage(entries[index].source, piece), index});
+        }
+        std::stable_sort(dated.begin(), dated.end(),
+                         [](const auto &a, const auto &b) { return a.first < b.first; });
+        for (qsizetype k = 0; k < at.size(); ++k)
+            ordered[at[k]] = entries[dated[k].second];
+    }
+    return ordered;
+}
