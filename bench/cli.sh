@@ -4,6 +4,7 @@
 # folders), against cat-ing each folder's files into one file and syncing them,
 # and times the idempotent re-run: --skip-duplicates into a destination that
 # already holds every message. ROUNDS (default 3) alternate rounds; medians.
+# The line before the last: order messages=N list_s=A date_s=B order_ratio=B/A
 # Last line: cli messages=N cat_s=A cli_s=B ratio=R rerun_s=C rerun_ratio=C/A peak_rss_mb=P
 set -euo pipefail
 
@@ -67,6 +68,30 @@ for round in $(seq "$rounds"); do
     echo "round $round: cat_s=${cats[-1]} cli_s=${clis[-1]} rerun_s=${reruns[-1]}" >&2
 done
 rm -rf "$out" "$out.rss" "$out.json"
+
+# --order date: every message's start is read before the first is written.
+# Rounds of a run without it and one with it, alternating; medians. Its own
+# line, before the last: order messages=N list_s=A date_s=B order_ratio=B/A
+order_round() {
+    local round lists=() dates=()
+    for round in $(seq "$rounds"); do
+        rm -rf "$out" && mkdir -p "$out"
+        sync
+        lists+=("$(time_cli)")
+        rm -rf "$out" && mkdir -p "$out"
+        sync
+        dates+=("$(time_cli --order date)")
+        keep_peak
+        echo "order round $round: list_s=${lists[-1]} date_s=${dates[-1]}" >&2
+    done
+    rm -rf "$out"
+    local list_s date_s
+    list_s="$(printf '%s\n' "${lists[@]}" | median)"
+    date_s="$(printf '%s\n' "${dates[@]}" | median)"
+    echo "order messages=$messages list_s=$list_s date_s=$date_s order_ratio=$(echo "$date_s $list_s" | awk '{ printf "%.2f", ($2 > 0 ? $1 / $2 : 0) }')"
+}
+order_round
+rm -f "$out.rss"
 
 cat_s="$(printf '%s\n' "${cats[@]}" | median)"
 cli_s="$(printf '%s\n' "${clis[@]}" | median)"

@@ -41,6 +41,18 @@ whatever else it holds: quicker to decide, but real mail reuses IDs, so this
 can skip messages that differ. --dry-run --skip-duplicates says which
 messages would be skipped.
 
+Order: messages go into each mbox in the order listed; with --order date in
+the order of their dates (the separator line's: Date, else Received, else the
+envelope line, else the file's time; ties keep the list order).
+
+Manifest: --manifest FILE writes one JSON line per message, in the order of
+writing: "path", "status" (written, skipped, failed), "file" and "offset" (the
+mbox and the byte its record begins at; for a skipped message, its copy's),
+"length" (the record's bytes), "hash" (XXH3-128, seed 0, hex, of the message
+without a leading "From " line, line ends made LF, final ones dropped), "date"
+(UTC), "reason" (why it failed) and "warnings". The --report gives each mbox's
+counts under "folders".
+
 Progress is drawn on stderr only when it is a terminal, never into a pipe or a
 file. Failures are named on stderr, one per line, as "quorvel-convert: PATH:
 reason", followed by a summary line; control characters in names are shown as
