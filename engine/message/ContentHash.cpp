@@ -5,23 +5,10 @@
 #include <new>
 #include <xxhash.h>
 
-struct ContentHash::State {
-    XXH3_state_t *xxh = XXH3_createState();
-};
-
-ContentHash::ContentHash() : state_(new State)
+ContentHash::ContentHash() : state_(XXH3_createState(), [](XXH3_state_t *state) { XXH3_freeState(state); })
 {
-    if (!state_->xxh || XXH3_128bits_reset(state_->xxh) != XXH_OK) {
-        XXH3_freeState(state_->xxh);
-        delete state_;
+    if (!state_ || XXH3_128bits_reset(state_.get()) != XXH_OK)
         throw std::bad_alloc();
-    }
-}
-
-ContentHash::~ContentHash()
-{
-    XXH3_freeState(state_->xxh);
-    delete state_;
 }
 
 void ContentHash::add(QByteArrayView text)
@@ -30,10 +17,10 @@ void ContentHash::add(QByteArrayView text)
     // Line ends reach the hash only once text follows them: those at the end never do.
     while (pendingBreaks_ > 0) {
         const qint64 some = qMin<qint64>(pendingBreaks_, breaks.size());
-        XXH3_128bits_update(state_->xxh, breaks.constData(), size_t(some));
+        XXH3_128bits_update(state_.get(), breaks.constData(), size_t(some));
         pendingBreaks_ -= some;
     }
-    XXH3_128bits_update(state_->xxh, text.data(), size_t(text.size()));
+    XXH3_128bits_update(state_.get(), text.data(), size_t(text.size()));
 }
 
 void ContentHash::feed(QByteArrayView piece)
@@ -60,7 +47,7 @@ QByteArray ContentHash::hex()
     if (!started_)
         feed({});
     XXH128_canonical_t canonical;
-    XXH128_canonicalFromHash(&canonical, XXH3_128bits_digest(state_->xxh));
+    XXH128_canonicalFromHash(&canonical, XXH3_128bits_digest(state_.get()));
     return QByteArray(reinterpret_cast<const char *>(canonical.digest), sizeof canonical.digest).toHex();
 }
 

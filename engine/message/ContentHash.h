@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <memory>
 
 // A message's hash that anyone can compute again from the file or from its
 // mbox record: XXH3-128 with seed 0 of its text with a leading "From "
@@ -13,9 +14,6 @@
 class ContentHash {
 public:
     ContentHash();
-    ~ContentHash();
-    ContentHash(const ContentHash &) = delete;
-    ContentHash &operator=(const ContentHash &) = delete;
 
     // The message's bytes from its start, in pieces of any size.
     void feed(QByteArrayView piece);
@@ -25,8 +23,7 @@ public:
 private:
     void add(QByteArrayView text);
 
-    struct State;
-    State *state_;
+    std::unique_ptr<XXH3_state_s, void (*)(XXH3_state_s *)> state_;
     LineSplitter lines_;
     qint64 pendingBreaks_ = 0;
     QByteArray start_;  // the first bytes, until the envelope line is decided on

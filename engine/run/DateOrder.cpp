@@ -8,6 +8,9 @@
 
 #include <QHash>
 #include <algorithm>
+#include <atomic>
+#include <future>
+#include <vector>
 
 namespace {
 
@@ -20,10 +23,12 @@ bool holdsHeaderEnd(const QByteArray &start)
     return start.contains("\n\n") || start.contains("\r\n\r\n") || start.contains("\r\r");
 }
 
+// A few hundred files are read before a second thread pays for itself.
+constexpr qsizetype ShareAbove = 256;
+
 qint64 dateOfMessage(const QString &path, QByteArray &piece)
 {
     MessageReader reader(path);
-    piece.clear();
     if (reader.ok() && reader.next(piece, FirstPieceSize) && piece.size() == FirstPieceSize && !holdsHeaderEnd(piece)) {
         QByteArray rest;
         if (reader.next(rest, HeaderBlock::HeaderScanLimit - FirstPieceSize))
@@ -55,18 +60,52 @@ QList<ConversionEntry> orderedByDate(const QList<ConversionEntry> &entries, cons
         }
     }
 
+    QList<qsizetype> toRead;  // the entries whose dates matter, in list order
+    for (const QString &target : std::as_const(targets))
+        if (const QList<qsizetype> &at = places[target]; at.size() > 1)
+            toRead += at;
+    std::sort(toRead.begin(), toRead.end());
+
+    // Opening and reading many small files is mostly waiting on the system:
+    // a second thread shares the files. Only this one yields.
+    std::vector<qint64> dates(size_t(entries.size()), 0);
+    std::atomic<qsizetype> next{0};
+    std::atomic<bool> stop{false};
+    const auto readDates = [&](bool yielding) {
+        QByteArray piece;
+        for (qsizetype k; !stop && (k = next.fetch_add(1)) < toRead.size();) {
+            if (yielding)
+                yielder.yield();
+            dates[size_t(toRead[k])] = dateOfMessage(entries[toRead[k]].source, piece);
+        }
+    };
+    {
+        std::future<void> helper;
+        if (toRead.size() > ShareAbove)
+            helper = std::async(std::launch::async, readDates, false);
+        // Interrupted passes through, once the helper has stopped.
+        struct Join {
+            std::atomic<bool> &stop;
+            std::future<void> &helper;
+            ~Join()
+            {
+                stop = true;
+                if (helper.valid())
+                    helper.wait();
+            }
+        } join{stop, helper};
+        readDates(true);
+    }
+
     QList<ConversionEntry> ordered = entries;
-    QByteArray piece;
     for (const QString &target : std::as_const(targets)) {
         const QList<qsizetype> &at = places[target];
         if (at.size() < 2)
             continue;
         QList<std::pair<qint64, qsizetype>> dated;  // (date, index in entries)
         dated.reserve(at.size());
-        for (const qsizetype index : at) {
-            yielder.yield();
-            dated.append({dateOfMessage(entries[index].source, piece), index});
-        }
+        for (const qsizetype index : at)
+            dated.append({dates[size_t(index)], index});
         std::stable_sort(dated.begin(), dated.end(),
                          [](const auto &a, const auto &b) { return a.first < b.first; });
         for (qsizetype k = 0; k < at.size(); ++k)
