@@ -29,6 +29,7 @@ constexpr qsizetype ShareAbove = 256;
 qint64 dateOfMessage(const QString &path, QByteArray &piece)
 {
     MessageReader reader(path);
+    piece.resize(0);  // a file that cannot be read has no bytes, not the last one's
     if (reader.ok() && reader.next(piece, FirstPieceSize) && piece.size() == FirstPieceSize && !holdsHeaderEnd(piece)) {
         QByteArray rest;
         if (reader.next(rest, HeaderBlock::HeaderScanLimit - FirstPieceSize))
