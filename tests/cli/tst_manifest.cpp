@@ -57,7 +57,7 @@ private Q_SLOTS:
         tree_.file(QStringLiteral("in/A/4.eml"), "From: a@example.org\nDate: 1 Mar 2024 10:00:00 +0000\n\nLF only\n");
         QCOMPARE(::mkfifo(nativeName(tree_.path(QStringLiteral("in/A/5.eml"))).constData(), 0600), 0);
         tree_.file(QStringLiteral("in/B/1.eml"), "no header\n");
-        run_ = runCli({QStringLiteral("--order"), QStringLiteral("date"), QStringLiteral("--skip-duplicates"),
+        run_ = runCli({QStringLiteral("-v"), QStringLiteral("--order"), QStringLiteral("date"), QStringLiteral("--skip-duplicates"),
                        QStringLiteral("--relative"), QStringLiteral("-o"), tree_.path(QStringLiteral("out")),
                        QStringLiteral("--manifest"), tree_.path(QStringLiteral("m.jsonl")), QStringLiteral("--report"),
                        tree_.path(QStringLiteral("r.json")), tree_.path(QStringLiteral("in"))});
@@ -79,6 +79,12 @@ private Q_SLOTS:
     void writeOrder()
     {
         QCOMPARE(order_, (QStringList{"A/2.eml", "A/4.eml", "A/3.eml", "A/1.eml", "A/5.eml", "B/1.eml"}));
+        // -v names them in the same order (the failure goes to stderr).
+        QStringList named;
+        for (const QByteArray &line : run_.out.split('\n'))
+            if (!line.isEmpty())
+                named.append(name(QString::fromUtf8(line.left(line.indexOf(' ')))));
+        QCOMPARE(named, (QStringList{"A/2.eml", "A/4.eml", "A/3.eml", "A/1.eml", "B/1.eml"}));
     }
 
     void line_data()
