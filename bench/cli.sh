@@ -4,6 +4,7 @@
 # folders), against cat-ing each folder's files into one file and syncing them,
 # and times the idempotent re-run: --skip-duplicates into a destination that
 # already holds every message. ROUNDS (default 3) alternate rounds; medians.
+# The line before the last: order messages=N list_s=A date_s=B order_ratio=B/A ... (see order_round)
 # Last line: cli messages=N cat_s=A cli_s=B ratio=R rerun_s=C rerun_ratio=C/A peak_rss_mb=P
 set -euo pipefail
 
@@ -67,6 +68,43 @@ for round in $(seq "$rounds"); do
     echo "round $round: cat_s=${cats[-1]} cli_s=${clis[-1]} rerun_s=${reruns[-1]}" >&2
 done
 rm -rf "$out" "$out.rss" "$out.json"
+
+# --order date: every message's start is read before the first is written.
+# Rounds of a run without it and one with it, alternating; medians of the
+# wall time and of the processor time (user + system), which other programs
+# on the machine disturb less. Its own line, before the last:
+# order messages=N list_s=A date_s=B order_ratio=B/A list_cpu_s=C date_cpu_s=D order_cpu_ratio=D/C
+order_round() {
+    local round lists=() dates=() list_cpus=() date_cpus=() order
+    for round in $(seq "$rounds"); do
+        for order in list date; do
+            rm -rf "$out" && mkdir -p "$out"
+            sync
+            local start status=0
+            start="$(now)"
+            /usr/bin/time -f "%U %S" -o "$out.cpu" "$cli" -q --progress never --order "$order" "$tree" -o "$out/cli" || status=$?
+            [ "$status" = 0 ] || { echo "quorvel-convert --order $order failed with status $status" >&2; exit 1; }
+            if [ "$order" = list ]; then
+                lists+=("$(seconds_since "$start")")
+                list_cpus+=("$(awk '{ print $1 + $2 }' "$out.cpu")")
+            else
+                dates+=("$(seconds_since "$start")")
+                date_cpus+=("$(awk '{ print $1 + $2 }' "$out.cpu")")
+            fi
+        done
+        echo "order round $round: list_s=${lists[-1]} date_s=${dates[-1]} list_cpu_s=${list_cpus[-1]} date_cpu_s=${date_cpus[-1]}" >&2
+    done
+    rm -rf "$out" "$out.cpu"
+    local list_s date_s list_cpu date_cpu
+    list_s="$(printf '%s\n' "${lists[@]}" | median)"
+    date_s="$(printf '%s\n' "${dates[@]}" | median)"
+    list_cpu="$(printf '%s\n' "${list_cpus[@]}" | median)"
+    date_cpu="$(printf '%s\n' "${date_cpus[@]}" | median)"
+    echo "order messages=$messages list_s=$list_s date_s=$date_s order_ratio=$(echo "$date_s $list_s" | awk '{ printf "%.2f", ($2 > 0 ? $1 / $2 : 0) }')" \
+         "list_cpu_s=$list_cpu date_cpu_s=$date_cpu order_cpu_ratio=$(echo "$date_cpu $list_cpu" | awk '{ printf "%.2f", ($2 > 0 ? $1 / $2 : 0) }')"
+}
+order_round
+rm -f "$out.rss"
 
 cat_s="$(printf '%s\n' "${cats[@]}" | median)"
 cli_s="$(printf '%s\n' "${clis[@]}" | median)"

@@ -58,6 +58,18 @@ whatever else it holds: quicker to decide, but real mail reuses IDs, so this
 can skip messages that differ. --dry-run --skip-duplicates says which
 messages would be skipped.
 
+Order: messages go into each mbox in the order listed; with --order date in
+the order of their dates (the separator line's: Date, else Received, else the
+envelope line, else the file's time; ties keep the list order).
+
+Manifest: --manifest FILE writes one JSON line per message, in the order of
+writing: "path", "status" (written, skipped, failed), "file" and "offset" (the
+mbox and the byte its record begins at; for a skipped message, its copy's),
+"length" (the record's bytes), "hash" (XXH3-128, seed 0, hex, of the message
+without a leading "From " line, line ends made LF, final ones dropped), "date"
+(UTC), "reason" (why it failed) and "warnings". The --report gives each mbox's
+counts under "folders".
+
 Progress is drawn on stderr only when it is a terminal, never into a pipe or a
 file. Failures are named on stderr, one per line, as "quorvel-convert: PATH:
 reason", followed by a summary line; control characters in names are shown as
@@ -132,6 +144,12 @@ ParsedCommand parseCommandLine(const QStringList &arguments)
                                     QStringLiteral("Print each message and the mbox it would go to; write nothing."));
     const QCommandLineOption report(QStringLiteral("report"),
                                     QStringLiteral("Write a JSON report of the run to FILE."), QStringLiteral("FILE"));
+    const QCommandLineOption manifest(QStringLiteral("manifest"),
+                                      QStringLiteral("Write one JSON line per message to FILE: where its record went, its hash, what became of it."),
+                                      QStringLiteral("FILE"));
+    const QCommandLineOption order(QStringLiteral("order"),
+                                   QStringLiteral("Order of the messages in each mbox: list (default, as listed) or date (by their dates)."),
+                                   QStringLiteral("list|date"));
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
                                    QStringLiteral("Print failures only, no summary."));
     const QCommandLineOption verbose({QStringLiteral("v"), QStringLiteral("verbose")},
@@ -141,7 +159,8 @@ ParsedCommand parseCommandLine(const QStringList &arguments)
                                       QStringLiteral("auto|always|never"));
     const QCommandLineOption version({QStringLiteral("V"), QStringLiteral("version")}, QStringLiteral("Print the version and exit."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Print this help and exit."));
-    parser.addOptions({output, relative, single, layout, intoThunderbird, unread, lineEndings, skipDuplicates, duplicatesBy, filesFrom, nul, dryRun, report, quiet, verbose,
+    parser.addOptions({output, relative, single, layout, intoThunderbird, unread, lineEndings, skipDuplicates, duplicatesBy, filesFrom,
+                       nul, dryRun, report, manifest, order, quiet, verbose,
                        progress, version, help});
     parser.addPositionalArgument(QStringLiteral("SOURCE"), QStringLiteral(".eml files and folders to convert."),
                                  QStringLiteral("SOURCE... -o DEST"));
@@ -188,6 +207,7 @@ ParsedCommand parseCommandLine(const QStringList &arguments)
     options.naming.destination = parser.value(output);
     options.naming.singleFile = parser.value(single);
     options.reportFile = parser.value(report);
+    options.manifestFile = parser.value(manifest);
     options.skipDuplicates = parser.isSet(skipDuplicates);
     options.dryRun = parser.isSet(dryRun);
     options.quiet = parser.isSet(quiet);
@@ -240,6 +260,13 @@ ParsedCommand parseCommandLine(const QStringList &arguments)
         if (!options.skipDuplicates)
             return fail(QStringLiteral("--duplicates-by needs --skip-duplicates"));
     }
+    if (parser.isSet(order)) {
+        const QString value = parser.value(order).toLower();
+        if (value == QLatin1String("date"))
+            options.order = WriteOrder::Date;
+        else if (value != QLatin1String("list"))
+            return fail(QStringLiteral("--order takes list or date, not '%1'").arg(shownName(parser.value(order))));
+    }
     if (parser.isSet(progress)) {
         const QString value = parser.value(progress).toLower();
         if (value == QLatin1String("always"))
@@ -273,6 +300,10 @@ ParsedCommand parseCommandLine(const QStringList &arguments)
     }
     if (parser.isSet(report) && options.reportFile.isEmpty())
         return fail(QStringLiteral("--report needs a file name"));
+    if (parser.isSet(manifest) && options.manifestFile.isEmpty())
+        return fail(QStringLiteral("--manifest needs a file name"));
+    if (parser.isSet(manifest) && options.dryRun)
+        return fail(QStringLiteral("--manifest and --dry-run cannot be used together (a dry run writes no record)"));
     // Once here, not once a message.
     if (!options.naming.destination.isEmpty())
         options.naming.destination = absolutePath(options.naming.destination);
@@ -287,5 +318,9 @@ ParsedCommand parseCommandLine(const QStringList &arguments)
         options.naming.singleFile = absolutePath(options.naming.singleFile);
     if (!options.reportFile.isEmpty())
         options.reportFile = absolutePath(options.reportFile);
+    if (!options.manifestFile.isEmpty())
+        options.manifestFile = absolutePath(options.manifestFile);
+    if (!options.manifestFile.isEmpty() && options.manifestFile == options.reportFile)
+        return fail(QStringLiteral("--manifest and --report name the same file"));
     return parsed;
 }

@@ -1,16 +1,43 @@
 #include "cli/CommandObserver.h"
 
 #include "cli/Figures.h"
+#include "engine/support/Failure.h"
 #include "engine/support/ShownName.h"
 
 namespace {
 constexpr qint64 RedrawIntervalMs = 100;
 }
 
-CommandObserver::CommandObserver(const QList<ConversionEntry> &entries, RunTally &tally, Console &console,
-                                 bool verbose, const QElapsedTimer &clock)
-    : entries_(entries), tally_(tally), console_(console), verbose_(verbose), clock_(clock)
+CommandObserver::CommandObserver(const QList<ConversionEntry> &entries, const ConversionRules &rules,
+                                 RunTally &tally, Console &console, bool verbose, const QElapsedTimer &clock,
+                                 Manifest *manifest)
+    : entries_(entries), rules_(rules), manifest_(manifest), tally_(tally), console_(console), verbose_(verbose),
+      clock_(clock)
 {
+}
+
+QString CommandObserver::currentFolder() const
+{
+    if (done_ >= entries_.size())
+        return {};
+    try {
+        const OutputTarget target = entryTarget(entries_[done_], rules_);
+        return rules_.layout == OutputLayout::Maildir ? target.folder : target.file;
+    } catch (const Failure &) {
+        return {};
+    }
+}
+
+void CommandObserver::entryDone()
+{
+    facts_.reset();
+    warnings_.clear();
+}
+
+void CommandObserver::messageFacts(const QString &source, const MessageFacts &facts)
+{
+    Q_UNUSED(source)
+    facts_ = facts;
 }
 
 void CommandObserver::bytesRead(qint64 bodyLength, qint64 fileSize)
@@ -28,9 +55,18 @@ void CommandObserver::messageDone(int number, int total)
     tick();
 }
 
-void CommandObserver::messageWritten(const QString &source, const QString &mboxFile, qint64 recordBytes)
+void CommandObserver::messageWritten(const QString &source, const QString &mboxFile, qint64 recordBytes,
+                                     qint64 offset)
 {
     tally_.noteWritten(mboxFile, recordBytes);
+    tally_.countIn(currentFolder(), RunTally::Outcome::Written, recordBytes);
+    if (manifest_) {
+        MessageFacts facts = facts_.value_or(MessageFacts{});
+        if (offset < 0)
+            facts.recordLength = -1;
+        manifest_->written(source, mboxFile, offset, facts, warnings_);
+    }
+    entryDone();
     if (verbose_)
         console_.out(shownName(source) + QStringLiteral(" -> ") + shownName(mboxFile));
 }
@@ -38,6 +74,11 @@ void CommandObserver::messageWritten(const QString &source, const QString &mboxF
 void CommandObserver::messageFailed(const QString &source, const QString &reason)
 {
     tally_.failed(RunTally::FailureKind::Message, source, reason);
+    if (const QString folder = currentFolder(); !folder.isEmpty())
+        tally_.countIn(folder, RunTally::Outcome::Failed);
+    if (manifest_)
+        manifest_->failed(source, reason, facts_ ? &*facts_ : nullptr, warnings_);
+    entryDone();
     console_.error(QStringLiteral("quorvel-convert: ") + shownName(source) + QStringLiteral(": ") + shownName(reason));
     lastDrawMs_ = -1000;  // the line was cleared for it: draw it again at once
 }
@@ -45,6 +86,10 @@ void CommandObserver::messageFailed(const QString &source, const QString &reason
 void CommandObserver::messageSkipped(const QString &source, const QString &mboxFile, qint64 matchOffset)
 {
     tally_.noteSkipped(source, mboxFile, matchOffset);
+    tally_.countIn(currentFolder(), RunTally::Outcome::Skipped);
+    if (manifest_)
+        manifest_->skipped(source, mboxFile, matchOffset, facts_ ? &*facts_ : nullptr, warnings_);
+    entryDone();
     if (verbose_)
         console_.out(skippedText(source, mboxFile, matchOffset));
 }
@@ -52,6 +97,7 @@ void CommandObserver::messageSkipped(const QString &source, const QString &mboxF
 void CommandObserver::messageWarning(const QString &source, const QString &text)
 {
     tally_.warned(source, text);
+    warnings_.append(text);
     console_.error(QStringLiteral("quorvel-convert: warning: ") + shownName(source) + QStringLiteral(": ") + text);
     lastDrawMs_ = -1000;
 }

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "cli/Console.h"
+#include "cli/Manifest.h"
 #include "cli/RunTally.h"
 #include "engine/run/ConversionRun.h"
 
 #include <QElapsedTimer>
+#include <optional>
 #include <QStringList>
 
 // The line -v prints for a message skipped as a copy (see ConversionObserver::MessageSkipped).
@@ -16,12 +18,14 @@ QString skippedText(const QString &source, const QString &mboxFile, qint64 match
 // the progress line at most ten times a second.
 class CommandObserver final : public ConversionObserver {
 public:
-    CommandObserver(const QList<ConversionEntry> &entries, RunTally &tally, Console &console, bool verbose,
-                    const QElapsedTimer &clock);
+    // The entries in the order the run takes them; manifest may be null.
+    CommandObserver(const QList<ConversionEntry> &entries, const ConversionRules &rules, RunTally &tally,
+                    Console &console, bool verbose, const QElapsedTimer &clock, Manifest *manifest = nullptr);
 
     void bytesRead(qint64 bodyLength, qint64 fileSize) override;
     void messageDone(int number, int total) override;
-    void messageWritten(const QString &source, const QString &mboxFile, qint64 recordBytes) override;
+    void messageWritten(const QString &source, const QString &mboxFile, qint64 recordBytes, qint64 offset) override;
+    void messageFacts(const QString &source, const MessageFacts &facts) override;
     void messageFailed(const QString &source, const QString &reason) override;
     void messageSkipped(const QString &source, const QString &mboxFile, qint64 matchOffset) override;
     void messageWarning(const QString &source, const QString &text) override;
@@ -32,8 +36,15 @@ public:
 
 private:
     void draw();
+    // The target of the entry under way (see RunTally::Folder), empty when it has none.
+    QString currentFolder() const;
+    void entryDone();
 
     const QList<ConversionEntry> &entries_;
+    const ConversionRules &rules_;
+    Manifest *manifest_;
+    std::optional<MessageFacts> facts_;  // of the entry under way
+    QStringList warnings_;               // of the entry under way
     RunTally &tally_;
     Console &console_;
     bool verbose_;

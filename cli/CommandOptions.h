@@ -9,6 +9,7 @@
 
 enum class LineEnds { CrLf, Lf };
 enum class ProgressMode { Auto, Always, Never };
+enum class WriteOrder { List, Date };
 
 struct CommandOptions {
     QStringList sources;      // in the order given, then those of the list file
@@ -23,6 +24,8 @@ struct CommandOptions {
     LineEnds lineEnds = LineEnds::CrLf;
     ProgressMode progress = ProgressMode::Auto;
     QString reportFile;
+    QString manifestFile;     // --manifest: one JSON line per message
+    WriteOrder order = WriteOrder::List;
     bool skipDuplicates = false;
     DuplicateRule duplicates = DuplicateRule::ExactCopy;
     bool dryRun = false;

@@ -5,6 +5,7 @@
 #include "cli/Destination.h"
 #include "cli/Figures.h"
 #include "cli/JsonReport.h"
+#include "cli/Manifest.h"
 #include "cli/PathList.h"
 #include "cli/RunTally.h"
 #include "cli/SignalYielder.h"
@@ -14,6 +15,7 @@
 #include "engine/layout/ThunderbirdProfile.h"
 #include "engine/mbox/MboxAppender.h"
 #include "engine/run/ConversionRun.h"
+#include "engine/run/DateOrder.h"
 #include "engine/run/DuplicateCheck.h"
 #include "engine/support/Failure.h"
 #include "engine/support/FileDescriptor.h"
@@ -46,27 +48,52 @@ void fail(RunTally &tally, Console &console, RunTally::FailureKind kind, const Q
     console.error(QStringLiteral("quorvel-convert: ") + shownName(path) + QStringLiteral(": ") + shownName(reason));
 }
 
+ConversionRules rulesOf(const CommandOptions &options)
+{
+    return {.naming = options.naming,
+            .layout = options.layout,
+            .lfLineEnds = options.lineEnds == LineEnds::Lf,
+            .afterSeparator = options.layout == OutputLayout::Thunderbird ? thunderbirdStatusLines(!options.unread) : QByteArray(),
+            .skipDuplicates = options.skipDuplicates,
+            .duplicates = options.duplicates,
+            .contentHashes = !options.manifestFile.isEmpty()};
+}
+
+// The messages in the order the run takes them.
+QList<ConversionEntry> entriesOf(const SourceListing &listing, const CommandOptions &options)
+{
+    QList<ConversionEntry> entries;
+    entries.reserve(listing.messages.size());
+    for (const ListedMessage &message : listing.messages)
+        entries.append({message.path, {}, message.nameStart});
+    if (options.order == WriteOrder::Date) {
+        SignalYielder yielder;
+        entries = orderedByDate(entries, rulesOf(options), yielder);
+    }
+    return entries;
+}
+
 // Every message and its target, named on stdout, or with --skip-duplicates
 // the copy it would be skipped for; nothing is written.
-void dryRun(const SourceListing &listing, const CommandOptions &options, RunTally &tally, Console &console)
+void dryRun(const QList<ConversionEntry> &messages, const CommandOptions &options, RunTally &tally, Console &console)
 {
     QSet<QString> mboxFiles;
     KnownIdentities known(options.duplicates);
     SignalYielder yielder;
-    for (const ListedMessage &message : listing.messages) {
+    for (const ConversionEntry &message : messages) {
         try {
-            const QString mbox = options.naming.targetFor(message.path, message.nameStart).file;
-            const qint64 copy = options.skipDuplicates ? findCopyOf(message.path, mbox, known, [&] { yielder.yield(); })
+            const QString mbox = options.naming.targetFor(message.source, message.nameStart).file;
+            const qint64 copy = options.skipDuplicates ? findCopyOf(message, mbox, known, [&] { yielder.yield(); })
                                                        : KnownIdentities::NotThere;
             if (copy != KnownIdentities::NotThere) {
-                tally.noteSkipped(message.path, mbox, copy);
-                console.out(skippedText(message.path, mbox, copy));
+                tally.noteSkipped(message.source, mbox, copy);
+                console.out(skippedText(message.source, mbox, copy));
                 continue;
             }
             mboxFiles.insert(mbox);
-            console.out(shownName(message.path) + QStringLiteral(" -> ") + shownName(mbox));
+            console.out(shownName(message.source) + QStringLiteral(" -> ") + shownName(mbox));
         } catch (const Failure &error) {
-            fail(tally, console, RunTally::FailureKind::Message, message.path, error.reason());
+            fail(tally, console, RunTally::FailureKind::Message, message.source, error.reason());
         } catch (const Interrupted &) {
             tally.interrupted = true;
             return;
@@ -76,22 +103,11 @@ void dryRun(const SourceListing &listing, const CommandOptions &options, RunTall
         console.error(dryRunSummaryLine(tally, mboxFiles.size()));
 }
 
-void convert(const SourceListing &listing, const CommandOptions &options, RunTally &tally, Console &console,
-             const QElapsedTimer &clock)
+void convert(const QList<ConversionEntry> &entries, const CommandOptions &options, RunTally &tally, Console &console,
+             const QElapsedTimer &clock, Manifest *manifest)
 {
-    QList<ConversionEntry> entries;
-    entries.reserve(listing.messages.size());
-    for (const ListedMessage &message : listing.messages)
-        entries.append({message.path, {}, message.nameStart});
-    const ConversionRules rules{.naming = options.naming,
-                                .layout = options.layout,
-                                .lfLineEnds = options.lineEnds == LineEnds::Lf,
-                                .afterSeparator = options.layout == OutputLayout::Thunderbird
-                                                      ? thunderbirdStatusLines(!options.unread) : QByteArray(),
-                                .skipDuplicates = options.skipDuplicates,
-                                .duplicates = options.duplicates};
-
-    CommandObserver observer(entries, tally, console, options.verbose, clock);
+    const ConversionRules rules = rulesOf(options);
+    CommandObserver observer(entries, rules, tally, console, options.verbose, clock, manifest);
     SignalYielder yielder([&observer] { observer.tick(); });
     try {
         const ConversionResult result = convertEntries(entries, rules, observer, yielder);
@@ -217,13 +233,26 @@ int runConvertCommand(CommandOptions options)
         chooseNewTopFolders(options, listing);
     }
 
+    Manifest manifest;
+    if (!options.manifestFile.isEmpty() && !tally.interrupted)
+        if (const QString reason = manifest.open(options.manifestFile); !reason.isEmpty())
+            return refuse(shownName(options.manifestFile) + QStringLiteral(": cannot write the manifest: ") + reason);
+
     if (!tally.interrupted) {
-        if (options.dryRun)
-            dryRun(listing, options, tally, console);
-        else
-            convert(listing, options, tally, console, clock);
+        try {
+            const QList<ConversionEntry> entries = entriesOf(listing, options);
+            if (options.dryRun)
+                dryRun(entries, options, tally, console);
+            else
+                convert(entries, options, tally, console, clock, manifest.isOpen() ? &manifest : nullptr);
+        } catch (const Interrupted &) {
+            tally.interrupted = true;  // while reading the dates
+        }
     }
     console.clearStatus();
+
+    if (const QString reason = manifest.finish(); !reason.isEmpty())
+        fail(tally, console, RunTally::FailureKind::Mbox, options.manifestFile, QStringLiteral("cannot write the manifest: ") + reason);
 
     if (!options.reportFile.isEmpty() && !options.dryRun)
         if (const QString reason = writeJsonReport(options.reportFile, tally); !reason.isEmpty())

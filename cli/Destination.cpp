@@ -85,12 +85,13 @@ QString singleFileProblem(const QString &file, bool dryRun)
     return {};
 }
 
-QString reportFileProblem(const QString &file, bool dryRun)
+// what: "report" or "manifest".
+QString reportFileProblem(const QString &file, bool dryRun, const QString &what = QStringLiteral("report"))
 {
     struct stat status {};
     if (::stat(nativeName(file).constData(), &status) == 0) {
         if (S_ISDIR(status.st_mode))
-            return problem(file, QStringLiteral("a folder, not a report file"));
+            return problem(file, QStringLiteral("a folder, not a %1 file").arg(what));
         // A pipe or a terminal (--report /dev/stdout) is written in place.
         if (!S_ISREG(status.st_mode))
             return {};
@@ -100,9 +101,9 @@ QString reportFileProblem(const QString &file, bool dryRun)
     // The report is written beside its place and renamed into it.
     const QString folder = folderOf(file);
     if (::stat(nativeName(folder).constData(), &status) != 0)
-        return problem(file, QStringLiteral("cannot write the report: ") + systemReason(errno));
+        return problem(file, QStringLiteral("cannot write the %1: ").arg(what) + systemReason(errno));
     if (!S_ISDIR(status.st_mode))
-        return problem(file, QStringLiteral("cannot write the report: ") + systemReason(ENOTDIR));
+        return problem(file, QStringLiteral("cannot write the %1: ").arg(what) + systemReason(ENOTDIR));
     return cannotMakeIn(folder, dryRun);
 }
 
@@ -131,15 +132,21 @@ QString destinationProblem(const CommandOptions &options)
         if (QString problem = singleFileProblem(options.naming.singleFile, options.dryRun); !problem.isEmpty())
             return problem;
     if (!options.reportFile.isEmpty())
-        return reportFileProblem(options.reportFile, options.dryRun);
+        if (QString problem = reportFileProblem(options.reportFile, options.dryRun); !problem.isEmpty())
+            return problem;
+    if (!options.manifestFile.isEmpty())
+        return reportFileProblem(options.manifestFile, options.dryRun, QStringLiteral("manifest"));
     return {};
 }
 
-QString reportClash(const CommandOptions &options, const SourceListing &listing)
+namespace {
+
+// option: "report" or "manifest", the file it names.
+QString fileClash(const CommandOptions &options, const SourceListing &listing, const QString &report,
+                  const QString &option)
 {
-    if (options.reportFile.isEmpty())
-        return {};
-    const QString report = options.reportFile;
+    const QString said = QStringLiteral("--%1 names ").arg(option);
+    const QString overwrites = QStringLiteral("; the %1 would overwrite it").arg(option);
     const FileId reportId = idOf(report);
     const auto same = [&](const QString &path) {
         if (path == report)
@@ -150,14 +157,14 @@ QString reportClash(const CommandOptions &options, const SourceListing &listing)
         return id.exists && id.device == reportId.device && id.inode == reportId.inode;
     };
     if (!options.listFile.isEmpty() && options.listFile != QLatin1String("-") && same(absolutePath(options.listFile)))
-        return problem(report, QStringLiteral("--report names the --files-from list; the report would overwrite it"));
+        return problem(report, said + QStringLiteral("the --files-from list") + overwrites);
     // The single mbox is one even when nothing is listed: it may hold earlier runs.
     QSet<QString> mboxes;
     if (!options.naming.singleFile.isEmpty())
         mboxes.insert(options.naming.singleFile);
     for (const ListedMessage &message : listing.messages) {
         if (same(message.path))
-            return problem(report, QStringLiteral("--report names a message to convert; the report would overwrite it"));
+            return problem(report, said + QStringLiteral("a message to convert") + overwrites);
         try {
             mboxes.insert(options.naming.targetFor(message.path, message.nameStart).file);
         } catch (const Failure &) {
@@ -166,6 +173,18 @@ QString reportClash(const CommandOptions &options, const SourceListing &listing)
     }
     for (const QString &mbox : std::as_const(mboxes))
         if (same(mbox))
-            return problem(report, QStringLiteral("--report names an mbox file of this run; the report would overwrite it"));
+            return problem(report, said + QStringLiteral("an mbox file of this run") + overwrites);
+    return {};
+}
+
+} // namespace
+
+QString reportClash(const CommandOptions &options, const SourceListing &listing)
+{
+    if (!options.reportFile.isEmpty())
+        if (QString problem = fileClash(options, listing, options.reportFile, QStringLiteral("report")); !problem.isEmpty())
+            return problem;
+    if (!options.manifestFile.isEmpty())
+        return fileClash(options, listing, options.manifestFile, QStringLiteral("manifest"));
     return {};
 }

@@ -6,10 +6,10 @@
 // Checks made before the first message, so that a run that cannot work
 // writes nothing. Each returns one line, "PATH: reason", or empty text.
 
-// -o, --single and --report each name something that can be written: a
+// -o, --single, --report and --manifest each name something that can be written: a
 // folder that exists or can be made, a regular file, a report's folder.
 [[nodiscard]] QString destinationProblem(const CommandOptions &options);
 
-// The report would overwrite a listed source or an mbox of the run (the same
+// The report or the manifest would overwrite a listed source or an mbox of the run (the same
 // path, or the same file through a link).
 [[nodiscard]] QString reportClash(const CommandOptions &options, const SourceListing &listing);

@@ -88,6 +88,11 @@ QByteArray jsonReport(const RunTally &tally)
         return "{\"path\": " + jsonString(mbox.path) + ", \"records\": " + QByteArray::number(mbox.records)
                + ", \"bytes\": " + QByteArray::number(mbox.bytes) + "}";
     });
+    appendList(out, "folders", tally.folders(), [](const RunTally::Folder &folder) {
+        return "{\"path\": " + jsonString(folder.path) + ", \"written\": " + QByteArray::number(folder.written)
+               + ", \"skipped\": " + QByteArray::number(folder.skipped) + ", \"failed\": "
+               + QByteArray::number(folder.failed) + ", \"bytes\": " + QByteArray::number(folder.bytes) + "}";
+    });
     appendList(out, "failures", tally.failures(), [](const RunTally::Failure &failure) {
         return "{\"kind\": \"" + QByteArray(kindName(failure.kind)) + "\", \"path\": " + jsonString(failure.path)
                + ", \"reason\": " + jsonString(failure.reason) + "}";

@@ -8,6 +8,8 @@
 //   {"totals": {"listed", "written", "skipped", "failed", "bytes"},
 //    "interrupted": bool,
 //    "mboxes": [{"path", "records", "bytes"}, ...],     records and bytes appended by this run
+//    "folders": [{"path", "written", "skipped", "failed", "bytes"}, ...],  each target (mbox file or
+//                 maildir folder) and its messages; a message without a target is in none
 //    "failures": [{"kind": "message"|"folder"|"mbox", "path", "reason"}, ...],
 //    "repairs": [{"path", "what"}, ...],         mbox files mended before this run appended to them
 //    "skipped": [{"path", "mbox", "offset"}, ...],  messages not appended: a copy is in "mbox", its record at byte "offset"

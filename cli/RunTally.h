@@ -27,6 +27,16 @@ public:
         qint64 records = 0;
         qint64 bytes = 0;
     };
+    // A target of the run, an mbox file or a maildir folder, and what became
+    // of the messages meant for it.
+    struct Folder {
+        QString path;
+        qint64 written = 0;
+        qint64 skipped = 0;
+        qint64 failed = 0;
+        qint64 bytes = 0;
+    };
+    enum class Outcome { Written, Skipped, Failed };
 
     int listed = 0;
     int written = 0;
@@ -48,8 +58,11 @@ public:
     // Not a failure: the run went on and appended behind the repair.
     void repaired(const QString &mboxFile, const QString &text) { repairs_.append({mboxFile, text}); }
 
+    void countIn(const QString &folder, Outcome outcome, qint64 bytes = 0);
+
     // In first-use order.
     const QList<Mbox> &mboxes() const { return mboxes_; }
+    const QList<Folder> &folders() const { return folders_; }
     const QList<Failure> &failures() const { return failures_; }
     const QList<Skip> &skips() const { return skips_; }
     const QList<Warning> &warnings() const { return warnings_; }
@@ -65,6 +78,8 @@ public:
 private:
     QList<Mbox> mboxes_;
     QHash<QString, qsizetype> mboxIndex_;
+    QList<Folder> folders_;
+    QHash<QString, qsizetype> folderIndex_;
     QList<Failure> failures_;
     QList<Skip> skips_;
     QList<Warning> warnings_;

@@ -307,6 +307,7 @@ AppendOutcome MboxAppender::append(QByteArrayView recordStart, const RecordRest 
     outcome.written = true;
     outcome.bytes = written;
     outcome.offset = lengthBefore + fill.size();
+    outcome.recordLength = written - fill.size();
     return outcome;
 }
 

@@ -48,6 +48,7 @@ struct [[nodiscard]] AppendOutcome {
     int error = 0;         // the system's error behind reason, when there is one (ENOSPC, EROFS...)
     bool lockFailed = false;  // the reason is the lock's; it holds for the mbox's other records too
     qint64 offset = -1;    // where the record begins in the file, when written
+    qint64 recordLength = 0;  // the record alone: bytes less the line ends added before it
 };
 
 // Writes the rest of a record, in as many pieces as it likes. Returns why the

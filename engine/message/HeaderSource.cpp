@@ -97,12 +97,38 @@ void HeaderSource::loadFromBytes(const QByteArray &message, const QDateTime &mod
         sender = QString::fromUtf8(envelope.sender);
     sender_ = sender.isEmpty() ? QString::fromLatin1(NoSender) : readable(sender);
 
+    date_ = dateIn(header, envelope.date, modified, dateSource_);
+}
+
+QDateTime HeaderSource::dateIn(const HeaderBlock &header, const QByteArray &envelopeDate, const QDateTime &modified,
+                               DateSource &source)
+{
     QDateTime date = parseMailDate(header.first("Date"));
-    if (!date.isValid())
+    source = DateSource::DateField;
+    if (!date.isValid()) {
         date = receivedDate(header.first("Received"));
-    if (!date.isValid())
-        date = parseMailDate(envelope.date);
-    if (!date.isValid() && modified.isValid())
+        source = DateSource::Received;
+    }
+    if (!date.isValid()) {
+        date = parseMailDate(envelopeDate);
+        source = DateSource::EnvelopeLine;
+    }
+    if (!date.isValid() && modified.isValid()) {
         date = modified.toUTC();
-    date_ = date.isValid() ? date : QDateTime::fromSecsSinceEpoch(0, Qt::UTC);
+        source = DateSource::FileTime;
+    }
+    if (date.isValid())
+        return date;
+    source = DateSource::None;
+    return QDateTime::fromSecsSinceEpoch(0, Qt::UTC);
+}
+
+QDateTime HeaderSource::dateOf(const QByteArray &message, const QDateTime &modified, DateSource *source)
+{
+    const HeaderBlock header(message);
+    DateSource found = DateSource::None;
+    const QDateTime date = dateIn(header, splitEnvelopeLine(header.envelopeLine()).date, modified, found);
+    if (source)
+        *source = found;
+    return date;
 }

@@ -3,15 +3,15 @@
 #include "engine/layout/ThunderbirdNaming.h"
 #include "engine/mbox/MboxAppender.h"
 #include "engine/mbox/MboxRecord.h"
+#include "engine/message/ContentHash.h"
 #include "engine/message/EnvelopeLine.h"
 #include "engine/message/HeaderBlock.h"
 #include "engine/message/HeaderSource.h"
 #include "engine/message/MessageReader.h"
 #include "engine/run/DuplicateCheck.h"
+#include "engine/run/EntryReader.h"
 #include "engine/run/OwnMboxes.h"
 #include "engine/run/RunInProgress.h"
-#include "engine/source/EmlxFile.h"
-#include "engine/source/PartialEmlx.h"
 #include "engine/support/CreatePath.h"
 #include "engine/support/Yielder.h"
 
@@ -40,6 +40,8 @@ struct RunState {
     qint64 lastRecordBytes = 0;
     bool lastSkipped = false;    // the entry last done was already in its mbox
     qint64 lastMatch = -1;       // where, when it was
+    qint64 lastOffset = -1;      // where the record written begins
+    std::optional<MessageFacts> lastFacts;  // of the entry last done, once it was read
     KnownIdentities known;       // with skipDuplicates
     int lastError = 0;           // the errno behind the entry last done's failure, when known
     OwnMboxes ownMboxes;
@@ -75,40 +77,17 @@ OutputTarget targetOf(const ConversionEntry &entry, const ConversionRules &rules
     return {entry.mboxFile.left(entry.mboxFile.lastIndexOf(QLatin1Char('/')) + 1), entry.mboxFile};
 }
 
-// The message of an entry as its kind of file holds it.
-MessageReader openMessage(const ConversionEntry &entry, ConversionObserver &observer)
+// A message skipped as a copy was not streamed through: it is read again for its hash.
+QByteArray contentHashOf(const ConversionEntry &entry, QByteArray &piece, const std::function<void()> &betweenPieces)
 {
-    switch (entry.kind) {
-    case SourceKind::Mbox: {
-        MessageReader reader(entry.source, entry.offset, entry.length);
-        reader.undoFromQuoting();
-        return reader;
+    MessageReader reader = openMessage(entry);
+    ContentHash hash;
+    bool read = reader.ok();
+    while (read && (read = reader.next(piece, MessageReader::StreamPieceSize)) && !piece.isEmpty()) {
+        hash.feed(piece);
+        betweenPieces();
     }
-    case SourceKind::Emlx:
-    case SourceKind::PartialEmlx: {
-        const EmlxFile file = EmlxFile::open(entry.source);
-        if (!file.failure.isEmpty())
-            throw Failure(FailureKind::Other, file.failure);
-        if (entry.kind == SourceKind::Emlx)
-            return MessageReader(entry.source, file.messageOffset, file.messageLength);
-        MessageReader stub(entry.source, file.messageOffset, file.messageLength);
-        QByteArray message;
-        if (!stub.ok() || !stub.next(message, file.messageLength))
-            throw Failure(FailureKind::Other, stub.failure());
-        const RestoredMessage restored = restorePartialMessage(message, attachmentsFolderOf(entry.source));
-        if (!restored.failure.isEmpty())
-            throw Failure(FailureKind::Other, QStringLiteral("cannot read its attachment ") + restored.failure);
-        if (!restored.missingParts.isEmpty())
-            observer.messageWarning(entry.source, QStringLiteral("incomplete: Apple Mail did not keep the attachment of part ")
-                                                      + restored.missingParts.join(QStringLiteral(", ")));
-        return MessageReader::fromBytes(restored.bytes, stub.modified());
-    }
-    case SourceKind::Eml:
-    case SourceKind::Maildir:
-    case SourceKind::Unknown:
-        break;
-    }
-    return MessageReader(entry.source);
+    return read ? hash.hex() : QByteArray();
 }
 
 // One entry; returns why it was not written, or empty text when it was (or
@@ -125,7 +104,8 @@ QString convertOne(const ConversionEntry &entry, const ConversionRules &rules, C
     if (const auto failed = run.lockFailures.constFind(target.file); failed != run.lockFailures.cend())
         return *failed;
 
-    MessageReader reader = openMessage(entry, observer);
+    QStringList readWarnings;
+    MessageReader reader = openMessage(entry, &readWarnings);
     if (!reader.ok() || !reader.next(run.piece))
         return reader.failure();
     yielder.yield();
@@ -138,6 +118,10 @@ QString convertOne(const ConversionEntry &entry, const ConversionRules &rules, C
                                ? separatorLine(header.getSender(), header.getDate(), rules.lfLineEnds)
                                : entry.envelope + (rules.lfLineEnds ? "\n" : "\r\n");
     separator += rules.afterSeparator;
+    run.lastFacts = MessageFacts{.date = header.getDate(), .dateSource = header.dateSource()};
+    std::optional<ContentHash> hash;
+    if (rules.contentHashes)
+        hash.emplace();
 
     // Made only now: a folder none of whose messages can be read stays unmade.
     if (target.folder != run.lastFolderMade) {
@@ -166,7 +150,7 @@ QString convertOne(const ConversionEntry &entry, const ConversionRules &rules, C
     QByteArray identity;
     std::function<bool()> alreadyThere;
     if (rules.skipDuplicates) {
-        identity = sourceIdentity(sourcePath, run.piece, reader.size(), rules.duplicates, [&] { yielder.yield(); });
+        identity = sourceIdentity(entry, run.piece, reader.size(), rules.duplicates, [&] { yielder.yield(); });
         alreadyThere = [&] {
             run.lastMatch = run.known.find(target.file, identity, [&] { yielder.yield(); });
             return run.lastMatch != KnownIdentities::NotThere;
@@ -176,6 +160,8 @@ QString convertOne(const ConversionEntry &entry, const ConversionRules &rules, C
         RecordBody body(out, rules.lfLineEnds);
         while (!run.piece.isEmpty()) {
             const QByteArrayView piece(run.piece);
+            if (hash)
+                hash->feed(piece);
             for (qsizetype at = 0; at < piece.size(); at += QuoteSlice) {
                 if (at > 0) {
                     report(body.bytesIn());
@@ -197,8 +183,11 @@ QString convertOne(const ConversionEntry &entry, const ConversionRules &rules, C
     }
     run.lastMboxFile = target.file;
     run.lastSkipped = outcome.skipped;
-    if (outcome.skipped)
+    if (outcome.skipped) {
+        if (rules.contentHashes)
+            run.lastFacts->contentHash = contentHashOf(entry, run.piece, [&] { yielder.yield(); });
         return {};
+    }
     if (outcome.lockFailed)
         run.lockFailures.insert(target.file, outcome.reason);
     if (!outcome.written) {
@@ -206,9 +195,15 @@ QString convertOne(const ConversionEntry &entry, const ConversionRules &rules, C
         return outcome.reason;
     }
     run.lastRecordBytes = outcome.bytes;
+    run.lastOffset = outcome.offset;
+    run.lastFacts->recordLength = outcome.recordLength;
+    if (hash)
+        run.lastFacts->contentHash = hash->hex();
     // Header fields written after the separator keep it apart (Thunderbird's status lines).
     if (withoutHeaderFields && rules.afterSeparator.isEmpty())
         observer.messageWarning(sourcePath, QStringLiteral("no header fields at its start: mail programs may join it to the message before it"));
+    for (const QString &warning : std::as_const(readWarnings))
+        observer.messageWarning(sourcePath, warning);
     if (rules.skipDuplicates)
         run.known.appended(target.file, identity, outcome.offset, outcome.bytes);
     if (!run.mboxFilesSeen.contains(target.file)) {
@@ -282,6 +277,7 @@ ConversionResult convertEntries(const QList<ConversionEntry> &entries, const Con
         FailureKind cause = FailureKind::Other;
         run.lastSkipped = false;
         run.lastError = 0;
+        run.lastFacts.reset();
         try {
             failure = convertOne(entries[k], rules, observer, yielder, run, result.notes);
         } catch (const Failure &error) {
@@ -292,12 +288,14 @@ ConversionResult convertEntries(const QList<ConversionEntry> &entries, const Con
         } catch (const std::exception &error) {
             failure = QString::fromLocal8Bit(error.what());
         }
+        if (run.lastFacts)
+            observer.messageFacts(sourcePath, *run.lastFacts);
         if (failure.isEmpty() && run.lastSkipped) {
             ++result.skipped;
             observer.messageSkipped(sourcePath, run.lastMboxFile, run.lastMatch);
         } else if (failure.isEmpty()) {
             ++result.written;
-            observer.messageWritten(sourcePath, run.lastMboxFile, run.lastRecordBytes);
+            observer.messageWritten(sourcePath, run.lastMboxFile, run.lastRecordBytes, run.lastOffset);
         } else {
             result.failures.append({sourcePath, failure, ConversionFailure::Kind::Message, cause});
             observer.messageFailed(sourcePath, failure);
@@ -313,4 +311,9 @@ ConversionResult convertEntries(const QList<ConversionEntry> &entries, const Con
     result.mboxFiles = run.mboxFiles;
     result.failures += flushAll(result.mboxFiles, yielder);
     return result;
+}
+
+OutputTarget entryTarget(const ConversionEntry &entry, const ConversionRules &rules)
+{
+    return targetOf(entry, rules);
 }

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "engine/mbox/MboxNaming.h"
+#include "engine/message/HeaderSource.h"
 #include "engine/message/MessageIdentity.h"
 #include "engine/run/OutputLayout.h"
 #include "engine/source/MessageFlags.h"
 #include "engine/source/SourceKind.h"
 #include "engine/support/Failure.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -14,6 +16,15 @@
 #include <optional>
 
 class Yielder;
+
+// What a run learnt of one message it read, for a front end that keeps a
+// record of every message.
+struct MessageFacts {
+    QDateTime date;  // the separator line's
+    DateSource dateSource = DateSource::None;
+    QByteArray contentHash;   // ContentHash::hex, with ConversionRules::contentHashes; else empty
+    qint64 recordLength = -1;  // written: the record alone, without line ends added before it
+};
 
 // What the window shows while a run goes on. Values are passed at yield
 // points, and exactly after every message.
@@ -27,11 +38,15 @@ public:
     virtual void messageDone(int number, int total) = 0;
     // What became of one entry, just before its MessageDone, for a front end
     // that names every message (the window shows only the counts).
-    // recordBytes is what the mbox file grew by.
-    virtual void messageWritten(const QString &source, const QString &mboxFile, qint64 recordBytes)
+    // recordBytes is what the mbox file grew by; offset is where the record
+    // begins in it, -1 for a file that holds only this message.
+    virtual void messageWritten(const QString &source, const QString &mboxFile, qint64 recordBytes, qint64 offset = -1)
     {
-        Q_UNUSED(source) Q_UNUSED(mboxFile) Q_UNUSED(recordBytes)
+        Q_UNUSED(source) Q_UNUSED(mboxFile) Q_UNUSED(recordBytes) Q_UNUSED(offset)
     }
+    // Just before messageWritten or messageSkipped, and messageFailed when
+    // the message could be read: what was learnt of it.
+    virtual void messageFacts(const QString &source, const MessageFacts &facts) { Q_UNUSED(source) Q_UNUSED(facts) }
     virtual void messageFailed(const QString &source, const QString &reason) { Q_UNUSED(source) Q_UNUSED(reason) }
     // A copy of the message is already in mboxFile: its record begins at
     // byte matchOffset (from an earlier run, this one or another program).
@@ -99,6 +114,8 @@ struct ConversionRules {
     // How long an mbox's locks are kept from one of its records to the next.
     std::chrono::milliseconds lockLease = std::chrono::milliseconds(500);
     DuplicateRule duplicates = DuplicateRule::ExactCopy;
+    // Every message read whole is hashed for the observer (MessageFacts::contentHash).
+    bool contentHashes = false;
 };
 
 struct ConversionResult {
@@ -130,6 +147,9 @@ ConversionResult convertMessages(const QStringList &paths, const QString &destin
 // list holds them).
 ConversionResult convertEntries(const QList<ConversionEntry> &entries, const ConversionRules &rules,
                                 ConversionObserver &observer, Yielder &yielder);
+
+// Where the run puts the entry. Throws Failure when no name can be made for it.
+OutputTarget entryTarget(const ConversionEntry &entry, const ConversionRules &rules);
 
 // Leading and trailing space characters removed, and no other white space.
 QString trimSpaces(const QString &text);

@@ -4,6 +4,7 @@
 #include "engine/message/EnvelopeLine.h"
 #include "engine/message/MessageIdentity.h"
 #include "engine/message/MessageReader.h"
+#include "engine/run/EntryReader.h"
 #include "engine/support/Failure.h"
 #include "engine/support/FileDescriptor.h"
 #include "engine/support/FileNames.h"
@@ -66,7 +67,7 @@ void KnownIdentities::listed(const QString &mboxFile, const QByteArray &identity
         box.offsets.insert(identity, ListedEarlier);
 }
 
-QByteArray sourceIdentity(const QString &path, QByteArrayView firstPiece, qint64 fileSize, DuplicateRule rule,
+QByteArray sourceIdentity(const ConversionEntry &entry, QByteArrayView firstPiece, qint64 fileSize, DuplicateRule rule,
                           const std::function<void()> &betweenPieces)
 {
     // The envelope line, which the record leaves out, is always within the first piece.
@@ -79,7 +80,7 @@ QByteArray sourceIdentity(const QString &path, QByteArrayView firstPiece, qint64
 
     identity.reset();
     lines = LineSplitter();
-    MessageReader reader(path);
+    MessageReader reader = openMessage(entry);
     QByteArray piece;
     qint64 skip = envelope;
     while (reader.ok() && reader.next(piece, MessageReader::StreamPieceSize) && !piece.isEmpty()) {
@@ -96,14 +97,14 @@ QByteArray sourceIdentity(const QString &path, QByteArrayView firstPiece, qint64
     return identity.finish();
 }
 
-qint64 findCopyOf(const QString &path, const QString &mboxFile, KnownIdentities &known,
+qint64 findCopyOf(const ConversionEntry &entry, const QString &mboxFile, KnownIdentities &known,
                   const std::function<void()> &betweenPieces)
 {
-    MessageReader reader(path);
+    MessageReader reader = openMessage(entry);
     QByteArray firstPiece;
     if (!reader.ok() || !reader.next(firstPiece))
         throw Failure(FailureKind::Unreadable, reader.failure());
-    const QByteArray identity = sourceIdentity(path, firstPiece, reader.size(), known.rule(), betweenPieces);
+    const QByteArray identity = sourceIdentity(entry, firstPiece, reader.size(), known.rule(), betweenPieces);
     const qint64 found = known.find(mboxFile, identity, betweenPieces);
     if (found == KnownIdentities::NotThere)
         known.listed(mboxFile, identity);

@@ -100,6 +100,8 @@ private Q_SLOTS:
         QTest::newRow("duplicate rule without skipping") << QStringList{QStringLiteral("--duplicates-by"), QStringLiteral("message-id"), QStringLiteral("a.eml"), QStringLiteral("-o"), QStringLiteral("out")}
                                                          << QByteArray("--duplicates-by needs --skip-duplicates\n");
         QTest::newRow("single and destination") << QStringList{QStringLiteral("--single"), QStringLiteral("x.mbox"), QStringLiteral("a.eml"), QStringLiteral("-o"), QStringLiteral("out")} << QByteArray();
+        QTest::newRow("bad order") << QStringList{QStringLiteral("--order"), QStringLiteral("size"), QStringLiteral("a.eml"), QStringLiteral("-o"), QStringLiteral("out")} << QByteArray();
+        QTest::newRow("manifest of a dry run") << QStringList{QStringLiteral("-n"), QStringLiteral("--manifest"), QStringLiteral("m.jsonl"), QStringLiteral("a.eml"), QStringLiteral("-o"), QStringLiteral("out")} << QByteArray();
     }
     void usageErrors()
     {

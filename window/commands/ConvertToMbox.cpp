@@ -31,7 +31,7 @@ public:
             showPending();
     }
 
-    void messageWritten(const QString &, const QString &mboxFile, qint64) override
+    void messageWritten(const QString &, const QString &mboxFile, qint64, qint64) override
     {
         mboxFiles_.insert(mboxFile);
     }
