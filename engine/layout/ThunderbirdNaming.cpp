@@ -1,5 +1,7 @@
 #include "engine/layout/ThunderbirdNaming.h"
 
+#include "engine/layout/FlagLines.h"
+
 #include "engine/support/FileDescriptor.h"
 #include "engine/support/FileNames.h"
 #include "engine/support/Failure.h"
@@ -100,6 +102,5 @@ QString makeParentFolderFiles(const QString &treeRoot, const QString &folder, in
 
 QByteArray thunderbirdStatusLines(bool read)
 {
-    return read ? QByteArrayLiteral("X-Mozilla-Status: 0001\nX-Mozilla-Status2: 00000000\n")
-                : QByteArrayLiteral("X-Mozilla-Status: 0000\nX-Mozilla-Status2: 00000000\n");
+    return thunderbirdFlagLines(MessageFlags{.seen = read});
 }

@@ -32,12 +32,15 @@ enum class Lead { StatusLine, Undecided, Other };
 
 Lead leadOf(QByteArrayView line)
 {
-    static constexpr QByteArrayView status = "X-Mozilla-Status:", status2 = "X-Mozilla-Status2:";
-    if (line.startsWith(status) || line.startsWith(status2))
-        return Lead::StatusLine;
-    if (status.startsWith(line) || status2.startsWith(line))
-        return Lead::Undecided;
-    return Lead::Other;
+    // Thunderbird's, and the Status: fields mutt and Dovecot read (--keep-flags).
+    static constexpr QByteArrayView names[] = {"X-Mozilla-Status:", "X-Mozilla-Status2:", "Status:", "X-Status:"};
+    bool undecided = false;
+    for (const QByteArrayView name : names) {
+        if (line.startsWith(name))
+            return Lead::StatusLine;
+        undecided = undecided || name.startsWith(line);
+    }
+    return undecided ? Lead::Undecided : Lead::Other;
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "engine/run/ConversionRun.h"
 
+#include "engine/layout/FlagLines.h"
 #include "engine/layout/ThunderbirdNaming.h"
 #include "engine/mbox/MboxAppender.h"
 #include "engine/mbox/MboxRecord.h"
@@ -90,6 +91,21 @@ QByteArray contentHashOf(const ConversionEntry &entry, QByteArray &piece, const 
     return read ? hash.hex() : QByteArray();
 }
 
+// The header lines a record gets after its separator: the flags the source kept, as the layout keeps them.
+QByteArray linesAfterSeparator(const ConversionEntry &entry, const ConversionRules &rules)
+{
+    if (!entry.flags)
+        return rules.afterSeparator;
+    MessageFlags flags = *entry.flags;
+    if (rules.unread)
+        flags.seen = false;
+    if (rules.layout == OutputLayout::Thunderbird)
+        return thunderbirdFlagLines(flags);
+    if (rules.keepFlags)
+        return statusFieldLines(flags, rules.lfLineEnds);
+    return rules.afterSeparator;
+}
+
 // One entry; returns why it was not written, or empty text when it was (or
 // was skipped: run.lastSkipped). The message is read, quoted and written
 // piece by piece: memory stays bounded whatever its size.
@@ -117,7 +133,7 @@ QString convertOne(const ConversionEntry &entry, const ConversionRules &rules, C
     QByteArray separator = entry.envelope.isEmpty()
                                ? separatorLine(header.getSender(), header.getDate(), rules.lfLineEnds)
                                : entry.envelope + (rules.lfLineEnds ? "\n" : "\r\n");
-    separator += rules.afterSeparator;
+    separator += linesAfterSeparator(entry, rules);
     run.lastFacts = MessageFacts{.date = header.getDate(), .dateSource = header.dateSource()};
     std::optional<ContentHash> hash;
     if (rules.contentHashes)

@@ -104,6 +104,12 @@ struct ConversionRules {
     // Written after every separator line, as part of the record (Thunderbird's
     // status lines); MessageIdentity leaves them out.
     QByteArray afterSeparator;
+    // A message whose source kept its flags (a maildir's, Apple Mail's) has
+    // them written instead: Thunderbird's status lines in that layout, and
+    // with keepFlags the Status: and X-Status: fields in an mbox. unread
+    // leaves every message new.
+    bool keepFlags = false;
+    bool unread = false;
     // A message whose identity (see MessageIdentity) is already in its mbox,
     // from an earlier run, this one or another program, is not appended; the
     // mbox is looked at under its lock.
