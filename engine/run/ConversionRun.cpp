@@ -194,6 +194,11 @@ QList<ConversionFailure> flushAll(const QStringList &mboxFiles, Yielder &yielder
 
 } // namespace
 
+OutputTarget entryTarget(const ConversionEntry &entry, const ConversionRules &rules)
+{
+    return targetOf(entry, rules);
+}
+
 QString trimSpaces(const QString &text)
 {
     qsizetype first = 0, last = text.size();
