@@ -107,6 +107,10 @@ ParsedCommand parseCommandLine(const QStringList &arguments)
                                           QStringLiteral("content|message-id"));
     const QCommandLineOption dryRun({QStringLiteral("n"), QStringLiteral("dry-run")},
                                     QStringLiteral("Print each message and the mbox it would go to; write nothing."));
+    const QCommandLineOption verify(QStringLiteral("verify"),
+                                    QStringLiteral("Read back what the run wrote and compare every message with its source."));
+    const QCommandLineOption verifyOnly(QStringLiteral("verify-only"),
+                                        QStringLiteral("Write nothing: compare each SOURCE with its copy in DEST, written earlier with the same options."));
     const QCommandLineOption report(QStringLiteral("report"),
                                     QStringLiteral("Write a JSON report of the run to FILE."), QStringLiteral("FILE"));
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
@@ -118,7 +122,7 @@ ParsedCommand parseCommandLine(const QStringList &arguments)
                                       QStringLiteral("auto|always|never"));
     const QCommandLineOption version({QStringLiteral("V"), QStringLiteral("version")}, QStringLiteral("Print the version and exit."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Print this help and exit."));
-    parser.addOptions({output, relative, single, layout, lineEndings, skipDuplicates, duplicatesBy, filesFrom, nul, dryRun, report, quiet, verbose,
+    parser.addOptions({output, relative, single, layout, lineEndings, skipDuplicates, duplicatesBy, filesFrom, nul, dryRun, verify, verifyOnly, report, quiet, verbose,
                        progress, version, help});
     parser.addPositionalArgument(QStringLiteral("SOURCE"), QStringLiteral(".eml files and folders to convert."),
                                  QStringLiteral("SOURCE... -o DEST"));
@@ -159,6 +163,8 @@ ParsedCommand parseCommandLine(const QStringList &arguments)
     options.reportFile = parser.value(report);
     options.skipDuplicates = parser.isSet(skipDuplicates);
     options.dryRun = parser.isSet(dryRun);
+    options.verify = parser.isSet(verify);
+    options.verifyOnly = parser.isSet(verifyOnly);
     options.quiet = parser.isSet(quiet);
     options.verbose = parser.isSet(verbose);
 
@@ -200,6 +206,10 @@ ParsedCommand parseCommandLine(const QStringList &arguments)
         else if (value != QLatin1String("auto"))
             return fail(QStringLiteral("--progress takes auto, always or never, not '%1'").arg(shownName(parser.value(progress))));
     }
+    if (options.verify && options.verifyOnly)
+        return fail(QStringLiteral("--verify and --verify-only cannot be used together"));
+    if (options.dryRun && (options.verify || options.verifyOnly))
+        return fail(QStringLiteral("--dry-run writes nothing to verify; --verify-only checks an earlier run"));
     if (parser.isSet(quiet) && parser.isSet(verbose))
         return fail(QStringLiteral("--quiet and --verbose cannot be used together"));
     if (parser.isSet(filesFrom) && options.listFile.isEmpty())

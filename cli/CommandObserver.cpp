@@ -31,6 +31,7 @@ void CommandObserver::messageDone(int number, int total)
 void CommandObserver::messageWritten(const QString &source, const QString &mboxFile, qint64 recordBytes)
 {
     tally_.noteWritten(mboxFile, recordBytes);
+    tally_.placed(source, mboxFile, false);
     if (verbose_)
         console_.out(shownName(source) + QStringLiteral(" -> ") + shownName(mboxFile));
 }
@@ -45,6 +46,7 @@ void CommandObserver::messageFailed(const QString &source, const QString &reason
 void CommandObserver::messageSkipped(const QString &source, const QString &mboxFile, qint64 matchOffset)
 {
     tally_.noteSkipped(source, mboxFile, matchOffset);
+    tally_.placed(source, mboxFile, true);
     if (verbose_)
         console_.out(skippedText(source, mboxFile, matchOffset));
 }

@@ -10,6 +10,7 @@
 #include "cli/SignalYielder.h"
 #include "cli/SourceList.h"
 #include "cli/Summary.h"
+#include "cli/VerifyStep.h"
 #include "engine/mbox/MboxAppender.h"
 #include "engine/run/ConversionRun.h"
 #include "engine/run/DuplicateCheck.h"
@@ -129,8 +130,10 @@ int runConvertCommand(CommandOptions options)
             return refuse(list.problem);
         options.sources += std::move(list.paths);
     }
-    if (const QString problem = destinationProblem(options); !problem.isEmpty())
-        return refuse(problem);
+    // --verify-only writes nothing, so needs nothing writable.
+    if (!options.verifyOnly)
+        if (const QString problem = destinationProblem(options); !problem.isEmpty())
+            return refuse(problem);
 
     SourceListing listing;
     try {
@@ -148,18 +151,29 @@ int runConvertCommand(CommandOptions options)
         fail(tally, console, RunTally::FailureKind::Folder, folder.path, folder.reason);
     tally.listed = int(listing.messages.size());
 
+    tally.keepPlaces = options.verify;
     if (!tally.interrupted) {
-        if (options.dryRun)
-            dryRun(listing, options, tally, console);
-        else
-            convert(listing, options, tally, console, clock);
+        try {
+            if (options.dryRun)
+                dryRun(listing, options, tally, console);
+            else if (options.verifyOnly)
+                verifyDestination(listing, options, tally, console, clock);
+            else
+                convert(listing, options, tally, console, clock);
+            if (options.verify && !tally.interrupted)
+                verifyRun(options, tally, console, clock);
+        } catch (const Interrupted &) {
+            tally.interrupted = true;
+        }
     }
     console.clearStatus();
 
     if (!options.reportFile.isEmpty() && !options.dryRun)
         if (const QString reason = writeJsonReport(options.reportFile, tally); !reason.isEmpty())
             fail(tally, console, RunTally::FailureKind::Mbox, options.reportFile, QStringLiteral("cannot write the report: ") + reason);
-    if (!options.quiet && !options.dryRun)
+    if (!options.quiet && options.verifyOnly)
+        console.error(verifyOnlySummaryLine(tally, options.layout, clock.elapsed()));
+    else if (!options.quiet && !options.dryRun)
         console.error(summaryLine(tally, clock.elapsed()));
     const bool outputLost = !console.outputLost().isEmpty();
     if (outputLost)
@@ -171,5 +185,7 @@ int runConvertCommand(CommandOptions options)
         return ExitSomeFailed;
     if (options.dryRun)
         return tally.failures().isEmpty() ? ExitDone : ExitSomeFailed;
+    if (options.verifyOnly)
+        return tally.failures().isEmpty() && tally.mismatches().isEmpty() && tally.verified == tally.listed ? ExitDone : ExitSomeFailed;
     return tally.clean() ? ExitDone : ExitSomeFailed;
 }

@@ -37,6 +37,34 @@ public:
     QString stoppedBy;
     int notTried = 0;
 
+    // Where each message went or was found, for --verify, in list order.
+    struct Placed {
+        QString source;
+        QString target;
+        bool skipped = false;
+    };
+    bool keepPlaces = false;
+    void placed(const QString &source, const QString &target, bool skipped)
+    {
+        if (keepPlaces)
+            places_.append({source, target, skipped});
+    }
+    const QList<Placed> &places() const { return places_; }
+
+    // What --verify or --verify-only found.
+    struct Mismatch {
+        QString path;
+        QString target;
+        QString what;    // missing, changed, unreadable
+        QString detail;
+    };
+    bool verifyRan = false;
+    int verifyChecked = 0;
+    int verified = 0;
+    int verifyTargets = 0;
+    void mismatched(const Mismatch &mismatch) { mismatches_.append(mismatch); }
+    const QList<Mismatch> &mismatches() const { return mismatches_; }
+
     void noteWritten(const QString &mboxFile, qint64 recordBytes);
     void noteSkipped(const QString &source, const QString &mboxFile, qint64 offset)
     {
@@ -60,7 +88,7 @@ public:
     const QList<Repair> &repairs() const { return repairs_; }
     int failedMessages() const;
     // Every message was written or skipped, and nothing else went wrong.
-    bool clean() const { return failures_.isEmpty() && written + skipped == listed; }
+    bool clean() const { return failures_.isEmpty() && written + skipped == listed && mismatches_.isEmpty(); }
 
 private:
     QList<Mbox> mboxes_;
@@ -69,4 +97,6 @@ private:
     QList<Skip> skips_;
     QList<Warning> warnings_;
     QList<Repair> repairs_;
+    QList<Placed> places_;
+    QList<Mismatch> mismatches_;
 };
