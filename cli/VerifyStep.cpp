@@ -55,7 +55,8 @@ void verifyDestination(const SourceListing &listing, const CommandOptions &optio
     entries.reserve(listing.messages.size());
     for (const ListedMessage &message : listing.messages) {
         try {
-            entries.append({message.path, entryTarget({message.path, {}, message.nameStart}, rules).file});
+            // Any message may have been skipped for a copy when the destination was written.
+            entries.append({message.path, entryTarget({message.path, {}, message.nameStart}, rules).file, options.skipDuplicates});
         } catch (const Failure &error) {
             tally.failed(RunTally::FailureKind::Message, message.path, error.reason());
             console.error(QStringLiteral("quorvel-convert: ") + shownName(message.path) + QStringLiteral(": ") + shownName(error.reason()));

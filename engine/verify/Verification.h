@@ -14,7 +14,8 @@ class Yielder;
 struct VerifyEntry {
     QString source;
     QString target;        // the mbox file, or the message's file in a maildir
-    bool skipped = false;  // not written: a copy was already there
+    // Not written: a copy was already there, which may be another entry's record too.
+    bool skipped = false;
 };
 
 struct VerifyMismatch {
@@ -45,8 +46,8 @@ struct VerifyResult {
 
 // Reads back every target the entries name, once, and looks in it for each
 // entry's message: its text, line ends made alike, with separator lines and
-// quoting undone. A target is a multiset: two identical sources need two
-// records, and records no entry asks for (an earlier run's) are no concern.
+// quoting undone. A target is a multiset: two identical sources written need
+// two records, and records no entry asks for (an earlier run's) are no concern.
 // progress is told after each entry.
 VerifyResult verifyEntries(const QList<VerifyEntry> &entries, const VerifyRules &rules, Yielder &yielder,
                            const std::function<void(int done, int total)> &progress = {});
