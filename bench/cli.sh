@@ -5,6 +5,7 @@
 # and times the idempotent re-run: --skip-duplicates into a destination that
 # already holds every message. ROUNDS (default 3) alternate rounds; medians.
 # Last line: cli messages=N cat_s=A cli_s=B ratio=R rerun_s=C rerun_ratio=C/A peak_rss_mb=P
+# Then, unless VERIFY_ROUND=0, the cost of --verify (verify_round below).
 set -euo pipefail
 
 small=0
@@ -66,7 +67,7 @@ for round in $(seq "$rounds"); do
         || { echo "the re-run appended messages" >&2; exit 1; }
     echo "round $round: cat_s=${cats[-1]} cli_s=${clis[-1]} rerun_s=${reruns[-1]}" >&2
 done
-rm -rf "$out" "$out.rss" "$out.json"
+rm -rf "$out.json"
 
 cat_s="$(printf '%s\n' "${cats[@]}" | median)"
 cli_s="$(printf '%s\n' "${clis[@]}" | median)"
@@ -75,3 +76,26 @@ ratio="$(echo "$cli_s $cat_s" | awk '{ printf "%.2f", ($2 > 0 ? $1 / $2 : 0) }')
 rerun_ratio="$(echo "$rerun_s $cat_s" | awk '{ printf "%.2f", ($2 > 0 ? $1 / $2 : 0) }')"
 peak_mb="$(echo "$peak_kb" | awk '{ printf "%.0f", $1 / 1024 }')"
 echo "cli messages=$messages cat_s=$cat_s cli_s=$cli_s ratio=$ratio rerun_s=$rerun_s rerun_ratio=$rerun_ratio peak_rss_mb=$peak_mb"
+
+# --verify: the same run without and with it, each into an empty destination,
+# on a warm cache. Line: cli_verify messages=N plain_s=A verify_s=B verify_ratio=B/A peak_rss_mb=P
+verify_round() {
+    local plains=() verifies=() plain_s verify_s verify_ratio
+    peak_kb=0
+    for round in $(seq "$rounds"); do
+        rm -rf "$out" && mkdir -p "$out" && sync
+        plains+=("$(time_cli)")
+        rm -rf "$out" && mkdir -p "$out" && sync
+        verifies+=("$(time_cli --verify --report "$out.json")")
+        keep_peak
+        python3 -c "import json, sys; v = json.load(open(sys.argv[1]))['verify']; sys.exit(v['verified'] != v['checked'] or v['checked'] == 0)" "$out.json" \
+            || { echo "--verify did not verify every message" >&2; exit 1; }
+        echo "verify round $round: plain_s=${plains[-1]} verify_s=${verifies[-1]}" >&2
+    done
+    plain_s="$(printf '%s\n' "${plains[@]}" | median)"
+    verify_s="$(printf '%s\n' "${verifies[@]}" | median)"
+    verify_ratio="$(echo "$verify_s $plain_s" | awk '{ printf "%.2f", ($2 > 0 ? $1 / $2 : 0) }')"
+    echo "cli_verify messages=$messages plain_s=$plain_s verify_s=$verify_s verify_ratio=$verify_ratio peak_rss_mb=$(echo "$peak_kb" | awk '{ printf "%.0f", $1 / 1024 }')"
+}
+[ "${VERIFY_ROUND:-1}" = 0 ] || verify_round
+rm -rf "$out" "$out.rss" "$out.json"

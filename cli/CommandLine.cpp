@@ -41,13 +41,21 @@ whatever else it holds: quicker to decide, but real mail reuses IDs, so this
 can skip messages that differ. --dry-run --skip-duplicates says which
 messages would be skipped.
 
+Checking: --verify reads back every mbox file the run wrote, with a reader of
+its own, and looks for each message written or skipped: its text, line ends
+made alike, quoting undone. --verify-only does the same for a destination
+written earlier (by the window: -o DEST without --relative), and writes
+nothing. Each message not found is named on stderr ("verify: missing" or
+"verify: changed", with the record's byte offset) and in the report; the
+summary says how many were verified; any mismatch makes the exit status 1.
+
 Progress is drawn on stderr only when it is a terminal, never into a pipe or a
 file. Failures are named on stderr, one per line, as "quorvel-convert: PATH:
 reason", followed by a summary line; control characters in names are shown as
 C escapes (\n, \e, \xHH), in the manner of ls -b. Sizes are in KiB, MiB, GiB.
 
 Exit status: 0 every message written (or skipped as a duplicate); 1 a message
-failed or a folder could not be read; 2 usage error, or a destination or
+failed, a folder could not be read or a message was not verified; 2 usage error, or a destination or
 report that cannot be written, found before anything is (nothing written); 130
 stopped by SIGINT, SIGTERM or SIGHUP (the record being written is cut back,
 what was written is flushed to disk).
