@@ -1,10 +1,12 @@
 #include "engine/verify/MboxReader.h"
 
-#include "engine/verify/LineEndsToLf.h"
 #include "engine/verify/PieceReader.h"
 
 #include <QList>
-#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -12,7 +14,24 @@ constexpr char FromSpace[] = "From ";
 constexpr int FromSpaceLength = 5;
 constexpr QByteArrayView StatusNames[] = {"X-Mozilla-Status:", "X-Mozilla-Status2:"};
 
-// Takes LF text (LineEndsToLf's stretches) and hands on each record.
+// The first CR or LF from p on, or end.
+const char *findBreak(const char *p, const char *const end)
+{
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+    for (; end - p >= 16; p += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        if (const int hits = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf))))
+            return p + __builtin_ctz(unsigned(hits));
+    }
+#endif
+    while (p < end && *p != '\r' && *p != '\n')
+        ++p;
+    return p;
+}
+
+// Takes an mbox file's bytes piece by piece and hands on each record. A line
+// ends at CR LF, a lone CR or LF, and each becomes LF.
 class RecordSplitter {
 public:
     RecordSplitter(bool mozillaStatus, const QString &file, std::function<void(const StoredMessage &)> each)
@@ -20,30 +39,37 @@ public:
     {
     }
 
-    // The piece the next stretches come from, and its offset in the file.
-    void beginPiece(QByteArrayView piece, qint64 offset)
+    void feed(QByteArrayView piece, qint64 offset)
     {
-        piece_ = piece;
-        pieceOffset_ = offset;
-    }
-
-    void feed(QByteArrayView text)
-    {
-        const char *p = text.data();
-        const char *const end = p + text.size();
+        const char *const begin = piece.data();
+        const char *p = begin;
+        const char *const end = p + piece.size();
+        if (afterCr_ && p < end) {
+            afterCr_ = false;
+            if (*p == '\n')
+                ++p;
+        }
         while (p < end) {
             if (atLineStart_) {
+                if (lineOffset_ < 0)
+                    lineOffset_ = offset + (p - begin);
                 p = lineStart(p, end);
                 if (atLineStart_)
                     return;
             }
-            const char *lf = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)));
-            const char *stop = lf ? lf + 1 : end;
+            const char *brk = findBreak(p, end);
             if (!skippingLine_)
-                content(QByteArrayView(p, stop - p));
-            p = stop;
-            if (lf)
-                newLine();
+                content(QByteArrayView(p, brk - p));
+            if (brk == end)
+                return;
+            if (*brk == '\r') {
+                if (brk + 1 == end)
+                    afterCr_ = true;
+                else if (brk[1] == '\n')
+                    ++brk;
+            }
+            p = brk + 1;
+            lineBreak();
         }
     }
 
@@ -55,8 +81,15 @@ public:
     }
 
 private:
-    void newLine()
+    void lineBreak()
     {
+        // A record's last line break is its closing empty line's: each is held
+        // back until more text follows.
+        if (!skippingLine_) {
+            if (pendingBreak_)
+                digest_.add("\n");
+            pendingBreak_ = true;
+        }
         atLineStart_ = true;
         skippingLine_ = !inRecord_;
         quotes_ = 0;
@@ -65,19 +98,16 @@ private:
         lineOffset_ = -1;
     }
 
-    qint64 offsetOf(const char *p) const
-    {
-        const char *const first = piece_.data();
-        return p >= first && p < first + piece_.size() ? pieceOffset_ + (p - first) : -1;
-    }
-
     // Decides, from a line's first bytes, whether it is a separator, a quoted
     // From line, a status line or other text. Returns what it consumed;
     // atLineStart_ stays true while undecided.
     const char *lineStart(const char *p, const char *const end)
     {
-        if (lineOffset_ < 0)
-            lineOffset_ = offsetOf(p);
+        // Most lines show at their first byte that they are text.
+        if (quotes_ == 0 && matched_ == 0 && status_.isEmpty() && *p != '>' && *p != 'F' && !(statusLinesLeft_ > 0 && *p == 'X')) {
+            decide(false);
+            return p;
+        }
         while (p < end) {
             const char c = *p;
             if (statusLinesLeft_ > 0 && (c == 'X' || !status_.isEmpty()) && quotes_ == 0 && matched_ == 0) {
@@ -174,8 +204,6 @@ private:
         inRecord_ = false;
     }
 
-    // A line's last LF is held back until more text follows: the last one
-    // before the next separator closes the record and is not the message's.
     void content(QByteArrayView text)
     {
         if (text.isEmpty())
@@ -184,18 +212,12 @@ private:
             digest_.add("\n");
             pendingBreak_ = false;
         }
-        if (text.back() == '\n') {
-            text.chop(1);
-            pendingBreak_ = true;
-        }
         digest_.add(text);
     }
 
     const bool mozillaStatus_;
     const QString file_;
     const std::function<void(const StoredMessage &)> each_;
-    QByteArrayView piece_;
-    qint64 pieceOffset_ = 0;
 
     bool inRecord_ = false;
     StoredMessage record_;
@@ -203,6 +225,7 @@ private:
     bool pendingBreak_ = false;
 
     bool atLineStart_ = true;
+    bool afterCr_ = false;      // a CR ended the last piece: an LF first in the next belongs to it
     bool skippingLine_ = true;  // text before the first separator belongs to no record
     qint64 lineOffset_ = -1;
     qint64 quotes_ = 0;         // the line's leading ">"s, held
@@ -218,11 +241,7 @@ QString MboxReader::read(const QString &container, const std::function<void(cons
                          Yielder &yielder) const
 {
     RecordSplitter splitter(mozillaStatus_, container, each);
-    LineEndsToLf lineEnds;
-    const QString failure = readInPieces(container, [&](QByteArrayView piece, qint64 offset) {
-        splitter.beginPiece(piece, offset);
-        lineEnds.feed(piece, [&](QByteArrayView text) { splitter.feed(text); });
-    }, yielder);
+    const QString failure = readInPieces(container, [&](QByteArrayView piece, qint64 offset) { splitter.feed(piece, offset); }, yielder);
     if (!failure.isEmpty())
         return failure;
     splitter.finish();
@@ -238,9 +257,7 @@ QList<StoredMessage> MboxReader::messagesIn(QByteArrayView mbox, bool mozillaSta
 {
     QList<StoredMessage> messages;
     RecordSplitter splitter(mozillaStatus, {}, [&](const StoredMessage &message) { messages.append(message); });
-    LineEndsToLf lineEnds;
-    splitter.beginPiece(mbox, 0);
-    lineEnds.feed(mbox, [&](QByteArrayView text) { splitter.feed(text); });
+    splitter.feed(mbox, 0);
     splitter.finish();
     return messages;
 }

@@ -24,7 +24,12 @@ QString readInPieces(const QString &path, const std::function<void(QByteArrayVie
     if (!S_ISREG(info.st_mode))
         return S_ISDIR(info.st_mode) ? QStringLiteral("is a folder, not a file") : QStringLiteral("is not a regular file");
     ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
-    QByteArray piece(PieceReading::PieceSize, Qt::Uninitialized);
+    // Kept from one file to the next, and no larger than the file: a small
+    // message does not fault in pages it never uses.
+    thread_local QByteArray piece;
+    const qint64 wanted = qBound(qint64(4096), qint64(info.st_size) + 1, PieceReading::PieceSize);
+    if (piece.size() < wanted)
+        piece.resize(wanted);
     qint64 offset = 0;
     for (;;) {
         const ssize_t got = ::read(fd.get(), piece.data(), size_t(piece.size()));

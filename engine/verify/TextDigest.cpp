@@ -1,6 +1,5 @@
 #include "engine/verify/TextDigest.h"
 
-#include <cstring>
 #include <xxhash.h>
 
 namespace {
@@ -32,7 +31,7 @@ void DigestBuilder::hashGathered()
     gathered_ = 0;
 }
 
-void DigestBuilder::add(QByteArrayView text)
+void DigestBuilder::addSlowly(QByteArrayView text)
 {
     if (text.isEmpty())
         return;

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <cstring>
 #include <memory>
 
 struct XXH3_state_s;
@@ -21,7 +22,18 @@ struct TextDigest {
 class DigestBuilder {
 public:
     DigestBuilder();
-    void add(QByteArrayView text);
+    void add(QByteArrayView text)
+    {
+        // Most of a message is short lines after its header: gathered here, hashed in large pieces.
+        if (!inHeader_ && !text.isEmpty() && text.size() <= GatherSize - gathered_) {
+            std::memcpy(gather_.get() + gathered_, text.data(), size_t(text.size()));
+            gathered_ += text.size();
+            length_ += text.size();
+            last_ = text.back();
+            return;
+        }
+        addSlowly(text);
+    }
     // A last line without its LF gets one, as a record always ends its message in a line break.
     void endLastLine();
     // Ready for the next text afterwards.
@@ -31,6 +43,7 @@ private:
     static constexpr qsizetype GatherSize = 64 * 1024;
     static constexpr qsizetype LongestKeptLine = 1000;
 
+    void addSlowly(QByteArrayView text);
     void hashGathered();
     void watchHeader(QByteArrayView text);
     void endHeaderLine();

@@ -5,25 +5,85 @@
 #include "engine/verify/TargetReader.h"
 
 #include <QHash>
+#include <cstring>
 
 namespace {
 
+// A message's text as a hash key: its XXH3-128 and length.
+struct TextKey {
+    quint64 high = 0, low = 0;
+    qint64 length = 0;
+    explicit TextKey(const TextDigest &digest) : length(digest.length)
+    {
+        std::memcpy(&high, digest.hash.constData(), sizeof high);
+        std::memcpy(&low, digest.hash.constData() + sizeof high, sizeof low);
+    }
+    bool operator==(const TextKey &other) const = default;
+};
+
+size_t qHash(const TextKey &key, size_t seed = 0)
+{
+    return qHashMulti(seed, key.high, key.low, key.length);
+}
+
+quint64 keyHash(const QByteArray &key)
+{
+    return key.isEmpty() ? 0 : quint64(qHash(key, 0)) | 1;
+}
+
+// A target's messages, a few dozen bytes each however long they are: an mbox
+// of a million records is held in tens of MB.
 struct TargetContents {
+    struct Kept {
+        qint64 length;
+        quint64 key;  // keyHash of the digest's key; 0: none
+        qint64 offset;
+        QString file;  // shared by all the records of an mbox
+        bool whole;
+        bool keyIsMessageId;
+        bool used = false;
+    };
     QString failure;
-    QList<StoredMessage> messages;
-    QList<bool> used;
-    QHash<QByteArray, QList<qsizetype>> bySameText;  // whole records only, latest last
+    QList<Kept> messages;
+    QHash<TextKey, qsizetype> nextUnused;  // per text of a whole record: the first not taken yet, or -1
+    QList<qsizetype> sameTextAfter;        // per record: the next one with its text not taken yet, or -1
+
+    // The index of a record with this text that no message took yet, now
+    // taken, or -1.
+    qsizetype take(const TextKey &text)
+    {
+        const auto found = nextUnused.find(text);
+        if (found == nextUnused.end() || *found < 0)
+            return -1;
+        const qsizetype taken = *found;
+        *found = sameTextAfter[taken];
+        messages[taken].used = true;
+        return taken;
+    }
+    bool holds(const TextKey &text) const { return nextUnused.contains(text); }
 };
 
 TargetContents readTarget(const TargetReader &reader, const QString &container, Yielder &yielder)
 {
     TargetContents contents;
+    QHash<TextKey, qsizetype> lastOf;  // records of one text are taken in file order
     contents.failure = reader.read(container, [&](const StoredMessage &message) {
-        if (message.whole)
-            contents.bySameText[message.digest.sameText()].append(contents.messages.size());
-        contents.messages.append(message);
+        const qsizetype index = contents.messages.size();
+        const QByteArray &key = message.digest.key;
+        contents.messages.append({message.digest.length, keyHash(key), message.offset, message.file, message.whole,
+                                  key.left(11).toLower() == "message-id:"});
+        contents.sameTextAfter.append(-1);
+        if (!message.whole)
+            return;
+        const TextKey text(message.digest);
+        if (const auto last = lastOf.find(text); last != lastOf.end()) {
+            contents.sameTextAfter[*last] = index;
+            *last = index;
+        } else {
+            contents.nextUnused.insert(text, index);
+            lastOf.insert(text, index);
+        }
     }, yielder);
-    contents.used.fill(false, contents.messages.size());
     return contents;
 }
 
@@ -82,13 +142,11 @@ VerifyResult verifyEntries(const QList<VerifyEntry> &entries, const VerifyRules 
             } else {
                 QString failure;
                 const TextDigest digest = digestOfMessageFile(entry.source, yielder, &failure);
-                const auto copies = failure.isEmpty() ? contents.bySameText.find(digest.sameText()) : contents.bySameText.end();
                 if (!failure.isEmpty()) {
                     mismatch(VerifyMismatch::Kind::Unreadable, QStringLiteral("cannot read the source: ") + failure);
-                } else if (entry.skipped && contents.bySameText.contains(digest.sameText())) {
+                } else if (entry.skipped && contents.holds(TextKey(digest))) {
                     ++result.verified;  // its copy may be another message's record too: it takes none
-                } else if (!entry.skipped && copies != contents.bySameText.end() && !copies->isEmpty()) {
-                    contents.used[copies->takeFirst()] = true;
+                } else if (!entry.skipped && contents.take(TextKey(digest)) >= 0) {
                     ++result.verified;
                 } else {
                     unmatched.append({k, digest});
@@ -99,19 +157,19 @@ VerifyResult verifyEntries(const QList<VerifyEntry> &entries, const VerifyRules 
             yielder.yield();
         }
         // Only now is it known which records no message took: the ones a changed message may be in.
-        QHash<QByteArray, QList<qsizetype>> byKey;
+        QHash<quint64, QList<qsizetype>> byKey;
         if (!unmatched.isEmpty())
             for (qsizetype m = 0; m < contents.messages.size(); ++m)
-                if (!contents.messages[m].digest.key.isEmpty())
-                    byKey[contents.messages[m].digest.key].append(m);
+                if (contents.messages[m].key != 0)
+                    byKey[contents.messages[m].key].append(m);
         for (const Unmatched &each : std::as_const(unmatched)) {
             const VerifyEntry &entry = entries[each.entry];
             const QByteArray &key = each.digest.key;
             bool copyById = false;
             qsizetype namesake = -1;
-            for (const qsizetype m : byKey.value(key)) {
-                copyById = copyById || key.toLower().startsWith("message-id");
-                if (!contents.used[m] && namesake < 0)
+            for (const qsizetype m : byKey.value(keyHash(key))) {
+                copyById = copyById || contents.messages[m].keyIsMessageId;
+                if (!contents.messages[m].used && namesake < 0)
                     namesake = m;
             }
             if (entry.skipped && rules.duplicates == DuplicateRule::MessageId && copyById) {
@@ -119,12 +177,12 @@ VerifyResult verifyEntries(const QList<VerifyEntry> &entries, const VerifyRules 
                 continue;
             }
             if (namesake >= 0) {
-                contents.used[namesake] = true;
-                const StoredMessage &stored = contents.messages[namesake];
-                const QString how = stored.whole ? sizes(stored.digest.length, each.digest.length)
+                contents.messages[namesake].used = true;
+                const TargetContents::Kept &kept = contents.messages[namesake];
+                const QString how = kept.whole ? sizes(kept.length, each.digest.length)
                                                  : QStringLiteral("it is cut short, without its closing empty line");
                 result.mismatches.append({entry.source, entry.target, VerifyMismatch::Kind::Changed,
-                                          reader->placeOf(stored) + QStringLiteral(" has the same ")
+                                          reader->placeOf({{}, kept.file, kept.offset, kept.whole}) + QStringLiteral(" has the same ")
                                               + QString::fromLatin1(key.left(key.indexOf(':')))
                                               + QStringLiteral(" but other text: ") + how});
             } else {
