@@ -3,9 +3,8 @@
 #include <QByteArrayView>
 #include <cstring>
 
-// CR LF and a lone CR become LF, across pieces cut anywhere. Every stretch
-// handed on lies in the piece fed (an LF of a CR LF is its own), except the
-// LF made for a lone CR: a reader can tell a byte's place in its file.
+// CR LF and a lone CR become LF, across pieces cut anywhere. A file without
+// CRs is handed on a whole piece at a time, as it came.
 class LineEndsToLf {
 public:
     template <typename Emit>

@@ -1,4 +1,6 @@
 #include "CliRun.h"
+#include "engine/run/ConversionRun.h"
+#include "engine/support/Yielder.h"
 #include "TempTree.h"
 
 #include <QDir>
@@ -74,6 +76,25 @@ private Q_SLOTS:
         QVERIFY2(check.exitCode == 0, check.err);
         QCOMPARE(verifyCounts(report(tree)), qMakePair(listed, listed));
         QCOMPARE(report(tree).value(QStringLiteral("totals")).toObject().value(QStringLiteral("written")).toInt(-1), 0);
+    }
+
+    // The window writes by the mirror rule, as -o does without --relative.
+    void windowOutputVerifies()
+    {
+        struct Quiet final : ConversionObserver {
+            void bytesRead(qint64, qint64) override {}
+            void messageDone(int, int) override {}
+        } observer;
+        TempTree tree;
+        makeMailTree(tree);
+        QStringList paths;
+        for (const char *name : {"Mail/Inbox/a.eml", "Mail/Inbox/b.eml", "Mail/Sent/1.eml", "Mail/Sent/2.eml"})
+            paths << tree.path(QLatin1String(name));
+        NoYield yielder;
+        QVERIFY(convertMessages(paths, tree.path(QStringLiteral("out")), observer, yielder).succeeded());
+        const CliRun check = runCli(QStringList{QStringLiteral("--verify-only")} + paths + QStringList{QStringLiteral("-o"), QStringLiteral("out")}, tree.root());
+        QVERIFY2(check.exitCode == 0, check.err);
+        QVERIFY2(check.err.startsWith("verified 4 of 4 messages in 2 mbox files"), check.err);
     }
 
     // One change to the mbox is found, named with its source, and fails the check.
