@@ -78,24 +78,43 @@ peak_mb="$(echo "$peak_kb" | awk '{ printf "%.0f", $1 / 1024 }')"
 echo "cli messages=$messages cat_s=$cat_s cli_s=$cli_s ratio=$ratio rerun_s=$rerun_s rerun_ratio=$rerun_ratio peak_rss_mb=$peak_mb"
 
 # --verify: the same run without and with it, each into an empty destination,
-# on a warm cache. Line: cli_verify messages=N plain_s=A verify_s=B verify_ratio=B/A peak_rss_mb=P
+# on a warm cache. The run waits on the disk and the verifying on the
+# processor, so the processor time (user + system) is compared too: it holds
+# still on a busy machine where the elapsed time does not.
+# Line: cli_verify messages=N plain_s=A verify_s=B verify_ratio=B/A plain_cpu_s=C verify_cpu_s=D cpu_ratio=D/C peak_rss_mb=P
 verify_round() {
-    local plains=() verifies=() plain_s verify_s verify_ratio
+    local plains=() verifies=() plain_cpus=() verify_cpus=() start status
     peak_kb=0
+    # timed ARGS...: elapsed seconds; "peak_kb cpu_s" goes to $out.cpu.
+    timed() {
+        start="$(now)"
+        status=0
+        /usr/bin/time -f "%M %U %S" -o "$out.cpu" "$cli" -q --progress never "$@" "$tree" -o "$out/cli" || status=$?
+        [ "$status" = 0 ] || { echo "quorvel-convert failed with status $status" >&2; exit 1; }
+        seconds_since "$start"
+    }
+    cpu_of() { awk '{ printf "%.3f", $2 + $3 }' "$out.cpu"; }
     for round in $(seq "$rounds"); do
         rm -rf "$out" && mkdir -p "$out" && sync
-        plains+=("$(time_cli)")
+        plains+=("$(timed)")
+        plain_cpus+=("$(cpu_of)")
         rm -rf "$out" && mkdir -p "$out" && sync
-        verifies+=("$(time_cli --verify --report "$out.json")")
-        keep_peak
+        verifies+=("$(timed --verify --report "$out.json")")
+        verify_cpus+=("$(cpu_of)")
+        peak_kb="$(larger "$peak_kb" "$(cut -d' ' -f1 "$out.cpu")")"
         python3 -c "import json, sys; v = json.load(open(sys.argv[1]))['verify']; sys.exit(v['verified'] != v['checked'] or v['checked'] == 0)" "$out.json" \
             || { echo "--verify did not verify every message" >&2; exit 1; }
-        echo "verify round $round: plain_s=${plains[-1]} verify_s=${verifies[-1]}" >&2
+        echo "verify round $round: plain_s=${plains[-1]} verify_s=${verifies[-1]} plain_cpu_s=${plain_cpus[-1]} verify_cpu_s=${verify_cpus[-1]}" >&2
     done
+    local plain_s verify_s plain_cpu verify_cpu
     plain_s="$(printf '%s\n' "${plains[@]}" | median)"
     verify_s="$(printf '%s\n' "${verifies[@]}" | median)"
-    verify_ratio="$(echo "$verify_s $plain_s" | awk '{ printf "%.2f", ($2 > 0 ? $1 / $2 : 0) }')"
-    echo "cli_verify messages=$messages plain_s=$plain_s verify_s=$verify_s verify_ratio=$verify_ratio peak_rss_mb=$(echo "$peak_kb" | awk '{ printf "%.0f", $1 / 1024 }')"
+    plain_cpu="$(printf '%s\n' "${plain_cpus[@]}" | median)"
+    verify_cpu="$(printf '%s\n' "${verify_cpus[@]}" | median)"
+    ratio() { echo "$1 $2" | awk '{ printf "%.2f", ($2 > 0 ? $1 / $2 : 0) }'; }
+    echo "cli_verify messages=$messages plain_s=$plain_s verify_s=$verify_s verify_ratio=$(ratio "$verify_s" "$plain_s")" \
+         "plain_cpu_s=$plain_cpu verify_cpu_s=$verify_cpu cpu_ratio=$(ratio "$verify_cpu" "$plain_cpu")" \
+         "peak_rss_mb=$(echo "$peak_kb" | awk '{ printf "%.0f", $1 / 1024 }')"
 }
 [ "${VERIFY_ROUND:-1}" = 0 ] || verify_round
-rm -rf "$out" "$out.rss" "$out.json"
+rm -rf "$out" "$out.rss" "$out.json" "$out.cpu"

@@ -1,11 +1,16 @@
 #include "engine/verify/Verification.h"
 
+#include "engine/support/FileNames.h"
 #include "engine/support/Yielder.h"
 #include "engine/verify/SourceDigest.h"
 #include "engine/verify/TargetReader.h"
 
 #include <QHash>
+#include <atomic>
+#include <chrono>
+#include <future>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace {
 
@@ -15,6 +20,8 @@ struct TextKey {
     qint64 length = 0;
     explicit TextKey(const TextDigest &digest) : length(digest.length)
     {
+        if (digest.hash.size() < qsizetype(sizeof high + sizeof low))
+            return;
         std::memcpy(&high, digest.hash.constData(), sizeof high);
         std::memcpy(&low, digest.hash.constData() + sizeof high, sizeof low);
     }
@@ -107,6 +114,33 @@ QString mismatchKindName(VerifyMismatch::Kind kind)
     return QStringLiteral("missing");
 }
 
+namespace {
+
+// The yield points of the reading done beside the caller's: it stops when told.
+class StopFlagYielder final : public Yielder {
+public:
+    explicit StopFlagYielder(const std::atomic<bool> &stop) : stop_(stop) {}
+    void yield() override
+    {
+        if (stop_.load(std::memory_order_relaxed))
+            throw Interrupted();
+    }
+    void yieldNow() override { yield(); }
+    bool due() const override { return false; }
+
+private:
+    const std::atomic<bool> &stop_;
+};
+
+// What verifying needs of a source, a few dozen bytes.
+struct SourceText {
+    TextKey text;
+    quint64 key = 0;
+    QString failure;
+};
+
+} // namespace
+
 VerifyResult verifyEntries(const QList<VerifyEntry> &entries, const VerifyRules &rules, Yielder &yielder,
                            const std::function<void(int done, int total)> &progress)
 {
@@ -126,35 +160,59 @@ VerifyResult verifyEntries(const QList<VerifyEntry> &entries, const VerifyRules 
     }
     int done = 0;
     for (const QString &container : std::as_const(result.targets)) {
-        TargetContents contents = readTarget(*reader, container, yielder);
-        struct Unmatched {
-            qsizetype entry;
-            TextDigest digest;
-        };
-        QList<Unmatched> unmatched;
-        for (const qsizetype k : std::as_const(byContainer[container])) {
-            const VerifyEntry &entry = entries[k];
-            auto mismatch = [&](VerifyMismatch::Kind kind, const QString &detail) {
-                result.mismatches.append({entry.source, entry.target, kind, detail});
-            };
-            if (!contents.failure.isEmpty()) {
-                mismatch(VerifyMismatch::Kind::Unreadable, QStringLiteral("cannot read ") + container + QStringLiteral(": ") + contents.failure);
-            } else {
-                QString failure;
-                const TextDigest digest = digestOfMessageFile(entry.source, yielder, &failure);
-                if (!failure.isEmpty()) {
-                    mismatch(VerifyMismatch::Kind::Unreadable, QStringLiteral("cannot read the source: ") + failure);
-                } else if (entry.skipped && contents.holds(TextKey(digest))) {
-                    ++result.verified;  // its copy may be another message's record too: it takes none
-                } else if (!entry.skipped && contents.take(TextKey(digest)) >= 0) {
-                    ++result.verified;
-                } else {
-                    unmatched.append({k, digest});
-                }
+        const QList<qsizetype> &members = byContainer[container];
+        // The target is read on a second processor while the sources are read here.
+        std::atomic<bool> stop = false;
+        StopFlagYielder aside(stop);
+        std::future<TargetContents> reading = std::async(std::launch::async, [&] { return readTarget(*reader, container, aside); });
+        struct StopReading {
+            std::atomic<bool> &stop;
+            std::future<TargetContents> &reading;
+            ~StopReading()
+            {
+                stop = true;
+                if (reading.valid())
+                    reading.wait();
             }
+        } stopReading{stop, reading};
+
+        QList<SourceText> sources;
+        sources.reserve(members.size());
+        for (const qsizetype k : members) {
+            SourceText source{TextKey(TextDigest()), 0, {}};
+            const TextDigest digest = digestOfMessageFile(entries[k].source, yielder, &source.failure);
+            source.text = TextKey(digest);
+            source.key = keyHash(digest.key);
+            sources.append(source);
             if (progress)
                 progress(++done, result.checked);
             yielder.yield();
+        }
+        while (reading.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready)
+            yielder.yield();
+        TargetContents contents = reading.get();
+        struct stat info {};
+        const bool existing = ::lstat(nativeName(container).constData(), &info) == 0;
+
+        QList<qsizetype> unmatched;  // indices into members
+        for (qsizetype n = 0; n < members.size(); ++n) {
+            const VerifyEntry &entry = entries[members[n]];
+            const SourceText &source = sources[n];
+            auto mismatch = [&](VerifyMismatch::Kind kind, const QString &detail) {
+                result.mismatches.append({entry.source, entry.target, kind, detail});
+            };
+            if (!contents.failure.isEmpty() && !existing)
+                mismatch(VerifyMismatch::Kind::Missing, QStringLiteral("there is no ") + container);
+            else if (!contents.failure.isEmpty())
+                mismatch(VerifyMismatch::Kind::Unreadable, QStringLiteral("cannot read ") + container + QStringLiteral(": ") + contents.failure);
+            else if (!source.failure.isEmpty())
+                mismatch(VerifyMismatch::Kind::Unreadable, QStringLiteral("cannot read the source: ") + source.failure);
+            else if (entry.skipped && contents.holds(source.text))
+                ++result.verified;  // its copy may be another message's record too: it takes none
+            else if (!entry.skipped && contents.take(source.text) >= 0)
+                ++result.verified;
+            else
+                unmatched.append(n);
         }
         // Only now is it known which records no message took: the ones a changed message may be in.
         QHash<quint64, QList<qsizetype>> byKey;
@@ -162,12 +220,12 @@ VerifyResult verifyEntries(const QList<VerifyEntry> &entries, const VerifyRules 
             for (qsizetype m = 0; m < contents.messages.size(); ++m)
                 if (contents.messages[m].key != 0)
                     byKey[contents.messages[m].key].append(m);
-        for (const Unmatched &each : std::as_const(unmatched)) {
-            const VerifyEntry &entry = entries[each.entry];
-            const QByteArray &key = each.digest.key;
+        for (const qsizetype n : std::as_const(unmatched)) {
+            const VerifyEntry &entry = entries[members[n]];
+            const SourceText &source = sources[n];
             bool copyById = false;
             qsizetype namesake = -1;
-            for (const qsizetype m : byKey.value(keyHash(key))) {
+            for (const qsizetype m : byKey.value(source.key)) {
                 copyById = copyById || contents.messages[m].keyIsMessageId;
                 if (!contents.messages[m].used && namesake < 0)
                     namesake = m;
@@ -179,11 +237,11 @@ VerifyResult verifyEntries(const QList<VerifyEntry> &entries, const VerifyRules 
             if (namesake >= 0) {
                 contents.messages[namesake].used = true;
                 const TargetContents::Kept &kept = contents.messages[namesake];
-                const QString how = kept.whole ? sizes(kept.length, each.digest.length)
-                                                 : QStringLiteral("it is cut short, without its closing empty line");
+                const QString how = kept.whole ? sizes(kept.length, source.text.length)
+                                               : QStringLiteral("it is cut short, without its closing empty line");
                 result.mismatches.append({entry.source, entry.target, VerifyMismatch::Kind::Changed,
                                           reader->placeOf({{}, kept.file, kept.offset, kept.whole}) + QStringLiteral(" has the same ")
-                                              + QString::fromLatin1(key.left(key.indexOf(':')))
+                                              + QLatin1String(kept.keyIsMessageId ? "Message-ID" : "Date")
                                               + QStringLiteral(" but other text: ") + how});
             } else {
                 result.mismatches.append({entry.source, entry.target, VerifyMismatch::Kind::Missing,
