@@ -94,7 +94,8 @@ private:
         skippingLine_ = !inRecord_;
         quotes_ = 0;
         matched_ = 0;
-        status_.clear();
+        if (!status_.isEmpty())
+            status_.clear();
         lineOffset_ = -1;
     }
 
@@ -253,11 +254,15 @@ QString MboxReader::placeOf(const StoredMessage &message) const
     return QStringLiteral("the record at byte %1 of %2").arg(message.offset).arg(message.file);
 }
 
-QList<StoredMessage> MboxReader::messagesIn(QByteArrayView mbox, bool mozillaStatus)
+QList<StoredMessage> MboxReader::messagesIn(const QList<QByteArrayView> &pieces, bool mozillaStatus)
 {
     QList<StoredMessage> messages;
     RecordSplitter splitter(mozillaStatus, {}, [&](const StoredMessage &message) { messages.append(message); });
-    splitter.feed(mbox, 0);
+    qint64 offset = 0;
+    for (const QByteArrayView piece : pieces) {
+        splitter.feed(piece, offset);
+        offset += piece.size();
+    }
     splitter.finish();
     return messages;
 }

@@ -14,8 +14,8 @@ public:
                  Yielder &yielder) const override;
     QString placeOf(const StoredMessage &message) const override;
 
-    // The messages of mbox bytes at hand.
-    static QList<StoredMessage> messagesIn(QByteArrayView mbox, bool mozillaStatus = false);
+    // The messages of mbox bytes at hand, as read in the pieces given.
+    static QList<StoredMessage> messagesIn(const QList<QByteArrayView> &pieces, bool mozillaStatus = false);
 
 private:
     bool mozillaStatus_;

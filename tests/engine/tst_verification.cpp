@@ -127,7 +127,7 @@ private Q_SLOTS:
         QFETCH(bool, matches);
         QByteArray record = written(message, false);
         record.insert(record.indexOf('\n') + 1, afterSeparator);
-        const QList<StoredMessage> stored = MboxReader::messagesIn(record, true);
+        const QList<StoredMessage> stored = MboxReader::messagesIn({record}, true);
         QCOMPARE(stored.size(), 1);
         QCOMPARE(stored[0].digest.sameText() == digestOfMessage(message).sameText(), matches);
     }
