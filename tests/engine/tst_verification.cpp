@@ -132,6 +132,23 @@ private Q_SLOTS:
         QCOMPARE(stored[0].digest.sameText() == digestOfMessage(message).sameText(), matches);
     }
 
+    // A maildir holds each message in a file of its own, line ends as the run chose.
+    void maildirFilesVerify()
+    {
+        TempTree tree;
+        const QByteArray message = "From ann Fri Jul  8 12:08:34 2011\nSubject: a\n\n>From b\n";
+        const QString source = tree.file(QStringLiteral("1.eml"), message);
+        const QString copy = tree.file(QStringLiteral("box/.Sent/cur/1700000000.1.host:2,S"), "Subject: a\r\n\r\n>From b\r\n");
+        tree.folder(QStringLiteral("box/.Sent/new"));
+        NoYield yielder;
+        const VerifyRules maildir{.layout = OutputLayout::Maildir};
+        QCOMPARE(verifyEntries({{source, copy}}, maildir, yielder).verified, 1);
+        tree.file(QStringLiteral("box/.Sent/cur/1700000000.1.host:2,S"), "Subject: a\n\n>>From b\n");
+        const VerifyResult changed = verifyEntries({{source, copy}}, maildir, yielder);
+        QCOMPARE(changed.verified, 0);
+        QCOMPARE(changed.mismatches.size(), 1);
+    }
+
     // Memory and pieces: a message far larger than a read piece, cut
     // anywhere, reads back whole.
     void largeMessageAcrossPieces()
