@@ -55,10 +55,10 @@ reason", followed by a summary line; control characters in names are shown as
 C escapes (\n, \e, \xHH), in the manner of ls -b. Sizes are in KiB, MiB, GiB.
 
 Exit status: 0 every message written (or skipped as a duplicate); 1 a message
-failed, a folder could not be read or a message was not verified; 2 usage error, or a destination or
-report that cannot be written, found before anything is (nothing written); 130
-stopped by SIGINT, SIGTERM or SIGHUP (the record being written is cut back,
-what was written is flushed to disk).
+failed, a folder could not be read or a message was not verified; 2 usage
+error, or a destination or report that cannot be written, found before
+anything is (nothing written); 130 stopped by SIGINT, SIGTERM or SIGHUP (the
+record being written is cut back, what was written is flushed to disk).
 )";
 
 // Qt names an unknown "-weird.eml" by its letters, one by one; the argument

@@ -21,6 +21,7 @@
 
 #include <QElapsedTimer>
 #include <QSet>
+#include <optional>
 
 namespace {
 
@@ -152,6 +153,11 @@ int runConvertCommand(CommandOptions options)
     tally.listed = int(listing.messages.size());
 
     tally.keepPlaces = options.verify;
+    std::optional<SourceDigests> sources;
+    if (options.verify) {
+        sources.emplace();
+        tally.onPlaced = [&sources](const QString &source) { sources->add(source); };
+    }
     if (!tally.interrupted) {
         try {
             if (options.dryRun)
@@ -161,11 +167,13 @@ int runConvertCommand(CommandOptions options)
             else
                 convert(listing, options, tally, console, clock);
             if (options.verify && !tally.interrupted)
-                verifyRun(options, tally, console, clock);
+                verifyRun(options, tally, *sources, console, clock);
         } catch (const Interrupted &) {
             tally.interrupted = true;
         }
     }
+    tally.onPlaced = {};
+    sources.reset();
     console.clearStatus();
 
     if (!options.reportFile.isEmpty() && !options.dryRun)

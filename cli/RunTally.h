@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <functional>
 
 // What one run did, for the summary line and the JSON report.
 class RunTally {
@@ -44,10 +45,15 @@ public:
         bool skipped = false;
     };
     bool keepPlaces = false;
+    // Told of each source as it is placed: --verify reads it then, beside the run.
+    std::function<void(const QString &source)> onPlaced;
     void placed(const QString &source, const QString &target, bool skipped)
     {
-        if (keepPlaces)
-            places_.append({source, target, skipped});
+        if (!keepPlaces)
+            return;
+        places_.append({source, target, skipped});
+        if (onPlaced)
+            onPlaced(source);
     }
     const QList<Placed> &places() const { return places_; }
 

@@ -12,19 +12,22 @@ namespace {
 constexpr qint64 RedrawIntervalMs = 100;
 
 void verify(const QList<VerifyEntry> &entries, const CommandOptions &options, RunTally &tally, Console &console,
-            const QElapsedTimer &clock)
+            const QElapsedTimer &clock, SourceDigests *sources = nullptr)
 {
     qint64 lastDrawMs = -RedrawIntervalMs;
     SignalYielder yielder;
     tally.verifyRan = true;
     tally.verifyChecked = int(entries.size());
+    if (console.hasStatusLine())
+        console.status(QStringLiteral("verifying %1").arg(countOf(entries.size(), "message", "messages")));
+    const QList<SourceText> texts = sources ? sources->finish(yielder) : QList<SourceText>();
     const VerifyResult result = verifyEntries(entries, {.layout = options.layout, .duplicates = options.duplicates}, yielder,
                                               [&](int done, int total) {
         if (!console.hasStatusLine() || clock.elapsed() - lastDrawMs < RedrawIntervalMs)
             return;
         lastDrawMs = clock.elapsed();
         console.status(QStringLiteral("verifying %1 of %2").arg(countText(done), countOf(total, "message", "messages")));
-    });
+    }, sources ? &texts : nullptr);
     console.clearStatus();
     tally.verified = result.verified;
     tally.verifyTargets = int(result.targets.size());
@@ -38,13 +41,14 @@ void verify(const QList<VerifyEntry> &entries, const CommandOptions &options, Ru
 
 } // namespace
 
-void verifyRun(const CommandOptions &options, RunTally &tally, Console &console, const QElapsedTimer &clock)
+void verifyRun(const CommandOptions &options, RunTally &tally, SourceDigests &sources, Console &console,
+               const QElapsedTimer &clock)
 {
     QList<VerifyEntry> entries;
     entries.reserve(tally.places().size());
     for (const RunTally::Placed &place : tally.places())
         entries.append({place.source, place.target, place.skipped});
-    verify(entries, options, tally, console, clock);
+    verify(entries, options, tally, console, clock, &sources);
 }
 
 void verifyDestination(const SourceListing &listing, const CommandOptions &options, RunTally &tally,

@@ -3,40 +3,17 @@
 #include "engine/support/FileNames.h"
 #include "engine/support/Yielder.h"
 #include "engine/verify/SourceDigest.h"
+#include "engine/verify/SourceText.h"
 #include "engine/verify/TargetReader.h"
 
 #include <QHash>
 #include <atomic>
 #include <chrono>
 #include <future>
-#include <cstring>
+#include <memory>
 #include <sys/stat.h>
 
 namespace {
-
-// A message's text as a hash key: its XXH3-128 and length.
-struct TextKey {
-    quint64 high = 0, low = 0;
-    qint64 length = 0;
-    explicit TextKey(const TextDigest &digest) : length(digest.length)
-    {
-        if (digest.hash.size() < qsizetype(sizeof high + sizeof low))
-            return;
-        std::memcpy(&high, digest.hash.constData(), sizeof high);
-        std::memcpy(&low, digest.hash.constData() + sizeof high, sizeof low);
-    }
-    bool operator==(const TextKey &other) const = default;
-};
-
-size_t qHash(const TextKey &key, size_t seed = 0)
-{
-    return qHashMulti(seed, key.high, key.low, key.length);
-}
-
-quint64 keyHash(const QByteArray &key)
-{
-    return key.isEmpty() ? 0 : quint64(qHash(key, 0)) | 1;
-}
 
 // A target's messages, a few dozen bytes each however long they are: an mbox
 // of a million records is held in tens of MB.
@@ -132,17 +109,37 @@ private:
     const std::atomic<bool> &stop_;
 };
 
-// What verifying needs of a source, a few dozen bytes.
-struct SourceText {
-    TextKey text;
-    quint64 key = 0;
-    QString failure;
+// A target read on a thread of its own, told to stop when no longer wanted.
+class TargetReading {
+public:
+    TargetReading(const TargetReader &reader, const QString &container)
+        : stopYielder_(stop_),
+          future_(std::async(std::launch::async, [&reader, container, this] { return readTarget(reader, container, stopYielder_); }))
+    {
+    }
+    ~TargetReading()
+    {
+        stop_ = true;
+        if (future_.valid())
+            future_.wait();
+    }
+    TargetContents get(Yielder &yielder)
+    {
+        while (future_.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready)
+            yielder.yield();
+        return future_.get();
+    }
+
+private:
+    std::atomic<bool> stop_ = false;
+    StopFlagYielder stopYielder_;
+    std::future<TargetContents> future_;
 };
 
 } // namespace
 
 VerifyResult verifyEntries(const QList<VerifyEntry> &entries, const VerifyRules &rules, Yielder &yielder,
-                           const std::function<void(int done, int total)> &progress)
+                           const std::function<void(int done, int total)> &progress, const QList<SourceText> *texts)
 {
     const std::unique_ptr<TargetReader> reader = TargetReader::forLayout(rules.layout);
     VerifyResult result;
@@ -159,38 +156,30 @@ VerifyResult verifyEntries(const QList<VerifyEntry> &entries, const VerifyRules 
         found->append(k);
     }
     int done = 0;
-    for (const QString &container : std::as_const(result.targets)) {
+    // Each target is read beside the work on the one before it.
+    std::unique_ptr<TargetReading> next;
+    for (qsizetype t = 0; t < result.targets.size(); ++t) {
+        const QString &container = result.targets[t];
         const QList<qsizetype> &members = byContainer[container];
-        // The target is read on a second processor while the sources are read here.
-        std::atomic<bool> stop = false;
-        StopFlagYielder aside(stop);
-        std::future<TargetContents> reading = std::async(std::launch::async, [&] { return readTarget(*reader, container, aside); });
-        struct StopReading {
-            std::atomic<bool> &stop;
-            std::future<TargetContents> &reading;
-            ~StopReading()
-            {
-                stop = true;
-                if (reading.valid())
-                    reading.wait();
-            }
-        } stopReading{stop, reading};
+        const std::unique_ptr<TargetReading> reading = next ? std::move(next) : std::make_unique<TargetReading>(*reader, container);
+        if (t + 1 < result.targets.size())
+            next = std::make_unique<TargetReading>(*reader, result.targets[t + 1]);
 
         QList<SourceText> sources;
         sources.reserve(members.size());
         for (const qsizetype k : members) {
-            SourceText source{TextKey(TextDigest()), 0, {}};
-            const TextDigest digest = digestOfMessageFile(entries[k].source, yielder, &source.failure);
-            source.text = TextKey(digest);
-            source.key = keyHash(digest.key);
-            sources.append(source);
-            if (progress)
-                progress(++done, result.checked);
-            yielder.yield();
+            if (texts) {
+                sources.append(texts->at(k));
+            } else {
+                SourceText source;
+                const TextDigest digest = digestOfMessageFile(entries[k].source, yielder, &source.failure);
+                source.text = TextKey(digest);
+                source.key = keyHash(digest.key);
+                sources.append(source);
+                yielder.yield();
+            }
         }
-        while (reading.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready)
-            yielder.yield();
-        TargetContents contents = reading.get();
+        TargetContents contents = reading->get(yielder);
         struct stat info {};
         const bool existing = ::lstat(nativeName(container).constData(), &info) == 0;
 
@@ -213,6 +202,8 @@ VerifyResult verifyEntries(const QList<VerifyEntry> &entries, const VerifyRules 
                 ++result.verified;
             else
                 unmatched.append(n);
+            if (progress)
+                progress(++done, result.checked);
         }
         // Only now is it known which records no message took: the ones a changed message may be in.
         QHash<quint64, QList<qsizetype>> byKey;

@@ -2,6 +2,7 @@
 
 #include "engine/message/MessageIdentity.h"
 #include "engine/run/OutputLayout.h"
+#include "engine/verify/SourceText.h"
 
 #include <QList>
 #include <QString>
@@ -49,7 +50,10 @@ struct VerifyResult {
 // quoting undone. A target is a multiset: two identical sources written need
 // two records, and records no entry asks for (an earlier run's) are no concern.
 // progress is told after each entry.
+// texts, when given, holds each entry's source text, worked out already
+// (SourceDigests); otherwise each source is read here.
 VerifyResult verifyEntries(const QList<VerifyEntry> &entries, const VerifyRules &rules, Yielder &yielder,
-                           const std::function<void(int done, int total)> &progress = {});
+                           const std::function<void(int done, int total)> &progress = {},
+                           const QList<SourceText> *texts = nullptr);
 
 QString mismatchKindName(VerifyMismatch::Kind kind);
