@@ -6,6 +6,7 @@
 # already holds every message. ROUNDS (default 3) alternate rounds; medians.
 # The line before the last: order messages=N list_s=A date_s=B order_ratio=B/A ... (see order_round)
 # Last line: cli messages=N cat_s=A cli_s=B ratio=R rerun_s=C rerun_ratio=C/A peak_rss_mb=P
+# Then, unless VERIFY_ROUND=0, the cost of --verify (verify_round below).
 set -euo pipefail
 
 small=0
@@ -67,7 +68,7 @@ for round in $(seq "$rounds"); do
         || { echo "the re-run appended messages" >&2; exit 1; }
     echo "round $round: cat_s=${cats[-1]} cli_s=${clis[-1]} rerun_s=${reruns[-1]}" >&2
 done
-rm -rf "$out" "$out.rss" "$out.json"
+rm -rf "$out.json"
 
 # --order date: every message's start is read before the first is written.
 # Rounds of a run without it and one with it, alternating; medians of the
@@ -130,3 +131,45 @@ tb_cat_s="$(printf '%s\n' "${tb_cats[@]}" | median)"
 tb_s="$(printf '%s\n' "${tbs[@]}" | median)"
 tb_ratio="$(echo "$tb_s $tb_cat_s" | awk '{ printf "%.2f", ($2 > 0 ? $1 / $2 : 0) }')"
 echo "cli_thunderbird messages=$messages cat_s=$tb_cat_s thunderbird_s=$tb_s ratio=$tb_ratio"
+
+# --verify: the same run without and with it, each into an empty destination,
+# on a warm cache. The run waits on the disk and the verifying on the
+# processor, so the processor time (user + system) is compared too: it holds
+# still on a busy machine where the elapsed time does not.
+# Line: cli_verify messages=N plain_s=A verify_s=B verify_ratio=B/A plain_cpu_s=C verify_cpu_s=D cpu_ratio=D/C peak_rss_mb=P
+verify_round() {
+    local plains=() verifies=() plain_cpus=() verify_cpus=() start status
+    peak_kb=0
+    # timed ARGS...: elapsed seconds; "peak_kb cpu_s" goes to $out.cpu.
+    timed() {
+        start="$(now)"
+        status=0
+        /usr/bin/time -f "%M %U %S" -o "$out.cpu" "$cli" -q --progress never "$@" "$tree" -o "$out/cli" || status=$?
+        [ "$status" = 0 ] || { echo "quorvel-convert failed with status $status" >&2; exit 1; }
+        seconds_since "$start"
+    }
+    cpu_of() { awk '{ printf "%.3f", $2 + $3 }' "$out.cpu"; }
+    for round in $(seq "$rounds"); do
+        rm -rf "$out" && mkdir -p "$out" && sync
+        plains+=("$(timed)")
+        plain_cpus+=("$(cpu_of)")
+        rm -rf "$out" && mkdir -p "$out" && sync
+        verifies+=("$(timed --verify --report "$out.json")")
+        verify_cpus+=("$(cpu_of)")
+        peak_kb="$(larger "$peak_kb" "$(cut -d' ' -f1 "$out.cpu")")"
+        python3 -c "import json, sys; v = json.load(open(sys.argv[1]))['verify']; sys.exit(v['verified'] != v['checked'] or v['checked'] == 0)" "$out.json" \
+            || { echo "--verify did not verify every message" >&2; exit 1; }
+        echo "verify round $round: plain_s=${plains[-1]} verify_s=${verifies[-1]} plain_cpu_s=${plain_cpus[-1]} verify_cpu_s=${verify_cpus[-1]}" >&2
+    done
+    local plain_s verify_s plain_cpu verify_cpu
+    plain_s="$(printf '%s\n' "${plains[@]}" | median)"
+    verify_s="$(printf '%s\n' "${verifies[@]}" | median)"
+    plain_cpu="$(printf '%s\n' "${plain_cpus[@]}" | median)"
+    verify_cpu="$(printf '%s\n' "${verify_cpus[@]}" | median)"
+    ratio() { echo "$1 $2" | awk '{ printf "%.2f", ($2 > 0 ? $1 / $2 : 0) }'; }
+    echo "cli_verify messages=$messages plain_s=$plain_s verify_s=$verify_s verify_ratio=$(ratio "$verify_s" "$plain_s")" \
+         "plain_cpu_s=$plain_cpu verify_cpu_s=$verify_cpu cpu_ratio=$(ratio "$verify_cpu" "$plain_cpu")" \
+         "peak_rss_mb=$(echo "$peak_kb" | awk '{ printf "%.0f", $1 / 1024 }')"
+}
+[ "${VERIFY_ROUND:-1}" = 0 ] || verify_round
+rm -rf "$out" "$out.rss" "$out.json" "$out.cpu"

@@ -70,16 +70,24 @@ without a leading "From " line, line ends made LF, final ones dropped), "date"
 (UTC), "reason" (why it failed) and "warnings". The --report gives each mbox's
 counts under "folders".
 
+Checking: --verify reads back every mbox file the run wrote, with a reader of
+its own, and looks for each message written or skipped: its text, line ends
+made alike, quoting undone. --verify-only does the same for a destination
+written earlier (by the window: -o DEST without --relative), and writes
+nothing. Each message not found is named on stderr ("verify: missing" or
+"verify: changed", with the record's byte offset) and in the report; the
+summary says how many were verified; any mismatch makes the exit status 1.
+
 Progress is drawn on stderr only when it is a terminal, never into a pipe or a
 file. Failures are named on stderr, one per line, as "quorvel-convert: PATH:
 reason", followed by a summary line; control characters in names are shown as
 C escapes (\n, \e, \xHH), in the manner of ls -b. Sizes are in KiB, MiB, GiB.
 
 Exit status: 0 every message written (or skipped as a duplicate); 1 a message
-failed or a folder could not be read; 2 usage error, or a destination or
-report that cannot be written, found before anything is (nothing written); 130
-stopped by SIGINT, SIGTERM or SIGHUP (the record being written is cut back,
-what was written is flushed to disk).
+failed, a folder could not be read or a message was not verified; 2 usage
+error, or a destination or report that cannot be written, found before
+anything is (nothing written); 130 stopped by SIGINT, SIGTERM or SIGHUP (the
+record being written is cut back, what was written is flushed to disk).
 )";
 
 // Qt names an unknown "-weird.eml" by its letters, one by one; the argument
@@ -142,6 +150,10 @@ ParsedCommand parseCommandLine(const QStringList &arguments)
                                           QStringLiteral("content|message-id"));
     const QCommandLineOption dryRun({QStringLiteral("n"), QStringLiteral("dry-run")},
                                     QStringLiteral("Print each message and the mbox it would go to; write nothing."));
+    const QCommandLineOption verify(QStringLiteral("verify"),
+                                    QStringLiteral("Read back what the run wrote and compare every message with its source."));
+    const QCommandLineOption verifyOnly(QStringLiteral("verify-only"),
+                                        QStringLiteral("Write nothing: compare each SOURCE with its copy in DEST, written earlier with the same options."));
     const QCommandLineOption report(QStringLiteral("report"),
                                     QStringLiteral("Write a JSON report of the run to FILE."), QStringLiteral("FILE"));
     const QCommandLineOption manifest(QStringLiteral("manifest"),
@@ -160,7 +172,7 @@ ParsedCommand parseCommandLine(const QStringList &arguments)
     const QCommandLineOption version({QStringLiteral("V"), QStringLiteral("version")}, QStringLiteral("Print the version and exit."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Print this help and exit."));
     parser.addOptions({output, relative, single, layout, intoThunderbird, unread, lineEndings, skipDuplicates, duplicatesBy, filesFrom,
-                       nul, dryRun, report, manifest, order, quiet, verbose,
+                       nul, dryRun, verify, verifyOnly, report, manifest, order, quiet, verbose,
                        progress, version, help});
     parser.addPositionalArgument(QStringLiteral("SOURCE"), QStringLiteral(".eml files and folders to convert."),
                                  QStringLiteral("SOURCE... -o DEST"));
@@ -210,6 +222,8 @@ ParsedCommand parseCommandLine(const QStringList &arguments)
     options.manifestFile = parser.value(manifest);
     options.skipDuplicates = parser.isSet(skipDuplicates);
     options.dryRun = parser.isSet(dryRun);
+    options.verify = parser.isSet(verify);
+    options.verifyOnly = parser.isSet(verifyOnly);
     options.quiet = parser.isSet(quiet);
     options.verbose = parser.isSet(verbose);
 
@@ -276,6 +290,10 @@ ParsedCommand parseCommandLine(const QStringList &arguments)
         else if (value != QLatin1String("auto"))
             return fail(QStringLiteral("--progress takes auto, always or never, not '%1'").arg(shownName(parser.value(progress))));
     }
+    if (options.verify && options.verifyOnly)
+        return fail(QStringLiteral("--verify and --verify-only cannot be used together"));
+    if (options.dryRun && (options.verify || options.verifyOnly))
+        return fail(QStringLiteral("--dry-run writes nothing to verify; --verify-only checks an earlier run"));
     if (parser.isSet(quiet) && parser.isSet(verbose))
         return fail(QStringLiteral("--quiet and --verbose cannot be used together"));
     if (parser.isSet(filesFrom) && options.listFile.isEmpty())

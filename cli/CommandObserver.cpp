@@ -66,6 +66,7 @@ void CommandObserver::messageWritten(const QString &source, const QString &mboxF
             facts.recordLength = -1;
         manifest_->written(source, mboxFile, offset, facts, warnings_);
     }
+    tally_.placed(source, mboxFile, false);
     entryDone();
     if (verbose_)
         console_.out(shownName(source) + QStringLiteral(" -> ") + shownName(mboxFile));
@@ -89,6 +90,7 @@ void CommandObserver::messageSkipped(const QString &source, const QString &mboxF
     tally_.countIn(currentFolder(), RunTally::Outcome::Skipped);
     if (manifest_)
         manifest_->skipped(source, mboxFile, matchOffset, facts_ ? &*facts_ : nullptr, warnings_);
+    tally_.placed(source, mboxFile, true);
     entryDone();
     if (verbose_)
         console_.out(skippedText(source, mboxFile, matchOffset));

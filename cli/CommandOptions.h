@@ -29,6 +29,8 @@ struct CommandOptions {
     bool skipDuplicates = false;
     DuplicateRule duplicates = DuplicateRule::ExactCopy;
     bool dryRun = false;
+    bool verify = false;      // read back what the run wrote and compare
+    bool verifyOnly = false;  // compare with what an earlier run wrote; write nothing
     bool quiet = false;
     bool verbose = false;
 };

@@ -13,6 +13,7 @@
 #include "cli/Summary.h"
 #include "engine/layout/ThunderbirdNaming.h"
 #include "engine/layout/ThunderbirdProfile.h"
+#include "cli/VerifyStep.h"
 #include "engine/mbox/MboxAppender.h"
 #include "engine/run/ConversionRun.h"
 #include "engine/run/DateOrder.h"
@@ -24,6 +25,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QSet>
+#include <optional>
 
 namespace {
 
@@ -208,8 +210,10 @@ int runConvertCommand(CommandOptions options)
     if (options.intoThunderbird)
         if (const QString problem = intoProfileProblem(options); !problem.isEmpty())
             return refuse(problem);
-    if (const QString problem = destinationProblem(options); !problem.isEmpty())
-        return refuse(problem);
+    // --verify-only writes nothing, so needs nothing writable.
+    if (!options.verifyOnly)
+        if (const QString problem = destinationProblem(options); !problem.isEmpty())
+            return refuse(problem);
 
     SourceListing listing;
     try {
@@ -238,17 +242,29 @@ int runConvertCommand(CommandOptions options)
         if (const QString reason = manifest.open(options.manifestFile); !reason.isEmpty())
             return refuse(shownName(options.manifestFile) + QStringLiteral(": cannot write the manifest: ") + reason);
 
+    tally.keepPlaces = options.verify;
+    std::optional<SourceDigests> sources;
+    if (options.verify) {
+        sources.emplace();
+        tally.onPlaced = [&sources](const QString &source) { sources->add(source); };
+    }
     if (!tally.interrupted) {
         try {
             const QList<ConversionEntry> entries = entriesOf(listing, options);
             if (options.dryRun)
                 dryRun(entries, options, tally, console);
+            else if (options.verifyOnly)
+                verifyDestination(listing, options, tally, console, clock);
             else
                 convert(entries, options, tally, console, clock, manifest.isOpen() ? &manifest : nullptr);
+            if (options.verify && !tally.interrupted)
+                verifyRun(options, tally, *sources, console, clock);
         } catch (const Interrupted &) {
-            tally.interrupted = true;  // while reading the dates
+            tally.interrupted = true;  // also while reading the dates
         }
     }
+    tally.onPlaced = {};
+    sources.reset();
     console.clearStatus();
 
     if (const QString reason = manifest.finish(); !reason.isEmpty())
@@ -257,7 +273,9 @@ int runConvertCommand(CommandOptions options)
     if (!options.reportFile.isEmpty() && !options.dryRun)
         if (const QString reason = writeJsonReport(options.reportFile, tally); !reason.isEmpty())
             fail(tally, console, RunTally::FailureKind::Mbox, options.reportFile, QStringLiteral("cannot write the report: ") + reason);
-    if (!options.quiet && !options.dryRun) {
+    if (!options.quiet && options.verifyOnly) {
+        console.error(verifyOnlySummaryLine(tally, options.layout, clock.elapsed()));
+    } else if (!options.quiet && !options.dryRun) {
         console.error(summaryLine(tally, clock.elapsed()));
         if (options.layout == OutputLayout::Thunderbird && !tally.interrupted)
             thunderbirdSteps(options, tally, console);
@@ -272,5 +290,7 @@ int runConvertCommand(CommandOptions options)
         return ExitSomeFailed;
     if (options.dryRun)
         return tally.failures().isEmpty() ? ExitDone : ExitSomeFailed;
+    if (options.verifyOnly)
+        return tally.failures().isEmpty() && tally.mismatches().isEmpty() && tally.verified == tally.listed ? ExitDone : ExitSomeFailed;
     return tally.clean() ? ExitDone : ExitSomeFailed;
 }

@@ -84,6 +84,14 @@ QByteArray jsonReport(const RunTally &tally)
     out += "  \"interrupted\": " + QByteArray(tally.interrupted ? "true" : "false") + ",\n";
     if (!tally.stoppedBy.isEmpty())
         out += "  \"stopped\": {\"reason\": " + jsonString(tally.stoppedBy) + ", \"not_tried\": " + QByteArray::number(tally.notTried) + "},\n";
+    if (tally.verifyRan) {
+        out += "  \"verify\": {\"checked\": " + QByteArray::number(tally.verifyChecked) + ", \"verified\": "
+               + QByteArray::number(tally.verified) + "},\n";
+        appendList(out, "mismatches", tally.mismatches(), [](const RunTally::Mismatch &mismatch) {
+            return "{\"path\": " + jsonString(mismatch.path) + ", \"target\": " + jsonString(mismatch.target)
+                   + ", \"what\": " + jsonString(mismatch.what) + ", \"detail\": " + jsonString(mismatch.detail) + "}";
+        });
+    }
     appendList(out, "mboxes", tally.mboxes(), [](const RunTally::Mbox &mbox) {
         return "{\"path\": " + jsonString(mbox.path) + ", \"records\": " + QByteArray::number(mbox.records)
                + ", \"bytes\": " + QByteArray::number(mbox.bytes) + "}";

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <functional>
 
 // What one run did, for the summary line and the JSON report.
 class RunTally {
@@ -47,6 +48,39 @@ public:
     QString stoppedBy;
     int notTried = 0;
 
+    // Where each message went or was found, for --verify, in list order.
+    struct Placed {
+        QString source;
+        QString target;
+        bool skipped = false;
+    };
+    bool keepPlaces = false;
+    // Told of each source as it is placed: --verify reads it then, beside the run.
+    std::function<void(const QString &source)> onPlaced;
+    void placed(const QString &source, const QString &target, bool skipped)
+    {
+        if (!keepPlaces)
+            return;
+        places_.append({source, target, skipped});
+        if (onPlaced)
+            onPlaced(source);
+    }
+    const QList<Placed> &places() const { return places_; }
+
+    // What --verify or --verify-only found.
+    struct Mismatch {
+        QString path;
+        QString target;
+        QString what;    // missing, changed, unreadable
+        QString detail;
+    };
+    bool verifyRan = false;
+    int verifyChecked = 0;
+    int verified = 0;
+    int verifyTargets = 0;
+    void mismatched(const Mismatch &mismatch) { mismatches_.append(mismatch); }
+    const QList<Mismatch> &mismatches() const { return mismatches_; }
+
     void noteWritten(const QString &mboxFile, qint64 recordBytes);
     void noteSkipped(const QString &source, const QString &mboxFile, qint64 offset)
     {
@@ -73,7 +107,7 @@ public:
     const QList<Repair> &repairs() const { return repairs_; }
     int failedMessages() const;
     // Every message was written or skipped, and nothing else went wrong.
-    bool clean() const { return failures_.isEmpty() && written + skipped == listed; }
+    bool clean() const { return failures_.isEmpty() && written + skipped == listed && mismatches_.isEmpty(); }
 
 private:
     QList<Mbox> mboxes_;
@@ -84,4 +118,6 @@ private:
     QList<Skip> skips_;
     QList<Warning> warnings_;
     QList<Repair> repairs_;
+    QList<Placed> places_;
+    QList<Mismatch> mismatches_;
 };

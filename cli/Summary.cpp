@@ -38,7 +38,13 @@ QString summaryLine(const RunTally &tally, qint64 elapsedMs)
                 .arg(countOf(tally.listed, "message", "messages"))
                 .arg(files(tally.mboxes().size()), sizeText(tally.bytes),
                      QString::number(double(elapsedMs) / 1000.0, 'f', 1));
-    return line + problems(tally);
+    line += problems(tally);
+    if (tally.verifyRan) {
+        line += QStringLiteral("; verified %1 of %2").arg(tally.verified).arg(tally.verifyChecked);
+        if (!tally.mismatches().isEmpty())
+            line += QStringLiteral(", %1 not found as written, see above").arg(tally.mismatches().size());
+    }
+    return line;
 }
 
 QString dryRunSummaryLine(const RunTally &tally, qsizetype mboxFiles)

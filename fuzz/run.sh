@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-30}"
 build=build-fuzz
-targets=(header_source mail_date record_builder envelope_line mbox_reader)
+targets=(header_source mail_date record_builder envelope_line mbox_reader verify_reader)
 sanitizers="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
 
 if [ ! -f "$build/build.ninja" ]; then

@@ -246,6 +246,11 @@ QList<ConversionFailure> flushAll(const QStringList &mboxFiles, Yielder &yielder
 
 } // namespace
 
+OutputTarget entryTarget(const ConversionEntry &entry, const ConversionRules &rules)
+{
+    return targetOf(entry, rules);
+}
+
 QString trimSpaces(const QString &text)
 {
     qsizetype first = 0, last = text.size();
@@ -327,9 +332,4 @@ ConversionResult convertEntries(const QList<ConversionEntry> &entries, const Con
     result.mboxFiles = run.mboxFiles;
     result.failures += flushAll(result.mboxFiles, yielder);
     return result;
-}
-
-OutputTarget entryTarget(const ConversionEntry &entry, const ConversionRules &rules)
-{
-    return targetOf(entry, rules);
 }

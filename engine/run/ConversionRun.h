@@ -154,7 +154,8 @@ ConversionResult convertMessages(const QStringList &paths, const QString &destin
 ConversionResult convertEntries(const QList<ConversionEntry> &entries, const ConversionRules &rules,
                                 ConversionObserver &observer, Yielder &yielder);
 
-// Where the run puts the entry. Throws Failure when no name can be made for it.
+// Where the run puts entry's message under rules (its mbox file). Throws
+// Failure (NoMboxName) when no name can be made from its path.
 OutputTarget entryTarget(const ConversionEntry &entry, const ConversionRules &rules);
 
 // Leading and trailing space characters removed, and no other white space.

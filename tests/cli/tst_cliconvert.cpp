@@ -99,6 +99,9 @@ private Q_SLOTS:
         QTest::newRow("bad duplicate rule") << QStringList{QStringLiteral("--skip-duplicates"), QStringLiteral("--duplicates-by"), QStringLiteral("subject"), QStringLiteral("a.eml"), QStringLiteral("-o"), QStringLiteral("out")} << QByteArray();
         QTest::newRow("duplicate rule without skipping") << QStringList{QStringLiteral("--duplicates-by"), QStringLiteral("message-id"), QStringLiteral("a.eml"), QStringLiteral("-o"), QStringLiteral("out")}
                                                          << QByteArray("--duplicates-by needs --skip-duplicates\n");
+        QTest::newRow("verify twice over") << QStringList{QStringLiteral("--verify"), QStringLiteral("--verify-only"), QStringLiteral("a.eml"), QStringLiteral("-o"), QStringLiteral("out")}
+                                           << QByteArray("--verify and --verify-only cannot be used together\n");
+        QTest::newRow("verify a dry run") << QStringList{QStringLiteral("-n"), QStringLiteral("--verify"), QStringLiteral("a.eml"), QStringLiteral("-o"), QStringLiteral("out")} << QByteArray();
         QTest::newRow("single and destination") << QStringList{QStringLiteral("--single"), QStringLiteral("x.mbox"), QStringLiteral("a.eml"), QStringLiteral("-o"), QStringLiteral("out")} << QByteArray();
         QTest::newRow("bad order") << QStringList{QStringLiteral("--order"), QStringLiteral("size"), QStringLiteral("a.eml"), QStringLiteral("-o"), QStringLiteral("out")} << QByteArray();
         QTest::newRow("manifest of a dry run") << QStringList{QStringLiteral("-n"), QStringLiteral("--manifest"), QStringLiteral("m.jsonl"), QStringLiteral("a.eml"), QStringLiteral("-o"), QStringLiteral("out")} << QByteArray();

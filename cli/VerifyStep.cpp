@@ -1,0 +1,88 @@
+#include "cli/VerifyStep.h"
+
+#include "cli/Figures.h"
+#include "cli/SignalYielder.h"
+#include "engine/run/ConversionRun.h"
+#include "engine/support/Failure.h"
+#include "engine/support/ShownName.h"
+#include "engine/verify/Verification.h"
+
+namespace {
+
+constexpr qint64 RedrawIntervalMs = 100;
+
+void verify(const QList<VerifyEntry> &entries, const CommandOptions &options, RunTally &tally, Console &console,
+            const QElapsedTimer &clock, SourceDigests *sources = nullptr)
+{
+    qint64 lastDrawMs = -RedrawIntervalMs;
+    SignalYielder yielder;
+    tally.verifyRan = true;
+    tally.verifyChecked = int(entries.size());
+    if (console.hasStatusLine())
+        console.status(QStringLiteral("verifying %1").arg(countOf(entries.size(), "message", "messages")));
+    const QList<SourceText> texts = sources ? sources->finish(yielder) : QList<SourceText>();
+    const VerifyResult result = verifyEntries(entries, {.layout = options.layout, .duplicates = options.duplicates}, yielder,
+                                              [&](int done, int total) {
+        if (!console.hasStatusLine() || clock.elapsed() - lastDrawMs < RedrawIntervalMs)
+            return;
+        lastDrawMs = clock.elapsed();
+        console.status(QStringLiteral("verifying %1 of %2").arg(countText(done), countOf(total, "message", "messages")));
+    }, sources ? &texts : nullptr);
+    console.clearStatus();
+    tally.verified = result.verified;
+    tally.verifyTargets = int(result.targets.size());
+    for (const VerifyMismatch &mismatch : result.mismatches) {
+        const QString what = mismatchKindName(mismatch.kind);
+        tally.mismatched({mismatch.source, mismatch.target, what, mismatch.detail});
+        console.error(QStringLiteral("quorvel-convert: ") + shownName(mismatch.source) + QStringLiteral(": verify: ") + what
+                      + QStringLiteral(": ") + shownName(mismatch.detail));
+    }
+}
+
+} // namespace
+
+void verifyRun(const CommandOptions &options, RunTally &tally, SourceDigests &sources, Console &console,
+               const QElapsedTimer &clock)
+{
+    QList<VerifyEntry> entries;
+    entries.reserve(tally.places().size());
+    for (const RunTally::Placed &place : tally.places())
+        entries.append({place.source, place.target, place.skipped});
+    verify(entries, options, tally, console, clock, &sources);
+}
+
+void verifyDestination(const SourceListing &listing, const CommandOptions &options, RunTally &tally,
+                       Console &console, const QElapsedTimer &clock)
+{
+    const ConversionRules rules{.naming = options.naming, .layout = options.layout, .lfLineEnds = options.lineEnds == LineEnds::Lf};
+    QList<VerifyEntry> entries;
+    entries.reserve(listing.messages.size());
+    for (const ListedMessage &message : listing.messages) {
+        try {
+            // Any message may have been skipped for a copy when the destination was written.
+            entries.append({message.path, entryTarget({message.path, {}, message.nameStart}, rules).file, options.skipDuplicates});
+        } catch (const Failure &error) {
+            tally.failed(RunTally::FailureKind::Message, message.path, error.reason());
+            console.error(QStringLiteral("quorvel-convert: ") + shownName(message.path) + QStringLiteral(": ") + shownName(error.reason()));
+        }
+    }
+    verify(entries, options, tally, console, clock);
+}
+
+QString verifyOnlySummaryLine(const RunTally &tally, OutputLayout layout, qint64 elapsedMs)
+{
+    QString line = tally.interrupted ? QStringLiteral("stopped: ") : QString();
+    line += QStringLiteral("verified %1 of %2 in %3 in %4 s")
+                .arg(tally.verified)
+                .arg(countOf(tally.listed, "message", "messages"),
+                     layout == OutputLayout::Maildir ? countOf(tally.verifyTargets, "maildir folder", "maildir folders")
+                                                     : countOf(tally.verifyTargets, "mbox file", "mbox files"),
+                     QString::number(double(elapsedMs) / 1000.0, 'f', 1));
+    if (!tally.mismatches().isEmpty())
+        line += QStringLiteral("; %1 not found as written").arg(tally.mismatches().size());
+    if (!tally.failures().isEmpty())
+        line += QStringLiteral("; %1 other %2").arg(tally.failures().size()).arg(QLatin1String(tally.failures().size() == 1 ? "error" : "errors"));
+    if (!tally.mismatches().isEmpty() || !tally.failures().isEmpty())
+        line += QStringLiteral(", see above");
+    return line;
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "cli/CommandOptions.h"
+#include "cli/Console.h"
+#include "cli/RunTally.h"
+#include "cli/SourceList.h"
+#include "engine/verify/SourceDigests.h"
+
+#include <QElapsedTimer>
+
+// --verify: every message the run wrote or skipped is looked for in its
+// target, read back; each mismatch is named on stderr and kept in the tally.
+// sources was told of every message placed, in order (RunTally::onPlaced).
+void verifyRun(const CommandOptions &options, RunTally &tally, SourceDigests &sources, Console &console,
+               const QElapsedTimer &clock);
+
+// --verify-only: every listed message is looked for where a run with the same
+// options would have put it. Nothing is written.
+void verifyDestination(const SourceListing &listing, const CommandOptions &options, RunTally &tally,
+                       Console &console, const QElapsedTimer &clock);
+
+// The closing line of --verify-only.
+QString verifyOnlySummaryLine(const RunTally &tally, OutputLayout layout, qint64 elapsedMs);

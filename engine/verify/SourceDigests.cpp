@@ -1,0 +1,89 @@
+#include "engine/verify/SourceDigests.h"
+
+#include "engine/support/Yielder.h"
+#include "engine/verify/SourceDigest.h"
+
+#include <chrono>
+
+namespace {
+
+// Stops the reading of a source when the digests are given up.
+class StopYielder final : public Yielder {
+public:
+    explicit StopYielder(const bool &stopping, std::mutex &mutex) : stopping_(stopping), mutex_(mutex) {}
+    void yield() override
+    {
+        const std::lock_guard lock(mutex_);
+        if (stopping_)
+            throw Interrupted();
+    }
+    void yieldNow() override { yield(); }
+    bool due() const override { return false; }
+
+private:
+    const bool &stopping_;
+    std::mutex &mutex_;
+};
+
+} // namespace
+
+SourceDigests::SourceDigests() : worker_([this] { work(); }) {}
+
+SourceDigests::~SourceDigests()
+{
+    {
+        const std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    changed_.notify_all();
+    worker_.join();
+}
+
+void SourceDigests::add(const QString &source)
+{
+    {
+        const std::lock_guard lock(mutex_);
+        waiting_.push_back(source);
+    }
+    changed_.notify_all();
+}
+
+void SourceDigests::work()
+{
+    StopYielder yielder(stopping_, mutex_);
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [this] { return stopping_ || !waiting_.empty(); });
+        if (stopping_)
+            return;
+        const QString source = waiting_.front();
+        waiting_.pop_front();
+        busy_ = true;
+        lock.unlock();
+        SourceText text;
+        try {
+            const TextDigest digest = digestOfMessageFile(source, yielder, &text.failure);
+            text.text = TextKey(digest);
+            text.key = keyHash(digest.key);
+        } catch (const Interrupted &) {
+            return;
+        } catch (const std::bad_alloc &) {
+            text.failure = QStringLiteral("not enough memory to read it");
+        }
+        lock.lock();
+        texts_.append(text);
+        busy_ = false;
+        changed_.notify_all();
+    }
+}
+
+QList<SourceText> SourceDigests::finish(Yielder &yielder)
+{
+    std::unique_lock lock(mutex_);
+    while (!changed_.wait_for(lock, std::chrono::milliseconds(5), [this] { return waiting_.empty() && !busy_; })) {
+        lock.unlock();
+        yielder.yield();
+        lock.lock();
+    }
+    return std::exchange(texts_, {});
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "engine/verify/SourceText.h"
+
+#include <QList>
+#include <QString>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+class Yielder;
+
+// Reads sources and works out their texts on a thread of its own, as they are
+// named: a run names each message once it is written, and by the end of the
+// run the sources are read, on the processor the run leaves free.
+class SourceDigests {
+public:
+    SourceDigests();
+    ~SourceDigests();
+    SourceDigests(const SourceDigests &) = delete;
+    SourceDigests &operator=(const SourceDigests &) = delete;
+
+    void add(const QString &source);
+    // The texts of all sources added, in that order, once all are read;
+    // yielder is called while it waits.
+    QList<SourceText> finish(Yielder &yielder);
+
+private:
+    void work();
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<QString> waiting_;
+    QList<SourceText> texts_;
+    bool busy_ = false;
+    bool stopping_ = false;
+    std::thread worker_;
+};
