@@ -95,6 +95,8 @@ ParsedCommand parseCommandLine(const QStringList &arguments)
     const QCommandLineOption layout(QStringLiteral("layout"),
                                     QStringLiteral("How DEST is laid out: mbox (default), thunderbird or maildir."),
                                     QStringLiteral("mbox|thunderbird|maildir"));
+    const QCommandLineOption unread(QStringLiteral("unread"),
+                                    QStringLiteral("Leave the messages unread (they are marked as read)."));
     const QCommandLineOption skipDuplicates(QStringLiteral("skip-duplicates"),
                                             QStringLiteral("Do not append a message already in its target mbox."));
     const QCommandLineOption filesFrom(QStringLiteral("files-from"),
@@ -118,7 +120,7 @@ ParsedCommand parseCommandLine(const QStringList &arguments)
                                       QStringLiteral("auto|always|never"));
     const QCommandLineOption version({QStringLiteral("V"), QStringLiteral("version")}, QStringLiteral("Print the version and exit."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Print this help and exit."));
-    parser.addOptions({output, relative, single, layout, lineEndings, skipDuplicates, duplicatesBy, filesFrom, nul, dryRun, report, quiet, verbose,
+    parser.addOptions({output, relative, single, layout, lineEndings, unread, skipDuplicates, duplicatesBy, filesFrom, nul, dryRun, report, quiet, verbose,
                        progress, version, help});
     parser.addPositionalArgument(QStringLiteral("SOURCE"), QStringLiteral(".eml files and folders to convert."),
                                  QStringLiteral("SOURCE... -o DEST"));
@@ -158,6 +160,7 @@ ParsedCommand parseCommandLine(const QStringList &arguments)
     options.naming.singleFile = parser.value(single);
     options.reportFile = parser.value(report);
     options.skipDuplicates = parser.isSet(skipDuplicates);
+    options.unread = parser.isSet(unread);
     options.dryRun = parser.isSet(dryRun);
     options.quiet = parser.isSet(quiet);
     options.verbose = parser.isSet(verbose);
@@ -180,8 +183,11 @@ ParsedCommand parseCommandLine(const QStringList &arguments)
     }
     if (options.layout == OutputLayout::Thunderbird)
         return fail(QStringLiteral("--layout thunderbird is not available yet"));
-    if (options.layout == OutputLayout::Maildir)
-        return fail(QStringLiteral("--layout maildir is not available yet"));
+    // Maildir files are read by mail programs in place, which expect LF alone.
+    if (options.layout == OutputLayout::Maildir && !parser.isSet(lineEndings))
+        options.lineEnds = LineEnds::Lf;
+    if (options.layout == OutputLayout::Maildir && parser.isSet(single))
+        return fail(QStringLiteral("--single and --layout maildir cannot be used together"));
     if (parser.isSet(duplicatesBy)) {
         const QString value = parser.value(duplicatesBy).toLower();
         if (value == QLatin1String("message-id"))
@@ -190,6 +196,9 @@ ParsedCommand parseCommandLine(const QStringList &arguments)
             return fail(QStringLiteral("--duplicates-by takes content or message-id, not '%1'").arg(shownName(parser.value(duplicatesBy))));
         if (!options.skipDuplicates)
             return fail(QStringLiteral("--duplicates-by needs --skip-duplicates"));
+        // A Maildir file is found again by the hash of its text in its name, unread.
+        if (options.duplicates == DuplicateRule::MessageId && options.layout == OutputLayout::Maildir)
+            return fail(QStringLiteral("--duplicates-by message-id cannot be used with --layout maildir"));
     }
     if (parser.isSet(progress)) {
         const QString value = parser.value(progress).toLower();

@@ -20,6 +20,7 @@ struct CommandOptions {
     ProgressMode progress = ProgressMode::Auto;
     QString reportFile;
     bool skipDuplicates = false;
+    bool unread = false;
     DuplicateRule duplicates = DuplicateRule::ExactCopy;
     bool dryRun = false;
     bool quiet = false;

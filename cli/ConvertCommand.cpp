@@ -10,6 +10,9 @@
 #include "cli/SignalYielder.h"
 #include "cli/SourceList.h"
 #include "cli/Summary.h"
+#include "engine/layout/MaildirIndex.h"
+#include "engine/layout/MaildirNaming.h"
+#include "engine/layout/MaildirText.h"
 #include "engine/mbox/MboxAppender.h"
 #include "engine/run/ConversionRun.h"
 #include "engine/run/DuplicateCheck.h"
@@ -50,9 +53,26 @@ void dryRun(const SourceListing &listing, const CommandOptions &options, RunTall
 {
     QSet<QString> mboxFiles;
     KnownIdentities known(options.duplicates);
+    MaildirIndex maildirs;
     SignalYielder yielder;
     for (const ListedMessage &message : listing.messages) {
         try {
+            if (options.layout == OutputLayout::Maildir) {
+                const QString folder = maildirTargetFor(options.naming, message.path, message.nameStart).folder;
+                if (options.skipDuplicates) {
+                    const QByteArray hash = maildirHashOf(message.path, [&] { yielder.yield(); });
+                    if (const QString copy = maildirs.copyOf(folder, hash); !copy.isEmpty()) {
+                        const qint64 offset = copy.startsWith(folder) ? 0 : KnownIdentities::ListedEarlier;
+                        tally.noteSkipped(message.path, copy, offset);
+                        console.out(skippedText(message.path, offset < 0 ? folder : copy, offset));
+                        continue;
+                    }
+                    maildirs.add(folder, hash, {}, QStringLiteral("-"));
+                }
+                mboxFiles.insert(folder);
+                console.out(shownName(message.path) + QStringLiteral(" -> ") + shownName(folder));
+                continue;
+            }
             const QString mbox = options.naming.targetFor(message.path, message.nameStart).file;
             const qint64 copy = options.skipDuplicates ? findCopyOf(message.path, mbox, known, [&] { yielder.yield(); })
                                                        : KnownIdentities::NotThere;
@@ -87,7 +107,8 @@ void convert(const SourceListing &listing, const CommandOptions &options, RunTal
                                 .layout = options.layout,
                                 .lfLineEnds = options.lineEnds == LineEnds::Lf,
                                 .skipDuplicates = options.skipDuplicates,
-                                .duplicates = options.duplicates};
+                                .duplicates = options.duplicates,
+                                .unread = options.unread};
 
     CommandObserver observer(entries, tally, console, options.verbose, clock);
     SignalYielder yielder([&observer] { observer.tick(); });
@@ -104,9 +125,11 @@ void convert(const SourceListing &listing, const CommandOptions &options, RunTal
                 fail(tally, console, RunTally::FailureKind::Mbox, failure.path, failure.reason);
     } catch (const Interrupted &) {
         tally.interrupted = true;
-        for (const RunTally::Mbox &mbox : tally.mboxes())
-            if (const QString reason = flushToDisk(mbox.path); !reason.isEmpty())
-                fail(tally, console, RunTally::FailureKind::Mbox, mbox.path, reason);
+        // A Maildir's files were synced by the run itself, on its way out.
+        if (options.layout != OutputLayout::Maildir)
+            for (const RunTally::Mbox &mbox : tally.mboxes())
+                if (const QString reason = flushToDisk(mbox.path); !reason.isEmpty())
+                    fail(tally, console, RunTally::FailureKind::Mbox, mbox.path, reason);
     }
 }
 

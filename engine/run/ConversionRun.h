@@ -86,6 +86,8 @@ struct ConversionRules {
     // How long an mbox's locks are kept from one of its records to the next.
     std::chrono::milliseconds lockLease = std::chrono::milliseconds(500);
     DuplicateRule duplicates = DuplicateRule::ExactCopy;
+    // The messages are left unread; by default a layout that can say so marks them read.
+    bool unread = false;
 };
 
 struct ConversionResult {
