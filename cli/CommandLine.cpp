@@ -31,6 +31,17 @@ mbox, while Thunderbird is closed, into the Mail/Local Folders/ of its profile,
 where it shows as a folder named as the file; either line ends work.
 man quorvel-convert says more, Apple Mail too.
 
+Maildir: with --layout maildir, DEST becomes a Maildir++ tree, Dovecot's own
+store, which mutt opens folder by folder: one file per message, the message's
+bytes as they are (no separator line, no quoting, LF line ends unless
+--line-endings crlf), its date as the file's time, marked as read unless
+--unread. Each folder becomes DEST/.A.B/ for its levels A and B, named as
+--relative or the default names the mbox files (~/Mail/Inbox with --relative:
+DEST/.Mail.Inbox/); a first level named Inbox is the INBOX, DEST itself.
+Folder names are in IMAP's modified UTF-7 (Fr&APw-h for Früh); a dot inside a
+name becomes U+2024, which looks the same. A file name holds a hash of the
+text, so --skip-duplicates finds a copy by its name without reading it.
+
 Re-running: with --skip-duplicates a message of which an exact copy is already
 in its target mbox (the same text once line ends are made alike) is not
 appended again. Running the same command again after an interruption, or
