@@ -142,6 +142,7 @@ int runConvertCommand(CommandOptions options)
     catchStopSignals();
     Console console(wantsStatusLine(options));
     RunTally tally;
+    tally.maildir = options.layout == OutputLayout::Maildir;
     const auto refuse = [&console](const QString &problem) {
         console.error(QStringLiteral("quorvel-convert: ") + problem);
         return ExitUsage;

@@ -129,7 +129,7 @@ MaildirOutcome MaildirWriter::write(const MaildirTarget &target, const QString &
     FileDescriptor fd;
     const QByteArray tmpFolder = nativeName(target.folder) + "tmp/";
     do {
-        tmpPath = tmpFolder + QByteArray::number(seconds) + ".P" + QByteArray::number(::getpid()) + 'Q'
+        tmpPath = tmpFolder + QByteArray::number(seconds) + ".P" + processId_ + 'Q'
                   + QByteArray::number(++tmpCounter_) + ".quorvel";
         fd.reset(::open(tmpPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     } while (!fd.valid() && errno == EEXIST);

@@ -13,6 +13,7 @@
 #include <functional>
 #include <map>
 #include <sys/types.h>
+#include <unistd.h>
 
 struct MaildirRules {
     bool crlf = false;            // CR LF line ends, else LF
@@ -76,4 +77,5 @@ private:
     qint64 pendingBytes_ = 0;
     QList<ConversionFailure> failures_;
     quint64 tmpCounter_ = 0;
+    QByteArray processId_ = QByteArray::number(::getpid());
 };

@@ -45,6 +45,9 @@ struct RunState {
     OwnMboxes ownMboxes;
     QHash<QString, QString> lockFailures;  // by mbox: its lock was waited for in vain
     std::optional<MaildirWriter> maildir;  // with OutputLayout::Maildir, in place of the appender
+    QString lastSourceFolder;              // with its listed folder's name start, and the Maildir
+    qsizetype lastNameStart = 0;           // folder of the messages in it
+    MaildirTarget lastMaildir;
 };
 
 // Every later message would fail the same way, each after trying its write.
@@ -90,8 +93,13 @@ QString convertOne(const ConversionEntry &entry, const ConversionRules &rules, C
     const QString &sourcePath = entry.source;
     if (run.maildir) {
         yielder.yield();
-        const MaildirOutcome done = run.maildir->write(
-            maildirTargetFor(rules.naming, sourcePath, entry.nameStart), sourcePath, run.piece, [&](qint64 read, qint64 size) {
+        const QStringView sourceFolder = QStringView(sourcePath).left(sourcePath.lastIndexOf(QLatin1Char('/')) + 1);
+        if (sourceFolder != run.lastSourceFolder || entry.nameStart != run.lastNameStart) {
+            run.lastMaildir = maildirTargetFor(rules.naming, sourcePath, entry.nameStart);
+            run.lastSourceFolder = sourceFolder.toString();
+            run.lastNameStart = entry.nameStart;
+        }
+        const MaildirOutcome done = run.maildir->write(run.lastMaildir, sourcePath, run.piece, [&](qint64 read, qint64 size) {
                 if (size > 0)
                     observer.bytesRead(qMin(read, size), size);
                 yielder.yield();

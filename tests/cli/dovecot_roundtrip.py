@@ -200,24 +200,27 @@ def main():
         run_convert('--layout', 'maildir', '--relative', source, '-o', os.path.join(root, 'maildir'))
         run_convert('--layout', 'maildir', '--unread', '--relative', source, '-o', os.path.join(root, 'unread'))
         run_convert('--relative', '--line-endings', 'lf', source, '-o', os.path.join(root, 'mbox'))
+        # A folder Inbox listed itself is the INBOX, its subfolders below it.
+        run_convert('--layout', 'maildir', '--relative', os.path.join(source, 'Inbox'), '-o', os.path.join(root, 'inbox'))
         # A second run with --skip-duplicates adds nothing.
         run_convert('--layout', 'maildir', '--skip-duplicates', '--relative', source, '-o', os.path.join(root, 'maildir'))
         open(os.path.join(root, 'mbox-inbox'), 'w').close()
 
         # Dovecot serves no mail as root: then the trees go to nobody.
         uid, gid = (65534, 65534) if os.getuid() == 0 else (os.getuid(), os.getgid())
-        for name in ('maildir', 'unread', 'mbox', 'mbox-inbox'):
+        for name in ('maildir', 'unread', 'inbox', 'mbox', 'mbox-inbox'):
             for directory, _, files in os.walk(os.path.join(root, name)):
                 for entry in [directory] + [os.path.join(directory, f) for f in files]:
                     os.chown(entry, uid, gid)
         os.chown(os.path.join(root, 'mbox-inbox'), uid, gid)
-        homes = {name: os.path.join(root, 'home-' + name) for name in ('maildir', 'unread', 'mbox')}
+        homes = {name: os.path.join(root, 'home-' + name) for name in ('maildir', 'unread', 'inbox', 'mbox')}
         for home in homes.values():
             os.mkdir(home)
             os.chown(home, uid, gid)
         server, port = start_dovecot(root, {
             'maildir': (homes['maildir'], 'maildir:%s/maildir' % root),
             'unread': (homes['unread'], 'maildir:%s/unread' % root),
+            'inbox': (homes['inbox'], 'maildir:%s/inbox' % root),
             'mbox': (homes['mbox'], 'mbox:%s/mbox:INBOX=%s/mbox-inbox:UTF-8' % (root, root)),
         }, uid, gid)
 
@@ -236,6 +239,9 @@ def main():
         for folder, files in SOURCES.items():
             failures += expect(maildir, MAILDIR_NAMES[folder], files, read_and_dated)
             failures += expect(unread_tree, MAILDIR_NAMES[folder], files, unread)
+        inbox = fetch_all(port, 'inbox')
+        failures += expect(inbox, 'INBOX', SOURCES['Inbox'], read_and_dated)
+        failures += expect(inbox, 'INBOX.Bounces', SOURCES['Inbox/Bounces'], read_and_dated)
         mbox = fetch_all(port, 'mbox')
         for folder, files in SOURCES.items():
             failures += expect(mbox, 'Mail/%s/%s.mbox' % (folder, folder.split('/')[-1]), files, lambda *_: [], mboxrd_quoted)
