@@ -38,7 +38,9 @@ private Q_SLOTS:
         const CliRun before = runCli(QStringList{"--dry-run"} + arguments, tree.root());
         QCOMPARE(before.exitCode, 0);
         QVERIFY2(before.out.contains(" -> " + QFile::encodeName(tree.path(QStringLiteral("out/.Mail.In/")))), before.out);
-        QCOMPARE(runCli(arguments, tree.root()).exitCode, 0);
+        const CliRun run = runCli(arguments, tree.root());
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.err.contains("converted 1 of 1 message into 1 Maildir folder"), run.err);
         const CliRun after = runCli(QStringList{"--dry-run", "--skip-duplicates"} + arguments, tree.root());
         QCOMPARE(after.exitCode, 0);
         QVERIFY2(after.out.contains(" -- already in " + QFile::encodeName(tree.path(QStringLiteral("out/.Mail.In/cur/")))), after.out);

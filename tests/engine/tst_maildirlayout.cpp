@@ -18,13 +18,24 @@ struct Silent : ConversionObserver {
     void messageWritten(const QString &, const QString &file, qint64) override { written << file; }
 };
 
-ConversionResult convertInto(const QString &root, const QStringList &sources, bool skipDuplicates = false, bool unread = false)
+// Stops the run at its stopAt-th yield, as a signal would.
+struct StopAt : Yielder {
+    int stopAt = -1;
+    void yield() override
+    {
+        if (--stopAt == 0)
+            throw Interrupted{};
+    }
+    void yieldNow() override { yield(); }
+};
+
+ConversionResult convertInto(const QString &root, const QStringList &sources, bool skipDuplicates = false, bool unread = false,
+                             Yielder &&yielder = NoYield())
 {
     QList<ConversionEntry> entries;
     for (const QString &source : sources)
         entries.append({source, {}, source.lastIndexOf(QLatin1String("/In/")) + 1});
     Silent observer;
-    NoYield yielder;
     const ConversionRules rules{.naming = {MboxNaming::Rule::Relative, root, {}},
                                 .layout = OutputLayout::Maildir,
                                 .lfLineEnds = true,
@@ -187,6 +198,33 @@ private Q_SLOTS:
         QVERIFY(!result.failures[0].reason.isEmpty());
         QVERIFY(filesIn(tree.path(QStringLiteral("out/.In/cur"))).isEmpty());
         QVERIFY(filesIn(tree.path(QStringLiteral("out/.In/tmp"))).isEmpty());
+    }
+
+    void interruptedRunsLeaveWholeFilesOnly_data()
+    {
+        QTest::addColumn<int>("stopAt");
+        QTest::newRow("before the first") << 1;
+        QTest::newRow("after the first") << 4;
+        QTest::newRow("inside the large message") << 8;
+    }
+    void interruptedRunsLeaveWholeFilesOnly()
+    {
+        QFETCH(int, stopAt);
+        TempTree tree;
+        const QByteArray large = Dated + "\n" + QByteArray("0123456789\n").repeated(300000);
+        const QStringList sources{tree.file(QStringLiteral("src/In/1.eml"), Dated + "\nsmall\n"),
+                                  tree.file(QStringLiteral("src/In/2.eml"), large),
+                                  tree.file(QStringLiteral("src/In/3.eml"), Dated + "\nlast\n")};
+        StopAt yielder;
+        yielder.stopAt = stopAt;
+        QVERIFY_THROWS_EXCEPTION(Interrupted, convertInto(tree.path(QStringLiteral("out")), sources, false, false, std::move(yielder)));
+        const QString folder = tree.path(QStringLiteral("out/.In/"));
+        QVERIFY(filesIn(folder + QStringLiteral("tmp")).isEmpty());
+        QCOMPARE(filesIn(folder + QStringLiteral("cur")).size(), stopAt > 1 ? 1 : 0);
+        for (const QString &name : filesIn(folder + QStringLiteral("cur"))) {
+            const QByteArray text = TempTree::read(folder + QStringLiteral("cur/") + name);
+            QVERIFY2(text.endsWith("small\n") || text == QByteArray(large).replace("\r\n", "\n") || text.endsWith("last\n"), qPrintable(name));
+        }
     }
 
     void fullDiskEndsTheRunWithWholeFilesOnly()
