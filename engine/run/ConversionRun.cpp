@@ -100,10 +100,10 @@ QString convertOne(const ConversionEntry &entry, const ConversionRules &rules, C
             run.lastNameStart = entry.nameStart;
         }
         const MaildirOutcome done = run.maildir->write(run.lastMaildir, sourcePath, run.piece, [&](qint64 read, qint64 size) {
-                if (size > 0)
-                    observer.bytesRead(qMin(read, size), size);
-                yielder.yield();
-            });
+            if (size > 0)
+                observer.bytesRead(qMin(read, size), size);
+            yielder.yield();
+        });
         run.lastMboxFile = done.file;
         run.lastSkipped = done.skipped;
         run.lastMatch = 0;
