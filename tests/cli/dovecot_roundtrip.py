@@ -9,6 +9,7 @@ Usage: dovecot_roundtrip.py QUORVEL_CONVERT. Exit 77 when Dovecot is not
 installed."""
 import base64
 import email.utils
+import grp
 import imaplib
 import os
 import pwd
@@ -90,6 +91,7 @@ def run_convert(*arguments):
 def start_dovecot(root, users, uid, gid):
     port = free_port()
     user = pwd.getpwuid(os.getuid()).pw_name
+    group = grp.getgrgid(os.getgid()).gr_name
     with open(os.path.join(root, 'passwd'), 'w') as f:
         for name, (home, location) in users.items():
             f.write(f'{name}:{{PLAIN}}secret:{uid}:{gid}::{home}::userdb_mail={location}\n')
@@ -106,6 +108,7 @@ disable_plaintext_auth = no
 auth_mechanisms = plain
 default_internal_user = {'dovecot' if os.getuid() == 0 else user}
 default_login_user = {'dovenull' if os.getuid() == 0 else user}
+default_internal_group = {'dovecot' if os.getuid() == 0 else group}
 first_valid_uid = {min(uid, 1)}
 passdb {{
   driver = passwd-file
@@ -115,7 +118,12 @@ userdb {{
   driver = passwd-file
   args = username_format=%u {root}/passwd
 }}
+# No chroot: a user who is not root may run this too.
+service anvil {{
+  chroot =
+}}
 service imap-login {{
+  chroot =
   inet_listener imap {{
     port = {port}
   }}
