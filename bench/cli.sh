@@ -7,8 +7,14 @@
 # The line before the last: order messages=N list_s=A date_s=B order_ratio=B/A ... (see order_round)
 # Last line: cli messages=N cat_s=A cli_s=B ratio=R rerun_s=C rerun_ratio=C/A peak_rss_mb=P
 # Then, unless VERIFY_ROUND=0, the cost of --verify (verify_round below).
+# With --maildir first, the --layout maildir round instead (see there).
 set -euo pipefail
 
+maildir=0  # --maildir: the --layout maildir round instead, against cp -r and a sync
+if [ "${1:-}" = --maildir ]; then
+    maildir=1
+    shift
+fi
 small=0
 if [ "${1:-}" = --small ]; then
     small=1
@@ -36,6 +42,39 @@ fi
 out="$build_dir/bench-cli-out"
 rounds="${ROUNDS:-3}"
 find "$tree" -type f -name '*.eml' -exec cat {} + >/dev/null  # warm the cache for all
+
+# --- The Maildir round: --layout maildir writes one file per message, so its
+# floor is copying the files: cp -r of the tree and a sync. Then the re-run
+# with --skip-duplicates, which finds every copy by its name.
+# Last line: maildir messages=N cp_s=A cli_s=B ratio=B/A rerun_s=C
+if [ "$maildir" = 1 ]; then
+    out="$build_dir/bench-maildir-out"
+    cps=() clis=() reruns=()
+    for round in $(seq "${ROUNDS:-3}"); do
+        # Both copies go after the same removal: ext4 is slow to hand out
+        # inodes freed a minute ago, and either would pay for its own alone.
+        rm -rf "$out" && mkdir -p "$out" && sync
+        start="$(now)"
+        cp -r "$tree" "$out/cp" && sync
+        cps+=("$(seconds_since "$start")")
+        start="$(now)"
+        "$cli" -q --progress never --layout maildir --relative "$tree" -o "$out/cli"
+        clis+=("$(seconds_since "$start")")
+        start="$(now)"
+        "$cli" -q --progress never --layout maildir --relative --skip-duplicates --report "$out.json" "$tree" -o "$out/cli"
+        reruns+=("$(seconds_since "$start")")
+        python3 -c "import json, sys; t = json.load(open(sys.argv[1]))['totals']; sys.exit(t['written'] != 0 or t['skipped'] != t['listed'])" "$out.json" \
+            || { echo "the re-run wrote messages" >&2; exit 1; }
+        echo "round $round: cp_s=${cps[-1]} cli_s=${clis[-1]} rerun_s=${reruns[-1]}" >&2
+    done
+    rm -rf "$out" "$out.json"
+    cp_s="$(printf '%s\n' "${cps[@]}" | median)"
+    cli_s="$(printf '%s\n' "${clis[@]}" | median)"
+    rerun_s="$(printf '%s\n' "${reruns[@]}" | median)"
+    ratio="$(echo "$cli_s $cp_s" | awk '{ printf "%.2f", ($2 > 0 ? $1 / $2 : 0) }')"
+    echo "maildir messages=$messages cp_s=$cp_s cli_s=$cli_s ratio=$ratio rerun_s=$rerun_s"
+    exit 0
+fi
 
 
 # time_cli ARGS...: seconds; the peak RSS in KB goes to $out.rss.

@@ -48,6 +48,17 @@ imports an mbox with either line ends. Thunderbird has no mbox import: see
 Thunderbird above.
 man quorvel-convert says more, Apple Mail too.
 
+Maildir: with --layout maildir, DEST becomes a Maildir++ tree, Dovecot's own
+store, which mutt opens folder by folder: one file per message, the message's
+bytes as they are (no separator line, no quoting, LF line ends unless
+--line-endings crlf), its date as the file's time, marked as read unless
+--unread. Each folder becomes DEST/.A.B/ for its levels A and B, named as
+--relative or the default names the mbox files (~/Mail/Inbox with --relative:
+DEST/.Mail.Inbox/); a first level named Inbox is the INBOX, DEST itself.
+Folder names are in IMAP's modified UTF-7 (Fr&APw-h for Früh); a dot inside a
+name becomes U+2024, which looks the same. A file name holds a hash of the
+text, so --skip-duplicates finds a copy by its name without reading it.
+
 Re-running: with --skip-duplicates a message of which an exact copy is already
 in its target mbox (the same text once line ends are made alike) is not
 appended again. Running the same command again after an interruption, or
@@ -137,7 +148,7 @@ ParsedCommand parseCommandLine(const QStringList &arguments)
                                                             "or of the one named by --into-thunderbird=PROFILE (a name or a folder), "
                                                             "as a new folder named after each SOURCE. Thunderbird must be closed."));
     const QCommandLineOption unread(QStringLiteral("unread"),
-                                    QStringLiteral("With the thunderbird layout, leave the messages unread (they are marked read)."));
+                                    QStringLiteral("Leave the messages unread (they are marked as read), in the thunderbird and maildir layouts."));
     const QCommandLineOption skipDuplicates(QStringLiteral("skip-duplicates"),
                                             QStringLiteral("Do not append a message already in its target mbox."));
     const QCommandLineOption filesFrom(QStringLiteral("files-from"),
@@ -221,6 +232,7 @@ ParsedCommand parseCommandLine(const QStringList &arguments)
     options.reportFile = parser.value(report);
     options.manifestFile = parser.value(manifest);
     options.skipDuplicates = parser.isSet(skipDuplicates);
+    options.unread = parser.isSet(unread);
     options.dryRun = parser.isSet(dryRun);
     options.verify = parser.isSet(verify);
     options.verifyOnly = parser.isSet(verifyOnly);
@@ -260,11 +272,14 @@ ParsedCommand parseCommandLine(const QStringList &arguments)
         if (parser.isSet(lineEndings) && options.lineEnds != LineEnds::Lf)
             return fail(QStringLiteral("--layout thunderbird writes LF line ends, as Thunderbird does on Linux"));
         options.lineEnds = LineEnds::Lf;
-    } else if (options.unread) {
-        return fail(QStringLiteral("--unread needs --layout thunderbird or --into-thunderbird"));
+    } else if (options.unread && options.layout != OutputLayout::Maildir) {
+        return fail(QStringLiteral("--unread needs --layout thunderbird or maildir, or --into-thunderbird"));
     }
-    if (options.layout == OutputLayout::Maildir)
-        return fail(QStringLiteral("--layout maildir is not available yet"));
+    // Maildir files are read by mail programs in place, which expect LF alone.
+    if (options.layout == OutputLayout::Maildir && !parser.isSet(lineEndings))
+        options.lineEnds = LineEnds::Lf;
+    if (options.layout == OutputLayout::Maildir && parser.isSet(single))
+        return fail(QStringLiteral("--single and --layout maildir cannot be used together"));
     if (parser.isSet(duplicatesBy)) {
         const QString value = parser.value(duplicatesBy).toLower();
         if (value == QLatin1String("message-id"))
@@ -273,6 +288,9 @@ ParsedCommand parseCommandLine(const QStringList &arguments)
             return fail(QStringLiteral("--duplicates-by takes content or message-id, not '%1'").arg(shownName(parser.value(duplicatesBy))));
         if (!options.skipDuplicates)
             return fail(QStringLiteral("--duplicates-by needs --skip-duplicates"));
+        // A Maildir file is found again by the hash of its text in its name, unread.
+        if (options.duplicates == DuplicateRule::MessageId && options.layout == OutputLayout::Maildir)
+            return fail(QStringLiteral("--duplicates-by message-id cannot be used with --layout maildir"));
     }
     if (parser.isSet(order)) {
         const QString value = parser.value(order).toLower();

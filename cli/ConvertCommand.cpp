@@ -14,6 +14,9 @@
 #include "engine/layout/ThunderbirdNaming.h"
 #include "engine/layout/ThunderbirdProfile.h"
 #include "cli/VerifyStep.h"
+#include "engine/layout/MaildirIndex.h"
+#include "engine/layout/MaildirNaming.h"
+#include "engine/layout/MaildirText.h"
 #include "engine/mbox/MboxAppender.h"
 #include "engine/run/ConversionRun.h"
 #include "engine/run/DateOrder.h"
@@ -56,6 +59,7 @@ ConversionRules rulesOf(const CommandOptions &options)
             .layout = options.layout,
             .lfLineEnds = options.lineEnds == LineEnds::Lf,
             .afterSeparator = options.layout == OutputLayout::Thunderbird ? thunderbirdStatusLines(!options.unread) : QByteArray(),
+            .unread = options.unread,
             .skipDuplicates = options.skipDuplicates,
             .duplicates = options.duplicates,
             .contentHashes = !options.manifestFile.isEmpty()};
@@ -81,9 +85,26 @@ void dryRun(const QList<ConversionEntry> &messages, const CommandOptions &option
 {
     QSet<QString> mboxFiles;
     KnownIdentities known(options.duplicates);
+    MaildirIndex maildirs;
     SignalYielder yielder;
     for (const ConversionEntry &message : messages) {
         try {
+            if (options.layout == OutputLayout::Maildir) {
+                const QString folder = maildirTargetFor(options.naming, message.source, message.nameStart).folder;
+                if (options.skipDuplicates) {
+                    const QByteArray hash = maildirHashOf(message.source, [&] { yielder.yield(); });
+                    if (const QString copy = maildirs.copyOf(folder, hash); !copy.isEmpty()) {
+                        const qint64 offset = copy.startsWith(folder) ? 0 : KnownIdentities::ListedEarlier;
+                        tally.noteSkipped(message.source, copy, offset);
+                        console.out(skippedText(message.source, offset < 0 ? folder : copy, offset));
+                        continue;
+                    }
+                    maildirs.add(folder, hash, {}, QStringLiteral("-"));
+                }
+                mboxFiles.insert(folder);
+                console.out(shownName(message.source) + QStringLiteral(" -> ") + shownName(folder));
+                continue;
+            }
             const QString mbox = options.naming.targetFor(message.source, message.nameStart).file;
             const qint64 copy = options.skipDuplicates ? findCopyOf(message, mbox, known, [&] { yielder.yield(); })
                                                        : KnownIdentities::NotThere;
@@ -124,9 +145,11 @@ void convert(const QList<ConversionEntry> &entries, const CommandOptions &option
                 fail(tally, console, RunTally::FailureKind::Mbox, failure.path, failure.reason);
     } catch (const Interrupted &) {
         tally.interrupted = true;
-        for (const RunTally::Mbox &mbox : tally.mboxes())
-            if (const QString reason = flushToDisk(mbox.path); !reason.isEmpty())
-                fail(tally, console, RunTally::FailureKind::Mbox, mbox.path, reason);
+        // A Maildir's files were synced by the run itself, on its way out.
+        if (options.layout != OutputLayout::Maildir)
+            for (const RunTally::Mbox &mbox : tally.mboxes())
+                if (const QString reason = flushToDisk(mbox.path); !reason.isEmpty())
+                    fail(tally, console, RunTally::FailureKind::Mbox, mbox.path, reason);
     }
 }
 
@@ -197,6 +220,7 @@ int runConvertCommand(CommandOptions options)
     catchStopSignals();
     Console console(wantsStatusLine(options));
     RunTally tally;
+    tally.maildir = options.layout == OutputLayout::Maildir;
     const auto refuse = [&console](const QString &problem) {
         console.error(QStringLiteral("quorvel-convert: ") + problem);
         return ExitUsage;

@@ -44,6 +44,8 @@ public:
     int skipped = 0;
     qint64 bytes = 0;
     bool interrupted = false;
+    // The output is Maildir folders, one file a message: mboxes() counts by folder.
+    bool maildir = false;
     // A full or read-only disk ended the run: the messages not tried after it.
     QString stoppedBy;
     int notTried = 0;

@@ -15,6 +15,8 @@ packages=(
 if [ "${QUORVEL_WITH_TESTS:-0}" = 1 ]; then
     # strace: the crash test kills quorvel-convert at chosen system calls
     packages+=(libpython3.11-testsuite clang libclang-rt-14-dev desktop-file-utils appstream strace)
+    # dovecot-imapd: the Maildir and mbox output served over IMAP by a real server
+    packages+=(dovecot-imapd)
 fi
 
 missing=()

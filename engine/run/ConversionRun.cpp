@@ -2,6 +2,8 @@
 
 #include "engine/layout/FlagLines.h"
 #include "engine/layout/ThunderbirdNaming.h"
+#include "engine/layout/MaildirNaming.h"
+#include "engine/layout/MaildirWriter.h"
 #include "engine/mbox/MboxAppender.h"
 #include "engine/mbox/MboxRecord.h"
 #include "engine/message/ContentHash.h"
@@ -47,6 +49,10 @@ struct RunState {
     int lastError = 0;           // the errno behind the entry last done's failure, when known
     OwnMboxes ownMboxes;
     QHash<QString, QString> lockFailures;  // by mbox: its lock was waited for in vain
+    std::optional<MaildirWriter> maildir;  // with OutputLayout::Maildir, in place of the appender
+    QString lastSourceFolder;              // with its listed folder's name start, and the Maildir
+    qsizetype lastNameStart = 0;           // folder of the messages in it
+    MaildirTarget lastMaildir;
 };
 
 // Every later message would fail the same way, each after trying its write.
@@ -113,6 +119,26 @@ QString convertOne(const ConversionEntry &entry, const ConversionRules &rules, C
                    Yielder &yielder, RunState &run, QList<ConversionNote> &notes)
 {
     const QString &sourcePath = entry.source;
+    if (run.maildir) {
+        yielder.yield();
+        const QStringView sourceFolder = QStringView(sourcePath).left(sourcePath.lastIndexOf(QLatin1Char('/')) + 1);
+        if (sourceFolder != run.lastSourceFolder || entry.nameStart != run.lastNameStart) {
+            run.lastMaildir = maildirTargetFor(rules.naming, sourcePath, entry.nameStart);
+            run.lastSourceFolder = sourceFolder.toString();
+            run.lastNameStart = entry.nameStart;
+        }
+        const MaildirOutcome done = run.maildir->write(run.lastMaildir, sourcePath, run.piece, [&](qint64 read, qint64 size) {
+            if (size > 0)
+                observer.bytesRead(qMin(read, size), size);
+            yielder.yield();
+        });
+        run.lastMboxFile = done.file;
+        run.lastSkipped = done.skipped;
+        run.lastMatch = 0;
+        run.lastRecordBytes = done.bytes;
+        run.lastError = done.error;
+        return done.reason;
+    }
     const OutputTarget target = targetOf(entry, rules);
     yielder.yield();
     if (run.ownMboxes.holds(sourcePath))
@@ -278,6 +304,8 @@ ConversionResult convertEntries(const QList<ConversionEntry> &entries, const Con
     ConversionResult result;
     RunState run;
     run.known = KnownIdentities(rules.duplicates);
+    if (rules.layout == OutputLayout::Maildir)
+        run.maildir.emplace(MaildirRules{.crlf = !rules.lfLineEnds, .unread = rules.unread, .skipDuplicates = rules.skipDuplicates});
     result.total = int(entries.size());
     QSet<QString> targets;
     for (qsizetype k = 0; k < entries.size(); ++k) {
@@ -329,6 +357,8 @@ ConversionResult convertEntries(const QList<ConversionEntry> &entries, const Con
         }
     }
     run.appender.reset();
+    if (run.maildir)
+        result.failures += run.maildir->finish();
     result.mboxFiles = run.mboxFiles;
     result.failures += flushAll(result.mboxFiles, yielder);
     return result;

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "engine/mbox/MboxNaming.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+
+// Where one message goes in a Maildir++ tree: the root is the INBOX, every
+// other folder a directory ".A.B" in the root for the folder B inside A.
+struct MaildirTarget {
+    QString root;    // ends in "/"
+    QString folder;  // ends in "/"; the root itself for the INBOX
+    bool isRoot() const { return folder == root; }
+};
+
+// The folder levels of a source come from the naming rule as the mbox
+// layout takes them (the absolute path, or from the listed folder's own
+// name on); --single has no folders. A first level named "Inbox" in any
+// letter case is the INBOX itself, as IMAP takes that name.
+MaildirTarget maildirTargetFor(const MboxNaming &naming, const QString &source, qsizetype nameStart = 0);
+
+// ".A.B" for the levels {A, B}, each in IMAP's modified UTF-7; a dot inside a
+// name, which would split it into levels, becomes U+2024 ONE DOT LEADER, which
+// looks the same. Empty for no levels (the INBOX).
+QByteArray maildirFolderName(QStringList levels);
+
+// A message's base name, "<time>.H<hash>[_<copy>].quorvel": the time is the
+// message's date, the hash its text's (see MaildirText), copy counts further
+// copies of the same text in one folder from 2.
+QByteArray maildirBaseName(qint64 seconds, QByteArrayView hexHash, int copy = 1);
+
+// The hash in a file name made by maildirBaseName, flags or not; empty for
+// any other name.
+QByteArray hashInMaildirName(QByteArrayView fileName);

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "engine/message/MessageIdentity.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <functional>
+#include <memory>
+
+struct XXH3_state_s;
+
+// A message as a Maildir file holds it: its lines as they are, no quoting,
+// each ended by LF (or CR LF), a CR LF or lone CR in the source made one line
+// end. The hash, XXH3-128 with no secret, is of the text with LF line ends,
+// so a file names what it holds whichever line ends it was written with, and
+// a later run finds the copy by its name alone.
+class MaildirText {
+public:
+    using Sink = std::function<void(QByteArrayView bytes)>;
+
+    MaildirText(bool crlf, Sink sink);
+    ~MaildirText();
+    // Pieces of any size; the first must not hold the envelope line.
+    void feed(QByteArrayView piece);
+    // 32 lower-case hex digits.
+    QByteArray hexHash() const;
+
+private:
+    bool crlf_;
+    Sink sink_;
+    LineSplitter lines_;
+    std::unique_ptr<XXH3_state_s, void (*)(XXH3_state_s *)> state_;
+};
+
+// The hash of a message file's text as MaildirText makes it, for a run that
+// writes nothing. Throws Failure when the file cannot be read.
+QByteArray maildirHashOf(const QString &path, const std::function<void()> &betweenPieces);
