@@ -170,6 +170,11 @@ ParsedCommand parseCommandLine(const QStringList &arguments)
     const QCommandLineOption manifest(QStringLiteral("manifest"),
                                       QStringLiteral("Write one JSON line per message to FILE: where its record went, its hash, what became of it."),
                                       QStringLiteral("FILE"));
+    const QCommandLineOption only(QStringLiteral("only"),
+                                  QStringLiteral("Take only KIND from folders: eml, their .eml files, as the window does."),
+                                  QStringLiteral("eml"));
+    const QCommandLineOption keepFlags(QStringLiteral("keep-flags"),
+                                       QStringLiteral("Write the read, replied and flagged marks a maildir or Apple Mail kept as Status: and X-Status: fields (mbox layout)."));
     const QCommandLineOption order(QStringLiteral("order"),
                                    QStringLiteral("Order of the messages in each mbox: list (default, as listed) or date (by their dates)."),
                                    QStringLiteral("list|date"));
@@ -183,7 +188,7 @@ ParsedCommand parseCommandLine(const QStringList &arguments)
     const QCommandLineOption version({QStringLiteral("V"), QStringLiteral("version")}, QStringLiteral("Print the version and exit."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Print this help and exit."));
     parser.addOptions({output, relative, single, layout, intoThunderbird, unread, lineEndings, skipDuplicates, duplicatesBy, filesFrom,
-                       nul, dryRun, verify, verifyOnly, report, manifest, order, quiet, verbose,
+                       nul, dryRun, verify, verifyOnly, report, manifest, order, only, keepFlags, quiet, verbose,
                        progress, version, help});
     parser.addPositionalArgument(QStringLiteral("SOURCE"), QStringLiteral(".eml files and folders to convert."),
                                  QStringLiteral("SOURCE... -o DEST"));
@@ -292,6 +297,16 @@ ParsedCommand parseCommandLine(const QStringList &arguments)
         if (options.duplicates == DuplicateRule::MessageId && options.layout == OutputLayout::Maildir)
             return fail(QStringLiteral("--duplicates-by message-id cannot be used with --layout maildir"));
     }
+    if (parser.isSet(only)) {
+        if (parser.value(only).toLower() != QLatin1String("eml"))
+            return fail(QStringLiteral("--only takes eml, not '%1'").arg(shownName(parser.value(only))));
+        options.onlyEml = true;
+    }
+    options.keepFlags = parser.isSet(keepFlags);
+    if (options.keepFlags && options.layout != OutputLayout::Mbox)
+        return fail(QStringLiteral("--keep-flags is for the mbox layout; the other layouts keep the marks their own way"));
+    if (options.keepFlags && (options.verify || options.verifyOnly))
+        return fail(QStringLiteral("--keep-flags adds header fields that --verify would not find in the sources"));
     if (parser.isSet(order)) {
         const QString value = parser.value(order).toLower();
         if (value == QLatin1String("date"))

@@ -20,6 +20,8 @@ struct CommandOptions {
     QString output;           // -o DEST as given, made absolute (naming.destination may lie below it)
     bool intoThunderbird = false;  // --into-thunderbird: naming.destination is set once the profile is found
     QString profile;          // its =PROFILE: a name or a folder, empty for the default; then the folder found
+    bool onlyEml = false;     // folders give their .eml files alone, as in the window
+    bool keepFlags = false;   // a source's flags as Status: and X-Status: fields
     bool unread = false;      // Thunderbird's status lines say new, not read
     LineEnds lineEnds = LineEnds::CrLf;
     ProgressMode progress = ProgressMode::Auto;

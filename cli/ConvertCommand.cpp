@@ -59,24 +59,33 @@ ConversionRules rulesOf(const CommandOptions &options)
             .layout = options.layout,
             .lfLineEnds = options.lineEnds == LineEnds::Lf,
             .afterSeparator = options.layout == OutputLayout::Thunderbird ? thunderbirdStatusLines(!options.unread) : QByteArray(),
-            .unread = options.unread,
             .skipDuplicates = options.skipDuplicates,
             .duplicates = options.duplicates,
-            .contentHashes = !options.manifestFile.isEmpty()};
+            .contentHashes = !options.manifestFile.isEmpty(),
+            .keepFlags = options.keepFlags,
+            .unread = options.unread};
 }
 
 // The messages in the order the run takes them.
 QList<ConversionEntry> entriesOf(const SourceListing &listing, const CommandOptions &options)
 {
     QList<ConversionEntry> entries;
-    entries.reserve(listing.messages.size());
-    for (const ListedMessage &message : listing.messages)
-        entries.append({message.path, {}, message.nameStart});
+    entries = listing.messages;
     if (options.order == WriteOrder::Date) {
         SignalYielder yielder;
         entries = orderedByDate(entries, rulesOf(options), yielder);
     }
     return entries;
+}
+
+// What a message that is not a file of its own was taken as, for the dry run: " (mbox, at byte 1234)".
+QString takenAs(const ConversionEntry &message)
+{
+    if (message.kind == SourceKind::Eml)
+        return {};
+    if (message.kind == SourceKind::Mbox)
+        return QStringLiteral(" (mbox, at byte %1)").arg(message.offset);
+    return QStringLiteral(" (") + kindName(message.kind) + QLatin1Char(')');
 }
 
 // Every message and its target, named on stdout, or with --skip-duplicates
@@ -90,7 +99,7 @@ void dryRun(const QList<ConversionEntry> &messages, const CommandOptions &option
     for (const ConversionEntry &message : messages) {
         try {
             if (options.layout == OutputLayout::Maildir) {
-                const QString folder = maildirTargetFor(options.naming, message.source, message.nameStart).folder;
+                const QString folder = maildirTargetFor(options.naming, message.namedPath(), message.nameStart).folder;
                 if (options.skipDuplicates) {
                     const QByteArray hash = maildirHashOf(message.source, [&] { yielder.yield(); });
                     if (const QString copy = maildirs.copyOf(folder, hash); !copy.isEmpty()) {
@@ -102,10 +111,10 @@ void dryRun(const QList<ConversionEntry> &messages, const CommandOptions &option
                     maildirs.add(folder, hash, {}, QStringLiteral("-"));
                 }
                 mboxFiles.insert(folder);
-                console.out(shownName(message.source) + QStringLiteral(" -> ") + shownName(folder));
+                console.out(shownName(message.source) + takenAs(message) + QStringLiteral(" -> ") + shownName(folder));
                 continue;
             }
-            const QString mbox = options.naming.targetFor(message.source, message.nameStart).file;
+            const QString mbox = options.naming.targetFor(message.namedPath(), message.nameStart).file;
             const qint64 copy = options.skipDuplicates ? findCopyOf(message, mbox, known, [&] { yielder.yield(); })
                                                        : KnownIdentities::NotThere;
             if (copy != KnownIdentities::NotThere) {
@@ -114,7 +123,7 @@ void dryRun(const QList<ConversionEntry> &messages, const CommandOptions &option
                 continue;
             }
             mboxFiles.insert(mbox);
-            console.out(shownName(message.source) + QStringLiteral(" -> ") + shownName(mbox));
+            console.out(shownName(message.source) + takenAs(message) + QStringLiteral(" -> ") + shownName(mbox));
         } catch (const Failure &error) {
             fail(tally, console, RunTally::FailureKind::Message, message.source, error.reason());
         } catch (const Interrupted &) {
@@ -181,7 +190,7 @@ void chooseNewTopFolders(CommandOptions &options, const SourceListing &listing)
 {
     QSet<QString> tops;
     for (const ListedMessage &message : listing.messages)
-        tops.insert(thunderbirdFolderName(message.path.mid(message.nameStart).section(QLatin1Char('/'), 0, 0)));
+        tops.insert(thunderbirdFolderName(message.namedPath().mid(message.nameStart).section(QLatin1Char('/'), 0, 0)));
     QStringList sorted(tops.cbegin(), tops.cend());
     sorted.sort();
     QSet<QString> taken;
@@ -243,7 +252,7 @@ int runConvertCommand(CommandOptions options)
     try {
         SignalYielder yielder;
         listing = listSources(options.sources, yielder,
-                              [&](int messages, int folders) { console.status(foundText(messages, folders)); });
+                              [&](int messages, int folders) { console.status(foundText(messages, folders)); }, options.onlyEml);
         if (listing.folders > 0 && (console.hasStatusLine() || options.verbose))
             console.error(foundText(int(listing.messages.size()), listing.folders));
     } catch (const Interrupted &) {
@@ -254,6 +263,19 @@ int runConvertCommand(CommandOptions options)
     for (const SkippedFolder &folder : listing.skippedFolders)
         fail(tally, console, RunTally::FailureKind::Folder, folder.path, folder.reason);
     tally.listed = int(listing.messages.size());
+    tally.leftOut = listing.leftOut;
+    bool otherKinds = false;
+    for (const ConversionEntry &message : std::as_const(listing.messages)) {
+        ++tally.sourceKinds[kindName(message.kind)];
+        otherKinds = otherKinds || (message.kind != SourceKind::Eml && message.kind != SourceKind::Maildir);
+    }
+    if (options.verbose)
+        for (const LeftOutFile &file : std::as_const(listing.leftOut))
+            console.error(QStringLiteral("quorvel-convert: ") + shownName(file.path) + QStringLiteral(": left out: ") + file.why);
+    // The reader --verify has of its own takes a source as one message file.
+    if ((options.verify || options.verifyOnly) && otherKinds)
+        return refuse(QStringLiteral("--verify reads .eml files and maildir messages as sources, not the messages of mbox or "
+                                     "Apple Mail files: leave --verify out, or add --only eml"));
     if (options.intoThunderbird) {
         // A walk can take minutes: Thunderbird may have been started meanwhile.
         if (profileInUse(options.profile))

@@ -163,10 +163,10 @@ QString fileClash(const CommandOptions &options, const SourceListing &listing, c
     if (!options.naming.singleFile.isEmpty())
         mboxes.insert(options.naming.singleFile);
     for (const ListedMessage &message : listing.messages) {
-        if (same(message.path))
+        if (same(message.source))
             return problem(report, said + QStringLiteral("a message to convert") + overwrites);
         try {
-            mboxes.insert(options.naming.targetFor(message.path, message.nameStart).file);
+            mboxes.insert(options.naming.targetFor(message.namedPath(), message.nameStart).file);
         } catch (const Failure &) {
             // Named as the message's failure during the run.
         }

@@ -82,6 +82,10 @@ QByteArray jsonReport(const RunTally &tally)
     out += ", \"failed\": " + QByteArray::number(tally.failedMessages());
     out += ", \"bytes\": " + QByteArray::number(tally.bytes) + "},\n";
     out += "  \"interrupted\": " + QByteArray(tally.interrupted ? "true" : "false") + ",\n";
+    out += "  \"sources\": {";
+    for (auto kind = tally.sourceKinds.cbegin(); kind != tally.sourceKinds.cend(); ++kind)
+        out += (kind == tally.sourceKinds.cbegin() ? "" : ", ") + jsonString(kind.key()) + ": " + QByteArray::number(kind.value());
+    out += "},\n";
     if (!tally.stoppedBy.isEmpty())
         out += "  \"stopped\": {\"reason\": " + jsonString(tally.stoppedBy) + ", \"not_tried\": " + QByteArray::number(tally.notTried) + "},\n";
     if (tally.verifyRan) {
@@ -114,6 +118,9 @@ QByteArray jsonReport(const RunTally &tally)
     });
     appendList(out, "warnings", tally.warnings(), [](const RunTally::Warning &warning) {
         return "{\"path\": " + jsonString(warning.path) + ", \"what\": " + jsonString(warning.text) + "}";
+    });
+    appendList(out, "left_out", tally.leftOut, [](const LeftOutFile &file) {
+        return "{\"path\": " + jsonString(file.path) + ", \"why\": " + jsonString(file.why) + "}";
     });
     out.chop(2);  // the last list's ",\n"
     out += "\n}\n";

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "engine/source/SourceWalk.h"
+
 #include <QHash>
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <functional>
 
@@ -40,6 +43,8 @@ public:
     enum class Outcome { Written, Skipped, Failed };
 
     int listed = 0;
+    QMap<QString, int> sourceKinds;  // how many messages of each kind (kindName) were listed
+    QList<LeftOutFile> leftOut;       // files of walked folders taken for no message
     int written = 0;
     int skipped = 0;
     qint64 bytes = 0;

@@ -1,5 +1,6 @@
 #include "cli/SourceList.h"
 
+#include "engine/run/SourceEntries.h"
 #include "engine/support/PathOnDisk.h"
 #include "engine/support/Yielder.h"
 #include "engine/walk/FolderMessages.h"
@@ -22,7 +23,7 @@ void walkFolder(const QString &folder, SourceListing &listing, Yielder &yielder,
         countingAll = [&](int messages, int folders) { counting(messagesBefore + messages, foldersBefore + folders); };
     const FolderMessages found = messagesBelow(start, yielder, countingAll);
     for (const QString &path : found.messages)
-        listing.messages.append({path, nameStart});
+        listing.messages.append({path, {}, nameStart});
     for (const SkippedFolder &skipped : *found.skippedFolders)
         listing.skippedFolders.append(skipped);
     listing.folders += found.folders;
@@ -30,9 +31,19 @@ void walkFolder(const QString &folder, SourceListing &listing, Yielder &yielder,
 
 } // namespace
 
-SourceListing listSources(const QStringList &sources, Yielder &yielder, const WalkCount &counting)
+SourceListing listSources(const QStringList &sources, Yielder &yielder, const WalkCount &counting, bool onlyEml)
 {
     SourceListing listing;
+    if (!onlyEml) {
+        const TypedListing typed = listTypedSources(sources, yielder, counting);
+        listing.leftOut = typed.leftOut;
+        listing.messages = sourceEntries(typed, yielder, listing.leftOut);
+        listing.skippedFolders = typed.skippedFolders;
+        listing.folders = typed.folders;
+        if (counting)
+            counting(int(listing.messages.size()), listing.folders);
+        return listing;
+    }
     for (const QString &source : sources) {
         const QString path = absolutePath(source);
         if (kindOfPath(path) == PathKind::Folder) {
@@ -40,7 +51,7 @@ SourceListing listSources(const QStringList &sources, Yielder &yielder, const Wa
         } else {
             // A file's name is taken from its folder's name on.
             const qsizetype folderEnd = path.lastIndexOf(QLatin1Char('/'));
-            listing.messages.append({path, folderEnd > 0 ? path.lastIndexOf(QLatin1Char('/'), folderEnd - 1) + 1 : 0});
+            listing.messages.append({path, {}, folderEnd > 0 ? path.lastIndexOf(QLatin1Char('/'), folderEnd - 1) + 1 : 0});
         }
         yielder.yield();
     }

@@ -25,6 +25,8 @@ QString problems(const RunTally &tally)
         line += QStringLiteral("; %1 other %2").arg(otherFailures).arg(QLatin1String(otherFailures == 1 ? "error" : "errors"));
     if (!tally.failures().isEmpty())
         line += QStringLiteral(", see above");
+    if (!tally.leftOut.isEmpty())
+        line += QStringLiteral("; %1 left out, of no kind of mail known (-v names them)").arg(countOf(tally.leftOut.size(), "file", "files"));
     return line;
 }
 

@@ -80,7 +80,7 @@ bool startsWithHeaderField(QByteArrayView message)
 OutputTarget targetOf(const ConversionEntry &entry, const ConversionRules &rules)
 {
     if (entry.mboxFile.isEmpty())
-        return rules.naming.targetFor(entry.namePath.isEmpty() ? entry.source : entry.namePath, entry.nameStart);
+        return rules.naming.targetFor(entry.namedPath(), entry.nameStart);
     return {entry.mboxFile.left(entry.mboxFile.lastIndexOf(QLatin1Char('/')) + 1), entry.mboxFile};
 }
 

@@ -92,6 +92,9 @@ struct ConversionEntry {
     qint64 length = -1;
     QByteArray envelope;   // Mbox: its separator line, kept as the record's
     std::optional<MessageFlags> flags;  // what the store knew of it
+
+    // The path the output is named after.
+    const QString &namedPath() const { return namePath.isEmpty() ? source : namePath; }
 };
 
 // How a run writes. The defaults are the window's.
@@ -104,12 +107,6 @@ struct ConversionRules {
     // Written after every separator line, as part of the record (Thunderbird's
     // status lines); MessageIdentity leaves them out.
     QByteArray afterSeparator;
-    // A message whose source kept its flags (a maildir's, Apple Mail's) has
-    // them written instead: Thunderbird's status lines in that layout, and
-    // with keepFlags the Status: and X-Status: fields in an mbox. unread
-    // leaves every message new.
-    bool keepFlags = false;
-    bool unread = false;
     // A message whose identity (see MessageIdentity) is already in its mbox,
     // from an earlier run, this one or another program, is not appended; the
     // mbox is looked at under its lock.
@@ -122,6 +119,12 @@ struct ConversionRules {
     DuplicateRule duplicates = DuplicateRule::ExactCopy;
     // Every message read whole is hashed for the observer (MessageFacts::contentHash).
     bool contentHashes = false;
+    // A message whose source kept its flags (a maildir's, Apple Mail's) has
+    // them written instead: Thunderbird's status lines in that layout, and
+    // with keepFlags the Status: and X-Status: fields in an mbox. unread
+    // leaves every message new.
+    bool keepFlags = false;
+    bool unread = false;
 };
 
 struct ConversionResult {

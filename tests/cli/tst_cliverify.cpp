@@ -155,7 +155,9 @@ private Q_SLOTS:
         const QStringList names = data.entryList({QStringLiteral("msg_*.txt")}, QDir::Files);
         if (names.isEmpty())
             QSKIP("Python's test_email data is not installed");
-        QStringList arguments{QStringLiteral("--verify"), QStringLiteral("--line-endings"), lineEnds, QStringLiteral("-o"), QStringLiteral("out")};
+        // Many start with an envelope line, which would make each an mbox of one message: taken as messages.
+        QStringList arguments{QStringLiteral("--verify"), QStringLiteral("--only"), QStringLiteral("eml"),
+                              QStringLiteral("--line-endings"), lineEnds, QStringLiteral("-o"), QStringLiteral("out")};
         for (const QString &name : names)
             arguments << data.filePath(name);
         TempTree tree;
