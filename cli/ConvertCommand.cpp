@@ -21,6 +21,7 @@
 #include "engine/run/ConversionRun.h"
 #include "engine/run/DateOrder.h"
 #include "engine/run/DuplicateCheck.h"
+#include "engine/run/EntryReader.h"
 #include "engine/support/Failure.h"
 #include "engine/support/FileDescriptor.h"
 #include "engine/support/ShownName.h"
@@ -101,7 +102,8 @@ void dryRun(const QList<ConversionEntry> &messages, const CommandOptions &option
             if (options.layout == OutputLayout::Maildir) {
                 const QString folder = maildirTargetFor(options.naming, message.namedPath(), message.nameStart).folder;
                 if (options.skipDuplicates) {
-                    const QByteArray hash = maildirHashOf(message.source, [&] { yielder.yield(); });
+                    MessageReader reader = openMessage(message);
+                    const QByteArray hash = maildirHashOf(reader, [&] { yielder.yield(); });
                     if (const QString copy = maildirs.copyOf(folder, hash); !copy.isEmpty()) {
                         const qint64 offset = copy.startsWith(folder) ? 0 : KnownIdentities::ListedEarlier;
                         tally.noteSkipped(message.source, copy, offset);

@@ -44,9 +44,8 @@ QByteArray MaildirText::hexHash() const
     return QByteArray(reinterpret_cast<const char *>(canonical.digest), sizeof canonical.digest).toHex();
 }
 
-QByteArray maildirHashOf(const QString &path, const std::function<void()> &betweenPieces)
+QByteArray maildirHashOf(MessageReader &reader, const std::function<void()> &betweenPieces)
 {
-    MessageReader reader(path);
     QByteArray piece;
     MaildirText text(false, [](QByteArrayView) {});
     for (bool first = true;; first = false) {

@@ -7,6 +7,8 @@
 #include <functional>
 #include <memory>
 
+class MessageReader;
+
 struct XXH3_state_s;
 
 // A message as a Maildir file holds it: its lines as they are, no quoting,
@@ -32,6 +34,6 @@ private:
     std::unique_ptr<XXH3_state_s, void (*)(XXH3_state_s *)> state_;
 };
 
-// The hash of a message file's text as MaildirText makes it, for a run that
-// writes nothing. Throws Failure when the file cannot be read.
-QByteArray maildirHashOf(const QString &path, const std::function<void()> &betweenPieces);
+// The hash of a message's text as MaildirText makes it, for a run that
+// writes nothing. Throws Failure when it cannot be read.
+QByteArray maildirHashOf(MessageReader &reader, const std::function<void()> &betweenPieces);

@@ -87,11 +87,11 @@ QString MaildirWriter::prepare(const MaildirTarget &target, int &error)
     return {};
 }
 
-MaildirOutcome MaildirWriter::write(const MaildirTarget &target, const QString &source, QByteArray &piece,
+MaildirOutcome MaildirWriter::write(const MaildirTarget &target, const QString &source, MessageReader &reader,
+                                    const std::optional<MessageFlags> &flags, QByteArray &piece,
                                     const std::function<void(qint64, qint64)> &progress)
 {
     MaildirOutcome outcome;
-    MessageReader reader(source);
     if (!reader.ok() || !reader.next(piece)) {
         outcome.reason = reader.failure();
         return outcome;
@@ -190,21 +190,37 @@ MaildirOutcome MaildirWriter::write(const MaildirTarget &target, const QString &
         return outcome;
     }
     const QByteArray baseName = index_.freeBaseName(target.folder, seconds, hash);
-    outcome.file = finalPath(target.folder, baseName);
+    const QString letters = lettersOf(flags);
+    outcome.file = finalPath(target.folder, baseName, letters);
     index_.add(target.folder, hash, baseName, outcome.file);
     unfinished.keep();
-    pending_.append({source, target.folder, tmpPath, hash, seconds, outcome.file});
+    pending_.append({source, target.folder, tmpPath, hash, seconds, outcome.file, letters});
     pendingBytes_ += outcome.bytes;
     if (pending_.size() >= BatchFiles || pendingBytes_ >= BatchBytes)
         moveIn(failures_);
     return outcome;
 }
 
-QString MaildirWriter::finalPath(const QString &folder, const QByteArray &baseName) const
+// The maildir letters, in ASCII order: D draft, F flagged, P passed, R replied, S seen, T trashed.
+QString MaildirWriter::lettersOf(const std::optional<MessageFlags> &flags) const
 {
+    MessageFlags kept = flags.value_or(MessageFlags{.seen = true});
     if (rules_.unread)
+        kept.seen = false;
+    QString letters;
+    for (const auto &[set, letter] : {std::pair{kept.draft, 'D'}, {kept.flagged, 'F'}, {kept.forwarded, 'P'},
+                                      {kept.answered, 'R'}, {kept.seen, 'S'}, {kept.deleted, 'T'}})
+        if (set)
+            letters += QLatin1Char(letter);
+    return letters;
+}
+
+// A message with no flag at all is new: in new/, with no info part, as a delivery leaves it.
+QString MaildirWriter::finalPath(const QString &folder, const QByteArray &baseName, const QString &letters) const
+{
+    if (letters.isEmpty())
         return folder + QStringLiteral("new/") + QString::fromLatin1(baseName);
-    return folder + QStringLiteral("cur/") + QString::fromLatin1(baseName) + QStringLiteral(":2,S");
+    return folder + QStringLiteral("cur/") + QString::fromLatin1(baseName) + QStringLiteral(":2,") + letters;
 }
 
 QString MaildirWriter::syncDisks()
@@ -236,7 +252,7 @@ void MaildirWriter::moveIn(QList<ConversionFailure> &failures)
         for (int tries = 0; error == EEXIST && tries < 100; ++tries) {
             const QByteArray taken = target.section(QLatin1Char('/'), -1).section(QLatin1Char(':'), 0, 0).toLatin1();
             index_.add(message.folder, message.hash, taken, target);
-            target = finalPath(message.folder, index_.freeBaseName(message.folder, message.seconds, message.hash));
+            target = finalPath(message.folder, index_.freeBaseName(message.folder, message.seconds, message.hash), message.letters);
             error = moveWithoutReplacing(message.tmpPath, nativeName(target));
         }
         if (error != 0)

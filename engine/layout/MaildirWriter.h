@@ -1,5 +1,8 @@
 #pragma once
 
+#include "engine/message/MessageReader.h"
+#include "engine/source/MessageFlags.h"
+
 #include "engine/layout/MaildirIndex.h"
 #include "engine/layout/MaildirNaming.h"
 #include "engine/run/ConversionRun.h"
@@ -10,6 +13,7 @@
 #include <QList>
 #include <QSet>
 #include <QString>
+#include <optional>
 #include <functional>
 #include <map>
 #include <sys/types.h>
@@ -47,7 +51,10 @@ public:
     // One message. piece is a buffer kept from one message to the next.
     // progress is told the bytes of the source read so far, and is a yield
     // point (it may throw Interrupted; the unfinished file is removed).
-    MaildirOutcome write(const MaildirTarget &target, const QString &source, QByteArray &piece,
+    // The message is read from reader (the run opened source as its kind
+    // holds it); flags, when the source kept them, name it in place of "read".
+    MaildirOutcome write(const MaildirTarget &target, const QString &source, MessageReader &reader,
+                         const std::optional<MessageFlags> &flags, QByteArray &piece,
                          const std::function<void(qint64 read, qint64 size)> &progress);
     // The messages written but not yet in place are moved in, and the disk synced.
     QList<ConversionFailure> finish();
@@ -63,11 +70,13 @@ private:
         QByteArray hash;
         qint64 seconds;
         QString file;  // where it goes, as told
+        QString letters;  // its flags, as the name gives them
     };
     QString prepare(const MaildirTarget &target, int &error);
     QString syncDisks();
     void moveIn(QList<ConversionFailure> &failures);
-    QString finalPath(const QString &folder, const QByteArray &baseName) const;
+    QString finalPath(const QString &folder, const QByteArray &baseName, const QString &letters) const;
+    QString lettersOf(const std::optional<MessageFlags> &flags) const;
 
     MaildirRules rules_;
     MaildirIndex index_;

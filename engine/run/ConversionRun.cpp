@@ -121,13 +121,16 @@ QString convertOne(const ConversionEntry &entry, const ConversionRules &rules, C
     const QString &sourcePath = entry.source;
     if (run.maildir) {
         yielder.yield();
-        const QStringView sourceFolder = QStringView(sourcePath).left(sourcePath.lastIndexOf(QLatin1Char('/')) + 1);
+        const QString &namedPath = entry.namedPath();
+        const QStringView sourceFolder = QStringView(namedPath).left(namedPath.lastIndexOf(QLatin1Char('/')) + 1);
         if (sourceFolder != run.lastSourceFolder || entry.nameStart != run.lastNameStart) {
-            run.lastMaildir = maildirTargetFor(rules.naming, sourcePath, entry.nameStart);
+            run.lastMaildir = maildirTargetFor(rules.naming, namedPath, entry.nameStart);
             run.lastSourceFolder = sourceFolder.toString();
             run.lastNameStart = entry.nameStart;
         }
-        const MaildirOutcome done = run.maildir->write(run.lastMaildir, sourcePath, run.piece, [&](qint64 read, qint64 size) {
+        QStringList readWarnings;
+        MessageReader reader = openMessage(entry, &readWarnings);
+        const MaildirOutcome done = run.maildir->write(run.lastMaildir, sourcePath, reader, entry.flags, run.piece, [&](qint64 read, qint64 size) {
             if (size > 0)
                 observer.bytesRead(qMin(read, size), size);
             yielder.yield();
@@ -136,7 +139,11 @@ QString convertOne(const ConversionEntry &entry, const ConversionRules &rules, C
         run.lastSkipped = done.skipped;
         run.lastMatch = 0;
         run.lastRecordBytes = done.bytes;
+        run.lastOffset = -1;
         run.lastError = done.error;
+        if (done.reason.isEmpty() && !done.skipped)
+            for (const QString &warning : std::as_const(readWarnings))
+                observer.messageWarning(sourcePath, warning);
         return done.reason;
     }
     const OutputTarget target = targetOf(entry, rules);

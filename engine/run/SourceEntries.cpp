@@ -1,5 +1,6 @@
 #include "engine/run/SourceEntries.h"
 
+#include "engine/source/EmlxFile.h"
 #include "engine/source/MaildirName.h"
 #include "engine/source/MboxSource.h"
 #include "engine/support/Yielder.h"
@@ -12,6 +13,9 @@ QList<ConversionEntry> sourceEntries(const TypedListing &listing, Yielder &yield
         ConversionEntry entry{file.path, {}, file.nameStart, file.kind, file.namePath == file.path ? QString() : file.namePath};
         if (file.kind == SourceKind::Maildir)
             entry.flags = maildirFlags(file.path.mid(file.path.lastIndexOf(QLatin1Char('/')) + 1));
+        if (file.kind == SourceKind::Emlx || file.kind == SourceKind::PartialEmlx)
+            if (const EmlxFile emlx = EmlxFile::open(file.path); emlx.failure.isEmpty())
+                entry.flags = emlx.flags;  // one that is not fails in its turn
         if (file.kind != SourceKind::Mbox) {
             entries.append(entry);
             continue;

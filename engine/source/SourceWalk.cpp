@@ -76,20 +76,20 @@ public:
 
     // Apple Mail keeps a box Name as Name.mbox/…/Messages/N.emlx, a child box
     // in Name/Child.mbox: the folder drops ".mbox" and what lies below the box.
+    // The source folder itself may be the box.
     QString appleFolder(const QString &path) const
     {
-        const QStringList parts = path.mid(root_.size()).split(QLatin1Char('/'));
+        const QString above = folderOf(root_);
+        const QStringList parts = path.mid(above.size() + 1).split(QLatin1Char('/'));
         qsizetype box = -1;
         for (qsizetype k = parts.size() - 2; k >= 0 && box < 0; --k)
             if (parts[k].endsWith(QLatin1String(".mbox"), Qt::CaseInsensitive))
                 box = k;
         if (box < 0)
             return folderOf(path);
-        QString folder = root_;
-        for (qsizetype k = 0; k <= box; ++k) {
-            if (!parts[k].isEmpty())
-                folder += QLatin1Char('/') + withoutMboxExtension(parts[k]);
-        }
+        QString folder = above;
+        for (qsizetype k = 0; k <= box; ++k)
+            folder += QLatin1Char('/') + withoutMboxExtension(parts[k]);
         return folder;
     }
 
