@@ -113,7 +113,10 @@ public:
             listing.leftOut.append({path, QStringLiteral("a maildir's own file, no message")});
             return;
         }
-        const SourceKind kind = fileKind(name, firstBytes(path));
+        // The name says most; only a file it says nothing of is opened.
+        SourceKind kind = fileKind(name, {});
+        if (kind == SourceKind::Unknown)
+            kind = fileKind(name, firstBytes(path));
         switch (kind) {
         case SourceKind::Eml:
             add(listing, path, path, nameStart, kind);
