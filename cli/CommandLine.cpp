@@ -9,12 +9,21 @@ namespace {
 
 // Said after the options in --help; the manual page says the same at length.
 const char *const HelpNotes = R"(
-SOURCE is a .eml file (a file named here is taken as a message, whatever its
-name) or a folder, walked as the Quorvel window's add-folder command walks it:
-every file whose name ends in .eml (any letter case) below it, in name order,
-links to folders followed and each real folder walked once. Sources are
-converted in the order given, then those of --files-from. A file whose name
-starts with '-' is named after --.
+SOURCE is a file or a folder of saved mail, each file taken for what its name
+and first bytes say: a .eml file (one message); Apple Mail's N.emlx (one
+message and its flags; N.partial.emlx gets its attachments back from the
+Attachments folder beside Messages); a file that starts with a "From " line
+(an mbox: each message, its separator line kept); a folder with cur/ and new/
+(a maildir: its messages, their flags, its .Sub.Folders). A folder is walked
+once, in name order, links to folders followed and each real folder walked
+once; a file of no known kind in it is left out and counted (-v names it).
+A file named here of no known kind is taken as a message. With --only eml a
+folder gives its .eml files alone, as the window's add-folder command does.
+  quorvel-convert ~/Maildir --layout thunderbird -o ~/tb   (a maildir)
+  quorvel-convert ~/Library/Mail/V10 -o ~/export           (Apple Mail)
+  quorvel-convert old-inbox.mbox --relative -o ~/export    (an mbox)
+Sources are converted in the order given, then those of --files-from. A file
+whose name starts with '-' is named after --.
 
 Output: one mbox per source folder, mirroring the folder's absolute path below
 DEST, byte for byte what the window writes for the same messages:
@@ -124,6 +133,30 @@ QString unknownOptionText(const QStringList &arguments, const QString &unknown)
 }
 
 } // namespace
+
+// A --name taking one of a few words (any case): the meaning of the word given,
+// and true; false, with why in problem, for another word. choices in the
+// order the problem names them.
+template <typename T>
+bool chooseValue(const QCommandLineParser &parser, const QCommandLineOption &option,
+                 std::initializer_list<std::pair<const char *, T>> choices, T &chosen, QString &problem)
+{
+    if (!parser.isSet(option))
+        return true;
+    const QString value = parser.value(option).toLower();
+    QStringList words;
+    for (const auto &[word, meaning] : choices) {
+        if (value == QLatin1String(word)) {
+            chosen = meaning;
+            return true;
+        }
+        words << QString::fromLatin1(word);
+    }
+    const QString last = words.takeLast();
+    problem = QStringLiteral("--%1 takes %2 or %3, not '%4'")
+                  .arg(option.names().constLast(), words.join(QStringLiteral(", ")), last, shownName(parser.value(option)));
+    return false;
+}
 
 ParsedCommand parseCommandLine(const QStringList &arguments)
 {
@@ -244,22 +277,13 @@ ParsedCommand parseCommandLine(const QStringList &arguments)
     options.quiet = parser.isSet(quiet);
     options.verbose = parser.isSet(verbose);
 
-    if (parser.isSet(lineEndings)) {
-        const QString value = parser.value(lineEndings).toLower();
-        if (value == QLatin1String("lf"))
-            options.lineEnds = LineEnds::Lf;
-        else if (value != QLatin1String("crlf"))
-            return fail(QStringLiteral("--line-endings takes crlf or lf, not '%1'").arg(shownName(parser.value(lineEndings))));
-    }
-    if (parser.isSet(layout)) {
-        const QString value = parser.value(layout).toLower();
-        if (value == QLatin1String("thunderbird"))
-            options.layout = OutputLayout::Thunderbird;
-        else if (value == QLatin1String("maildir"))
-            options.layout = OutputLayout::Maildir;
-        else if (value != QLatin1String("mbox"))
-            return fail(QStringLiteral("--layout takes mbox, thunderbird or maildir, not '%1'").arg(shownName(parser.value(layout))));
-    }
+    QString problem;
+    if (!chooseValue(parser, lineEndings, {{"crlf", LineEnds::CrLf}, {"lf", LineEnds::Lf}}, options.lineEnds, problem))
+        return fail(problem);
+    if (!chooseValue(parser, layout,
+                     {{"mbox", OutputLayout::Mbox}, {"thunderbird", OutputLayout::Thunderbird}, {"maildir", OutputLayout::Maildir}},
+                     options.layout, problem))
+        return fail(problem);
     options.intoThunderbird = parser.isSet(intoThunderbird);
     options.unread = parser.isSet(unread);
     if (options.intoThunderbird) {
@@ -286,11 +310,9 @@ ParsedCommand parseCommandLine(const QStringList &arguments)
     if (options.layout == OutputLayout::Maildir && parser.isSet(single))
         return fail(QStringLiteral("--single and --layout maildir cannot be used together"));
     if (parser.isSet(duplicatesBy)) {
-        const QString value = parser.value(duplicatesBy).toLower();
-        if (value == QLatin1String("message-id"))
-            options.duplicates = DuplicateRule::MessageId;
-        else if (value != QLatin1String("content"))
-            return fail(QStringLiteral("--duplicates-by takes content or message-id, not '%1'").arg(shownName(parser.value(duplicatesBy))));
+        if (!chooseValue(parser, duplicatesBy, {{"content", DuplicateRule::ExactCopy}, {"message-id", DuplicateRule::MessageId}},
+                         options.duplicates, problem))
+            return fail(problem);
         if (!options.skipDuplicates)
             return fail(QStringLiteral("--duplicates-by needs --skip-duplicates"));
         // A Maildir file is found again by the hash of its text in its name, unread.
@@ -307,22 +329,11 @@ ParsedCommand parseCommandLine(const QStringList &arguments)
         return fail(QStringLiteral("--keep-flags is for the mbox layout; the other layouts keep the marks their own way"));
     if (options.keepFlags && (options.verify || options.verifyOnly))
         return fail(QStringLiteral("--keep-flags adds header fields that --verify would not find in the sources"));
-    if (parser.isSet(order)) {
-        const QString value = parser.value(order).toLower();
-        if (value == QLatin1String("date"))
-            options.order = WriteOrder::Date;
-        else if (value != QLatin1String("list"))
-            return fail(QStringLiteral("--order takes list or date, not '%1'").arg(shownName(parser.value(order))));
-    }
-    if (parser.isSet(progress)) {
-        const QString value = parser.value(progress).toLower();
-        if (value == QLatin1String("always"))
-            options.progress = ProgressMode::Always;
-        else if (value == QLatin1String("never"))
-            options.progress = ProgressMode::Never;
-        else if (value != QLatin1String("auto"))
-            return fail(QStringLiteral("--progress takes auto, always or never, not '%1'").arg(shownName(parser.value(progress))));
-    }
+    if (!chooseValue(parser, order, {{"list", WriteOrder::List}, {"date", WriteOrder::Date}}, options.order, problem))
+        return fail(problem);
+    if (!chooseValue(parser, progress, {{"auto", ProgressMode::Auto}, {"always", ProgressMode::Always}, {"never", ProgressMode::Never}},
+                     options.progress, problem))
+        return fail(problem);
     if (options.verify && options.verifyOnly)
         return fail(QStringLiteral("--verify and --verify-only cannot be used together"));
     if (options.dryRun && (options.verify || options.verifyOnly))

@@ -33,6 +33,7 @@ public:
 
 private:
     OutputPieces &out_;
+    QByteArray scratch_;  // declared before the quoter, which writes through it
     std::optional<OutputPieces> withoutCrs_;
     BodyQuoter quoter_;
 };

@@ -19,16 +19,8 @@ QString readAt(int fd, qint64 offset, qint64 length, QByteArray &bytes)
 {
     bytes.resize(length);
     qint64 got = 0;
-    while (got < length) {
-        const ssize_t n = ::pread(fd, bytes.data() + got, size_t(length - got), off_t(offset + got));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return systemReason(errno);
-        if (n == 0)
-            break;
-        got += n;
-    }
+    if (const int error = readFullyAt(fd, offset, bytes.data(), length, got); error != 0)
+        return systemReason(error);
     bytes.truncate(got);
     return {};
 }

@@ -19,18 +19,9 @@ constexpr qsizetype LineKept = 4096;
 
 bool readAt(int fd, qint64 offset, char *target, qint64 length, qint64 &got)
 {
-    got = 0;
-    while (got < length) {
-        const ssize_t n = ::pread(fd, target + got, size_t(length - got), off_t(offset + got));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return false;
-        if (n == 0)
-            break;
-        got += n;
-    }
-    return true;
+    const int error = readFullyAt(fd, offset, target, length, got);
+    errno = error;
+    return error == 0;
 }
 
 class Splitter {

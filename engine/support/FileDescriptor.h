@@ -49,6 +49,25 @@ inline QString systemReason(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
+// Reads length bytes from offset into target, going on after an interrupted
+// or short read; got is what was read, less at the file's end. 0 when done,
+// else the errno of the failure.
+[[nodiscard]] inline int readFullyAt(int fd, qint64 offset, char *target, qint64 length, qint64 &got)
+{
+    got = 0;
+    while (got < length) {
+        const ssize_t n = ::pread(fd, target + got, size_t(length - got), off_t(offset + got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return errno;
+        if (n == 0)
+            break;
+        got += n;
+    }
+    return 0;
+}
+
 // Writes all of data, going on after an interrupted or short write. 0 when
 // done, else the errno of the failure (ENOSPC when a write stores nothing).
 // write is the system's unless a test injects a failing one.
