@@ -159,10 +159,14 @@ void BodyQuoter::feedLines(QByteArrayView piece)
         }
         if (p == end)
             break;
-        if (*p == '\n') {  // alone: the LF of a CR LF was taken above
+        if (*p == '\n' && !lf_) {  // alone: the LF of a CR LF was taken above
             out_.append(stretch, p - stretch);
             out_.append('\r');
             stretch = p;
+        }
+        if (*p == '\r' && lf_) {  // left out: an LF follows, or is added
+            out_.append(stretch, p - stretch);
+            stretch = p + 1;
         }
         afterCr_ = *p == '\r';
         endsWithBreak_ = true;
@@ -183,7 +187,8 @@ void BodyQuoter::finish()
     else if (atLineStart_)
         releaseHeld(false);
     if (anyBody_ && !endsWithBreak_) {
-        out_.append('\r');
+        if (!lf_)
+            out_.append('\r');
         out_.append('\n');
     }
     envelope_ = Envelope::Done;

@@ -23,7 +23,8 @@
 //     out.flush();
 class BodyQuoter {
 public:
-    explicit BodyQuoter(OutputPieces &out) : out_(out) {}
+    // lfLineEnds: every line ends in LF alone instead (a CR of the message is left out).
+    explicit BodyQuoter(OutputPieces &out, bool lfLineEnds = false) : out_(out), lf_(lfLineEnds) {}
 
     void feed(QByteArrayView piece);
     // After the last piece: what was held back to decide on goes to out, which
@@ -42,6 +43,7 @@ private:
     void releaseHeld(bool quote);
 
     OutputPieces &out_;
+    bool lf_;
     qint64 bytesIn_ = 0;
 
     Envelope envelope_ = Envelope::Matching;

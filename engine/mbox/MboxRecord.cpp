@@ -1,7 +1,5 @@
 #include "engine/mbox/MboxRecord.h"
 
-#include <cstring>
-
 namespace {
 
 constexpr const char *DayNames[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
@@ -48,47 +46,18 @@ QByteArray separatorLine(const QString &sender, const QDateTime &date, bool lfLi
 
 namespace {
 
-// The piece without its CRs, gathered in scratch and handed on at once: a
-// line at a time would cost a call a line.
-void appendWithoutCrs(OutputPieces &out, QByteArrayView piece, QByteArray &scratch)
-{
-    if (scratch.size() < piece.size())
-        scratch.resize(piece.size());
-    char *to = scratch.data();
-    const char *from = piece.data();
-    const char *const end = from + piece.size();
-    while (from < end) {
-        const char *cr = static_cast<const char *>(std::memchr(from, '\r', size_t(end - from)));
-        const char *stop = cr ? cr : end;
-        std::memcpy(to, from, size_t(stop - from));
-        to += stop - from;
-        from = cr ? cr + 1 : end;
-    }
-    out.append(QByteArrayView(scratch.constData(), to - scratch.constData()));
-}
-
-OutputPieces &quoterOutput(OutputPieces &out, std::optional<OutputPieces> &withoutCrs, QByteArray &scratch, bool lfLineEnds)
-{
-    // The quoter ends every line in CR LF and writes no other CR, so without
-    // the CRs each line ends in LF alone.
-    if (lfLineEnds)
-        withoutCrs.emplace(ProgressInterval, [&out, &scratch](QByteArrayView piece) { appendWithoutCrs(out, piece, scratch); });
-    return withoutCrs ? *withoutCrs : out;
-}
 
 } // namespace
 
 RecordBody::RecordBody(OutputPieces &out, bool lfLineEnds)
-    : out_(out), quoter_(quoterOutput(out, withoutCrs_, scratch_, lfLineEnds))
+    : out_(out), lf_(lfLineEnds), quoter_(out, lfLineEnds)
 {
 }
 
 void RecordBody::finish()
 {
     quoter_.finish();
-    if (withoutCrs_)
-        withoutCrs_->flush();
-    out_.append(withoutCrs_ ? QByteArrayView("\n") : QByteArrayView("\r\n"));
+    out_.append(lf_ ? QByteArrayView("\n") : QByteArrayView("\r\n"));
 }
 
 qsizetype appendBody(QByteArray &out, QByteArrayView message, const BodyProgress &progress)

@@ -7,7 +7,6 @@
 #include <QDateTime>
 #include <QString>
 #include <functional>
-#include <optional>
 
 // The bytes of one mbox record: the "From " separator line, the message's
 // lines each ended by CR LF (or each by LF alone), and an empty closing line.
@@ -33,8 +32,7 @@ public:
 
 private:
     OutputPieces &out_;
-    QByteArray scratch_;  // declared before the quoter, which writes through it
-    std::optional<OutputPieces> withoutCrs_;
+    bool lf_;
     BodyQuoter quoter_;
 };
 
