@@ -7,13 +7,19 @@
 # The line before the last: order messages=N list_s=A date_s=B order_ratio=B/A ... (see order_round)
 # Last line: cli messages=N cat_s=A cli_s=B ratio=R rerun_s=C rerun_ratio=C/A peak_rss_mb=P
 # Then, unless VERIFY_ROUND=0, the cost of --verify (verify_round below).
-# With --maildir first, the --layout maildir round instead (see there).
+# With --maildir first, the --layout maildir round instead (see there); with
+# --source maildir or --source mbox, the round reading those sources.
 set -euo pipefail
 
 maildir=0  # --maildir: the --layout maildir round instead, against cp -r and a sync
 if [ "${1:-}" = --maildir ]; then
     maildir=1
     shift
+fi
+source_kind=""  # --source maildir|mbox: the same messages read from that kind of source
+if [ "${1:-}" = --source ]; then
+    source_kind="${2:?--source takes maildir or mbox}"
+    shift 2
 fi
 small=0
 if [ "${1:-}" = --small ]; then
@@ -42,6 +48,43 @@ fi
 out="$build_dir/bench-cli-out"
 rounds="${ROUNDS:-3}"
 find "$tree" -type f -name '*.eml' -exec cat {} + >/dev/null  # warm the cache for all
+
+# --- The source rounds: the same messages as a maildir or as mbox files, made
+# once by quorvel-convert itself, converted into mbox files (which the command
+# syncs itself), against cat + sync of the .eml tree: a maildir's or an mbox's
+# messages are to be read at the pace .eml files are.
+# Last line: source kind=K messages=N cat_s=A cli_s=B ratio=B/A peak_rss_mb=P
+if [ -n "$source_kind" ]; then
+    src="$build_dir/bench-source-$source_kind-$messages"
+    if [ ! -f "$src.made" ]; then
+        rm -rf "$src"
+        case "$source_kind" in
+        maildir) "$cli" -q --progress never --layout maildir --relative "$tree" -o "$src" ;;
+        mbox) "$cli" -q --progress never --relative --line-endings lf "$tree" -o "$src" ;;
+        *) echo "--source takes maildir or mbox" >&2; exit 2 ;;
+        esac
+        touch "$src.made"
+    fi
+    find "$src" -type f -exec cat {} + >/dev/null
+    cats=() clis=() peak_kb=0
+    for round in $(seq "$rounds"); do
+        cats+=("$(time_cat)")
+        rm -rf "$out" && mkdir -p "$out" && sync
+        start="$(now)"
+        /usr/bin/time -f "%M" -o "$out.rss" "$cli" -q --progress never --relative --report "$out.json" "$src" -o "$out/cli"
+        clis+=("$(seconds_since "$start")")
+        peak_kb="$(larger "$peak_kb" "$(cat "$out.rss")")"
+        python3 -c "import json, sys; t = json.load(open(sys.argv[1]))['totals']; sys.exit(t['written'] != int(sys.argv[2]))" "$out.json" "$messages" \
+            || { echo "not every message was read from the $source_kind source" >&2; exit 1; }
+        echo "round $round: cat_s=${cats[-1]} cli_s=${clis[-1]}" >&2
+    done
+    rm -rf "$out" "$out.rss" "$out.json"
+    cat_s="$(printf '%s\n' "${cats[@]}" | median)"
+    cli_s="$(printf '%s\n' "${clis[@]}" | median)"
+    ratio="$(echo "$cli_s $cat_s" | awk '{ printf "%.2f", ($2 > 0 ? $1 / $2 : 0) }')"
+    echo "source kind=$source_kind messages=$messages cat_s=$cat_s cli_s=$cli_s ratio=$ratio peak_rss_mb=$(echo "$peak_kb" | awk '{ printf "%.0f", $1 / 1024 }')"
+    exit 0
+fi
 
 # --- The Maildir round: --layout maildir writes one file per message, so its
 # floor is copying the files: cp -r of the tree and a sync. Then the re-run

@@ -106,11 +106,13 @@ qint64 MessageReader::read(char *target, qint64 room)
 bool MessageReader::next(QByteArray &piece, qint64 atMost)
 {
     if (unquoter_) {
-        // Undoing takes bytes away: read until there is something to hand on, or the end.
-        piece.clear();
+        // Undoing takes bytes away: read until there is something to hand on, or
+        // the end. resize, not clear: the buffer is kept from piece to piece.
+        piece.resize(0);
+        piece.reserve(atMost + 64);
         while (piece.isEmpty()) {
             if (!readPiece(raw_, atMost)) {
-                piece.clear();
+                piece.resize(0);
                 return false;
             }
             if (raw_.isEmpty()) {

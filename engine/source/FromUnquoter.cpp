@@ -1,5 +1,7 @@
 #include "engine/source/FromUnquoter.h"
 
+#include <cstring>
+
 namespace {
 
 // How a line's start reads: a quoted "From ", not one, or not known yet.
@@ -23,38 +25,45 @@ Verdict judge(QByteArrayView start)
 
 void FromUnquoter::feed(QByteArrayView piece, QByteArray &out)
 {
+    const char *const data = piece.data();
+    const qsizetype size = piece.size();
     qsizetype at = 0;
-    while (at < piece.size()) {
-        if (!atLineStart_) {
-            const qsizetype lineEnd = piece.indexOf('\n', at);
-            if (lineEnd < 0) {
-                out += piece.sliced(at);
-                return;
+    while (at < size) {
+        // Only a line that starts with ">" can be a quoted "From ": it is held until judged.
+        if (atLineStart_ && (!held_.isEmpty() || data[at] == '>')) {
+            Verdict verdict = Verdict::Undecided;
+            while (verdict == Verdict::Undecided && at < size) {
+                held_ += data[at++];
+                verdict = judge(held_);
             }
-            out += piece.sliced(at, lineEnd + 1 - at);
-            at = lineEnd + 1;
-            atLineStart_ = true;
+            if (verdict == Verdict::Undecided)
+                return;
+            out += verdict == Verdict::Quoted ? QByteArrayView(held_).sliced(1) : QByteArrayView(held_);
+            atLineStart_ = held_.endsWith('\n');
+            held_.resize(0);
             continue;
         }
-        // Enough of the line's start to judge it, within this piece.
-        qsizetype take = 0;
-        Verdict verdict = Verdict::Undecided;
-        while (verdict == Verdict::Undecided && at + take < piece.size()) {
-            held_ += piece[at + take++];
-            verdict = judge(held_);
+        // Everything else goes out in one stretch, up to the next line that starts with ">".
+        const qsizetype from = at;
+        atLineStart_ = false;
+        while (at < size) {
+            const char *lf = static_cast<const char *>(std::memchr(data + at, '\n', size_t(size - at)));
+            if (!lf) {
+                at = size;
+                break;
+            }
+            at = lf - data + 1;
+            atLineStart_ = true;
+            if (at < size && data[at] == '>')
+                break;
         }
-        at += take;
-        if (verdict == Verdict::Undecided)
-            return;
-        out += verdict == Verdict::Quoted ? QByteArrayView(held_).sliced(1) : QByteArrayView(held_);
-        atLineStart_ = held_.endsWith('\n');
-        held_.clear();
+        out.append(data + from, at - from);
     }
 }
 
 void FromUnquoter::finish(QByteArray &out)
 {
     out += held_;
-    held_.clear();
+    held_.resize(0);
     atLineStart_ = true;
 }
