@@ -28,6 +28,14 @@ QString CommandObserver::currentFolder() const
     }
 }
 
+SourceMessage CommandObserver::currentSource(const QString &source) const
+{
+    if (done_ >= entries_.size())
+        return source;
+    const ConversionEntry &entry = entries_[done_];
+    return {entry.source, entry.kind, entry.offset, entry.length};
+}
+
 void CommandObserver::entryDone()
 {
     facts_.reset();
@@ -66,7 +74,7 @@ void CommandObserver::messageWritten(const QString &source, const QString &mboxF
             facts.recordLength = -1;
         manifest_->written(source, mboxFile, offset, facts, warnings_);
     }
-    tally_.placed(source, mboxFile, false);
+    tally_.placed(currentSource(source), mboxFile, false);
     entryDone();
     if (verbose_)
         console_.out(shownName(source) + QStringLiteral(" -> ") + shownName(mboxFile));
@@ -90,7 +98,7 @@ void CommandObserver::messageSkipped(const QString &source, const QString &mboxF
     tally_.countIn(currentFolder(), RunTally::Outcome::Skipped);
     if (manifest_)
         manifest_->skipped(source, mboxFile, matchOffset, facts_ ? &*facts_ : nullptr, warnings_);
-    tally_.placed(source, mboxFile, true);
+    tally_.placed(currentSource(source), mboxFile, true);
     entryDone();
     if (verbose_)
         console_.out(skippedText(source, mboxFile, matchOffset));

@@ -38,6 +38,8 @@ private:
     void draw();
     // The target of the entry under way (see RunTally::Folder), empty when it has none.
     QString currentFolder() const;
+    // Where the entry under way lies in its source.
+    SourceMessage currentSource(const QString &source) const;
     void entryDone();
 
     const QList<ConversionEntry> &entries_;

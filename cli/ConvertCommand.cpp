@@ -266,18 +266,11 @@ int runConvertCommand(CommandOptions options)
         fail(tally, console, RunTally::FailureKind::Folder, folder.path, folder.reason);
     tally.listed = int(listing.messages.size());
     tally.leftOut = listing.leftOut;
-    bool otherKinds = false;
-    for (const ConversionEntry &message : std::as_const(listing.messages)) {
+    for (const ConversionEntry &message : std::as_const(listing.messages))
         ++tally.sourceKinds[kindName(message.kind)];
-        otherKinds = otherKinds || (message.kind != SourceKind::Eml && message.kind != SourceKind::Maildir);
-    }
     if (options.verbose)
         for (const LeftOutFile &file : std::as_const(listing.leftOut))
             console.error(QStringLiteral("quorvel-convert: ") + shownName(file.path) + QStringLiteral(": left out: ") + file.why);
-    // The reader --verify has of its own takes a source as one message file.
-    if ((options.verify || options.verifyOnly) && otherKinds)
-        return refuse(QStringLiteral("--verify reads .eml files and maildir messages as sources, not the messages of mbox or "
-                                     "Apple Mail files: leave --verify out, or add --only eml"));
     if (options.intoThunderbird) {
         // A walk can take minutes: Thunderbird may have been started meanwhile.
         if (profileInUse(options.profile))
@@ -294,7 +287,7 @@ int runConvertCommand(CommandOptions options)
     std::optional<SourceDigests> sources;
     if (options.verify) {
         sources.emplace();
-        tally.onPlaced = [&sources](const QString &source) { sources->add(source); };
+        tally.onPlaced = [&sources](const SourceMessage &source) { sources->add(source); };
     }
     if (!tally.interrupted) {
         try {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/source/SourceWalk.h"
+#include "engine/verify/SourceDigest.h"
 
 #include <QHash>
 #include <QList>
@@ -57,14 +58,14 @@ public:
 
     // Where each message went or was found, for --verify, in list order.
     struct Placed {
-        QString source;
+        SourceMessage source;
         QString target;
         bool skipped = false;
     };
     bool keepPlaces = false;
     // Told of each source as it is placed: --verify reads it then, beside the run.
-    std::function<void(const QString &source)> onPlaced;
-    void placed(const QString &source, const QString &target, bool skipped)
+    std::function<void(const SourceMessage &source)> onPlaced;
+    void placed(const SourceMessage &source, const QString &target, bool skipped)
     {
         if (!keepPlaces)
             return;

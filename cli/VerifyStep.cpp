@@ -60,7 +60,8 @@ void verifyDestination(const SourceListing &listing, const CommandOptions &optio
     for (const ListedMessage &message : listing.messages) {
         try {
             // Any message may have been skipped for a copy when the destination was written.
-            entries.append({message.source, entryTarget(message, rules).file, options.skipDuplicates});
+            entries.append({{message.source, message.kind, message.offset, message.length},
+                            entryTarget(message, rules).file, options.skipDuplicates});
         } catch (const Failure &error) {
             tally.failed(RunTally::FailureKind::Message, message.source, error.reason());
             console.error(QStringLiteral("quorvel-convert: ") + shownName(message.source) + QStringLiteral(": ") + shownName(error.reason()));

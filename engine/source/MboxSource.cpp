@@ -17,16 +17,11 @@ constexpr qint64 PieceSize = 1024 * 1024;
 // Of a line, only its start decides anything; header fields longer than this are not looked into.
 constexpr qsizetype LineKept = 4096;
 
-bool readAt(int fd, qint64 offset, char *target, qint64 length, qint64 &got)
-{
-    const int error = readFullyAt(fd, offset, target, length, got);
-    errno = error;
-    return error == 0;
-}
+constexpr QByteArrayView StatusNames[] = {"X-Mozilla-Status:", "X-Mozilla-Status2:"};
 
 class Splitter {
 public:
-    Splitter(int fd, qint64 size, MboxMessages &out) : fd_(fd), size_(size), out_(out) {}
+    Splitter(const MboxBytesAt &bytesAt, qint64 size, MboxMessages &out) : bytesAt_(bytesAt), size_(size), out_(out) {}
 
     // One whole line (without its LF) at offset; lineEnd: the offset after its LF.
     void line(QByteArrayView text, qint64 offset, qint64 lineEnd)
@@ -36,11 +31,14 @@ public:
         const bool empty = text.isEmpty();
         if (offset >= skipTo_ && text.startsWith("From ") && (offset == 0 || previousEmpty_)) {
             close(offset);
-            current_ = MboxMessage{lineEnd, 0, text.toByteArray()};
+            current_ = MboxMessage{offset, lineEnd, 0, text.toByteArray()};
             inMessage_ = true;
             inHeader_ = true;
             contentLength_ = -1;
+            statusLeft_[0] = statusLeft_[1] = true;
         } else if (inMessage_ && inHeader_) {
+            if (statusLeft_[0] || statusLeft_[1])
+                statusLine(text, lineEnd);
             if (empty) {
                 inHeader_ = false;
                 honourContentLength(lineEnd);
@@ -59,6 +57,23 @@ public:
     }
 
 private:
+    void statusLine(QByteArrayView text, qint64 lineEnd)
+    {
+        for (int k = 0; k < 2; ++k) {
+            if (statusLeft_[k] && text.startsWith(StatusNames[k])) {
+                statusLeft_[k] = false;
+                current_.statusLength = lineEnd - current_.offset;
+                return;
+            }
+        }
+        statusLeft_[0] = statusLeft_[1] = false;  // only the lines straight after the separator
+    }
+
+    bool readAt(qint64 offset, char *target, qint64 length, qint64 &got)
+    {
+        return bytesAt_(offset, target, length, got) == 0;
+    }
+
     // The record before a separator at offset ends with an empty line: not the message's.
     void close(qint64 offset)
     {
@@ -75,8 +90,10 @@ private:
         char tail[4] = {};
         qint64 got = 0;
         const qint64 from = qMax(current_.offset, end - 4);
-        if (readAt(fd_, from, tail, end - from, got) && got == end - from) {
+        current_.closed = false;
+        if (readAt(from, tail, end - from, got) && got == end - from) {
             const QByteArrayView last(tail, got);
+            current_.closed = true;
             if (last.endsWith("\r\n\r\n"))
                 end -= 2;
             else if (last.endsWith("\n\n"))
@@ -85,6 +102,8 @@ private:
                 end -= 2;  // an empty message: its record holds the empty line alone
             else if (end - current_.offset == 1 && last == "\n")
                 end -= 1;
+            else
+                current_.closed = false;
         }
         current_.length = end - current_.offset;
         out_.messages.append(current_);
@@ -103,7 +122,7 @@ private:
         }
         char next[8] = {};
         qint64 got = 0;
-        if (end > size_ || !readAt(fd_, end, next, sizeof next, got))
+        if (end > size_ || !readAt(end, next, sizeof next, got))
             return;
         const QByteArrayView after(next, got);
         if (after.startsWith("\nFrom ") || after.startsWith("\r\nFrom ")) {
@@ -112,7 +131,7 @@ private:
         }
     }
 
-    int fd_;
+    const MboxBytesAt &bytesAt_;
     qint64 size_;
     MboxMessages &out_;
     MboxMessage current_;
@@ -120,34 +139,25 @@ private:
     bool inHeader_ = false;
     bool previousEmpty_ = false;
     qint64 contentLength_ = -1;
-    qint64 skipTo_ = 0;
-    qint64 honouredEnd_ = -1;  // where a Content-Length that was taken ends the message  // no separator before this offset (a Content-Length said so)
+    qint64 skipTo_ = 0;        // no separator before this offset (a Content-Length said so)
+    qint64 honouredEnd_ = -1;  // where a Content-Length that was taken ends the message
+    bool statusLeft_[2] = {false, false};
 };
 
 } // namespace
 
-MboxMessages messagesOfMbox(const QString &path, Yielder &yielder)
+MboxMessages messagesOfMbox(const MboxBytesAt &bytesAt, qint64 size, Yielder &yielder)
 {
     MboxMessages result;
-    const FileDescriptor fd(::open(nativeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    struct stat info {};
-    if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0) {
-        result.failure = systemReason(errno);
-        return result;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        result.failure = QStringLiteral("not a regular file");
-        return result;
-    }
-    Splitter splitter(fd.get(), info.st_size, result);
+    Splitter splitter(bytesAt, size, result);
     QByteArray piece(PieceSize, Qt::Uninitialized);
     QByteArray partial;          // the start of a line cut by the piece's end
     qint64 partialOffset = 0;
     qint64 offset = 0;
     for (;;) {
         qint64 got = 0;
-        if (!readAt(fd.get(), offset, piece.data(), PieceSize, got)) {
-            result.failure = systemReason(errno);
+        if (const int error = bytesAt(offset, piece.data(), PieceSize, got); error != 0) {
+            result.failure = systemReason(error);
             return result;
         }
         if (got == 0)
@@ -182,4 +192,35 @@ MboxMessages messagesOfMbox(const QString &path, Yielder &yielder)
         splitter.line(partial, partialOffset, offset);
     splitter.finish(offset);
     return result;
+}
+
+MboxMessages messagesOfMbox(const QString &path, Yielder &yielder)
+{
+    const FileDescriptor fd(::open(nativeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat info {};
+    MboxMessages result;
+    if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0) {
+        result.failure = systemReason(errno);
+        return result;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        result.failure = QStringLiteral("not a regular file");
+        return result;
+    }
+    const MboxBytesAt bytesAt = [&fd](qint64 offset, char *target, qint64 length, qint64 &got) {
+        return readFullyAt(fd.get(), offset, target, length, got);
+    };
+    return messagesOfMbox(bytesAt, info.st_size, yielder);
+}
+
+MboxMessages messagesOfMbox(QByteArrayView bytes)
+{
+    const MboxBytesAt bytesAt = [bytes](qint64 offset, char *target, qint64 length, qint64 &got) {
+        got = qBound<qint64>(0, bytes.size() - offset, length);
+        if (got > 0)
+            std::memcpy(target, bytes.data() + offset, size_t(got));
+        return 0;
+    };
+    NoYield yielder;
+    return messagesOfMbox(bytesAt, bytes.size(), yielder);
 }

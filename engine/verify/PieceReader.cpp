@@ -6,11 +6,12 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 
 QString readInPieces(const QString &path, const std::function<void(QByteArrayView piece, qint64 offset)> &each,
-                     Yielder &yielder)
+                     Yielder &yielder, qint64 from, qint64 length)
 {
     if (holdsNul(path))
         return QStringLiteral("the name holds a NUL byte, which no file name can");
@@ -23,25 +24,27 @@ QString readInPieces(const QString &path, const std::function<void(QByteArrayVie
         return QStringLiteral("cannot open it: ") + systemReason(errno);
     if (!S_ISREG(info.st_mode))
         return S_ISDIR(info.st_mode) ? QStringLiteral("is a folder, not a file") : QStringLiteral("is not a regular file");
-    ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    ::posix_fadvise(fd.get(), from, length < 0 ? 0 : length, POSIX_FADV_SEQUENTIAL);
+    const qint64 end = length < 0 ? std::numeric_limits<qint64>::max() : from + length;
     // Kept from one file to the next, and no larger than the file: a small
     // message does not fault in pages it never uses.
     thread_local QByteArray piece;
-    const qint64 wanted = qBound(qint64(4096), qint64(info.st_size) + 1, PieceReading::PieceSize);
+    const qint64 wanted = qBound(qint64(4096), qMin(qint64(info.st_size), end - from) + 1, PieceReading::PieceSize);
     if (piece.size() < wanted)
         piece.resize(wanted);
-    qint64 offset = 0;
-    for (;;) {
-        const ssize_t got = ::read(fd.get(), piece.data(), size_t(piece.size()));
+    qint64 offset = from;
+    while (offset < end) {
+        const ssize_t got = ::pread(fd.get(), piece.data(), size_t(qMin<qint64>(piece.size(), end - offset)), off_t(offset));
         if (got < 0) {
             if (errno == EINTR)
                 continue;
             return QStringLiteral("cannot read it: ") + systemReason(errno);
         }
         if (got == 0)
-            return {};
+            return length < 0 ? QString() : QStringLiteral("it ends before the message does: it changed since it was listed");
         each(QByteArrayView(piece.constData(), got), offset);
         offset += got;
         yielder.yield();
     }
+    return {};
 }

@@ -1,5 +1,8 @@
 #include "engine/verify/SourceDigest.h"
 
+#include "engine/source/EmlxFile.h"
+#include "engine/source/FromUnquoter.h"
+#include "engine/source/PartialEmlx.h"
 #include "engine/verify/LineEndsToLf.h"
 #include "engine/verify/PieceReader.h"
 #include "engine/support/Yielder.h"
@@ -115,4 +118,53 @@ TextDigest digestOfMessage(QByteArrayView message)
     SourceText text;
     text.feed(message);
     return text.finish();
+}
+
+TextDigest digestOfSource(const SourceMessage &source, Yielder &yielder, QString *failure)
+{
+    QString reason;
+    SourceText text;
+    switch (source.kind) {
+    case SourceKind::Mbox: {
+        FromUnquoter unquoter;
+        QByteArray unquoted;
+        reason = readInPieces(source.path, [&](QByteArrayView piece, qint64) {
+            unquoted.resize(0);
+            unquoter.feed(piece, unquoted);
+            text.feed(unquoted);
+        }, yielder, source.offset, source.length);
+        unquoted.resize(0);
+        unquoter.finish(unquoted);
+        text.feed(unquoted);
+        break;
+    }
+    case SourceKind::Emlx:
+    case SourceKind::PartialEmlx: {
+        const EmlxFile file = EmlxFile::open(source.path);
+        reason = file.failure;
+        if (!reason.isEmpty())
+            break;
+        QByteArray message;
+        const bool partial = source.kind == SourceKind::PartialEmlx;
+        reason = readInPieces(source.path, [&](QByteArrayView piece, qint64) {
+            if (partial)
+                message += piece;
+            else
+                text.feed(piece);
+        }, yielder, file.messageOffset, file.messageLength);
+        if (!reason.isEmpty() || !partial)
+            break;
+        const RestoredMessage restored = restorePartialMessage(message, attachmentsFolderOf(source.path));
+        reason = restored.failure;
+        text.feed(restored.bytes);
+        break;
+    }
+    case SourceKind::Eml:
+    case SourceKind::Maildir:
+    case SourceKind::Unknown:
+        return digestOfMessageFile(source.path, yielder, failure);
+    }
+    if (failure)
+        *failure = reason;
+    return reason.isEmpty() ? text.finish() : TextDigest();
 }

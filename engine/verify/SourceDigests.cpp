@@ -39,7 +39,7 @@ SourceDigests::~SourceDigests()
     worker_.join();
 }
 
-void SourceDigests::add(const QString &source)
+void SourceDigests::add(const SourceMessage &source)
 {
     {
         const std::lock_guard lock(mutex_);
@@ -56,13 +56,13 @@ void SourceDigests::work()
         changed_.wait(lock, [this] { return stopping_ || !waiting_.empty(); });
         if (stopping_)
             return;
-        const QString source = waiting_.front();
+        const SourceMessage source = waiting_.front();
         waiting_.pop_front();
         busy_ = true;
         lock.unlock();
         SourceText text;
         try {
-            const TextDigest digest = digestOfMessageFile(source, yielder, &text.failure);
+            const TextDigest digest = digestOfSource(source, yielder, &text.failure);
             text.text = TextKey(digest);
             text.key = keyHash(digest.key);
         } catch (const Interrupted &) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/verify/SourceDigest.h"
 #include "engine/verify/SourceText.h"
 
 #include <QList>
@@ -21,7 +22,7 @@ public:
     SourceDigests(const SourceDigests &) = delete;
     SourceDigests &operator=(const SourceDigests &) = delete;
 
-    void add(const QString &source);
+    void add(const SourceMessage &source);
     // The texts of all sources added, in that order, once all are read;
     // yielder is called while it waits.
     QList<SourceText> finish(Yielder &yielder);
@@ -31,7 +32,7 @@ private:
 
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::deque<QString> waiting_;
+    std::deque<SourceMessage> waiting_;
     QList<SourceText> texts_;
     bool busy_ = false;
     bool stopping_ = false;

@@ -71,6 +71,14 @@ TargetContents readTarget(const TargetReader &reader, const QString &container, 
     return contents;
 }
 
+VerifyMismatch mismatchOf(const VerifyEntry &entry, VerifyMismatch::Kind kind, const QString &detail)
+{
+    const QString which = entry.source.kind == SourceKind::Mbox
+                              ? QStringLiteral("its message at byte %1: ").arg(entry.source.offset)
+                              : QString();
+    return {entry.source.path, entry.target, kind, which + detail};
+}
+
 QString sizes(qint64 stored, qint64 source)
 {
     return QStringLiteral("%1 bytes against the source's %2, line ends aside").arg(stored).arg(source);
@@ -172,7 +180,7 @@ VerifyResult verifyEntries(const QList<VerifyEntry> &entries, const VerifyRules 
                 sources.append(texts->at(k));
             } else {
                 SourceText source;
-                const TextDigest digest = digestOfMessageFile(entries[k].source, yielder, &source.failure);
+                const TextDigest digest = digestOfSource(entries[k].source, yielder, &source.failure);
                 source.text = TextKey(digest);
                 source.key = keyHash(digest.key);
                 sources.append(source);
@@ -188,7 +196,7 @@ VerifyResult verifyEntries(const QList<VerifyEntry> &entries, const VerifyRules 
             const VerifyEntry &entry = entries[members[n]];
             const SourceText &source = sources[n];
             auto mismatch = [&](VerifyMismatch::Kind kind, const QString &detail) {
-                result.mismatches.append({entry.source, entry.target, kind, detail});
+                result.mismatches.append(mismatchOf(entry, kind, detail));
             };
             if (!contents.failure.isEmpty() && !existing)
                 mismatch(VerifyMismatch::Kind::Missing, QStringLiteral("there is no ") + container);
@@ -230,13 +238,13 @@ VerifyResult verifyEntries(const QList<VerifyEntry> &entries, const VerifyRules 
                 const TargetContents::Kept &kept = contents.messages[namesake];
                 const QString how = kept.whole ? sizes(kept.length, source.text.length)
                                                : QStringLiteral("it is cut short, without its closing empty line");
-                result.mismatches.append({entry.source, entry.target, VerifyMismatch::Kind::Changed,
+                result.mismatches.append(mismatchOf(entry, VerifyMismatch::Kind::Changed,
                                           reader->placeOf({{}, kept.file, kept.offset, kept.whole}) + QStringLiteral(" has the same ")
                                               + QLatin1String(kept.keyIsMessageId ? "Message-ID" : "Date")
-                                              + QStringLiteral(" but other text: ") + how});
+                                              + QStringLiteral(" but other text: ") + how));
             } else {
-                result.mismatches.append({entry.source, entry.target, VerifyMismatch::Kind::Missing,
-                                          QStringLiteral("no message in ") + container + QStringLiteral(" has its text")});
+                result.mismatches.append(mismatchOf(entry, VerifyMismatch::Kind::Missing,
+                                                    QStringLiteral("no message in ") + container + QStringLiteral(" has its text")));
             }
         }
     }

@@ -2,6 +2,7 @@
 
 #include "engine/message/MessageIdentity.h"
 #include "engine/run/OutputLayout.h"
+#include "engine/verify/SourceDigest.h"
 #include "engine/verify/SourceText.h"
 
 #include <QList>
@@ -13,7 +14,7 @@ class Yielder;
 
 // A message and where a run put it (or found its copy).
 struct VerifyEntry {
-    QString source;
+    SourceMessage source;
     QString target;        // the mbox file, or the message's file in a maildir
     // Not written: a copy was already there, which may be another entry's record too.
     bool skipped = false;
@@ -25,10 +26,10 @@ struct VerifyMismatch {
         Changed,     // a record that names the message (its Message-ID or Date) holds other text
         Unreadable,  // the source or the target cannot be read
     };
-    QString source;
+    QString source;  // the source's file
     QString target;
     Kind kind = Kind::Missing;
-    QString detail;  // in words
+    QString detail;  // in words; for a message of an mbox source, which one first
 };
 
 struct VerifyRules {

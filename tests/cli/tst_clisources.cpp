@@ -96,6 +96,50 @@ private Q_SLOTS:
         QCOMPARE(run.out.count('\n'), 1);
         QVERIFY(!run.err.contains("left out"));
     }
+
+    // Messages of mbox and Apple Mail files are verified like .eml files, in
+    // every layout, and a changed byte names the message by its place.
+    void everyKindVerifies_data()
+    {
+        QTest::addColumn<QStringList>("layout");
+        QTest::newRow("mbox") << QStringList{QStringLiteral("--relative")};
+        QTest::newRow("LF mbox") << QStringList{QStringLiteral("--relative"), QStringLiteral("--line-endings"), QStringLiteral("lf")};
+        QTest::newRow("thunderbird") << QStringList{QStringLiteral("--layout"), QStringLiteral("thunderbird")};
+        QTest::newRow("maildir") << QStringList{QStringLiteral("--layout"), QStringLiteral("maildir")};
+    }
+    void everyKindVerifies()
+    {
+        QFETCH(QStringList, layout);
+        TempTree tree;
+        const QByteArray second = QByteArray(Message).replace("Subject: s", "Subject: t\nContent-Length: 9");
+        const QByteArray old = "From a@x.org Tue Mar  5 10:00:00 2024\r\n" + QByteArray(Message).replace("\n", "\r\n")
+                               + "\r\nFrom b@x.org Wed Mar  6 10:00:00 2024\n" + second + "\n";
+        tree.file(QStringLiteral("Mail/Old"), old);
+        const QByteArray plist = "<?xml version=\"1.0\"?><plist><dict><key>flags</key><integer>1</integer></dict></plist>";
+        tree.file(QStringLiteral("Mail/Box.mbox/ID/Data/Messages/1.emlx"), QByteArray::number(Message.size()) + "\n" + Message + plist);
+        const QByteArray partial = "From: a@x.org\nContent-Type: multipart/mixed; boundary=b\n\n--b\n\ntext\n--b\n"
+                                   "Content-Type: text/plain; name=a.txt\nContent-Transfer-Encoding: quoted-printable\n"
+                                   "X-Apple-Content-Length: 3\n\n--b--\n";
+        tree.file(QStringLiteral("Mail/Box.mbox/ID/Data/Messages/2.partial.emlx"), QByteArray::number(partial.size()) + "\n" + partial + plist);
+        tree.file(QStringLiteral("Mail/Box.mbox/ID/Data/Attachments/2/2/a.txt"), "\xc3\xa9t\xc3\xa9\n");
+        const QStringList output = layout + QStringList{QStringLiteral("-o"), QStringLiteral("out")};
+        CliRun run = runCli(QStringList{QStringLiteral("Mail"), QStringLiteral("--verify")} + output, tree.root());
+        QVERIFY2(run.exitCode == 0, run.err.constData());
+        QVERIFY2(run.err.contains("verified 4 of 4"), run.err.constData());
+
+        if (layout.contains(QStringLiteral("maildir")))
+            return;
+        const QString written = layout.contains(QStringLiteral("thunderbird")) ? QStringLiteral("out/Mail/Local Folders/Mail.sbd/Old")
+                                                                              : QStringLiteral("out/Mail/Old/Old.mbox");
+        QByteArray mbox = TempTree::read(tree.path(written));
+        mbox.replace("Subject: t", "Subject: u");
+        tree.file(written, mbox);
+        run = runCli(QStringList{QStringLiteral("Mail"), QStringLiteral("--verify-only")} + output, tree.root());
+        QCOMPARE(run.exitCode, 1);
+        const qsizetype secondAt = old.indexOf("From b@x.org") + 38;
+        QVERIFY2(run.err.contains("Mail/Old: verify: changed: its message at byte " + QByteArray::number(secondAt) + ": "), run.err.constData());
+        QVERIFY2(run.err.contains("verified 3 of 4"), run.err.constData());
+    }
 };
 
 QTEST_GUILESS_MAIN(CliSourcesTest)
