@@ -50,6 +50,7 @@ void FromUnquoter::feed(QByteArrayView piece, QByteArray &out)
             const char *lf = static_cast<const char *>(std::memchr(data + at, '\n', size_t(size - at)));
             if (!lf) {
                 at = size;
+                atLineStart_ = false;  // the piece ends inside a line
                 break;
             }
             at = lf - data + 1;

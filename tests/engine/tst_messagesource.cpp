@@ -16,6 +16,7 @@ private Q_SLOTS:
         QTest::newRow("first line") << QByteArray(">From a") << QByteArray("From a");
         QTest::newRow("not From") << QByteArray(">Fro\n>From\n>Frome x\n> From x\n") << QByteArray(">Fro\n>From\n>Frome x\n> From x\n");
         QTest::newRow("inside a line") << QByteArray("x >From y\n") << QByteArray("x >From y\n");
+        QTest::newRow("inside a later line") << QByteArray("a\nx >From y\n") << QByteArray("a\nx >From y\n");
         QTest::newRow("CR LF lines") << QByteArray("a\r\n>From b\r\n\r\n>>From c\r\n") << QByteArray("a\r\nFrom b\r\n\r\n>From c\r\n");
         QTest::newRow("ends in quotes") << QByteArray("a\n>>") << QByteArray("a\n>>");
         QTest::newRow("unquoted From stays") << QByteArray("From a\n") << QByteArray("From a\n");
