@@ -11,11 +11,37 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 constexpr qint64 PieceSize = 1024 * 1024;
 // Of a line, only its start decides anything; header fields longer than this are not looked into.
 constexpr qsizetype LineKept = 4096;
+
+// The first LF in [p, end) that "From " follows, or null.
+const char *findFromLine(const char *p, const char *const end)
+{
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi8('\n'), f = _mm_set1_epi8('F');
+    for (; end - p >= 17; p += 16) {
+        const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 1));
+        unsigned hits = unsigned(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(here, lf), _mm_cmpeq_epi8(next, f))));
+        for (; hits != 0; hits &= hits - 1) {
+            const char *at = p + __builtin_ctz(hits);
+            if (end - at >= 6 && std::memcmp(at + 1, "From ", 5) == 0)
+                return at;
+        }
+    }
+#endif
+    for (; end - p >= 6; ++p)
+        if (*p == '\n' && std::memcmp(p + 1, "From ", 5) == 0)
+            return p;
+    return nullptr;
+}
 
 constexpr QByteArrayView StatusNames[] = {"X-Mozilla-Status:", "X-Mozilla-Status2:"};
 
@@ -55,6 +81,11 @@ public:
     {
         close(end);
     }
+
+    // In a message's body only a "From " line after an empty line can end it.
+    bool inBody() const { return inMessage_ && !inHeader_; }
+    // Lines were passed over; the last of them was empty or not.
+    void skipped(bool lastEmpty) { previousEmpty_ = lastEmpty; }
 
 private:
     void statusLine(QByteArrayView text, qint64 lineEnd)
@@ -165,6 +196,18 @@ MboxMessages messagesOfMbox(const MboxBytesAt &bytesAt, qint64 size, Yielder &yi
         const char *p = piece.constData();
         const char *const end = p + got;
         while (p < end) {
+            // Most of an mbox is body text, where no line needs a look until
+            // the next "From " line: the lines up to it are passed over.
+            if (partial.isEmpty() && splitter.inBody() && p > piece.constData() && end - p > 5 && std::memcmp(p, "From ", 5) != 0) {
+                const char *hit = findFromLine(p, end);
+                const char *to = hit ? hit : static_cast<const char *>(::memrchr(p, '\n', size_t(end - p)));
+                if (to && to - p >= 2) {
+                    splitter.skipped(to[-1] == '\n' || (to[-1] == '\r' && to[-2] == '\n'));
+                    p = to + 1;
+                    if (p == end)
+                        break;
+                }
+            }
             const char *lf = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)));
             const qint64 at = offset + (p - piece.constData());
             if (!lf) {
