@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <atomic>
 #include <functional>
 
 // Thrown out of a yield point when the window has gone away: the command that
@@ -47,4 +48,21 @@ private:
     std::function<bool()> stopRequested_;
     qint64 intervalMs_ = DefaultIntervalMs;
     QElapsedTimer sinceLast_;
+};
+
+// The yield points of work done on a thread beside the caller's: it stops,
+// throwing Interrupted, once told to.
+class StopFlagYielder final : public Yielder {
+public:
+    explicit StopFlagYielder(const std::atomic<bool> &stop) : stop_(stop) {}
+    void yield() override
+    {
+        if (stop_.load(std::memory_order_relaxed))
+            throw Interrupted();
+    }
+    void yieldNow() override { yield(); }
+    bool due() const override { return false; }
+
+private:
+    const std::atomic<bool> &stop_;
 };

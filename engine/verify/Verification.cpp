@@ -101,22 +101,6 @@ QString mismatchKindName(VerifyMismatch::Kind kind)
 
 namespace {
 
-// The yield points of the reading done beside the caller's: it stops when told.
-class StopFlagYielder final : public Yielder {
-public:
-    explicit StopFlagYielder(const std::atomic<bool> &stop) : stop_(stop) {}
-    void yield() override
-    {
-        if (stop_.load(std::memory_order_relaxed))
-            throw Interrupted();
-    }
-    void yieldNow() override { yield(); }
-    bool due() const override { return false; }
-
-private:
-    const std::atomic<bool> &stop_;
-};
-
 // A target read on a thread of its own, told to stop when no longer wanted.
 class TargetReading {
 public:
