@@ -26,7 +26,7 @@ QString problems(const RunTally &tally)
     if (!tally.failures().isEmpty())
         line += QStringLiteral(", see above");
     if (!tally.leftOut.isEmpty())
-        line += QStringLiteral("; %1 left out, of no kind of mail known (-v names them)").arg(countOf(tally.leftOut.size(), "file", "files"));
+        line += QStringLiteral("; %1 left out, not taken for messages (-v names each and why)").arg(countOf(tally.leftOut.size(), "file", "files"));
     return line;
 }
 
