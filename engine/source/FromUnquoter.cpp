@@ -2,10 +2,32 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // How a line's start reads: a quoted "From ", not one, or not known yet.
 enum class Verdict { Quoted, Plain, Undecided };
+
+// The first LF in [p, end) that ">" follows, or null.
+const char *findQuotedLine(const char *p, const char *const end)
+{
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi8('\n'), quote = _mm_set1_epi8('>');
+    for (; end - p >= 17; p += 16) {
+        const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 1));
+        if (const int hits = _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(here, lf), _mm_cmpeq_epi8(next, quote))))
+            return p + __builtin_ctz(unsigned(hits));
+    }
+#endif
+    for (; end - p >= 2; ++p)
+        if (p[0] == '\n' && p[1] == '>')
+            return p;
+    return nullptr;
+}
 
 Verdict judge(QByteArrayView start)
 {
@@ -25,6 +47,11 @@ Verdict judge(QByteArrayView start)
 
 void FromUnquoter::feed(QByteArrayView piece, QByteArray &out)
 {
+    feed(piece, [&out](QByteArrayView text) { out.append(text); });
+}
+
+void FromUnquoter::feed(QByteArrayView piece, const std::function<void(QByteArrayView)> &emit)
+{
     const char *const data = piece.data();
     const qsizetype size = piece.size();
     qsizetype at = 0;
@@ -38,27 +65,22 @@ void FromUnquoter::feed(QByteArrayView piece, QByteArray &out)
             }
             if (verdict == Verdict::Undecided)
                 return;
-            out += verdict == Verdict::Quoted ? QByteArrayView(held_).sliced(1) : QByteArrayView(held_);
+            emit(verdict == Verdict::Quoted ? QByteArrayView(held_).sliced(1) : QByteArrayView(held_));
             atLineStart_ = held_.endsWith('\n');
             held_.resize(0);
             continue;
         }
         // Everything else goes out in one stretch, up to the next line that starts with ">".
         const qsizetype from = at;
-        atLineStart_ = false;
-        while (at < size) {
-            const char *lf = static_cast<const char *>(std::memchr(data + at, '\n', size_t(size - at)));
-            if (!lf) {
-                at = size;
-                atLineStart_ = false;  // the piece ends inside a line
-                break;
-            }
-            at = lf - data + 1;
+        const char *quote = findQuotedLine(data + at, data + size);
+        if (quote) {
+            at = quote - data + 1;
             atLineStart_ = true;
-            if (at < size && data[at] == '>')
-                break;
+        } else {
+            at = size;
+            atLineStart_ = data[size - 1] == '\n';
         }
-        out.append(data + from, at - from);
+        emit(QByteArrayView(data + from, at - from));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <functional>
 
 // Undoes an mbox's quoting of one message's lines as it streams through: a
 // line of one or more ">" and then "From " loses one ">" (mboxrd; an mboxo
@@ -11,6 +12,8 @@ class FromUnquoter {
 public:
     // Appends the unquoted text of piece to out.
     void feed(QByteArrayView piece, QByteArray &out);
+    // Hands the unquoted text of piece on in stretches, most of them views into piece.
+    void feed(QByteArrayView piece, const std::function<void(QByteArrayView)> &emit);
     // The held-back start of a last line that was no quoted "From ".
     void finish(QByteArray &out);
 

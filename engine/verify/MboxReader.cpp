@@ -47,9 +47,7 @@ private:
 
     void text(QByteArrayView bytes)
     {
-        unquoted_.resize(0);
-        unquoter_.feed(bytes, unquoted_);
-        lineEnds_.feed(unquoted_, [this](QByteArrayView lf) { digest_.add(lf); });
+        unquoter_.feed(bytes, toDigest_);
     }
 
     void finishMessage(const MboxMessage &message)
@@ -71,6 +69,9 @@ private:
     const bool mozillaStatus_;
     const QString file_;
     const std::function<void(const StoredMessage &)> &each_;
+    const std::function<void(QByteArrayView)> toDigest_ = [this](QByteArrayView unquoted) {
+        lineEnds_.feed(unquoted, [this](QByteArrayView lf) { digest_.add(lf); });
+    };
     qsizetype next_ = 0;
     FromUnquoter unquoter_;
     LineEndsToLf lineEnds_;
