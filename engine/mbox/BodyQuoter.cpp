@@ -27,6 +27,46 @@ const char *findBreak(const char *p, const char *const end)
     return p;
 }
 
+// From p, in the middle of a line, past the lines that go out as they came:
+// each ends in the break the output keeps (CR LF, or with lfLineEnds a lone
+// LF) and the next starts with neither ">" nor "From " nor a break. Returns
+// the first break that needs a look, or where the look stopped, never between
+// a CR and its LF. p[-1] must be readable.
+const char *skipPlainLines(const char *p, const char *const end, bool lfLineEnds)
+{
+#if defined(__SSE2__)
+    const char *const from = p;
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+    const __m128i quote = _mm_set1_epi8('>'), f = _mm_set1_epi8('F');
+    auto special = [&](__m128i v) {
+        return _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, quote), _mm_cmpeq_epi8(v, f)),
+                            _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)));
+    };
+    auto load = [](const char *at) { return _mm_loadu_si128(reinterpret_cast<const __m128i *>(at)); };
+    for (; end - p >= 18; p += 16) {
+        const __m128i here = load(p), next = load(p + 1);
+        const __m128i crs = _mm_cmpeq_epi8(here, cr), lfs = _mm_cmpeq_epi8(here, lf);
+        __m128i kept;  // the breaks that go out as they came
+        if (lfLineEnds) {
+            kept = _mm_andnot_si128(special(next), lfs);
+        } else {
+            const __m128i crlf = _mm_and_si128(crs, _mm_cmpeq_epi8(next, lf));
+            const __m128i keptCr = _mm_andnot_si128(special(load(p + 2)), crlf);
+            const __m128i afterCr = _mm_and_si128(lfs, _mm_cmpeq_epi8(load(p - 1), cr));
+            kept = _mm_or_si128(keptCr, _mm_andnot_si128(special(next), afterCr));
+        }
+        if (const int hits = _mm_movemask_epi8(_mm_andnot_si128(kept, _mm_or_si128(crs, lfs))))
+            return p + __builtin_ctz(unsigned(hits));
+    }
+    if (p > from && p[-1] == '\r')
+        --p;
+    return p;
+#else
+    Q_UNUSED(end) Q_UNUSED(lfLineEnds)
+    return p;
+#endif
+}
+
 } // namespace
 
 void BodyQuoter::feed(QByteArrayView piece)
@@ -151,6 +191,13 @@ void BodyQuoter::feedLines(QByteArrayView piece)
                 continue;
             }
             decide(false);
+        }
+        // Most lines need no look of their own: they are passed over sixteen bytes at a time.
+        if (!afterCr_ && p > piece.data()) {
+            if (const char *plain = skipPlainLines(p, end, lf_); plain > p) {
+                endsWithBreak_ = false;
+                p = plain;
+            }
         }
         const char *stop = findBreak(p, end);
         if (stop > p) {

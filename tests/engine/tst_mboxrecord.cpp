@@ -179,6 +179,9 @@ private Q_SLOTS:
         row("envelope line alone", "From a@b Fri Jul  8 12:08:34 2011", "");
         row("From line after the envelope", "From a@b Fri Jul  8 12:08:34 2011\r\nFrom b\r\n", ">From b\r\n");
         row("obsolete From : field", "From : a@b\r\n\r\n", ">From : a@b\r\n\r\n");
+        // A look at the lines in blocks of sixteen bytes ends between this CR and its LF.
+        row("CR LF where a look in blocks ends", "a\r\n" + QByteArray(15, 'x') + "\r\n" + QByteArray(10, 'y'),
+            "a\r\n" + QByteArray(15, 'x') + "\r\n" + QByteArray(10, 'y') + "\r\n");
     }
     void body()
     {
@@ -196,23 +199,67 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, message);
         QFETCH(QByteArray, body);
-        auto quoted = [](const QList<QByteArrayView> &pieces) {
-            QByteArray out;
-            OutputPieces gathered(3, [&](QByteArrayView piece) { out.append(piece); });
-            BodyQuoter quoter(gathered);
-            for (QByteArrayView piece : pieces)
-                quoter.feed(piece);
-            quoter.finish();
-            gathered.flush();
-            return out;
-        };
-        const QByteArrayView whole(message);
-        for (qsizetype cut = 0; cut <= whole.size(); ++cut)
-            QCOMPARE(quoted({whole.first(cut), whole.sliced(cut)}), body);
-        QList<QByteArrayView> bytes;
-        for (qsizetype at = 0; at < whole.size(); ++at)
-            bytes.append(whole.sliced(at, 1));
-        QCOMPARE(quoted(bytes), body);
+        for (const bool lf : {false, true}) {
+            auto quoted = [lf](const QList<QByteArrayView> &pieces) {
+                QByteArray out;
+                OutputPieces gathered(3, [&](QByteArrayView piece) { out.append(piece); });
+                BodyQuoter quoter(gathered, lf);
+                for (QByteArrayView piece : pieces)
+                    quoter.feed(piece);
+                quoter.finish();
+                gathered.flush();
+                return out;
+            };
+            // With LF line ends every break is a lone LF, and nothing else changes.
+            const QByteArray expected = lf ? QByteArray(body).replace("\r\n", "\n") : body;
+            const QByteArrayView whole(message);
+            for (qsizetype cut = 0; cut <= whole.size(); ++cut)
+                QCOMPARE(quoted({whole.first(cut), whole.sliced(cut)}), expected);
+            QList<QByteArrayView> bytes;
+            for (qsizetype at = 0; at < whole.size(); ++at)
+                bytes.append(whole.sliced(at, 1));
+            QCOMPARE(quoted(bytes), expected);
+        }
+    }
+
+    // Long lines are passed over in blocks: every kind of break, and every
+    // kind of line after it, at every offset from where a block may start.
+    void longLinesAtEveryOffset()
+    {
+        const QList<QByteArray> breaks{"\r\n", "\n", "\r", "\r\n\r\n", "\n\n"};
+        const QList<QByteArray> starts{"From a", ">From b", ">>From c", "Fro", "x", ""};
+        QByteArray message;
+        QList<QByteArray> lines;  // what each line must read as
+        for (int k = 0; k < 40; ++k) {
+            message += QByteArray(20 + k, 'x') + breaks[k % breaks.size()] + starts[k % starts.size()] + QByteArray(k % 19, 'y')
+                       + breaks[(k / 2) % breaks.size()];
+            lines << QByteArray(20 + k, 'x');
+            if (breaks[k % breaks.size()].size() == 4 || breaks[k % breaks.size()] == "\n\n")
+                lines << QByteArray();
+            const QByteArray start = starts[k % starts.size()];
+            lines << (start.contains("From ") || start == "From a" ? ">" : "") + start + QByteArray(k % 19, 'y');
+            if (breaks[(k / 2) % breaks.size()].size() == 4 || breaks[(k / 2) % breaks.size()] == "\n\n")
+                lines << QByteArray();
+        }
+        for (const bool lf : {false, true}) {
+            const QByteArray end = lf ? "\n" : "\r\n";
+            QByteArray expected;
+            for (const QByteArray &line : std::as_const(lines))
+                expected += line + end;
+            QList<qsizetype> pieces{7, message.size()};
+            for (qsizetype size = 18; size <= 60; ++size)
+                pieces << size;  // where a look in blocks ends lands on every kind of byte
+            for (const qsizetype piece : std::as_const(pieces)) {
+                QByteArray out;
+                OutputPieces gathered(1024, [&](QByteArrayView bytes) { out.append(bytes); });
+                BodyQuoter quoter(gathered, lf);
+                for (qsizetype at = 0; at < message.size(); at += piece)
+                    quoter.feed(QByteArrayView(message).sliced(at, qMin(piece, message.size() - at)));
+                quoter.finish();
+                gathered.flush();
+                QCOMPARE(out, expected);
+            }
+        }
     }
 
     void progressIsReportedWhileALargeBodyIsBuilt()
