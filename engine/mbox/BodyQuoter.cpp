@@ -32,7 +32,7 @@ const char *findBreak(const char *p, const char *const end)
 // LF) and the next starts with neither ">" nor "From " nor a break. Returns
 // the first break that needs a look, or where the look stopped, never between
 // a CR and its LF. p[-1] must be readable.
-const char *skipPlainLines(const char *p, const char *const end, bool lfLineEnds)
+[[gnu::noinline]] const char *skipPlainLines(const char *p, const char *const end, bool lfLineEnds)
 {
 #if defined(__SSE2__)
     const char *const from = p;
@@ -143,6 +143,25 @@ void BodyQuoter::releaseHeld(bool quote)
 
 void BodyQuoter::feedLines(QByteArrayView piece)
 {
+    // Whether lines can go out as they came shows at the message's first
+    // break; a loop that never looks for them is the faster one without.
+    if (breaks_ == Breaks::Unknown) {
+        const char *const end = piece.data() + piece.size();
+        if (const char *at = findBreak(piece.data(), end); at != end && (*at == '\n' || at + 1 != end)) {
+            const bool crlf = *at == '\r' && at[1] == '\n';
+            const bool kept = lf_ ? *at == '\n' : crlf;
+            breaks_ = kept ? Breaks::Kept : Breaks::Changed;
+        }
+    }
+    if (breaks_ == Breaks::Kept)
+        feedLinesLooking<true>(piece);
+    else
+        feedLinesLooking<false>(piece);
+}
+
+template <bool Looking>
+void BodyQuoter::feedLinesLooking(QByteArrayView piece)
+{
     const char *p = piece.data();
     const char *const end = p + piece.size();
     if (p == end)
@@ -152,6 +171,8 @@ void BodyQuoter::feedLines(QByteArrayView piece)
     const char *lineStart = p;  // where the line's first bytes begin in this piece
     bool heldBefore = atLineStart_ && !start_.empty();
     const FromLineStart startBefore = start_;
+
+    bool look = lookForPlainLines_;
 
     // The line's start is decided: a ">" before it or not.
     auto decide = [&](bool quote) {
@@ -193,10 +214,14 @@ void BodyQuoter::feedLines(QByteArrayView piece)
             decide(false);
         }
         // Most lines need no look of their own: they are passed over sixteen bytes at a time.
-        if (!afterCr_ && p > piece.data()) {
+        // In a message whose breaks all change (LF into CR LF, or the other
+        // way) no line goes out as it came: the first look that finds so is the last.
+        if (Looking && look && p > piece.data()) {
             if (const char *plain = skipPlainLines(p, end, lf_); plain > p) {
                 endsWithBreak_ = false;
                 p = plain;
+            } else if (p[0] == '\r' || p[0] == '\n') {
+                look = (*p == '\r') == !lf_ && !(*p == '\r' && end - p > 1 && p[1] != '\n');
             }
         }
         const char *stop = findBreak(p, end);
@@ -220,6 +245,7 @@ void BodyQuoter::feedLines(QByteArrayView piece)
         lineStart = ++p;
         atLineStart_ = true;
     }
+    lookForPlainLines_ = look;
     // A line's first bytes at the end of the piece stay held.
     out_.append(stretch, (atLineStart_ ? lineStart : end) - stretch);
 }
@@ -240,6 +266,8 @@ void BodyQuoter::finish()
     }
     envelope_ = Envelope::Done;
     atLineStart_ = afterCr_ = anyBody_ = false;
+    lookForPlainLines_ = true;
+    breaks_ = Breaks::Unknown;
     start_.reset();
     endsWithBreak_ = true;
 }

@@ -40,6 +40,8 @@ private:
     QByteArrayView skipEnvelope(QByteArrayView piece);
     void leaveEnvelope(QByteArrayView heldBack);
     void feedLines(QByteArrayView piece);
+    template <bool Looking>
+    void feedLinesLooking(QByteArrayView piece);
     void releaseHeld(bool quote);
 
     OutputPieces &out_;
@@ -59,5 +61,8 @@ private:
     FromLineStart start_;        // the line's first bytes, held
     bool afterCr_ = false;       // a CR went out; an LF next belongs to it
     bool anyBody_ = false;
+    bool lookForPlainLines_ = true;  // until a break shows that the message's breaks all change
+    enum class Breaks { Unknown, Kept, Changed };
+    Breaks breaks_ = Breaks::Unknown;  // what the output does to the message's first break
     bool endsWithBreak_ = false;
 };
