@@ -241,23 +241,27 @@ private Q_SLOTS:
             if (breaks[(k / 2) % breaks.size()].size() == 4 || breaks[(k / 2) % breaks.size()] == "\n\n")
                 lines << QByteArray();
         }
+        QList<qsizetype> pieces{7, message.size() + 2};
+        for (qsizetype size = 18; size <= 60; ++size)
+            pieces << size;  // where a look in blocks ends lands on every kind of byte
         for (const bool lf : {false, true}) {
             const QByteArray end = lf ? "\n" : "\r\n";
             QByteArray expected;
             for (const QByteArray &line : std::as_const(lines))
                 expected += line + end;
-            QList<qsizetype> pieces{7, message.size()};
-            for (qsizetype size = 18; size <= 60; ++size)
-                pieces << size;  // where a look in blocks ends lands on every kind of byte
-            for (const qsizetype piece : std::as_const(pieces)) {
-                QByteArray out;
-                OutputPieces gathered(1024, [&](QByteArrayView bytes) { out.append(bytes); });
-                BodyQuoter quoter(gathered, lf);
-                for (qsizetype at = 0; at < message.size(); at += piece)
-                    quoter.feed(QByteArrayView(message).sliced(at, qMin(piece, message.size() - at)));
-                quoter.finish();
-                gathered.flush();
-                QCOMPARE(out, expected);
+            // Whether lines are looked for at all follows from the first break.
+            for (const QByteArray &first : {QByteArray("a\r\n"), QByteArray("a\n")}) {
+                const QByteArray whole = first + message;
+                for (const qsizetype piece : std::as_const(pieces)) {
+                    QByteArray out;
+                    OutputPieces gathered(1024, [&](QByteArrayView bytes) { out.append(bytes); });
+                    BodyQuoter quoter(gathered, lf);
+                    for (qsizetype at = 0; at < whole.size(); at += piece)
+                        quoter.feed(QByteArrayView(whole).sliced(at, qMin(piece, whole.size() - at)));
+                    quoter.finish();
+                    gathered.flush();
+                    QCOMPARE(out, "a" + end + expected);
+                }
             }
         }
     }
