@@ -237,7 +237,7 @@ private Q_SLOTS:
             if (breaks[k % breaks.size()].size() == 4 || breaks[k % breaks.size()] == "\n\n")
                 lines << QByteArray();
             const QByteArray start = starts[k % starts.size()];
-            lines << (start.contains("From ") || start == "From a" ? ">" : "") + start + QByteArray(k % 19, 'y');
+            lines << (start.contains("From ") ? ">" : "") + start + QByteArray(k % 19, 'y');
             if (breaks[(k / 2) % breaks.size()].size() == 4 || breaks[(k / 2) % breaks.size()] == "\n\n")
                 lines << QByteArray();
         }
