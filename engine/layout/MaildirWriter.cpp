@@ -96,9 +96,8 @@ MaildirOutcome MaildirWriter::write(const MaildirTarget &target, const QString &
         outcome.reason = reader.failure();
         return outcome;
     }
-    HeaderSource header;
-    header.loadFromBytes(piece, reader.modified());
-    const qint64 seconds = header.getDate().toSecsSinceEpoch();
+    // A maildir file has no separator line: its date is all it needs of the header.
+    const qint64 seconds = HeaderSource::dateOf(piece, reader.modified()).toSecsSinceEpoch();
     const QByteArrayView text = QByteArrayView(piece).sliced(findEnvelopeLine(piece).lengthWithBreak);
     const bool whole = piece.size() < MessageReader::PieceSize;
 

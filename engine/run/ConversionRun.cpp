@@ -161,13 +161,20 @@ QString convertOne(const ConversionEntry &entry, const ConversionRules &rules, C
 
     // Told only once the record is written: a message skipped or failed joins nothing.
     const bool withoutHeaderFields = !startsWithHeaderField(run.piece);
-    HeaderSource header;
-    header.loadFromBytes(run.piece, reader.modified());
-    QByteArray separator = entry.envelope.isEmpty()
-                               ? separatorLine(header.getSender(), header.getDate(), rules.lfLineEnds)
-                               : entry.envelope + (rules.lfLineEnds ? "\n" : "\r\n");
+    MessageFacts facts;
+    QByteArray separator;
+    if (entry.envelope.isEmpty()) {
+        HeaderSource header;
+        header.loadFromBytes(run.piece, reader.modified());
+        separator = separatorLine(header.getSender(), header.getDate(), rules.lfLineEnds);
+        facts = MessageFacts{.date = header.getDate(), .dateSource = header.dateSource()};
+    } else {
+        // An mbox's own separator line is kept: of the header only the date is wanted.
+        facts.date = HeaderSource::dateOf(run.piece, reader.modified(), &facts.dateSource);
+        separator = entry.envelope + (rules.lfLineEnds ? "\n" : "\r\n");
+    }
     separator += linesAfterSeparator(entry, rules);
-    run.lastFacts = MessageFacts{.date = header.getDate(), .dateSource = header.dateSource()};
+    run.lastFacts = facts;
     std::optional<ContentHash> hash;
     if (rules.contentHashes)
         hash.emplace();
