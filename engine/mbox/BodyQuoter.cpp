@@ -44,8 +44,12 @@ const char *findBreak(const char *p, const char *const end)
     };
     auto load = [](const char *at) { return _mm_loadu_si128(reinterpret_cast<const __m128i *>(at)); };
     for (; end - p >= 18; p += 16) {
-        const __m128i here = load(p), next = load(p + 1);
+        const __m128i here = load(p);
         const __m128i crs = _mm_cmpeq_epi8(here, cr), lfs = _mm_cmpeq_epi8(here, lf);
+        const __m128i breaks = _mm_or_si128(crs, lfs);
+        if (_mm_movemask_epi8(breaks) == 0)
+            continue;  // most blocks lie inside a line
+        const __m128i next = load(p + 1);
         __m128i kept;  // the breaks that go out as they came
         if (lfLineEnds) {
             kept = _mm_andnot_si128(special(next), lfs);
@@ -55,7 +59,7 @@ const char *findBreak(const char *p, const char *const end)
             const __m128i afterCr = _mm_and_si128(lfs, _mm_cmpeq_epi8(load(p - 1), cr));
             kept = _mm_or_si128(keptCr, _mm_andnot_si128(special(next), afterCr));
         }
-        if (const int hits = _mm_movemask_epi8(_mm_andnot_si128(kept, _mm_or_si128(crs, lfs))))
+        if (const int hits = _mm_movemask_epi8(_mm_andnot_si128(kept, breaks)))
             return p + __builtin_ctz(unsigned(hits));
     }
     if (p > from && p[-1] == '\r')
