@@ -176,7 +176,7 @@ void BodyQuoter::feedLinesLooking(QByteArrayView piece)
     bool heldBefore = atLineStart_ && !start_.empty();
     const FromLineStart startBefore = start_;
 
-    bool look = lookForPlainLines_;
+    bool look = true;  // false once a break the output changes is met
 
     // The line's start is decided: a ">" before it or not.
     auto decide = [&](bool quote) {
@@ -249,7 +249,8 @@ void BodyQuoter::feedLinesLooking(QByteArrayView piece)
         lineStart = ++p;
         atLineStart_ = true;
     }
-    lookForPlainLines_ = look;
+    if (!look)
+        breaks_ = Breaks::Changed;  // the pieces after this one go without the look
     // A line's first bytes at the end of the piece stay held.
     out_.append(stretch, (atLineStart_ ? lineStart : end) - stretch);
 }
@@ -270,7 +271,6 @@ void BodyQuoter::finish()
     }
     envelope_ = Envelope::Done;
     atLineStart_ = afterCr_ = anyBody_ = false;
-    lookForPlainLines_ = true;
     breaks_ = Breaks::Unknown;
     start_.reset();
     endsWithBreak_ = true;

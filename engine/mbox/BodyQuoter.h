@@ -61,7 +61,6 @@ private:
     FromLineStart start_;        // the line's first bytes, held
     bool afterCr_ = false;       // a CR went out; an LF next belongs to it
     bool anyBody_ = false;
-    bool lookForPlainLines_ = true;  // until a break shows that the message's breaks all change
     enum class Breaks { Unknown, Kept, Changed };
     Breaks breaks_ = Breaks::Unknown;  // what the output does to the message's first break
     bool endsWithBreak_ = false;

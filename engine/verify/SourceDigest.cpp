@@ -127,13 +127,10 @@ TextDigest digestOfSource(const SourceMessage &source, Yielder &yielder, QString
     switch (source.kind) {
     case SourceKind::Mbox: {
         FromUnquoter unquoter;
+        const std::function<void(QByteArrayView)> toText = [&text](QByteArrayView unquoted) { text.feed(unquoted); };
+        reason = readInPieces(source.path, [&](QByteArrayView piece, qint64) { unquoter.feed(piece, toText); },
+                              yielder, source.offset, source.length);
         QByteArray unquoted;
-        reason = readInPieces(source.path, [&](QByteArrayView piece, qint64) {
-            unquoted.resize(0);
-            unquoter.feed(piece, unquoted);
-            text.feed(unquoted);
-        }, yielder, source.offset, source.length);
-        unquoted.resize(0);
         unquoter.finish(unquoted);
         text.feed(unquoted);
         break;

@@ -5,28 +5,6 @@
 
 #include <chrono>
 
-namespace {
-
-// Stops the reading of a source when the digests are given up.
-class StopYielder final : public Yielder {
-public:
-    explicit StopYielder(const bool &stopping, std::mutex &mutex) : stopping_(stopping), mutex_(mutex) {}
-    void yield() override
-    {
-        const std::lock_guard lock(mutex_);
-        if (stopping_)
-            throw Interrupted();
-    }
-    void yieldNow() override { yield(); }
-    bool due() const override { return false; }
-
-private:
-    const bool &stopping_;
-    std::mutex &mutex_;
-};
-
-} // namespace
-
 SourceDigests::SourceDigests() : worker_([this] { work(); }) {}
 
 SourceDigests::~SourceDigests()
@@ -50,7 +28,7 @@ void SourceDigests::add(const SourceMessage &source)
 
 void SourceDigests::work()
 {
-    StopYielder yielder(stopping_, mutex_);
+    StopFlagYielder yielder(stopping_);
     std::unique_lock lock(mutex_);
     for (;;) {
         changed_.wait(lock, [this] { return stopping_ || !waiting_.empty(); });

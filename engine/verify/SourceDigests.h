@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QString>
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -35,6 +36,6 @@ private:
     std::deque<SourceMessage> waiting_;
     QList<SourceText> texts_;
     bool busy_ = false;
-    bool stopping_ = false;
+    std::atomic<bool> stopping_ = false;  // set under mutex_, read by the worker's yield points without it
     std::thread worker_;
 };
