@@ -26,7 +26,7 @@ void verify(const QList<VerifyEntry> &entries, const CommandOptions &options, Ru
         if (!console.hasStatusLine() || clock.elapsed() - lastDrawMs < RedrawIntervalMs)
             return;
         lastDrawMs = clock.elapsed();
-        console.status(QStringLiteral("verifying %1 of %2").arg(countText(done), countOf(total, "message", "messages")));
+        console.status(QStringLiteral("verifying %1 of %2").arg(QString::number(done), countOf(total, "message", "messages")));
     }, sources ? &texts : nullptr);
     console.clearStatus();
     tally.verified = result.verified;
