@@ -373,6 +373,7 @@ ParsedCommand parseCommandLine(const QStringList &arguments)
     if (options.layout == OutputLayout::Thunderbird) {
         // Each SOURCE's tree from its own name on, in the profile-shaped DEST (or the profile itself).
         options.naming.rule = MboxNaming::Rule::Thunderbird;
+        options.thunderbirdTree = true;
         if (!options.intoThunderbird)
             options.naming.destination = thunderbirdTreeRoot(options.output);
     }

@@ -8,10 +8,10 @@ namespace {
 constexpr qint64 RedrawIntervalMs = 100;
 }
 
-CommandObserver::CommandObserver(const QList<ConversionEntry> &entries, const ConversionRules &rules,
+CommandObserver::CommandObserver(const QList<ConversionEntry> &entries, const Store &store,
                                  RunTally &tally, Console &console, bool verbose, const QElapsedTimer &clock,
                                  Manifest *manifest)
-    : entries_(entries), rules_(rules), manifest_(manifest), tally_(tally), console_(console), verbose_(verbose),
+    : entries_(entries), store_(store), manifest_(manifest), tally_(tally), console_(console), verbose_(verbose),
       clock_(clock)
 {
 }
@@ -21,8 +21,7 @@ QString CommandObserver::currentFolder() const
     if (done_ >= entries_.size())
         return {};
     try {
-        const OutputTarget target = entryTarget(entries_[done_], rules_);
-        return rules_.layout == OutputLayout::Maildir ? target.folder : target.file;
+        return store_.targetOf(entries_[done_]);
     } catch (const Failure &) {
         return {};
     }
@@ -31,9 +30,8 @@ QString CommandObserver::currentFolder() const
 SourceMessage CommandObserver::currentSource(const QString &source) const
 {
     if (done_ >= entries_.size())
-        return source;
-    const ConversionEntry &entry = entries_[done_];
-    return {entry.source, entry.kind, entry.offset, entry.length};
+        return {.source = source};
+    return entries_[done_];
 }
 
 void CommandObserver::entryDone()
@@ -66,8 +64,9 @@ void CommandObserver::messageDone(int number, int total)
 void CommandObserver::messageWritten(const QString &source, const QString &mboxFile, qint64 recordBytes,
                                      qint64 offset)
 {
-    tally_.noteWritten(mboxFile, recordBytes);
-    tally_.countIn(currentFolder(), RunTally::Outcome::Written, recordBytes);
+    const QString target = currentFolder();
+    tally_.noteWritten(target, recordBytes);
+    tally_.countIn(target, RunTally::Outcome::Written, recordBytes);
     if (manifest_) {
         MessageFacts facts = facts_.value_or(MessageFacts{});
         if (offset < 0)

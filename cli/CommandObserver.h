@@ -19,7 +19,7 @@ QString skippedText(const QString &source, const QString &mboxFile, qint64 match
 class CommandObserver final : public ConversionObserver {
 public:
     // The entries in the order the run takes them; manifest may be null.
-    CommandObserver(const QList<ConversionEntry> &entries, const ConversionRules &rules, RunTally &tally,
+    CommandObserver(const QList<ConversionEntry> &entries, const Store &store, RunTally &tally,
                     Console &console, bool verbose, const QElapsedTimer &clock, Manifest *manifest = nullptr);
 
     void bytesRead(qint64 bodyLength, qint64 fileSize) override;
@@ -43,7 +43,7 @@ private:
     void entryDone();
 
     const QList<ConversionEntry> &entries_;
-    const ConversionRules &rules_;
+    const Store &store_;
     Manifest *manifest_;
     std::optional<MessageFacts> facts_;  // of the entry under way
     QStringList warnings_;               // of the entry under way

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine/mbox/MboxNaming.h"
+#include "engine/store/MboxNaming.h"
 #include "engine/message/MessageIdentity.h"
-#include "engine/run/OutputLayout.h"
+#include "engine/store/OutputLayout.h"
 
 #include <QString>
 #include <QStringList>
@@ -18,6 +18,7 @@ struct CommandOptions {
     MboxNaming naming;        // -o DEST as destination (empty with --single), --relative, --single FILE
     OutputLayout layout = OutputLayout::Mbox;
     QString output;           // -o DEST as given, made absolute (naming.destination may lie below it)
+    bool thunderbirdTree = false;  // the output is Thunderbird's folder tree: the summary says how to take it in
     bool intoThunderbird = false;  // --into-thunderbird: naming.destination is set once the profile is found
     QString profile;          // its =PROFILE: a name or a folder, empty for the default; then the folder found
     bool onlyEml = false;     // folders give their .eml files alone, as in the window

@@ -20,8 +20,8 @@
 #include "engine/mbox/MboxAppender.h"
 #include "engine/run/ConversionRun.h"
 #include "engine/run/DateOrder.h"
-#include "engine/run/DuplicateCheck.h"
-#include "engine/run/EntryReader.h"
+#include "engine/store/DuplicateCheck.h"
+#include "engine/source/SourceMessage.h"
 #include "engine/support/Failure.h"
 #include "engine/support/FileDescriptor.h"
 #include "engine/support/ShownName.h"
@@ -59,7 +59,6 @@ ConversionRules rulesOf(const CommandOptions &options)
     return {.naming = options.naming,
             .layout = options.layout,
             .lfLineEnds = options.lineEnds == LineEnds::Lf,
-            .afterSeparator = options.layout == OutputLayout::Thunderbird ? thunderbirdStatusLines(!options.unread) : QByteArray(),
             .skipDuplicates = options.skipDuplicates,
             .duplicates = options.duplicates,
             .contentHashes = !options.manifestFile.isEmpty(),
@@ -68,15 +67,12 @@ ConversionRules rulesOf(const CommandOptions &options)
 }
 
 // The messages in the order the run takes them.
-QList<ConversionEntry> entriesOf(const SourceListing &listing, const CommandOptions &options)
+QList<ConversionEntry> entriesOf(const SourceListing &listing, const CommandOptions &options, const Store &store)
 {
-    QList<ConversionEntry> entries;
-    entries = listing.messages;
-    if (options.order == WriteOrder::Date) {
-        SignalYielder yielder;
-        entries = orderedByDate(entries, rulesOf(options), yielder);
-    }
-    return entries;
+    if (options.order != WriteOrder::Date)
+        return listing.messages;
+    SignalYielder yielder;
+    return orderedByDate(listing.messages, store, yielder);
 }
 
 // What a message that is not a file of its own was taken as, for the dry run: " (mbox, at byte 1234)".
@@ -91,41 +87,23 @@ QString takenAs(const ConversionEntry &message)
 
 // Every message and its target, named on stdout, or with --skip-duplicates
 // the copy it would be skipped for; nothing is written.
-void dryRun(const QList<ConversionEntry> &messages, const CommandOptions &options, RunTally &tally, Console &console)
+void dryRun(const QList<ConversionEntry> &messages, const CommandOptions &options, Store &store, RunTally &tally,
+            Console &console)
 {
-    QSet<QString> mboxFiles;
-    KnownIdentities known(options.duplicates);
-    MaildirIndex maildirs;
+    QSet<QString> targets;
     SignalYielder yielder;
     for (const ConversionEntry &message : messages) {
         try {
-            if (options.layout == OutputLayout::Maildir) {
-                const QString folder = maildirTargetFor(options.naming, message.namedPath(), message.nameStart).folder;
-                if (options.skipDuplicates) {
-                    MessageReader reader = openMessage(message);
-                    const QByteArray hash = maildirHashOf(reader, [&] { yielder.yield(); });
-                    if (const QString copy = maildirs.copyOf(folder, hash); !copy.isEmpty()) {
-                        const qint64 offset = copy.startsWith(folder) ? 0 : KnownIdentities::ListedEarlier;
-                        tally.noteSkipped(message.source, copy, offset);
-                        console.out(skippedText(message.source, offset < 0 ? folder : copy, offset));
-                        continue;
-                    }
-                    maildirs.add(folder, hash, {}, QStringLiteral("-"));
+            const QString target = store.targetOf(message);
+            if (options.skipDuplicates) {
+                if (const StoreOutcome copy = store.findCopy(message, yielder); !copy.file.isEmpty()) {
+                    tally.noteSkipped(message.source, copy.file, copy.match);
+                    console.out(skippedText(message.source, copy.file, copy.match));
+                    continue;
                 }
-                mboxFiles.insert(folder);
-                console.out(shownName(message.source) + takenAs(message) + QStringLiteral(" -> ") + shownName(folder));
-                continue;
             }
-            const QString mbox = options.naming.targetFor(message.namedPath(), message.nameStart).file;
-            const qint64 copy = options.skipDuplicates ? findCopyOf(message, mbox, known, [&] { yielder.yield(); })
-                                                       : KnownIdentities::NotThere;
-            if (copy != KnownIdentities::NotThere) {
-                tally.noteSkipped(message.source, mbox, copy);
-                console.out(skippedText(message.source, mbox, copy));
-                continue;
-            }
-            mboxFiles.insert(mbox);
-            console.out(shownName(message.source) + takenAs(message) + QStringLiteral(" -> ") + shownName(mbox));
+            targets.insert(target);
+            console.out(shownName(message.source) + takenAs(message) + QStringLiteral(" -> ") + shownName(target));
         } catch (const Failure &error) {
             fail(tally, console, RunTally::FailureKind::Message, message.source, error.reason());
         } catch (const Interrupted &) {
@@ -134,17 +112,18 @@ void dryRun(const QList<ConversionEntry> &messages, const CommandOptions &option
         }
     }
     if (!options.quiet)
-        console.error(dryRunSummaryLine(tally, mboxFiles.size()));
+        console.error(dryRunSummaryLine(tally, targets.size()));
 }
 
-void convert(const QList<ConversionEntry> &entries, const CommandOptions &options, RunTally &tally, Console &console,
-             const QElapsedTimer &clock, Manifest *manifest)
+void convert(const QList<ConversionEntry> &entries, const CommandOptions &options, Store &store, RunTally &tally,
+             Console &console, const QElapsedTimer &clock, Manifest *manifest)
 {
     const ConversionRules rules = rulesOf(options);
-    CommandObserver observer(entries, rules, tally, console, options.verbose, clock, manifest);
+    CommandObserver observer(entries, store, tally, console, options.verbose, clock, manifest);
     SignalYielder yielder([&observer] { observer.tick(); });
+    QList<ConversionFailure> flushFailures;
     try {
-        const ConversionResult result = convertEntries(entries, rules, observer, yielder);
+        const ConversionResult result = convertEntries(entries, store, rules, observer, yielder);
         if (result.stoppedBy != 0) {
             tally.stoppedBy = systemReason(result.stoppedBy);
             tally.notTried = result.notTried;
@@ -153,15 +132,14 @@ void convert(const QList<ConversionEntry> &entries, const CommandOptions &option
         // The messages' failures came through the observer.
         for (const ConversionFailure &failure : result.failures)
             if (failure.kind == ConversionFailure::Kind::Flush)
-                fail(tally, console, RunTally::FailureKind::Mbox, failure.path, failure.reason);
+                flushFailures.append(failure);
     } catch (const Interrupted &) {
         tally.interrupted = true;
-        // A Maildir's files were synced by the run itself, on its way out.
-        if (options.layout != OutputLayout::Maildir)
-            for (const RunTally::Mbox &mbox : tally.mboxes())
-                if (const QString reason = flushToDisk(mbox.path); !reason.isEmpty())
-                    fail(tally, console, RunTally::FailureKind::Mbox, mbox.path, reason);
+        NoYield noYield;
+        flushFailures = store.finish(noYield);
     }
+    for (const ConversionFailure &failure : std::as_const(flushFailures))
+        fail(tally, console, RunTally::FailureKind::Mbox, failure.path, failure.reason);
 }
 
 QString inUseText(const QString &profile)
@@ -231,7 +209,6 @@ int runConvertCommand(CommandOptions options)
     catchStopSignals();
     Console console(wantsStatusLine(options));
     RunTally tally;
-    tally.maildir = options.layout == OutputLayout::Maildir;
     const auto refuse = [&console](const QString &problem) {
         console.error(QStringLiteral("quorvel-convert: ") + problem);
         return ExitUsage;
@@ -283,6 +260,9 @@ int runConvertCommand(CommandOptions options)
         if (const QString reason = manifest.open(options.manifestFile); !reason.isEmpty())
             return refuse(shownName(options.manifestFile) + QStringLiteral(": cannot write the manifest: ") + reason);
 
+    const std::unique_ptr<Store> store = makeStore(rulesOf(options));
+    tally.targetOne = store->targetWord(1);
+    tally.targetMany = store->targetWord(2);
     tally.keepPlaces = options.verify;
     std::optional<SourceDigests> sources;
     if (options.verify) {
@@ -291,15 +271,15 @@ int runConvertCommand(CommandOptions options)
     }
     if (!tally.interrupted) {
         try {
-            const QList<ConversionEntry> entries = entriesOf(listing, options);
+            const QList<ConversionEntry> entries = entriesOf(listing, options, *store);
             if (options.dryRun)
-                dryRun(entries, options, tally, console);
+                dryRun(entries, options, *store, tally, console);
             else if (options.verifyOnly)
-                verifyDestination(listing, options, tally, console, clock);
+                verifyDestination(listing, options, *store, tally, console, clock);
             else
-                convert(entries, options, tally, console, clock, manifest.isOpen() ? &manifest : nullptr);
+                convert(entries, options, *store, tally, console, clock, manifest.isOpen() ? &manifest : nullptr);
             if (options.verify && !tally.interrupted)
-                verifyRun(options, tally, *sources, console, clock);
+                verifyRun(options, *store, tally, *sources, console, clock);
         } catch (const Interrupted &) {
             tally.interrupted = true;  // also while reading the dates
         }
@@ -315,10 +295,10 @@ int runConvertCommand(CommandOptions options)
         if (const QString reason = writeJsonReport(options.reportFile, tally); !reason.isEmpty())
             fail(tally, console, RunTally::FailureKind::Mbox, options.reportFile, QStringLiteral("cannot write the report: ") + reason);
     if (!options.quiet && options.verifyOnly) {
-        console.error(verifyOnlySummaryLine(tally, options.layout, clock.elapsed()));
+        console.error(verifyOnlySummaryLine(tally, clock.elapsed()));
     } else if (!options.quiet && !options.dryRun) {
         console.error(summaryLine(tally, clock.elapsed()));
-        if (options.layout == OutputLayout::Thunderbird && !tally.interrupted)
+        if (options.thunderbirdTree && !tally.interrupted)
             thunderbirdSteps(options, tally, console);
     }
     const bool outputLost = !console.outputLost().isEmpty();

@@ -50,8 +50,10 @@ public:
     int skipped = 0;
     qint64 bytes = 0;
     bool interrupted = false;
-    // The output is Maildir folders, one file a message: mboxes() counts by folder.
-    bool maildir = false;
+    // What the store's targets are called, one and many (Store::targetWord).
+    QString targetOne = QStringLiteral("mbox file");
+    QString targetMany = QStringLiteral("mbox files");
+    QString targets(qsizetype count) const { return QString::number(count) + QLatin1Char(' ') + (count == 1 ? targetOne : targetMany); }
     // A full or read-only disk ended the run: the messages not tried after it.
     QString stoppedBy;
     int notTried = 0;

@@ -1,6 +1,6 @@
 #include "cli/SourceList.h"
 
-#include "engine/run/SourceEntries.h"
+#include "engine/source/SourceEntries.h"
 #include "engine/support/PathOnDisk.h"
 #include "engine/support/Yielder.h"
 #include "engine/walk/FolderMessages.h"

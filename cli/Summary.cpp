@@ -7,11 +7,6 @@
 
 namespace {
 
-QString files(qsizetype count, bool maildir = false)
-{
-    return maildir ? countOf(count, "Maildir folder", "Maildir folders") : countOf(count, "mbox file", "mbox files");
-}
-
 QString problems(const RunTally &tally)
 {
     QString line;
@@ -38,7 +33,7 @@ QString summaryLine(const RunTally &tally, qint64 elapsedMs)
     line += QStringLiteral("converted %1 of %2 into %3 (%4) in %5 s")
                 .arg(tally.written)
                 .arg(countOf(tally.listed, "message", "messages"))
-                .arg(files(tally.mboxes().size(), tally.maildir), sizeText(tally.bytes),
+                .arg(tally.targets(tally.mboxes().size()), sizeText(tally.bytes),
                      QString::number(double(elapsedMs) / 1000.0, 'f', 1));
     line += problems(tally);
     if (tally.verifyRan) {
@@ -51,7 +46,7 @@ QString summaryLine(const RunTally &tally, qint64 elapsedMs)
 
 QString dryRunSummaryLine(const RunTally &tally, qsizetype mboxFiles)
 {
-    return QStringLiteral("would convert %1 into %2; nothing written").arg(countOf(tally.listed - tally.skipped, "message", "messages"), files(mboxFiles, tally.maildir))
+    return QStringLiteral("would convert %1 into %2; nothing written").arg(countOf(tally.listed - tally.skipped, "message", "messages"), tally.targets(mboxFiles))
          + problems(tally);
 }
 

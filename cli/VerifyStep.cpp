@@ -11,8 +11,8 @@ namespace {
 
 constexpr qint64 RedrawIntervalMs = 100;
 
-void verify(const QList<VerifyEntry> &entries, const CommandOptions &options, RunTally &tally, Console &console,
-            const QElapsedTimer &clock, SourceDigests *sources = nullptr)
+void verify(const QList<VerifyEntry> &entries, const CommandOptions &options, const Store &store, RunTally &tally,
+            Console &console, const QElapsedTimer &clock, SourceDigests *sources = nullptr)
 {
     qint64 lastDrawMs = -RedrawIntervalMs;
     SignalYielder yielder;
@@ -21,7 +21,8 @@ void verify(const QList<VerifyEntry> &entries, const CommandOptions &options, Ru
     if (console.hasStatusLine())
         console.status(QStringLiteral("verifying %1").arg(countOf(entries.size(), "message", "messages")));
     const QList<SourceText> texts = sources ? sources->finish(yielder) : QList<SourceText>();
-    const VerifyResult result = verifyEntries(entries, {.layout = options.layout, .duplicates = options.duplicates}, yielder,
+    const std::unique_ptr<TargetReader> reader = store.reader();
+    const VerifyResult result = verifyEntries(entries, {.reader = reader.get(), .duplicates = options.duplicates}, yielder,
                                               [&](int done, int total) {
         if (!console.hasStatusLine() || clock.elapsed() - lastDrawMs < RedrawIntervalMs)
             return;
@@ -41,43 +42,39 @@ void verify(const QList<VerifyEntry> &entries, const CommandOptions &options, Ru
 
 } // namespace
 
-void verifyRun(const CommandOptions &options, RunTally &tally, SourceDigests &sources, Console &console,
-               const QElapsedTimer &clock)
+void verifyRun(const CommandOptions &options, const Store &store, RunTally &tally, SourceDigests &sources,
+               Console &console, const QElapsedTimer &clock)
 {
     QList<VerifyEntry> entries;
     entries.reserve(tally.places().size());
     for (const RunTally::Placed &place : tally.places())
         entries.append({place.source, place.target, place.skipped});
-    verify(entries, options, tally, console, clock, &sources);
+    verify(entries, options, store, tally, console, clock, &sources);
 }
 
-void verifyDestination(const SourceListing &listing, const CommandOptions &options, RunTally &tally,
-                       Console &console, const QElapsedTimer &clock)
+void verifyDestination(const SourceListing &listing, const CommandOptions &options, const Store &store,
+                       RunTally &tally, Console &console, const QElapsedTimer &clock)
 {
-    const ConversionRules rules{.naming = options.naming, .layout = options.layout, .lfLineEnds = options.lineEnds == LineEnds::Lf};
     QList<VerifyEntry> entries;
     entries.reserve(listing.messages.size());
     for (const ListedMessage &message : listing.messages) {
         try {
             // Any message may have been skipped for a copy when the destination was written.
-            entries.append({{message.source, message.kind, message.offset, message.length},
-                            entryTarget(message, rules).file, options.skipDuplicates});
+            entries.append({message, store.targetOf(message), options.skipDuplicates});
         } catch (const Failure &error) {
             tally.failed(RunTally::FailureKind::Message, message.source, error.reason());
             console.error(QStringLiteral("quorvel-convert: ") + shownName(message.source) + QStringLiteral(": ") + shownName(error.reason()));
         }
     }
-    verify(entries, options, tally, console, clock);
+    verify(entries, options, store, tally, console, clock);
 }
 
-QString verifyOnlySummaryLine(const RunTally &tally, OutputLayout layout, qint64 elapsedMs)
+QString verifyOnlySummaryLine(const RunTally &tally, qint64 elapsedMs)
 {
     QString line = tally.interrupted ? QStringLiteral("stopped: ") : QString();
     line += QStringLiteral("verified %1 of %2 in %3 in %4 s")
                 .arg(tally.verified)
-                .arg(countOf(tally.listed, "message", "messages"),
-                     layout == OutputLayout::Maildir ? countOf(tally.verifyTargets, "maildir folder", "maildir folders")
-                                                     : countOf(tally.verifyTargets, "mbox file", "mbox files"),
+                .arg(countOf(tally.listed, "message", "messages"), tally.targets(tally.verifyTargets),
                      QString::number(double(elapsedMs) / 1000.0, 'f', 1));
     if (!tally.mismatches().isEmpty())
         line += QStringLiteral("; %1 not found as written").arg(tally.mismatches().size());

@@ -4,6 +4,7 @@
 #include "cli/Console.h"
 #include "cli/RunTally.h"
 #include "cli/SourceList.h"
+#include "engine/store/Store.h"
 #include "engine/verify/SourceDigests.h"
 
 #include <QElapsedTimer>
@@ -11,13 +12,13 @@
 // --verify: every message the run wrote or skipped is looked for in its
 // target, read back; each mismatch is named on stderr and kept in the tally.
 // sources was told of every message placed, in order (RunTally::onPlaced).
-void verifyRun(const CommandOptions &options, RunTally &tally, SourceDigests &sources, Console &console,
-               const QElapsedTimer &clock);
+void verifyRun(const CommandOptions &options, const Store &store, RunTally &tally, SourceDigests &sources,
+               Console &console, const QElapsedTimer &clock);
 
 // --verify-only: every listed message is looked for where a run with the same
 // options would have put it. Nothing is written.
-void verifyDestination(const SourceListing &listing, const CommandOptions &options, RunTally &tally,
-                       Console &console, const QElapsedTimer &clock);
+void verifyDestination(const SourceListing &listing, const CommandOptions &options, const Store &store,
+                       RunTally &tally, Console &console, const QElapsedTimer &clock);
 
 // The closing line of --verify-only.
-QString verifyOnlySummaryLine(const RunTally &tally, OutputLayout layout, qint64 elapsedMs);
+QString verifyOnlySummaryLine(const RunTally &tally, qint64 elapsedMs);

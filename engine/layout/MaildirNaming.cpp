@@ -6,13 +6,6 @@ namespace {
 
 constexpr qsizetype HashLength = 32;
 
-QString withSlash(QString folder)
-{
-    if (!folder.endsWith(QLatin1Char('/')))
-        folder += QLatin1Char('/');
-    return folder;
-}
-
 } // namespace
 
 QByteArray maildirFolderName(QStringList levels)
@@ -30,20 +23,6 @@ QByteArray maildirFolderName(QStringList levels)
         name += '.' + modifiedUtf7(level);
     }
     return name;
-}
-
-MaildirTarget maildirTargetFor(const MboxNaming &naming, const QString &source, qsizetype nameStart)
-{
-    const QString root = withSlash(naming.destination);
-    if (naming.rule == MboxNaming::Rule::Single)
-        return {root, root};
-    const QString path = naming.rule == MboxNaming::Rule::Relative ? source.mid(nameStart) : source;
-    QStringList levels = path.split(QLatin1Char('/'));
-    levels.removeLast();  // the message's own name
-    const QByteArray folder = maildirFolderName(levels);
-    if (folder.isEmpty())
-        return {root, root};
-    return {root, root + QString::fromLatin1(folder) + QLatin1Char('/')};
 }
 
 QByteArray maildirBaseName(qint64 seconds, QByteArrayView hexHash, int copy)

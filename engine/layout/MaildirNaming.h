@@ -1,7 +1,5 @@
 #pragma once
 
-#include "engine/mbox/MboxNaming.h"
-
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -14,12 +12,6 @@ struct MaildirTarget {
     QString folder;  // ends in "/"; the root itself for the INBOX
     bool isRoot() const { return folder == root; }
 };
-
-// The folder levels of a source come from the naming rule as the mbox
-// layout takes them (the absolute path, or from the listed folder's own
-// name on); --single has no folders. A first level named "Inbox" in any
-// letter case is the INBOX itself, as IMAP takes that name.
-MaildirTarget maildirTargetFor(const MboxNaming &naming, const QString &source, qsizetype nameStart = 0);
 
 // ".A.B" for the levels {A, B}, each in IMAP's modified UTF-7; a dot inside a
 // name, which would split it into levels, becomes U+2024 ONE DOT LEADER, which

@@ -3,7 +3,6 @@
 #include "engine/layout/MaildirText.h"
 #include "engine/mbox/OutputPieces.h"
 #include "engine/message/EnvelopeLine.h"
-#include "engine/message/HeaderSource.h"
 #include "engine/message/MessageReader.h"
 #include "engine/support/CreatePath.h"
 #include "engine/support/FileNames.h"
@@ -88,16 +87,11 @@ QString MaildirWriter::prepare(const MaildirTarget &target, int &error)
 }
 
 MaildirOutcome MaildirWriter::write(const MaildirTarget &target, const QString &source, MessageReader &reader,
-                                    const std::optional<MessageFlags> &flags, QByteArray &piece,
-                                    const std::function<void(qint64, qint64)> &progress)
+                                    QByteArray &piece, qint64 seconds, const std::optional<MessageFlags> &flags,
+                                    const std::function<void(QByteArrayView)> &textRead,
+                                    const std::function<void(qint64)> &progress)
 {
     MaildirOutcome outcome;
-    if (!reader.ok() || !reader.next(piece)) {
-        outcome.reason = reader.failure();
-        return outcome;
-    }
-    // A maildir file has no separator line: its date is all it needs of the header.
-    const qint64 seconds = HeaderSource::dateOf(piece, reader.modified()).toSecsSinceEpoch();
     const QByteArrayView text = QByteArrayView(piece).sliced(findEnvelopeLine(piece).lengthWithBreak);
     const bool whole = piece.size() < MessageReader::PieceSize;
 
@@ -115,6 +109,8 @@ MaildirOutcome MaildirWriter::write(const MaildirTarget &target, const QString &
         MaildirText maildirText(rules_.crlf, [&content](QByteArrayView bytes) { content.append(bytes); });
         maildirText.feed(text);
         hash = maildirText.hexHash();
+        if (textRead)
+            textRead(piece);
         if (rules_.skipDuplicates) {
             if (QString copy = index_.copyOf(target.folder, hash); !copy.isEmpty()) {
                 outcome.skipped = true;
@@ -144,7 +140,7 @@ MaildirOutcome MaildirWriter::write(const MaildirTarget &target, const QString &
     if (whole) {
         writeError = writeFully(fd.get(), content);
         outcome.bytes = content.size();
-        progress(reader.size(), reader.size());
+        progress(reader.size());
     } else {
         OutputPieces out(MessageReader::StreamPieceSize, [&](QByteArrayView bytes) {
             if (writeError == 0)
@@ -152,8 +148,10 @@ MaildirOutcome MaildirWriter::write(const MaildirTarget &target, const QString &
         });
         MaildirText maildirText(rules_.crlf, [&out](QByteArrayView bytes) { out.append(bytes); });
         maildirText.feed(text);
+        if (textRead)
+            textRead(piece);
         qint64 read = piece.size();
-        progress(read, reader.size());
+        progress(read);
         while (writeError == 0) {
             if (!reader.next(piece, MessageReader::StreamPieceSize)) {
                 outcome.reason = reader.failure();
@@ -162,8 +160,10 @@ MaildirOutcome MaildirWriter::write(const MaildirTarget &target, const QString &
             if (piece.isEmpty())
                 break;
             maildirText.feed(piece);
+            if (textRead)
+                textRead(piece);
             read += piece.size();
-            progress(read, reader.size());
+            progress(read);
         }
         out.flush();
         hash = maildirText.hexHash();

@@ -5,7 +5,7 @@
 
 #include "engine/layout/MaildirIndex.h"
 #include "engine/layout/MaildirNaming.h"
-#include "engine/run/ConversionRun.h"
+#include "engine/support/ConversionFailure.h"
 #include "engine/support/FileDescriptor.h"
 
 #include <QByteArray>
@@ -48,14 +48,16 @@ public:
     MaildirWriter(const MaildirWriter &) = delete;
     MaildirWriter &operator=(const MaildirWriter &) = delete;
 
-    // One message. piece is a buffer kept from one message to the next.
-    // progress is told the bytes of the source read so far, and is a yield
-    // point (it may throw Interrupted; the unfinished file is removed).
-    // The message is read from reader (the run opened source as its kind
-    // holds it); flags, when the source kept them, name it in place of "read".
-    MaildirOutcome write(const MaildirTarget &target, const QString &source, MessageReader &reader,
-                         const std::optional<MessageFlags> &flags, QByteArray &piece,
-                         const std::function<void(qint64 read, qint64 size)> &progress);
+    // One message, dated seconds. piece holds its first piece, read from
+    // reader (the run opened source as its kind holds it), and is a buffer
+    // kept from one message to the next. text is told every piece read;
+    // progress the bytes of the source read so far, and is a yield point (it
+    // may throw Interrupted; the unfinished file is removed). flags, when the
+    // source kept them, name it in place of "read".
+    MaildirOutcome write(const MaildirTarget &target, const QString &source, MessageReader &reader, QByteArray &piece,
+                         qint64 seconds, const std::optional<MessageFlags> &flags,
+                         const std::function<void(QByteArrayView piece)> &text,
+                         const std::function<void(qint64 read)> &progress);
     // The messages written but not yet in place are moved in, and the disk synced.
     QList<ConversionFailure> finish();
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/mbox/MboxNaming.h"
+#include "engine/mbox/OutputTarget.h"
 
 #include <QByteArray>
 #include <QHash>

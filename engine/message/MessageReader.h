@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/source/FromUnquoter.h"
+#include "engine/message/FromUnquoter.h"
 #include "engine/support/FileDescriptor.h"
 
 #include <QByteArray>

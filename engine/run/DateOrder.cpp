@@ -1,12 +1,8 @@
 #include "engine/run/DateOrder.h"
 
 #include "engine/message/HeaderBlock.h"
-#include "engine/message/HeaderSource.h"
-#include "engine/message/EnvelopeLine.h"
-#include "engine/message/MailDate.h"
 #include "engine/message/MessageReader.h"
-#include "engine/run/EntryReader.h"
-#include "engine/support/Failure.h"
+#include "engine/source/MessageDate.h"
 #include "engine/support/Failure.h"
 #include "engine/support/Yielder.h"
 
@@ -30,12 +26,12 @@ bool holdsHeaderEnd(const QByteArray &start)
 // A few hundred files are read before a second thread pays for itself.
 constexpr qsizetype ShareAbove = 256;
 
-qint64 dateOfMessage(const ConversionEntry &entry, QByteArray &piece)
+qint64 dateOfMessage(const SourceMessage &entry, QByteArray &piece)
 {
-    // An mbox's message keeps its separator line, and so the date in it.
-    if (!entry.envelope.isEmpty())
-        if (const QDateTime date = parseMailDate(splitEnvelopeLine(entry.envelope).date); date.isValid())
-            return date.toSecsSinceEpoch();
+    // An mbox's message dated by its own separator line needs no reading.
+    DateSource source = DateSource::None;
+    if (const QDateTime date = messageDate(entry, QByteArray(), QDateTime(), &source); source == DateSource::EnvelopeLine)
+        return date.toSecsSinceEpoch();
     piece.resize(0);  // a file that cannot be read has no bytes, not the last one's
     try {
         MessageReader reader = openMessage(entry);
@@ -44,16 +40,15 @@ qint64 dateOfMessage(const ConversionEntry &entry, QByteArray &piece)
             if (reader.next(rest, HeaderBlock::HeaderScanLimit - FirstPieceSize))
                 piece += rest;
         }
-        return HeaderSource::dateOf(piece, reader.modified()).toSecsSinceEpoch();
+        return messageDate(entry, piece, reader.modified()).toSecsSinceEpoch();
     } catch (const Failure &) {
-        return HeaderSource::dateOf(QByteArray(), QDateTime()).toSecsSinceEpoch();  // fails again, and is told, in its turn
+        return messageDate(entry, QByteArray(), QDateTime()).toSecsSinceEpoch();  // fails again, and is told, in its turn
     }
 }
 
 } // namespace
 
-QList<ConversionEntry> orderedByDate(const QList<ConversionEntry> &entries, const ConversionRules &rules,
-                                     Yielder &yielder)
+QList<SourceMessage> orderedByDate(const QList<SourceMessage> &entries, const Store &store, Yielder &yielder)
 {
     QHash<QString, QList<qsizetype>> places;  // by target
     QList<QString> targets;                   // in first-use order
@@ -61,7 +56,7 @@ QList<ConversionEntry> orderedByDate(const QList<ConversionEntry> &entries, cons
         if (k % 1024 == 1023)
             yielder.yield();
         try {
-            const QString target = entryTarget(entries[k], rules).file;
+            const QString target = store.targetOf(entries[k]);
             auto found = places.find(target);
             if (found == places.end()) {
                 found = places.insert(target, {});
@@ -110,7 +105,7 @@ QList<ConversionEntry> orderedByDate(const QList<ConversionEntry> &entries, cons
         readDates(true);
     }
 
-    QList<ConversionEntry> ordered = entries;
+    QList<SourceMessage> ordered = entries;
     for (const QString &target : std::as_const(targets)) {
         const QList<qsizetype> &at = places[target];
         if (at.size() < 2)

@@ -1,6 +1,6 @@
 #include "engine/verify/MboxReader.h"
 
-#include "engine/source/FromUnquoter.h"
+#include "engine/message/FromUnquoter.h"
 #include "engine/source/MboxSource.h"
 #include "engine/verify/LineEndsToLf.h"
 #include "engine/verify/PieceReader.h"

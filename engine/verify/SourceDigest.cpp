@@ -1,7 +1,7 @@
 #include "engine/verify/SourceDigest.h"
 
 #include "engine/source/EmlxFile.h"
-#include "engine/source/FromUnquoter.h"
+#include "engine/message/FromUnquoter.h"
 #include "engine/source/PartialEmlx.h"
 #include "engine/verify/LineEndsToLf.h"
 #include "engine/verify/PieceReader.h"
@@ -128,7 +128,7 @@ TextDigest digestOfSource(const SourceMessage &source, Yielder &yielder, QString
     case SourceKind::Mbox: {
         FromUnquoter unquoter;
         const std::function<void(QByteArrayView)> toText = [&text](QByteArrayView unquoted) { text.feed(unquoted); };
-        reason = readInPieces(source.path, [&](QByteArrayView piece, qint64) { unquoter.feed(piece, toText); },
+        reason = readInPieces(source.source, [&](QByteArrayView piece, qint64) { unquoter.feed(piece, toText); },
                               yielder, source.offset, source.length);
         QByteArray unquoted;
         unquoter.finish(unquoted);
@@ -137,13 +137,13 @@ TextDigest digestOfSource(const SourceMessage &source, Yielder &yielder, QString
     }
     case SourceKind::Emlx:
     case SourceKind::PartialEmlx: {
-        const EmlxFile file = EmlxFile::open(source.path);
+        const EmlxFile file = EmlxFile::open(source.source);
         reason = file.failure;
         if (!reason.isEmpty())
             break;
         QByteArray message;
         const bool partial = source.kind == SourceKind::PartialEmlx;
-        reason = readInPieces(source.path, [&](QByteArrayView piece, qint64) {
+        reason = readInPieces(source.source, [&](QByteArrayView piece, qint64) {
             if (partial)
                 message += piece;
             else
@@ -151,7 +151,7 @@ TextDigest digestOfSource(const SourceMessage &source, Yielder &yielder, QString
         }, yielder, file.messageOffset, file.messageLength);
         if (!reason.isEmpty() || !partial)
             break;
-        const RestoredMessage restored = restorePartialMessage(message, attachmentsFolderOf(source.path));
+        const RestoredMessage restored = restorePartialMessage(message, attachmentsFolderOf(source.source));
         reason = restored.failure;
         text.feed(restored.bytes);
         break;
@@ -159,7 +159,7 @@ TextDigest digestOfSource(const SourceMessage &source, Yielder &yielder, QString
     case SourceKind::Eml:
     case SourceKind::Maildir:
     case SourceKind::Unknown:
-        return digestOfMessageFile(source.path, yielder, failure);
+        return digestOfMessageFile(source.source, yielder, failure);
     }
     if (failure)
         *failure = reason;

@@ -1,26 +1,11 @@
 #pragma once
 
-#include "engine/source/SourceKind.h"
+#include "engine/source/SourceMessage.h"
 #include "engine/verify/TextDigest.h"
 
 #include <QString>
 
 class Yielder;
-
-// Where a source message lies: a file of its own, or a part of one.
-struct SourceMessage {
-    SourceMessage() = default;
-    SourceMessage(QString file) : path(std::move(file)) {}  // a message file
-    SourceMessage(QString file, SourceKind sourceKind, qint64 from, qint64 bytes)
-        : path(std::move(file)), kind(sourceKind), offset(from), length(bytes)
-    {
-    }
-
-    QString path;
-    SourceKind kind = SourceKind::Eml;
-    qint64 offset = 0;   // Mbox: its bytes in path, still quoted
-    qint64 length = -1;
-};
 
 // The text of a message file as its copy in a mailbox should read: a leading
 // "From " envelope line left out (a "From :" header field is no envelope

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "engine/run/OutputLayout.h"
 #include "engine/verify/TextDigest.h"
 
 #include <QString>
@@ -18,7 +17,8 @@ struct StoredMessage {
 };
 
 // Reads back one kind of target a run writes, sharing nothing with the code
-// that wrote it: a second opinion on the same bytes. One reader per layout.
+// that wrote it: a second opinion on the same bytes. Each store hands out
+// the reader of what it holds (Store::reader).
 class TargetReader {
 public:
     virtual ~TargetReader() = default;
@@ -31,6 +31,4 @@ public:
                          Yielder &yielder) const = 0;
     // What the place of a stored message is called in words.
     virtual QString placeOf(const StoredMessage &message) const = 0;
-
-    static std::unique_ptr<TargetReader> forLayout(OutputLayout layout);
 };

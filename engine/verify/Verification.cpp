@@ -4,6 +4,7 @@
 #include "engine/support/Yielder.h"
 #include "engine/verify/SourceDigest.h"
 #include "engine/verify/SourceText.h"
+#include "engine/verify/MboxReader.h"
 #include "engine/verify/TargetReader.h"
 
 #include <QHash>
@@ -76,7 +77,7 @@ VerifyMismatch mismatchOf(const VerifyEntry &entry, VerifyMismatch::Kind kind, c
     const QString which = entry.source.kind == SourceKind::Mbox
                               ? QStringLiteral("its message at byte %1: ").arg(entry.source.offset)
                               : QString();
-    return {entry.source.path, entry.target, kind, which + detail};
+    return {entry.source.source, entry.target, kind, which + detail};
 }
 
 QString sizes(qint64 stored, qint64 source)
@@ -133,7 +134,8 @@ private:
 VerifyResult verifyEntries(const QList<VerifyEntry> &entries, const VerifyRules &rules, Yielder &yielder,
                            const std::function<void(int done, int total)> &progress, const QList<SourceText> *texts)
 {
-    const std::unique_ptr<TargetReader> reader = TargetReader::forLayout(rules.layout);
+    const MboxReader mboxFiles;
+    const TargetReader *const reader = rules.reader ? rules.reader : &mboxFiles;
     VerifyResult result;
     result.checked = int(entries.size());
     // A target is read once, whatever order its entries come in.

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "engine/message/MessageIdentity.h"
-#include "engine/run/OutputLayout.h"
 #include "engine/verify/SourceDigest.h"
 #include "engine/verify/SourceText.h"
+#include "engine/verify/TargetReader.h"
 
 #include <QList>
 #include <QString>
@@ -33,7 +33,7 @@ struct VerifyMismatch {
 };
 
 struct VerifyRules {
-    OutputLayout layout = OutputLayout::Mbox;
+    const TargetReader *reader = nullptr;  // of the store the run wrote into; null: mbox files
     // A message skipped for a copy with the same Message-ID may differ from it.
     DuplicateRule duplicates = DuplicateRule::ExactCopy;
 };

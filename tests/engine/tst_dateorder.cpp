@@ -71,7 +71,7 @@ private Q_SLOTS:
         QFETCH(QByteArrayList, messages);
         QFETCH(QStringList, expected);
         TempTree tree;
-        QList<ConversionEntry> entries;
+        QList<SourceMessage> entries;
         for (qsizetype k = 0; k < messages.size(); ++k) {
             const QString name = QString::number(k);
             const QString path = tree.path(QStringLiteral("in/") + name + QStringLiteral(".eml"));
@@ -87,9 +87,9 @@ private Q_SLOTS:
             entries.append({path, tree.path(QStringLiteral("out/") + targets[k] + QStringLiteral(".mbox"))});
         }
         NoYield yielder;
-        const QList<ConversionEntry> ordered = orderedByDate(entries, {}, yielder);
+        const QList<SourceMessage> ordered = orderedByDate(entries, *makeStore({}), yielder);
         QStringList names;
-        for (const ConversionEntry &entry : ordered)
+        for (const SourceMessage &entry : ordered)
             names.append(entry.source.section(QLatin1Char('/'), -1).section(QLatin1Char('.'), 0, 0));
         QCOMPARE(names, expected);
         for (qsizetype k = 0; k < ordered.size(); ++k)

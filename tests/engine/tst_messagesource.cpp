@@ -1,5 +1,5 @@
 #include "engine/message/MessageReader.h"
-#include "engine/source/FromUnquoter.h"
+#include "engine/message/FromUnquoter.h"
 #include "TempTree.h"
 
 #include <QTest>

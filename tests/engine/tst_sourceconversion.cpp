@@ -1,5 +1,5 @@
 #include "engine/run/ConversionRun.h"
-#include "engine/run/SourceEntries.h"
+#include "engine/source/SourceEntries.h"
 #include "engine/support/Yielder.h"
 #include "TempTree.h"
 

@@ -1,5 +1,6 @@
 #include "engine/mbox/MboxRecord.h"
 #include "engine/support/Yielder.h"
+#include "engine/verify/MaildirReader.h"
 #include "engine/verify/MboxReader.h"
 #include "engine/verify/SourceDigest.h"
 #include "engine/verify/Verification.h"
@@ -59,10 +60,10 @@ private Q_SLOTS:
             const QString mbox = tree.file(QStringLiteral("out.mbox"), "From elsewhere Thu Jan  1 00:00:00 1970\nSubject: other\n\n"
                                                                      + written(message, lf) + written(message, lf));
             NoYield yielder;
-            const VerifyResult twice = verifyEntries({{source, mbox}, {source, mbox}}, {}, yielder);
+            const VerifyResult twice = verifyEntries({{{source}, mbox}, {{source}, mbox}}, {}, yielder);
             QCOMPARE(twice.verified, 2);
             QVERIFY(twice.mismatches.isEmpty());
-            const VerifyResult thrice = verifyEntries({{source, mbox}, {source, mbox}, {source, mbox}}, {}, yielder);
+            const VerifyResult thrice = verifyEntries({{{source}, mbox}, {{source}, mbox}, {{source}, mbox}}, {}, yielder);
             QCOMPARE(thrice.verified, 2);
             QCOMPARE(thrice.mismatches.size(), 1);
         }
@@ -100,7 +101,7 @@ private Q_SLOTS:
         const QString source = tree.file(QStringLiteral("1.eml"), message);
         const QString target = tree.file(QStringLiteral("out.mbox"), mbox);
         NoYield yielder;
-        const VerifyResult result = verifyEntries({{source, target}}, {}, yielder);
+        const VerifyResult result = verifyEntries({{{source}, target}}, {}, yielder);
         QCOMPARE(result.verified, 0);
         QCOMPARE(result.mismatches.size(), 1);
         QCOMPARE(result.mismatches[0].kind, kind);
@@ -141,10 +142,11 @@ private Q_SLOTS:
         const QString copy = tree.file(QStringLiteral("box/.Sent/cur/1700000000.1.host:2,S"), "Subject: a\r\n\r\n>From b\r\n");
         tree.folder(QStringLiteral("box/.Sent/new"));
         NoYield yielder;
-        const VerifyRules maildir{.layout = OutputLayout::Maildir};
-        QCOMPARE(verifyEntries({{source, copy}}, maildir, yielder).verified, 1);
+        const MaildirReader reader;
+        const VerifyRules maildir{.reader = &reader};
+        QCOMPARE(verifyEntries({{{source}, copy}}, maildir, yielder).verified, 1);
         tree.file(QStringLiteral("box/.Sent/cur/1700000000.1.host:2,S"), "Subject: a\n\n>>From b\n");
-        const VerifyResult changed = verifyEntries({{source, copy}}, maildir, yielder);
+        const VerifyResult changed = verifyEntries({{{source}, copy}}, maildir, yielder);
         QCOMPARE(changed.verified, 0);
         QCOMPARE(changed.mismatches.size(), 1);
     }
@@ -160,7 +162,7 @@ private Q_SLOTS:
         const QString source = tree.file(QStringLiteral("1.eml"), message);
         const QString mbox = tree.file(QStringLiteral("out.mbox"), written(message, false) + written("Subject: small\n\nx\n", false));
         NoYield yielder;
-        QCOMPARE(verifyEntries({{source, mbox}}, {}, yielder).verified, 1);
+        QCOMPARE(verifyEntries({{{source}, mbox}}, {}, yielder).verified, 1);
     }
 };
 

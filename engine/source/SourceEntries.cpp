@@ -1,4 +1,4 @@
-#include "engine/run/SourceEntries.h"
+#include "engine/source/SourceEntries.h"
 
 #include "engine/source/EmlxFile.h"
 #include "engine/source/MaildirName.h"
@@ -70,14 +70,14 @@ private:
 
 } // namespace
 
-QList<ConversionEntry> sourceEntries(const TypedListing &listing, Yielder &yielder, QList<LeftOutFile> &unreadable)
+QList<SourceMessage> sourceEntries(const TypedListing &listing, Yielder &yielder, QList<LeftOutFile> &unreadable)
 {
     const MboxSplits splits(listing, yielder);
     qsizetype mboxes = 0;
-    QList<ConversionEntry> entries;
+    QList<SourceMessage> entries;
     entries.reserve(listing.files.size());
     for (const SourceFile &file : listing.files) {
-        ConversionEntry entry{file.path, {}, file.nameStart, file.kind, file.namePath == file.path ? QString() : file.namePath};
+        SourceMessage entry{file.path, {}, file.nameStart, file.kind, file.namePath == file.path ? QString() : file.namePath};
         if (file.kind == SourceKind::Maildir)
             entry.flags = maildirFlags(file.path.mid(file.path.lastIndexOf(QLatin1Char('/')) + 1));
         if (file.kind == SourceKind::Emlx || file.kind == SourceKind::PartialEmlx)

@@ -1,4 +1,4 @@
-#include "engine/source/FromUnquoter.h"
+#include "engine/message/FromUnquoter.h"
 
 #include <cstring>
 

@@ -1,16 +1,10 @@
 #pragma once
 
+#include "engine/layout/MaildirNaming.h"
+#include "engine/mbox/OutputTarget.h"
+
 #include <QHash>
 #include <QString>
-
-// Where one message goes.
-struct OutputTarget {
-    QString folder;  // ends in "/"
-    QString file;    // the mbox file, in folder
-    // In a Thunderbird tree, the folder its top folders are in: every level
-    // between it and folder needs its own mbox file (ThunderbirdNaming).
-    QString treeRoot;
-};
 
 // How a run names the mbox file of each message: the rule as data, the same
 // for the window, the command, its dry run and its report checks.
@@ -41,3 +35,9 @@ struct MboxNaming {
 // The mirror rule: the mbox of sourcePath's folder, named after that folder,
 // with the folder's absolute path below destination.
 OutputTarget outputFor(const QString &sourcePath, const QString &destination);
+
+// The Maildir++ folder of source's messages: the folder levels come from the
+// naming rule as the mbox layout takes them (the absolute path, or from the
+// listed folder's own name on); --single has no folders. A first level named
+// "Inbox" in any letter case is the INBOX itself, as IMAP takes that name.
+MaildirTarget maildirTargetFor(const MboxNaming &naming, const QString &source, qsizetype nameStart = 0);

@@ -1,4 +1,4 @@
-#include "engine/run/OwnMboxes.h"
+#include "engine/store/OwnMboxes.h"
 
 #include "engine/support/FileNames.h"
 

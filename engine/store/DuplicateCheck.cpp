@@ -1,10 +1,10 @@
-#include "engine/run/DuplicateCheck.h"
+#include "engine/store/DuplicateCheck.h"
 
 #include "engine/mbox/MboxIdentities.h"
 #include "engine/message/EnvelopeLine.h"
 #include "engine/message/MessageIdentity.h"
 #include "engine/message/MessageReader.h"
-#include "engine/run/EntryReader.h"
+#include "engine/source/SourceMessage.h"
 #include "engine/support/Failure.h"
 #include "engine/support/FileDescriptor.h"
 #include "engine/support/FileNames.h"

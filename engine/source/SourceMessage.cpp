@@ -1,10 +1,10 @@
-#include "engine/run/EntryReader.h"
+#include "engine/source/SourceMessage.h"
 
 #include "engine/source/EmlxFile.h"
 #include "engine/source/PartialEmlx.h"
 #include "engine/support/Failure.h"
 
-MessageReader openMessage(const ConversionEntry &entry, QStringList *warnings)
+MessageReader openMessage(const SourceMessage &entry, QStringList *warnings)
 {
     switch (entry.kind) {
     case SourceKind::Mbox: {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/run/ConversionRun.h"
+#include "engine/source/SourceMessage.h"
 #include "engine/source/SourceWalk.h"
 
 class Yielder;
@@ -8,4 +8,4 @@ class Yielder;
 // A listing's messages as a run's entries: every mbox file split into its
 // messages, the flags of maildir messages read from their names. An mbox
 // that cannot be read is named in unreadable.
-QList<ConversionEntry> sourceEntries(const TypedListing &listing, Yielder &yielder, QList<LeftOutFile> &unreadable);
+QList<SourceMessage> sourceEntries(const TypedListing &listing, Yielder &yielder, QList<LeftOutFile> &unreadable);

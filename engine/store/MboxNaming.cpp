@@ -1,8 +1,19 @@
-#include "engine/mbox/MboxNaming.h"
+#include "engine/store/MboxNaming.h"
 
 #include "engine/support/Failure.h"
 #include "engine/layout/ThunderbirdNaming.h"
 #include "engine/support/PathParts.h"
+
+namespace {
+
+QString withSlash(QString folder)
+{
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return folder;
+}
+
+} // namespace
 
 OutputTarget outputFor(const QString &sourcePath, const QString &destination)
 {
@@ -35,4 +46,18 @@ OutputTarget MboxNaming::targetFor(const QString &source, qsizetype nameStart) c
         break;
     }
     return outputFor(source, destination);
+}
+
+MaildirTarget maildirTargetFor(const MboxNaming &naming, const QString &source, qsizetype nameStart)
+{
+    const QString root = withSlash(naming.destination);
+    if (naming.rule == MboxNaming::Rule::Single)
+        return {root, root};
+    const QString path = naming.rule == MboxNaming::Rule::Relative ? source.mid(nameStart) : source;
+    QStringList levels = path.split(QLatin1Char('/'));
+    levels.removeLast();  // the message's own name
+    const QByteArray folder = maildirFolderName(levels);
+    if (folder.isEmpty())
+        return {root, root};
+    return {root, root + QString::fromLatin1(folder) + QLatin1Char('/')};
 }
