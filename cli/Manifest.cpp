@@ -29,6 +29,7 @@ QString dateWarning(DateSource source)
         return QStringLiteral("no date in it: the file's modification time was taken");
     case DateSource::None:
         return QStringLiteral("no date in it nor for its file: 1970-01-01 was taken");
+    case DateSource::Separator:
     case DateSource::DateField:
     case DateSource::Received:
         break;

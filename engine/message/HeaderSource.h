@@ -9,6 +9,7 @@ enum class DateSource {
     DateField,     // its Date field
     Received,      // the last date of its first Received field
     EnvelopeLine,  // its leading "From " envelope line
+    Separator,     // the separator line it has in its mbox, which its record keeps
     FileTime,      // the file's modification time
     None,          // nothing: the start of 1970
 };

@@ -30,7 +30,7 @@ qint64 dateOfMessage(const SourceMessage &entry, QByteArray &piece)
 {
     // An mbox's message dated by its own separator line needs no reading.
     DateSource source = DateSource::None;
-    if (const QDateTime date = messageDate(entry, QByteArray(), QDateTime(), &source); source == DateSource::EnvelopeLine)
+    if (const QDateTime date = messageDate(entry, QByteArray(), QDateTime(), &source); source == DateSource::Separator)
         return date.toSecsSinceEpoch();
     piece.resize(0);  // a file that cannot be read has no bytes, not the last one's
     try {

@@ -9,7 +9,7 @@ QDateTime messageDate(const SourceMessage &message, const QByteArray &start, con
     if (!message.envelope.isEmpty())
         if (const QDateTime date = parseMailDate(splitEnvelopeLine(message.envelope).date); date.isValid()) {
             if (source)
-                *source = DateSource::EnvelopeLine;
+                *source = DateSource::Separator;
             return date;
         }
     return HeaderSource::dateOf(start, modified, source);

@@ -159,6 +159,33 @@ private Q_SLOTS:
         }
     }
 
+    // A message of an mbox keeps its separator line, and so its date: the
+    // manifest, the record and the maildir file all say the separator's date,
+    // not the Date field's.
+    void mboxMessageDatedBySeparator_data()
+    {
+        QTest::addColumn<QStringList>("layout");
+        QTest::newRow("mbox") << QStringList{"--relative"};
+        QTest::newRow("maildir") << QStringList{"--layout", "maildir", "--relative"};
+    }
+    void mboxMessageDatedBySeparator()
+    {
+        QFETCH(QStringList, layout);
+        TempTree tree;
+        const QByteArray separator = "From ann@example.org Mon Jan  1 12:00:00 2024";
+        const QString source = tree.file(QStringLiteral("Old.mbox"), separator + "\nFrom: ann@example.org\nDate: Sat, 1 Jan 2000 00:00:00 +0000\n\nbody\n\n");
+        const CliRun run = runCli(layout + QStringList{source, "-o", tree.path(QStringLiteral("out")), "--manifest", tree.path(QStringLiteral("m.jsonl"))});
+        QCOMPARE(run.exitCode, 0);
+        const QJsonObject line = QJsonDocument::fromJson(TempTree::read(tree.path(QStringLiteral("m.jsonl"))).trimmed()).object();
+        QCOMPARE(line[QStringLiteral("date")].toString(), QStringLiteral("2024-01-01T12:00:00Z"));
+        QCOMPARE(line[QStringLiteral("warnings")].toArray().size(), 0);
+        const QString file = line[QStringLiteral("file")].toString();
+        if (file.endsWith(QLatin1String(".mbox")))
+            QVERIFY(TempTree::read(file).startsWith(separator + "\r\n"));
+        else
+            QVERIFY2(file.section(QLatin1Char('/'), -1).startsWith(QString::number(QDateTime(QDate(2024, 1, 1), QTime(12, 0), Qt::UTC).toSecsSinceEpoch())), qPrintable(file));
+    }
+
     // A manifest in the place of a message or an mbox of the run is refused
     // before anything is written.
     void refused_data()
