@@ -285,8 +285,10 @@ int runConvertCommand(CommandOptions options)
 
     tally.keepPlaces = options.verify;
     std::optional<SourceDigests> sources;
+    std::optional<MboxSplitChecks> splits;
     if (options.verify) {
         sources.emplace();
+        splits.emplace(mboxSplitsOf(listing.messages));
         tally.onPlaced = [&sources](const SourceMessage &source) { sources->add(source); };
     }
     if (!tally.interrupted) {
@@ -299,13 +301,14 @@ int runConvertCommand(CommandOptions options)
             else
                 convert(entries, options, tally, console, clock, manifest.isOpen() ? &manifest : nullptr);
             if (options.verify && !tally.interrupted)
-                verifyRun(options, tally, *sources, console, clock);
+                verifyRun(options, tally, *sources, *splits, console, clock);
         } catch (const Interrupted &) {
             tally.interrupted = true;  // also while reading the dates
         }
     }
     tally.onPlaced = {};
     sources.reset();
+    splits.reset();
     console.clearStatus();
 
     if (const QString reason = manifest.finish(); !reason.isEmpty())

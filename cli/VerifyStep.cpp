@@ -11,8 +11,8 @@ namespace {
 
 constexpr qint64 RedrawIntervalMs = 100;
 
-void verify(const QList<VerifyEntry> &entries, const CommandOptions &options, RunTally &tally, Console &console,
-            const QElapsedTimer &clock, SourceDigests *sources = nullptr)
+void verify(const QList<VerifyEntry> &entries, const CommandOptions &options, RunTally &tally, MboxSplitChecks &splits,
+            Console &console, const QElapsedTimer &clock, SourceDigests *sources = nullptr)
 {
     qint64 lastDrawMs = -RedrawIntervalMs;
     SignalYielder yielder;
@@ -37,23 +37,47 @@ void verify(const QList<VerifyEntry> &entries, const CommandOptions &options, Ru
         console.error(QStringLiteral("quorvel-convert: ") + shownName(mismatch.source) + QStringLiteral(": verify: ") + what
                       + QStringLiteral(": ") + shownName(mismatch.detail));
     }
+    for (const MboxSplitWarning &warning : splits.finish(yielder)) {
+        tally.verifyWarned({warning.path, warning.line, warning.text()});
+        console.error(QStringLiteral("quorvel-convert: warning: ") + shownName(warning.path) + QStringLiteral(": verify: ")
+                      + shownName(warning.text()));
+    }
 }
 
 } // namespace
 
-void verifyRun(const CommandOptions &options, RunTally &tally, SourceDigests &sources, Console &console,
-               const QElapsedTimer &clock)
+QList<MboxSplit> mboxSplitsOf(const QList<ListedMessage> &messages)
+{
+    QList<MboxSplit> splits;
+    QHash<QString, qsizetype> index;
+    for (const ListedMessage &message : messages) {
+        if (message.kind != SourceKind::Mbox)
+            continue;
+        if (const auto found = index.constFind(message.source); found != index.cend()) {
+            splits[*found].starts.append(message.offset);
+        } else {
+            index.insert(message.source, splits.size());
+            splits.append({message.source, {message.offset}});
+        }
+    }
+    return splits;
+}
+
+void verifyRun(const CommandOptions &options, RunTally &tally, SourceDigests &sources, MboxSplitChecks &splits,
+               Console &console, const QElapsedTimer &clock)
 {
     QList<VerifyEntry> entries;
     entries.reserve(tally.places().size());
     for (const RunTally::Placed &place : tally.places())
         entries.append({place.source, place.target, place.skipped});
-    verify(entries, options, tally, console, clock, &sources);
+    verify(entries, options, tally, splits, console, clock, &sources);
 }
 
 void verifyDestination(const SourceListing &listing, const CommandOptions &options, RunTally &tally,
                        Console &console, const QElapsedTimer &clock)
 {
+    // Read beside the messages, which are read on this thread.
+    MboxSplitChecks splits(mboxSplitsOf(listing.messages));
     const ConversionRules rules{.naming = options.naming, .layout = options.layout, .lfLineEnds = options.lineEnds == LineEnds::Lf};
     QList<VerifyEntry> entries;
     entries.reserve(listing.messages.size());
@@ -67,7 +91,7 @@ void verifyDestination(const SourceListing &listing, const CommandOptions &optio
             console.error(QStringLiteral("quorvel-convert: ") + shownName(message.source) + QStringLiteral(": ") + shownName(error.reason()));
         }
     }
-    verify(entries, options, tally, console, clock);
+    verify(entries, options, tally, splits, console, clock);
 }
 
 QString verifyOnlySummaryLine(const RunTally &tally, OutputLayout layout, qint64 elapsedMs)
@@ -83,7 +107,9 @@ QString verifyOnlySummaryLine(const RunTally &tally, OutputLayout layout, qint64
         line += QStringLiteral("; %1 not found as written").arg(tally.mismatches().size());
     if (!tally.failures().isEmpty())
         line += QStringLiteral("; %1 other %2").arg(tally.failures().size()).arg(QLatin1String(tally.failures().size() == 1 ? "error" : "errors"));
-    if (!tally.mismatches().isEmpty() || !tally.failures().isEmpty())
+    if (!tally.verifyWarnings().isEmpty())
+        line += QStringLiteral("; ") + countOf(tally.verifyWarnings().size(), "warning", "warnings");
+    if (!tally.mismatches().isEmpty() || !tally.failures().isEmpty() || !tally.verifyWarnings().isEmpty())
         line += QStringLiteral(", see above");
     return line;
 }
