@@ -97,6 +97,12 @@ written earlier (by the window: -o DEST without --relative), and writes
 nothing. Each message not found is named on stderr ("verify: missing" or
 "verify: changed", with the record's byte offset) and in the report; the
 summary says how many were verified; any mismatch makes the exit status 1.
+Only texts are compared: not separator lines, flags, line ends, nor which
+folder a message is in (the run's own naming says where to look). An mbox
+source's messages are taken as the run split the file, so two it joined pass
+as one; a second reading of each mbox source, by a rule of its own, warns of
+every line where the two splits differ ("warning: FILE: verify: line N ...",
+counted in the summary); the exit status stays as the check decides.
 
 Progress is drawn on stderr only when it is a terminal, never into a pipe or a
 file. Failures are named on stderr, one per line, as "quorvel-convert: PATH:

@@ -265,8 +265,10 @@ int runConvertCommand(CommandOptions options)
     tally.targetMany = store->targetWord(2);
     tally.keepPlaces = options.verify;
     std::optional<SourceDigests> sources;
+    std::optional<MboxSplitChecks> splits;
     if (options.verify) {
         sources.emplace();
+        splits.emplace(mboxSplitsOf(listing.messages));
         tally.onPlaced = [&sources](const SourceMessage &source) { sources->add(source); };
     }
     if (!tally.interrupted) {
@@ -279,13 +281,14 @@ int runConvertCommand(CommandOptions options)
             else
                 convert(entries, options, *store, tally, console, clock, manifest.isOpen() ? &manifest : nullptr);
             if (options.verify && !tally.interrupted)
-                verifyRun(options, *store, tally, *sources, console, clock);
+                verifyRun(options, *store, tally, *sources, *splits, console, clock);
         } catch (const Interrupted &) {
             tally.interrupted = true;  // also while reading the dates
         }
     }
     tally.onPlaced = {};
     sources.reset();
+    splits.reset();
     console.clearStatus();
 
     if (const QString reason = manifest.finish(); !reason.isEmpty())

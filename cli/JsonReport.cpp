@@ -95,6 +95,10 @@ QByteArray jsonReport(const RunTally &tally)
             return "{\"path\": " + jsonString(mismatch.path) + ", \"target\": " + jsonString(mismatch.target)
                    + ", \"what\": " + jsonString(mismatch.what) + ", \"detail\": " + jsonString(mismatch.detail) + "}";
         });
+        appendList(out, "verify_warnings", tally.verifyWarnings(), [](const RunTally::VerifyWarning &warning) {
+            return "{\"path\": " + jsonString(warning.path) + ", \"line\": " + (warning.line > 0 ? QByteArray::number(warning.line) : QByteArray("null"))
+                   + ", \"what\": " + jsonString(warning.what) + "}";
+        });
     }
     appendList(out, "mboxes", tally.mboxes(), [](const RunTally::Mbox &mbox) {
         return "{\"path\": " + jsonString(mbox.path) + ", \"records\": " + QByteArray::number(mbox.records)

@@ -90,6 +90,15 @@ public:
     int verifyTargets = 0;
     void mismatched(const Mismatch &mismatch) { mismatches_.append(mismatch); }
     const QList<Mismatch> &mismatches() const { return mismatches_; }
+    // Where a second reading of an mbox source split it otherwise than the
+    // run did: not a failure, as either reading may be the one that is wrong.
+    struct VerifyWarning {
+        QString path;
+        qint64 line;  // 1-based; 0: none
+        QString what;
+    };
+    void verifyWarned(const VerifyWarning &warning) { verifyWarnings_.append(warning); }
+    const QList<VerifyWarning> &verifyWarnings() const { return verifyWarnings_; }
 
     void noteWritten(const QString &mboxFile, qint64 recordBytes);
     void noteSkipped(const QString &source, const QString &mboxFile, qint64 offset)
@@ -130,4 +139,5 @@ private:
     QList<Repair> repairs_;
     QList<Placed> places_;
     QList<Mismatch> mismatches_;
+    QList<VerifyWarning> verifyWarnings_;
 };

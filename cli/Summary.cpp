@@ -39,7 +39,11 @@ QString summaryLine(const RunTally &tally, qint64 elapsedMs)
     if (tally.verifyRan) {
         line += QStringLiteral("; verified %1 of %2").arg(tally.verified).arg(tally.verifyChecked);
         if (!tally.mismatches().isEmpty())
-            line += QStringLiteral(", %1 not found as written, see above").arg(tally.mismatches().size());
+            line += QStringLiteral(", %1 not found as written").arg(tally.mismatches().size());
+        if (!tally.verifyWarnings().isEmpty())
+            line += QStringLiteral("; ") + countOf(tally.verifyWarnings().size(), "warning", "warnings");
+        if (!tally.mismatches().isEmpty() || !tally.verifyWarnings().isEmpty())
+            line += QStringLiteral(", see above");
     }
     return line;
 }

@@ -12,7 +12,7 @@ namespace {
 constexpr qint64 RedrawIntervalMs = 100;
 
 void verify(const QList<VerifyEntry> &entries, const CommandOptions &options, const Store &store, RunTally &tally,
-            Console &console, const QElapsedTimer &clock, SourceDigests *sources = nullptr)
+            MboxSplitChecks &splits, Console &console, const QElapsedTimer &clock, SourceDigests *sources = nullptr)
 {
     qint64 lastDrawMs = -RedrawIntervalMs;
     SignalYielder yielder;
@@ -38,23 +38,47 @@ void verify(const QList<VerifyEntry> &entries, const CommandOptions &options, co
         console.error(QStringLiteral("quorvel-convert: ") + shownName(mismatch.source) + QStringLiteral(": verify: ") + what
                       + QStringLiteral(": ") + shownName(mismatch.detail));
     }
+    for (const MboxSplitWarning &warning : splits.finish(yielder)) {
+        tally.verifyWarned({warning.path, warning.line, warning.text()});
+        console.error(QStringLiteral("quorvel-convert: warning: ") + shownName(warning.path) + QStringLiteral(": verify: ")
+                      + shownName(warning.text()));
+    }
 }
 
 } // namespace
 
+QList<MboxSplit> mboxSplitsOf(const QList<ListedMessage> &messages)
+{
+    QList<MboxSplit> splits;
+    QHash<QString, qsizetype> index;
+    for (const ListedMessage &message : messages) {
+        if (message.kind != SourceKind::Mbox)
+            continue;
+        if (const auto found = index.constFind(message.source); found != index.cend()) {
+            splits[*found].starts.append(message.offset);
+        } else {
+            index.insert(message.source, splits.size());
+            splits.append({message.source, {message.offset}});
+        }
+    }
+    return splits;
+}
+
 void verifyRun(const CommandOptions &options, const Store &store, RunTally &tally, SourceDigests &sources,
-               Console &console, const QElapsedTimer &clock)
+               MboxSplitChecks &splits, Console &console, const QElapsedTimer &clock)
 {
     QList<VerifyEntry> entries;
     entries.reserve(tally.places().size());
     for (const RunTally::Placed &place : tally.places())
         entries.append({place.source, place.target, place.skipped});
-    verify(entries, options, store, tally, console, clock, &sources);
+    verify(entries, options, store, tally, splits, console, clock, &sources);
 }
 
 void verifyDestination(const SourceListing &listing, const CommandOptions &options, const Store &store,
                        RunTally &tally, Console &console, const QElapsedTimer &clock)
 {
+    // Read beside the messages, which are read on this thread.
+    MboxSplitChecks splits(mboxSplitsOf(listing.messages));
     QList<VerifyEntry> entries;
     entries.reserve(listing.messages.size());
     for (const ListedMessage &message : listing.messages) {
@@ -66,7 +90,7 @@ void verifyDestination(const SourceListing &listing, const CommandOptions &optio
             console.error(QStringLiteral("quorvel-convert: ") + shownName(message.source) + QStringLiteral(": ") + shownName(error.reason()));
         }
     }
-    verify(entries, options, store, tally, console, clock);
+    verify(entries, options, store, tally, splits, console, clock);
 }
 
 QString verifyOnlySummaryLine(const RunTally &tally, qint64 elapsedMs)
@@ -80,7 +104,9 @@ QString verifyOnlySummaryLine(const RunTally &tally, qint64 elapsedMs)
         line += QStringLiteral("; %1 not found as written").arg(tally.mismatches().size());
     if (!tally.failures().isEmpty())
         line += QStringLiteral("; %1 other %2").arg(tally.failures().size()).arg(QLatin1String(tally.failures().size() == 1 ? "error" : "errors"));
-    if (!tally.mismatches().isEmpty() || !tally.failures().isEmpty())
+    if (!tally.verifyWarnings().isEmpty())
+        line += QStringLiteral("; ") + countOf(tally.verifyWarnings().size(), "warning", "warnings");
+    if (!tally.mismatches().isEmpty() || !tally.failures().isEmpty() || !tally.verifyWarnings().isEmpty())
         line += QStringLiteral(", see above");
     return line;
 }

@@ -17,4 +17,8 @@ forbid() {
 forbid engine 'window/|app/|cli/|QtWidgets|QtGui|QWidget|QApplication|QGuiApplication'
 forbid cli 'window/|app/|QtWidgets|QtGui|QWidget|QApplication|QGuiApplication'
 forbid window 'app/|cli/'
+# The second reading of mbox sources must not share the run's reading of them.
+for file in FromLineScan.h FromLineScan.cpp MboxSplitCheck.h MboxSplitCheck.cpp; do
+    forbid engine/verify/$file 'engine/(source|mbox|message|run|walk|layout)/'
+done
 exit $status

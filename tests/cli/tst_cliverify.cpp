@@ -141,6 +141,28 @@ private Q_SLOTS:
         QVERIFY(check.err.contains(QFile::encodeName(tree.path(source)) + ": verify: " + what.toUtf8()));
     }
 
+    // mutt's mboxcl2 ends a body that had no final line end with one LF, then
+    // the next separator: a message the run reads into the one before it
+    // verifies, so only the second reading of the source can tell.
+    void joinedMboxMessagesWarned()
+    {
+        TempTree tree;
+        const QString mbox = tree.file(QStringLiteral("cl.mbox"),
+                                       "From a@b Mon Jan  1 00:00:00 2024\nSubject: one\nContent-Length: 5\n\nbody1\n"
+                                       "From c@d Mon Jan  1 00:00:01 2024\nSubject: two\nContent-Length: 6\n\nbody2\n\n"
+                                       "From e@f Mon Jan  1 00:00:02 2024\nSubject: three\nContent-Length: 6\n\nbody3\n\n");
+        for (const char *mode : {"--verify", "--verify-only"}) {
+            const CliRun run = runCli(QStringList{QLatin1String(mode), mbox, QStringLiteral("-o"), QStringLiteral("out")} + WithReport, tree.root());
+            QVERIFY2(run.exitCode == 0, run.err);
+            QVERIFY2(run.err.contains("quorvel-convert: warning: " + QFile::encodeName(mbox) + ": verify: line 6 looks like a separator"), run.err);
+            QVERIFY2(run.err.contains("; 1 warning, see above\n"), run.err);
+            const QJsonArray warnings = report(tree).value(QStringLiteral("verify_warnings")).toArray();
+            QCOMPARE(warnings.size(), 1);
+            QCOMPARE(warnings[0][QStringLiteral("path")].toString(), mbox);
+            QCOMPARE(warnings[0][QStringLiteral("line")].toInt(), 6);
+        }
+    }
+
     // Python's own test messages, and those of Debian packages that carry mail, when unpacked here.
     void realCorpusVerifies_data()
     {
