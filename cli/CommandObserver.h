@@ -3,7 +3,7 @@
 #include "cli/Console.h"
 #include "cli/Manifest.h"
 #include "cli/RunTally.h"
-#include "engine/run/ConversionRun.h"
+#include "engine/api/Conversion.h"
 
 #include <QElapsedTimer>
 #include <optional>

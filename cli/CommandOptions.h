@@ -16,7 +16,7 @@ struct CommandOptions {
     QString listFile;         // --files-from; "-" is standard input
     bool nulSeparated = false;
     MboxNaming naming;        // -o DEST as destination (empty with --single), --relative, --single FILE
-    OutputLayout layout = OutputLayout::Mbox;
+    OutputLayout layout{};  // the first: mbox files
     QString output;           // -o DEST as given, made absolute (naming.destination may lie below it)
     bool thunderbirdTree = false;  // the output is Thunderbird's folder tree: the summary says how to take it in
     bool intoThunderbird = false;  // --into-thunderbird: naming.destination is set once the profile is found

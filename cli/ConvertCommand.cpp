@@ -9,19 +9,11 @@
 #include "cli/PathList.h"
 #include "cli/RunTally.h"
 #include "cli/SignalYielder.h"
-#include "cli/SourceList.h"
 #include "cli/Summary.h"
+#include "cli/VerifyStep.h"
+#include "engine/api/Conversion.h"
 #include "engine/layout/ThunderbirdNaming.h"
 #include "engine/layout/ThunderbirdProfile.h"
-#include "cli/VerifyStep.h"
-#include "engine/layout/MaildirIndex.h"
-#include "engine/layout/MaildirNaming.h"
-#include "engine/layout/MaildirText.h"
-#include "engine/mbox/MboxAppender.h"
-#include "engine/run/ConversionRun.h"
-#include "engine/run/DateOrder.h"
-#include "engine/store/DuplicateCheck.h"
-#include "engine/source/SourceMessage.h"
 #include "engine/support/Failure.h"
 #include "engine/support/FileDescriptor.h"
 #include "engine/support/ShownName.h"
@@ -92,24 +84,22 @@ void dryRun(const QList<ConversionEntry> &messages, const CommandOptions &option
 {
     QSet<QString> targets;
     SignalYielder yielder;
-    for (const ConversionEntry &message : messages) {
-        try {
-            const QString target = store.targetOf(message);
-            if (options.skipDuplicates) {
-                if (const StoreOutcome copy = store.findCopy(message, yielder); !copy.file.isEmpty()) {
-                    tally.noteSkipped(message.source, copy.file, copy.match);
-                    console.out(skippedText(message.source, copy.file, copy.match));
-                    continue;
-                }
+    try {
+        planRun(messages, store, options.skipDuplicates, yielder, [&](const PlannedMessage &plan) {
+            const SourceMessage &message = plan.message;
+            if (!plan.failure.isEmpty()) {
+                fail(tally, console, RunTally::FailureKind::Message, message.source, plan.failure);
+            } else if (!plan.copy.file.isEmpty()) {
+                tally.noteSkipped(message.source, plan.copy.file, plan.copy.match);
+                console.out(skippedText(message.source, plan.copy.file, plan.copy.match));
+            } else {
+                targets.insert(plan.target);
+                console.out(shownName(message.source) + takenAs(message) + QStringLiteral(" -> ") + shownName(plan.target));
             }
-            targets.insert(target);
-            console.out(shownName(message.source) + takenAs(message) + QStringLiteral(" -> ") + shownName(target));
-        } catch (const Failure &error) {
-            fail(tally, console, RunTally::FailureKind::Message, message.source, error.reason());
-        } catch (const Interrupted &) {
-            tally.interrupted = true;
-            return;
-        }
+        });
+    } catch (const Interrupted &) {
+        tally.interrupted = true;
+        return;
     }
     if (!options.quiet)
         console.error(dryRunSummaryLine(tally, targets.size()));

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "cli/CommandOptions.h"
-#include "cli/SourceList.h"
+#include "engine/api/SourceListing.h"
 
 // Checks made before the first message, so that a run that cannot work
 // writes nothing. Each returns one line, "PATH: reason", or empty text.

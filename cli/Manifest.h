@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/run/ConversionRun.h"
+#include "engine/api/Conversion.h"
 #include "engine/support/FileDescriptor.h"
 
 #include <QByteArray>

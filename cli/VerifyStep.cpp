@@ -2,10 +2,9 @@
 
 #include "cli/Figures.h"
 #include "cli/SignalYielder.h"
-#include "engine/run/ConversionRun.h"
+#include "engine/api/Conversion.h"
 #include "engine/support/Failure.h"
 #include "engine/support/ShownName.h"
-#include "engine/verify/Verification.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include "cli/CommandOptions.h"
 #include "cli/Console.h"
 #include "cli/RunTally.h"
-#include "cli/SourceList.h"
-#include "engine/store/Store.h"
+#include "engine/api/SourceListing.h"
+#include "engine/api/Conversion.h"
 #include "engine/verify/MboxSplitChecks.h"
 #include "engine/verify/SourceDigests.h"
 

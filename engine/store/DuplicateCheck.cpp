@@ -67,7 +67,7 @@ void KnownIdentities::listed(const QString &mboxFile, const QByteArray &identity
         box.offsets.insert(identity, ListedEarlier);
 }
 
-QByteArray sourceIdentity(const ConversionEntry &entry, QByteArrayView firstPiece, qint64 fileSize, DuplicateRule rule,
+QByteArray sourceIdentity(const SourceMessage &entry, QByteArrayView firstPiece, qint64 fileSize, DuplicateRule rule,
                           const std::function<void()> &betweenPieces)
 {
     // The envelope line, which the record leaves out, is always within the first piece.
@@ -97,7 +97,7 @@ QByteArray sourceIdentity(const ConversionEntry &entry, QByteArrayView firstPiec
     return identity.finish();
 }
 
-qint64 findCopyOf(const ConversionEntry &entry, const QString &mboxFile, KnownIdentities &known,
+qint64 findCopyOf(const SourceMessage &entry, const QString &mboxFile, KnownIdentities &known,
                   const std::function<void()> &betweenPieces)
 {
     MessageReader reader = openMessage(entry);

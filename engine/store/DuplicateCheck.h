@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/message/MessageIdentity.h"
-#include "engine/run/ConversionRun.h"
+#include "engine/source/SourceMessage.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -48,12 +48,12 @@ private:
 // The identity of a message file whose first piece has been read. The rest
 // is read (from the start, in pieces) only when the first piece does not
 // settle it. Throws Failure when the file cannot be read.
-QByteArray sourceIdentity(const ConversionEntry &entry, QByteArrayView firstPiece, qint64 fileSize, DuplicateRule rule,
+QByteArray sourceIdentity(const SourceMessage &entry, QByteArrayView firstPiece, qint64 fileSize, DuplicateRule rule,
                           const std::function<void()> &betweenPieces);
 
 // For a run that writes nothing and locks nothing: where a copy of the
 // message of entry is in mboxFile (see KnownIdentities::Find); when there
 // is none, the message is taken as appended (KnownIdentities::Listed).
 // Throws Failure when the message or the mbox cannot be read.
-qint64 findCopyOf(const ConversionEntry &entry, const QString &mboxFile, KnownIdentities &known,
+qint64 findCopyOf(const SourceMessage &entry, const QString &mboxFile, KnownIdentities &known,
                   const std::function<void()> &betweenPieces);

@@ -11,7 +11,7 @@
 // defaults are the window's.
 struct ConversionRules {
     MboxNaming naming;  // for the messages without a target of their own
-    OutputLayout layout = OutputLayout::Mbox;
+    OutputLayout layout{};  // the first: mbox files
     // Every line of a record ends with LF alone (CR LF and a lone CR become
     // LF); the quoting is the same.
     bool lfLineEnds = false;

@@ -1,5 +1,5 @@
 #include "engine/mbox/MboxAppender.h"
-#include "engine/run/ConversionRun.h"
+#include "engine/api/Conversion.h"
 #include "engine/support/ShownName.h"
 #include "window/ConvertButtonState.h"
 #include "window/dialogs/DesktopShell.h"

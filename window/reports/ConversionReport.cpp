@@ -1,6 +1,6 @@
 #include "window/reports/ConversionReport.h"
 
-#include "engine/run/ConversionRun.h"
+#include "engine/api/Conversion.h"
 #include "window/RunTimeError.h"
 #include "engine/support/ShownName.h"
 #include "window/dialogs/Dialogs.h"

@@ -1,6 +1,6 @@
 #include "window/MainWindow.h"
 
-#include "engine/run/ConversionRun.h"
+#include "engine/api/Conversion.h"
 #include "engine/support/ReportFile.h"
 #include "window/dialogs/Dialogs.h"
 #include "window/reports/AddFolderReport.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/run/ConversionRun.h"
+#include "engine/source/SourceMessage.h"
 #include "engine/source/SourceWalk.h"
 #include "engine/walk/FolderMessages.h"
 
@@ -13,7 +13,7 @@ class Yielder;
 // source is absolute, as walked (through links); nameStart is where the
 // SOURCE folder's own name begins (for --relative), an offset rather than a
 // second string, as a listing can hold millions.
-using ListedMessage = ConversionEntry;
+using ListedMessage = SourceMessage;
 
 struct SourceListing {
     QList<ListedMessage> messages;

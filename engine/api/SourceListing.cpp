@@ -1,4 +1,4 @@
-#include "cli/SourceList.h"
+#include "engine/api/SourceListing.h"
 
 #include "engine/source/SourceEntries.h"
 #include "engine/support/PathOnDisk.h"
