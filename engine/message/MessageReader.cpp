@@ -1,6 +1,7 @@
 #include "engine/message/MessageReader.h"
 
 #include "engine/support/FileNames.h"
+#include "engine/support/RegularFile.h"
 
 #include <cerrno>
 #include <cstring>
@@ -18,32 +19,22 @@ QDateTime modificationTime(const struct stat &info)
 } // namespace
 
 MessageReader::MessageReader(const QString &path)
-    // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer.
-    : fd_(holdsNul(path) ? -1 : ::open(nativeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC))
 {
-    struct stat info {};
-    // The system would read the name only up to the NUL, and open another file.
-    if (holdsNul(path)) {
-        failure_ = QStringLiteral("the name holds a NUL byte, which no file name can");
-        return;
-    }
-    if (fd_.get() < 0) {
-        failure_ = QStringLiteral("cannot open the message: ") + systemReason(errno);
+    RegularFile file = openRegularFile(path);
+    if (file.error != 0) {
+        failure_ = QStringLiteral("cannot open the message: ") + file.failure;
+        struct stat info {};
         if (::stat(nativeName(path).constData(), &info) == 0)
             modified_ = modificationTime(info);
         return;
     }
-    if (::fstat(fd_.get(), &info) != 0) {
-        failure_ = QStringLiteral("cannot open the message: ") + systemReason(errno);
+    modified_ = modificationTime(file.info);
+    if (!file.ok()) {
+        failure_ = S_ISDIR(file.info.st_mode) ? QStringLiteral("is a folder, not a message file") : file.failure;
         return;
     }
-    modified_ = modificationTime(info);
-    if (!S_ISREG(info.st_mode)) {
-        failure_ = S_ISDIR(info.st_mode) ? QStringLiteral("is a folder, not a message file")
-                                         : QStringLiteral("is not a regular file");
-        return;
-    }
-    size_ = info.st_size;
+    fd_ = std::move(file.fd);
+    size_ = file.info.st_size;
 }
 
 MessageReader::MessageReader(const QString &path, qint64 offset, qint64 length) : MessageReader(path)

@@ -2,6 +2,7 @@
 
 #include "engine/support/FileDescriptor.h"
 #include "engine/support/FileNames.h"
+#include "engine/support/RegularFile.h"
 
 #include <QXmlStreamReader>
 #include <cerrno>
@@ -73,16 +74,13 @@ EmlxFile EmlxFile::open(const QString &path)
 {
     EmlxFile file;
     file.partial = path.endsWith(QLatin1String(".partial.emlx"), Qt::CaseInsensitive);
-    const FileDescriptor fd(::open(nativeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    struct stat info {};
-    if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0) {
-        file.failure = systemReason(errno);
+    const RegularFile opened = openRegularFile(path);
+    if (!opened.ok()) {
+        file.failure = opened.failure;
         return file;
     }
-    if (!S_ISREG(info.st_mode)) {
-        file.failure = QStringLiteral("not a regular file");
-        return file;
-    }
+    const FileDescriptor &fd = opened.fd;
+    const struct stat &info = opened.info;
     QByteArray head;
     if (const QString why = readAt(fd.get(), 0, LengthLineLimit, head); !why.isEmpty()) {
         file.failure = why;

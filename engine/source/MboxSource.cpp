@@ -3,6 +3,7 @@
 #include "engine/source/MimeParts.h"
 #include "engine/support/FileDescriptor.h"
 #include "engine/support/FileNames.h"
+#include "engine/support/RegularFile.h"
 #include "engine/support/Yielder.h"
 
 #include <cerrno>
@@ -239,17 +240,14 @@ MboxMessages messagesOfMbox(const MboxBytesAt &bytesAt, qint64 size, Yielder &yi
 
 MboxMessages messagesOfMbox(const QString &path, Yielder &yielder)
 {
-    const FileDescriptor fd(::open(nativeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    struct stat info {};
+    const RegularFile file = openRegularFile(path);
     MboxMessages result;
-    if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0) {
-        result.failure = systemReason(errno);
+    if (!file.ok()) {
+        result.failure = file.failure;
         return result;
     }
-    if (!S_ISREG(info.st_mode)) {
-        result.failure = QStringLiteral("not a regular file");
-        return result;
-    }
+    const FileDescriptor &fd = file.fd;
+    const struct stat &info = file.info;
     const MboxBytesAt bytesAt = [&fd](qint64 offset, char *target, qint64 length, qint64 &got) {
         return readFullyAt(fd.get(), offset, target, length, got);
     };

@@ -4,6 +4,7 @@
 #include "engine/support/FileDescriptor.h"
 #include "engine/support/FileNames.h"
 #include "engine/support/PathOnDisk.h"
+#include "engine/support/RegularFile.h"
 #include "engine/support/Yielder.h"
 
 #include <QHash>
@@ -31,8 +32,8 @@ QString nameOf(const QString &path)
 QByteArray firstBytes(const QString &path)
 {
     QByteArray start(512, Qt::Uninitialized);
-    const FileDescriptor fd(::open(nativeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    const ssize_t got = fd.get() < 0 ? -1 : ::read(fd.get(), start.data(), size_t(start.size()));
+    const RegularFile file = openRegularFile(path);
+    const ssize_t got = !file.ok() ? -1 : ::read(file.fd.get(), start.data(), size_t(start.size()));
     start.resize(got < 0 ? 0 : got);
     return start;
 }

@@ -2,6 +2,7 @@
 
 #include "engine/support/FileDescriptor.h"
 #include "engine/support/FileNames.h"
+#include "engine/support/RegularFile.h"
 #include "engine/support/Yielder.h"
 
 #include <QByteArray>
@@ -177,15 +178,11 @@ void FromLineScan::decide(bool headerFollows)
 
 QString scanFromLines(const QString &path, const FromLineScan::Found &found, Yielder &yielder)
 {
-    if (holdsNul(path))
-        return QStringLiteral("the name holds a NUL byte, which no file name can");
-    // O_NONBLOCK: a FIFO put in a file's place must not wait for a writer.
-    const FileDescriptor fd(::open(nativeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    struct stat info {};
-    if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0)
-        return systemReason(errno);
-    if (!S_ISREG(info.st_mode))
-        return QStringLiteral("not a regular file");
+    const RegularFile file = openRegularFile(path);
+    if (!file.ok())
+        return file.failure;
+    const FileDescriptor &fd = file.fd;
+    const struct stat &info = file.info;
     ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
     QByteArray piece(qBound(qint64(4096), qint64(info.st_size) + 1, PieceSize), Qt::Uninitialized);
     FromLineScan scan(found);

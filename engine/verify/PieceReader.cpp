@@ -2,6 +2,7 @@
 
 #include "engine/support/FileDescriptor.h"
 #include "engine/support/FileNames.h"
+#include "engine/support/RegularFile.h"
 #include "engine/support/Yielder.h"
 
 #include <cerrno>
@@ -13,17 +14,11 @@
 QString readInPieces(const QString &path, const std::function<void(QByteArrayView piece, qint64 offset)> &each,
                      Yielder &yielder, qint64 from, qint64 length)
 {
-    if (holdsNul(path))
-        return QStringLiteral("the name holds a NUL byte, which no file name can");
-    // O_NONBLOCK: a FIFO named like a message must not wait for a writer.
-    const FileDescriptor fd(::open(nativeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (fd.get() < 0)
-        return QStringLiteral("cannot open it: ") + systemReason(errno);
-    struct stat info {};
-    if (::fstat(fd.get(), &info) != 0)
-        return QStringLiteral("cannot open it: ") + systemReason(errno);
-    if (!S_ISREG(info.st_mode))
-        return S_ISDIR(info.st_mode) ? QStringLiteral("is a folder, not a file") : QStringLiteral("is not a regular file");
+    const RegularFile file = openRegularFile(path);
+    if (!file.ok())
+        return file.error != 0 ? QStringLiteral("cannot open it: ") + file.failure : file.failure;
+    const FileDescriptor &fd = file.fd;
+    const struct stat &info = file.info;
     ::posix_fadvise(fd.get(), from, length < 0 ? 0 : length, POSIX_FADV_SEQUENTIAL);
     const qint64 end = length < 0 ? std::numeric_limits<qint64>::max() : from + length;
     // Kept from one file to the next, and no larger than the file: a small
