@@ -1,7 +1,7 @@
 #include "window/MainWindow.h"
 
 #include "engine/run/ConversionRun.h"
-#include "engine/support/ReportFile.h"
+#include "window/reports/ReportFile.h"
 #include "window/dialogs/Dialogs.h"
 #include "window/reports/AddFolderReport.h"
 #include "window/reports/ConversionReport.h"
