@@ -4,6 +4,7 @@
 #include "engine/support/StopSignals.h"
 #include "window/CommandUnderWay.h"
 #include "window/ConvertButtonState.h"
+#include "window/EventLoopYielder.h"
 #include "window/dialogs/Dialogs.h"
 #include "window/widgets/FilledShape.h"
 #include "window/widgets/FlexGrid.h"
