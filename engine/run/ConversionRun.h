@@ -69,7 +69,7 @@ struct ConversionFailure {
     QString path;
     QString reason;  // in words
     Kind kind = Kind::Message;
-    FailureKind cause = FailureKind::Other;  // why, for the window's numbered texts
+    FailureKind cause = FailureKind::Other;  // why, beside the reason in words
 };
 
 // Something the run did besides converting, that the user must hear of (an
