@@ -27,7 +27,7 @@ int run(int argc, char *argv[], const QString &tree, const QString &destination)
     for (const QString &path : paths)
         window.addMessagePath(path);
 
-    const ClickTiming timing = timeClickUntilBox(application, dialogs, window.CmdConvert2MBOX);
+    const ClickTiming timing = timeClickUntilBox(application, dialogs, window.convertButton);
     const bool success = timing.boxText.startsWith(QStringLiteral("Export Completed Successfully !"));
     if (!success)
         std::fprintf(stderr, "%s\n", qPrintable(timing.boxText));

@@ -20,7 +20,7 @@ int run(int argc, char *argv[], const QString &tree)
     MainWindow window(dialogs);
     window.show();
 
-    const ClickTiming timing = timeClickUntilBox(application, dialogs, window.CmdAddFolder);
+    const ClickTiming timing = timeClickUntilBox(application, dialogs, window.addFolderButton);
     const long long added = timing.seconds < 0 ? -1 : timing.boxText.section(QLatin1Char(' '), 0, 0).toLongLong();
     std::printf("quorvel_s=%.3f added=%lld max_stall_ms=%.1f peak_rss_mb=%.1f rows=%d\n", timing.seconds, added,
                 timing.longestStallMs, peakRssMb(), window.messageRowCount());

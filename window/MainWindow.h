@@ -29,30 +29,31 @@ public:
     explicit MainWindow(Dialogs &dialogs, QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    // Controls, named as in the layout.
-    FilledShape *Shape2 = nullptr;
-    QLabel *lblTitle = nullptr;
-    QLabel *lblCopyright = nullptr;
-    OpenDialog cdlgFile;
-    QPushButton *cmdAdd = nullptr;
-    QPushButton *CmdAddFolder = nullptr;
-    QPushButton *cmdClear1 = nullptr;
-    QLabel *lblCount1 = nullptr;
-    FlexGrid *grdFiles1 = nullptr;
-    QLabel *Label4 = nullptr;
-    QLabel *Image1 = nullptr;
-    QLabel *LblProgessCurrent = nullptr;
-    QLabel *Label3 = nullptr;
-    ProgressBar *EmlProgress = nullptr;
-    QLabel *Label1 = nullptr;
-    QLabel *LblByteRead = nullptr;
-    QLabel *Label2 = nullptr;
-    ProgressBar *ProgressBar1 = nullptr;
-    QPushButton *CmdConvert2MBOX = nullptr;
-    FilledShape *Shape1 = nullptr;
-    QWidget *Picture3 = nullptr;
-    QPushButton *CmdHelp = nullptr;
-    QPushButton *cmdEnd = nullptr;
+    // Controls, named for what they do; their object names are the layout's,
+    // by which tests and tools find them.
+    FilledShape *titleBand = nullptr;
+    QLabel *titleLabel = nullptr;
+    QLabel *copyrightLabel = nullptr;
+    OpenDialog fileDialog;
+    QPushButton *addFilesButton = nullptr;
+    QPushButton *addFolderButton = nullptr;
+    QPushButton *clearListButton = nullptr;
+    QLabel *fileCountLabel = nullptr;
+    FlexGrid *messageGrid = nullptr;
+    QLabel *convertingLabel = nullptr;
+    QLabel *envelopeIcon = nullptr;
+    QLabel *messageNumberLabel = nullptr;
+    QLabel *messageStatusLabel = nullptr;
+    ProgressBar *messageProgress = nullptr;
+    QLabel *savingLabel = nullptr;
+    QLabel *bytesReadLabel = nullptr;
+    QLabel *runProgressLabel = nullptr;
+    ProgressBar *runProgress = nullptr;
+    QPushButton *convertButton = nullptr;
+    FilledShape *footerBand = nullptr;
+    QWidget *footerPanel = nullptr;
+    QPushButton *helpButton = nullptr;
+    QPushButton *exitButton = nullptr;
 
     // The message list over the grid.
     void resetMessageList();
@@ -84,11 +85,11 @@ public:
 
     // Whether the convert button is on, decided in one place: never while a run goes on.
     void setConvertAvailable(bool available);
-    ConvertButtonState &convertButton() { return *convertButton_; }
+    ConvertButtonState &convertButtonState() { return *convertButtonState_; }
 
     // A modal box through the dialog seam; shows nothing once the window is closing.
     // Details, when given, hold the complete text behind the box's button.
-    int msgBox(const QString &prompt, int style, const QString &title, const QString &details = QString());
+    int showBox(const QString &prompt, int style, const QString &title, const QString &details = QString());
 
     // The boxes that end a command; a complete list that the box cannot hold
     // goes into its details and into a report file it names.
@@ -111,12 +112,11 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    void formInitialize();
+    void setUpApplication();
     void createControls();
     void orderTabs();
     void connectCommands();
-    void formLoad();
-    void formUnload(int &cancel);
+    void prepareListAndDrops();
 
     // Runs a command; a failure nothing else caught is shown, and the program goes on.
     void runCommand(const std::function<void()> &command);
@@ -124,7 +124,7 @@ private:
 
     Dialogs &dialogs_;
     std::unique_ptr<Yielder> yielder_;
-    std::unique_ptr<ConvertButtonState> convertButton_;
+    std::unique_ptr<ConvertButtonState> convertButtonState_;
     int commandsRunning_ = 0;
     bool closing_ = false;
     bool centred_ = false;

@@ -16,9 +16,9 @@ QString countCaption(int rows)
 
 void MainWindow::resetMessageList()
 {
-    grdFiles1->setRows(1);
-    grdFiles1->clear();
-    lblCount1->setText(QStringLiteral("0 files"));
+    messageGrid->setRows(1);
+    messageGrid->clear();
+    fileCountLabel->setText(QStringLiteral("0 files"));
 }
 
 void MainWindow::addMessagePath(const QString &path)
@@ -29,66 +29,66 @@ void MainWindow::addMessagePath(const QString &path)
     if (copy.capacity() > copy.size())
         copy.squeeze();
     bool shaped = false;
-    if (grdFiles1->rows() == 1) {
-        grdFiles1->setRow(0);
-        grdFiles1->setCol(0);
-        if (grdFiles1->text().isEmpty()) {
+    if (messageGrid->rows() == 1) {
+        messageGrid->setRow(0);
+        messageGrid->setCol(0);
+        if (messageGrid->text().isEmpty()) {
             // The empty list: its first path goes into row 0, no row is added.
-            grdFiles1->setRows(1);
-            grdFiles1->setCols(1);
-            grdFiles1->setFixedRows(0);
+            messageGrid->setRows(1);
+            messageGrid->setCols(1);
+            messageGrid->setFixedRows(0);
             yielder().yield();
-            grdFiles1->setRow(0);
-            grdFiles1->setColWidth(0, ListColumnWidthTwips);
-            grdFiles1->setCol(0);
+            messageGrid->setRow(0);
+            messageGrid->setColWidth(0, ListColumnWidthTwips);
+            messageGrid->setCol(0);
             shaped = true;
         }
     }
     if (!shaped)
-        grdFiles1->setRows(grdFiles1->rows() + 1);
-    grdFiles1->setRow(grdFiles1->rows() - 1);
-    grdFiles1->setCol(0);
-    grdFiles1->setText(copy);
-    const bool batched = grdFiles1->gridModel()->holdingNewRows();
+        messageGrid->setRows(messageGrid->rows() + 1);
+    messageGrid->setRow(messageGrid->rows() - 1);
+    messageGrid->setCol(0);
+    messageGrid->setText(copy);
+    const bool batched = messageGrid->gridModel()->holdingNewRows();
     if (batched && yielder().due())
         showMessageCount(*this);
     yielder().yield();
     if (!batched)
-        lblCount1->setText(countCaption(grdFiles1->rows()));
+        fileCountLabel->setText(countCaption(messageGrid->rows()));
 }
 
 bool MainWindow::messageListIsEmpty()
 {
-    grdFiles1->setRow(0);
-    grdFiles1->setCol(0);
-    return grdFiles1->text().isEmpty();
+    messageGrid->setRow(0);
+    messageGrid->setCol(0);
+    return messageGrid->text().isEmpty();
 }
 
 int MainWindow::messageRowCount() const
 {
-    return grdFiles1->rows();
+    return messageGrid->rows();
 }
 
 QString MainWindow::messagePathAt(int row)
 {
-    grdFiles1->setRow(row);
-    grdFiles1->setCol(0);
-    return grdFiles1->text();
+    messageGrid->setRow(row);
+    messageGrid->setCol(0);
+    return messageGrid->text();
 }
 
 MessageListBatch::MessageListBatch(MainWindow &window) : window_(window)
 {
-    window_.grdFiles1->gridModel()->holdNewRows();
+    window_.messageGrid->gridModel()->holdNewRows();
 }
 
 MessageListBatch::~MessageListBatch()
 {
-    window_.grdFiles1->gridModel()->releaseNewRows();
+    window_.messageGrid->gridModel()->releaseNewRows();
     showMessageCount(window_);
 }
 
 void showMessageCount(MainWindow &window)
 {
-    window.grdFiles1->gridModel()->showNewRows();
-    window.lblCount1->setText(countCaption(window.grdFiles1->rows()));
+    window.messageGrid->gridModel()->showNewRows();
+    window.fileCountLabel->setText(countCaption(window.messageGrid->rows()));
 }

@@ -3,7 +3,7 @@
 #include "engine/support/CreatePath.h"
 #include "engine/support/FileDescriptor.h"
 #include "engine/support/FileNames.h"
-#include "engine/support/ReportFile.h"
+#include "engine/support/ReportFolder.h"
 
 #include <QCryptographicHash>
 #include <QList>

@@ -13,5 +13,5 @@ struct ConversionFailure {
     QString path;
     QString reason;  // in words
     Kind kind = Kind::Message;
-    FailureKind cause = FailureKind::Other;  // why, for the window's numbered texts
+    FailureKind cause = FailureKind::Other;  // why, beside the reason in words
 };

@@ -3,8 +3,8 @@
 #include <QString>
 #include <stdexcept>
 
-// What went wrong, beside the reason in words: the window shows a few kinds
-// under the numbers its boxes have always given them.
+// What went wrong, beside the reason in words, for a front end that tells
+// some kinds apart.
 enum class FailureKind {
     Other,           // the reason is all there is
     NoMboxName,      // no mbox name can be made from a message's path

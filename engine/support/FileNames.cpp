@@ -1,9 +1,6 @@
 #include "engine/support/FileNames.h"
 
-#include <QFile>
-#include <QStringList>
 #include <algorithm>
-#include <dirent.h>
 
 namespace {
 
@@ -45,23 +42,6 @@ qsizetype validSequence(const unsigned char *p, const unsigned char *end, char32
         return 0;
     codePoint = value;
     return length;
-}
-
-// The one entry of folder whose name Qt reads as lossy, or lossy itself.
-QString entryReadAs(const QString &folder, const QString &lossy)
-{
-    DIR *listing = opendir(nativeName(folder).constData());
-    if (!listing)
-        return lossy;
-    QString found;
-    int matches = 0;
-    while (const dirent *entry = readdir(listing)) {
-        // QFile::decodeName is the decoding the dialogs used.
-        if (QFile::decodeName(entry->d_name) == lossy && ++matches == 1)
-            found = nameFromNative(entry->d_name);
-    }
-    closedir(listing);
-    return matches == 1 ? found : lossy;
 }
 
 } // namespace
@@ -136,19 +116,4 @@ QByteArray nativeName(const QString &name)
         bytes.append(char(0x80 | (codePoint & 0x3F)));
     }
     return bytes;
-}
-
-QString pathFromLossyName(const QString &path)
-{
-    if (!path.startsWith(QLatin1Char('/')) || !path.contains(QChar::ReplacementCharacter))
-        return path;
-    const QStringList parts = path.split(QLatin1Char('/'));
-    QString real;
-    for (qsizetype k = 1; k < parts.size(); ++k) {
-        const QString &part = parts[k];
-        const QString folder = real.isEmpty() ? QStringLiteral("/") : real;
-        real += QLatin1Char('/');
-        real += part.contains(QChar::ReplacementCharacter) ? entryReadAs(folder, part) : part;
-    }
-    return real;
 }

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-// A file name as a line of text for people: on a terminal, in a box or in a
+// A file name as a line of text for people: on a terminal, in a window or in a
 // report file. A name may hold any byte but "/" and NUL, so a newline in it
 // would forge a line of its own and an escape sequence would drive the
 // terminal. Control characters are written as C escapes, as `ls -b` does:

@@ -1,24 +1,23 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <atomic>
-#include <functional>
 
-// Thrown out of a yield point when the window has gone away: the command that
-// yielded unwinds at once, and the process ends behind it.
+// Thrown out of a yield point when the caller has asked to stop: the command
+// that yielded unwinds at once.
 struct Interrupted {};
 
-// A yield point lets the window process its waiting events in the middle of a
-// long command. The engine calls out through this; it never touches widgets.
+// A yield point lets the caller do its own work (a window processes its
+// waiting events) in the middle of a long command. The engine calls out
+// through this, and never asks who is behind it.
 class Yielder {
 public:
     virtual ~Yielder() = default;
     // Throttled: cheap enough to call after every row, file or chunk.
     virtual void yield() = 0;
-    // Unthrottled: before a modal box and when a command ends.
+    // Unthrottled: before the caller waits on the user, and when a command ends.
     virtual void yieldNow() = 0;
-    // True when the next yield() will let the window process its events: the
-    // moment to bring what it shows up to date.
+    // True when the next yield() will let the caller run: the moment to bring
+    // what it shows up to date.
     virtual bool due() const { return true; }
 };
 
@@ -28,26 +27,6 @@ public:
     void yield() override {}
     void yieldNow() override {}
     bool due() const override { return false; }
-};
-
-// Processes the event loop at most every ~10 ms, so the window stays live
-// without slowing the work a hundredfold. Throws Interrupted once stopRequested
-// answers true.
-class EventLoopYielder final : public Yielder {
-public:
-    explicit EventLoopYielder(std::function<bool()> stopRequested);
-    void yield() override;
-    void yieldNow() override;
-    bool due() const override;
-
-    static constexpr qint64 DefaultIntervalMs = 10;
-    // 0 yields at every yield point: a test sees every step, whatever the machine's speed.
-    void setIntervalMs(qint64 ms) { intervalMs_ = ms; }
-
-private:
-    std::function<bool()> stopRequested_;
-    qint64 intervalMs_ = DefaultIntervalMs;
-    QElapsedTimer sinceLast_;
 };
 
 // The yield points of work done on a thread beside the caller's: it stops,

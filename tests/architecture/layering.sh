@@ -1,7 +1,8 @@
 #!/bin/sh
 # Fails when a part of the program includes a part it must not know:
 # the engine neither the window, the program nor the command (nor any widget
-# or GUI header), the command neither the window nor the program.
+# or GUI header), the command neither the window nor the program; the engine's
+# and the command's tests not the window either.
 root=$1
 status=0
 forbid() {
@@ -21,4 +22,6 @@ forbid window 'app/|cli/'
 for file in FromLineScan.h FromLineScan.cpp MboxSplitCheck.h MboxSplitCheck.cpp; do
     forbid engine/verify/$file 'engine/(source|mbox|message|run|walk|layout)/'
 done
+forbid tests/engine 'window/|app/|QtWidgets|QtGui|QWidget|QApplication|QGuiApplication'
+forbid tests/cli 'window/|app/|QtWidgets|QtGui|QWidget|QApplication|QGuiApplication'
 exit $status

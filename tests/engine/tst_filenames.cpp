@@ -1,11 +1,6 @@
 #include "engine/support/FileNames.h"
-#include "TempTree.h"
 
-#include <QFile>
 #include <QTest>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 class FileNamesTest : public QObject {
     Q_OBJECT
@@ -40,36 +35,6 @@ private Q_SLOTS:
         for (int b = 1; b < 256; ++b)
             all.append(char(b));
         QCOMPARE(nativeName(nameFromNative(all)), all);
-    }
-
-    // The dialogs hand back what QFile::decodeName makes of the real bytes.
-    void pathFromLossyName_data()
-    {
-        QTest::addColumn<QByteArrayList>("made");  // folders; names ending in ".eml" are files
-        QTest::addColumn<QByteArray>("picked");
-        QTest::addColumn<bool>("recovered");
-        QTest::newRow("folder") << QByteArrayList{"dir\xFE"} << QByteArray("dir\xFE") << true;
-        QTest::newRow("file in such a folder") << QByteArrayList{"dir\xFE", "dir\xFE/\xFF.eml"}
-                                               << QByteArray("dir\xFE/\xFF.eml") << true;
-        QTest::newRow("two names read the same") << QByteArrayList{"a\xFE", "a\xFF"} << QByteArray("a\xFE") << false;
-        QTest::newRow("no such entry") << QByteArrayList{"dir\xFE"} << QByteArray("gone\xFE") << false;
-    }
-    void pathFromLossyName()
-    {
-        QFETCH(QByteArrayList, made);
-        QFETCH(QByteArray, picked);
-        QFETCH(bool, recovered);
-        TempTree tree;
-        const QByteArray root = tree.root().toLatin1() + '/';
-        for (const QByteArray &name : made) {
-            const QByteArray path = root + name;
-            if (name.endsWith(".eml"))
-                QVERIFY(::close(::open(path.constData(), O_WRONLY | O_CREAT, 0644)) == 0);
-            else
-                QVERIFY(::mkdir(path.constData(), 0755) == 0);
-        }
-        const QString returned = QFile::decodeName(root + picked);
-        QCOMPARE(::pathFromLossyName(returned), recovered ? nameFromNative(root + picked) : returned);
     }
 };
 

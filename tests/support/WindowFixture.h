@@ -2,6 +2,7 @@
 
 #include "ScriptedDialogs.h"
 #include "TemporaryStateFolder.h"
+#include "window/EventLoopYielder.h"
 #include "window/MainWindow.h"
 
 #include <QObject>

@@ -87,17 +87,17 @@ private Q_SLOTS:
         window.addMessagePath("/earlier.eml");
         dialogs.folderAnswers << tree.root() + separator;
 
-        window.CmdAddFolder->click();
+        window.addFolderButton->click();
 
         QCOMPARE(dialogs.folderPrompts, QStringList({"Choose Source Folder..."}));
         QCOMPARE(listedPaths(window), QStringList({"/earlier.eml", tree.path("a.eml"), tree.path("B.EML"), tree.path("sub/d.Eml")}));
-        QCOMPARE(window.grdFiles1->model()->rowCount(), 4);
-        QCOMPARE(window.lblCount1->text(), QString("4 files"));
+        QCOMPARE(window.messageGrid->model()->rowCount(), 4);
+        QCOMPARE(window.fileCountLabel->text(), QString("4 files"));
         QCOMPARE(dialogs.boxes.size(), 1);
         QCOMPARE(dialogs.boxes[0].prompt, QString("3 Files Added to List."));
         QCOMPARE(dialogs.boxes[0].style, 0);
         QCOMPARE(dialogs.boxes[0].title, QString("Quorvel"));
-        QVERIFY(window.CmdConvert2MBOX->isEnabled());
+        QVERIFY(window.convertButton->isEnabled());
         QVERIFY(!QApplication::overrideCursor());
     }
 
@@ -108,13 +108,13 @@ private Q_SLOTS:
         ScriptedDialogs dialogs;
         MainWindow window(dialogs);
         window.addMessagePath("/earlier.eml");
-        window.CmdConvert2MBOX->setEnabled(true);
+        window.convertButton->setEnabled(true);
         dialogs.folderAnswers << tree.root();
 
-        window.CmdAddFolder->click();
+        window.addFolderButton->click();
 
         QCOMPARE(listedPaths(window), QStringList({"/earlier.eml"}));
-        QVERIFY(!window.CmdConvert2MBOX->isEnabled());
+        QVERIFY(!window.convertButton->isEnabled());
         QCOMPARE(dialogs.boxes.value(0).prompt, QString("0 Files Added to List."));
     }
 
@@ -126,8 +126,8 @@ private Q_SLOTS:
         MainWindow window(dialogs);
         dialogs.folderAnswers << tree.root() << tree.root();
 
-        window.CmdAddFolder->click();
-        window.CmdAddFolder->click();
+        window.addFolderButton->click();
+        window.addFolderButton->click();
 
         QCOMPARE(listedPaths(window), QStringList({tree.path("a.eml"), tree.path("a.eml")}));
         QCOMPARE(dialogs.boxes.value(1).prompt, QString("1 Files Added to List."));
@@ -138,14 +138,14 @@ private Q_SLOTS:
         ScriptedDialogs dialogs;
         MainWindow window(dialogs);
         window.addMessagePath("/earlier.eml");
-        window.CmdConvert2MBOX->setEnabled(true);
+        window.convertButton->setEnabled(true);
 
-        window.CmdAddFolder->click();
+        window.addFolderButton->click();
 
         QCOMPARE(dialogs.folderPrompts.size(), 1);
         QVERIFY(dialogs.boxes.isEmpty());
         QCOMPARE(listedPaths(window), QStringList({"/earlier.eml"}));
-        QVERIFY(window.CmdConvert2MBOX->isEnabled());
+        QVERIFY(window.convertButton->isEnabled());
         QVERIFY(!QApplication::overrideCursor());
     }
 
@@ -164,7 +164,7 @@ private Q_SLOTS:
         MainWindow window(dialogs);
         dialogs.folderAnswers << tree.root();
 
-        window.CmdAddFolder->click();
+        window.addFolderButton->click();
 
         QCOMPARE(listedPaths(window), QStringList({tree.path("a.eml"), tree.path("open/b.eml")}));
         QCOMPARE(dialogs.boxes.size(), 1);
@@ -179,7 +179,7 @@ private Q_SLOTS:
         const QString report = state.reportFolder() + "/" + state.reports().first();
         QCOMPARE(QString::fromUtf8(TempTree::read(report)), dialogs.boxes[0].details);
         QVERIFY2(lines.last().endsWith(report), qPrintable(lines.last()));
-        QVERIFY(window.CmdConvert2MBOX->isEnabled());
+        QVERIFY(window.convertButton->isEnabled());
     }
 
     void namesThatAreNotUtf8ConvertEndToEnd()
@@ -194,8 +194,8 @@ private Q_SLOTS:
         MainWindow window(dialogs);
         dialogs.folderAnswers << source.root() << destination.root();
 
-        window.CmdAddFolder->click();
-        window.CmdConvert2MBOX->click();
+        window.addFolderButton->click();
+        window.convertButton->click();
 
         QCOMPARE(dialogs.boxes.value(0).prompt, QString("1 Files Added to List."));
         const QByteArray mbox = native(destination.root()) + folder + "/dir\xFE.mbox";
@@ -216,10 +216,10 @@ private Q_SLOTS:
         dialogs.folderAnswers << first.root() << second.root();
         fs->beforeListing = [&](const QString &) {
             fs->beforeListing = nullptr;
-            window.CmdAddFolder->click();
+            window.addFolderButton->click();
         };
 
-        window.CmdAddFolder->click();
+        window.addFolderButton->click();
 
         QCOMPARE(listedPaths(window), QStringList({second.path("two.eml"), first.path("one.eml")}));
         QCOMPARE(dialogs.boxes.size(), 2);
@@ -239,7 +239,7 @@ private Q_SLOTS:
         dialogs.folderAnswers << tree.root();
         fs->beforeListing = [&](const QString &) { window.close(); };
 
-        window.CmdAddFolder->click();
+        window.addFolderButton->click();
 
         QVERIFY(dialogs.boxes.isEmpty());
         QVERIFY(!QApplication::overrideCursor());

@@ -34,10 +34,10 @@ public:
     {
         timer_.setInterval(0);
         connect(&timer_, &QTimer::timeout, this, [this] {
-            const QPair<QString, double> now{window_.LblProgessCurrent->text(), window_.ProgressBar1->value()};
+            const QPair<QString, double> now{window_.messageNumberLabel->text(), window_.runProgress->value()};
             if (seen.isEmpty() || seen.last() != now)
                 seen.append(now);
-            buttonDisabledMeanwhile = buttonDisabledMeanwhile || !window_.CmdConvert2MBOX->isEnabled();
+            buttonDisabledMeanwhile = buttonDisabledMeanwhile || !window_.convertButton->isEnabled();
         });
         timer_.start();
     }
@@ -57,20 +57,20 @@ class ConvertCommandTest : public WindowTest {
     void convertTo(const QString &destination)
     {
         dialogs->folderAnswers.enqueue(destination);
-        w->CmdConvert2MBOX->setEnabled(true);
-        w->CmdConvert2MBOX->click();
+        w->convertButton->setEnabled(true);
+        w->convertButton->click();
     }
 
 private Q_SLOTS:
     void cancelledDestinationChangesNothing()
     {
         w->addMessagePath(QStringLiteral("/nowhere/a.eml"));
-        w->CmdConvert2MBOX->setEnabled(true);
-        w->CmdConvert2MBOX->click();
+        w->convertButton->setEnabled(true);
+        w->convertButton->click();
         QCOMPARE(dialogs->folderPrompts, QStringList{QStringLiteral("Choose Folder to Save...")});
         QVERIFY(dialogs->boxes.isEmpty());
-        QCOMPARE(w->LblProgessCurrent->text(), QStringLiteral("Message 0 (of 0)"));
-        QVERIFY(w->CmdConvert2MBOX->isEnabled());
+        QCOMPARE(w->messageNumberLabel->text(), QStringLiteral("Message 0 (of 0)"));
+        QVERIFY(w->convertButton->isEnabled());
     }
 
     void twoFoldersTwiceGiveTwoMboxesWithEveryMessageTwice()
@@ -99,12 +99,12 @@ private Q_SLOTS:
                                 "format (Compatible for Mac Mail, Entourage, Thunderbird, Evolution etc).\r\n"));
         QCOMPARE(dialogs->boxes[0].style, 64);
         QCOMPARE(dialogs->boxes[0].title, QStringLiteral("Quorvel"));
-        QCOMPARE(w->LblProgessCurrent->text(), QStringLiteral("Message 3 (of 3)"));
-        QCOMPARE(w->ProgressBar1->value(), 100.0);
-        QVERIFY(w->CmdConvert2MBOX->isEnabled());
+        QCOMPARE(w->messageNumberLabel->text(), QStringLiteral("Message 3 (of 3)"));
+        QCOMPARE(w->runProgress->value(), 100.0);
+        QVERIFY(w->convertButton->isEnabled());
         const int size = int(message(3).size());
-        QCOMPARE(w->LblByteRead->text(), QStringLiteral("%1 Bytes out of %1 Total Bytes.").arg(size));
-        QCOMPARE(w->EmlProgress->value(), 100.0);
+        QCOMPARE(w->bytesReadLabel->text(), QStringLiteral("%1 Bytes out of %1 Total Bytes.").arg(size));
+        QCOMPARE(w->messageProgress->value(), 100.0);
     }
 
     void progressAfterTheFirstOfThree()
@@ -125,7 +125,7 @@ private Q_SLOTS:
                 QCOMPARE(value, 100.0 / 3.0);
             }
         QVERIFY(sawFirst);
-        QCOMPARE(w->LblProgessCurrent->text(), QStringLiteral("Message 3 (of 3)"));
+        QCOMPARE(w->messageNumberLabel->text(), QStringLiteral("Message 3 (of 3)"));
     }
 
     void sourceInTheRootAndTrimmedSpacesAndZeroBytes()
@@ -142,8 +142,8 @@ private Q_SLOTS:
                                                        QStringLiteral("ddd MMM dd hh:mm:ss yyyy"));
         QCOMPARE(mbox, "From sender1@example.org Tue Mar 05 14:07:09 2024\r\n" + message(1) + "\r\n"
                            + "From MAILER-DAEMON " + modified.toLatin1() + "\r\n\r\n");
-        QCOMPARE(w->LblByteRead->text(), QStringLiteral("%1 Bytes out of %1 Total Bytes.").arg(message(1).size()));
-        QCOMPARE(w->LblProgessCurrent->text(), QStringLiteral("Message 2 (of 2)"));
+        QCOMPARE(w->bytesReadLabel->text(), QStringLiteral("%1 Bytes out of %1 Total Bytes.").arg(message(1).size()));
+        QCOMPARE(w->messageNumberLabel->text(), QStringLiteral("Message 2 (of 2)"));
         QCOMPARE(dialogs->boxes.last().style, 64);
     }
 
@@ -167,7 +167,7 @@ private Q_SLOTS:
         QVERIFY(box.prompt.contains(fifo));
         QVERIFY(box.prompt.contains(gone));
         QVERIFY(!box.prompt.contains(good));
-        QVERIFY(w->CmdConvert2MBOX->isEnabled());
+        QVERIFY(w->convertButton->isEnabled());
     }
 
     // The box names the first failures only: its details and a report file
@@ -216,7 +216,7 @@ private Q_SLOTS:
         convertTo(destination.root());
         QCOMPARE(dialogs->boxes.size(), 1);
         QVERIFY(dialogs->boxes[0].prompt.contains(QStringLiteral("nothing to convert")));
-        QVERIFY(w->CmdConvert2MBOX->isEnabled());
+        QVERIFY(w->convertButton->isEnabled());
         QCOMPARE(QDir(destination.root()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
     }
 
@@ -232,9 +232,9 @@ private Q_SLOTS:
         QTimer clearer;
         clearer.setInterval(0);
         connect(&clearer, &QTimer::timeout, w, [&] {
-            if (w->LblByteRead->text().contains(QStringLiteral("Bytes out of"))) {
+            if (w->bytesReadLabel->text().contains(QStringLiteral("Bytes out of"))) {
                 clearer.stop();
-                w->cmdClear1->click();
+                w->clearListButton->click();
             }
         });
         clearer.start();
@@ -266,14 +266,14 @@ private Q_SLOTS:
         QTimer meddler;
         meddler.setInterval(0);
         connect(&meddler, &QTimer::timeout, w, [&] {
-            if (w->LblProgessCurrent->text() != QLatin1String("Message 1 (of 6)"))
+            if (w->messageNumberLabel->text() != QLatin1String("Message 1 (of 6)"))
                 return;
             meddler.stop();
-            for (QPushButton *command : {w->CmdAddFolder, w->cmdAdd}) {
+            for (QPushButton *command : {w->addFolderButton, w->addFilesButton}) {
                 command->click();
-                enabledMeanwhile << w->CmdConvert2MBOX->isEnabled();
+                enabledMeanwhile << w->convertButton->isEnabled();
             }
-            w->CmdConvert2MBOX->click();
+            w->convertButton->click();
         });
         meddler.start();
         convertTo(destination.root());
@@ -283,7 +283,7 @@ private Q_SLOTS:
         QCOMPARE(TempTree::read(destination.root() + source.root() + QStringLiteral("/a/a.mbox")), whole);
         QCOMPARE(dialogs->boxes.size(), 2);  // the folder's count, then the run's report
         QCOMPARE(dialogs->boxes.last().style, 64);
-        QVERIFY(w->CmdConvert2MBOX->isEnabled());
+        QVERIFY(w->convertButton->isEnabled());
     }
 
     // Disabled during the run, the convert button passed the focus on to Exit,
@@ -300,13 +300,13 @@ private Q_SLOTS:
         TempTree source, destination;
         if (withMessages)
             w->addMessagePath(source.file("a/1.eml", message(1)));
-        w->CmdConvert2MBOX->setEnabled(true);
-        w->CmdConvert2MBOX->setFocus();
-        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w->CmdConvert2MBOX));
+        w->convertButton->setEnabled(true);
+        w->convertButton->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w->convertButton));
         dialogs->folderAnswers.enqueue(destination.root());
-        QTest::keyClick(w->CmdConvert2MBOX, Qt::Key_Return);
+        QTest::keyClick(w->convertButton, Qt::Key_Return);
         QCOMPARE(dialogs->boxes.size(), 1);
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w->CmdConvert2MBOX));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w->convertButton));
     }
 
     void closingDuringTheRunLeavesWholeRecordsOnly()
@@ -320,7 +320,7 @@ private Q_SLOTS:
         QTimer closer;
         closer.setInterval(0);
         connect(&closer, &QTimer::timeout, w, [&] {
-            if (w->LblProgessCurrent->text() == QLatin1String("Message 2 (of 40)")) {
+            if (w->messageNumberLabel->text() == QLatin1String("Message 2 (of 40)")) {
                 closer.stop();
                 w->close();
             }
@@ -329,7 +329,7 @@ private Q_SLOTS:
         convertTo(destination.root());
         QVERIFY(!w->isVisible());
         QVERIFY(dialogs->boxes.isEmpty());
-        QVERIFY(w->CmdConvert2MBOX->isEnabled());
+        QVERIFY(w->convertButton->isEnabled());
         const QByteArray mbox = TempTree::read(destination.root() + source.root() + QStringLiteral("/a/a.mbox"));
         const int records = recordCount(mbox);
         QVERIFY2(records >= 2 && records <= 3, qPrintable(QString::number(records)));

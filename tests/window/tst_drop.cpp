@@ -27,7 +27,7 @@ bool dragAndDrop(MainWindow &window, const QList<QUrl> &urls)
 {
     QMimeData data;
     data.setUrls(urls);
-    QWidget *grid = window.grdFiles1->viewport();
+    QWidget *grid = window.messageGrid->viewport();
     const QPoint centre = grid->rect().center();
     QDragEnterEvent enter(centre, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(grid, &enter);
@@ -83,7 +83,7 @@ private Q_SLOTS:
         QTRY_VERIFY(!dialogs->boxes.isEmpty());
         QTRY_COMPARE(listedPaths(*w), expected);
         QTRY_VERIFY(!w->commandRunning());
-        QCOMPARE(w->lblCount1->text(), QStringLiteral("%1 files").arg(expected.size()));
+        QCOMPARE(w->fileCountLabel->text(), QStringLiteral("%1 files").arg(expected.size()));
         const QString last = dialogs->boxes.value(dialogs->boxes.size() - 1).prompt;
         QVERIFY2(last.startsWith(box), qPrintable(last));
         for (const QString &name : named)
@@ -107,12 +107,12 @@ private Q_SLOTS:
         std::optional<bool> taken;
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, w, [&] {
-            if (!taken && w->convertButton().runActive() == duringTheRun)
+            if (!taken && w->convertButtonState().runActive() == duringTheRun)
                 taken = dragAndDrop(*w, urls(tree, {"a.eml"}));
         });
         poll.start(0);
         dialogs->folderAnswers << destination.root();
-        w->CmdConvert2MBOX->click();
+        w->convertButton->click();
         QTRY_VERIFY(taken.has_value());
 
         QCOMPARE(*taken, !duringTheRun);

@@ -64,16 +64,16 @@ private Q_SLOTS:
     void bandsReachBothEdges()
     {
         MainWindow &w = *fixture.window;
-        for (FilledShape *band : {w.Shape1, w.Shape2}) {
+        for (FilledShape *band : {w.footerBand, w.titleBand}) {
             QVERIFY(band->geometry().left() <= 0);
             QVERIFY(band->geometry().right() >= w.width() - 1);
         }
-        QCOMPARE(w.Shape2->fill(), QColor(0x00, 0x00, 0x80));
-        QCOMPARE(w.Shape1->fill(), QColor(0xFF, 0xFF, 0xFF));
-        QCOMPARE(w.Shape1->outline(), QColor(0xC0, 0xC0, 0xC0));
+        QCOMPARE(w.titleBand->fill(), QColor(0x00, 0x00, 0x80));
+        QCOMPARE(w.footerBand->fill(), QColor(0xFF, 0xFF, 0xFF));
+        QCOMPARE(w.footerBand->outline(), QColor(0xC0, 0xC0, 0xC0));
         // Bands lie under everything else.
-        QCOMPARE(w.children().indexOf(w.Shape2), 0);
-        QCOMPARE(w.children().indexOf(w.Shape1), 1);
+        QCOMPARE(w.children().indexOf(w.titleBand), 0);
+        QCOMPARE(w.children().indexOf(w.footerBand), 1);
     }
 
     void startState_data()
@@ -116,53 +116,53 @@ private Q_SLOTS:
     void barsEmptyAndGridEmpty()
     {
         MainWindow &w = *fixture.window;
-        for (ProgressBar *bar : {w.EmlProgress, w.ProgressBar1}) {
+        for (ProgressBar *bar : {w.messageProgress, w.runProgress}) {
             QCOMPARE(bar->min(), 0.0);
             QCOMPARE(bar->max(), 100.0);
             QCOMPARE(bar->value(), 0.0);
         }
-        QCOMPARE(w.grdFiles1->rows(), 1);
-        QCOMPARE(w.grdFiles1->cols(), 1);
-        QCOMPARE(w.grdFiles1->fixedRows(), 0);
-        QCOMPARE(w.grdFiles1->colWidth(0), 15000);
+        QCOMPARE(w.messageGrid->rows(), 1);
+        QCOMPARE(w.messageGrid->cols(), 1);
+        QCOMPARE(w.messageGrid->fixedRows(), 0);
+        QCOMPARE(w.messageGrid->colWidth(0), 15000);
         QVERIFY(w.messageListIsEmpty());
     }
 
     void coloursAndFonts()
     {
         MainWindow &w = *fixture.window;
-        QCOMPARE(w.lblTitle->palette().color(QPalette::WindowText), QColor(Qt::white));
-        QCOMPARE(w.lblTitle->palette().color(QPalette::Window), QColor(0x00, 0x00, 0x80));
-        QVERIFY(w.lblTitle->autoFillBackground());
-        QVERIFY(w.lblTitle->font().bold());
-        QCOMPARE(w.lblTitle->font().pointSizeF(), 14.25);
-        QCOMPARE(w.Label3->palette().color(QPalette::WindowText), QColor(0x80, 0x00, 0x00));
-        QVERIFY(w.Label3->font().bold());
-        QCOMPARE(w.LblByteRead->palette().color(QPalette::WindowText), QColor(0x00, 0x00, 0xFF));
-        QVERIFY(!w.Label4->autoFillBackground());
-        QCOMPARE(w.cmdAdd->font().pointSizeF(), 8.25);
-        QCOMPARE(w.Picture3->palette().color(QPalette::Window), QColor(Qt::white));
-        QCOMPARE(w.grdFiles1->palette().color(QPalette::Highlight), QColor(0x00, 0x00, 0x80));
-        QCOMPARE(w.grdFiles1->gridModel()->cellBackground, QColor(0xFF, 0xFF, 0xBF));
-        QCOMPARE(w.Image1->pixmap().size(), QSize(16, 16));
+        QCOMPARE(w.titleLabel->palette().color(QPalette::WindowText), QColor(Qt::white));
+        QCOMPARE(w.titleLabel->palette().color(QPalette::Window), QColor(0x00, 0x00, 0x80));
+        QVERIFY(w.titleLabel->autoFillBackground());
+        QVERIFY(w.titleLabel->font().bold());
+        QCOMPARE(w.titleLabel->font().pointSizeF(), 14.25);
+        QCOMPARE(w.messageStatusLabel->palette().color(QPalette::WindowText), QColor(0x80, 0x00, 0x00));
+        QVERIFY(w.messageStatusLabel->font().bold());
+        QCOMPARE(w.bytesReadLabel->palette().color(QPalette::WindowText), QColor(0x00, 0x00, 0xFF));
+        QVERIFY(!w.convertingLabel->autoFillBackground());
+        QCOMPARE(w.addFilesButton->font().pointSizeF(), 8.25);
+        QCOMPARE(w.footerPanel->palette().color(QPalette::Window), QColor(Qt::white));
+        QCOMPARE(w.messageGrid->palette().color(QPalette::Highlight), QColor(0x00, 0x00, 0x80));
+        QCOMPARE(w.messageGrid->gridModel()->cellBackground, QColor(0xFF, 0xFF, 0xBF));
+        QCOMPARE(w.envelopeIcon->pixmap().size(), QSize(16, 16));
     }
 
     void focusStartsOnAddAndTabFollowsTheTabIndices()
     {
         MainWindow &w = *fixture.window;
-        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.cmdAdd));
-        w.CmdConvert2MBOX->setEnabled(true);
-        const QList<QWidget *> order = {w.cmdClear1, w.CmdAddFolder, w.grdFiles1, w.CmdConvert2MBOX,
-                                        w.cmdEnd, w.CmdHelp, w.cmdAdd};
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.addFilesButton));
+        w.convertButton->setEnabled(true);
+        const QList<QWidget *> order = {w.clearListButton, w.addFolderButton, w.messageGrid, w.convertButton,
+                                        w.exitButton, w.helpButton, w.addFilesButton};
         for (QWidget *next : order) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), next);
         }
         // The disabled convert button is skipped.
-        w.CmdConvert2MBOX->setEnabled(false);
-        w.grdFiles1->setFocus();
-        QTest::keyClick(w.grdFiles1, Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.cmdEnd));
+        w.convertButton->setEnabled(false);
+        w.messageGrid->setFocus();
+        QTest::keyClick(w.messageGrid, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.exitButton));
     }
 
     void accessKeys()
@@ -174,7 +174,7 @@ private Q_SLOTS:
         QTRY_COMPARE(dialogs.openedUrls.size(), 1);
 
         QTest::keyClick(&w, Qt::Key_M, Qt::AltModifier);  // disabled: nothing
-        w.CmdConvert2MBOX->setEnabled(true);
+        w.convertButton->setEnabled(true);
         QTest::keyClick(&w, Qt::Key_M, Qt::AltModifier);  // asks for the destination
         QTRY_COMPARE(dialogs.folderPrompts, QStringList{QStringLiteral("Choose Folder to Save...")});
 
@@ -189,8 +189,8 @@ private Q_SLOTS:
     void enterClicksOnlyTheFocusedButton()
     {
         MainWindow &w = *fixture.window;
-        w.CmdHelp->setFocus();
-        QTest::keyClick(w.CmdHelp, Qt::Key_Return);
+        w.helpButton->setFocus();
+        QTest::keyClick(w.helpButton, Qt::Key_Return);
         QCOMPARE(fixture.dialogs.openedUrls.size(), 1);
         QCOMPARE(fixture.dialogs.boxes.size(), 0);
         QTest::keyClick(&w, Qt::Key_Escape);

@@ -25,12 +25,12 @@ private Q_SLOTS:
         w->addMessagePath(QStringLiteral("/m/a.eml"));
         QCOMPARE(w->messageRowCount(), 1);
         QCOMPARE(w->messagePathAt(0), QStringLiteral("/m/a.eml"));
-        QCOMPARE(w->lblCount1->text(), QStringLiteral("1 files"));
+        QCOMPARE(w->fileCountLabel->text(), QStringLiteral("1 files"));
         QVERIFY(!w->messageListIsEmpty());
         w->addMessagePath(QStringLiteral("/m/a.eml"));
         QCOMPARE(listedPaths(*w), QStringList({"/m/a.eml", "/m/a.eml"}));
-        QCOMPARE(w->lblCount1->text(), QStringLiteral("2 files"));
-        QCOMPARE(w->grdFiles1->row(), 1);  // the cursor ends on the new last row
+        QCOMPARE(w->fileCountLabel->text(), QStringLiteral("2 files"));
+        QCOMPARE(w->messageGrid->row(), 1);  // the cursor ends on the new last row
     }
 
     void spacesAreKept()
@@ -44,10 +44,10 @@ private Q_SLOTS:
         w->addMessagePath(QStringLiteral("/m/a.eml"));
         w->addMessagePath(QStringLiteral("/m/b.eml"));
         w->resetMessageList();
-        QCOMPARE(w->grdFiles1->rows(), 1);
+        QCOMPARE(w->messageGrid->rows(), 1);
         QVERIFY(w->messageListIsEmpty());
-        QCOMPARE(w->lblCount1->text(), QStringLiteral("0 files"));
-        QCOMPARE(w->grdFiles1->colWidth(0), 15000);
+        QCOMPARE(w->fileCountLabel->text(), QStringLiteral("0 files"));
+        QCOMPARE(w->messageGrid->colWidth(0), 15000);
         w->addMessagePath(QStringLiteral("/m/c.eml"));
         QCOMPARE(listedPaths(*w), QStringList{"/m/c.eml"});
     }
@@ -70,10 +70,10 @@ private Q_SLOTS:
         QFETCH(QStringList, rows);
         w->addMessagePath(QStringLiteral("/old/list.eml"));
         dialogs->openAnswers.enqueue({selection});
-        w->cmdAdd->click();
+        w->addFilesButton->click();
         QCOMPARE(listedPaths(*w), rows);
-        QCOMPARE(w->lblCount1->text(), QString::number(rows.size()) + QStringLiteral(" files"));
-        QVERIFY(w->CmdConvert2MBOX->isEnabled());
+        QCOMPARE(w->fileCountLabel->text(), QString::number(rows.size()) + QStringLiteral(" files"));
+        QVERIFY(w->convertButton->isEnabled());
         QVERIFY(dialogs->boxes.isEmpty());
         QCOMPARE(dialogs->lastFilter, QStringLiteral("Mac Mail Messages (*.eml)|*.eml"));
         QCOMPARE(dialogs->lastFlags, 0x80200);
@@ -90,12 +90,12 @@ private Q_SLOTS:
     {
         QFETCH(bool, enabledBefore);
         w->addMessagePath(QStringLiteral("/m/a.eml"));
-        w->CmdConvert2MBOX->setEnabled(enabledBefore);
-        w->cmdAdd->click();  // no answer queued: cancelled
+        w->convertButton->setEnabled(enabledBefore);
+        w->addFilesButton->click();  // no answer queued: cancelled
         QCOMPARE(dialogs->openDialogsShown, 1);
         QVERIFY(w->messageListIsEmpty());
-        QCOMPARE(w->lblCount1->text(), QStringLiteral("0 files"));
-        QCOMPARE(w->CmdConvert2MBOX->isEnabled(), enabledBefore);
+        QCOMPARE(w->fileCountLabel->text(), QStringLiteral("0 files"));
+        QCOMPARE(w->convertButton->isEnabled(), enabledBefore);
         QVERIFY(dialogs->boxes.isEmpty());
     }
 
@@ -103,8 +103,8 @@ private Q_SLOTS:
     {
         dialogs->openAnswers.enqueue({QString("/a%1x.eml%1y.eml").arg(Nul)});
         dialogs->openAnswers.enqueue({QStringLiteral("/b/z.eml")});
-        w->cmdAdd->click();
-        w->cmdAdd->click();
+        w->addFilesButton->click();
+        w->addFilesButton->click();
         QCOMPARE(listedPaths(*w), QStringList{"/b/z.eml"});
     }
 
@@ -121,13 +121,13 @@ private Q_SLOTS:
         QFETCH(QString, text);
         w->addMessagePath(QStringLiteral("/m/a.eml"));
         dialogs->openAnswers.enqueue({QString(), number, 7});
-        w->cmdAdd->click();
+        w->addFilesButton->click();
         QCOMPARE(dialogs->boxes.size(), 1);
         QCOMPARE(dialogs->boxes[0].prompt, text);
         QCOMPARE(dialogs->boxes[0].style, 48);
         QCOMPARE(dialogs->boxes[0].title, QStringLiteral("Quorvel"));
         QVERIFY(w->messageListIsEmpty());
-        QVERIFY(!w->CmdConvert2MBOX->isEnabled());
+        QVERIFY(!w->convertButton->isEnabled());
     }
 
     void openDialogPacksTheSelection()
@@ -157,7 +157,7 @@ private Q_SLOTS:
 
     void clearOnEmptyListShowsNothing()
     {
-        w->cmdClear1->click();
+        w->clearListButton->click();
         QVERIFY(dialogs->boxes.isEmpty());
     }
 
@@ -174,22 +174,22 @@ private Q_SLOTS:
         QFETCH(bool, emptied);
         w->addMessagePath(QStringLiteral("/m/a.eml"));
         w->addMessagePath(QStringLiteral("/m/b.eml"));
-        w->CmdConvert2MBOX->setEnabled(true);
+        w->convertButton->setEnabled(true);
         dialogs->msgBoxAnswers.enqueue(answer);
-        w->cmdClear1->click();
+        w->clearListButton->click();
         QCOMPARE(dialogs->boxes.size(), 1);
         QCOMPARE(dialogs->boxes[0].prompt, QStringLiteral("Do you want to clear all the files in the list\r\n Proceed?"));
         QCOMPARE(dialogs->boxes[0].style, 36);
         QCOMPARE(dialogs->boxes[0].title, QStringLiteral("Quorvel"));
         QCOMPARE(w->messageListIsEmpty(), emptied);
-        QCOMPARE(w->lblCount1->text(), emptied ? QStringLiteral("0 files") : QStringLiteral("2 files"));
-        QVERIFY(w->CmdConvert2MBOX->isEnabled());
+        QCOMPARE(w->fileCountLabel->text(), emptied ? QStringLiteral("0 files") : QStringLiteral("2 files"));
+        QVERIFY(w->convertButton->isEnabled());
     }
 
     // The manual that ships with the program, as the browser is handed it.
     void helpOpensTheManual()
     {
-        w->CmdHelp->click();
+        w->helpButton->click();
         QVERIFY(dialogs->boxes.isEmpty());
         QCOMPARE(dialogs->openedUrls.size(), 1);
         const QUrl target = QUrl::fromUserInput(dialogs->openedUrls[0]);
@@ -209,20 +209,20 @@ private Q_SLOTS:
     {
         w->addMessagePath(QStringLiteral("/m/a.eml"));
         dialogs->msgBoxAnswers.enqueue(MsgBoxResult::No);
-        w->cmdEnd->click();
+        w->exitButton->click();
         QCOMPARE(dialogs->boxes.size(), 1);
         QCOMPARE(dialogs->boxes[0].prompt, QStringLiteral("Are you sure you want to exit now?"));
         QCOMPARE(dialogs->boxes[0].style, 36);
         QCOMPARE(dialogs->boxes[0].title, QStringLiteral("Quorvel"));
         QVERIFY(w->isVisible());
         QCOMPARE(listedPaths(*w), QStringList{"/m/a.eml"});
-        QCOMPARE(w->LblProgessCurrent->text(), QStringLiteral("Message 0 (of 0)"));
+        QCOMPARE(w->messageNumberLabel->text(), QStringLiteral("Message 0 (of 0)"));
     }
 
     void exitYesCloses()
     {
         dialogs->msgBoxAnswers.enqueue(MsgBoxResult::Yes);
-        w->cmdEnd->click();
+        w->exitButton->click();
         QVERIFY(!w->isVisible());
         QVERIFY(w->closing());
     }
@@ -244,7 +244,7 @@ private Q_SLOTS:
         dialogs->openAnswers.enqueue({selection});
         yieldAtEveryPoint();
         QTimer::singleShot(0, w, [this] { w->close(); });
-        w->cmdAdd->click();
+        w->addFilesButton->click();
         QVERIFY(!w->isVisible());
         QVERIFY(w->messageRowCount() < picked);
         QVERIFY(dialogs->boxes.isEmpty());
@@ -262,7 +262,7 @@ private Q_SLOTS:
         bool commandReturned = false;
         QTimer::singleShot(0, w, [&] {
             QTimer::singleShot(0, w, [this] { w->close(); });
-            w->cmdAdd->click();
+            w->addFilesButton->click();
             commandReturned = true;
         });
         QTimer watchdog;  // guards against a hang only
@@ -281,7 +281,7 @@ private Q_SLOTS:
             if (box.style == MsgBoxStyle::YesNoQuestion)
                 throw RunTimeError(5, QStringLiteral("Invalid procedure call or argument"));
         };
-        w->cmdClear1->click();
+        w->clearListButton->click();
         QCOMPARE(dialogs->boxes.size(), 2);
         QCOMPARE(dialogs->boxes[1].prompt, QStringLiteral("5:Invalid procedure call or argument"));
         QCOMPARE(dialogs->boxes[1].style, 48);

@@ -1,6 +1,6 @@
 #include "engine/run/ConversionRun.h"
 #include "engine/support/FileNames.h"
-#include "engine/support/ReportFile.h"
+#include "window/reports/ReportFile.h"
 #include "engine/support/ShownName.h"
 #include "window/reports/AddFolderReport.h"
 #include "window/reports/ConversionReport.h"

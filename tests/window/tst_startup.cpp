@@ -42,7 +42,7 @@ private Q_SLOTS:
         w->addStartupPaths(inTree(arguments));
 
         QCOMPARE(listedPaths(*w), inTree(listed));
-        QCOMPARE(w->lblCount1->text(), QStringLiteral("%1 files").arg(listed.size()));
+        QCOMPARE(w->fileCountLabel->text(), QStringLiteral("%1 files").arg(listed.size()));
         const QString last = dialogs->boxes.value(dialogs->boxes.size() - 1).prompt;
         QCOMPARE(last.startsWith(QStringLiteral("Not added: %1 paths that do not exist").arg(missing.size())),
                  !missing.isEmpty());

@@ -44,8 +44,8 @@ private Q_SLOTS:
         });
         midway.start();
         dialogs->folderAnswers.enqueue(destination.root());
-        w->CmdConvert2MBOX->setEnabled(true);
-        w->CmdConvert2MBOX->click();
+        w->convertButton->setEnabled(true);
+        w->convertButton->click();
 
         QVERIFY(sent);
         QTRY_VERIFY(!w->isVisible());

@@ -14,15 +14,15 @@ void MainWindow::addFiles()
     try {
         // The list is replaced, also when the dialog is cancelled.
         resetMessageList();
-        cdlgFile.FileName = QString();
-        cdlgFile.Filter = QStringLiteral("Mac Mail Messages (*.eml)|*.eml");
-        cdlgFile.Flags = OpenFlags;
-        cdlgFile.MaxFileSize = NameBufferSize;
-        cdlgFile.showOpen();
-        if (cdlgFile.FileName.isEmpty())
+        fileDialog.FileName = QString();
+        fileDialog.Filter = QStringLiteral("Mac Mail Messages (*.eml)|*.eml");
+        fileDialog.Flags = OpenFlags;
+        fileDialog.MaxFileSize = NameBufferSize;
+        fileDialog.showOpen();
+        if (fileDialog.FileName.isEmpty())
             return;
 
-        QString selection = cdlgFile.FileName;
+        QString selection = fileDialog.FileName;
         yielder().yield();
         if (!selection.endsWith(Nul))
             selection += Nul;
@@ -41,9 +41,9 @@ void MainWindow::addFiles()
         }
     } catch (const RunTimeError &error) {
         const QString text = error.number() == ErrorNumber::BufferTooSmall
-                                 ? QStringLiteral("Please select only ") + QString::number(cdlgFile.FilesThatFit)
+                                 ? QStringLiteral("Please select only ") + QString::number(fileDialog.FilesThatFit)
                                        + QStringLiteral(" files at a time")
                                  : error.text();
-        msgBox(text, MsgBoxStyle::Exclamation, applicationTitle());
+        showBox(text, MsgBoxStyle::Exclamation, applicationTitle());
     }
 }

@@ -6,8 +6,8 @@ void MainWindow::clearList()
 {
     if (messageListIsEmpty())
         return;
-    const int answer = msgBox(QStringLiteral("Do you want to clear all the files in the list\r\n Proceed?"),
-                              MsgBoxStyle::YesNoQuestion, applicationTitle());
+    const int answer = showBox(QStringLiteral("Do you want to clear all the files in the list\r\n Proceed?"),
+                               MsgBoxStyle::YesNoQuestion, applicationTitle());
     if (answer == MsgBoxResult::Yes)
         resetMessageList();
 }

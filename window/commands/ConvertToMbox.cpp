@@ -52,19 +52,19 @@ public:
     {
         if (bytesPending_) {
             bytesPending_ = false;
-            window_.LblByteRead->setText(QString::number(bodyLength_) + QStringLiteral(" Bytes out of ")
-                                         + QString::number(fileSize_) + QStringLiteral(" Total Bytes."));
+            window_.bytesReadLabel->setText(QString::number(bodyLength_) + QStringLiteral(" Bytes out of ")
+                                            + QString::number(fileSize_) + QStringLiteral(" Total Bytes."));
             // Halves go to the even neighbour; a value past 100 (the body grew by
             // its CR LF line ends) is refused by the bar.
             if (fileSize_ > 0)
-                window_.EmlProgress->setValue(std::nearbyint(double(bodyLength_) / double(fileSize_) * 100.0));
+                window_.messageProgress->setValue(std::nearbyint(double(bodyLength_) / double(fileSize_) * 100.0));
         }
         if (messagePending_) {
             messagePending_ = false;
-            window_.ProgressBar1->setValue(double(number_) / double(total_) * 100.0);
-            window_.LblProgessCurrent->setText(QStringLiteral("Message ") + QString::number(number_)
-                                               + QStringLiteral(" (of ") + QString::number(total_)
-                                               + QLatin1Char(')'));
+            window_.runProgress->setValue(double(number_) / double(total_) * 100.0);
+            window_.messageNumberLabel->setText(QStringLiteral("Message ") + QString::number(number_)
+                                                + QStringLiteral(" (of ") + QString::number(total_)
+                                                + QLatin1Char(')'));
         }
     }
 
@@ -83,7 +83,7 @@ private:
 void MainWindow::convertToMbox()
 {
     // The button is off during a run; this is for a click that got through anyway.
-    if (convertButton().runActive())
+    if (convertButtonState().runActive())
         return;
     QString destination = browseForFolder(dialogs_, this, QStringLiteral("Choose Folder to Save..."));
     if (destination.isEmpty())
@@ -91,10 +91,10 @@ void MainWindow::convertToMbox()
     if (!destination.endsWith(QLatin1Char('/')))
         destination += QLatin1Char('/');
     const FocusComesBack focus(this);
-    const ConvertButtonState::Run running(convertButton());
+    const ConvertButtonState::Run running(convertButtonState());
     yielder().yieldNow();
-    ProgressBar1->setRange(0, 100);
-    EmlProgress->setRange(0, 100);
+    runProgress->setRange(0, 100);
+    messageProgress->setRange(0, 100);
 
     // The run converts the list as it stands now: every row is read once, so
     // adding, clearing or clicking in the grid meanwhile changes nothing here.
@@ -106,8 +106,8 @@ void MainWindow::convertToMbox()
             paths.append(messagePathAt(row));
     }
     if (paths.isEmpty()) {
-        msgBox(QStringLiteral("There is nothing to convert: the list of messages is empty."),
-               MsgBoxStyle::Information, applicationTitle());
+        showBox(QStringLiteral("There is nothing to convert: the list of messages is empty."),
+                MsgBoxStyle::Information, applicationTitle());
         return;
     }
 

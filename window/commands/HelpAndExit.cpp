@@ -10,9 +10,9 @@ void MainWindow::showHelp()
 {
     const QString manual = manualPath();
     if (manual.isEmpty()) {
-        msgBox(QStringLiteral("The manual was not found: it is installed as manual.html in the program's "
-                              "documents (/usr/share/doc/quorvel/ for the Debian package)."),
-               MsgBoxStyle::Exclamation, applicationTitle());
+        showBox(QStringLiteral("The manual was not found: it is installed as manual.html in the program's "
+                               "documents (/usr/share/doc/quorvel/ for the Debian package)."),
+                MsgBoxStyle::Exclamation, applicationTitle());
         return;
     }
     shellOpen(dialogs_, QUrl::fromLocalFile(manual).toString());
@@ -21,7 +21,7 @@ void MainWindow::showHelp()
 void MainWindow::exitProgram()
 {
     const QString title = applicationTitle();
-    if (msgBox(QStringLiteral("Are you sure you want to exit now?"), MsgBoxStyle::YesNoQuestion, title)
+    if (showBox(QStringLiteral("Are you sure you want to exit now?"), MsgBoxStyle::YesNoQuestion, title)
         == MsgBoxResult::Yes)
         close();
 }

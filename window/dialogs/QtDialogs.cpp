@@ -1,6 +1,6 @@
 #include "window/dialogs/QtDialogs.h"
 
-#include "engine/support/FileNames.h"
+#include "window/dialogs/LossyName.h"
 #include "window/dialogs/OpenDialog.h"
 #include "window/RememberedFolder.h"
 #include "window/widgets/ScreenFit.h"

@@ -14,7 +14,7 @@ void showPathListBox(MainWindow &window, const QString &heading, const QStringLi
         shown.append(shownName(path));
     const QString prompt = heading + lineEnd + lineEnd + firstLines(shown, MaxListedPaths, lineEnd);
     const QString details = paths.size() > MaxListedPaths ? shown.join(lineEnd) + lineEnd : QString();
-    window.msgBox(prompt.trimmed(), MsgBoxStyle::Exclamation, MainWindow::applicationTitle(), details);
+    window.showBox(prompt.trimmed(), MsgBoxStyle::Exclamation, MainWindow::applicationTitle(), details);
 }
 
 QString countOf(qsizetype count, const QString &singular, const QString &plural)

@@ -1,7 +1,7 @@
 #include "window/MainWindow.h"
 
 #include "engine/api/Conversion.h"
-#include "engine/support/ReportFile.h"
+#include "window/reports/ReportFile.h"
 #include "window/dialogs/Dialogs.h"
 #include "window/reports/AddFolderReport.h"
 #include "window/reports/ConversionReport.h"
@@ -13,7 +13,7 @@ void MainWindow::showConversionReport(const ConversionResult &result)
     const QString details = conversionReportDetails(result);
     if (!details.isEmpty())
         text += crlf + savedReportLine(saveReport(QStringLiteral("conversion"), details)) + crlf;
-    msgBox(text, conversionReportStyle(result), applicationTitle(), details);
+    showBox(text, conversionReportStyle(result), applicationTitle(), details);
 }
 
 void MainWindow::showAddFolderReport(int added, const Collection<SkippedFolder> &skipped)
@@ -22,5 +22,5 @@ void MainWindow::showAddFolderReport(int added, const Collection<SkippedFolder> 
     const QString details = addFolderReportDetails(added, skipped);
     if (!details.isEmpty())
         text += QStringLiteral("\n\n") + savedReportLine(saveReport(QStringLiteral("add-folder"), details));
-    msgBox(text, skipped.count() > 0 ? MsgBoxStyle::Exclamation : MsgBoxStyle::OkOnly, applicationTitle(), details);
+    showBox(text, skipped.count() > 0 ? MsgBoxStyle::Exclamation : MsgBoxStyle::OkOnly, applicationTitle(), details);
 }

@@ -3,16 +3,13 @@
 #include <QDateTime>
 #include <QString>
 
-// A command's complete report as a plain-text file, one per run, under the
-// user's state folder ($XDG_STATE_HOME/quorvel, by default
-// ~/.local/state/quorvel): a box shows only the first lines of a long list.
+// A command's complete report as a plain-text file, one per run, in
+// reportFolder(): a box shows only the first lines of a long list.
 struct [[nodiscard]] SavedReport {
     QString path;     // the file written, or the one that could not be
     QString failure;  // empty when the file was written
     bool saved() const { return failure.isEmpty(); }
 };
-
-QString reportFolder();
 
 // Writes text to "<kind>-<yyyy-MM-ddTHH-mm-ss>[-n].txt" in the report folder,
 // making the folder when needed; an existing report is never overwritten.

@@ -1,11 +1,11 @@
-#include "engine/support/ReportFile.h"
+#include "window/reports/ReportFile.h"
 
 #include "engine/support/CreatePath.h"
 #include "engine/support/FileDescriptor.h"
 #include "engine/support/FileNames.h"
+#include "engine/support/ReportFolder.h"
 #include "engine/support/ShownName.h"
 
-#include <QDir>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,17 +17,6 @@ namespace {
 constexpr int MaxReportsPerSecond = 1000;
 
 } // namespace
-
-QString reportFolder()
-{
-    const QByteArray state = qgetenv("XDG_STATE_HOME");
-    // A relative XDG_STATE_HOME is taken for unset, as other programs take it.
-    if (state.startsWith('/'))
-        return nameFromNative(state) + QStringLiteral("/quorvel");
-    const QByteArray home = qgetenv("HOME");
-    const QString base = home.startsWith('/') ? nameFromNative(home) : QDir::homePath();
-    return base + QStringLiteral("/.local/state/quorvel");
-}
 
 SavedReport saveReport(const QString &kind, const QString &text, const QDateTime &when)
 {

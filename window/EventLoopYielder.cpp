@@ -1,4 +1,4 @@
-#include "engine/support/Yielder.h"
+#include "window/EventLoopYielder.h"
 
 #include <QCoreApplication>
 
