@@ -17,6 +17,8 @@ if [ "${QUORVEL_WITH_TESTS:-0}" = 1 ]; then
     packages+=(libpython3.11-testsuite clang libclang-rt-14-dev desktop-file-utils appstream strace)
     # dovecot-imapd: the Maildir and mbox output served over IMAP by a real server
     packages+=(dovecot-imapd)
+    # xdotool: docs/screenshot.sh types into the real window under Xvfb
+    packages+=(xdotool)
 fi
 
 missing=()
