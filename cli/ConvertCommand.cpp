@@ -164,12 +164,6 @@ void convert(const QList<ConversionEntry> &entries, const CommandOptions &option
     }
 }
 
-QString inUseText(const QString &profile)
-{
-    return QStringLiteral("Thunderbird is running with the profile %1: close it, then run the same command again")
-        .arg(shownName(profile));
-}
-
 // The profile's Local Folders, or why the run cannot write there.
 QString intoProfileProblem(CommandOptions &options)
 {
@@ -177,8 +171,8 @@ QString intoProfileProblem(CommandOptions &options)
     if (!profile.problem.isEmpty())
         return shownName(profile.problem);
     options.profile = profile.path;
-    if (profileInUse(profile.path))
-        return inUseText(profile.path);
+    if (QString problem = profileInUseProblem(options); !problem.isEmpty())
+        return problem;
     options.naming.destination = localFoldersOf(profile.path);
     if (options.naming.destination.isEmpty())
         return QStringLiteral("the profile %1 has no Local Folders yet: start Thunderbird with it, add an account "
@@ -271,12 +265,12 @@ int runConvertCommand(CommandOptions options)
     if (options.verbose)
         for (const LeftOutFile &file : std::as_const(listing.leftOut))
             console.error(QStringLiteral("quorvel-convert: ") + shownName(file.path) + QStringLiteral(": left out: ") + file.why);
-    if (options.intoThunderbird) {
-        // A walk can take minutes: Thunderbird may have been started meanwhile.
-        if (profileInUse(options.profile))
-            return refuse(inUseText(options.profile));
+    // A walk can take minutes: Thunderbird may have been started meanwhile.
+    if (!options.verifyOnly)
+        if (const QString problem = profileInUseProblem(options); !problem.isEmpty())
+            return refuse(problem);
+    if (options.intoThunderbird)
         chooseNewTopFolders(options, listing);
-    }
 
     Manifest manifest;
     if (!options.manifestFile.isEmpty() && !tally.interrupted)

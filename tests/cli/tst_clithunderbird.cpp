@@ -15,9 +15,11 @@ struct Run {
     QByteArray err;
 };
 
-Run runWithHome(const QString &home, const QStringList &arguments)
+Run runWithHome(const QString &home, const QStringList &arguments, const QString &workingFolder = {})
 {
     QProcess process;
+    if (!workingFolder.isEmpty())
+        process.setWorkingDirectory(workingFolder);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("HOME"), home);
     process.setProcessEnvironment(environment);
@@ -79,6 +81,20 @@ QString makeProfile(TempTree &home, bool withLocalFolders = true)
         home.file(QStringLiteral(".thunderbird/p/Mail/Local Folders/Mail"), "From x\nA: b\nC: d\n\nkept\n");
     }
     return home.path(QStringLiteral(".thunderbird/p"));
+}
+
+// Holds the profile's .parentlock as a running Thunderbird does, until the holder ends.
+bool holdLock(QProcess &holder, const QString &lockFile)
+{
+    holder.start(QStringLiteral("python3"), {QStringLiteral("-c"), QStringLiteral(
+        "import fcntl, sys\nf = open(sys.argv[1], 'w')\nfcntl.lockf(f, fcntl.LOCK_EX)\nprint('locked', flush=True)\nsys.stdin.read()"), lockFile});
+    return holder.waitForReadyRead(10000);
+}
+
+QString inUseLine(const QString &profile)
+{
+    return QStringLiteral("quorvel-convert: Thunderbird is running with the profile %1: close it, then run the same command again\n")
+        .arg(QFileInfo(profile).canonicalFilePath());
 }
 
 } // namespace
@@ -199,17 +215,62 @@ private Q_SLOTS:
         const QString lockFile = home.file(QStringLiteral(".thunderbird/p/.parentlock"));
         const QStringList before = filesBelow(profile);
         QProcess holder;
-        if (locked) {
-            holder.start(QStringLiteral("python3"), {QStringLiteral("-c"), QStringLiteral(
-                "import fcntl, sys\nf = open(sys.argv[1], 'w')\nfcntl.lockf(f, fcntl.LOCK_EX)\nprint('locked', flush=True)\nsys.stdin.read()"), lockFile});
-            QVERIFY(holder.waitForReadyRead(10000));
-        }
+        if (locked)
+            QVERIFY(holdLock(holder, lockFile));
         const Run run = runWithHome(home.root(), {QStringLiteral("--into-thunderbird=default"), tree.path(QStringLiteral("Mail"))});
         QCOMPARE(run.exitCode, 2);
         QVERIFY2(run.err.contains(said) && run.err.count('\n') == 1, run.err.constData());
         QCOMPARE(filesBelow(profile), before);
         holder.closeWriteChannel();
         holder.waitForFinished(10000);
+    }
+
+    // Whatever layout writes into a profile, or into any folder in one, is
+    // refused while Thunderbird runs with it, as --into-thunderbird is.
+    void profileInUse_data()
+    {
+        QTest::addColumn<QStringList>("destination");  // P stands for the profile, L for a link to it
+        QTest::addColumn<bool>("running");
+        const QString o = QStringLiteral("-o");
+        const QString thunderbird = QStringLiteral("--layout=thunderbird"), maildir = QStringLiteral("--layout=maildir");
+        const QString deeper = QStringLiteral("P/Mail/Local Folders/new/deeper");
+        QTest::newRow("profile, mbox") << QStringList{o, QStringLiteral("P")} << true;
+        QTest::newRow("profile, thunderbird") << QStringList{thunderbird, o, QStringLiteral("P")} << true;
+        QTest::newRow("profile, maildir") << QStringList{maildir, o, QStringLiteral("P")} << true;
+        QTest::newRow("Local Folders, mbox") << QStringList{o, QStringLiteral("P/Mail/Local Folders")} << true;
+        QTest::newRow("not made yet, mbox") << QStringList{o, deeper} << true;
+        QTest::newRow("not made yet, thunderbird") << QStringList{thunderbird, o, deeper} << true;
+        QTest::newRow("not made yet, maildir") << QStringList{maildir, o, deeper} << true;
+        QTest::newRow("--single") << QStringList{QStringLiteral("--single"), QStringLiteral("P/Mail/Local Folders/Inbox")} << true;
+        QTest::newRow("through a link, mbox") << QStringList{o, QStringLiteral("L/export")} << true;
+        QTest::newRow("not in use") << QStringList{thunderbird, o, deeper} << false;
+    }
+    void profileInUse()
+    {
+        QFETCH(QStringList, destination);
+        QFETCH(bool, running);
+        TempTree tree, home;
+        makeTree(tree);
+        const QString profile = makeProfile(home);
+        const QString lockFile = home.file(QStringLiteral(".thunderbird/p/.parentlock"));
+        QVERIFY(QFile::link(profile, home.path(QStringLiteral("link"))));
+        for (QString &argument : destination)
+            argument.replace(QRegularExpression(QStringLiteral("^P")), profile).replace(QRegularExpression(QStringLiteral("^L")), home.path(QStringLiteral("link")));
+        const QStringList before = filesBelow(profile);
+        QProcess holder;
+        if (running)
+            QVERIFY(holdLock(holder, lockFile));
+        const CliRun run = runCli(QStringList{tree.path(QStringLiteral("Mail"))} + destination);
+        holder.closeWriteChannel();
+        holder.waitForFinished(10000);
+        if (running) {
+            QCOMPARE(run.exitCode, 2);
+            QCOMPARE(QString::fromUtf8(run.err), inUseLine(profile));
+            QCOMPARE(filesBelow(profile), before);
+        } else {
+            QCOMPARE(run.exitCode, 0);
+            QVERIFY(filesBelow(profile).size() > before.size());
+        }
     }
 };
 
