@@ -13,6 +13,7 @@
 #include "cli/Summary.h"
 #include "engine/layout/ThunderbirdNaming.h"
 #include "engine/layout/ThunderbirdProfile.h"
+#include "engine/layout/TopFolderSources.h"
 #include "cli/VerifyStep.h"
 #include "engine/layout/MaildirIndex.h"
 #include "engine/layout/MaildirNaming.h"
@@ -181,20 +182,15 @@ QString intoProfileProblem(CommandOptions &options)
     return {};
 }
 
-// Each SOURCE's top folder gets a name not yet in the profile's Local Folders.
-void chooseNewTopFolders(CommandOptions &options, const SourceListing &listing)
+// Each SOURCE's top folder continues the one an earlier run made from the same
+// source, else gets a name not yet in the profile's Local Folders.
+TopFolderSources chooseTopFolders(CommandOptions &options, const SourceListing &listing)
 {
-    QSet<QString> tops;
+    TopFolderSources tops(options.naming.destination);
     for (const ListedMessage &message : listing.messages)
-        tops.insert(thunderbirdFolderName(message.namedPath().mid(message.nameStart).section(QLatin1Char('/'), 0, 0)));
-    QStringList sorted(tops.cbegin(), tops.cend());
-    sorted.sort();
-    QSet<QString> taken;
-    for (const QString &top : std::as_const(sorted)) {
-        const QString name = freeFolderName(options.naming.destination, top, taken);
-        taken.insert(name);
-        options.naming.topNames.insert(top, name);
-    }
+        tops.add(message.namedPath(), message.nameStart);
+    options.naming.topNames = tops.choose();
+    return tops;
 }
 
 // What to do with the output in Thunderbird.
@@ -269,13 +265,18 @@ int runConvertCommand(CommandOptions options)
     if (!options.verifyOnly)
         if (const QString problem = profileInUseProblem(options); !problem.isEmpty())
             return refuse(problem);
+    std::optional<TopFolderSources> tops;
     if (options.intoThunderbird)
-        chooseNewTopFolders(options, listing);
+        tops = chooseTopFolders(options, listing);
 
     Manifest manifest;
     if (!options.manifestFile.isEmpty() && !tally.interrupted)
         if (const QString reason = manifest.open(options.manifestFile); !reason.isEmpty())
             return refuse(shownName(options.manifestFile) + QStringLiteral(": cannot write the manifest: ") + reason);
+    // Before the first message goes into a new folder: a run stopped after it continues there.
+    if (tops && !options.dryRun && !options.verifyOnly && !tally.interrupted)
+        if (const QString reason = tops->save(); !reason.isEmpty())
+            return refuse(shownName(tops->recordPath()) + QStringLiteral(": ") + reason);
 
     tally.keepPlaces = options.verify;
     std::optional<SourceDigests> sources;
