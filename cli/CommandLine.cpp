@@ -46,8 +46,9 @@ Tools > Import..., Import from another Thunderbird installation, Choose a
 profile folder, pick DEST, untick all but Mail Messages, Start Import.
 --into-thunderbird writes the tree into the Local Folders of the default
 profile (~/.thunderbird, Flatpak's or Snap's) or of PROFILE (a name or a
-folder), as a new folder named after each SOURCE ("Name 2" when taken); it
-refuses while Thunderbird runs with that profile.
+folder), as a new folder named after each SOURCE ("Name 2" when taken), and
+the same SOURCE run again continues its folder. It refuses while Thunderbird
+runs with that profile, and so does any -o or --single inside that profile.
 
 Reading the output: mutt -f FILE and Python's mailbox module read an mbox in
 place; they expect LF alone and would otherwise keep a CR on every line, so

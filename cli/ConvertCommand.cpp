@@ -14,6 +14,7 @@
 #include "engine/api/Conversion.h"
 #include "engine/layout/ThunderbirdNaming.h"
 #include "engine/layout/ThunderbirdProfile.h"
+#include "engine/layout/TopFolderSources.h"
 #include "engine/support/Failure.h"
 #include "engine/support/FileDescriptor.h"
 #include "engine/support/ShownName.h"
@@ -132,12 +133,6 @@ void convert(const QList<ConversionEntry> &entries, const CommandOptions &option
         fail(tally, console, RunTally::FailureKind::Mbox, failure.path, failure.reason);
 }
 
-QString inUseText(const QString &profile)
-{
-    return QStringLiteral("Thunderbird is running with the profile %1: close it, then run the same command again")
-        .arg(shownName(profile));
-}
-
 // The profile's Local Folders, or why the run cannot write there.
 QString intoProfileProblem(CommandOptions &options)
 {
@@ -145,8 +140,8 @@ QString intoProfileProblem(CommandOptions &options)
     if (!profile.problem.isEmpty())
         return shownName(profile.problem);
     options.profile = profile.path;
-    if (profileInUse(profile.path))
-        return inUseText(profile.path);
+    if (QString problem = profileInUseProblem(options); !problem.isEmpty())
+        return problem;
     options.naming.destination = localFoldersOf(profile.path);
     if (options.naming.destination.isEmpty())
         return QStringLiteral("the profile %1 has no Local Folders yet: start Thunderbird with it, add an account "
@@ -155,20 +150,15 @@ QString intoProfileProblem(CommandOptions &options)
     return {};
 }
 
-// Each SOURCE's top folder gets a name not yet in the profile's Local Folders.
-void chooseNewTopFolders(CommandOptions &options, const SourceListing &listing)
+// Each SOURCE's top folder continues the one an earlier run made from the same
+// source, else gets a name not yet in the profile's Local Folders.
+TopFolderSources chooseTopFolders(CommandOptions &options, const SourceListing &listing)
 {
-    QSet<QString> tops;
+    TopFolderSources tops(options.naming.destination);
     for (const ListedMessage &message : listing.messages)
-        tops.insert(thunderbirdFolderName(message.namedPath().mid(message.nameStart).section(QLatin1Char('/'), 0, 0)));
-    QStringList sorted(tops.cbegin(), tops.cend());
-    sorted.sort();
-    QSet<QString> taken;
-    for (const QString &top : std::as_const(sorted)) {
-        const QString name = freeFolderName(options.naming.destination, top, taken);
-        taken.insert(name);
-        options.naming.topNames.insert(top, name);
-    }
+        tops.add(message.namedPath(), message.nameStart);
+    options.naming.topNames = tops.choose();
+    return tops;
 }
 
 // What to do with the output in Thunderbird.
@@ -238,17 +228,22 @@ int runConvertCommand(CommandOptions options)
     if (options.verbose)
         for (const LeftOutFile &file : std::as_const(listing.leftOut))
             console.error(QStringLiteral("quorvel-convert: ") + shownName(file.path) + QStringLiteral(": left out: ") + file.why);
-    if (options.intoThunderbird) {
-        // A walk can take minutes: Thunderbird may have been started meanwhile.
-        if (profileInUse(options.profile))
-            return refuse(inUseText(options.profile));
-        chooseNewTopFolders(options, listing);
-    }
+    // A walk can take minutes: Thunderbird may have been started meanwhile.
+    if (!options.verifyOnly)
+        if (const QString problem = profileInUseProblem(options); !problem.isEmpty())
+            return refuse(problem);
+    std::optional<TopFolderSources> tops;
+    if (options.intoThunderbird)
+        tops = chooseTopFolders(options, listing);
 
     Manifest manifest;
     if (!options.manifestFile.isEmpty() && !tally.interrupted)
         if (const QString reason = manifest.open(options.manifestFile); !reason.isEmpty())
             return refuse(shownName(options.manifestFile) + QStringLiteral(": cannot write the manifest: ") + reason);
+    // Before the first message goes into a new folder: a run stopped after it continues there.
+    if (tops && !options.dryRun && !options.verifyOnly && !tally.interrupted)
+        if (const QString reason = tops->save(); !reason.isEmpty())
+            return refuse(shownName(tops->recordPath()) + QStringLiteral(": ") + reason);
 
     const std::unique_ptr<Store> store = makeStore(rulesOf(options));
     tally.targetOne = store->targetWord(1);

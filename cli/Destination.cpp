@@ -1,5 +1,6 @@
 #include "cli/Destination.h"
 
+#include "engine/layout/ThunderbirdProfile.h"
 #include "engine/support/Failure.h"
 #include "engine/support/FileDescriptor.h"
 #include "engine/support/FileNames.h"
@@ -123,8 +124,22 @@ FileId idOf(const QString &path)
 
 } // namespace
 
+QString profileInUseProblem(const CommandOptions &options)
+{
+    QString profile = options.profile;
+    if (!options.intoThunderbird)
+        profile = profileHolding(options.naming.singleFile.isEmpty() ? options.naming.destination : options.naming.singleFile);
+    if (profile.isEmpty() || !profileInUse(profile))
+        return {};
+    return QStringLiteral("Thunderbird is running with the profile %1: close it, then run the same command again")
+        .arg(shownName(profile));
+}
+
 QString destinationProblem(const CommandOptions &options)
 {
+    // Before the checks below: one makes a folder to see that it can.
+    if (QString problem = profileInUseProblem(options); !problem.isEmpty())
+        return problem;
     if (!options.naming.destination.isEmpty())
         if (QString problem = outputFolderProblem(options.naming.destination, options.dryRun); !problem.isEmpty())
             return problem;

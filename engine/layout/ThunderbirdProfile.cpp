@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QHash>
 #include <QRegularExpression>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -135,6 +136,27 @@ bool profileInUse(const QString &profile)
     lock.l_type = F_WRLCK;
     lock.l_whence = SEEK_SET;
     return ::fcntl(fd.get(), F_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+}
+
+QString profileHolding(const QString &path)
+{
+    QString folder = withoutTrailingSlash(absolutePath(path));
+    // A destination reached through a link is in the profile the link leads to.
+    char *real = nullptr;
+    while (!(real = ::realpath(nativeName(folder).constData(), nullptr))) {
+        if (folder == QLatin1String("/"))
+            return {};
+        folder = folder.left(qMax<qsizetype>(folder.lastIndexOf(QLatin1Char('/')), 1));
+    }
+    folder = nameFromNative(real);
+    std::free(real);
+    for (;;) {
+        if (exists(joined(folder, QStringLiteral("prefs.js")), false) || exists(joined(folder, QStringLiteral(".parentlock")), false))
+            return folder;
+        if (folder == QLatin1String("/"))
+            return {};
+        folder = folder.left(qMax<qsizetype>(folder.lastIndexOf(QLatin1Char('/')), 1));
+    }
 }
 
 QString localFoldersOf(const QString &profile)

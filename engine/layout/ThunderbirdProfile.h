@@ -40,6 +40,11 @@ ProfileChoice findThunderbirdProfile(const QString &home, const QString &wanted)
 // (the "lock" link it leaves can outlive it, and proves nothing).
 bool profileInUse(const QString &profile);
 
+// The profile path lies in: the nearest folder at or above it, links
+// resolved and a part not made yet passed over, that holds prefs.js or
+// .parentlock; empty when there is none.
+QString profileHolding(const QString &path);
+
 // The profile's Local Folders, as prefs.js places them (Mail/Local Folders
 // when it does not say); empty when there is none.
 QString localFoldersOf(const QString &profile);

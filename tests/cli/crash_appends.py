@@ -4,12 +4,15 @@ append a message before the next run, sometimes kills the next run too, and
 then runs it to the end. Afterwards every message must be in the mbox whole
 and exactly once (--skip-duplicates), as Python's mailbox reads it, and the
 other program's message and the mail that was there before must be there too.
+The same for --into-thunderbird, killed also while it records the folder it
+makes: the next run must continue that folder, not make "SRC 2".
 
 Usage: crash_appends.py QUORVEL_CONVERT. QUORVEL_CRASH_ROUNDS=N repeats the
 whole set N times with the sources' sizes varied (default 1)."""
 import fcntl
 import mailbox
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -80,6 +83,59 @@ def check(mbox, sources, foreign, what):
     return problems
 
 
+def run_into(profile, source, kill=None):
+    command = [convert, '-q', '--skip-duplicates', f'--into-thunderbird={profile}', source]
+    if kill:
+        calls, n = kill
+        command = ['strace', '-f', '-qq', '-o', '/dev/null', '-e', f'inject={calls}:signal=KILL:when={n}'] + command
+    return subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+
+
+def check_into(local, sources, what):
+    shown = sorted(name for name in os.listdir(local) if not name.startswith('.'))
+    if shown != ['SRC']:
+        return [f'{what}: Local Folders holds {shown}, not SRC alone']
+    box = mailbox.mbox(os.path.join(local, 'SRC'), create=False)
+    found = [re.sub(rb'^X-Mozilla-Status: 0001\nX-Mozilla-Status2: 00000000\n', b'',
+                    LINE_START_QUOTE.sub(rb'\1', box.get_bytes(key))) for key in box.keys()]
+    problems = []
+    for path in sources:
+        with open(path, 'rb') as f:
+            want = expected(f.read(), lf=True)
+        if found.count(want) != 1:
+            problems.append(f'{what}: {os.path.basename(path)} is in SRC whole {found.count(want)} times')
+    if len(found) != len(sources):
+        problems.append(f'{what}: {len(found)} messages in SRC; a torn record was left behind')
+    return problems
+
+
+def into_thunderbird(folder, lines):
+    runs = 0
+    problems = []
+    source = os.path.join(folder, 'SRC')
+    os.makedirs(source, exist_ok=True)
+    sources = make_sources(source, lines)
+    profile = os.path.join(folder, 'profile')
+    local = os.path.join(profile, 'Mail', 'Local Folders')
+    points = [(calls, n) for calls, count in (('write', 9), ('pwrite64', 8), ('ftruncate', 3), ('rename', 1), ('fsync', 2))
+              for n in range(1, count + 1)]
+    for calls, n in points:
+        for second in (None, ('pwrite64', 2) if n % 2 else ('write', 3)):
+            what = f'--into-thunderbird killed at {calls} {n}' + (f', next run killed at {second[0]} {second[1]}' if second else '')
+            shutil.rmtree(profile, ignore_errors=True)
+            os.makedirs(local)
+            open(os.path.join(profile, 'prefs.js'), 'wb').close()
+            run_into(profile, source, (calls, n))
+            if second:
+                run_into(profile, source, second)
+            final = run_into(profile, source)
+            runs += 3 if second else 2
+            if final.returncode != 0:
+                problems.append(f'{what}: the last run failed: {final.stderr.decode(errors="replace")}')
+            problems += check_into(local, sources, what)
+    return runs, problems
+
+
 def main():
     if shutil.which('strace') is None:
         print('strace is not installed (scripts/setup.sh with QUORVEL_WITH_TESTS=1 installs it)')
@@ -112,6 +168,9 @@ def main():
                         if final.returncode != 0:
                             problems.append(f'{what}: the last run failed: {final.stderr.decode(errors="replace")}')
                         problems += check(mbox, sources, foreign, what)
+            into_runs, into_problems = into_thunderbird(folder, 20000 + 977 * round_)
+            runs += into_runs
+            problems += into_problems
     for problem in problems:
         print(problem)
     print(f'{runs} runs, {len(problems)} problems')

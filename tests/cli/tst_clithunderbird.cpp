@@ -15,9 +15,11 @@ struct Run {
     QByteArray err;
 };
 
-Run runWithHome(const QString &home, const QStringList &arguments)
+Run runWithHome(const QString &home, const QStringList &arguments, const QString &workingFolder = {})
 {
     QProcess process;
+    if (!workingFolder.isEmpty())
+        process.setWorkingDirectory(workingFolder);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("HOME"), home);
     process.setProcessEnvironment(environment);
@@ -79,6 +81,20 @@ QString makeProfile(TempTree &home, bool withLocalFolders = true)
         home.file(QStringLiteral(".thunderbird/p/Mail/Local Folders/Mail"), "From x\nA: b\nC: d\n\nkept\n");
     }
     return home.path(QStringLiteral(".thunderbird/p"));
+}
+
+// Holds the profile's .parentlock as a running Thunderbird does, until the holder ends.
+bool holdLock(QProcess &holder, const QString &lockFile)
+{
+    holder.start(QStringLiteral("python3"), {QStringLiteral("-c"), QStringLiteral(
+        "import fcntl, sys\nf = open(sys.argv[1], 'w')\nfcntl.lockf(f, fcntl.LOCK_EX)\nprint('locked', flush=True)\nsys.stdin.read()"), lockFile});
+    return holder.waitForReadyRead(10000);
+}
+
+QString inUseLine(const QString &profile)
+{
+    return QStringLiteral("quorvel-convert: Thunderbird is running with the profile %1: close it, then run the same command again\n")
+        .arg(QFileInfo(profile).canonicalFilePath());
 }
 
 } // namespace
@@ -160,7 +176,8 @@ private Q_SLOTS:
         QVERIFY2(run.err.contains(said), run.err.constData());
     }
 
-    // A new top folder beside the one of the same name; nothing else in the profile changes.
+    // A new top folder beside the one of the same name; nothing else in the
+    // profile changes but the hidden record of the source it holds.
     void intoTheDefaultProfile()
     {
         TempTree tree, home;
@@ -173,6 +190,7 @@ private Q_SLOTS:
         QStringList added = filesBelow(profile);
         for (const QString &file : before)
             added.removeOne(file);
+        added.removeOne(QStringLiteral("/Mail/Local Folders/.quorvel-sources"));
         for (const QString &file : std::as_const(added))
             QVERIFY2(file.startsWith(QLatin1String("/Mail/Local Folders/Mail 2")), qPrintable(file));
         QCOMPARE(TempTree::read(profile + QStringLiteral("/Mail/Local Folders/Mail")), QByteArray("From x\nA: b\nC: d\n\nkept\n"));
@@ -199,17 +217,121 @@ private Q_SLOTS:
         const QString lockFile = home.file(QStringLiteral(".thunderbird/p/.parentlock"));
         const QStringList before = filesBelow(profile);
         QProcess holder;
-        if (locked) {
-            holder.start(QStringLiteral("python3"), {QStringLiteral("-c"), QStringLiteral(
-                "import fcntl, sys\nf = open(sys.argv[1], 'w')\nfcntl.lockf(f, fcntl.LOCK_EX)\nprint('locked', flush=True)\nsys.stdin.read()"), lockFile});
-            QVERIFY(holder.waitForReadyRead(10000));
-        }
+        if (locked)
+            QVERIFY(holdLock(holder, lockFile));
         const Run run = runWithHome(home.root(), {QStringLiteral("--into-thunderbird=default"), tree.path(QStringLiteral("Mail"))});
         QCOMPARE(run.exitCode, 2);
         QVERIFY2(run.err.contains(said) && run.err.count('\n') == 1, run.err.constData());
         QCOMPARE(filesBelow(profile), before);
         holder.closeWriteChannel();
         holder.waitForFinished(10000);
+    }
+
+    // The same command run again after a run that stopped midway (here: one
+    // that found half the messages) continues the folder that run made,
+    // whatever name it gives the source; another source of the same name gets
+    // a folder of its own. Names in the record that would lead out of Local
+    // Folders lead nowhere.
+    void intoContinuesItsFolder_data()
+    {
+        QTest::addColumn<QString>("again");  // the second run's SOURCE: "." from inside it, a link to it, or another tree's
+        QTest::addColumn<QByteArray>("recordTail");  // added to the record before it; SRC stands for the source's path
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<int>("inbox");  // messages in folder's Inbox afterwards
+        QTest::newRow("the same path") << QStringLiteral("Mail") << QByteArray() << QStringLiteral("Mail 2") << 4;
+        QTest::newRow("as .") << QStringLiteral(".") << QByteArray() << QStringLiteral("Mail 2") << 4;
+        QTest::newRow("through a link") << QStringLiteral("link/Mail") << QByteArray() << QStringLiteral("Mail 2") << 4;
+        QTest::newRow("another source of that name") << QStringLiteral("other/Mail") << QByteArray() << QStringLiteral("Mail 3") << 1;
+        QTest::newRow("names leading out") << QStringLiteral("Mail")
+            << QByteArray("../../Mail 3\0SRC\0..\0SRC\0/tmp\0SRC\0Mail 3/../..\0SRC\0Mail\n3\0SRC\0")
+            << QStringLiteral("Mail 2") << 4;
+    }
+    void intoContinuesItsFolder()
+    {
+        QFETCH(QString, again);
+        QFETCH(QByteArray, recordTail);
+        QFETCH(QString, folder);
+        QFETCH(int, inbox);
+        TempTree tree, home;
+        makeTree(tree);
+        const QString profile = makeProfile(home);
+        const QString local = profile + QStringLiteral("/Mail/Local Folders/");
+        const QString source = QFileInfo(tree.path(QStringLiteral("Mail"))).canonicalFilePath();
+        const QStringList later{QStringLiteral("Mail/Inbox/3.eml"), QStringLiteral("Mail/Inbox/4.eml")};
+        for (const QString &file : later)
+            QVERIFY(QFile::rename(tree.path(file), tree.path(file + QStringLiteral(".later"))));
+        const QStringList into{QStringLiteral("--into-thunderbird"), QStringLiteral("--skip-duplicates")};
+        QCOMPARE(runWithHome(home.root(), into + QStringList{source}).exitCode, 0);
+        for (const QString &file : later)
+            QVERIFY(QFile::rename(tree.path(file + QStringLiteral(".later")), tree.path(file)));
+        tree.file(QStringLiteral("other/Mail/Inbox/5.eml"), "From: o@p.q\nSubject: other\n\nelsewhere\n");
+        QVERIFY(QFile::link(source, tree.folder(QStringLiteral("link")) + QStringLiteral("/Mail")));
+        if (!recordTail.isEmpty()) {
+            QFile record(local + QStringLiteral(".quorvel-sources"));
+            QVERIFY(record.open(QIODevice::Append));
+            record.write(QByteArray(recordTail).replace("SRC", source.toUtf8()));
+        }
+        const QStringList outside = filesBelow(home.root()).filter(QRegularExpression(QStringLiteral("^(?!/.thunderbird/p/Mail/Local Folders/)")));
+
+        const Run run = again == QLatin1String(".") ? runWithHome(home.root(), into + QStringList{again}, source)
+                                                    : runWithHome(home.root(), into + QStringList{tree.path(again)});
+        QCOMPARE(run.exitCode, 0);
+        const QList<QByteArray> messages = thunderbirdMessages(TempTree::read(local + folder + QStringLiteral(".sbd/Inbox")));
+        QCOMPARE(messages.size(), inbox);
+        QCOMPARE(QSet<QByteArray>(messages.cbegin(), messages.cend()).size(), inbox);
+        if (folder == QLatin1String("Mail 2"))
+            QVERIFY(!QFileInfo::exists(local + QStringLiteral("Mail 3")) && !QFileInfo::exists(local + QStringLiteral("Mail 3.sbd")));
+        else
+            QCOMPARE(thunderbirdMessages(TempTree::read(local + QStringLiteral("Mail 2.sbd/Inbox"))).size(), 2);
+        QCOMPARE(filesBelow(home.root()).filter(QRegularExpression(QStringLiteral("^(?!/.thunderbird/p/Mail/Local Folders/)"))), outside);
+    }
+
+    // Whatever layout writes into a profile, or into any folder in one, is
+    // refused while Thunderbird runs with it, as --into-thunderbird is.
+    void profileInUse_data()
+    {
+        QTest::addColumn<QStringList>("destination");  // P stands for the profile, L for a link to it
+        QTest::addColumn<bool>("running");
+        const QString o = QStringLiteral("-o");
+        const QString thunderbird = QStringLiteral("--layout=thunderbird"), maildir = QStringLiteral("--layout=maildir");
+        const QString deeper = QStringLiteral("P/Mail/Local Folders/new/deeper");
+        QTest::newRow("profile, mbox") << QStringList{o, QStringLiteral("P")} << true;
+        QTest::newRow("profile, thunderbird") << QStringList{thunderbird, o, QStringLiteral("P")} << true;
+        QTest::newRow("profile, maildir") << QStringList{maildir, o, QStringLiteral("P")} << true;
+        QTest::newRow("Local Folders, mbox") << QStringList{o, QStringLiteral("P/Mail/Local Folders")} << true;
+        QTest::newRow("not made yet, mbox") << QStringList{o, deeper} << true;
+        QTest::newRow("not made yet, thunderbird") << QStringList{thunderbird, o, deeper} << true;
+        QTest::newRow("not made yet, maildir") << QStringList{maildir, o, deeper} << true;
+        QTest::newRow("--single") << QStringList{QStringLiteral("--single"), QStringLiteral("P/Mail/Local Folders/Inbox")} << true;
+        QTest::newRow("through a link, mbox") << QStringList{o, QStringLiteral("L/export")} << true;
+        QTest::newRow("not in use") << QStringList{thunderbird, o, deeper} << false;
+    }
+    void profileInUse()
+    {
+        QFETCH(QStringList, destination);
+        QFETCH(bool, running);
+        TempTree tree, home;
+        makeTree(tree);
+        const QString profile = makeProfile(home);
+        const QString lockFile = home.file(QStringLiteral(".thunderbird/p/.parentlock"));
+        QVERIFY(QFile::link(profile, home.path(QStringLiteral("link"))));
+        for (QString &argument : destination)
+            argument.replace(QRegularExpression(QStringLiteral("^P")), profile).replace(QRegularExpression(QStringLiteral("^L")), home.path(QStringLiteral("link")));
+        const QStringList before = filesBelow(profile);
+        QProcess holder;
+        if (running)
+            QVERIFY(holdLock(holder, lockFile));
+        const CliRun run = runCli(QStringList{tree.path(QStringLiteral("Mail"))} + destination);
+        holder.closeWriteChannel();
+        holder.waitForFinished(10000);
+        if (running) {
+            QCOMPARE(run.exitCode, 2);
+            QCOMPARE(QString::fromUtf8(run.err), inUseLine(profile));
+            QCOMPARE(filesBelow(profile), before);
+        } else {
+            QCOMPARE(run.exitCode, 0);
+            QVERIFY(filesBelow(profile).size() > before.size());
+        }
     }
 };
 
