@@ -12,15 +12,6 @@
 #include <cerrno>
 #include <sys/stat.h>
 
-namespace {
-
-void feed(MessageIdentity &identity, LineSplitter &lines, QByteArrayView piece)
-{
-    lines.feed(piece, [&](QByteArrayView text) { identity.add(text); }, [&] { identity.endLine(); });
-}
-
-} // namespace
-
 qint64 KnownIdentities::find(const QString &mboxFile, const QByteArray &identity,
                             const std::function<void()> &betweenPieces)
 {
@@ -73,20 +64,18 @@ QByteArray sourceIdentity(const ConversionEntry &entry, QByteArrayView firstPiec
     // The envelope line, which the record leaves out, is always within the first piece.
     const qsizetype envelope = findEnvelopeLine(firstPiece).lengthWithBreak;
     MessageIdentity identity(rule);
-    LineSplitter lines;
-    feed(identity, lines, firstPiece.sliced(envelope));
+    identity.feed(firstPiece.sliced(envelope));
     if (identity.known() || firstPiece.size() >= fileSize)
         return identity.finish();
 
     identity.reset();
-    lines = LineSplitter();
     MessageReader reader = openMessage(entry);
     QByteArray piece;
     qint64 skip = envelope;
     while (reader.ok() && reader.next(piece, MessageReader::StreamPieceSize) && !piece.isEmpty()) {
         const qsizetype skipped = qsizetype(qMin<qint64>(skip, piece.size()));
         skip -= skipped;
-        feed(identity, lines, QByteArrayView(piece).sliced(skipped));
+        identity.feed(QByteArrayView(piece).sliced(skipped));
         if (identity.known())
             break;
         if (betweenPieces)
