@@ -30,10 +30,14 @@ qint64 KnownIdentities::find(const QString &mboxFile, const QByteArray &identity
             box.inode = info.st_ino;
         }
         if (info.st_size > box.readTo) {
+            if (box.offsets.value(box.lastIdentity, NotThere) == box.lastRecord)
+                box.offsets.remove(box.lastIdentity);
             const MboxScan scan = readMboxIdentities(mboxFile, [&](const QByteArray &one, qint64 offset) {
                 if (!box.offsets.contains(one))
                     box.offsets.insert(one, offset);
-            }, rule_, box.readTo, betweenPieces);
+                box.lastRecord = offset;
+                box.lastIdentity = one;
+            }, rule_, box.lastRecord, betweenPieces);
             if (!scan.failure.isEmpty())
                 throw Failure(FailureKind::Unreadable,
                               QStringLiteral("cannot read the mbox file for the messages in it: ") + scan.failure);
@@ -49,6 +53,8 @@ void KnownIdentities::appended(const QString &mboxFile, const QByteArray &identi
     if (!box.offsets.contains(identity))
         box.offsets.insert(identity, offset);
     box.readTo += bytes;
+    box.lastRecord = offset;
+    box.lastIdentity = identity;
 }
 
 void KnownIdentities::listed(const QString &mboxFile, const QByteArray &identity)
