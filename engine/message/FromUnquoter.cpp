@@ -8,9 +8,6 @@
 
 namespace {
 
-// How a line's start reads: a quoted "From ", not one, or not known yet.
-enum class Verdict { Quoted, Plain, Undecided };
-
 // The first LF in [p, end) that ">" follows, or null.
 const char *findQuotedLine(const char *p, const char *const end)
 {
@@ -29,19 +26,7 @@ const char *findQuotedLine(const char *p, const char *const end)
     return nullptr;
 }
 
-Verdict judge(QByteArrayView start)
-{
-    qsizetype at = 0;
-    while (at < start.size() && start[at] == '>')
-        ++at;
-    if (at == 0)
-        return Verdict::Plain;
-    const QByteArrayView rest = start.sliced(at);
-    static constexpr QByteArrayView From("From ");
-    if (rest.size() >= From.size())
-        return rest.startsWith(From) ? Verdict::Quoted : Verdict::Plain;
-    return From.startsWith(rest) ? Verdict::Undecided : Verdict::Plain;
-}
+constexpr QByteArrayView FromSpace("From ");
 
 } // namespace
 
@@ -56,18 +41,26 @@ void FromUnquoter::feed(QByteArrayView piece, const std::function<void(QByteArra
     const qsizetype size = piece.size();
     qsizetype at = 0;
     while (at < size) {
-        // Only a line that starts with ">" can be a quoted "From ": it is held until judged.
-        if (atLineStart_ && (!held_.isEmpty() || data[at] == '>')) {
-            Verdict verdict = Verdict::Undecided;
-            while (verdict == Verdict::Undecided && at < size) {
-                held_ += data[at++];
-                verdict = judge(held_);
+        // Only a line that starts with ">" can be a quoted "From ": its start
+        // is counted, not held, until judged (a line of a million ">"s too).
+        if (atLineStart_ && (quotes_ > 0 || data[at] == '>')) {
+            for (; at < size; ++at) {
+                const char c = data[at];
+                if (matched_ == 0 && c == '>') {
+                    ++quotes_;
+                } else if (c != FromSpace[matched_]) {
+                    break;
+                } else if (++matched_ == FromSpace.size()) {
+                    ++at;
+                    --quotes_;
+                    break;
+                }
             }
-            if (verdict == Verdict::Undecided)
-                return;
-            emit(verdict == Verdict::Quoted ? QByteArrayView(held_).sliced(1) : QByteArrayView(held_));
-            atLineStart_ = held_.endsWith('\n');
-            held_.resize(0);
+            if (at == size && matched_ < FromSpace.size())
+                return;  // not judged yet: the next piece goes on with it
+            // The byte that decided a plain start is left to the stretch below.
+            emitStart(emit);
+            atLineStart_ = false;
             continue;
         }
         // Everything else goes out in one stretch, up to the next line that starts with ">".
@@ -84,9 +77,19 @@ void FromUnquoter::feed(QByteArrayView piece, const std::function<void(QByteArra
     }
 }
 
+// The ">"s counted, and as much of "From " as followed them.
+void FromUnquoter::emitStart(const std::function<void(QByteArrayView)> &emit)
+{
+    static const QByteArray quotes(4096, '>');
+    for (qint64 left = quotes_; left > 0; left -= quotes.size())
+        emit(QByteArrayView(quotes).first(qMin<qint64>(left, quotes.size())));
+    emit(FromSpace.first(matched_));
+    quotes_ = 0;
+    matched_ = 0;
+}
+
 void FromUnquoter::finish(QByteArray &out)
 {
-    out += held_;
-    held_.resize(0);
+    emitStart([&out](QByteArrayView text) { out.append(text); });
     atLineStart_ = true;
 }

@@ -18,6 +18,10 @@ public:
     void finish(QByteArray &out);
 
 private:
-    QByteArray held_;        // a line's start: ">"s and a part of "From "
+    void emitStart(const std::function<void(QByteArrayView)> &emit);
+
+    // A line's start not judged yet: quotes_ ">"s, then matched_ bytes of "From ".
+    qint64 quotes_ = 0;
+    qsizetype matched_ = 0;
     bool atLineStart_ = true;
 };

@@ -9,6 +9,10 @@
 #include <utility>
 #include <xxhash.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // A real header block is a few KB; past this the rest is taken as body.
@@ -26,6 +30,23 @@ bool isMessageIdField(const QByteArray &field, qsizetype &valueStart)
         return false;
     valueStart = k + 1;
     return true;
+}
+
+// The first CR or LF in [p, end), or end.
+const char *findBreak(const char *p, const char *const end)
+{
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+    for (; end - p >= 16; p += 16) {
+        const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        if (const int hits = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(here, cr), _mm_cmpeq_epi8(here, lf))))
+            return p + __builtin_ctz(unsigned(hits));
+    }
+#endif
+    for (; p < end; ++p)
+        if (*p == '\r' || *p == '\n')
+            return p;
+    return end;
 }
 
 enum class Lead { StatusLine, Undecided, Other };
@@ -123,12 +144,72 @@ void MessageIdentity::addText(QByteArrayView text)
     } else if (!messageId_.isEmpty()) {
         return;  // the identity is known: the body need not be hashed
     }
+    addBreaks();
+    hash(text);
+}
+
+// Line ends reach the hash only once text follows them: those at the end never do.
+void MessageIdentity::addBreaks()
+{
     for (; pendingBreaks_ > 0; --pendingBreaks_) {
         if (gathered_ == GatherSize)
             hashGathered();
         gather_[gathered_++] = '\n';
     }
-    hash(text);
+}
+
+void MessageIdentity::feed(QByteArrayView piece)
+{
+    const char *p = piece.data();
+    const char *const end = p + piece.size();
+    if (afterCr_ && p < end) {
+        afterCr_ = false;
+        if (*p == '\n')
+            ++p;
+    }
+    // The status lines at the start, and the header block while its Message-ID is looked for, go a line at a time.
+    while (p < end && (atStart_ || inHeader_)) {
+        const char *stop = findBreak(p, end);
+        if (stop > p)
+            add(QByteArrayView(p, stop - p));
+        if (stop == end)
+            return;
+        endLine();
+        p = stop + 1;
+        if (*stop == '\r') {
+            if (p == end)
+                afterCr_ = true;
+            else if (*p == '\n')
+                ++p;
+        }
+    }
+    if (!messageId_.isEmpty())
+        return;
+    while (p < end) {
+        const char *cr = static_cast<const char *>(std::memchr(p, '\r', size_t(end - p)));
+        hashLines(p, cr ? cr : end);
+        if (!cr)
+            return;
+        ++pendingBreaks_;
+        p = cr + 1;
+        if (p == end)
+            afterCr_ = true;
+        else if (*p == '\n')
+            ++p;
+    }
+}
+
+// Text whose lines end in LF goes to the hash as it is, all but the line ends at its end.
+void MessageIdentity::hashLines(const char *p, const char *end)
+{
+    const char *last = end;
+    while (last > p && last[-1] == '\n')
+        --last;
+    if (last > p) {
+        addBreaks();
+        hash(QByteArrayView(p, last - p));
+    }
+    pendingBreaks_ += end - last;
 }
 
 void MessageIdentity::hashGathered()
@@ -228,4 +309,5 @@ void MessageIdentity::reset()
     atStart_ = true;
     droppingLine_ = false;
     lead_.clear();
+    afterCr_ = false;
 }

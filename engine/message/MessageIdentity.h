@@ -46,6 +46,10 @@ public:
     // Part of a line, without any CR or LF.
     void add(QByteArrayView text);
     void endLine();
+    // Text with its line ends (CR LF, lone CR or LF) in pieces cut anywhere:
+    // the same as add and endLine for each line, but past the header block
+    // in long stretches, not a line at a time. Not to be mixed with them.
+    void feed(QByteArrayView piece);
     // "id:" + the Message-ID, or "text:" + the length's 8 bytes and the hash's 16.
     QByteArray finish();
     // The header block is over and held a Message-ID that is the identity: the rest changes nothing.
@@ -57,6 +61,8 @@ private:
     static constexpr qsizetype GatherSize = 64 * 1024;
 
     void addText(QByteArrayView text);
+    void addBreaks();
+    void hashLines(const char *p, const char *end);
     void endField();
     void hash(QByteArrayView text);
     void hashGathered();
@@ -76,6 +82,7 @@ private:
     bool atStart_ = true;        // no line but status lines yet
     bool droppingLine_ = false;  // in a status line at the start
     QByteArray lead_;            // the first bytes of a line at the start, until they tell
+    bool afterCr_ = false;       // a CR ended the last piece fed: an LF first in the next belongs to it
 };
 
 // Cuts text into lines at CR LF, lone CR and LF, across pieces: text(view)

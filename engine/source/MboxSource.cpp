@@ -85,6 +85,7 @@ public:
 
     // In a message's body only a "From " line after an empty line can end it.
     bool inBody() const { return inMessage_ && !inHeader_; }
+    const MboxMessage *open() const { return inMessage_ ? &current_ : nullptr; }
     // Lines were passed over; the last of them was empty or not.
     void skipped(bool lastEmpty) { previousEmpty_ = lastEmpty; }
 
@@ -178,7 +179,7 @@ private:
 
 } // namespace
 
-MboxMessages messagesOfMbox(const MboxBytesAt &bytesAt, qint64 size, Yielder &yielder)
+MboxMessages messagesOfMbox(const MboxBytesAt &bytesAt, qint64 size, Yielder &yielder, const MboxPieceSeen &seen)
 {
     MboxMessages result;
     Splitter splitter(bytesAt, size, result);
@@ -229,6 +230,8 @@ MboxMessages messagesOfMbox(const MboxBytesAt &bytesAt, qint64 size, Yielder &yi
             }
             p = lf + 1;
         }
+        if (seen)
+            seen(QByteArrayView(piece.constData(), got), offset, result.messages, splitter.open());
         offset += got;
         yielder.yield();
     }

@@ -31,12 +31,21 @@ struct MboxMessages {
 // the errno of a failure.
 using MboxBytesAt = std::function<int(qint64 offset, char *target, qint64 length, qint64 &got)>;
 
+// Sees each piece of the file the splitter reads, once it has taken it in:
+// the messages found so far, which all end before the piece's end, and the
+// one whose end is not known yet (null when there is none; its length is
+// not set). A message's text ends at most two bytes (the closing line's end)
+// before the start of the next record's separator line, which starts with "From ".
+using MboxPieceSeen = std::function<void(QByteArrayView piece, qint64 offset, const QList<MboxMessage> &found,
+                                         const MboxMessage *open)>;
+
 // Splits an mbox at its separator lines: a line that starts with "From " at
 // the file's start or after an empty line. A message's Content-Length field
 // (mboxcl, mboxcl2) is taken only when it ends the message at the empty line
 // before a separator, or at the file's end; anything else a writer could
 // have put there decides nothing. Reads the bytes once, in pieces. This is
-// the one splitter of mbox files: for the sources of a run and for --verify.
-MboxMessages messagesOfMbox(const MboxBytesAt &bytesAt, qint64 size, Yielder &yielder);
+// the one splitter of mbox files: for the sources of a run, for --verify and
+// for the copies --skip-duplicates looks for.
+MboxMessages messagesOfMbox(const MboxBytesAt &bytesAt, qint64 size, Yielder &yielder, const MboxPieceSeen &seen = {});
 MboxMessages messagesOfMbox(const QString &path, Yielder &yielder);
 MboxMessages messagesOfMbox(QByteArrayView bytes);

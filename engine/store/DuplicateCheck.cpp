@@ -12,15 +12,6 @@
 #include <cerrno>
 #include <sys/stat.h>
 
-namespace {
-
-void feed(MessageIdentity &identity, LineSplitter &lines, QByteArrayView piece)
-{
-    lines.feed(piece, [&](QByteArrayView text) { identity.add(text); }, [&] { identity.endLine(); });
-}
-
-} // namespace
-
 qint64 KnownIdentities::find(const QString &mboxFile, const QByteArray &identity,
                             const std::function<void()> &betweenPieces)
 {
@@ -39,10 +30,14 @@ qint64 KnownIdentities::find(const QString &mboxFile, const QByteArray &identity
             box.inode = info.st_ino;
         }
         if (info.st_size > box.readTo) {
+            if (box.offsets.value(box.lastIdentity, NotThere) == box.lastRecord)
+                box.offsets.remove(box.lastIdentity);
             const MboxScan scan = readMboxIdentities(mboxFile, [&](const QByteArray &one, qint64 offset) {
                 if (!box.offsets.contains(one))
                     box.offsets.insert(one, offset);
-            }, rule_, box.readTo, betweenPieces);
+                box.lastRecord = offset;
+                box.lastIdentity = one;
+            }, rule_, box.lastRecord, betweenPieces);
             if (!scan.failure.isEmpty())
                 throw Failure(FailureKind::Unreadable,
                               QStringLiteral("cannot read the mbox file for the messages in it: ") + scan.failure);
@@ -58,6 +53,8 @@ void KnownIdentities::appended(const QString &mboxFile, const QByteArray &identi
     if (!box.offsets.contains(identity))
         box.offsets.insert(identity, offset);
     box.readTo += bytes;
+    box.lastRecord = offset;
+    box.lastIdentity = identity;
 }
 
 void KnownIdentities::listed(const QString &mboxFile, const QByteArray &identity)
@@ -73,20 +70,18 @@ QByteArray sourceIdentity(const SourceMessage &entry, QByteArrayView firstPiece,
     // The envelope line, which the record leaves out, is always within the first piece.
     const qsizetype envelope = findEnvelopeLine(firstPiece).lengthWithBreak;
     MessageIdentity identity(rule);
-    LineSplitter lines;
-    feed(identity, lines, firstPiece.sliced(envelope));
+    identity.feed(firstPiece.sliced(envelope));
     if (identity.known() || firstPiece.size() >= fileSize)
         return identity.finish();
 
     identity.reset();
-    lines = LineSplitter();
     MessageReader reader = openMessage(entry);
     QByteArray piece;
     qint64 skip = envelope;
     while (reader.ok() && reader.next(piece, MessageReader::StreamPieceSize) && !piece.isEmpty()) {
         const qsizetype skipped = qsizetype(qMin<qint64>(skip, piece.size()));
         skip -= skipped;
-        feed(identity, lines, QByteArrayView(piece).sliced(skipped));
+        identity.feed(QByteArrayView(piece).sliced(skipped));
         if (identity.known())
             break;
         if (betweenPieces)

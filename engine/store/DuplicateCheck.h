@@ -11,9 +11,10 @@
 
 // The identities (see MessageIdentity) in each mbox a run appends to, and
 // where each one's first record begins. The run asks under the mbox's lock;
-// the file is read the first time, and after that only what was appended
-// since this run last looked (by another run or program); a file that shrank
-// or was replaced is read again from its start.
+// the file is read the first time, and after that, once it has grown (by
+// another run or program), again from its last record on: that record may
+// have been cut short, and the bytes added may go on with it. A file that
+// shrank or was replaced is read again from its start.
 class KnownIdentities {
 public:
     static constexpr qint64 NotThere = -1;
@@ -38,6 +39,8 @@ private:
     struct Mbox {
         QHash<QByteArray, qint64> offsets;
         qint64 readTo = 0;
+        qint64 lastRecord = 0;    // where a grown file is read again from
+        QByteArray lastIdentity;  // that record's, as far as it went
         dev_t device = 0;
         ino_t inode = 0;
     };

@@ -90,6 +90,12 @@ QByteArray recordOf(const QByteArray &message)
     return buildRecord(QStringLiteral("a@x"), QDateTime(QDate(2024, 3, 5), QTime(10, 0), Qt::UTC), message);
 }
 
+// A record as a writer that quotes no "From " line leaves it.
+QByteArray foreignRecord(const QByteArray &message)
+{
+    return "From b@y Tue Mar  5 10:00:00 2024\r\n" + message + "\r\n";
+}
+
 ConversionResult convert(const QStringList &paths, const QString &destination, RecordingObserver &&observer = {})
 {
     NoYield yielder;
@@ -431,6 +437,14 @@ private Q_SLOTS:
         row("same Message-ID, other text, by Message-ID", recordOf(id1Other), id1, true, 0);
         row("torn record without its side file", recordOf(id1).chopped(12), id1, false, -1);
         row("4096 > then From, no Message-ID", {}, manyQuotes, false, -1);
+        // Another program's records: a "From " line is a separator only after
+        // an empty line, or where a Content-Length that fits says the body ends.
+        const QByteArray team = message("a@x", 5, "thanks\r\nFrom the team: thanks.");
+        row("unquoted From line after a text line", recordOf(other) + foreignRecord(team) + recordOf(id1), team, false,
+            recordOf(other).size());
+        const QByteArray kept = "one\r\n\r\nFrom the team: thanks.\r\n";
+        const QByteArray counted = "Content-Length: " + QByteArray::number(kept.size()) + "\r\nSubject: c\r\n\r\n" + kept;
+        row("Content-Length keeps a From line after an empty line", foreignRecord(counted) + recordOf(other), counted, false, 0);
     }
     void skipsOnlyCopies()
     {
@@ -505,6 +519,40 @@ private Q_SLOTS:
             QCOMPARE(observer.skippedAt, (QList<qint64>{one, one + two, 0}));
             QCOMPARE(TempTree::read(mbox), recordOf(messages[0]) + others);
         }
+    }
+
+    // Another program adds bytes to the mbox between two messages of this
+    // run, after a record it had not ended: the mbox is split again from
+    // that record on, as a reader of the whole file splits it.
+    void grownMboxIsSplitAgainFromItsLastRecord_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("added");
+        QTest::addColumn<QList<qint64>>("skippedAt");
+        const QByteArray one = recordOf(message("a@x", 5, "one")), two = recordOf(message("a@x", 5, "two"));
+        const qsizetype cut = two.size() - 6;
+        QTest::newRow("a torn record finished") << one + two.first(cut) << two.sliced(cut) << QList<qint64>{0, one.size()};
+        // Its "From " line follows a text line: the second message is the first one's body.
+        QTest::newRow("a record after one without its empty line") << one.chopped(2) << two << QList<qint64>{0};
+    }
+    void grownMboxIsSplitAgainFromItsLastRecord()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, added);
+        QFETCH(QList<qint64>, skippedAt);
+        TempTree source, destination;
+        const QString mbox = destination.file(QStringLiteral("In.mbox"), before);
+        const QList<ConversionEntry> entries{{source.file(QStringLiteral("In/1.eml"), message("a@x", 5, "one")), mbox},
+                                             {source.file(QStringLiteral("In/2.eml"), message("a@x", 5, "two")), mbox}};
+        RecordingObserver observer;
+        observer.onDone = [&](int number) {
+            QFile file(mbox);
+            QVERIFY(number != 1 || (file.open(QIODevice::Append) && file.write(added) == added.size()));
+        };
+        NoYield yielder;
+        const ConversionResult result = convertEntries(entries, {.skipDuplicates = true, .lockLease = {}}, observer, yielder);
+        QCOMPARE(observer.skippedAt, skippedAt);
+        QCOMPARE(result.written, 2 - skippedAt.size());
     }
 
     void sourceWithoutHeaderFieldsIsWrittenAndWarned_data()

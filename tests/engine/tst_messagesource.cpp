@@ -20,6 +20,8 @@ private Q_SLOTS:
         QTest::newRow("CR LF lines") << QByteArray("a\r\n>From b\r\n\r\n>>From c\r\n") << QByteArray("a\r\nFrom b\r\n\r\n>From c\r\n");
         QTest::newRow("ends in quotes") << QByteArray("a\n>>") << QByteArray("a\n>>");
         QTest::newRow("unquoted From stays") << QByteArray("From a\n") << QByteArray("From a\n");
+        QTest::newRow("thousands of quotes") << QByteArray(3000, '>') + "From a\n" + QByteArray(3000, '>') + "Fro"
+                                             << QByteArray(2999, '>') + "From a\n" + QByteArray(3000, '>') + "Fro";
     }
 
     void unquotingAcrossAnyCut()
