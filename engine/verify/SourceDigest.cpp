@@ -28,7 +28,7 @@ private:
     {
         lineEnds_.feed(bytes, [this](QByteArrayView text) { digest_.add(text); });
     }
-    EnvelopeSkip envelope_;
+    EnvelopeSkip envelope_;  // a property of the message, not the writer's code: shared with it
     LineEndsToLf lineEnds_;
     DigestBuilder digest_;
 };
