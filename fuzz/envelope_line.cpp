@@ -1,6 +1,8 @@
 // The envelope-line reader on any bytes: the line is the start of the
-// message up to its first break, and its parts are pieces of it.
+// message up to its first break, and its parts are pieces of it; fed in
+// pieces cut anywhere, the message past the line is handed on.
 #include "engine/message/EnvelopeLine.h"
+#include "engine/message/EnvelopeSkip.h"
 #include "engine/message/MailDate.h"
 #include "FuzzCheck.h"
 
@@ -26,6 +28,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         require(lineBreak == "\r\n" || lineBreak == "\r" || lineBreak == "\n"
                     || (lineBreak.isEmpty() && line.lengthWithBreak == message.size()),
                 "the line ends in one break or at the end");
+    }
+
+    for (const quint32 maxPiece : {1u, 7u, 64u}) {
+        QByteArray rest;
+        const auto gather = [&rest](QByteArrayView text) { rest.append(text); };
+        EnvelopeSkip envelope;
+        feedInPieces(message, maxPiece, [&](QByteArrayView piece) { envelope.feed(piece, gather); });
+        envelope.finish(gather);
+        require(rest == message.sliced(line.lengthWithBreak), "pieces hand on what follows the line");
     }
 
     const EnvelopeParts parts = splitEnvelopeLine(line.present() ? line.text : message);

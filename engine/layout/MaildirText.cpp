@@ -1,6 +1,5 @@
 #include "engine/layout/MaildirText.h"
 
-#include "engine/message/EnvelopeLine.h"
 #include "engine/message/MessageReader.h"
 #include "engine/support/Failure.h"
 
@@ -25,11 +24,21 @@ MaildirText::~MaildirText() = default;
 
 void MaildirText::feed(QByteArrayView piece)
 {
+    envelope_.feed(piece, [this](QByteArrayView text) { addLines(text); });
+}
+
+void MaildirText::finish()
+{
+    envelope_.finish([this](QByteArrayView text) { addLines(text); });
+}
+
+void MaildirText::addLines(QByteArrayView text)
+{
     lines_.feed(
-        piece,
-        [this](QByteArrayView text) {
-            XXH3_128bits_update(state_.get(), text.data(), size_t(text.size()));
-            sink_(text);
+        text,
+        [this](QByteArrayView line) {
+            XXH3_128bits_update(state_.get(), line.data(), size_t(line.size()));
+            sink_(line);
         },
         [this] {
             XXH3_128bits_update(state_.get(), "\n", 1);
@@ -53,8 +62,9 @@ QByteArray maildirHashOf(MessageReader &reader, const std::function<void()> &bet
             throw Failure(FailureKind::Unreadable, reader.failure());
         if (piece.isEmpty())
             break;
-        text.feed(first ? QByteArrayView(piece).sliced(findEnvelopeLine(piece).lengthWithBreak) : QByteArrayView(piece));
+        text.feed(piece);
         betweenPieces();
     }
+    text.finish();
     return text.hexHash();
 }

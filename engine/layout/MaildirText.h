@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/message/EnvelopeSkip.h"
 #include "engine/message/MessageIdentity.h"
 
 #include <QByteArray>
@@ -13,7 +14,7 @@ struct XXH3_state_s;
 
 // A message as a Maildir file holds it: its lines as they are, no quoting,
 // each ended by LF (or CR LF), a CR LF or lone CR in the source made one line
-// end. The hash, XXH3-128 with no secret, is of the text with LF line ends,
+// end, a leading "From " envelope line left out. The hash, XXH3-128 with no secret, is of the text with LF line ends,
 // so a file names what it holds whichever line ends it was written with, and
 // a later run finds the copy by its name alone.
 class MaildirText {
@@ -22,14 +23,19 @@ public:
 
     MaildirText(bool crlf, Sink sink);
     ~MaildirText();
-    // Pieces of any size; the first must not hold the envelope line.
+    // The message from its start, in pieces of any size.
     void feed(QByteArrayView piece);
-    // 32 lower-case hex digits.
+    // After the last piece.
+    void finish();
+    // 32 lower-case hex digits, once finished.
     QByteArray hexHash() const;
 
 private:
+    void addLines(QByteArrayView text);
+
     bool crlf_;
     Sink sink_;
+    EnvelopeSkip envelope_;
     LineSplitter lines_;
     std::unique_ptr<XXH3_state_s, void (*)(XXH3_state_s *)> state_;
 };

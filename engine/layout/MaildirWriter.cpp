@@ -2,7 +2,6 @@
 
 #include "engine/layout/MaildirText.h"
 #include "engine/mbox/OutputPieces.h"
-#include "engine/message/EnvelopeLine.h"
 #include "engine/message/MessageReader.h"
 #include "engine/support/CreatePath.h"
 #include "engine/support/FileNames.h"
@@ -92,7 +91,6 @@ MaildirOutcome MaildirWriter::write(const MaildirTarget &target, const QString &
                                     const std::function<void(qint64)> &progress)
 {
     MaildirOutcome outcome;
-    const QByteArrayView text = QByteArrayView(piece).sliced(findEnvelopeLine(piece).lengthWithBreak);
     const bool whole = piece.size() < MessageReader::PieceSize;
 
     if (QString reason = prepare(target, outcome.error); !reason.isEmpty()) {
@@ -105,9 +103,10 @@ MaildirOutcome MaildirWriter::write(const MaildirTarget &target, const QString &
     QByteArray hash;
     QByteArray content;
     if (whole) {
-        content.reserve(text.size() + text.size() / 32 + 2);
+        content.reserve(piece.size() + piece.size() / 32 + 2);
         MaildirText maildirText(rules_.crlf, [&content](QByteArrayView bytes) { content.append(bytes); });
-        maildirText.feed(text);
+        maildirText.feed(piece);
+        maildirText.finish();
         hash = maildirText.hexHash();
         if (textRead)
             textRead(piece);
@@ -147,7 +146,7 @@ MaildirOutcome MaildirWriter::write(const MaildirTarget &target, const QString &
                 writeError = writeFully(fd.get(), bytes);
         });
         MaildirText maildirText(rules_.crlf, [&out](QByteArrayView bytes) { out.append(bytes); });
-        maildirText.feed(text);
+        maildirText.feed(piece);
         if (textRead)
             textRead(piece);
         qint64 read = piece.size();
@@ -165,6 +164,7 @@ MaildirOutcome MaildirWriter::write(const MaildirTarget &target, const QString &
             read += piece.size();
             progress(read);
         }
+        maildirText.finish();
         out.flush();
         hash = maildirText.hexHash();
         outcome.bytes = out.total();

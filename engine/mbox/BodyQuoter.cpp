@@ -7,7 +7,6 @@
 namespace {
 
 constexpr const char *FromSpace = FromLineStart::FromSpace;
-constexpr int FromSpaceLength = FromLineStart::FromSpaceLength;
 
 // The first CR or LF from p on, or end.
 const char *findBreak(const char *p, const char *const end)
@@ -76,64 +75,7 @@ const char *findBreak(const char *p, const char *const end)
 void BodyQuoter::feed(QByteArrayView piece)
 {
     bytesIn_ += piece.size();
-    if (envelope_ != Envelope::Done)
-        piece = skipEnvelope(piece);
-    feedLines(piece);
-}
-
-// Returns what is left of the piece once the envelope line is decided on.
-QByteArrayView BodyQuoter::skipEnvelope(QByteArrayView piece)
-{
-    qsizetype at = 0;
-    while (at < piece.size() && envelope_ != Envelope::Done) {
-        const char c = piece[at];
-        switch (envelope_) {
-        case Envelope::Matching:
-            if (c != FromSpace[envelopeMatched_]) {
-                leaveEnvelope(QByteArrayView(FromSpace, envelopeMatched_));
-                return piece.sliced(at);
-            }
-            ++at;
-            if (++envelopeMatched_ == FromSpaceLength)
-                envelope_ = Envelope::Spaces;
-            break;
-        case Envelope::Spaces:
-            if (c == ' ' || c == '\t') {
-                envelopeSpaces_.append(c);
-                ++at;
-            } else if (c == ':') {
-                // "From :" is a header field in the obsolete syntax, not an envelope line.
-                leaveEnvelope(QByteArrayView(FromSpace, FromSpaceLength));
-                leaveEnvelope(envelopeSpaces_);
-                envelopeSpaces_ = QByteArray();
-                return piece.sliced(at);
-            } else {
-                envelopeSpaces_ = QByteArray();
-                envelope_ = Envelope::Skipping;
-            }
-            break;
-        case Envelope::Skipping:
-            while (at < piece.size() && piece[at] != '\r' && piece[at] != '\n')
-                ++at;
-            if (at < piece.size())
-                envelope_ = piece[at++] == '\r' ? Envelope::SkippingLf : Envelope::Done;
-            break;
-        case Envelope::SkippingLf:
-            if (c == '\n')
-                ++at;
-            envelope_ = Envelope::Done;
-            break;
-        case Envelope::Done:
-            break;
-        }
-    }
-    return piece.sliced(at);
-}
-
-void BodyQuoter::leaveEnvelope(QByteArrayView heldBack)
-{
-    envelope_ = Envelope::Done;
-    feedLines(heldBack);
+    envelope_.feed(piece, [this](QByteArrayView text) { feedLines(text); });
 }
 
 // The held first bytes of a line, from earlier pieces, go out.
@@ -257,9 +199,7 @@ void BodyQuoter::feedLinesLooking(QByteArrayView piece)
 
 void BodyQuoter::finish()
 {
-    if (envelope_ == Envelope::Matching)
-        leaveEnvelope(QByteArrayView(FromSpace, envelopeMatched_));
-    // Any other unfinished envelope state means the whole message was its envelope line.
+    envelope_.finish([this](QByteArrayView text) { feedLines(text); });
     if (afterCr_)
         out_.append('\n');
     else if (atLineStart_)
@@ -269,7 +209,6 @@ void BodyQuoter::finish()
             out_.append('\r');
         out_.append('\n');
     }
-    envelope_ = Envelope::Done;
     atLineStart_ = afterCr_ = anyBody_ = false;
     breaks_ = Breaks::Unknown;
     start_.reset();

@@ -2,6 +2,7 @@
 
 #include "engine/mbox/FromLineStart.h"
 #include "engine/mbox/OutputPieces.h"
+#include "engine/message/EnvelopeSkip.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -12,8 +13,9 @@
 //
 // A line ends at CR LF, a lone CR or a lone LF; every line is written with
 // CR LF after it, and a message ending in a break gets no extra empty line.
-// A leading "From " envelope line is left out. A line beginning with ">"s
-// then "From " gets one more ">" in front (FromLineStart's rule).
+// A leading "From " envelope line is left out (EnvelopeSkip's rule). A line
+// beginning with ">"s then "From " gets one more ">" in front (FromLineStart's
+// rule).
 //
 //     QByteArray body;
 //     OutputPieces out(64 * 1024, [&](QByteArrayView piece) { body.append(piece); });
@@ -35,10 +37,6 @@ public:
     qint64 bytesIn() const { return bytesIn_; }
 
 private:
-    enum class Envelope { Matching, Spaces, Skipping, SkippingLf, Done };
-
-    QByteArrayView skipEnvelope(QByteArrayView piece);
-    void leaveEnvelope(QByteArrayView heldBack);
     void feedLines(QByteArrayView piece);
     template <bool Looking>
     void feedLinesLooking(QByteArrayView piece);
@@ -48,9 +46,7 @@ private:
     bool lf_;
     qint64 bytesIn_ = 0;
 
-    Envelope envelope_ = Envelope::Matching;
-    int envelopeMatched_ = 0;    // bytes of "From " seen at the start
-    QByteArray envelopeSpaces_;  // between "From " and the first other byte; only a "From :" field keeps them
+    EnvelopeSkip envelope_;
 
     // Most bytes go out as they came, in long stretches; only a ">" before a
     // "From " line, an LF after a lone CR and a CR before a lone LF are added.

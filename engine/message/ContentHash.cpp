@@ -1,7 +1,5 @@
 #include "engine/message/ContentHash.h"
 
-#include "engine/message/EnvelopeLine.h"
-
 #include <new>
 #include <xxhash.h>
 
@@ -23,29 +21,19 @@ void ContentHash::add(QByteArrayView text)
     XXH3_128bits_update(state_.get(), text.data(), size_t(text.size()));
 }
 
+void ContentHash::addLines(QByteArrayView text)
+{
+    lines_.feed(text, [this](QByteArrayView line) { add(line); }, [this] { ++pendingBreaks_; });
+}
+
 void ContentHash::feed(QByteArrayView piece)
 {
-    if (!started_) {
-        // Whether the message starts with an envelope line is known once its
-        // first line is whole (or is longer than any envelope line).
-        start_.append(piece);
-        const qsizetype lineEnd = start_.indexOf('\n');
-        if (lineEnd < 0 && start_.size() < 4096 && !piece.isEmpty())
-            return;
-        started_ = true;
-        const QByteArray start = std::move(start_);
-        start_.clear();
-        piece = QByteArrayView(start).sliced(findEnvelopeLine(start).lengthWithBreak);
-        lines_.feed(piece, [this](QByteArrayView text) { add(text); }, [this] { ++pendingBreaks_; });
-        return;
-    }
-    lines_.feed(piece, [this](QByteArrayView text) { add(text); }, [this] { ++pendingBreaks_; });
+    envelope_.feed(piece, [this](QByteArrayView text) { addLines(text); });
 }
 
 QByteArray ContentHash::hex()
 {
-    if (!started_)
-        feed({});
+    envelope_.finish([this](QByteArrayView text) { addLines(text); });
     XXH128_canonical_t canonical;
     XXH128_canonicalFromHash(&canonical, XXH3_128bits_digest(state_.get()));
     return QByteArray(reinterpret_cast<const char *>(canonical.digest), sizeof canonical.digest).toHex();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/message/EnvelopeSkip.h"
 #include "engine/message/MessageIdentity.h"
 
 #include <QByteArray>
@@ -22,12 +23,12 @@ public:
 
 private:
     void add(QByteArrayView text);
+    void addLines(QByteArrayView text);
 
     std::unique_ptr<XXH3_state_s, void (*)(XXH3_state_s *)> state_;
     LineSplitter lines_;
     qint64 pendingBreaks_ = 0;
-    QByteArray start_;  // the first bytes, until the envelope line is decided on
-    bool started_ = false;
+    EnvelopeSkip envelope_;
 };
 
 // The same for a message whole.

@@ -1,5 +1,7 @@
 #include "engine/message/EnvelopeLine.h"
 
+#include "engine/message/EnvelopeSkip.h"
+
 namespace {
 
 bool isBlank(char c)
@@ -25,22 +27,20 @@ bool startsWithDayName(QByteArrayView text)
 
 EnvelopeLine findEnvelopeLine(QByteArrayView message)
 {
-    if (!message.startsWith("From "))
+    qsizetype handedOn = 0;
+    const auto count = [&handedOn](QByteArrayView text) { handedOn += text.size(); };
+    EnvelopeSkip envelope;
+    envelope.feed(message, count);
+    envelope.finish(count);
+    const qsizetype length = message.size() - handedOn;
+    if (length == 0)
         return {};
-    qsizetype afterName = 4;
-    while (afterName < message.size() && isBlank(message[afterName]))
-        ++afterName;
-    if (afterName < message.size() && message[afterName] == ':')
-        return {};  // "From :" is a header field in the obsolete syntax
-    qsizetype end = 0;
-    while (end < message.size() && message[end] != '\r' && message[end] != '\n')
-        ++end;
-    qsizetype next = end;
-    if (next < message.size() && message[next] == '\r')
-        ++next;
-    if (next < message.size() && message[next] == '\n')
-        ++next;
-    return {message.first(end), next};
+    QByteArrayView text = message.first(length);
+    if (text.endsWith('\n'))
+        text.chop(1);
+    if (text.endsWith('\r'))
+        text.chop(1);
+    return {text, length};
 }
 
 EnvelopeParts splitEnvelopeLine(QByteArrayView line)

@@ -3,8 +3,8 @@
 #include <QByteArray>
 #include <QByteArrayView>
 
-// A message saved out of an mbox often still starts with its "From " envelope
-// line. The line ends at the first CR LF, CR or LF, whatever the file uses
+// The leading "From " envelope line of a message at hand, by EnvelopeSkip's
+// rule. The line ends at the first CR LF, CR or LF, whatever the file uses
 // elsewhere.
 struct EnvelopeLine {
     QByteArrayView text;        // the line without its break; empty when there is none

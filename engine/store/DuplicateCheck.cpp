@@ -1,7 +1,7 @@
 #include "engine/store/DuplicateCheck.h"
 
 #include "engine/mbox/MboxIdentities.h"
-#include "engine/message/EnvelopeLine.h"
+#include "engine/message/EnvelopeSkip.h"
 #include "engine/message/MessageIdentity.h"
 #include "engine/message/MessageReader.h"
 #include "engine/source/SourceMessage.h"
@@ -67,21 +67,21 @@ void KnownIdentities::listed(const QString &mboxFile, const QByteArray &identity
 QByteArray sourceIdentity(const SourceMessage &entry, QByteArrayView firstPiece, qint64 fileSize, DuplicateRule rule,
                           const std::function<void()> &betweenPieces)
 {
-    // The envelope line, which the record leaves out, is always within the first piece.
-    const qsizetype envelope = findEnvelopeLine(firstPiece).lengthWithBreak;
     MessageIdentity identity(rule);
-    identity.feed(firstPiece.sliced(envelope));
-    if (identity.known() || firstPiece.size() >= fileSize)
+    EnvelopeSkip envelope;  // the record leaves the envelope line out
+    const auto toIdentity = [&](QByteArrayView text) { identity.feed(text); };
+    envelope.feed(firstPiece, toIdentity);
+    if (identity.known() || firstPiece.size() >= fileSize) {
+        envelope.finish(toIdentity);
         return identity.finish();
+    }
 
     identity.reset();
+    envelope = EnvelopeSkip();
     MessageReader reader = openMessage(entry);
     QByteArray piece;
-    qint64 skip = envelope;
     while (reader.ok() && reader.next(piece, MessageReader::StreamPieceSize) && !piece.isEmpty()) {
-        const qsizetype skipped = qsizetype(qMin<qint64>(skip, piece.size()));
-        skip -= skipped;
-        identity.feed(QByteArrayView(piece).sliced(skipped));
+        envelope.feed(piece, toIdentity);
         if (identity.known())
             break;
         if (betweenPieces)
@@ -89,6 +89,7 @@ QByteArray sourceIdentity(const SourceMessage &entry, QByteArrayView firstPiece,
     }
     if (!reader.ok())
         throw Failure(FailureKind::Unreadable, reader.failure());
+    envelope.finish(toIdentity);
     return identity.finish();
 }
 

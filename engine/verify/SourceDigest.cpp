@@ -1,83 +1,14 @@
 #include "engine/verify/SourceDigest.h"
 
-#include "engine/source/EmlxFile.h"
+#include "engine/message/EnvelopeSkip.h"
 #include "engine/message/FromUnquoter.h"
+#include "engine/source/EmlxFile.h"
 #include "engine/source/PartialEmlx.h"
 #include "engine/verify/LineEndsToLf.h"
 #include "engine/verify/PieceReader.h"
 #include "engine/support/Yielder.h"
 
 namespace {
-
-// Leaves out a leading envelope line: "From ", any spaces or tabs, then
-// anything but ":" up to the line's end.
-class EnvelopeSkipper {
-public:
-    template <typename Emit>
-    void feed(QByteArrayView piece, Emit &&emit)
-    {
-        qsizetype at = 0;
-        while (state_ != State::Done && at < piece.size()) {
-            const char c = piece[at];
-            switch (state_) {
-            case State::Matching:
-                if (c != FromSpace[matched_]) {
-                    state_ = State::Done;
-                    emit(QByteArrayView(FromSpace, matched_));
-                    break;
-                }
-                ++at;
-                if (++matched_ == 5)
-                    state_ = State::Spaces;
-                break;
-            case State::Spaces:
-                if (c == ' ' || c == '\t') {
-                    spaces_.append(c);
-                    ++at;
-                } else if (c == ':') {
-                    state_ = State::Done;
-                    emit(QByteArrayView(FromSpace, 5));
-                    emit(spaces_);
-                } else {
-                    state_ = State::InLine;
-                }
-                break;
-            case State::InLine:
-                if (c == '\n') {
-                    state_ = State::Done;
-                } else if (c == '\r') {
-                    state_ = State::AfterCr;
-                }
-                ++at;
-                break;
-            case State::AfterCr:
-                state_ = State::Done;
-                if (c == '\n')
-                    ++at;
-                break;
-            case State::Done:
-                break;
-            }
-        }
-        if (at < piece.size())
-            emit(piece.sliced(at));
-    }
-    template <typename Emit>
-    void finish(Emit &&emit)
-    {
-        // Any later state means the message was all envelope line.
-        if (state_ == State::Matching)
-            emit(QByteArrayView(FromSpace, matched_));
-        state_ = State::Done;
-    }
-
-private:
-    static constexpr const char FromSpace[] = "From ";
-    enum class State { Matching, Spaces, InLine, AfterCr, Done };
-    State state_ = State::Matching;
-    int matched_ = 0;
-    QByteArray spaces_;
-};
 
 class SourceText {
 public:
@@ -97,7 +28,7 @@ private:
     {
         lineEnds_.feed(bytes, [this](QByteArrayView text) { digest_.add(text); });
     }
-    EnvelopeSkipper envelope_;
+    EnvelopeSkip envelope_;  // a property of the message, not the writer's code: shared with it
     LineEndsToLf lineEnds_;
     DigestBuilder digest_;
 };

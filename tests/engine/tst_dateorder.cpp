@@ -108,6 +108,7 @@ private Q_SLOTS:
         QTest::newRow("lone CR") << crlf << QByteArray("Subject: s\r\rline\rline 2\r") << true;
         QTest::newRow("line ends at the end") << crlf << QByteArray("Subject: s\r\n\r\nline\r\nline 2") << true;
         QTest::newRow("envelope line") << crlf << "From a@b Sat Mar  2 10:00:00 2024\n" + crlf << true;
+        QTest::newRow("envelope line longer than 4 KB") << crlf << "From a@b " + QByteArray(5000, 'x') + "\n" + crlf << true;
         QTest::newRow("a line end inside") << crlf << QByteArray("Subject: s\r\n\r\nline\r\n\r\nline 2\r\n") << false;
         QTest::newRow("one letter") << crlf << QByteArray("Subject: s\r\n\r\nline\r\nline 3\r\n") << false;
     }
