@@ -40,7 +40,8 @@ void convertOne(const SourceMessage &entry, Store &store, const ConversionRules 
         return;
     }
     MessageFacts facts;
-    const QDateTime date = messageDate(entry, piece, reader.modified(), &facts.dateSource);
+    QString sender;
+    const QDateTime date = messageDate(entry, piece, reader.modified(), &facts.dateSource, store.namesSender() ? &sender : nullptr);
     facts.date = date;
     done.facts = facts;
     std::optional<ContentHash> hash;
@@ -51,6 +52,7 @@ void convertOne(const SourceMessage &entry, Store &store, const ConversionRules 
                        .reader = reader,
                        .piece = piece,
                        .date = date,
+                       .sender = sender,
                        .text = hash ? std::function<void(QByteArrayView)>([&hash](QByteArrayView bytes) { hash->feed(bytes); })
                                     : std::function<void(QByteArrayView)>(),
                        .progress = [&](qint64 read) {

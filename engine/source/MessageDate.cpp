@@ -4,7 +4,7 @@
 #include "engine/message/MailDate.h"
 
 QDateTime messageDate(const SourceMessage &message, const QByteArray &start, const QDateTime &modified,
-                      DateSource *source)
+                      DateSource *source, QString *sender)
 {
     if (!message.envelope.isEmpty())
         if (const QDateTime date = parseMailDate(splitEnvelopeLine(message.envelope).date); date.isValid()) {
@@ -12,5 +12,12 @@ QDateTime messageDate(const SourceMessage &message, const QByteArray &start, con
                 *source = DateSource::Separator;
             return date;
         }
-    return HeaderSource::dateOf(start, modified, source);
+    if (!sender)
+        return HeaderSource::dateOf(start, modified, source);
+    HeaderSource header;
+    header.loadFromBytes(start, modified);
+    *sender = header.getSender();
+    if (source)
+        *source = header.dateSource();
+    return header.getDate();
 }

@@ -8,7 +8,7 @@ MaildirStore::MaildirStore(const ConversionRules &rules) : rules_(rules) {}
 
 QString MaildirStore::targetOf(const SourceMessage &message) const
 {
-    return maildirTargetFor(rules_.naming, message.namedPath(), message.nameStart).folder;
+    return maildirOf(message).folder;
 }
 
 QString MaildirStore::targetWord(qsizetype count) const
@@ -16,7 +16,7 @@ QString MaildirStore::targetWord(qsizetype count) const
     return count == 1 ? QStringLiteral("Maildir folder") : QStringLiteral("Maildir folders");
 }
 
-const MaildirTarget &MaildirStore::maildirOf(const SourceMessage &message)
+const MaildirTarget &MaildirStore::maildirOf(const SourceMessage &message) const
 {
     const QString &namedPath = message.namedPath();
     const QStringView sourceFolder = QStringView(namedPath).left(namedPath.lastIndexOf(QLatin1Char('/')) + 1);

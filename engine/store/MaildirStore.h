@@ -20,12 +20,14 @@ public:
     std::unique_ptr<TargetReader> reader() const override;
 
 private:
-    const MaildirTarget &maildirOf(const SourceMessage &message);
+    const MaildirTarget &maildirOf(const SourceMessage &message) const;
 
     const ConversionRules rules_;
     std::optional<MaildirWriter> writer_;
     MaildirIndex listed_;  // for a run that writes nothing
-    QString lastSourceFolder_;  // with its listed folder's name start, and the maildir
-    qsizetype lastNameStart_ = -1;  // folder of the messages in it
-    MaildirTarget lastMaildir_;
+    // The last source folder asked about, with its listed folder's name start,
+    // and its maildir folder: consecutive messages mostly share it.
+    mutable QString lastSourceFolder_;
+    mutable qsizetype lastNameStart_ = -1;
+    mutable MaildirTarget lastMaildir_;
 };

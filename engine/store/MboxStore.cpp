@@ -3,7 +3,6 @@
 #include "engine/layout/FlagLines.h"
 #include "engine/mbox/MboxRecord.h"
 #include "engine/message/EnvelopeLine.h"
-#include "engine/message/HeaderSource.h"
 #include "engine/support/CreatePath.h"
 #include "engine/support/Failure.h"
 #include "engine/support/Yielder.h"
@@ -121,9 +120,7 @@ StoreOutcome MboxStore::write(MessageInput &input)
     const bool withoutHeaderFields = !startsWithHeaderField(input.piece) && after.isEmpty();
     QByteArray separator;
     if (message.envelope.isEmpty()) {
-        HeaderSource header;
-        header.loadFromBytes(input.piece, input.reader.modified());
-        separator = separatorLine(header.getSender(), input.date, rules_.lfLineEnds);
+        separator = separatorLine(input.sender, input.date, rules_.lfLineEnds);
     } else {
         separator = message.envelope + (rules_.lfLineEnds ? "\n" : "\r\n");
     }

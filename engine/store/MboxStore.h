@@ -19,6 +19,7 @@ public:
 
     QString targetOf(const SourceMessage &message) const override { return outputTargetOf(message).file; }
     QString targetWord(qsizetype count) const override;
+    bool namesSender() const override { return true; }
     void prepare(const QList<SourceMessage> &messages, Yielder &yielder) override;
     StoreOutcome write(MessageInput &input) override;
     QList<ConversionFailure> finish(Yielder &yielder) override;

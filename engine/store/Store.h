@@ -24,6 +24,7 @@ struct MessageInput {
     MessageReader &reader;
     QByteArray &piece;  // the first piece, then each next one; kept from one message to the next
     QDateTime date;     // see messageDate
+    QString sender;     // for a new separator line, when the store names senders
     // Told of every piece of the message's text as it is written (the content hash).
     std::function<void(QByteArrayView piece)> text;
     // Bytes of the message read so far; a yield point (it may throw Interrupted).
@@ -57,6 +58,9 @@ public:
     virtual QString targetOf(const SourceMessage &message) const = 0;
     // What targets are called, one and many: "mbox file", "mbox files".
     virtual QString targetWord(qsizetype count) const = 0;
+    // Whether a message it writes names its sender (a separator line): the
+    // header is then read once for the date and the sender together.
+    virtual bool namesSender() const { return false; }
 
     // Every target the messages go to is one this run writes: a message
     // read from one of them is not taken (appending an mbox to itself).
