@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/message/MessageIdentity.h"
-#include "engine/source/FromUnquoter.h"
+#include "engine/message/FromUnquoter.h"
 #include "engine/source/MboxSource.h"
 
 #include <QList>
