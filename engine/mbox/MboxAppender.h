@@ -106,13 +106,5 @@ private:
     AppendMarker marker_;
 };
 
-// One record through an MboxAppender of its own.
-AppendOutcome appendRecord(const QString &mboxPath, QByteArrayView recordStart, const RecordRest &rest,
-                           const AppendRules &rules);
-
-// The same for a record already built whole.
-AppendOutcome appendRecord(const QString &mboxPath, const QByteArray &record, const FileIo &io = FileIo::system(),
-                           const std::function<void()> &betweenChunks = {});
-
 // Waits until the file's data is on the disk. Empty text on success, else why not.
 [[nodiscard]] QString flushToDisk(const QString &mboxPath);
