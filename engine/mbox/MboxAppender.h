@@ -66,7 +66,7 @@ using RecordRest = std::function<QString(OutputPieces &out)>;
 // any later one. An AppendMarker, written ahead of every piece, describes the
 // record being written, and it is emptied after the last piece. The next
 // append to that mbox cuts off a record torn by a crash only when the file's
-// end is exactly the start of that record (see JudgeTornRecord); a record
+// end is exactly the start of that record (see judgeTornRecord); a record
 // found whole is kept, and one with other mail after it is kept and named in
 // the notes, as is a side file that does not describe the file. An mbox that
 // does not end with a whole record gets the line ends it lacks first, so the

@@ -22,7 +22,7 @@ char32_t folded(char16_t c)
 // Plane stays in it), and each run of digits as a mark ('0', which no
 // other letter folds to), the count of its digits without leading zeros (four
 // bytes), then those digits. Keys compare in the order described for
-// CompareNames: a number against a letter compares as any of its digits
+// compareNames: a number against a letter compares as any of its digits
 // would, and two numbers by length, then digit by digit.
 void appendKey(QStringView name, std::string &key)
 {
