@@ -11,11 +11,6 @@
 // how the file system happened to list them.
 int compareNames(QStringView a, QStringView b);
 
-inline bool nameLess(QStringView a, QStringView b)
-{
-    return compareNames(a, b) < 0;
-}
-
 // The positions of names in that order. A folder of thousands of entries is
 // compared tens of thousands of times: each name's key is worked out once.
 std::vector<size_t> nameOrderOf(const std::vector<QString> &names);
