@@ -9,7 +9,7 @@
 #include <optional>
 #include <QStringList>
 
-// The line -v prints for a message skipped as a copy (see ConversionObserver::MessageSkipped).
+// The line -v prints for a message skipped as a copy (see ConversionObserver::messageSkipped).
 QString skippedText(const QString &source, const QString &mboxFile, qint64 matchOffset);
 
 // The command's observer of a run: it keeps the tally (which survives an

@@ -46,5 +46,5 @@ struct ParsedCommand {
 };
 
 // arguments[0] is the program's name. Each argument is text made from the
-// system's bytes with NameFromNative, so any file name comes through whole.
+// system's bytes with nameFromNative, so any file name comes through whole.
 ParsedCommand parseCommandLine(const QStringList &arguments);

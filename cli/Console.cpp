@@ -6,7 +6,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-// What WriteFully returns is passed over: a closed stderr or stdout is not
+// What writeFully returns is passed over: a closed stderr or stdout is not
 // worth stopping the run for.
 
 bool Console::errorIsTerminal()

@@ -7,9 +7,9 @@
 // with either line ends, reads back with the message's own identity: writer
 // and reader agree on quoting.
 #include "engine/mbox/MboxIdentities.h"
-#include "engine/mbox/MboxRecord.h"
 #include "engine/support/Yielder.h"
 #include "FuzzCheck.h"
+#include "Records.h"
 
 #include <cstdint>
 #include <cstring>
@@ -86,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     static const QDateTime date = QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC);
     for (const bool lf : {false, true}) {
-        const QByteArray record = buildRecord(QStringLiteral("s@x.org"), date, input, lf);
+        const QByteArray record = mboxRecord(QStringLiteral("s@x.org"), date, input, lf);
         const Found back = read(record, DuplicateRule::ExactCopy, 64, MboxIdentityReader::DefaultHeldAtMost);
         require(back.offsets == QList<qint64>{0} && back.identities.first() == identityOfMessage(input),
                 "a record reads back as its message");

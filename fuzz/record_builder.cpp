@@ -1,4 +1,4 @@
-// The record builder on any message, with CR LF and with LF line ends: after
+// The record writer on any message, with CR LF and with LF line ends: after
 // mboxrd unquoting (one '>' off every line that is ">"s then "From ") the body
 // is the message with its line ends normalised as MboxRecord.h says, less a
 // leading envelope line; and no line but the separator starts with "From ".
@@ -6,6 +6,7 @@
 #include "engine/mbox/MboxRecord.h"
 #include "engine/message/EnvelopeLine.h"
 #include "FuzzCheck.h"
+#include "Records.h"
 
 #include <cstdint>
 
@@ -76,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArrayView withoutEnvelope = message.sliced(findEnvelopeLine(message).lengthWithBreak);
     for (const bool lf : {false, true}) {
         const QByteArrayView lineEnd = lf ? QByteArrayView("\n") : QByteArrayView("\r\n");
-        const QByteArray record = buildRecord(sender, date, message, lf);
+        const QByteArray record = mboxRecord(sender, date, message, lf);
         const QByteArray separator = separatorLine(sender, date, lf);
         require(record.startsWith(separator) && record.size() >= separator.size() + lineEnd.size()
                     && record.endsWith(lineEnd), "separator line, body, closing line");

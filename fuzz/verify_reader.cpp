@@ -3,10 +3,10 @@
 // Thunderbird's status lines after each separator, the record twice over is
 // two whole messages, each the source's text; and a record cut anywhere in
 // its message is never taken for it.
-#include "engine/mbox/MboxRecord.h"
 #include "engine/verify/MboxReader.h"
 #include "engine/verify/SourceDigest.h"
 #include "FuzzCheck.h"
+#include "Records.h"
 
 #include <cstdint>
 
@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray source = digestOfMessage(message).sameText();
     for (const bool lf : {false, true}) {
         for (const bool thunderbird : {false, true}) {
-            QByteArray record = buildRecord(sender, date, message, lf);
+            QByteArray record = mboxRecord(sender, date, message, lf);
             if (thunderbird)
                 record.insert(record.indexOf('\n') + 1, lf ? "X-Mozilla-Status: 0001\nX-Mozilla-Status2: 00000000\n"
                                                             : "X-Mozilla-Status: 0001\r\nX-Mozilla-Status2: 00000000\r\n");

@@ -10,7 +10,6 @@
 struct MaildirTarget {
     QString root;    // ends in "/"
     QString folder;  // ends in "/"; the root itself for the INBOX
-    bool isRoot() const { return folder == root; }
 };
 
 // ".A.B" for the levels {A, B}, each in IMAP's modified UTF-7; a dot inside a

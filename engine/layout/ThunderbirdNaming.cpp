@@ -1,6 +1,5 @@
 #include "engine/layout/ThunderbirdNaming.h"
 
-#include "engine/layout/FlagLines.h"
 
 #include "engine/support/FileDescriptor.h"
 #include "engine/support/FileNames.h"
@@ -100,7 +99,3 @@ QString makeParentFolderFiles(const QString &treeRoot, const QString &folder, in
     }
 }
 
-QByteArray thunderbirdStatusLines(bool read)
-{
-    return thunderbirdFlagLines(MessageFlags{.seen = read});
-}

@@ -43,6 +43,3 @@ OutputTarget thunderbirdTarget(const QString &root, const QString &relativeFolde
 // text when done, else why not.
 [[nodiscard]] QString makeParentFolderFiles(const QString &treeRoot, const QString &folder, int *error = nullptr);
 
-// What Thunderbird writes after the separator line of every message it
-// stores: read (0001) or new (0000), and no other flag.
-QByteArray thunderbirdStatusLines(bool read);

@@ -1,6 +1,5 @@
 #include "engine/layout/ThunderbirdProfile.h"
 
-#include "engine/layout/ThunderbirdNaming.h"
 #include "engine/support/FileDescriptor.h"
 #include "engine/support/FileNames.h"
 #include "engine/support/PathOnDisk.h"
@@ -181,15 +180,4 @@ QString localFoldersOf(const QString &profile)
         }
     }
     return exists(folder, true) ? withoutTrailingSlash(folder) : QString();
-}
-
-QString freeFolderName(const QString &localFolders, const QString &name, const QSet<QString> &taken)
-{
-    QString candidate = name;
-    for (int number = 2;; ++number) {
-        if (!taken.contains(candidate) && !exists(joined(localFolders, candidate), false)
-            && !exists(joined(localFolders, candidate + QStringLiteral(".sbd")), false))
-            return candidate;
-        candidate = thunderbirdFolderName(name + QLatin1Char(' ') + QString::number(number));
-    }
 }

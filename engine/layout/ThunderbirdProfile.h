@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QList>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -48,7 +47,3 @@ QString profileHolding(const QString &path);
 // The profile's Local Folders, as prefs.js places them (Mail/Local Folders
 // when it does not say); empty when there is none.
 QString localFoldersOf(const QString &profile);
-
-// A name for a new top folder in localFolders: name when neither the file
-// nor name.sbd is there and taken does not hold it, else "name 2", "name 3"…
-QString freeFolderName(const QString &localFolders, const QString &name, const QSet<QString> &taken = {});

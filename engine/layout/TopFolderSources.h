@@ -29,8 +29,9 @@ public:
 
     // Each top folder's name in Local Folders, as MboxNaming::topNames takes
     // them: the folder recorded for one of its sources when there is one,
-    // else the first name free there, as freeFolderName gives it. Notes the
-    // choice for save().
+    // else the first name free there (name, "name 2", "name 3"...: neither
+    // the mbox file nor its .sbd there, nor given to another top folder).
+    // Notes the choice for save().
     QHash<QString, QString> choose();
 
     // Records the folders choose() gave, written beside the record, synced

@@ -13,7 +13,7 @@
 // the piece is there and the hash up to that point, whether the piece is the
 // record's last, and the piece's first bytes. It is emptied once the record
 // is whole. A later append can so tell a torn record of ours from anything
-// else (see JudgeTornRecord). Used under the mbox's lock.
+// else (see judgeTornRecord). Used under the mbox's lock.
 //
 // It lives beside the mbox as ".<name>.append" (a hash of the name when that
 // would be too long a name); where the mbox's folder cannot take it, in the
@@ -67,6 +67,6 @@ private:
     QByteArray beside_;
     QByteArray inUse_;  // the name fd_ was opened by
     FileDescriptor fd_;
-    int openError_ = 0;   // why the last Open failed, when the system said
+    int openError_ = 0;   // why the last open failed, when the system said
     int writeError_ = 0;
 };

@@ -311,25 +311,6 @@ AppendOutcome MboxAppender::append(QByteArrayView recordStart, const RecordRest 
     return outcome;
 }
 
-AppendOutcome appendRecord(const QString &mboxPath, QByteArrayView recordStart, const RecordRest &rest,
-                           const AppendRules &rules)
-{
-    MboxAppender appender(mboxPath, rules);
-    return appender.append(recordStart, rest);
-}
-
-AppendOutcome appendRecord(const QString &mboxPath, const QByteArray &record, const FileIo &io,
-                           const std::function<void()> &betweenChunks)
-{
-    const qsizetype lineEnd = record.indexOf('\n');
-    const qsizetype startLength = lineEnd < 0 ? record.size() : lineEnd + 1;
-    const QByteArrayView whole(record);
-    return appendRecord(mboxPath, whole.first(startLength), [&](OutputPieces &out) {
-        out.append(whole.sliced(startLength));
-        return QString();
-    }, {.io = io, .betweenChunks = betweenChunks});
-}
-
 QString flushToDisk(const QString &mboxPath)
 {
     FileDescriptor fd(::open(nativeName(mboxPath).constData(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK));

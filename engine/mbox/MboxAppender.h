@@ -66,7 +66,7 @@ using RecordRest = std::function<QString(OutputPieces &out)>;
 // any later one. An AppendMarker, written ahead of every piece, describes the
 // record being written, and it is emptied after the last piece. The next
 // append to that mbox cuts off a record torn by a crash only when the file's
-// end is exactly the start of that record (see JudgeTornRecord); a record
+// end is exactly the start of that record (see judgeTornRecord); a record
 // found whole is kept, and one with other mail after it is kept and named in
 // the notes, as is a side file that does not describe the file. An mbox that
 // does not end with a whole record gets the line ends it lacks first, so the
@@ -105,14 +105,6 @@ private:
     off_t wholeEnd_ = -1;  // the length after this appender's last record
     AppendMarker marker_;
 };
-
-// One record through an MboxAppender of its own.
-AppendOutcome appendRecord(const QString &mboxPath, QByteArrayView recordStart, const RecordRest &rest,
-                           const AppendRules &rules);
-
-// The same for a record already built whole.
-AppendOutcome appendRecord(const QString &mboxPath, const QByteArray &record, const FileIo &io = FileIo::system(),
-                           const std::function<void()> &betweenChunks = {});
 
 // Waits until the file's data is on the disk. Empty text on success, else why not.
 [[nodiscard]] QString flushToDisk(const QString &mboxPath);

@@ -25,7 +25,7 @@ struct LockWait {
 // A dot-lock file untouched for DotLockStale, or naming a process that is
 // gone, is taken for one a crashed program left, and removed, as liblockfile
 // (mutt's, on Debian) does; ours holds our process number and is touched
-// while it is held (KeepFresh), so that no one takes it for stale.
+// while it is held (keepFresh), so that no one takes it for stale.
 class MboxLock {
 public:
     MboxLock(int fd, const QByteArray &nativeMboxPath, const LockWait &wait);

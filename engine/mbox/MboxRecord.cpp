@@ -5,7 +5,6 @@ namespace {
 constexpr const char *DayNames[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
 constexpr const char *MonthNames[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                       "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-constexpr qsizetype ProgressInterval = 64 * 1024;
 
 void appendPadded(QByteArray &out, int value, int width)
 {
@@ -44,11 +43,6 @@ QByteArray separatorLine(const QString &sender, const QDateTime &date, bool lfLi
     return "From " + sender.toUtf8() + ' ' + formatSeparatorDate(date) + (lfLineEnds ? "\n" : "\r\n");
 }
 
-namespace {
-
-
-} // namespace
-
 RecordBody::RecordBody(OutputPieces &out, bool lfLineEnds)
     : out_(out), lf_(lfLineEnds), quoter_(out, lfLineEnds)
 {
@@ -58,30 +52,4 @@ void RecordBody::finish()
 {
     quoter_.finish();
     out_.append(lf_ ? QByteArrayView("\n") : QByteArrayView("\r\n"));
-}
-
-qsizetype appendBody(QByteArray &out, QByteArrayView message, const BodyProgress &progress)
-{
-    const qsizetype start = out.size();
-    OutputPieces pieces(ProgressInterval, [&out](QByteArrayView piece) { out.append(piece); });
-    BodyQuoter quoter(pieces);
-    for (qsizetype at = 0; at < message.size(); at += ProgressInterval) {
-        if (progress && at > 0)
-            progress(pieces.total());
-        quoter.feed(message.sliced(at, qMin(ProgressInterval, message.size() - at)));
-    }
-    quoter.finish();
-    pieces.flush();
-    return out.size() - start;
-}
-
-QByteArray buildRecord(const QString &sender, const QDateTime &date, QByteArrayView message, bool lfLineEnds)
-{
-    QByteArray record = separatorLine(sender, date, lfLineEnds);
-    OutputPieces pieces(ProgressInterval, [&record](QByteArrayView piece) { record.append(piece); });
-    RecordBody body(pieces, lfLineEnds);
-    body.feed(message);
-    body.finish();
-    pieces.flush();
-    return record;
 }

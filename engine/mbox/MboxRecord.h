@@ -6,7 +6,6 @@
 #include <QByteArrayView>
 #include <QDateTime>
 #include <QString>
-#include <functional>
 
 // The bytes of one mbox record: the "From " separator line, the message's
 // lines each ended by CR LF (or each by LF alone), and an empty closing line.
@@ -35,14 +34,3 @@ private:
     bool lf_;
     BodyQuoter quoter_;
 };
-
-// Called now and then while a large body is built, with the number of body
-// bytes written so far; it may throw to abandon the record.
-using BodyProgress = std::function<void(qsizetype bodyBytes)>;
-
-// Appends the message's lines to out, quoted as BodyQuoter does (which see).
-// Returns the number of bytes appended.
-qsizetype appendBody(QByteArray &out, QByteArrayView message, const BodyProgress &progress = {});
-
-// Separator line, body and closing line in one buffer.
-QByteArray buildRecord(const QString &sender, const QDateTime &date, QByteArrayView message, bool lfLineEnds = false);

@@ -4,8 +4,6 @@
 #include "engine/message/GMimeSupport.h"
 #include "engine/message/HeaderBlock.h"
 #include "engine/message/MailDate.h"
-#include "engine/message/MessageReader.h"
-
 
 namespace {
 
@@ -74,15 +72,6 @@ QDateTime receivedDate(const QByteArray &received)
 
 } // namespace
 
-bool HeaderSource::loadEml(const QString &path)
-{
-    MessageReader reader(path);
-    QByteArray start;
-    const bool read = reader.ok() && reader.next(start, HeaderBlock::HeaderScanLimit);
-    loadFromBytes(read ? start : QByteArray(), reader.modified());
-    return read;
-}
-
 void HeaderSource::loadFromBytes(const QByteArray &message, const QDateTime &modified)
 {
     const HeaderBlock header(message);
@@ -97,7 +86,8 @@ void HeaderSource::loadFromBytes(const QByteArray &message, const QDateTime &mod
         sender = QString::fromUtf8(envelope.sender);
     sender_ = sender.isEmpty() ? QString::fromLatin1(NoSender) : readable(sender);
 
-    date_ = dateIn(header, envelope.date, modified, dateSource_);
+    DateSource source = DateSource::None;
+    date_ = dateIn(header, envelope.date, modified, source);
 }
 
 QDateTime HeaderSource::dateIn(const HeaderBlock &header, const QByteArray &envelopeDate, const QDateTime &modified,

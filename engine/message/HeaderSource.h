@@ -18,19 +18,13 @@ class HeaderBlock;
 
 // The sender and date of one message, as its mbox separator line needs them.
 // Only the header block is read. Whatever is missing or unreadable is filled
-// in from the fallbacks, so GetDate and GetSender always answer.
+// in from the fallbacks, so getDate and getSender always answer.
 class HeaderSource {
 public:
     static constexpr const char *NoSender = "MAILER-DAEMON";
 
-    // Reads the file's header block. False when the file could not be read
-    // (missing, not a regular file, no permission); the answers are then the
-    // fallbacks: "MAILER-DAEMON" and the file's modification time if known,
-    // else the start of 1970.
-    [[nodiscard]] bool loadEml(const QString &path);
-
-    // The same, for a message already in memory. modified (UTC) is the last
-    // fallback for the date.
+    // Reads the message's header block. modified (UTC) is the last fallback
+    // for the date.
     void loadFromBytes(const QByteArray &message, const QDateTime &modified);
 
     // The date alone, as loadFromBytes finds it, for a caller that needs
@@ -39,7 +33,6 @@ public:
 
     // In UTC, to the second.
     QDateTime getDate() const { return date_; }
-    DateSource dateSource() const { return dateSource_; }
     // A bare address with no spaces or control characters.
     QString getSender() const { return sender_; }
 
@@ -47,7 +40,6 @@ private:
     static QDateTime dateIn(const HeaderBlock &header, const QByteArray &envelopeDate, const QDateTime &modified,
                             DateSource &source);
 
-    DateSource dateSource_ = DateSource::None;
     QString sender_ = QString::fromLatin1(NoSender);
     QDateTime date_ = QDateTime::fromSecsSinceEpoch(0, Qt::UTC);
 };

@@ -287,10 +287,8 @@ QByteArray MessageIdentity::finish()
 
 QByteArray identityOfMessage(QByteArrayView message, DuplicateRule rule)
 {
-    message = message.sliced(findEnvelopeLine(message).lengthWithBreak);
     MessageIdentity identity(rule);
-    LineSplitter lines;
-    lines.feed(message, [&](QByteArrayView text) { identity.add(text); }, [&] { identity.endLine(); });
+    identity.feed(message.sliced(findEnvelopeLine(message).lengthWithBreak));
     return identity.finish();
 }
 

@@ -51,10 +51,10 @@ private:
     qint64 size_ = 0;
     QDateTime modified_;
     qint64 position_ = 0;
-    qint64 limit_ = -1;
+    qint64 limit_ = -1;    // a range's length; -1: to the file's end
     QByteArray held_;      // fromBytes: the message itself
     bool fromMemory_ = false;
     std::optional<FromUnquoter> unquoter_;
-    QByteArray raw_;       // with an unquoter: the bytes before it    // a range's length; -1: to the file's end
+    QByteArray raw_;       // with an unquoter: the bytes before it
     bool atEnd_ = false;  // a short read at or past the size: no need to ask again
 };

@@ -32,7 +32,7 @@ public:
     virtual void bytesRead(qint64 bodyLength, qint64 fileSize) = 0;
     // number is 1-based; called after every entry, written or not.
     virtual void messageDone(int number, int total) = 0;
-    // What became of one entry, just before its MessageDone, for a front end
+    // What became of one entry, just before its messageDone, for a front end
     // that names every message (the window shows only the counts).
     // file is what was written (an mbox file, or the message's own file);
     // recordBytes is what it grew by; offset is where the record begins in

@@ -18,8 +18,6 @@ public:
     RunInProgress(const RunInProgress &) = delete;
     RunInProgress &operator=(const RunInProgress &) = delete;
 
-    static bool active() { return running(); }
-
 private:
     static bool &running()
     {

@@ -88,11 +88,9 @@ void walk(const QByteArray &bytes, qsizetype start, qsizetype end, const QString
     }
     MimePart part;
     part.number = number == QLatin1String("0") ? QStringLiteral("1") : number;
-    part.headerStart = start;
     part.bodyStart = split.bodyStart;
     part.bodyEnd = split.hasBody ? end : split.bodyStart;
     part.hasBody = split.hasBody;
-    part.contentType = mediaType.isEmpty() ? QByteArray("text/plain") : mediaType;
     part.transferEncoding = headerField(header, "Content-Transfer-Encoding").trimmed().toLower();
     part.fileName = fieldParameter(headerField(header, "Content-Disposition"), "filename");
     if (part.fileName.isEmpty())

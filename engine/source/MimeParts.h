@@ -9,11 +9,9 @@
 // can be replaced without changing a byte elsewhere.
 struct MimePart {
     QString number;
-    qsizetype headerStart = 0;
     qsizetype bodyStart = 0;  // == bodyEnd and !hasBody: the part is a header block only
     qsizetype bodyEnd = 0;
     bool hasBody = true;
-    QByteArray contentType;   // lower case, "text/plain" when none
     QByteArray transferEncoding;  // lower case, empty when none
     QByteArray fileName;      // the filename or name parameter, as written
     bool appleStub = false;   // Apple Mail left its content out (X-Apple-Content-Length)

@@ -18,7 +18,7 @@
 class KnownIdentities {
 public:
     static constexpr qint64 NotThere = -1;
-    static constexpr qint64 ListedEarlier = -2;  // see Listed
+    static constexpr qint64 ListedEarlier = -2;  // see listed
 
     explicit KnownIdentities(DuplicateRule rule = DuplicateRule::ExactCopy) : rule_(rule) {}
 
@@ -26,11 +26,11 @@ public:
     // Failure when the mbox cannot be read. betweenPieces is a yield
     // point while it is.
     qint64 find(const QString &mboxFile, const QByteArray &identity, const std::function<void()> &betweenPieces);
-    // A record appended right after Find, at offset, growing the file by
+    // A record appended right after find, at offset, growing the file by
     // bytes (the line ends added before it included).
     void appended(const QString &mboxFile, const QByteArray &identity, qint64 offset, qint64 bytes);
     // For a run that writes nothing: a message with this identity would be
-    // appended, so later ones are copies (Find gives ListedEarlier for them).
+    // appended, so later ones are copies (find gives ListedEarlier for them).
     void listed(const QString &mboxFile, const QByteArray &identity);
 
     DuplicateRule rule() const { return rule_; }
@@ -55,8 +55,8 @@ QByteArray sourceIdentity(const SourceMessage &entry, QByteArrayView firstPiece,
                           const std::function<void()> &betweenPieces);
 
 // For a run that writes nothing and locks nothing: where a copy of the
-// message of entry is in mboxFile (see KnownIdentities::Find); when there
-// is none, the message is taken as appended (KnownIdentities::Listed).
+// message of entry is in mboxFile (see KnownIdentities::find); when there
+// is none, the message is taken as appended (KnownIdentities::listed).
 // Throws Failure when the message or the mbox cannot be read.
 qint64 findCopyOf(const SourceMessage &entry, const QString &mboxFile, KnownIdentities &known,
                   const std::function<void()> &betweenPieces);

@@ -6,11 +6,6 @@
 #include <cerrno>
 #include <sys/stat.h>
 
-bool ensurePathExists(const QString &folder)
-{
-    return createPath(folder).isEmpty();
-}
-
 // As mkdir -p does it, so the reason is the one it would give: each folder
 // from the top, one that exists already passed over.
 QString createPath(const QString &folder, unsigned mode, int *errorOut)

@@ -15,7 +15,7 @@ struct FolderIdentity {
     bool operator==(const FolderIdentity &) const = default;
 };
 
-// One folder's immediate entries, each list sorted with NameLess.
+// One folder's immediate entries, each list in name order (see nameOrderOf).
 struct FolderListing {
     std::vector<QString> subFolders;
     std::vector<QString> files;

@@ -20,7 +20,7 @@ struct FolderMessages {
 // Messages found so far, and folders walked so far.
 using WalkCount = std::function<void(int messages, int folders)>;
 
-// Every message file (IsMessagePath) below folder, as the window's add-folder
+// Every message file (isMessagePath) below folder, as the window's add-folder
 // command lists them and the command walks a SOURCE folder. counting, when
 // given, is called now and then during the walk.
 FolderMessages messagesBelow(const QString &folder, Yielder &yielder, const WalkCount &counting = {});

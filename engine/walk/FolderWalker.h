@@ -30,7 +30,6 @@ public:
     void terminate();
 
     void setFullFileNamesOnly(bool value) { fullFileNamesOnly_ = value; }
-    bool fullFileNamesOnly() const { return fullFileNamesOnly_; }
 
     std::shared_ptr<Collection<QString>> fileNames();
     std::shared_ptr<Collection<QString>> pathNames();

@@ -1,6 +1,8 @@
 #include "engine/walk/NameOrder.h"
 
+#include <QStringView>
 #include <algorithm>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -22,7 +24,7 @@ char32_t folded(char16_t c)
 // Plane stays in it), and each run of digits as a mark ('0', which no
 // other letter folds to), the count of its digits without leading zeros (four
 // bytes), then those digits. Keys compare in the order described for
-// CompareNames: a number against a letter compares as any of its digits
+// nameOrderOf: a number against a letter compares as any of its digits
 // would, and two numbers by length, then digit by digit.
 void appendKey(QStringView name, std::string &key)
 {
@@ -56,22 +58,7 @@ void appendKey(QStringView name, std::string &key)
     key.resize(at);
 }
 
-int sign(int value)
-{
-    return (value > 0) - (value < 0);
-}
-
 } // namespace
-
-int compareNames(QStringView a, QStringView b)
-{
-    std::string keyA, keyB;
-    appendKey(a, keyA);
-    appendKey(b, keyB);
-    if (const int order = keyA.compare(keyB))
-        return sign(order);
-    return sign(a.compare(b));
-}
 
 std::vector<size_t> nameOrderOf(const std::vector<QString> &names)
 {

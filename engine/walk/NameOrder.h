@@ -1,21 +1,12 @@
 #pragma once
 
 #include <QString>
-#include <QStringView>
-#include <string>
 #include <vector>
 
-// The order in which a folder's entries are visited: letter case ignored, runs
-// of digits compared as numbers ("2.eml" before "10.eml"). Names equal under
-// that rule fall back to a plain comparison, so the order never depends on
-// how the file system happened to list them.
-int compareNames(QStringView a, QStringView b);
-
-inline bool nameLess(QStringView a, QStringView b)
-{
-    return compareNames(a, b) < 0;
-}
-
-// The positions of names in that order. A folder of thousands of entries is
-// compared tens of thousands of times: each name's key is worked out once.
+// The positions of names in the order in which a folder's entries are
+// visited: letter case ignored, runs of digits compared as numbers ("2.eml"
+// before "10.eml"). Names equal under that rule fall back to a plain
+// comparison, so the order never depends on how the file system happened to
+// list them. A folder of thousands of entries is compared tens of thousands
+// of times: each name's key is worked out once.
 std::vector<size_t> nameOrderOf(const std::vector<QString> &names);

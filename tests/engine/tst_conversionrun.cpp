@@ -1,11 +1,10 @@
 #include "engine/mbox/AppendMarker.h"
-#include "engine/mbox/MboxAppender.h"
-#include "engine/mbox/MboxRecord.h"
 #include "engine/mbox/StreamHash.h"
 #include "engine/message/MessageReader.h"
 #include "engine/run/ConversionRun.h"
 #include "engine/support/FileDescriptor.h"
 #include "engine/support/Yielder.h"
+#include "Records.h"
 #include "SmallDisk.h"
 #include "TempTree.h"
 
@@ -87,7 +86,7 @@ bool markPiece(const QString &mbox, int start, const QByteArray &planned, int do
 // The record of a message from a@x dated 5 March 2024.
 QByteArray recordOf(const QByteArray &message)
 {
-    return buildRecord(QStringLiteral("a@x"), QDateTime(QDate(2024, 3, 5), QTime(10, 0), Qt::UTC), message);
+    return mboxRecord(QStringLiteral("a@x"), QDateTime(QDate(2024, 3, 5), QTime(10, 0), Qt::UTC), message);
 }
 
 // A record as a writer that quotes no "From " line leaves it.
@@ -310,7 +309,7 @@ private Q_SLOTS:
         const QByteArray written = TempTree::read(mbox);
         QCOMPARE(written.size(), expected.size());
         QVERIFY(written == expected);
-        QVERIFY(written == buildRecord(QStringLiteral("s@x"), QDateTime(QDate(2024, 3, 6), QTime(10, 0), Qt::UTC), message));
+        QVERIFY(written == mboxRecord(QStringLiteral("s@x"), QDateTime(QDate(2024, 3, 6), QTime(10, 0), Qt::UTC), message));
     }
 
     // What a crash, another program, an earlier run or a restored backup left
@@ -503,7 +502,7 @@ private Q_SLOTS:
                 changed = ::rename(QFile::encodeName(destination.file(QStringLiteral("new.mbox"), others)).constData(),
                                    QFile::encodeName(mbox).constData()) == 0;
             else
-                changed = appendRecord(mbox, others).written;
+                changed = appendMboxRecord(mbox, others).written;
         };
         NoYield yielder;
         // The run gives up its locks after each record, so the other writer here, in the same thread, gets its turn.
@@ -615,11 +614,11 @@ private Q_SLOTS:
         QVERIFY(child >= 0);
         if (child == 0) {
             int pieces = 0;
-            (void)appendRecord(mbox, buildRecord(QStringLiteral("k@x"), QDateTime::currentDateTimeUtc(), QByteArray(3 << 20, 'k')),
-                         FileIo::system(), [&] {
-                if (++pieces == 2)
-                    ::raise(SIGKILL);
-            });
+            (void)appendMboxRecord(mbox, mboxRecord(QStringLiteral("k@x"), QDateTime::currentDateTimeUtc(), QByteArray(3 << 20, 'k')),
+                                   {.betweenChunks = [&] {
+                                       if (++pieces == 2)
+                                           ::raise(SIGKILL);
+                                   }});
             ::_exit(0);
         }
         int status = 0;

@@ -1,7 +1,7 @@
-#include "engine/mbox/MboxAppender.h"
 #include "engine/run/ConversionRun.h"
 #include "engine/support/FileDescriptor.h"
 #include "engine/support/Yielder.h"
+#include "Records.h"
 #include "TempTree.h"
 
 #include <QDir>
@@ -229,10 +229,10 @@ private Q_SLOTS:
         bool stopped = false;
         int pieces = 0;
         try {
-            (void)appendRecord(mbox, TempTree::read(big), FileIo::system(), [&] {
+            (void)appendMboxRecord(mbox, TempTree::read(big), {.betweenChunks = [&] {
                 if (++pieces == 2)
                     throw Interrupted{};
-            });
+            }});
         } catch (const Interrupted &) {
             stopped = true;
         }
@@ -244,10 +244,10 @@ private Q_SLOTS:
         QVERIFY(child >= 0);
         if (child == 0) {
             pieces = 0;
-            (void)appendRecord(mbox, TempTree::read(big), FileIo::system(), [&] {
+            (void)appendMboxRecord(mbox, TempTree::read(big), {.betweenChunks = [&] {
                 if (++pieces == 2)
                     ::_exit(9);
-            });
+            }});
             ::_exit(0);
         }
         int status = 0;
@@ -287,10 +287,10 @@ private Q_SLOTS:
         };
         QCOMPARE(asUser([&] {
             int pieces = 0;
-            (void)appendRecord(mbox, big, FileIo::system(), [&] {
+            (void)appendMboxRecord(mbox, big, {.betweenChunks = [&] {
                 if (++pieces == 2)
                     ::_exit(0);  // killed midway
-            });
+            }});
             return 1;
         }), 0);
         QVERIFY(QFileInfo(mbox).size() > 0);

@@ -1,7 +1,7 @@
 #include "engine/mbox/MboxIdentities.h"
-#include "engine/mbox/MboxRecord.h"
 #include "engine/message/MessageIdentity.h"
 #include "engine/support/Yielder.h"
+#include "Records.h"
 #include "TempTree.h"
 
 #include <QTest>
@@ -74,7 +74,7 @@ private Q_SLOTS:
         QFETCH(bool, same);
         QCOMPARE(identityOfMessage(with) == identityOfMessage(without), same);
         // Read back from an mbox in pieces of every small size, cut inside the name too.
-        const QByteArray record = buildRecord(QStringLiteral("a@b.c"), When, with, true);
+        const QByteArray record = mboxRecord(QStringLiteral("a@b.c"), When, with, true);
         for (qsizetype piece = 1; piece <= 24; ++piece)
             QCOMPARE(readBack(record, piece), QList<QByteArray>{identityOfMessage(with)});
     }
@@ -102,8 +102,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, message);
         const QByteArray other("Subject: other\r\n\r\nFrom the other one\r\n");
         for (bool lf : {false, true}) {
-            const QByteArray first = buildRecord(QStringLiteral("a@b.c"), When, message, lf);
-            const QByteArray mbox = first + buildRecord(QStringLiteral("b@b.c"), When, other, lf);
+            const QByteArray first = mboxRecord(QStringLiteral("a@b.c"), When, message, lf);
+            const QByteArray mbox = first + mboxRecord(QStringLiteral("b@b.c"), When, other, lf);
             const QList<QByteArray> expected{identityOfMessage(message), identityOfMessage(other)};
             QVERIFY(expected[0] != expected[1]);
             for (qsizetype piece : {qsizetype(1), qsizetype(7), mbox.size()}) {

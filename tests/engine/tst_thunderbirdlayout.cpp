@@ -1,5 +1,6 @@
 #include "engine/layout/ThunderbirdNaming.h"
 #include "engine/layout/ThunderbirdProfile.h"
+#include "engine/layout/TopFolderSources.h"
 #include "engine/support/FileNames.h"
 #include "TempTree.h"
 
@@ -142,16 +143,26 @@ private Q_SLOTS:
         QVERIFY(localFoldersOf(empty.root()).isEmpty());
     }
 
+    // A new top folder takes the first name free in Local Folders: neither
+    // the mbox file nor its .sbd there, nor given to another top folder.
     void freeNames()
     {
         TempTree tree;
         tree.file(QStringLiteral("Mail"));
         tree.folder(QStringLiteral("Mail 2.sbd"));
-        QCOMPARE(freeFolderName(tree.root(), QStringLiteral("Mail")), QStringLiteral("Mail 3"));
-        QCOMPARE(freeFolderName(tree.root(), QStringLiteral("Old"), {QStringLiteral("Old")}), QStringLiteral("Old 2"));
+        tree.file(QStringLiteral("Old"));
         const QString longest(55, QLatin1Char('L'));
         tree.file(longest);
-        QVERIFY(freeFolderName(tree.root(), longest).size() <= 55);
+        TopFolderSources tops(tree.root());
+        const QString sources = QStringLiteral("/sources/");
+        for (const QString &top : {QStringLiteral("Mail"), QStringLiteral("Old"), QStringLiteral("Old 2"), longest})
+            tops.add(sources + top + QStringLiteral("/1.eml"), sources.size());
+        const QHash<QString, QString> names = tops.choose();
+        QCOMPARE(names.value(QStringLiteral("Mail")), QStringLiteral("Mail 3"));
+        QCOMPARE(names.value(QStringLiteral("Old")), QStringLiteral("Old 2"));
+        QCOMPARE(names.value(QStringLiteral("Old 2")), QStringLiteral("Old 2 2"));
+        const QString longestFree = names.value(longest);
+        QVERIFY(!longestFree.isEmpty() && longestFree != longest && longestFree.size() <= 55);
     }
 };
 

@@ -1,9 +1,9 @@
-#include "engine/mbox/MboxRecord.h"
 #include "engine/support/Yielder.h"
 #include "engine/verify/MaildirReader.h"
 #include "engine/verify/MboxReader.h"
 #include "engine/verify/SourceDigest.h"
 #include "engine/verify/Verification.h"
+#include "Records.h"
 #include "TempTree.h"
 
 #include <QTest>
@@ -19,7 +19,7 @@ QDateTime someDate()
 // checked against it, not against a second idea of the format.
 QByteArray written(const QByteArray &message, bool lf)
 {
-    return buildRecord(QStringLiteral("ann@example.org"), someDate(), message, lf);
+    return mboxRecord(QStringLiteral("ann@example.org"), someDate(), message, lf);
 }
 
 using Kind = VerifyMismatch::Kind;

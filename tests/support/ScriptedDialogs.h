@@ -20,7 +20,7 @@ public:
         QString details;
     };
 
-    // What one ShowOpen does: put text into FileName, or raise an error.
+    // What one showOpen does: put text into FileName, or raise an error.
     struct OpenAnswer {
         QString fileName;
         int errorNumber = 0;   // non-zero: raise this error instead

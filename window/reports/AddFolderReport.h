@@ -6,7 +6,7 @@
 #include <QString>
 
 // The text of the box that ends an add-folder command: the count, and below it
-// the folders that could not be read, the first MaxListed of them by name.
+// the folders that could not be read, the first MaxListedSkippedFolders of them by name.
 QString addFolderReport(int added, const Collection<SkippedFolder> &skipped);
 
 // The same with every skipped folder, for the box's details and the report

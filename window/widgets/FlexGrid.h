@@ -4,9 +4,9 @@
 
 #include <QTableView>
 
-// A grid with the members the list code uses: Rows, Cols, FixedRows, the
-// current cell (Row, Col) that every read or write of Text goes through,
-// ColWidth in twips and Clear. The view shows the current cell selected.
+// A grid with the members the list code uses: rows, cols, fixedRows, the
+// current cell (row, col) that every read or write of text goes through,
+// colWidth in twips and clear. The view shows the current cell selected.
 class FlexGrid final : public QTableView {
     Q_OBJECT
 public:

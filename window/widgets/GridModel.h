@@ -26,7 +26,7 @@ public:
 
     // While held (the holds nest), rows added at the end of a one-column grid
     // are kept without telling the views: one announcement for thousands of
-    // rows costs what one costs for a single row. ShowNewRows tells them;
+    // rows costs what one costs for a single row. showNewRows tells them;
     // so does every other change, and releasing the last hold.
     void holdNewRows() { ++holds_; }
     void releaseNewRows();

@@ -4,7 +4,7 @@
 
 // A progress bar that takes fractional values, as the overall bar is given
 // (k + 1) / N * 100 unrounded. A value outside the range leaves it as it was.
-// It repaints with the next turn of the event loop, never inside SetValue:
+// It repaints with the next turn of the event loop, never inside setValue:
 // QProgressBar repaints at once, which costs more than the conversion itself.
 class ProgressBar : public QWidget {
     Q_OBJECT
