@@ -86,8 +86,7 @@ void HeaderSource::loadFromBytes(const QByteArray &message, const QDateTime &mod
         sender = QString::fromUtf8(envelope.sender);
     sender_ = sender.isEmpty() ? QString::fromLatin1(NoSender) : readable(sender);
 
-    DateSource source = DateSource::None;
-    date_ = dateIn(header, envelope.date, modified, source);
+    date_ = dateIn(header, envelope.date, modified, dateSource_);
 }
 
 QDateTime HeaderSource::dateIn(const HeaderBlock &header, const QByteArray &envelopeDate, const QDateTime &modified,

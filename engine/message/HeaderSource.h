@@ -33,6 +33,7 @@ public:
 
     // In UTC, to the second.
     QDateTime getDate() const { return date_; }
+    DateSource dateSource() const { return dateSource_; }
     // A bare address with no spaces or control characters.
     QString getSender() const { return sender_; }
 
@@ -42,4 +43,5 @@ private:
 
     QString sender_ = QString::fromLatin1(NoSender);
     QDateTime date_ = QDateTime::fromSecsSinceEpoch(0, Qt::UTC);
+    DateSource dateSource_ = DateSource::None;
 };
