@@ -39,17 +39,12 @@ Found read(QByteArrayView mbox, DuplicateRule rule, quint32 maxPiece, qint64 hel
         return 0;
     };
     Found found;
-    MboxIdentityReader reader(bytesAt, [&](const QByteArray &identity, qint64 offset) {
+    NoYield yielder;
+    const QString failure = identitiesOfMbox(bytesAt, mbox.size(), [&](const QByteArray &identity, qint64 offset) {
         found.identities.append(identity);
         found.offsets.append(offset);
-    }, rule, heldAtMost);
-    NoYield yielder;
-    const MboxMessages split = messagesOfMbox(bytesAt, mbox.size(), yielder, [&](QByteArrayView piece, qint64 offset,
-                                                                                 const QList<MboxMessage> &soFar,
-                                                                                 const MboxMessage *open) {
-        reader.seen(piece, offset, soFar, open);
-    });
-    require(split.failure.isEmpty() && reader.finish(split.messages).isEmpty(), "bytes in memory are read");
+    }, rule, yielder, heldAtMost);
+    require(failure.isEmpty(), "bytes in memory are read");
     return found;
 }
 

@@ -2,6 +2,7 @@
 
 #include "engine/support/FileDescriptor.h"
 #include "engine/support/FileNames.h"
+#include "engine/support/RegularFile.h"
 #include "engine/support/Yielder.h"
 
 #include <cerrno>
@@ -150,9 +151,9 @@ void MboxIdentityReader::text(QByteArrayView bytes)
 }
 
 QString identitiesOfMbox(const MboxBytesAt &bytesAt, qint64 size, const MboxIdentityReader::Found &found,
-                         DuplicateRule rule, Yielder &yielder)
+                         DuplicateRule rule, Yielder &yielder, qint64 heldAtMost)
 {
-    MboxIdentityReader reader(bytesAt, found, rule);
+    MboxIdentityReader reader(bytesAt, found, rule, heldAtMost);
     const MboxMessages split = messagesOfMbox(bytesAt, size, yielder, [&reader](QByteArrayView piece, qint64 offset,
                                                                                 const QList<MboxMessage> &found,
                                                                                 const MboxMessage *open) {
@@ -168,22 +169,16 @@ MboxScan readMboxIdentities(const QString &mboxPath, const MboxIdentityReader::F
 {
     MboxScan scan;
     scan.end = from;
-    // O_NONBLOCK: a FIFO in the mbox's place must not stall the run.
-    FileDescriptor fd(::open(nativeName(mboxPath).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (fd.get() < 0) {
-        if (errno != ENOENT)
-            scan.failure = systemReason(errno);
+    const RegularFile file = openRegularFile(mboxPath);
+    if (!file.ok()) {
+        if (file.error == 0)
+            scan.failure = QStringLiteral("the mbox file is not a regular file");
+        else if (file.error != ENOENT)  // a missing mbox holds no message
+            scan.failure = file.failure;
         return scan;
     }
-    struct stat info {};
-    if (::fstat(fd.get(), &info) != 0) {
-        scan.failure = systemReason(errno);
-        return scan;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        scan.failure = QStringLiteral("the mbox file is not a regular file");
-        return scan;
-    }
+    const FileDescriptor &fd = file.fd;
+    const struct stat &info = file.info;
     scan.device = info.st_dev;
     scan.inode = info.st_ino;
     if (info.st_size <= from)

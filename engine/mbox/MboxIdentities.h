@@ -62,8 +62,10 @@ private:
 
 // Every message's identity in the mbox that bytesAt reads, of size bytes.
 // Why it could not be read to its end, or empty.
+// heldAtMost: see MboxIdentityReader.
 QString identitiesOfMbox(const MboxBytesAt &bytesAt, qint64 size, const MboxIdentityReader::Found &found,
-                         DuplicateRule rule, Yielder &yielder);
+                         DuplicateRule rule, Yielder &yielder,
+                         qint64 heldAtMost = MboxIdentityReader::DefaultHeldAtMost);
 
 struct [[nodiscard]] MboxScan {
     QString failure;  // empty when the file was read to its end (or is missing)

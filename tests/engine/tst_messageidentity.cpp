@@ -27,18 +27,13 @@ QList<QByteArray> readBack(const QByteArray &mbox, qsizetype pieceSize, QList<qi
         return 0;
     };
     QList<QByteArray> found;
-    MboxIdentityReader reader(bytesAt, [&](const QByteArray &identity, qint64 offset) {
+    NoYield yielder;
+    const QString failure = identitiesOfMbox(bytesAt, mbox.size(), [&](const QByteArray &identity, qint64 offset) {
         found.append(identity);
         if (offsets)
             offsets->append(offset);
-    }, rule, heldAtMost);
-    NoYield yielder;
-    const MboxMessages split = messagesOfMbox(bytesAt, mbox.size(), yielder, [&](QByteArrayView piece, qint64 offset,
-                                                                                 const QList<MboxMessage> &soFar,
-                                                                                 const MboxMessage *open) {
-        reader.seen(piece, offset, soFar, open);
-    });
-    if (!split.failure.isEmpty() || !reader.finish(split.messages).isEmpty())
+    }, rule, yielder, heldAtMost);
+    if (!failure.isEmpty())
         return {"failed"};
     return found;
 }
